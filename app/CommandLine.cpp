@@ -1,0 +1,32 @@
+#include "app/CommandLine.h"
+
+#include "common/Spaces.h"
+
+#include <QDir>
+
+QString ArgumentsText(const QStringList &arguments)
+{
+    return arguments.join(QLatin1Char(' '));
+}
+
+CommandLine CutCommandLine(const QString &argumentsText)
+{
+    CommandLine result;
+    if (IsBlank(argumentsText))
+        return result;
+    const QStringList pieces = argumentsText.split(QStringLiteral("#-#"), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    result.hasQuery = true;
+    result.query = TrimSpaces(pieces.at(0)).toString();
+    if (result.query.startsWith(QLatin1Char('"')))
+        result.query.remove(0, 1);
+    if (pieces.size() >= 2)
+        result.headCountText = pieces.at(1);
+    return result;
+}
+
+QString IniFilePathFor(const QString &applicationDir)
+{
+    // Joined as text: a directory that already ends in a separator gives two in a row, which
+    // every file system accepts.
+    return applicationDir + QDir::separator() + QStringLiteral("default.ini");
+}

@@ -1,0 +1,124 @@
+#include "common/Amount.h"
+
+#include "common/LeadingNumber.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <limits>
+
+namespace {
+constexpr double TwoTo63 = 9223372036854775808.0;
+}
+
+namespace {
+
+// Rounds the shortest decimal text of the value (the number as a person reads it) to four
+// places, ties to even. Only used near a tie, where the binary value alone would decide by an
+// error in the seventeenth digit.
+Amount roundDecimalText(double value)
+{
+    char buffer[512];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
+    const std::string text(buffer, result.ptr);
+    const size_t point = text.find('.');
+    const std::string integer = point == std::string::npos ? text : text.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+    std::string rest = fraction.size() > 4 ? fraction.substr(4) : std::string();
+    fraction.resize(4, '0');
+
+    quint64 units = 0;
+    for (char c : integer + fraction) {
+        if (units > (quint64(1) << 63) / 10)
+            return Amount::overflowed();
+        units = units * 10 + quint64(c - '0');
+    }
+    bool up = false;
+    if (!rest.empty() && rest[0] > '5')
+        up = true;
+    else if (!rest.empty() && rest[0] == '5')
+        up = rest.find_first_not_of('0', 1) != std::string::npos || units % 2 == 1;
+    if (up)
+        ++units;
+    const bool negative = std::signbit(value);
+    if (units > (quint64(1) << 63) || (!negative && units == (quint64(1) << 63)))
+        return Amount::overflowed();
+    return Amount::fromUnits(negative ? qint64(quint64(0) - units) : qint64(units));
+}
+
+} // namespace
+
+Amount Amount::fromDouble(double value)
+{
+    if (!std::isfinite(value))
+        return overflowed();
+    const double product = value * double(Scale);
+    if (!std::isfinite(product) || std::fabs(product) >= TwoTo63)
+        return overflowed();
+    const double rounded = std::nearbyint(product); // the default rounding mode: ties to even
+    // Whether 0.00025 is a tie should not depend on the binary error of 0.00025: near a tie, the
+    // decimal the value stands for decides.
+    const double tolerance = std::max(1e-9, std::fabs(product) * 1e-14);
+    if (std::fabs(std::fabs(product - rounded) - 0.5) <= tolerance)
+        return roundDecimalText(value);
+    if (rounded >= TwoTo63 || rounded < -TwoTo63)
+        return overflowed();
+    return fromUnits(static_cast<qint64>(rounded));
+}
+
+Amount Amount::fromText(const QString &text)
+{
+    if (QStringView(text).trimmed() == OverflowText())
+        return overflowed();
+    return fromDouble(LeadingNumber(text));
+}
+
+double Amount::toDouble() const
+{
+    // Division, not multiplication by 0.0001, so that the result is the double nearest to the
+    // decimal value and agrees with reading the amount's text.
+    return double(m_units) / double(Scale);
+}
+
+Amount Amount::operator+(Amount other) const
+{
+    if (!m_valid || !other.m_valid)
+        return overflowed();
+    constexpr qint64 max = std::numeric_limits<qint64>::max();
+    constexpr qint64 min = std::numeric_limits<qint64>::min();
+    if ((other.m_units > 0 && m_units > max - other.m_units) || (other.m_units < 0 && m_units < min - other.m_units))
+        return overflowed();
+    return fromUnits(m_units + other.m_units);
+}
+
+Amount Amount::timesDouble(double factor) const
+{
+    if (!m_valid)
+        return overflowed();
+    return fromDouble(toDouble() * factor);
+}
+
+QString AmountToText(Amount amount)
+{
+    if (!amount.isValid())
+        return OverflowText();
+    const qint64 units = amount.units();
+    // Work on the magnitude as unsigned so that the most negative value has one too.
+    const quint64 magnitude = units < 0 ? quint64(0) - quint64(units) : quint64(units);
+    QString text;
+    if (units < 0)
+        text += QLatin1Char('-');
+    text += QString::number(magnitude / quint64(Amount::Scale));
+    quint64 fraction = magnitude % quint64(Amount::Scale);
+    if (fraction != 0) {
+        int digits = 4;
+        while (fraction % 10 == 0) {
+            fraction /= 10;
+            --digits;
+        }
+        text += QLatin1Char('.');
+        text += QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
+    }
+    return text;
+}

@@ -1,0 +1,79 @@
+#include "common/Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace Dialogs {
+namespace {
+struct Script
+{
+    bool on = false;
+    QList<ShownMessage> shown;
+    QStringList fileNames;
+};
+Script &script()
+{
+    static Script instance;
+    return instance;
+}
+
+QString takeFileName()
+{
+    return script().fileNames.isEmpty() ? QString() : script().fileNames.takeFirst();
+}
+} // namespace
+
+void message(QWidget *parent, const QString &text, const QString &title, Icon icon)
+{
+    if (script().on) {
+        script().shown.append({text, title, icon});
+        return;
+    }
+    QMessageBox::Icon boxIcon = QMessageBox::Information;
+    if (icon == Icon::Warning)
+        boxIcon = QMessageBox::Warning;
+    else if (icon == Icon::Critical)
+        boxIcon = QMessageBox::Critical;
+    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filters)
+{
+    if (script().on)
+        return takeFileName();
+    return QFileDialog::getOpenFileName(parent, title, directory, filters);
+}
+
+QString saveFileName(QWidget *parent, const QString &title, const QString &suggestedPath, const QString &filters)
+{
+    if (script().on)
+        return takeFileName();
+    return QFileDialog::getSaveFileName(parent, title, suggestedPath, filters);
+}
+
+void setScripted(bool scripted)
+{
+    script() = Script();
+    script().on = scripted;
+}
+
+bool isScripted()
+{
+    return script().on;
+}
+
+QList<ShownMessage> takeShownMessages()
+{
+    QList<ShownMessage> shown;
+    shown.swap(script().shown);
+    return shown;
+}
+
+void setNextFileName(const QString &fileName)
+{
+    script().fileNames.append(fileName);
+}
+
+} // namespace Dialogs

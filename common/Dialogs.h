@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// Message boxes and file dialogs go through here, so that a test can answer them and no modal
+// window ever blocks a test run.
+namespace Dialogs {
+
+enum class Icon { Information, Warning, Critical };
+
+// A message box with the text, the title, the icon and an OK button; returns when it is closed.
+void message(QWidget *parent, const QString &text, const QString &title, Icon icon);
+
+// An existing file to open, or the empty text when the user cancelled.
+QString openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filters);
+// A file to write, or the empty text when the user cancelled.
+QString saveFileName(QWidget *parent, const QString &title, const QString &suggestedPath, const QString &filters);
+
+// For tests: while scripted, nothing is shown; messages are recorded and file dialogs take their
+// answers from a queue (an empty queue answers as a cancel).
+struct ShownMessage
+{
+    QString text;
+    QString title;
+    Icon icon;
+};
+void setScripted(bool scripted);
+bool isScripted();
+QList<ShownMessage> takeShownMessages();
+void setNextFileName(const QString &fileName);
+
+} // namespace Dialogs

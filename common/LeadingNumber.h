@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringView>
+
+// The one rule by which a text becomes a number. Spaces, tabs and line feeds are ignored wherever
+// they stand; then the longest leading number is read: an optional sign, digits, one "." with more
+// digits, an optional exponent E or D (either case) with an optional sign and digits, or the
+// integer forms &H (hexadecimal) and &O (octal). A text without a leading number gives 0; a number
+// too large for a double gives an infinity, which the money rules treat as an overflow.
+double LeadingNumber(QStringView text);

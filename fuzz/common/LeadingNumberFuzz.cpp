@@ -1,0 +1,28 @@
+#include "FuzzText.h"
+
+#include "common/Amount.h"
+#include "common/LeadingNumber.h"
+#include "common/NumberText.h"
+
+#include <cmath>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString text = FuzzText(data, size);
+    const double value = LeadingNumber(text);
+    if (std::isnan(value))
+        std::abort(); // a text never reads as "not a number"
+
+    // Every form a number is written in must read back as (nearly) the same number.
+    const QString general = NumberText(value);
+    const double again = LeadingNumber(general);
+    if (std::isinf(value) ? again != value : std::fabs(again - value) > std::fabs(value) * 1e-14)
+        std::abort();
+    NumberTextSingle(float(std::fmax(std::fmin(value, 1e38), -1e38)));
+    Fixed2Text(value);
+    const Amount amount = Amount::fromDouble(value);
+    if (amount.isValid() != (Amount::fromText(AmountToText(amount)).isValid()))
+        std::abort();
+    return 0;
+}

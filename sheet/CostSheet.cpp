@@ -1,0 +1,205 @@
+#include "sheet/CostSheet.h"
+
+#include "common/LeadingNumber.h"
+
+namespace {
+QString tooManyRowsMessage()
+{
+    return QStringLiteral("表格最多只能有 %1 行，不能再追加。").arg(CostSheet::MaxRows);
+}
+
+CostLine emptyLine(int number)
+{
+    CostLine line;
+    line.Number = QString::number(number);
+    return line;
+}
+} // namespace
+
+CostSheet::CostSheet(QObject *parent) : QObject(parent)
+{
+    m_rows.reserve(InitialRows);
+    for (int k = 1; k <= InitialRows; ++k)
+        m_rows.append(emptyLine(k));
+}
+
+const QStringList &CostSheet::Categories()
+{
+    static const QStringList categories = {
+        QStringLiteral("房"),   QStringLiteral("餐"),     QStringLiteral("车"),
+        QStringLiteral("导游"), QStringLiteral("大交通"), QStringLiteral("地接社"),
+        QStringLiteral("景点门票"), QStringLiteral("综费"), QStringLiteral("其它"),
+    };
+    return categories;
+}
+
+bool CostSheet::AddRow(QString *error)
+{
+    return appendRow(emptyLine(rowCount() + 1), error);
+}
+
+bool CostSheet::appendRow(const CostLine &line, QString *error)
+{
+    if (rowCount() >= MaxRows) {
+        if (error)
+            *error = tooManyRowsMessage();
+        return false;
+    }
+    appendUnchecked(line);
+    return true;
+}
+
+void CostSheet::appendUnchecked(const CostLine &line)
+{
+    const int position = rowCount() + 1;
+    emit rowsAboutToBeInserted(position, position);
+    m_rows.append(line);
+    emit rowsInserted();
+}
+
+void CostSheet::DeleteRow(int position)
+{
+    if (!hasRow(position))
+        return;
+    emit rowsAboutToBeRemoved(position, position);
+    m_rows.removeAt(position - 1);
+    emit rowsRemoved();
+    // The deleted line's amount must leave the total at once, or it would stay in the quote.
+    RefreshTotals();
+}
+
+void CostSheet::replaceRows(const QList<CostLine> &rows)
+{
+    emit aboutToReset();
+    m_rows = rows.size() > MaxRows ? rows.mid(0, MaxRows) : rows;
+    emit reset();
+}
+
+void CostSheet::setCategory(int position, const QString &text)
+{
+    if (!hasRow(position))
+        return;
+    mutableRow(position).Category = text;
+    emit rowsChanged(position, position);
+}
+
+void CostSheet::setContent(int position, const QString &text)
+{
+    if (!hasRow(position))
+        return;
+    mutableRow(position).Content = text;
+    emit rowsChanged(position, position);
+}
+
+void CostSheet::setExpression(int position, const QString &text)
+{
+    if (!hasRow(position))
+        return;
+    mutableRow(position).Expression = text;
+    emit rowsChanged(position, position);
+}
+
+void CostSheet::setAmountText(int position, const QString &text)
+{
+    if (!hasRow(position))
+        return;
+    mutableRow(position).AmountText = text;
+    emit rowsChanged(position, position);
+}
+
+void CostSheet::setIncluded(int position, bool included)
+{
+    if (!hasRow(position))
+        return;
+    mutableRow(position).Included = included;
+    emit rowsChanged(position, position);
+}
+
+void CostSheet::setRow(int position, const CostLine &line)
+{
+    if (!hasRow(position))
+        return;
+    mutableRow(position) = line;
+    emit rowsChanged(position, position);
+}
+
+void CostSheet::rewriteRows(const std::function<void(int, CostLine &)> &rewrite)
+{
+    if (m_rows.isEmpty())
+        return;
+    for (int position = 1; position <= rowCount(); ++position)
+        rewrite(position, mutableRow(position));
+    emit rowsChanged(1, rowCount());
+}
+
+void CostSheet::TickChanged(int position, bool included)
+{
+    setIncluded(position, included);
+    RefreshTotals();
+}
+
+void CostSheet::EditorChange(const QString &strBds, Amount curHjje)
+{
+    // The editor may change while no row is current (nothing clicked yet, or the clicked row was
+    // deleted since); there is no row to write into then.
+    if (!hasRow(m_curRow))
+        return;
+    CostLine &line = mutableRow(m_curRow);
+    line.Expression = strBds;
+    line.AmountText = AmountToText(curHjje);
+    line.Included = true;
+    emit rowsChanged(m_curRow, m_curRow);
+    RefreshTotals();
+}
+
+void CostSheet::RefreshTotals()
+{
+    Amount sum;
+    for (const CostLine &line : std::as_const(m_rows))
+        if (line.Included)
+            sum += Amount::fromText(line.AmountText);
+    setText1(AmountToText(sum));
+    setText4(PerHeadText(sum, m_text3));
+}
+
+void CostSheet::setText1(const QString &text)
+{
+    if (text == m_text1)
+        return;
+    m_text1 = text;
+    emit text1Changed(text);
+}
+
+void CostSheet::setText3(const QString &text)
+{
+    if (text == m_text3)
+        return;
+    m_text3 = text;
+    emit text3Changed(text);
+    headCountChanged();
+}
+
+void CostSheet::setText4(const QString &text)
+{
+    if (text == m_text4)
+        return;
+    m_text4 = text;
+    emit text4Changed(text);
+}
+
+void CostSheet::headCountChanged()
+{
+    // Reads the total from its box rather than summing again: the box holds the exact text of
+    // the last sum (or what the planner typed there).
+    setText4(PerHeadText(Amount::fromText(m_text1), m_text3));
+}
+
+QString PerHeadText(Amount total, const QString &headCountText)
+{
+    const double headCount = LeadingNumber(headCountText);
+    if (headCount == 0)
+        return QString();
+    if (!total.isValid())
+        return OverflowText();
+    return AmountToText(Amount::fromDouble(total.toDouble() / headCount));
+}

@@ -1,0 +1,233 @@
+#include "costline/CostLineEditorModel.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+QString q(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+// What the host sees of the editor: each ChangeText with the line as it stood then.
+struct Host
+{
+    explicit Host(CostLineEditorModel &model) : model(model)
+    {
+        QObject::connect(&model, &CostLineEditorModel::ChangeText, [this] {
+            changes.push_back({this->model.StrBds(), AmountToText(this->model.CurHjje())});
+        });
+        QObject::connect(&model, &CostLineEditorModel::Resize, [this] { widths.push_back(this->model.width()); });
+    }
+    CostLineEditorModel &model;
+    std::vector<std::pair<QString, QString>> changes;
+    std::vector<int> widths;
+};
+
+void load(CostLineEditorModel &model, const QString &text)
+{
+    model.setStrBds(text);
+    model.ReadStrBds();
+}
+
+TEST(CostLineEditorModel, ReadsTheWorkedExampleAndRemovesAFactor)
+{
+    CostLineEditorModel model;
+    Host host(model);
+    load(model, q(u"单价: 123.00 × 45间 × 6天"));
+
+    EXPECT_EQ(model.unitPriceText(), q(u"123"));
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(model.countText(1), q(u"45"));
+    EXPECT_EQ(model.unitWord(1), q(u"间"));
+    EXPECT_EQ(model.countText(2), q(u"6"));
+    EXPECT_EQ(model.unitWord(2), q(u"天"));
+    ASSERT_FALSE(host.changes.empty());
+    EXPECT_EQ(host.changes.back(), std::make_pair(q(u"单价: 123.00 × 45间 × 6天"), q(u"33210")));
+
+    // The host sees the intermediate states one after another, in text order.
+    const std::vector<std::pair<QString, QString>> expected = {
+        {q(u"单价: 123.00"), q(u"123")},          // price
+        {q(u"单价: 123.00 × 45"), q(u"5535")},    // first count
+        {q(u"单价: 123.00 × 45间"), q(u"5535")},  // first unit
+        {q(u"单价: 123.00 × 45间 × 6"), q(u"33210")},
+        {q(u"单价: 123.00 × 45间 × 6天"), q(u"33210")},
+    };
+    EXPECT_EQ(host.changes, expected);
+
+    host.changes.clear();
+    EXPECT_EQ(model.pressButton(0), CostLineEditorModel::ButtonResult::Removed);
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{2}));
+    EXPECT_EQ(host.changes, (std::vector<std::pair<QString, QString>>{{q(u"单价: 123.00 × 6天"), q(u"738")}}));
+    // Slot 2 moved left next to the unit price.
+    EXPECT_EQ(model.geometry(2).countLeft, model.buttonRight(0) + CostLineEditorModel::Gap);
+}
+
+TEST(CostLineEditorModel, RightmostButtonAppendsOthersRemoveTheFactorToTheirRight)
+{
+    CostLineEditorModel model;
+    Host host(model);
+    model.setUnitPriceText(q(u"300"));
+    EXPECT_EQ(model.pressButton(0), CostLineEditorModel::ButtonResult::Appended);
+    EXPECT_EQ(model.LastSlot(), 1);
+    // An empty factor changes nothing until its count is typed.
+    EXPECT_EQ(model.StrBds(), q(u"单价: 300.00"));
+    model.setCountText(1, q(u"2"));
+    model.setUnitWord(1, q(u"晚"));
+    EXPECT_EQ(model.StrBds(), q(u"单价: 300.00 × 2晚"));
+    EXPECT_EQ(AmountToText(model.CurHjje()), q(u"600"));
+
+    // Three factors in slots 1, 2, 3: the slot-1 button removes slot 2, slot 3 moves left; the
+    // slot-0 button then removes slot 1 and slot 3 moves left again, past the free slot 2.
+    model.pressButton(1);
+    model.pressButton(2);
+    model.setCountText(2, q(u"3"));
+    model.setCountText(3, q(u"4"));
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(model.pressButton(1), CostLineEditorModel::ButtonResult::Removed);
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(model.geometry(3).countLeft, model.buttonRight(1) + CostLineEditorModel::Gap);
+    EXPECT_EQ(model.pressButton(0), CostLineEditorModel::ButtonResult::Removed);
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{3}));
+    EXPECT_EQ(model.geometry(3).countLeft, model.buttonRight(0) + CostLineEditorModel::Gap);
+    EXPECT_EQ(model.StrBds(), q(u"单价: 300.00 × 4"));
+    EXPECT_EQ(model.LastSlot(), 3);
+    EXPECT_EQ(model.width(), model.buttonRight(3) + CostLineEditorModel::RightMargin);
+
+    // New factors go after the highest slot in use, whatever lies free below it.
+    EXPECT_EQ(model.pressButton(3), CostLineEditorModel::ButtonResult::Appended);
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{3, 4}));
+}
+
+TEST(CostLineEditorModel, AFactorPastSlotNineteenCanStillBeRemoved)
+{
+    CostLineEditorModel model;
+    for (int i = 0; i < 25; ++i)
+        model.pressButton(model.LastSlot());
+    for (int slot = 1; slot <= 24; ++slot)
+        model.pressButton(0); // removes the lowest factor each time
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{25}));
+    model.pressButton(model.LastSlot());
+    EXPECT_EQ(model.pressButton(25), CostLineEditorModel::ButtonResult::Removed);
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{25}));
+    // A button with nothing to its right removes nothing and still rebuilds.
+    int changes = 0;
+    QObject::connect(&model, &CostLineEditorModel::ChangeText, [&] { ++changes; });
+    EXPECT_EQ(model.pressButton(40), CostLineEditorModel::ButtonResult::NoFactorToRemove);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{25}));
+}
+
+TEST(CostLineEditorModel, ReadingNumbersFactorsFromOneAgain)
+{
+    CostLineEditorModel model;
+    for (int i = 0; i < 6; ++i)
+        model.pressButton(model.LastSlot());
+    model.pressButton(0);
+    model.pressButton(0);
+    load(model, q(u"45间 × 6天"));
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(model.LastSlot(), 2);
+}
+
+TEST(CostLineEditorModel, ReadingKeepsThePriceWhenTheTextHasNone)
+{
+    CostLineEditorModel model;
+    model.setUnitPriceText(q(u"88"));
+    load(model, q(u"45间 × 6天"));
+    EXPECT_EQ(model.unitPriceText(), q(u"88"));
+    EXPECT_EQ(model.StrBds(), q(u"单价: 88.00 × 45间 × 6天"));
+}
+
+TEST(CostLineEditorModel, BlankTextEmptiesThePriceAndRaisesOnlyWhenSomethingChanged)
+{
+    CostLineEditorModel model;
+    Host host(model);
+    load(model, q(u"   "));
+    EXPECT_TRUE(host.changes.empty());
+    EXPECT_EQ(model.StrBds(), q(u"   ")); // nothing rebuilt: the host's text stays
+    EXPECT_EQ(model.width(), CostLineEditorModel::PriceLeft + CostLineEditorModel::PriceWidth +
+                                 CostLineEditorModel::ButtonWidth);
+
+    load(model, q(u"单价: 5.00 × 2间"));
+    host.changes.clear();
+    load(model, QString());
+    EXPECT_EQ(host.changes, (std::vector<std::pair<QString, QString>>{{q(u"单价: 0.00"), q(u"0")}}));
+    EXPECT_TRUE(model.usedSlots().empty());
+    EXPECT_EQ(model.unitPriceText(), QString());
+}
+
+TEST(CostLineEditorModel, PriceOnlyTextEqualToTheFieldRaisesNothing)
+{
+    CostLineEditorModel model;
+    model.setUnitPriceText(q(u"50"));
+    Host host(model);
+    load(model, q(u"单价: 50.00"));
+    EXPECT_TRUE(host.changes.empty());
+}
+
+TEST(CostLineEditorModel, ACountOfOneStaysInTheEditorButNotInTheText)
+{
+    CostLineEditorModel model;
+    load(model, q(u"单价: 100.00"));
+    model.pressButton(0);
+    model.setCountText(1, q(u"1"));
+    model.setUnitWord(1, q(u"人"));
+    EXPECT_EQ(model.usedSlots(), (std::vector<int>{1}));
+    EXPECT_EQ(model.StrBds(), q(u"单价: 100.00"));
+    load(model, model.StrBds());
+    EXPECT_TRUE(model.usedSlots().empty());
+}
+
+TEST(CostLineEditorModel, GrowsToTheRightAndReportsEveryWidthChange)
+{
+    CostLineEditorModel model;
+    Host host(model);
+    model.pressButton(0);
+    model.pressButton(1);
+    const int slotWidth = CostLineEditorModel::Gap + CostLineEditorModel::CountWidth + CostLineEditorModel::Gap +
+                          CostLineEditorModel::UnitWidth + CostLineEditorModel::Gap + CostLineEditorModel::ButtonWidth;
+    EXPECT_EQ(host.widths, (std::vector<int>{1680 + slotWidth + 60, 1680 + 2 * slotWidth + 60}));
+    EXPECT_EQ(model.geometry(1).countLeft, 1710);
+    EXPECT_EQ(model.geometry(1).unitLeft, 1710 + 555 + 30);
+    EXPECT_EQ(model.geometry(1).buttonLeft, 1710 + 555 + 30 + 675 + 30);
+    model.pressButton(0);
+    EXPECT_EQ(host.widths.back(), 1680 + slotWidth + 60);
+}
+
+TEST(CostLineEditorModel, EditingAnEarlierFactorRebuildsTheRest)
+{
+    // The build keeps its intermediate states; a change in the middle must not reuse stale ones.
+    CostLineEditorModel model;
+    load(model, q(u"单价: 10.00 × 2间 × 3天 × 4人"));
+    EXPECT_EQ(AmountToText(model.CurHjje()), q(u"240"));
+    model.setCountText(2, q(u"5"));
+    EXPECT_EQ(model.StrBds(), q(u"单价: 10.00 × 2间 × 5天 × 4人"));
+    EXPECT_EQ(AmountToText(model.CurHjje()), q(u"400"));
+    model.setUnitPriceText(q(u"1"));
+    EXPECT_EQ(model.StrBds(), q(u"单价: 1.00 × 2间 × 5天 × 4人"));
+    model.pressButton(1);
+    EXPECT_EQ(model.StrBds(), q(u"单价: 1.00 × 2间 × 4人"));
+    EXPECT_EQ(AmountToText(model.CurHjje()), q(u"8"));
+    model.setCountText(1, q(u"1"));
+    EXPECT_EQ(model.StrBds(), q(u"单价: 1.00 × 4人"));
+    EXPECT_EQ(model.StrBds(), BuildStrBds(q(u"1"), {{q(u"1"), q(u"间")}, {q(u"4"), q(u"人")}}).text);
+}
+
+TEST(CostLineEditorModel, ThousandsOfFactorsReadInReasonableWork)
+{
+    QString text = q(u"单价: 1.00");
+    for (int i = 0; i < 3000; ++i)
+        text += q(u" × 1.0001间");
+    CostLineEditorModel model;
+    int changes = 0;
+    QObject::connect(&model, &CostLineEditorModel::ChangeText, [&] { ++changes; });
+    load(model, text);
+    EXPECT_EQ(int(model.usedSlots().size()), 3000);
+    EXPECT_EQ(changes, 1 + 2 * 3000);
+    EXPECT_EQ(model.StrBds(), BuildStrBds(q(u"1"), QList<Factor>(3000, {q(u"1.0001"), q(u"间")})).text);
+}
+
+} // namespace

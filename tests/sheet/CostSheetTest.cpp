@@ -1,0 +1,188 @@
+#include "sheet/CostSheet.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString q(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+void tick(CostSheet &sheet, int position, const QString &amount)
+{
+    sheet.setAmountText(position, amount);
+    sheet.TickChanged(position, true);
+}
+
+TEST(CostSheet, StartsWithTwentyEmptyUntickedRows)
+{
+    CostSheet sheet;
+    ASSERT_EQ(sheet.rowCount(), 20);
+    for (int k = 1; k <= 20; ++k) {
+        CostLine expected;
+        expected.Number = QString::number(k);
+        EXPECT_EQ(sheet.row(k), expected);
+    }
+    EXPECT_TRUE(sheet.Text1().isEmpty() && sheet.Text3().isEmpty() && sheet.Text4().isEmpty());
+    EXPECT_EQ(sheet.CurRow(), 0);
+    EXPECT_EQ(CostSheet::Categories(),
+              (QStringList{q(u"房"), q(u"餐"), q(u"车"), q(u"导游"), q(u"大交通"), q(u"地接社"), q(u"景点门票"),
+                           q(u"综费"), q(u"其它")}));
+}
+
+TEST(CostSheet, TotalCountsTickedRowsOnly)
+{
+    CostSheet sheet;
+    tick(sheet, 1, q(u"100"));
+    tick(sheet, 2, q(u"33.5"));
+    sheet.setAmountText(3, q(u"1000"));
+    EXPECT_EQ(sheet.Text1(), q(u"133.5"));
+    tick(sheet, 4, q(u"1,200.00")); // the comma ends the number
+    EXPECT_EQ(sheet.Text1(), q(u"134.5"));
+    tick(sheet, 5, QString());
+    EXPECT_EQ(sheet.Text1(), q(u"134.5"));
+    sheet.TickChanged(1, false);
+    EXPECT_EQ(sheet.Text1(), q(u"34.5"));
+}
+
+TEST(CostSheet, TickingAnEmptyAmountWritesZero)
+{
+    CostSheet sheet;
+    sheet.TickChanged(1, true);
+    EXPECT_EQ(sheet.Text1(), q(u"0"));
+}
+
+TEST(CostSheet, PerHeadFollowsTheHeadCount)
+{
+    const struct
+    {
+        const char16_t *headCount;
+        const char16_t *perHead;
+    } cases[] = {{u"3", u"333.3333"}, {u"4", u"250"}, {u"0", u""}, {u"", u""}, {u"abc", u""},
+                 {u"-2", u"-500"},    {u"2.5", u"400"}, {u"3人", u"333.3333"}, {u" 8 ", u"125"}};
+    for (const auto &c : cases) {
+        CostSheet sheet;
+        tick(sheet, 1, q(u"1000"));
+        sheet.setText3(q(c.headCount));
+        EXPECT_EQ(sheet.Text4(), q(c.perHead)) << q(c.headCount).toStdString();
+        // Both paths, the head-count change and the totals, give the same text.
+        sheet.RefreshTotals();
+        EXPECT_EQ(sheet.Text4(), q(c.perHead)) << q(c.headCount).toStdString();
+    }
+}
+
+TEST(CostSheet, HeadCountBeforeAnyTotalGivesZero)
+{
+    CostSheet sheet;
+    sheet.setText3(q(u"5"));
+    EXPECT_EQ(sheet.Text4(), q(u"0"));
+}
+
+TEST(CostSheet, TypedTotalIsDividedUntilTheNextRecomputation)
+{
+    CostSheet sheet;
+    tick(sheet, 1, q(u"100"));
+    sheet.setText1(q(u"900"));
+    EXPECT_EQ(sheet.Text4(), QString());
+    sheet.setText3(q(u"3"));
+    EXPECT_EQ(sheet.Text4(), q(u"300"));
+    sheet.RefreshTotals();
+    EXPECT_EQ(sheet.Text1(), q(u"100"));
+    EXPECT_EQ(sheet.Text4(), q(u"33.3333"));
+}
+
+TEST(CostSheet, DeletingATickedRowRecomputesAndKeepsNumbers)
+{
+    CostSheet sheet;
+    tick(sheet, 1, q(u"100"));
+    tick(sheet, 3, q(u"50"));
+    sheet.setText3(q(u"2"));
+    sheet.DeleteRow(3);
+    EXPECT_EQ(sheet.Text1(), q(u"100"));
+    EXPECT_EQ(sheet.Text4(), q(u"50"));
+    ASSERT_TRUE(sheet.AddRow());
+    QStringList numbers;
+    for (const CostLine &line : sheet.rows())
+        numbers << line.Number;
+    EXPECT_EQ(numbers.mid(0, 3), (QStringList{q(u"1"), q(u"2"), q(u"4")}));
+    EXPECT_EQ(numbers.last(), q(u"20"));
+    EXPECT_EQ(numbers.at(18), q(u"20"));
+    // A position that names no row (nothing selected) changes nothing.
+    sheet.DeleteRow(0);
+    sheet.DeleteRow(21);
+    EXPECT_EQ(sheet.rowCount(), 20);
+}
+
+TEST(CostSheet, RefusesRowsPastTheLimit)
+{
+    CostSheet sheet;
+    while (sheet.rowCount() < CostSheet::MaxRows)
+        ASSERT_TRUE(sheet.AddRow());
+    QString error;
+    EXPECT_FALSE(sheet.AddRow(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(sheet.appendRow(CostLine(), &error));
+    EXPECT_EQ(sheet.rowCount(), CostSheet::MaxRows);
+    EXPECT_EQ(sheet.row(CostSheet::MaxRows).Number, q(u"32766"));
+}
+
+TEST(CostSheet, EditorChangeLandsInTheCurrentRowOnly)
+{
+    CostSheet sheet;
+    sheet.EditorChange(q(u"单价: 1.00"), Amount::fromUnits(10000)); // no row clicked yet
+    for (const CostLine &line : sheet.rows())
+        EXPECT_FALSE(line.Included);
+    EXPECT_TRUE(sheet.Text1().isEmpty());
+
+    sheet.setCurRow(2);
+    sheet.EditorChange(q(u"单价: 123.00 × 45间"), Amount::fromUnits(55350000));
+    EXPECT_EQ(sheet.row(2).Expression, q(u"单价: 123.00 × 45间"));
+    EXPECT_EQ(sheet.row(2).AmountText, q(u"5535"));
+    EXPECT_TRUE(sheet.row(2).Included);
+    EXPECT_EQ(sheet.Text1(), q(u"5535"));
+
+    sheet.setCurRow(21); // a row that no longer (or never) existed
+    sheet.EditorChange(q(u"单价: 9.00"), Amount::fromUnits(90000));
+    EXPECT_EQ(sheet.rowCount(), 20);
+    EXPECT_EQ(sheet.Text1(), q(u"5535"));
+}
+
+TEST(CostSheet, OverflowedLinesMakeTheTotalSaySo)
+{
+    CostSheet sheet;
+    tick(sheet, 1, q(u"900000000000000"));
+    tick(sheet, 2, q(u"900000000000000"));
+    sheet.setText3(q(u"2"));
+    EXPECT_EQ(sheet.Text1(), q(u"溢出"));
+    EXPECT_EQ(sheet.Text4(), q(u"溢出"));
+    sheet.setCurRow(3);
+    sheet.TickChanged(2, false);
+    EXPECT_EQ(sheet.Text1(), q(u"900000000000000"));
+    EXPECT_EQ(sheet.Text4(), q(u"450000000000000"));
+    sheet.EditorChange(q(u"x"), Amount::overflowed());
+    EXPECT_EQ(sheet.row(3).AmountText, q(u"溢出"));
+    EXPECT_EQ(sheet.Text1(), q(u"溢出"));
+    // A tiny head count makes the per-head value overflow rather than wrap.
+    sheet.TickChanged(3, false);
+    sheet.setText3(q(u"0.0001"));
+    EXPECT_EQ(sheet.Text4(), q(u"溢出"));
+}
+
+TEST(CostSheet, AnnouncesEveryChange)
+{
+    CostSheet sheet;
+    std::vector<std::pair<int, int>> changed;
+    int inserted = 0, removed = 0;
+    QObject::connect(&sheet, &CostSheet::rowsChanged, [&](int a, int b) { changed.emplace_back(a, b); });
+    QObject::connect(&sheet, &CostSheet::rowsInserted, [&] { ++inserted; });
+    QObject::connect(&sheet, &CostSheet::rowsRemoved, [&] { ++removed; });
+    sheet.setCategory(5, q(u"房"));
+    sheet.AddRow();
+    sheet.DeleteRow(1);
+    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{5, 5}}));
+    EXPECT_EQ(inserted, 1);
+    EXPECT_EQ(removed, 1);
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package Quilvar needs to build, run, test and benchmark.
+# Idempotent; run as root (or through sudo). Skips apt entirely when all is present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libxlsxwriter-dev libzip-dev libfreexl-dev
+  unixodbc unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc sqlite3
+  postgresql
+  googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  fonts-wqy-zenhei xvfb xauth x11-utils imagemagick
+  python3 python3-openpyxl python3-xlwt
+  desktop-file-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
