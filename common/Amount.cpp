@@ -106,10 +106,9 @@ QString AmountToText(Amount amount)
     const qint64 units = amount.units();
     // Work on the magnitude as unsigned so that the most negative value has one too.
     const quint64 magnitude = units < 0 ? quint64(0) - quint64(units) : quint64(units);
-    QString text;
-    if (units < 0)
-        text += QLatin1Char('-');
-    text += QString::number(magnitude / quint64(Amount::Scale));
+    char text[32];
+    char *end = text + sizeof text;
+    char *p = end;
     quint64 fraction = magnitude % quint64(Amount::Scale);
     if (fraction != 0) {
         int digits = 4;
@@ -117,8 +116,16 @@ QString AmountToText(Amount amount)
             fraction /= 10;
             --digits;
         }
-        text += QLatin1Char('.');
-        text += QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
+        for (int i = 0; i < digits; ++i, fraction /= 10)
+            *--p = char('0' + fraction % 10);
+        *--p = '.';
     }
-    return text;
+    quint64 integer = magnitude / quint64(Amount::Scale);
+    do {
+        *--p = char('0' + integer % 10);
+        integer /= 10;
+    } while (integer != 0);
+    if (units < 0)
+        *--p = '-';
+    return QString::fromLatin1(p, end - p);
 }

@@ -1,5 +1,6 @@
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -7,24 +8,18 @@
 
 namespace {
 
-// Exponent form as the planner's older tools write it: mantissa without trailing zeros, "E",
-// a sign and at least two digits (1E+15, 1.5E-05).
-QString exponentForm(bool negative, const std::string &digits, int exponent)
+// Appends the decimal digits of a non-negative integer.
+char *writeInteger(char *out, unsigned long long value)
 {
-    QString text;
-    if (negative)
-        text += QLatin1Char('-');
-    text += QLatin1Char(digits[0]);
-    if (digits.size() > 1) {
-        text += QLatin1Char('.');
-        text += QString::fromLatin1(digits.data() + 1, qsizetype(digits.size() - 1));
-    }
-    text += exponent < 0 ? QLatin1String("E-") : QLatin1String("E+");
-    const int magnitude = std::abs(exponent);
-    if (magnitude < 10)
-        text += QLatin1Char('0');
-    text += QString::number(magnitude);
-    return text;
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0)
+        *out++ = digits[--n];
+    return out;
 }
 
 // A magnitude beyond every double (or float) is written as a number that reads back as infinite,
@@ -35,7 +30,8 @@ QString infiniteText(bool negative, int maxExponent)
 }
 
 // General form with the given number of significant digits: plain decimal for magnitudes from
-// 1E-04 up to below 10^digits, exponent form outside that range.
+// 1E-04 up to below 10^digits, exponent form (as the planner's older tools write it: 1E+15,
+// 1.5E-05) outside that range.
 QString generalForm(double value, int significantDigits, int maxExponent)
 {
     if (std::isnan(value))
@@ -46,39 +42,63 @@ QString generalForm(double value, int significantDigits, int maxExponent)
     if (value == 0)
         return QStringLiteral("0");
 
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific,
-                                      significantDigits - 1);
-    const std::string scientific(buffer, result.ptr);
-    const size_t e = scientific.find('e');
-    std::string digits;
-    for (size_t i = 0; i < e; ++i)
-        if (scientific[i] != '.')
-            digits += scientific[i];
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const int exponent = std::atoi(scientific.c_str() + e + 1);
-
-    if (exponent >= significantDigits || exponent < -4)
-        return exponentForm(negative, digits, exponent);
-
-    QString text;
+    char out[64];
+    char *p = out;
     if (negative)
-        text += QLatin1Char('-');
+        *p++ = '-';
+    const double magnitude = std::fabs(value);
+
+    // Whole counts are by far the most common: write them directly.
+    static const double limits[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (magnitude < limits[significantDigits] && magnitude == std::floor(magnitude)) {
+        p = writeInteger(p, static_cast<unsigned long long>(magnitude));
+        return QString::fromLatin1(out, p - out);
+    }
+
+    char scientific[40];
+    const auto result = std::to_chars(scientific, scientific + sizeof scientific, magnitude,
+                                      std::chars_format::scientific, significantDigits - 1);
+    const char *e = std::find(scientific, result.ptr, 'e');
+    char digits[24];
+    int count = 0;
+    for (const char *c = scientific; c != e; ++c)
+        if (*c != '.')
+            digits[count++] = *c;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    int exponent = 0;
+    std::from_chars(e[1] == '+' ? e + 2 : e + 1, result.ptr, exponent);
+
+    if (exponent >= significantDigits || exponent < -4) {
+        *p++ = digits[0];
+        if (count > 1) {
+            *p++ = '.';
+            p = std::copy(digits + 1, digits + count, p);
+        }
+        *p++ = 'E';
+        *p++ = exponent < 0 ? '-' : '+';
+        const int absolute = std::abs(exponent);
+        if (absolute < 10)
+            *p++ = '0';
+        p = writeInteger(p, unsigned(absolute));
+        return QString::fromLatin1(out, p - out);
+    }
+
     const int integerLength = exponent + 1; // digits before the point; 0 or less for a fraction
     if (integerLength <= 0) {
-        text += QLatin1String("0.");
-        text += QString(-integerLength, QLatin1Char('0'));
-        text += QString::fromLatin1(digits.data(), qsizetype(digits.size()));
-    } else if (int(digits.size()) <= integerLength) {
-        text += QString::fromLatin1(digits.data(), qsizetype(digits.size()));
-        text += QString(integerLength - int(digits.size()), QLatin1Char('0'));
+        *p++ = '0';
+        *p++ = '.';
+        p = std::fill_n(p, -integerLength, '0');
+        p = std::copy(digits, digits + count, p);
+    } else if (count <= integerLength) {
+        p = std::copy(digits, digits + count, p);
+        p = std::fill_n(p, integerLength - count, '0');
     } else {
-        text += QString::fromLatin1(digits.data(), integerLength);
-        text += QLatin1Char('.');
-        text += QString::fromLatin1(digits.data() + integerLength, qsizetype(digits.size()) - integerLength);
+        p = std::copy(digits, digits + integerLength, p);
+        *p++ = '.';
+        p = std::copy(digits + integerLength, digits + count, p);
     }
-    return text;
+    return QString::fromLatin1(out, p - out);
 }
 
 } // namespace

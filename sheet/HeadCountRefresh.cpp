@@ -45,15 +45,19 @@ void RefreshHeadCount(CostSheet &sheet)
         // new head count.
         if (IsBlank(line.Expression))
             return;
-        const QList<QStringView> segments = SplitStrBds(line.Expression);
-        const QStringView first = segments.first();
+        // Walks the segments in place; a sheet can hold tens of thousands of lines.
+        const QStringView expression(line.Expression);
+        qsizetype cut = expression.indexOf(separator);
+        const QStringView first = expression.left(cut < 0 ? expression.size() : cut);
         Amount amount = Amount::fromDouble(LeadingNumber(priceText(first)));
 
         QString rebuilt;
-        rebuilt.reserve(line.Expression.size() + 8);
+        rebuilt.reserve(expression.size() + 8);
         rebuilt += first;
-        for (qsizetype j = 1; j < segments.size(); ++j) {
-            const FactorParts parts = SplitFactor(segments[j]);
+        while (cut >= 0) {
+            const qsizetype start = cut + separator.size();
+            cut = expression.indexOf(separator, start);
+            const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
             float count = toSingle(LeadingNumber(parts.countPrefix));
             if (TrimSpaces(parts.unitWord) == u"人")
                 count = headCount;
