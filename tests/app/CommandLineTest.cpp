@@ -15,7 +15,8 @@ struct Case
 };
 
 class CutCommandLineTest : public testing::TestWithParam<Case>
-{};
+{
+};
 
 TEST_P(CutCommandLineTest, CutsQueryAndHeadCount)
 {
@@ -28,19 +29,20 @@ TEST_P(CutCommandLineTest, CutsQueryAndHeadCount)
         EXPECT_EQ(*cut.headCountText, QString::fromUtf16(*c.headCount));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, CutCommandLineTest,
-    testing::Values(Case{u"", false, u"", std::nullopt}, Case{u"    ", false, u"", std::nullopt},
-                    // A tab is not a blank: the command line is not empty.
-                    Case{u"\t", true, u"\t", std::nullopt}, Case{u"q", true, u"q", std::nullopt},
-                    Case{u"q#-#", true, u"q", u""}, Case{u"#-#5", true, u"", u"5"},
-                    Case{u"\"select x#-#12\"", true, u"select x", u"12\""},
-                    Case{u"\"select x\"#-#12", true, u"select x\"", u"12"},
-                    Case{u"  select x  #-#  12  ", true, u"select x", u"  12  "},
-                    Case{u"q#-#5#-#9", true, u"q", u"5"}, Case{u"a#-##-#b", true, u"a", u""},
-                    Case{u"q#-#5", true, u"q", u"5"}, Case{u"q#-#", true, u"q", u""},
-                    Case{u"q #-# 5", true, u"q", u" 5"}, Case{u"\"\"q", true, u"\"q", std::nullopt},
-                    Case{u"q#-5", true, u"q#-5", std::nullopt}, Case{u"q#-#人数", true, u"q", u"人数"}));
+INSTANTIATE_TEST_SUITE_P(Forms, CutCommandLineTest,
+                         testing::Values(Case{u"", false, u"", std::nullopt}, Case{u"    ", false, u"", std::nullopt},
+                                         // A tab is not a blank: the command line is not empty.
+                                         Case{u"\t", true, u"\t", std::nullopt}, Case{u"q", true, u"q", std::nullopt},
+                                         Case{u"q#-#", true, u"q", u""}, Case{u"#-#5", true, u"", u"5"},
+                                         Case{u"\"select x#-#12\"", true, u"select x", u"12\""},
+                                         Case{u"\"select x\"#-#12", true, u"select x\"", u"12"},
+                                         Case{u"  select x  #-#  12  ", true, u"select x", u"  12  "},
+                                         Case{u"q#-#5#-#9", true, u"q", u"5"}, Case{u"a#-##-#b", true, u"a", u""},
+                                         Case{u"q#-#5", true, u"q", u"5"}, Case{u"q#-#", true, u"q", u""},
+                                         Case{u"q #-# 5", true, u"q", u" 5"},
+                                         Case{u"\"\"q", true, u"\"q", std::nullopt},
+                                         Case{u"q#-5", true, u"q#-5", std::nullopt},
+                                         Case{u"q#-#人数", true, u"q", u"人数"}));
 
 TEST(CommandLine, ArgumentsAreJoinedWithSingleSpaces)
 {

@@ -1,0 +1,272 @@
+#include "app/CalculatorWindow.h"
+
+#include "app/AboutDialog.h"
+#include "app/AppIcon.h"
+#include "app/HelpDialog.h"
+#include "app/LayoutRule.h"
+#include "app/UiFont.h"
+#include "app/VendorLinks.h"
+#include "common/Dialogs.h"
+#include "costline/ControlJsj.h"
+#include "costline/Twips.h"
+#include "sheet/CostSheetModel.h"
+#include "sheet/HeadCountRefresh.h"
+#include "sheet/InPlaceEditing.h"
+
+#ifdef QUILVAR_WITH_EXCEL_GUI
+#include "excel/ExcelCommands.h"
+#endif
+#ifdef QUILVAR_WITH_DB_GUI
+#include "db/OpenConn.h"
+#endif
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace {
+constexpr int ListMargin = 60;
+constexpr int FrameWidth = 9135, FrameHeight = 675;
+constexpr int StartWidth = 9795, StartHeight = 6700;
+constexpr int BoxHeight = 300;
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+}
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Follows a sheet text without moving the caret of a box whose text is already the same.
+void showText(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
+}
+} // namespace
+
+CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("计算器"));
+    setWindowTitle(QStringLiteral("Orvane旅游软件系列——Brenmoor     https://www.orvane.example/"));
+    setWindowIcon(AppIcon());
+    setFont(UiFont());
+    resize(TwipsToPixels(StartWidth), TwipsToPixels(StartHeight));
+
+    buildList();
+    buildBottomBar();
+    buildMenu();
+
+    // The overlay editors, hidden until a cell is clicked.
+    m_category = named(new QComboBox(this), "Combo1");
+    m_category->setEditable(true);
+    m_category->clear();
+    m_category->addItems(CostSheet::Categories());
+    m_content = named(new QLineEdit(this), "Text2");
+    m_expression = named(new ControlJsj(this), "ControlJsj1");
+    m_editing = new InPlaceEditing(m_sheet, m_list, m_category, m_content, m_expression, this);
+
+    while (m_sheet.rowCount() < CostSheet::InitialRows && m_sheet.AddRow()) {
+    }
+    applyLayout();
+}
+
+void CalculatorWindow::buildList()
+{
+    m_list = named(new QTreeView(this), "Lv1");
+    m_model = new CostSheetModel(m_sheet, this);
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionsMovable(false);
+    const int widths[] = {280, 1200, 1900, 1900, 900};
+    for (int i = 0; i < CostSheetModel::ColumnCount; ++i)
+        m_list->header()->resizeSection(i, TwipsToPixels(widths[i]));
+    m_list->move(TwipsToPixels(ListMargin), TwipsToPixels(ListMargin));
+    m_list->viewport()->installEventFilter(this);
+}
+
+void CalculatorWindow::buildBottomBar()
+{
+    m_frame = named(new QGroupBox(this), "Frame1");
+    m_frame->resize(TwipsToPixels(FrameWidth), TwipsToPixels(FrameHeight));
+
+    auto label = [this](const char *name, const QString &text, int left, int width = 0) {
+        auto *l = named(new QLabel(text, m_frame), name);
+        const int w = width ? TwipsToPixels(width) : l->sizeHint().width();
+        // Level with the boxes, whose top is 240, so that texts of every font line up.
+        l->setGeometry(TwipsToPixels(left), TwipsToPixels(240), w, TwipsToPixels(BoxHeight));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    };
+    auto box = [this](const char *name, int left, int width) {
+        auto *b = named(new QLineEdit(m_frame), name);
+        b->setGeometry(twipsRect(left, 240, width, BoxHeight));
+        return b;
+    };
+    auto button = [this](const char *name, const QString &text, int left) {
+        auto *b = named(new QPushButton(text, m_frame), name);
+        b->setGeometry(twipsRect(left, 240, 1275, 330));
+        return b;
+    };
+
+    label("Label1", QStringLiteral("合计"), 180);
+    m_total = box("Text1", 660, 1515);
+    label("Label2", QStringLiteral("元 /"), 2340);
+    m_headCount = box("Text3", 2880, 855);
+    label("Label3", QStringLiteral("人                ＝"), 3900, 1800);
+    m_refresh = button("Command2", QStringLiteral("刷新人数(&S)"), 4140);
+    m_perHead = box("Text4", 5760, 1455);
+    label("Label4", QStringLiteral("元"), 7320);
+    m_more = button("Command1", QStringLiteral("其它功能(&Q)"), 7620);
+
+    connect(m_total, &QLineEdit::textEdited, &m_sheet, &CostSheet::setText1);
+    connect(m_headCount, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (m_sheet.Text3() != text)
+            m_sheet.setText3(text);
+    });
+    connect(m_perHead, &QLineEdit::textEdited, &m_sheet, &CostSheet::setText4);
+    connect(&m_sheet, &CostSheet::text1Changed, this, [this](const QString &text) { showText(m_total, text); });
+    connect(&m_sheet, &CostSheet::text3Changed, this, [this](const QString &text) { showText(m_headCount, text); });
+    connect(&m_sheet, &CostSheet::text4Changed, this, [this](const QString &text) { showText(m_perHead, text); });
+
+    connect(m_refresh, &QPushButton::clicked, this, [this] { RefreshHeadCount(m_sheet); });
+    connect(m_more, &QPushButton::clicked, this,
+            [this] { showMenuAt(QPoint(m_frame->x() + m_more->x(), m_frame->y() + m_more->y())); });
+}
+
+void CalculatorWindow::buildMenu()
+{
+    m_menu = named(new QMenu(QStringLiteral("MnuLv"), this), "MnuLv");
+    auto item = [this](const char *name, const QString &caption, auto handler) {
+        QAction *action = m_menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+    };
+    auto separator = [this](const char *name) { m_menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+
+    item("MnuLv_1Del", QStringLiteral("删除选中行"), [this] { deleteSelectedRow(); });
+    item("MnuLv_1Add", QStringLiteral("追加一行"), [this] { addRow(); });
+    separator("MnuLv_1");
+    item("MnuLv_2OutExcel", QStringLiteral("导出到Excel"), [this] { exportToWorkbook(); });
+    item("MnuLv_2InExcel", QStringLiteral("从Excel导入"), [this] { importFromWorkbook(); });
+    separator("MnuLv_2");
+    item("MnuLv_SiteWeb", QStringLiteral("登录Orvane网站"), [] { VendorLinks::open(VendorLinks::HomePage()); });
+    item("MnuLv_SiteBbs", QStringLiteral("登录Orvane论坛"), [] { VendorLinks::open(VendorLinks::ForumPage()); });
+    item("MnuLv_Sitedown", QStringLiteral("Orvane软件下载"), [] { VendorLinks::open(VendorLinks::DownloadPage()); });
+    separator("MnuLv_3");
+    item("MnuLv_4help", QStringLiteral("帮助"), [this] {
+        HelpDialog help(this);
+        help.exec();
+    });
+    item("MnuLv_4about", QStringLiteral("关于"), [this] {
+        AboutDialog about(this);
+        about.exec();
+    });
+}
+
+void CalculatorWindow::CzTable(const QString &query)
+{
+#ifdef QUILVAR_WITH_DB_GUI
+    RunCzTable(m_sheet, query, m_iniFilePath, this);
+#else
+    // STUB: built without the database layer a host launch fills nothing.
+    Q_UNUSED(query);
+#endif
+}
+
+void CalculatorWindow::setHeadCountText(const QString &text)
+{
+    m_headCount->setText(text);
+}
+
+void CalculatorWindow::exportToWorkbook()
+{
+#ifdef QUILVAR_WITH_EXCEL_GUI
+    OutExcel(this, m_sheet);
+#endif
+    // STUB otherwise: built without the workbook commands this item does nothing.
+}
+
+void CalculatorWindow::importFromWorkbook()
+{
+#ifdef QUILVAR_WITH_EXCEL_GUI
+    InExcelCommand(this, m_sheet);
+#endif
+    // STUB otherwise: built without the workbook commands this item does nothing.
+}
+
+void CalculatorWindow::showMenuAt(const QPoint &windowPoint)
+{
+    m_menu->popup(mapToGlobal(windowPoint));
+}
+
+void CalculatorWindow::deleteSelectedRow()
+{
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    // Nothing selected (every row deleted, say): nothing to delete.
+    if (!selected.isEmpty())
+        m_sheet.DeleteRow(selected.first().row() + 1);
+}
+
+void CalculatorWindow::addRow()
+{
+    QString error;
+    if (!m_sheet.AddRow(&error))
+        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+}
+
+void CalculatorWindow::applyLayout()
+{
+    LayoutInput in;
+    in.innerWidth = float(PixelsToTwips(width()));
+    in.innerHeight = float(PixelsToTwips(height()));
+    in.listTop = float(PixelsToTwips(m_list->y()));
+    in.listWidth = float(PixelsToTwips(m_list->width()));
+    in.listHeight = float(PixelsToTwips(m_list->height()));
+    in.frameWidth = float(PixelsToTwips(m_frame->width()));
+    in.frameHeight = float(PixelsToTwips(m_frame->height()));
+    const LayoutResult out = MainLayoutRule(in);
+
+    if (out.listWidth)
+        m_list->resize(TwipsToPixels(*out.listWidth), m_list->height());
+    if (out.contentWidth)
+        m_list->header()->resizeSection(CostSheetModel::ContentColumn, TwipsToPixels(*out.contentWidth));
+    if (out.expressionWidth)
+        m_list->header()->resizeSection(CostSheetModel::ExpressionColumn, TwipsToPixels(*out.expressionWidth));
+    if (out.listHeight)
+        m_list->resize(m_list->width(), TwipsToPixels(*out.listHeight));
+    m_frame->move(TwipsToPixels(out.frameLeft), TwipsToPixels(out.frameTop));
+}
+
+void CalculatorWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyLayout();
+}
+
+bool CalculatorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The right button opens the menu on its press, at the pointer; other buttons do not.
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton)
+            showMenuAt(m_list->viewport()->mapTo(this, mouse->position().toPoint()));
+    }
+    return QWidget::eventFilter(watched, event);
+}

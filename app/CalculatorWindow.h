@@ -1,0 +1,68 @@
+#pragma once
+
+#include "sheet/CostSheet.h"
+
+#include <QWidget>
+
+class ControlJsj;
+class CostSheetModel;
+class InPlaceEditing;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTreeView;
+
+// 计算器, the calculator window: the cost sheet Lv1 with its in-place editors, the bottom bar
+// with total, head count and per-head amount, and the popup menu MnuLv that carries every command.
+class CalculatorWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CalculatorWindow(QWidget *parent = nullptr);
+
+    CostSheet &sheet() { return m_sheet; }
+    InPlaceEditing &editing() { return *m_editing; }
+    QMenu *popupMenu() const { return m_menu; }
+
+    // Where the connection settings live (IniFilePath), fixed at start-up.
+    void setIniFilePath(const QString &path) { m_iniFilePath = path; }
+    // Fills the sheet from a host's query, then recomputes the totals.
+    void CzTable(const QString &query);
+    // The head-count box, as start-up and the import set it.
+    void setHeadCountText(const QString &text);
+
+    // The popup menu with its top-left corner at a point of the window.
+    void showMenuAt(const QPoint &windowPoint);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildList();
+    void buildBottomBar();
+    void buildMenu();
+    void applyLayout();
+    void deleteSelectedRow();
+    void addRow();
+    void exportToWorkbook();
+    void importFromWorkbook();
+
+    CostSheet m_sheet;
+    QString m_iniFilePath;
+    CostSheetModel *m_model = nullptr;
+    QTreeView *m_list = nullptr;
+    QComboBox *m_category = nullptr;
+    QLineEdit *m_content = nullptr;
+    ControlJsj *m_expression = nullptr;
+    InPlaceEditing *m_editing = nullptr;
+    QGroupBox *m_frame = nullptr;
+    QLineEdit *m_total = nullptr;
+    QLineEdit *m_headCount = nullptr;
+    QLineEdit *m_perHead = nullptr;
+    QPushButton *m_refresh = nullptr;
+    QPushButton *m_more = nullptr;
+    QMenu *m_menu = nullptr;
+};

@@ -1,0 +1,53 @@
+#include "app/HelpDialog.h"
+
+#include "app/FixedDialog.h"
+#include "app/UiFont.h"
+#include "costline/Twips.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+
+QString HelpDialog::HelpText()
+{
+    return QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用\r\n"
+                          "            的时候可以使用“从Excel导入”导入，也\r\n"
+                          "            可以将报价发送给同行。\r\n"
+                          "要求：本机必须安装有“Microsoft Excel”\r\n"
+                          "\r\n"
+                          "从Excel导入：将导出的数据恢复到本程序中\r\n"
+                          "要求：1.格式不能改变，每列都是原来的内容。\r\n"
+                          "      2.“表达式”列不能修改，“单价: 123.00 × \r\n"
+                          "        45间 × 6天”其中“123.00”前必须有一个半\r\n"
+                          "        角空格，“×”的前后各有一个空格。\r\n");
+}
+
+HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmHelp"));
+    setWindowTitle(QStringLiteral("帮助"));
+    setFont(UiFont());
+
+    auto *text = new QPlainTextEdit(this);
+    text->setObjectName(QStringLiteral("Text1"));
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The text box shows the lines; a Windows edit box keeps them apart with CR LF.
+    QString shown = HelpText();
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text->setPlainText(shown);
+    // Designed for 宋体's 12-pixel lines; a font with taller lines gets the height its ten lines need.
+    const int frame = 2 * text->frameWidth() + 2 * int(text->document()->documentMargin());
+    const int tenLines = 10 * text->fontMetrics().lineSpacing() + frame + 2;
+    text->setGeometry(8, 8, TwipsToPixels(4575), qMax(TwipsToPixels(2475), tenLines));
+
+    auto *close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("Command1"));
+    close->setDefault(true);
+    close->resize(TwipsToPixels(1215), TwipsToPixels(375));
+    close->move(text->geometry().right() + 1 - close->width(), text->geometry().bottom() + 9);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    resize(text->geometry().right() + 9, close->geometry().bottom() + 9);
+    MakeFixedCentred(*this);
+}

@@ -1,0 +1,216 @@
+#include "sheet/InPlaceEditing.h"
+
+#include "costline/ControlJsj.h"
+#include "costline/Twips.h"
+#include "sheet/CostSheet.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTreeView>
+
+using namespace CellEditing;
+
+namespace {
+bool inside(const QWidget *widget, const QWidget *container)
+{
+    return widget && (widget == container || container->isAncestorOf(widget));
+}
+} // namespace
+
+InPlaceEditing::InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *categoryEditor, QLineEdit *contentEditor,
+                               ControlJsj *expressionEditor, QWidget *window)
+    : QObject(window), m_sheet(sheet), m_list(list), m_category(categoryEditor), m_content(contentEditor),
+      m_expression(expressionEditor), m_window(window)
+{
+    m_list->viewport()->setMouseTracking(true);
+    m_list->viewport()->installEventFilter(this);
+    // What is typed is what is stored: no completion from the list.
+    m_category->setCompleter(nullptr);
+    m_category->setInsertPolicy(QComboBox::NoInsert);
+    // Keys reach the combo box, which hands them to its line edit without filters.
+    m_category->installEventFilter(this);
+    m_content->installEventFilter(this);
+    m_category->hide();
+    m_content->hide();
+    m_expression->hide();
+
+    connect(m_expression, &ControlJsj::ChangeText, this, [this] {
+        m_sheet.EditorChange(m_expression->StrBds(), m_expression->CurHjje());
+        m_window->update();
+    });
+    connect(m_expression, &ControlJsj::Resize, this, &InPlaceEditing::followExpressionEditorWidth);
+    connect(qApp, &QApplication::focusChanged, this, &InPlaceEditing::onFocusChanged);
+}
+
+QPointF InPlaceEditing::listOrigin() const
+{
+    const QPoint origin = m_list->mapTo(m_window, QPoint(0, 0));
+    return {PixelsToTwips(origin.x()), PixelsToTwips(origin.y())};
+}
+
+ColumnSpans InPlaceEditing::columnSpans() const
+{
+    ColumnSpans spans;
+    const QHeaderView *header = m_list->header();
+    const int viewportLeft = m_list->viewport()->geometry().left();
+    for (int i = 0; i < int(spans.size()); ++i) {
+        spans[i].left = float(PixelsToTwips(viewportLeft + header->sectionViewportPosition(i)));
+        spans[i].width = float(PixelsToTwips(header->sectionSize(i)));
+    }
+    return spans;
+}
+
+RowGrid InPlaceEditing::rowGrid() const
+{
+    RowGrid grid;
+    const QAbstractItemModel *model = m_list->model();
+    grid.rowCount = model ? model->rowCount() : 0;
+    if (grid.rowCount == 0)
+        return grid;
+    const QRect first = m_list->visualRect(model->index(0, 0));
+    grid.firstTop = float(PixelsToTwips(m_list->viewport()->geometry().top() + first.top()));
+    grid.rowHeight = float(PixelsToTwips(first.height()));
+    return grid;
+}
+
+int InPlaceEditing::editorHeight() const
+{
+    const RowGrid grid = rowGrid();
+    return qMax(TwipsToPixels(grid.rowHeight), m_category->minimumSizeHint().height());
+}
+
+void InPlaceEditing::EditCell(int column, int row)
+{
+    // A click below the last row names a row that does not exist: nothing to edit there.
+    if (!m_sheet.hasRow(row))
+        return;
+    const ColumnSpans spans = columnSpans();
+    const QPointF origin = listOrigin();
+    const float rowTop = rowGrid().top(row);
+    const CostLine &line = m_sheet.row(row);
+
+    if (column == CategoryColumn || column == ContentColumn) {
+        const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column - 1], rowTop);
+        const QRect rect(TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width), editorHeight());
+        if (column == CategoryColumn) {
+            m_category->setGeometry(rect);
+            m_category->setEditText(line.Category);
+            m_category->show();
+            m_category->raise();
+            const Selection s = categorySelection(m_category->currentText());
+            m_category->lineEdit()->setSelection(s.start, s.length);
+            m_category->setFocus(Qt::OtherFocusReason);
+        } else {
+            m_content->setGeometry(rect);
+            m_content->setText(line.Content);
+            m_content->show();
+            m_content->raise();
+            const Selection s = contentSelection(m_content->text());
+            m_content->setSelection(s.start, s.length);
+            m_content->setFocus(Qt::OtherFocusReason);
+        }
+    } else if (column == ExpressionColumn) {
+        const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column - 1], rowTop);
+        m_expression->move(TwipsToPixels(p.left), TwipsToPixels(p.top));
+        m_expression->setStrBds(line.Expression);
+        // Every change this makes comes back into the row through ChangeText.
+        m_expression->ReadStrBds();
+        m_expression->show();
+        m_expression->raise();
+        m_expression->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void InPlaceEditing::recordMouse(const QPoint &viewportPos)
+{
+    const QPoint inList = m_list->viewport()->mapTo(m_list, viewportPos);
+    m_sheet.setMousePosition(float(PixelsToTwips(inList.x())), float(PixelsToTwips(inList.y())));
+}
+
+void InPlaceEditing::resolveClick()
+{
+    const int column = resolveColumn(m_sheet.MouseX(), columnSpans());
+    const int row = resolveRow(m_sheet.MouseY(), rowGrid());
+    m_sheet.setCurRow(qBound(-32768, row, 32767));
+    EditCell(column, row);
+}
+
+void InPlaceEditing::commitCategory()
+{
+    if (m_sheet.hasRow(m_sheet.CurRow()))
+        m_sheet.setCategory(m_sheet.CurRow(), m_category->currentText());
+    m_category->hide();
+}
+
+void InPlaceEditing::commitContent()
+{
+    if (m_sheet.hasRow(m_sheet.CurRow()))
+        m_sheet.setContent(m_sheet.CurRow(), m_content->text());
+    m_content->hide();
+}
+
+void InPlaceEditing::followExpressionEditorWidth()
+{
+    const ColumnSpans spans = columnSpans();
+    const QPointF origin = listOrigin();
+    const float left =
+        expressionEditorLeft(float(PixelsToTwips(m_expression->x())), float(PixelsToTwips(m_expression->width())),
+                             float(PixelsToTwips(m_window->width())), float(origin.x()),
+                             spans[ExpressionColumn - 1].left, spans[AmountColumn - 1].left);
+    m_expression->move(TwipsToPixels(left), m_expression->y());
+}
+
+void InPlaceEditing::onFocusChanged(QWidget *old, QWidget *now)
+{
+    // Focus leaving for nowhere (another application) or into a drop-down list is no end of an edit.
+    if (!now || now->window()->windowType() == Qt::Popup)
+        return;
+    if (inside(old, m_category) && !inside(now, m_category))
+        commitCategory();
+    if (inside(old, m_content) && !inside(now, m_content))
+        commitContent();
+    if (m_expression->holds(old) && !m_expression->holds(now))
+        m_expression->hide();
+}
+
+bool InPlaceEditing::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            recordMouse(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
+        case QEvent::MouseButtonPress:
+            recordMouse(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
+        case QEvent::MouseButtonRelease: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            recordMouse(mouse->position().toPoint());
+            if (mouse->button() == Qt::LeftButton)
+                resolveClick();
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (watched == m_category && categoryKeyMovesOn(key)) {
+            commitCategory();
+            EditCell(ContentColumn, m_sheet.CurRow());
+            return true;
+        }
+        if (watched == m_content && contentKeyMovesOn(key)) {
+            commitContent();
+            EditCell(ExpressionColumn, m_sheet.CurRow());
+            return true;
+        }
+    }
+    return false;
+}

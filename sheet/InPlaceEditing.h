@@ -1,0 +1,52 @@
+#pragma once
+
+#include "sheet/CellEditing.h"
+
+#include <QObject>
+
+class ControlJsj;
+class CostSheet;
+class QComboBox;
+class QLineEdit;
+class QTreeView;
+class QWidget;
+
+// Lays the category, content and expression editors over the cells of the list and writes what
+// they hold back into the sheet. The rules (which cell, where, which keys) are CellEditing's; this
+// class reads the list's geometry for them and moves the widgets.
+class InPlaceEditing : public QObject
+{
+    Q_OBJECT
+public:
+    // The editors are children of `window`, laid over `list`.
+    InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *categoryEditor, QLineEdit *contentEditor,
+                   ControlJsj *expressionEditor, QWidget *window);
+
+    // Opens the editor of a cell (1-based column and row); columns without an editor, and rows
+    // that do not exist, open nothing.
+    void EditCell(int column, int row);
+
+    // The list's geometry in twips, relative to the list's top-left corner.
+    CellEditing::ColumnSpans columnSpans() const;
+    CellEditing::RowGrid rowGrid() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void recordMouse(const QPoint &viewportPos);
+    void resolveClick();
+    void commitCategory();
+    void commitContent();
+    void followExpressionEditorWidth();
+    void onFocusChanged(QWidget *old, QWidget *now);
+    QPointF listOrigin() const; // the list's top-left corner in the window, in twips
+    int editorHeight() const;
+
+    CostSheet &m_sheet;
+    QTreeView *m_list;
+    QComboBox *m_category;
+    QLineEdit *m_content;
+    ControlJsj *m_expression;
+    QWidget *m_window;
+};

@@ -1,0 +1,164 @@
+#include "WindowTests.h"
+
+#include "common/Dialogs.h"
+#include "costline/ControlJsj.h"
+#include "costline/Twips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+// One slot's three controls take 30 + 555 + 30 + 675 + 30 + 300 twips.
+constexpr int SlotPixels = 108;
+
+void showActive(QWidget &widget)
+{
+    widget.show();
+    widget.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&widget));
+}
+} // namespace
+
+void ControlJsjTest::init()
+{
+    Dialogs::setScripted(true);
+}
+
+void ControlJsjTest::appendsAndTypes()
+{
+    ControlJsj editor;
+    showActive(editor);
+    QSignalSpy changes(&editor, &ControlJsj::ChangeText);
+    QSignalSpy resizes(&editor, &ControlJsj::Resize);
+    const int startWidth = editor.width();
+
+    typeText(editor.unitPriceField(), QStringLiteral("300"));
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 300.00"));
+    QCOMPARE(changes.count(), 3); // one per keystroke
+
+    QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
+    QVERIFY(editor.countField(1));
+    QTRY_VERIFY(editor.countField(1)->hasFocus());
+    QCOMPARE(editor.width(), startWidth + SlotPixels);
+    QCOMPARE(resizes.count(), 1);
+    // An empty factor changes neither text nor amount.
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 300.00"));
+
+    typeText(editor.countField(1), QStringLiteral("2"));
+    typeText(editor.unitField(1), QStringLiteral("晚"));
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 300.00 × 2晚"));
+    QCOMPARE(editor.CurHjje(), Amount::fromUnits(600 * Amount::Scale));
+    // The unit list stays empty: the planner types the unit word.
+    QCOMPARE(editor.unitField(1)->count(), 0);
+    // The shared font of the "×" buttons.
+    QVERIFY(editor.timesButton(1)->font().bold());
+    QCOMPARE(editor.timesButton(1)->font().pointSize(), 12);
+    QCOMPARE(editor.timesButton(1)->font().families().value(0), QStringLiteral("宋体"));
+}
+
+void ControlJsjTest::deletesAFactorInTheMiddle()
+{
+    ControlJsj editor;
+    editor.show();
+    editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天 × 2晚"));
+    editor.ReadStrBds();
+    QCOMPARE(editor.CurHjje(), Amount::fromUnits(66420LL * Amount::Scale));
+    const int slot1Left = editor.countField(1)->x();
+    const int slot2Left = editor.countField(2)->x();
+    const int fullWidth = editor.width();
+    QSignalSpy resizes(&editor, &ControlJsj::Resize);
+
+    // The slot-1 button deletes slot 2; slot 3 moves left into its place.
+    QTest::mouseClick(editor.timesButton(1), Qt::LeftButton);
+    QVERIFY(!editor.countField(2));
+    QVERIFY(!editor.unitField(2));
+    QVERIFY(!editor.timesButton(2));
+    QCOMPARE(editor.countField(3)->x(), slot2Left);
+    QCOMPARE(editor.unitField(3)->currentText(), QStringLiteral("晚"));
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 45间 × 2晚"));
+    QCOMPARE(editor.CurHjje(), Amount::fromUnits(11070LL * Amount::Scale));
+    QCOMPARE(editor.width(), fullWidth - SlotPixels);
+    QCOMPARE(resizes.count(), 1);
+
+    // The slot-0 button then deletes slot 1; slot 3 moves again, skipping the free slot 2.
+    QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
+    QVERIFY(!editor.countField(1));
+    QCOMPARE(editor.countField(3)->x(), slot1Left);
+    QCOMPARE(editor.timesButton(3)->x() + editor.timesButton(3)->width() + 4, editor.width());
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 2晚"));
+}
+
+void ControlJsjTest::readsStrBdsIntoFields()
+{
+    ControlJsj editor;
+    editor.show();
+    QSignalSpy changes(&editor, &ControlJsj::ChangeText);
+    editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天"));
+    QCOMPARE(changes.count(), 0); // writing StrBds parses nothing
+    editor.ReadStrBds();
+    QCOMPARE(editor.unitPriceField()->text(), QStringLiteral("123"));
+    QCOMPARE(editor.countField(1)->text(), QStringLiteral("45"));
+    QCOMPARE(editor.unitField(2)->currentText(), QStringLiteral("天"));
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 45间 × 6天"));
+    QCOMPARE(editor.CurHjje(), Amount::fromUnits(33210LL * Amount::Scale));
+    QVERIFY(changes.count() >= 1);
+
+    // No price segment: the price field keeps its text; the factors are numbered from 1 again.
+    editor.setStrBds(QStringLiteral("2间 × 3天"));
+    editor.ReadStrBds();
+    QCOMPARE(editor.unitPriceField()->text(), QStringLiteral("123"));
+    QVERIFY(editor.countField(1) && editor.countField(2) && !editor.countField(3));
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 2间 × 3天"));
+
+    // Blank: no factors, an empty price, and the width of the price and its button.
+    editor.setStrBds(QStringLiteral("   "));
+    editor.ReadStrBds();
+    QVERIFY(!editor.countField(1));
+    QCOMPARE(editor.unitPriceField()->text(), QString());
+    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 0.00"));
+    QCOMPARE(editor.width(), 113); // (480 + 915 + 300) twips
+}
+
+void ControlJsjTest::enterMovesOnAsTab()
+{
+    ControlJsj editor;
+    showActive(editor);
+    editor.timesButton(0)->click();
+    QLineEdit *count = editor.countField(1);
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), editor.unitField(1));
+    QCOMPARE(editor.model().LastSlot(), 1); // Enter appends nothing
+
+    editor.unitPriceField()->setFocus();
+    QTest::keyClick(editor.unitPriceField(), Qt::Key_Enter);
+    QTRY_VERIFY(editor.timesButton(0)->hasFocus());
+    // Enter on a focused "×" presses it: the rightmost appends a factor.
+    editor.timesButton(1)->setFocus();
+    QTest::keyClick(editor.timesButton(1), Qt::Key_Return);
+    QCOMPARE(editor.model().LastSlot(), 2);
+}
+
+void ControlJsjTest::removesFactorsBeyondSlotNineteen()
+{
+    ControlJsj editor;
+    editor.show();
+    for (int slot = 0; slot < 21; ++slot)
+        editor.timesButton(slot)->click();
+    QCOMPARE(editor.model().LastSlot(), 21);
+    for (int i = 0; i < 19; ++i)
+        editor.timesButton(0)->click();
+    QVERIFY(editor.countField(20) && editor.countField(21));
+
+    // Slot numbers past 19 are removed like any other: no "下标错误！" for a factor that is there.
+    QSignalSpy changes(&editor, &ControlJsj::ChangeText);
+    editor.timesButton(0)->click();
+    QVERIFY(!editor.countField(20));
+    QCOMPARE(editor.countField(21)->x(), TwipsToPixels(1380 + 300 + 30));
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(Dialogs::takeShownMessages().isEmpty());
+}

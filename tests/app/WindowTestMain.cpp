@@ -1,0 +1,49 @@
+#include "WindowTests.h"
+
+#include "common/Dialogs.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        const Qt::Key key = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), Qt::NoModifier);
+    }
+}
+
+void answerNextModal(std::function<void(QWidget *)> check)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        check(modal);
+        modal->close();
+    });
+    timer->start();
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Dialogs::setScripted(true);
+    int status = 0;
+    {
+        ControlJsjTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        CalculatorWindowTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}

@@ -1,0 +1,12 @@
+# The window's tests, included from tests/app/CMakeLists.txt with the GUI.
+# Rules of the window that need no window: cell resolution, editor placement, layout, sheet model.
+add_executable(quilvar_app_rules_gui_tests CellEditingTest.cpp)
+target_link_libraries(quilvar_app_rules_gui_tests PRIVATE quilvar_sheet_view quilvar_app_gui Qt6::Test)
+add_test(NAME app_view_rules COMMAND quilvar_app_rules_gui_tests)
+set_tests_properties(app_view_rules PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The calculator window driven as a planner drives it.
+add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.cpp WindowTestMain.cpp WindowTests.h)
+target_link_libraries(quilvar_app_window_tests PRIVATE quilvar_app_gui Qt6::Test)
+add_test(NAME app_window COMMAND quilvar_app_window_tests)
+set_tests_properties(app_window PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

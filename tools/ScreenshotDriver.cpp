@@ -1,0 +1,106 @@
+// Puts the calculator window into one state and photographs the screen with ImageMagick's
+// `import`. Run it under Xvfb through tools/screenshots.sh.
+#include "app/CalculatorWindow.h"
+#include "common/Dialogs.h"
+#include "costline/Expression.h"
+#include "sheet/InPlaceEditing.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGroupBox>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+struct PricedLine
+{
+    const char *category;
+    const char *content;
+    const char *price;
+    QList<Factor> factors;
+};
+
+void fillPricedSheet(CalculatorWindow &window)
+{
+    const QList<PricedLine> lines = {
+        {"房", "北京饭店 标准间", "350", {{"12", "间"}, {"5", "晚"}}},
+        {"餐", "团队餐 十人一桌", "50", {{"25", "人"}, {"10", "餐"}}},
+        {"车", "33座旅游大巴", "1200", {{"5", "天"}}},
+        {"导游", "全程中文导游", "200", {{"5", "天"}}},
+        {"景点门票", "故宫、八达岭长城", "100", {{"25", "人"}}},
+        {"综费", "保险及杂费", "30", {{"25", "人"}}},
+    };
+    CostSheet &sheet = window.sheet();
+    int position = 1;
+    for (const PricedLine &line : lines) {
+        const BuiltExpression built = BuildStrBds(QString::fromUtf8(line.price), line.factors);
+        sheet.setCategory(position, QString::fromUtf8(line.category));
+        sheet.setContent(position, QString::fromUtf8(line.content));
+        sheet.setExpression(position, built.text);
+        sheet.setAmountText(position, AmountToText(built.amount));
+        sheet.setIncluded(position, true);
+        ++position;
+    }
+    sheet.RefreshTotals();
+    window.setHeadCountText(QStringLiteral("25"));
+}
+
+void shoot(const QString &file)
+{
+    const int status =
+        QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    if (status != 0)
+        std::fprintf(stderr, "import failed with %d\n", status);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s main|editor|menu|about|help OUTPUT.png\n", argv[0]);
+        return 2;
+    }
+    const QString scene = QString::fromLocal8Bit(argv[1]);
+    const QString file = QString::fromLocal8Bit(argv[2]);
+
+    CalculatorWindow window;
+    window.move(0, 0);
+    fillPricedSheet(window);
+    window.show();
+
+    const int settle = 600;
+    QTimer::singleShot(settle, [&] {
+        if (scene == QLatin1String("editor")) {
+            window.sheet().setCurRow(2);
+            window.editing().EditCell(4, 2);
+        } else if (scene == QLatin1String("category")) {
+            window.sheet().setCurRow(6);
+            window.editing().EditCell(2, 6);
+        } else if (scene == QLatin1String("menu")) {
+            auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
+            auto *button = frame->findChild<QPushButton *>(QStringLiteral("Command1"));
+            window.showMenuAt(frame->pos() + button->pos());
+        } else if (scene == QLatin1String("about") || scene == QLatin1String("help")) {
+            // The dialog runs modally; it is photographed and closed from inside its loop.
+            QTimer::singleShot(settle, [&] {
+                shoot(file);
+                if (QWidget *modal = QApplication::activeModalWidget())
+                    modal->close();
+                app.quit();
+            });
+            const char *item = scene == QLatin1String("about") ? "MnuLv_4about" : "MnuLv_4help";
+            window.popupMenu()->findChild<QAction *>(QString::fromLatin1(item))->trigger();
+            return;
+        }
+        QTimer::singleShot(settle, [&] {
+            shoot(file);
+            app.quit();
+        });
+    });
+    return app.exec();
+}
