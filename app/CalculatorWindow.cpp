@@ -76,9 +76,16 @@ CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
     m_expression = named(new ControlJsj(this), "ControlJsj1");
     m_editing = new InPlaceEditing(m_sheet, m_list, m_category, m_content, m_expression, this);
 
-    while (m_sheet.rowCount() < CostSheet::InitialRows && m_sheet.AddRow()) {
-    }
     applyLayout();
+}
+
+CalculatorWindow::~CalculatorWindow()
+{
+    // The in-place editing and the list refer to the sheet, a member that is gone before the
+    // children are deleted: they go first, with their event filters and connections.
+    delete m_editing;
+    m_list->viewport()->removeEventFilter(this);
+    delete m_list;
 }
 
 void CalculatorWindow::buildList()

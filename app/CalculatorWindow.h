@@ -21,6 +21,7 @@ class CalculatorWindow : public QWidget
     Q_OBJECT
 public:
     explicit CalculatorWindow(QWidget *parent = nullptr);
+    ~CalculatorWindow() override;
 
     CostSheet &sheet() { return m_sheet; }
     InPlaceEditing &editing() { return *m_editing; }
