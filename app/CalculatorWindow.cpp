@@ -13,12 +13,8 @@
 #include "sheet/HeadCountRefresh.h"
 #include "sheet/InPlaceEditing.h"
 
-#ifdef QUILVAR_WITH_EXCEL_GUI
-#include "excel/ExcelCommands.h"
-#endif
-#ifdef QUILVAR_WITH_DB_GUI
 #include "db/OpenConn.h"
-#endif
+#include "excel/ExcelCommands.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -187,14 +183,9 @@ void CalculatorWindow::buildMenu()
     });
 }
 
-void CalculatorWindow::CzTable(const QString &query)
+bool CalculatorWindow::CzTable(const QString &query)
 {
-#ifdef QUILVAR_WITH_DB_GUI
-    RunCzTable(m_sheet, query, m_iniFilePath, this);
-#else
-    // STUB: built without the database layer a host launch fills nothing.
-    Q_UNUSED(query);
-#endif
+    return RunCzTable(m_sheet, query, m_iniFilePath, this);
 }
 
 void CalculatorWindow::setHeadCountText(const QString &text)
@@ -204,18 +195,12 @@ void CalculatorWindow::setHeadCountText(const QString &text)
 
 void CalculatorWindow::exportToWorkbook()
 {
-#ifdef QUILVAR_WITH_EXCEL_GUI
     OutExcel(this, m_sheet);
-#endif
-    // STUB otherwise: built without the workbook commands this item does nothing.
 }
 
 void CalculatorWindow::importFromWorkbook()
 {
-#ifdef QUILVAR_WITH_EXCEL_GUI
     InExcelCommand(this, m_sheet);
-#endif
-    // STUB otherwise: built without the workbook commands this item does nothing.
 }
 
 void CalculatorWindow::showMenuAt(const QPoint &windowPoint)

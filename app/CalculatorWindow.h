@@ -29,8 +29,9 @@ public:
 
     // Where the connection settings live (IniFilePath), fixed at start-up.
     void setIniFilePath(const QString &path) { m_iniFilePath = path; }
-    // Fills the sheet from a host's query, then recomputes the totals.
-    void CzTable(const QString &query);
+    // Fills the sheet from a host's query, then recomputes the totals. A failure ends the program;
+    // false only where a test has replaced that ending.
+    bool CzTable(const QString &query);
     // The head-count box, as start-up and the import set it.
     void setHeadCountText(const QString &text);
 

@@ -1,21 +1,22 @@
 # The calculator window and its dialogs.
 add_library(quilvar_app_gui STATIC
-  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp HelpDialog.cpp LayoutRule.cpp UiFont.cpp
+  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp HelpDialog.cpp LayoutRule.cpp Startup.cpp UiFont.cpp
   VendorLinks.cpp)
 target_link_libraries(quilvar_app_gui PUBLIC
-  quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules Qt6::Widgets)
-# The workbook commands and the fill from a host's query, once their areas are built.
-if(TARGET quilvar_excel_gui)
-  target_link_libraries(quilvar_app_gui PUBLIC quilvar_excel_gui)
-  target_compile_definitions(quilvar_app_gui PRIVATE QUILVAR_WITH_EXCEL_GUI)
-endif()
-if(TARGET quilvar_db_gui)
-  target_link_libraries(quilvar_app_gui PUBLIC quilvar_db_gui)
-  target_compile_definitions(quilvar_app_gui PRIVATE QUILVAR_WITH_DB_GUI)
-endif()
+  quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules quilvar_excel_gui
+  quilvar_db_gui Qt6::Widgets)
 
 add_executable(quilvar main.cpp)
 target_link_libraries(quilvar PRIVATE quilvar_app_gui)
+
+# A build comes with the sample settings beside the executable, so that a host launch against
+# the bundled SQLite database works at once. A settings file already there is left alone.
+foreach(sample default.ini tour.sqlite)
+  if(NOT EXISTS ${CMAKE_CURRENT_BINARY_DIR}/${sample})
+    file(COPY ${PROJECT_SOURCE_DIR}/data/sample/${sample} DESTINATION ${CMAKE_CURRENT_BINARY_DIR}
+         FILE_PERMISSIONS OWNER_READ OWNER_WRITE)
+  endif()
+endforeach()
 
 include(GNUInstallDirs)
 install(TARGETS quilvar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

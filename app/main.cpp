@@ -1,5 +1,6 @@
 #include "app/CalculatorWindow.h"
 #include "app/CommandLine.h"
+#include "app/Startup.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -15,16 +16,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("quilvar"));
     QApplication::setDesktopFileName(QStringLiteral("quilvar"));
 
-    const QString iniFilePath = IniFilePathFor(QCoreApplication::applicationDirPath());
-    const CommandLine commandLine = CutCommandLine(ArgumentsText(arguments));
     CalculatorWindow window;
-    window.setIniFilePath(iniFilePath);
-    if (commandLine.hasQuery) {
-        window.CzTable(commandLine.query);
-        if (commandLine.headCountText)
-            window.setHeadCountText(*commandLine.headCountText);
-    }
-    window.show();
-    window.update();
+    StartCalculator(window, ArgumentsText(arguments), IniFilePathFor(QCoreApplication::applicationDirPath()));
     return app.exec();
 }

@@ -77,33 +77,29 @@ void CostSheet::replaceRows(const QList<CostLine> &rows)
 
 void CostSheet::setCategory(int position, const QString &text)
 {
-    if (!hasRow(position))
-        return;
-    mutableRow(position).Category = text;
-    emit rowsChanged(position, position);
+    setField(position, &CostLine::Category, text);
 }
 
 void CostSheet::setContent(int position, const QString &text)
 {
-    if (!hasRow(position))
-        return;
-    mutableRow(position).Content = text;
-    emit rowsChanged(position, position);
+    setField(position, &CostLine::Content, text);
 }
 
 void CostSheet::setExpression(int position, const QString &text)
 {
-    if (!hasRow(position))
-        return;
-    mutableRow(position).Expression = text;
-    emit rowsChanged(position, position);
+    setField(position, &CostLine::Expression, text);
 }
 
 void CostSheet::setAmountText(int position, const QString &text)
 {
+    setField(position, &CostLine::AmountText, text);
+}
+
+void CostSheet::setField(int position, QString CostLine::*field, const QString &text)
+{
     if (!hasRow(position))
         return;
-    mutableRow(position).AmountText = text;
+    mutableRow(position).*field = text;
     emit rowsChanged(position, position);
 }
 

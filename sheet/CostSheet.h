@@ -93,6 +93,7 @@ signals:
 
 private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }
+    void setField(int position, QString CostLine::*field, const QString &text);
     void appendUnchecked(const CostLine &line);
     void headCountChanged();
 

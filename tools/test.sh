@@ -30,7 +30,7 @@ for target in $(find build/fuzz/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u
     seeds=fuzz/seeds/$name
     [ -d "$seeds" ] || seeds=
     echo "== $name for ${fuzz_seconds}s"
-    "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$target" -max_total_time="$fuzz_seconds" -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 \
         "$corpus" $seeds 2>&1 | tail -n 12
 done
 echo "fuzzing: every target ran ${fuzz_seconds}s without a crash"

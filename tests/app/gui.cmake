@@ -10,3 +10,12 @@ add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.
 target_link_libraries(quilvar_app_window_tests PRIVATE quilvar_app_gui Qt6::Test)
 add_test(NAME app_window COMMAND quilvar_app_window_tests)
 set_tests_properties(app_window PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The host launch end to end: command line, fill from the database, head count, window shown.
+add_executable(quilvar_startup_tests StartupTest.cpp ${PROJECT_SOURCE_DIR}/tests/db/TestServer.cpp)
+target_link_libraries(quilvar_startup_tests PRIVATE quilvar_app_gui GTest::gtest)
+target_compile_definitions(quilvar_startup_tests PRIVATE
+  QUILVAR_SAMPLE_DB="${PROJECT_SOURCE_DIR}/data/sample/tour.sqlite")
+add_test(NAME app_startup COMMAND quilvar_startup_tests)
+set_tests_properties(app_startup PROPERTIES FIXTURES_REQUIRED db_pg TIMEOUT 120
+  ENVIRONMENT "QUILVAR_PG_ENV=${CMAKE_BINARY_DIR}/tests/db/pg-server.env;QT_QPA_PLATFORM=offscreen")

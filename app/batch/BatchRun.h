@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class CostSheet;
+class QTextStream;
+
+// quilvar-batch: the sheet's rules without a window, for hosts and scripts that want a quote file.
+// The steps run in a fixed order, each only when asked for.
+struct BatchOptions
+{
+    bool help = false;
+    std::optional<QString> query;      // --query SQL
+    std::optional<QString> iniPath;    // --ini FILE
+    std::optional<QString> importPath; // --import FILE
+    bool recalc = false;               // --recalc
+    std::optional<QString> headCount;  // --headcount TEXT
+    bool refresh = false;              // --refresh
+    std::optional<QString> exportPath; // --export FILE
+    bool json = false;                 // --json
+};
+
+enum BatchExitCode
+{
+    BatchOk = 0,
+    BatchBadArguments = 2,
+    BatchDatabaseFailed = 3,
+    BatchWorkbookFailed = 4
+};
+
+QString BatchUsage();
+// The arguments after the program's name. False with a message for an unknown option, a missing
+// value or an option given twice.
+bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QString *error);
+
+// Every row with a non-blank expression is read into a fresh editor model; where that changed the
+// line, it is written back as the editor writes it, as if the planner had opened that cell.
+void RecalcRows(CostSheet &sheet);
+// The sheet as one JSON object, texts exactly as held.
+QString SheetJson(const CostSheet &sheet);
+
+// Runs the steps; returns the exit status. Output goes to out, messages to err. Without --ini the
+// settings file is default.ini in defaultIniDir (the executable's directory).
+int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &defaultIniDir = QString());

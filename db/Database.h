@@ -1,0 +1,36 @@
+#pragma once
+
+#include "db/DbError.h"
+#include "db/OdbcConnection.h"
+
+#include <QString>
+
+#include <functional>
+
+// The program-wide connection text and connection. OpenConn sets both; they live until the
+// program ends.
+QString &ConnStr();
+OdbcConnection &MainConn();
+
+// Seconds an opening may take: MainConn, the settings window's test, and a connection of its own
+// for the fill (ADO's default).
+inline constexpr int MainConnLoginTimeout = 10;
+inline constexpr int TestLoginTimeout = 5;
+inline constexpr int FillLoginTimeout = 15;
+// Seconds a query may run.
+inline constexpr int QueryTimeout = 30;
+
+// The ODBC connection string for a connection text, with the driver named in the settings file.
+QString OdbcConnectionStringFor(const QString &connText, const QString &iniPath);
+
+// The opening part of OpenConn without its recovery: ConnStr from the settings file (calling
+// onMissingFile first when the file is missing), then MainConn, new, opened with it.
+bool OpenMainConn(const QString &iniPath, const std::function<void()> &onMissingFile, DbError *error);
+
+// Opens MainConn again with another connection text, keeping its timeout (the settings window's
+// closing). ConnStr is not changed.
+bool ReopenMainConn(const QString &connText, const QString &iniPath, DbError *error);
+
+inline const QString ConnectErrorMessage =
+    QStringLiteral("数据库连接错误！请检查数据库连接设置，\r\n如果问题依然存在，请检查网络连接！");
+inline const QString ConnectErrorTitle = QStringLiteral("数据库连接错误");

@@ -1,0 +1,291 @@
+#include "db/OdbcRecordset.h"
+
+#include "db/OdbcConnection.h"
+#include "db/OdbcDiagnostics.h"
+
+#include <QByteArray>
+
+#include <cmath>
+
+namespace {
+
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+QString dateText(int year, int month, int day)
+{
+    return QStringLiteral("%1-%2-%3").arg(year, 4, 10, QLatin1Char('0')).arg(twoDigits(month), twoDigits(day));
+}
+
+QString timeText(int hour, int minute, int second)
+{
+    return twoDigits(hour) + u':' + twoDigits(minute) + u':' + twoDigits(second);
+}
+
+// The driver's decimal text in its shortest form: "120.50" gives 120.5, ".5" gives 0.5.
+QString shortestDecimal(QString text)
+{
+    text = text.trimmed();
+    const bool negative = text.startsWith(u'-');
+    QString digits = negative ? text.mid(1) : text;
+    if (digits.startsWith(u'+'))
+        digits.remove(0, 1);
+    if (digits.contains(u'.') && !digits.contains(u'e', Qt::CaseInsensitive)) {
+        while (digits.endsWith(u'0'))
+            digits.chop(1);
+        if (digits.endsWith(u'.'))
+            digits.chop(1);
+        if (digits.startsWith(u'.'))
+            digits.prepend(u'0');
+        if (digits.isEmpty())
+            digits = QStringLiteral("0");
+    }
+    if (negative && digits != QStringLiteral("0"))
+        digits.prepend(u'-');
+    return digits;
+}
+
+QString floatText(double value, int significantDigits)
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    return QString::number(value, 'g', significantDigits);
+}
+
+} // namespace
+
+OdbcRecordset::OdbcRecordset(OdbcConnection &connection) : m_connection(connection) {}
+
+OdbcRecordset::~OdbcRecordset()
+{
+    close();
+}
+
+void OdbcRecordset::close()
+{
+    if (m_statement)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
+    m_statement = nullptr;
+    m_eof = true;
+    m_columns.clear();
+    m_row.clear();
+    m_readColumns = 0;
+}
+
+bool OdbcRecordset::open(const QString &query, DbError *error)
+{
+    close();
+    if (!m_connection.isOpen()) {
+        if (error)
+            *error = {DbErrorNumber::ObjectClosed, QStringLiteral("连接没有打开，不能执行查询。")};
+        return false;
+    }
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_connection.handle(), &stmt))) {
+        ReadOdbcDiagnostics(SQL_HANDLE_DBC, m_connection.handle(), QStringLiteral("无法创建查询。"), error);
+        return false;
+    }
+    m_statement = stmt;
+    SQLSetStmtAttrW(stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+    SQLSetStmtAttrW(stmt, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    if (m_queryTimeout > 0)
+        SQLSetStmtAttrW(stmt, SQL_ATTR_QUERY_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_queryTimeout)), 0);
+
+    // Some drivers take an empty text as a statement that returns nothing; it is a failing query.
+    if (query.trimmed().isEmpty()) {
+        if (error)
+            *error = {DbErrorNumber::InvalidArgument, QStringLiteral("查询语句为空。")};
+        close();
+        return false;
+    }
+    const SQLRETURN rc = SQLExecDirectW(stmt, toSqlWChar(query), SQL_NTS);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+        ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("查询执行失败。"), error);
+        close();
+        return false;
+    }
+    SQLSMALLINT count = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &count))) {
+        ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("无法读取查询结果。"), error);
+        close();
+        return false;
+    }
+    for (SQLSMALLINT c = 1; c <= count; ++c) {
+        SQLSMALLINT type = SQL_UNKNOWN_TYPE;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLSMALLINT nameLength = 0;
+        SQLWCHAR name[2];
+        SQLDescribeColW(stmt, SQLUSMALLINT(c), name, 1, &nameLength, &type, &size, &digits, &nullable);
+        m_columns.append(Column{type});
+    }
+    if (count == 0) {
+        m_eof = true;
+        return true;
+    }
+    return fetch(error);
+}
+
+bool OdbcRecordset::moveNext(DbError *error)
+{
+    if (m_eof) {
+        if (error)
+            *error = {DbErrorNumber::NoCurrentRecord, QStringLiteral("已经到了查询结果的末尾。")};
+        return false;
+    }
+    return fetch(error);
+}
+
+bool OdbcRecordset::fetch(DbError *error)
+{
+    m_row.fill(std::nullopt, m_columns.size());
+    m_readColumns = 0;
+    const SQLRETURN rc = SQLFetch(m_statement);
+    if (rc == SQL_NO_DATA) {
+        m_eof = true;
+        return true;
+    }
+    if (!SQL_SUCCEEDED(rc)) {
+        ReadOdbcDiagnostics(SQL_HANDLE_STMT, m_statement, QStringLiteral("读取查询结果失败。"), error);
+        m_eof = true;
+        return false;
+    }
+    m_eof = false;
+    return true;
+}
+
+bool OdbcRecordset::value(int column, QString *text, DbError *error, bool *isNull)
+{
+    if (column < 0 || column >= m_columns.size()) {
+        if (error)
+            *error = {
+                DbErrorNumber::ItemNotFound,
+                QStringLiteral("查询结果中没有第 %1 列（结果只有 %2 列）。").arg(column + 1).arg(m_columns.size())};
+        return false;
+    }
+    if (m_eof) {
+        if (error)
+            *error = {DbErrorNumber::NoCurrentRecord, QStringLiteral("查询结果中没有当前行。")};
+        return false;
+    }
+    while (m_readColumns <= column) {
+        if (!readColumn(m_readColumns, error))
+            return false;
+        ++m_readColumns;
+    }
+    const std::optional<QString> &stored = m_row.at(column);
+    if (isNull)
+        *isNull = !stored.has_value();
+    *text = stored.value_or(QString());
+    return true;
+}
+
+bool OdbcRecordset::readColumn(int column, DbError *error)
+{
+    const SQLUSMALLINT number = SQLUSMALLINT(column + 1);
+    SQLLEN indicator = 0;
+    auto failed = [&]() {
+        ReadOdbcDiagnostics(SQL_HANDLE_STMT, m_statement, QStringLiteral("读取第 %1 列失败。").arg(column + 1), error);
+        return false;
+    };
+
+    switch (m_columns.at(column).sqlType) {
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_BIT: {
+        char buffer[128];
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_CHAR, buffer, sizeof buffer, &indicator)))
+            return failed();
+        if (indicator != SQL_NULL_DATA) {
+            const qsizetype length = indicator >= 0 ? qMin<qsizetype>(indicator, sizeof buffer - 1) : qstrlen(buffer);
+            m_row[column] = shortestDecimal(QString::fromLatin1(buffer, length));
+        }
+        return true;
+    }
+    case SQL_REAL: {
+        float value = 0;
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_FLOAT, &value, 0, &indicator)))
+            return failed();
+        if (indicator != SQL_NULL_DATA)
+            m_row[column] = floatText(value, 7);
+        return true;
+    }
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
+        double value = 0;
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_DOUBLE, &value, 0, &indicator)))
+            return failed();
+        if (indicator != SQL_NULL_DATA)
+            m_row[column] = floatText(value, 15);
+        return true;
+    }
+    case SQL_TYPE_DATE: {
+        SQL_DATE_STRUCT value = {};
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_DATE, &value, sizeof value, &indicator)))
+            return failed();
+        if (indicator != SQL_NULL_DATA)
+            m_row[column] = dateText(value.year, value.month, value.day);
+        return true;
+    }
+    case SQL_TYPE_TIME: {
+        SQL_TIME_STRUCT value = {};
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_TIME, &value, sizeof value, &indicator)))
+            return failed();
+        if (indicator != SQL_NULL_DATA)
+            m_row[column] = timeText(value.hour, value.minute, value.second);
+        return true;
+    }
+    case SQL_TYPE_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT value = {};
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_TIMESTAMP, &value, sizeof value, &indicator)))
+            return failed();
+        if (indicator == SQL_NULL_DATA)
+            return true;
+        QString text = dateText(value.year, value.month, value.day);
+        if (value.hour || value.minute || value.second || value.fraction) {
+            text += u' ' + timeText(value.hour, value.minute, value.second);
+            if (value.fraction) {
+                QString fraction = QStringLiteral("%1").arg(value.fraction, 9, 10, QLatin1Char('0'));
+                while (fraction.endsWith(u'0'))
+                    fraction.chop(1);
+                text += u'.' + fraction;
+            }
+        }
+        m_row[column] = text;
+        return true;
+    }
+    default:
+        break;
+    }
+
+    // Everything else as text, in pieces as long as it is.
+    QString text;
+    SQLWCHAR buffer[4096];
+    for (;;) {
+        const SQLRETURN rc = SQLGetData(m_statement, number, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            return failed();
+        if (indicator == SQL_NULL_DATA) {
+            m_row[column] = std::nullopt;
+            return true;
+        }
+        const qsizetype capacity = qsizetype(std::size(buffer)) - 1;
+        const bool more = indicator == SQL_NO_TOTAL || indicator / qsizetype(sizeof(SQLWCHAR)) > capacity;
+        const qsizetype units = more ? capacity : indicator / qsizetype(sizeof(SQLWCHAR));
+        text += fromSqlWChar(buffer, units);
+        if (rc == SQL_SUCCESS || !more)
+            break;
+    }
+    m_row[column] = text;
+    return true;
+}

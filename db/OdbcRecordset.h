@@ -1,0 +1,55 @@
+#pragma once
+
+#include "db/DbError.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class OdbcConnection;
+
+// A forward-only, read-only result of one query, read row by row with each value as text:
+// texts unchanged; decimal and money values in their shortest decimal form, taken from the
+// driver's decimal text and never through a double ("120.50" gives 120.5); double-precision
+// numbers with 15 significant digits and single-precision ones with 7, trailing zeros dropped;
+// dates, times and timestamps in ISO form (a timestamp at midnight as its date only). A null
+// reads as the empty text.
+class OdbcRecordset
+{
+public:
+    explicit OdbcRecordset(OdbcConnection &connection);
+    ~OdbcRecordset();
+    OdbcRecordset(const OdbcRecordset &) = delete;
+    OdbcRecordset &operator=(const OdbcRecordset &) = delete;
+
+    // Seconds a query may run before the driver cancels it.
+    void setQueryTimeout(int seconds) { m_queryTimeout = seconds; }
+
+    // Runs the query and moves to its first row (or to the end when it has none).
+    bool open(const QString &query, DbError *error = nullptr);
+    int columnCount() const { return int(m_columns.size()); }
+    bool eof() const { return m_eof; }
+    // The current row's value in column 0, 1, ...; isNull tells a database null.
+    bool value(int column, QString *text, DbError *error = nullptr, bool *isNull = nullptr);
+    bool moveNext(DbError *error = nullptr);
+    void close();
+
+private:
+    struct Column
+    {
+        short sqlType = 0;
+    };
+    bool fetch(DbError *error);
+    bool readColumn(int column, DbError *error);
+
+    OdbcConnection &m_connection;
+    void *m_statement = nullptr;
+    int m_queryTimeout = 30;
+    bool m_eof = true;
+    QList<Column> m_columns;
+    // Values read from the current row so far; drivers hand columns over in order only.
+    QList<std::optional<QString>> m_row;
+    int m_readColumns = 0;
+};

@@ -1,0 +1,174 @@
+#include "excel/CellText.h"
+
+#include "common/NumberText.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <cctype>
+#include <cmath>
+
+namespace CellText {
+
+QString fromNumber(double value)
+{
+    if (value == 0)
+        value = 0; // no "-0"
+    return NumberText(value);
+}
+
+QString fromNumberText(QStringView text)
+{
+    bool ok = false;
+    const double value = text.toString().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return text.toString();
+    return fromNumber(value);
+}
+
+QString fromBool(bool value)
+{
+    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+
+namespace {
+QString dateText(const QDate &date)
+{
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString timeText(qint64 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+QString fromSerial(double serial, bool date1904, bool formatHasDate, bool formatHasTime)
+{
+    // The largest serial is 9999-12-31 in both date systems (less in 1904, where the epoch is later).
+    if (!std::isfinite(serial) || serial < 0 || serial >= 2958466)
+        return fromNumber(serial);
+    const qint64 totalSeconds = std::llround(serial * 86400.0);
+    const qint64 days = totalSeconds / 86400;
+    const qint64 seconds = totalSeconds % 86400;
+    if (!formatHasDate && days == 0)
+        return timeText(seconds);
+
+    QString day;
+    if (date1904) {
+        day = dateText(QDate(1904, 1, 1).addDays(days));
+    } else if (days == 60) {
+        // The 1900 date system counts a 29 February 1900 that never was (a Lotus compatibility).
+        day = QStringLiteral("1900-02-29");
+    } else if (days < 60) {
+        day = dateText(QDate(1899, 12, 31).addDays(days));
+    } else {
+        day = dateText(QDate(1899, 12, 30).addDays(days));
+    }
+    if (seconds == 0 && !formatHasTime)
+        return day;
+    return day + QLatin1Char(' ') + timeText(seconds);
+}
+
+QString fromIsoDateTime(QStringView text)
+{
+    const QString value = text.trimmed().toString();
+    const qsizetype t = value.indexOf(QLatin1Char('T'));
+    const QDate date = QDate::fromString(t < 0 ? value : value.left(t), Qt::ISODate);
+    if (!date.isValid())
+        return text.toString();
+    if (t < 0)
+        return dateText(date);
+    // The time of day, without fractions of a second or a time zone.
+    QString clock = value.mid(t + 1, 8);
+    const QTime time = QTime::fromString(clock, QStringLiteral("HH:mm:ss"));
+    if (!time.isValid())
+        return text.toString();
+    if (time == QTime(0, 0))
+        return dateText(date);
+    return dateText(date) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString fromIsoDuration(QStringView text)
+{
+    // [-]P[nD]T[nH][nM][n[.n]S]
+    const QString value = text.trimmed().toString();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < value.size() && value.at(i) == QLatin1Char('-')) {
+        negative = true;
+        ++i;
+    }
+    if (i >= value.size() || value.at(i) != QLatin1Char('P'))
+        return text.toString();
+    ++i;
+    double seconds = 0;
+    bool inTime = false;
+    bool any = false;
+    while (i < value.size()) {
+        if (value.at(i) == QLatin1Char('T')) {
+            inTime = true;
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < value.size() && (value.at(i).isDigit() || value.at(i) == QLatin1Char('.')))
+            ++i;
+        if (i == start || i >= value.size() || i - start > 15)
+            return text.toString();
+        bool ok = false;
+        const double number = value.mid(start, i - start).toDouble(&ok);
+        if (!ok)
+            return text.toString();
+        const QChar unit = value.at(i++);
+        if (!inTime && unit == QLatin1Char('D'))
+            seconds += number * 86400;
+        else if (inTime && unit == QLatin1Char('H'))
+            seconds += number * 3600;
+        else if (inTime && unit == QLatin1Char('M'))
+            seconds += number * 60;
+        else if (inTime && unit == QLatin1Char('S'))
+            seconds += number;
+        else
+            return text.toString();
+        any = true;
+    }
+    if (!any || seconds > 1e12)
+        return text.toString();
+    const QString clock = timeText(std::llround(seconds));
+    return negative ? QLatin1Char('-') + clock : clock;
+}
+
+QString decodeOoxmlEscapes(const QString &text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text.at(i) == QLatin1Char('_') && i + 6 < n && text.at(i + 1) == QLatin1Char('x') &&
+            text.at(i + 6) == QLatin1Char('_')) {
+            bool ok = false;
+            const uint code = QStringView(text).mid(i + 2, 4).toUInt(&ok, 16);
+            if (ok && QStringView(text).mid(i + 2, 4).size() == 4) {
+                bool hex = true;
+                for (qsizetype k = i + 2; k < i + 6; ++k)
+                    hex = hex && isxdigit(text.at(k).toLatin1());
+                if (hex) {
+                    out.append(QChar(char16_t(code)));
+                    i += 6;
+                    continue;
+                }
+            }
+        }
+        out.append(text.at(i));
+    }
+    return out;
+}
+
+} // namespace CellText

@@ -1,0 +1,244 @@
+#include "excel/CellText.h"
+#include "excel/WorkbookReader.h"
+#include "excel/XmlPart.h"
+#include "excel/ZipArchive.h"
+
+namespace {
+
+const QLatin1String TableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+const QLatin1String TextNs("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+const QLatin1String OfficeNs("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+
+// A cell's text may not grow beyond this through repeated-space elements.
+constexpr qsizetype MaxCellText = 1 << 20;
+
+bool isElement(const QXmlStreamReader &xml, QLatin1String ns, QLatin1String name)
+{
+    return xml.name() == name && xml.namespaceUri() == ns;
+}
+
+qint64 repeatCount(const QXmlStreamReader &xml, QLatin1String attribute)
+{
+    bool ok = false;
+    const qint64 count = xml.attributes().value(TableNs, attribute).toLongLong(&ok);
+    return ok && count >= 1 ? std::min<qint64>(count, 1 << 30) : 1;
+}
+
+// One paragraph: blanks in the character data collapse to one and are dropped at the start, as
+// the format asks; <text:s/>, <text:tab/> and <text:line-break/> give their characters as written.
+bool readParagraph(QXmlStreamReader &xml, QString *text)
+{
+    bool afterBlank = true;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        } else if (token == QXmlStreamReader::Characters) {
+            for (const QChar c : xml.text()) {
+                if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+                    c == QLatin1Char('\r')) {
+                    if (!afterBlank)
+                        text->append(QLatin1Char(' '));
+                    afterBlank = true;
+                } else {
+                    text->append(c);
+                    afterBlank = false;
+                }
+            }
+        } else if (token == QXmlStreamReader::StartElement) {
+            if (isElement(xml, TextNs, QLatin1String("s"))) {
+                bool ok = false;
+                qint64 count = xml.attributes().value(TextNs, QLatin1String("c")).toLongLong(&ok);
+                if (!ok || count < 1)
+                    count = 1;
+                if (count > MaxCellText - text->size())
+                    return false;
+                text->append(QString(qsizetype(count), QLatin1Char(' ')));
+                afterBlank = false;
+                xml.skipCurrentElement();
+            } else if (isElement(xml, TextNs, QLatin1String("tab"))) {
+                text->append(QLatin1Char('\t'));
+                afterBlank = false;
+                xml.skipCurrentElement();
+            } else if (isElement(xml, TextNs, QLatin1String("line-break"))) {
+                text->append(QLatin1Char('\n'));
+                afterBlank = false;
+                xml.skipCurrentElement();
+            } else if (isElement(xml, TextNs, QLatin1String("span")) || isElement(xml, TextNs, QLatin1String("a")) ||
+                       isElement(xml, TextNs, QLatin1String("meta")) ||
+                       isElement(xml, TextNs, QLatin1String("ruby-base"))) {
+                ++depth; // their text is part of the paragraph
+            } else {
+                xml.skipCurrentElement(); // comments, notes, fields' frames, drawings
+            }
+        }
+        if (text->size() > MaxCellText)
+            return false;
+    }
+    return true;
+}
+
+// The text of a cell's paragraphs, one line each; other content (comments, drawings) is left out.
+bool readCellParagraphs(QXmlStreamReader &xml, QString *text)
+{
+    bool first = true;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            return true;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (isElement(xml, TextNs, QLatin1String("p")) || isElement(xml, TextNs, QLatin1String("h"))) {
+            if (!first)
+                text->append(QLatin1Char('\n'));
+            first = false;
+            if (!readParagraph(xml, text))
+                return false;
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return true;
+}
+
+bool readCell(QXmlStreamReader &xml, QString *text)
+{
+    const QXmlStreamAttributes attributes = xml.attributes();
+    QStringView type = attributes.value(OfficeNs, QLatin1String("value-type"));
+    if (type.isEmpty())
+        type = attributes.value(QLatin1String("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"),
+                                QLatin1String("value-type"));
+    if (type == QLatin1String("float") || type == QLatin1String("percentage") || type == QLatin1String("currency")) {
+        *text = CellText::fromNumberText(attributes.value(OfficeNs, QLatin1String("value")));
+    } else if (type == QLatin1String("date")) {
+        *text = CellText::fromIsoDateTime(attributes.value(OfficeNs, QLatin1String("date-value")));
+    } else if (type == QLatin1String("time")) {
+        *text = CellText::fromIsoDuration(attributes.value(OfficeNs, QLatin1String("time-value")));
+    } else if (type == QLatin1String("boolean")) {
+        *text = CellText::fromBool(attributes.value(OfficeNs, QLatin1String("boolean-value")) == QLatin1String("true"));
+    } else if (attributes.hasAttribute(OfficeNs, QLatin1String("string-value"))) {
+        *text = attributes.value(OfficeNs, QLatin1String("string-value")).toString();
+    } else {
+        return readCellParagraphs(xml, text);
+    }
+    xml.skipCurrentElement();
+    return true;
+}
+
+struct TableReader
+{
+    QXmlStreamReader &xml;
+    const ReadLimits &limits;
+    CellGrid *grid;
+    qint64 row = 0; // rows passed so far
+    bool done = false;
+    bool tooLong = false;
+
+    void readRow()
+    {
+        const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
+        QStringList cells;
+        qint64 column = 0;
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement)
+                break;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            if (!isElement(xml, TableNs, QLatin1String("table-cell")) &&
+                !isElement(xml, TableNs, QLatin1String("covered-table-cell"))) {
+                xml.skipCurrentElement();
+                continue;
+            }
+            const qint64 columns = repeatCount(xml, QLatin1String("number-columns-repeated"));
+            if (column >= limits.maxColumns) {
+                xml.skipCurrentElement();
+                continue;
+            }
+            QString text;
+            if (!readCell(xml, &text)) {
+                tooLong = true;
+                done = true;
+                return;
+            }
+            for (qint64 k = 0; k < columns && column < limits.maxColumns; ++k, ++column)
+                cells.append(text);
+        }
+        for (qint64 k = 0; k < repeat && row < limits.maxRows; ++k) {
+            ++row;
+            for (int c = 0; c < cells.size(); ++c) {
+                if (!cells.at(c).isEmpty())
+                    grid->setText(int(row), c + 1, cells.at(c));
+            }
+        }
+        if (row >= limits.maxRows)
+            done = true;
+    }
+
+    // The rows of a table or of a row group, header rows included.
+    void readRows()
+    {
+        while (!done && !xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement)
+                return;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            if (isElement(xml, TableNs, QLatin1String("table-row")))
+                readRow();
+            else if (isElement(xml, TableNs, QLatin1String("table-header-rows")) ||
+                     isElement(xml, TableNs, QLatin1String("table-row-group")) ||
+                     isElement(xml, TableNs, QLatin1String("table-rows")))
+                readRows();
+            else
+                xml.skipCurrentElement();
+        }
+    }
+};
+
+} // namespace
+
+bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error)
+{
+    *grid = CellGrid();
+    ZipArchive archive;
+    if (!archive.open(data, error))
+        return false;
+    if (archive.contains(QStringLiteral("mimetype"))) {
+        QByteArray mimeType;
+        if (!archive.readEntry(QStringLiteral("mimetype"), 1024, &mimeType, error))
+            return false;
+        if (!mimeType.trimmed().startsWith("application/vnd.oasis.opendocument.spreadsheet")) {
+            if (error)
+                *error = QStringLiteral("文件不是 OpenDocument 表格文档。");
+            return false;
+        }
+    }
+    XmlPart part;
+    if (!part.open(archive, QStringLiteral("content.xml"), error))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    bool found = false;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && isElement(xml, TableNs, QLatin1String("table"))) {
+            found = true;
+            TableReader reader{xml, limits, grid};
+            reader.readRows();
+            if (reader.tooLong) {
+                if (error)
+                    *error = QStringLiteral("工作簿已损坏：单元格文字过长。");
+                return false;
+            }
+            break;
+        }
+    }
+    if (!part.finish(error))
+        return false;
+    if (!found) {
+        if (error)
+            *error = QStringLiteral("工作簿中没有工作表。");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,186 @@
+#include "excel/QuoteExport.h"
+
+#include "sheet/CostSheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <xlsxwriter.h>
+
+bool IsExportedLine(const CostLine &line)
+{
+    // Only the ASCII space counts as a blank here.
+    for (const QChar c : line.AmountText) {
+        if (c != QLatin1Char(' '))
+            return line.Included;
+    }
+    return false;
+}
+
+QString TotalsText(const QString &total, const QString &headCount, const QString &perHead)
+{
+    return QStringLiteral("合计：") + total + QStringLiteral("元/") + headCount + QStringLiteral("人＝") + perHead +
+           QStringLiteral("元");
+}
+
+bool IsPlainDecimal(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    if (i < n && text.at(i) == QLatin1Char('-'))
+        ++i;
+    const qsizetype intStart = i;
+    while (i < n && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'))
+        ++i;
+    const qsizetype intEnd = i;
+    if (intEnd == intStart)
+        return false;
+    qsizetype fracStart = i, fracEnd = i;
+    if (i < n && text.at(i) == QLatin1Char('.')) {
+        fracStart = ++i;
+        while (i < n && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'))
+            ++i;
+        fracEnd = i;
+        if (fracEnd == fracStart)
+            return false;
+    }
+    if (i != n)
+        return false;
+    // A number cell keeps 15 significant digits; a longer amount stays a text so that it reads back whole.
+    QString digits = text.mid(intStart, intEnd - intStart) + text.mid(fracStart, fracEnd - fracStart);
+    qsizetype first = 0;
+    while (first < digits.size() && digits.at(first) == QLatin1Char('0'))
+        ++first;
+    qsizetype last = digits.size();
+    while (last > first && digits.at(last - 1) == QLatin1Char('0'))
+        --last;
+    return last - first <= 15;
+}
+
+namespace {
+
+QString writerMessage(lxw_error code)
+{
+    switch (code) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("内存不足。");
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("有单元格的文字超过 32767 个字符，Excel 不能保存。");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+        return QStringLiteral("无法创建文件（%1）。").arg(QString::fromUtf8(lxw_strerror(code)));
+    default:
+        return QString::fromUtf8(lxw_strerror(code));
+    }
+}
+
+class Workbook
+{
+public:
+    explicit Workbook(const QByteArray &path) { m_workbook = workbook_new(path.constData()); }
+    ~Workbook()
+    {
+        if (m_workbook)
+            workbook_close(m_workbook); // only after a failure: the half-written file is thrown away
+    }
+    lxw_workbook *get() const { return m_workbook; }
+    lxw_error close()
+    {
+        lxw_workbook *workbook = m_workbook;
+        m_workbook = nullptr;
+        return workbook_close(workbook);
+    }
+
+private:
+    lxw_workbook *m_workbook = nullptr;
+};
+
+// Amounts in plain decimal form become number cells, so that the spreadsheet can sum them; every
+// other text stays a text cell, exactly as held, so that it reads back unchanged.
+lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const QString &text, lxw_format *format)
+{
+    constexpr lxw_col_t AmountColumn = 3;
+    if (column == AmountColumn && IsPlainDecimal(text))
+        return worksheet_write_number(sheet, row, column, text.toDouble(), format);
+    if (text.isEmpty())
+        return worksheet_write_blank(sheet, row, column, format);
+    return worksheet_write_string(sheet, row, column, text.toUtf8().constData(), format);
+}
+
+} // namespace
+
+bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error)
+{
+    auto fail = [&](const QString &message) {
+        if (error)
+            *error = QStringLiteral("无法写入 Excel 文件“%1”：%2").arg(QDir::toNativeSeparators(path), message);
+        return false;
+    };
+
+    // The writer takes a narrow path and writes in place; it works in a private folder, and the
+    // finished file replaces the target in one step, so a failure never leaves half a file there.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return fail(QStringLiteral("无法创建临时文件夹（%1）。").arg(scratch.errorString()));
+    const QString scratchPath = scratch.filePath(QStringLiteral("quote.xlsx"));
+
+    {
+        Workbook workbook(QFile::encodeName(scratchPath));
+        if (!workbook.get())
+            return fail(QStringLiteral("无法创建工作簿。"));
+        lxw_worksheet *worksheet = workbook_add_worksheet(workbook.get(), "Sheet1");
+        lxw_format *header = workbook_add_format(workbook.get());
+        lxw_format *cell = workbook_add_format(workbook.get());
+        if (!worksheet || !header || !cell)
+            return fail(QStringLiteral("内存不足。"));
+        format_set_font_name(header, "黑体");
+        format_set_bold(header);
+        format_set_border(header, LXW_BORDER_THIN);
+        format_set_border(cell, LXW_BORDER_THIN);
+
+        lxw_error result = LXW_NO_ERROR;
+        const char *headers[] = {"项目", "内容", "表达式", "金额"};
+        for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
+            result = worksheet_write_string(worksheet, 0, c, headers[c], header);
+        const double widths[] = {10, 20, 40, 10};
+        for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
+            result = worksheet_set_column(worksheet, c, c, widths[c], nullptr);
+
+        lxw_row_t row = 1;
+        for (const CostLine &line : sheet.rows()) {
+            if (result != LXW_NO_ERROR)
+                break;
+            if (!IsExportedLine(line))
+                continue;
+            const QString *texts[] = {&line.Category, &line.Content, &line.Expression, &line.AmountText};
+            for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
+                result = writeCell(worksheet, row, c, *texts[c], cell);
+            ++row;
+        }
+        if (result == LXW_NO_ERROR) {
+            const QByteArray totals = TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4()).toUtf8();
+            // Every cell of the merged range carries the border, so the frame is whole in every program.
+            result = worksheet_merge_range(worksheet, row, 0, row, 3, totals.constData(), cell);
+        }
+        if (result != LXW_NO_ERROR)
+            return fail(writerMessage(result));
+        result = workbook.close();
+        if (result != LXW_NO_ERROR)
+            return fail(writerMessage(result));
+    }
+
+    QFile written(scratchPath);
+    if (!written.open(QIODevice::ReadOnly))
+        return fail(written.errorString());
+    const QByteArray bytes = written.readAll();
+    QSaveFile target(path);
+    if (!target.open(QIODevice::WriteOnly))
+        return fail(target.errorString());
+    if (target.write(bytes) != bytes.size())
+        return fail(target.errorString());
+    if (!target.commit())
+        return fail(target.errorString());
+    return true;
+}

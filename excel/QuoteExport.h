@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class CostSheet;
+struct CostLine;
+
+// The workbook of a quote: the header 项目 内容 表达式 金额, one row per ticked line with an amount,
+// and the merged totals row 合计：{total}元/{head count}人＝{per head}元.
+
+// A line goes into the workbook when it is ticked and its amount, without blanks around it, is not empty.
+bool IsExportedLine(const CostLine &line);
+// The totals text, from the three boxes as they stand.
+QString TotalsText(const QString &total, const QString &headCount, const QString &perHead);
+// A text that the spreadsheet would hold as a number: "-"? digits, optionally "." and digits,
+// and no more significant digits than a number cell keeps, so that no digit is lost.
+bool IsPlainDecimal(const QString &text);
+
+// Writes the quote workbook to path, replacing any file there only once it is complete.
+bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error);

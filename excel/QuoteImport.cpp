@@ -1,0 +1,60 @@
+#include "excel/QuoteImport.h"
+
+#include "common/LeadingNumber.h"
+#include "common/NumberText.h"
+#include "excel/WorkbookReader.h"
+#include "sheet/CostSheet.h"
+
+#include <cmath>
+
+QString HeadCountFromTotals(const QString &totalsText)
+{
+    // 1-based p of "元/" (0 when absent); the count starts two characters after it, so a text
+    // without "元/" is read from its second character.
+    const qsizetype p = totalsText.indexOf(QStringLiteral("元/")) + 1;
+    const double count = LeadingNumber(QStringView(totalsText).mid(std::min(p + 1, totalsText.size()), 4));
+    // Four characters cannot hold a number beyond a double's range, but stay safe; and no "-0".
+    return NumberText(std::isfinite(count) && count != 0 ? count : 0.0);
+}
+
+ImportedQuote QuoteFromGrid(const CellGrid &grid)
+{
+    ImportedQuote quote;
+    int k = 0;
+    while (k < MaxImportedRows) {
+        ++k;
+        const int r = k + 1;
+        if (grid.text(r, 1).startsWith(QStringLiteral("合计")))
+            break;
+        CostLine line;
+        line.Number = QString::number(k);
+        line.Category = grid.text(r, 1);
+        line.Content = grid.text(r, 2);
+        line.Expression = grid.text(r, 3);
+        line.AmountText = grid.text(r, 4);
+        line.Included = true;
+        quote.rows.append(line);
+    }
+    // The totals row, or row 501 when no "合计" came.
+    quote.headCountText = HeadCountFromTotals(grid.text(k + 1, 1));
+    while (quote.rows.size() < CostSheet::InitialRows) {
+        CostLine filler;
+        filler.Number = QString::number(quote.rows.size() + 1);
+        quote.rows.append(filler);
+    }
+    return quote;
+}
+
+bool InExcel(CostSheet &sheet, const QString &path, QString *error)
+{
+    CellGrid grid;
+    ReadLimits limits;
+    limits.maxRows = MaxImportedRows + 1;
+    limits.maxColumns = 4;
+    if (!ReadFirstWorksheet(path, limits, &grid, error))
+        return false;
+    const ImportedQuote quote = QuoteFromGrid(grid);
+    sheet.replaceRows(quote.rows);
+    sheet.setText3(quote.headCountText);
+    return true;
+}

@@ -1,0 +1,156 @@
+#include "excel/WorkbookReader.h"
+#include "excel/XlsReaderOutput.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <algorithm>
+
+#if defined(Q_OS_UNIX)
+#include <sys/resource.h>
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILVAR_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILVAR_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// freexl reads the file in quilvar-xls-reader (excel/XlsReaderMain.cpp): a hostile workbook can
+// make it overrun its memory, and that must end the child, not the program.
+namespace {
+
+// Far beyond the longest a quote workbook takes; a child that runs longer is stuck on a damaged file.
+constexpr int TimeLimitMs = 10000;
+// Far more than the texts of 501 × 4 cells of any sensible workbook.
+constexpr qint64 MaxOutputBytes = 64 * 1024 * 1024;
+#if defined(Q_OS_UNIX) && !defined(QUILVAR_ADDRESS_SANITIZER)
+// freexl keeps a whole worksheet's cells in memory; this bounds what a hostile file can make it take.
+constexpr rlim_t ChildAddressSpace = rlim_t(1) << 30;
+#endif
+
+QString damagedMessage()
+{
+    return QStringLiteral("工作簿已损坏，无法读取。");
+}
+
+QString readerProgram()
+{
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("quilvar-xls-reader.exe");
+#else
+    const QString name = QStringLiteral("quilvar-xls-reader");
+#endif
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    // Tests, benchmarks and fuzzers run from the build tree.
+    return QStringLiteral(QUILVAR_XLS_READER_PATH);
+}
+
+void prepareChild(QProcess &process)
+{
+    process.setStandardInputFile(QProcess::nullDevice());
+    // Whatever the child says on failure (a sanitizer's report) is of no use to the planner.
+    process.setStandardErrorFile(QProcess::nullDevice());
+#ifdef QUILVAR_ADDRESS_SANITIZER
+    // freexl leaks on some damaged files, and that is not ours to mend; its allocations are bounded
+    // here the way the address-space limit bounds them in an ordinary build. Its reports go nowhere,
+    // so they are not symbolized either (that would take longer than the reading).
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString options = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    if (!options.isEmpty())
+        options += QLatin1Char(':');
+    options += QStringLiteral("detect_leaks=0:allocator_may_return_null=1:max_allocation_size_mb=1024:"
+                              "hard_rss_limit_mb=2048:symbolize=0");
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), options);
+    process.setProcessEnvironment(environment);
+#endif
+#if defined(Q_OS_UNIX)
+    process.setChildProcessModifier([] {
+        // Only async-signal-safe calls between fork and exec.
+        struct rlimit none = {0, 0};
+        setrlimit(RLIMIT_CORE, &none);
+#ifndef QUILVAR_ADDRESS_SANITIZER
+        struct rlimit space = {ChildAddressSpace, ChildAddressSpace};
+        setrlimit(RLIMIT_AS, &space);
+#endif
+    });
+#endif
+}
+
+} // namespace
+
+bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, QString *error)
+{
+    *grid = CellGrid();
+    const QString program = readerProgram();
+    QProcess process;
+    prepareChild(process);
+    process.start(
+        program, {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns))});
+    QDeadlineTimer deadline(TimeLimitMs);
+    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime())))) {
+        process.kill();
+        process.waitForFinished(1000);
+        if (error)
+            *error = QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：%2").arg(program, process.errorString());
+        return false;
+    }
+
+    QByteArray output;
+    bool tooLarge = false;
+    bool timedOut = false;
+    auto collect = [&] {
+        // Only what is there: read(n) would first set aside n bytes.
+        output += process.read(std::min(process.bytesAvailable(), MaxOutputBytes + 1 - output.size()));
+        tooLarge = output.size() > MaxOutputBytes;
+    };
+    while (process.state() != QProcess::NotRunning && !tooLarge) {
+        if (deadline.hasExpired()) {
+            timedOut = true;
+            break;
+        }
+        const int wait = int(std::max<qint64>(1, deadline.remainingTime()));
+        if (!process.waitForReadyRead(wait) && process.state() != QProcess::NotRunning)
+            process.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())));
+        collect();
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    } else if (!tooLarge) {
+        collect();
+    }
+
+    auto fail = [&](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    if (timedOut)
+        return fail(QStringLiteral("读取工作簿超过 %1 秒仍未完成，工作簿可能已损坏。").arg(TimeLimitMs / 1000));
+    if (tooLarge)
+        return fail(QStringLiteral("工作簿中的文字过多，无法读取。"));
+    if (process.exitStatus() != QProcess::NormalExit)
+        return fail(damagedMessage());
+    XlsReaderResult result;
+    const int exitCode = process.exitCode();
+    if ((exitCode != 0 && exitCode != 1) || !XlsReaderOutput::decode(output, limits, &result) ||
+        result.ok != (exitCode == 0))
+        return fail(damagedMessage());
+    if (!result.ok)
+        return fail(result.error);
+    CellGrid read;
+    for (const XlsCell &cell : std::as_const(result.cells))
+        read.setText(cell.row, cell.column, cell.text);
+    *grid = read;
+    return true;
+}

@@ -1,0 +1,155 @@
+#include "excel/XlsReaderOutput.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace {
+
+const char Magic[] = "QVXL";
+constexpr qsizetype MagicSize = 4;
+constexpr char KindCells = 0;
+constexpr char KindError = 1;
+
+void appendU32(QByteArray &out, quint32 value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.append(char((value >> shift) & 0xff));
+}
+
+void appendText(QByteArray &out, const QByteArray &utf8)
+{
+    appendU32(out, quint32(utf8.size()));
+    out.append(utf8);
+}
+
+// Reads from untrusted bytes; every read checks what is left first.
+class Cursor
+{
+public:
+    explicit Cursor(const QByteArray &bytes) : m_bytes(bytes) {}
+
+    qsizetype left() const { return m_bytes.size() - m_position; }
+
+    bool byte(char *value)
+    {
+        if (left() < 1)
+            return false;
+        *value = m_bytes.at(m_position++);
+        return true;
+    }
+
+    bool u32(quint32 *value)
+    {
+        if (left() < 4)
+            return false;
+        quint32 result = 0;
+        for (int i = 0; i < 4; ++i)
+            result |= quint32(quint8(m_bytes.at(m_position + i))) << (8 * i);
+        m_position += 4;
+        *value = result;
+        return true;
+    }
+
+    bool text(qsizetype maxBytes, QString *value)
+    {
+        quint32 length = 0;
+        if (!u32(&length) || qint64(length) > left() || qint64(length) > qint64(maxBytes))
+            return false;
+        // A leading byte-order mark is part of the cell's text, not a signature to drop.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        *value = decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
+        m_position += qsizetype(length);
+        return !decoder.hasError();
+    }
+
+private:
+    const QByteArray &m_bytes;
+    qsizetype m_position = 0;
+};
+
+} // namespace
+
+namespace XlsReaderOutput {
+
+QByteArray encode(const XlsReaderResult &result)
+{
+    QByteArray out(Magic, MagicSize);
+    out.append(char(Version));
+    if (!result.ok) {
+        out.append(KindError);
+        QByteArray message = result.error.toUtf8();
+        if (message.size() > MaxErrorBytes) {
+            // Cut before the character that does not fit whole, so that the rest stays UTF-8.
+            qsizetype end = MaxErrorBytes;
+            while (end > 0 && (quint8(message.at(end)) & 0xc0) == 0x80)
+                --end;
+            message.truncate(end);
+        }
+        appendText(out, message);
+        return out;
+    }
+    out.append(KindCells);
+    appendU32(out, quint32(result.cells.size()));
+    for (const XlsCell &cell : result.cells) {
+        appendU32(out, quint32(cell.row));
+        appendU32(out, quint32(cell.column));
+        appendText(out, cell.text.toUtf8());
+    }
+    return out;
+}
+
+bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *result)
+{
+    *result = XlsReaderResult();
+    if (!bytes.startsWith(QByteArrayView(Magic, MagicSize)))
+        return false;
+    Cursor cursor(bytes);
+    char skipped = 0;
+    for (qsizetype i = 0; i < MagicSize; ++i)
+        cursor.byte(&skipped);
+    char version = 0;
+    char kind = 0;
+    if (!cursor.byte(&version) || version != Version || !cursor.byte(&kind))
+        return false;
+
+    XlsReaderResult read;
+    if (kind == KindError) {
+        if (!cursor.text(MaxErrorBytes, &read.error) || read.error.trimmed().isEmpty())
+            return false;
+    } else if (kind == KindCells) {
+        const quint32 maxRows = quint32(std::max(0, limits.maxRows));
+        const quint32 maxColumns = quint32(std::max(0, limits.maxColumns));
+        quint32 count = 0;
+        // Each cell takes at least 12 bytes, so a count beyond what is left is a lie.
+        if (!cursor.u32(&count) || qint64(count) > qint64(maxRows) * maxColumns || qint64(count) * 12 > cursor.left())
+            return false;
+        read.cells.reserve(qsizetype(count));
+        for (quint32 i = 0; i < count; ++i) {
+            quint32 row = 0;
+            quint32 column = 0;
+            XlsCell cell;
+            if (!cursor.u32(&row) || !cursor.u32(&column) || row < 1 || row > maxRows || column < 1 ||
+                column > maxColumns || !cursor.text(cursor.left(), &cell.text))
+                return false;
+            cell.row = int(row);
+            cell.column = int(column);
+            if (!read.cells.isEmpty()) {
+                const XlsCell &previous = read.cells.constLast();
+                if (cell.row < previous.row || (cell.row == previous.row && cell.column <= previous.column))
+                    return false;
+            }
+            read.cells.append(cell);
+        }
+        read.ok = true;
+    } else {
+        return false;
+    }
+    if (cursor.left() != 0)
+        return false;
+    *result = read;
+    return true;
+}
+
+} // namespace XlsReaderOutput

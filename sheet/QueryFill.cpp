@@ -1,0 +1,86 @@
+#include "sheet/QueryFill.h"
+
+#include "db/ConnectionSettings.h"
+#include "db/Database.h"
+#include "db/OdbcConnection.h"
+#include "db/OdbcRecordset.h"
+#include "sheet/CostSheet.h"
+
+#include <QStringList>
+
+bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QString &query, DbError *error)
+{
+    OdbcRecordset records(connection);
+    records.setQueryTimeout(QueryTimeout);
+    if (!records.open(query, error))
+        return false;
+    if (records.columnCount() < 4) {
+        if (error)
+            *error = {DbErrorNumber::ItemNotFound,
+                      QStringLiteral("查询结果只有 %1 列，至少需要四列（项目、内容、表达式、金额）。")
+                          .arg(records.columnCount())};
+        return false;
+    }
+    int n = 0;
+    while (!records.eof()) {
+        if (n >= CostSheet::MaxRows) {
+            if (error)
+                *error = {DbErrorNumber::Overflow,
+                          QStringLiteral("溢出：查询返回的行数超过了报价单的 %1 行上限。").arg(CostSheet::MaxRows)};
+            return false;
+        }
+        ++n;
+        CostLine line;
+        QString *fields[] = {&line.Category, &line.Content, &line.Expression, &line.AmountText};
+        for (int column = 0; column < 4; ++column) {
+            if (!records.value(column, fields[column], error))
+                return false;
+        }
+        line.Included = true;
+        if (sheet.hasRow(n)) {
+            line.Number = sheet.row(n).Number;
+            sheet.setRow(n, line);
+        } else {
+            line.Number = QString::number(n);
+            if (!sheet.appendRow(line, nullptr)) {
+                if (error)
+                    *error = {DbErrorNumber::Overflow, QStringLiteral("溢出：报价单不能再增加行。")};
+                return false;
+            }
+        }
+        if (!records.moveNext(error))
+            return false;
+    }
+    sheet.RefreshTotals();
+    return true;
+}
+
+bool FillSheetOnOwnConnection(CostSheet &sheet, const QString &odbcConnectionString, const QString &query,
+                              DbError *error)
+{
+    OdbcConnection connection;
+    connection.setLoginTimeout(FillLoginTimeout);
+    if (!connection.open(odbcConnectionString, error))
+        return false;
+    return FillSheetFromQuery(sheet, connection, query, error);
+}
+
+QString FillErrorText(const DbError &error)
+{
+    return QStringLiteral("运行时错误 '%1'：\n\n%2").arg(error.number).arg(error.description);
+}
+
+int FillSheetHeadless(CostSheet &sheet, const QString &iniPath, const QString &query, QString *message)
+{
+    QStringList shown;
+    DbError error;
+    const bool opened = OpenMainConn(
+        iniPath, [&] { shown.append(MissingIniMessage); }, &error);
+    if (!opened)
+        shown.append(ConnectErrorMessage + QStringLiteral("\n") + FillErrorText(error));
+    else if (shown.isEmpty() && !FillSheetOnOwnConnection(sheet, MainConn().connectionString(), query, &error))
+        shown.append(FillErrorText(error));
+    if (message)
+        *message = shown.join(QStringLiteral("\n"));
+    return shown.isEmpty() ? 0 : 3;
+}

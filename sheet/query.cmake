@@ -1,0 +1,3 @@
+# The fill of the sheet from a host's query; included from sheet/CMakeLists.txt.
+add_library(quilvar_sheet_query STATIC ${CMAKE_CURRENT_LIST_DIR}/QueryFill.cpp)
+target_link_libraries(quilvar_sheet_query PUBLIC quilvar_sheet quilvar_db)

@@ -1,0 +1,104 @@
+#include "app/CalculatorWindow.h"
+#include "app/Startup.h"
+#include "common/Dialogs.h"
+#include "db/ProgramExit.h"
+
+#include "../db/TestServer.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// The host launch from the command line to the window shown, against the tests' PostgreSQL
+// server and the bundled SQLite sample.
+class StartupTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Dialogs::setScripted(true);
+        setEndProgramHandler([this](int status) { m_ended = status; });
+        ASSERT_TRUE(m_dir.isValid());
+        m_ini = m_dir.filePath(QStringLiteral("default.ini"));
+    }
+    void TearDown() override { setEndProgramHandler(nullptr); }
+
+    QTemporaryDir m_dir;
+    QString m_ini;
+    std::optional<int> m_ended;
+};
+
+TEST_F(StartupTest, HostQueryFillsTheSheetThenTheHeadCount)
+{
+    const PgServer server = PgServer::fromEnvironment();
+    ASSERT_TRUE(server.available()) << "needs the PostgreSQL fixture";
+    WritePgIni(m_ini, server, server.user, server.password, server.database);
+
+    CalculatorWindow window;
+    // The host wrapped the whole argument in quotes: the closing one stays with the head count.
+    StartCalculator(window,
+                    QStringLiteral("\"SELECT category, content, expression, amount FROM cost_line WHERE line_no <= 3 "
+                                   "ORDER BY line_no#-#8\""),
+                    m_ini);
+    EXPECT_FALSE(m_ended.has_value());
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    EXPECT_TRUE(window.isVisible());
+    const CostSheet &sheet = window.sheet();
+    ASSERT_EQ(sheet.rowCount(), 20);
+    EXPECT_EQ(sheet.row(1).Content, QStringLiteral("第1项 北京饭店"));
+    EXPECT_EQ(sheet.row(1).Expression, QStringLiteral("单价: 101.00 × 1间 × 6天"));
+    EXPECT_EQ(sheet.row(2).AmountText, QStringLiteral("120.5"));
+    for (int k = 1; k <= 20; ++k)
+        EXPECT_EQ(sheet.row(k).Included, k <= 3) << k;
+    EXPECT_EQ(sheet.Text1(), QStringLiteral("2581.5"));
+    EXPECT_EQ(sheet.Text3(), QStringLiteral("8\""));
+    EXPECT_EQ(sheet.Text4(), QStringLiteral("322.6875"));
+    EXPECT_EQ(window.findChild<QWidget *>(QStringLiteral("Text3"))->property("text").toString(),
+              QStringLiteral("8\""));
+}
+
+TEST_F(StartupTest, SampleDatabaseFillsATourPackage)
+{
+    WriteSqliteIni(m_ini, QStringLiteral(QUILVAR_SAMPLE_DB));
+    CalculatorWindow window;
+    StartCalculator(window,
+                    QStringLiteral("SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = "
+                                   "'BJ6D' ORDER BY line_no#-#30"),
+                    m_ini);
+    EXPECT_FALSE(m_ended.has_value());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.sheet().Text1(), QStringLiteral("122936"));
+    EXPECT_EQ(window.sheet().Text4(), QStringLiteral("4097.8667"));
+}
+
+TEST_F(StartupTest, AFailingQueryEndsTheProgramWithItsErrorAndNoWindow)
+{
+    WriteSqliteIni(m_ini, QStringLiteral(QUILVAR_SAMPLE_DB));
+    CalculatorWindow window;
+    StartCalculator(window, QStringLiteral("SELECT a, b, c, d FROM no_such_table#-#5"), m_ini);
+    ASSERT_TRUE(m_ended.has_value());
+    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().title, QStringLiteral("运行时错误"));
+    EXPECT_TRUE(shown.first().text.contains(QStringLiteral("no_such_table"))) << shown.first().text.toStdString();
+    EXPECT_EQ(window.sheet().Text3(), QString()); // the head count never comes
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(StartupTest, PlainStartShowsTwentyEmptyRows)
+{
+    CalculatorWindow window;
+    StartCalculator(window, QStringLiteral("   "), m_ini);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.sheet().rowCount(), 20);
+    EXPECT_TRUE(window.sheet().Text1().isEmpty() && window.sheet().Text3().isEmpty());
+    EXPECT_FALSE(QFile::exists(m_ini)); // without a query the settings are never touched
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

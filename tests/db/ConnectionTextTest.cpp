@@ -1,0 +1,134 @@
+#include "db/ConnectionSettings.h"
+#include "db/IniFile.h"
+#include "db/OdbcConnectionString.h"
+#include "db/TextScramble.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TranslationCase
+{
+    const char *connText;
+    const char *driver;
+    const char *odbc;
+};
+
+const TranslationCase Translations[] = {
+    // SQL Server through FreeTDS.
+    {"Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog=db1;Data Source=srv", "",
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;UID=sa;PWD=pw;ClientCharset=UTF-8;TDS_Version=7.4"},
+    {"Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db1;Data Source=srv", "",
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;Trusted_Connection=yes;ClientCharset=UTF-8;TDS_Version=7.4"},
+    {"Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source=tcp:10.0.0.5,1433", "",
+     "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=;UID=;PWD=;ClientCharset=UTF-8;TDS_Version=7.4"},
+    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=.", "",
+     "DRIVER={FreeTDS};SERVER=127.0.0.1;DATABASE=d;UID=u;PWD=p;ClientCharset=UTF-8;TDS_Version=7.4"},
+    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=(LOCAL)\\SQLEXPRESS", "",
+     "DRIVER={FreeTDS};SERVER=127.0.0.1\\SQLEXPRESS;DATABASE=d;UID=u;PWD=p;ClientCharset=UTF-8;TDS_Version=7.4"},
+    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=db.example\\INST", "",
+     "DRIVER={FreeTDS};SERVER=db.example\\INST;DATABASE=d;UID=u;PWD=p;ClientCharset=UTF-8;TDS_Version=7.4"},
+    // A value holding ";" or braces reaches the driver whole, in braces.
+    {"Provider=SQLOLEDB.1;Password=a;b}c;User ID=x;y;Initial Catalog=d;Data Source=srv ", "",
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE=d;UID={x;y};PWD={a;b}}c};ClientCharset=UTF-8;TDS_Version=7.4"},
+    {"Provider=SQLOLEDB.1;Password=ends;;User ID=u;Initial Catalog=d;Data Source=s", "FreeTDS",
+     "DRIVER={FreeTDS};SERVER=s;DATABASE=d;UID=u;PWD={ends;};ClientCharset=UTF-8;TDS_Version=7.4"},
+    // Microsoft's driver keeps host,port as it understands it.
+    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=srv,1500", "ODBC Driver 17 for SQL Server",
+     "DRIVER={ODBC Driver 17 for SQL Server};SERVER=srv,1500;DATABASE=d;UID=u;PWD=p"},
+    // PostgreSQL.
+    {"Provider=SQLOLEDB.1;Password=secret;User ID=quilvar;Initial Catalog=tours;Data Source=127.0.0.1,5433",
+     "PostgreSQL Unicode",
+     "DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=5433;DATABASE=tours;UID=quilvar;PWD=secret;CommLog=0;Debug=0"},
+    {"Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=tours;Data Source=pg", "PostgreSQL Unicode",
+     "DRIVER={PostgreSQL Unicode};SERVER=pg;DATABASE=tours;CommLog=0;Debug=0"},
+    // SQLite: the data source is the database file, relative to the settings file's folder.
+    {"Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=x;Data Source=tour.sqlite", "SQLite3",
+     "DRIVER={SQLite3};DATABASE=/opt/quilvar/tour.sqlite;NoCreat=1"},
+    {"Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source=/data/my tours.db", "SQLite3",
+     "DRIVER={SQLite3};DATABASE=/data/my tours.db;NoCreat=1"},
+};
+
+TEST(ConnectionText, TranslatesToOdbc)
+{
+    for (const TranslationCase &c : Translations) {
+        EXPECT_EQ(OdbcConnectionString(QString::fromUtf8(c.connText), QString::fromUtf8(c.driver),
+                                       QStringLiteral("/opt/quilvar")),
+                  QString::fromUtf8(c.odbc))
+            << c.connText;
+    }
+}
+
+class BuildConnStrTest : public ::testing::Test
+{
+protected:
+    QString ini() const { return m_dir.filePath("default.ini"); }
+    void set(const QString &section, const QString &key, const QString &value)
+    {
+        ASSERT_TRUE(WriteIni(section, key, value, ini()));
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(BuildConnStrTest, SystemAccount)
+{
+    set("ConnServ", "DATA SOURCE", "srv");
+    set("ConnServ", "initial catalog", "db1");
+    set("ConnUserType", "SQLUser", " SYSTEM ");
+    set("ConnUser", "UserName", EncodeText("ignored"));
+    bool missing = false;
+    EXPECT_EQ(BuildConnStr(ini(), [&] { missing = true; }),
+              "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db1;Data Source=srv");
+    EXPECT_FALSE(missing);
+}
+
+TEST_F(BuildConnStrTest, SqlServerAccountDecodesAndKeepsStoredBlanksAndSemicolons)
+{
+    // The file reader drops blanks at either end, so a stored blank can only be in the middle.
+    set("ConnServ", "DATA SOURCE", "srv;x");
+    set("ConnServ", "initial catalog", "my db");
+    set("ConnUserType", "SQLUser", "system");
+    set("ConnUser", "UserName", EncodeText("sa"));
+    set("ConnUser", "PassWd", EncodeText("123456"));
+    EXPECT_EQ(BuildConnStr(ini()), "Provider=SQLOLEDB.1;Password=123456;User ID=sa;Initial Catalog=my db;Data "
+                                   "Source=srv;x");
+    const ConnectionSettings read = ReadConnectionSettings(ini());
+    EXPECT_EQ(read.account, ConnectionSettings::Account::SqlServer);
+    EXPECT_EQ(read.userName, "sa");
+    EXPECT_EQ(read.password, "123456");
+}
+
+TEST_F(BuildConnStrTest, MissingFileIsToldFirstThenEmptyValues)
+{
+    int calls = 0;
+    EXPECT_EQ(BuildConnStr(ini(), [&] { ++calls; }),
+              "Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source=");
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(ComposeConnStr, TheWindowsTextTrimsEveryBox)
+{
+    ConnectionSettings s;
+    s.dataSource = "  srv  ";
+    s.initialCatalog = " db ";
+    s.userName = " sa ";
+    s.password = " p w ";
+    EXPECT_EQ(ComposeConnStr(s), "Provider=SQLOLEDB.1;Password=p w;User ID=sa;Initial Catalog=db;Data Source=srv");
+    s.account = ConnectionSettings::Account::System;
+    s.dataSource.clear();
+    EXPECT_EQ(ComposeConnStr(s), "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db;Data Source=");
+}
+
+TEST(IsSystemAccount, OnlyTheUpperCaseWord)
+{
+    EXPECT_TRUE(IsSystemAccount(" SYSTEM "));
+    EXPECT_FALSE(IsSystemAccount("system"));
+    EXPECT_FALSE(IsSystemAccount("System"));
+    EXPECT_FALSE(IsSystemAccount("\tSYSTEM"));
+    EXPECT_FALSE(IsSystemAccount(""));
+}
+
+} // namespace

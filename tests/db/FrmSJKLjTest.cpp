@@ -1,0 +1,346 @@
+#include "TestServer.h"
+
+#include "common/Dialogs.h"
+#include "db/ConnectionSettings.h"
+#include "db/Database.h"
+#include "db/FrmSJKLj.h"
+#include "db/IniFile.h"
+#include "db/OpenConn.h"
+#include "db/ProgramExit.h"
+#include "db/TextScramble.h"
+#include "sheet/CostSheet.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+QList<int> g_endings;
+
+class FrmSJKLjTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Dialogs::setScripted(true);
+        g_endings.clear();
+        setEndProgramHandler([](int status) { g_endings.append(status); });
+        MainConn().close();
+        m_server = PgServer::fromEnvironment();
+    }
+    void TearDown() override { setEndProgramHandler({}); }
+    QString ini() const { return m_dir.filePath("default.ini"); }
+    void requireServer()
+    {
+        if (!m_server.available())
+            GTEST_SKIP() << "no PostgreSQL server: run through ctest, which starts one";
+    }
+    template <typename T> static T *child(QWidget &window, const char *name)
+    {
+        T *widget = window.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    static QStringList messageTexts()
+    {
+        QStringList texts;
+        for (const Dialogs::ShownMessage &m : Dialogs::takeShownMessages())
+            texts.append(m.text);
+        return texts;
+    }
+
+    QTemporaryDir m_dir;
+    PgServer m_server;
+};
+
+TEST_F(FrmSJKLjTest, CaptionsEchoAndFocusOrder)
+{
+    FrmSJKLj window(ini());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("数据库连接信息"));
+    const std::pair<const char *, const char16_t *> captions[] = {
+        {"Frame2", u"连接选项"},
+        {"Frame1", u"启动服务帐户"},
+        {"Label2", u"数  据  源(&DATA SOURCE)    ："},
+        {"Label3", u"数据库名称(&Initial Catalog)："},
+        {"Label4", u"用户名(&User id)："},
+        {"Label5", u"密  码(&Pwd)    ："},
+        {"OptAcc_0", u"SQL Server帐户"},
+        {"OptAcc_1", u"系统帐户"},
+        {"CmdTest", u"测试连接(&T)"},
+        {"CmdSave", u"保存(&S)"},
+        {"CmdExit", u"退出(&E)"},
+    };
+    for (const auto &[name, caption] : captions) {
+        QWidget *w = child<QWidget>(window, name);
+        ASSERT_NE(w, nullptr);
+        QString text;
+        if (auto *box = qobject_cast<QGroupBox *>(w))
+            text = box->title();
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            text = label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            text = button->text();
+        EXPECT_EQ(text, QString::fromUtf16(caption)) << name;
+    }
+    auto *user = child<QLineEdit>(window, "TxtUs");
+    auto *password = child<QLineEdit>(window, "TxtPw");
+    user->setText("sa");
+    password->setText(QStringLiteral("密码1"));
+    EXPECT_EQ(user->displayText(), "**");
+    EXPECT_EQ(password->displayText(), "***");
+    EXPECT_EQ(child<QLineEdit>(window, "TxtDs")->echoMode(), QLineEdit::Normal);
+
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "CmdSave");
+    QStringList order;
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(order, QStringList({"CmdExit", "OptAcc_0", "TxtUs", "TxtPw", "TxtDs", "TxtIn", "CmdTest", "CmdSave"}));
+    window.hide();
+}
+
+TEST_F(FrmSJKLjTest, OpensWithEachAccountType)
+{
+    struct Case
+    {
+        const char *accountType; // nullptr: no key
+        const char *storedUser;
+        bool system;
+        const char *shownUser;
+    };
+    const Case cases[] = {
+        {"SYSTEM", "aG", true, ""},     {" SYSTEM ", "aG", true, ""}, {"SQL User", "aG", false, "sa"},
+        {nullptr, " aG ", false, "sa"}, {"system", "", false, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.accountType ? c.accountType : "(none)");
+        QFile::remove(ini());
+        WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("服务器,1433"), ini());
+        WriteIni("ConnServ", "initial catalog", "tours", ini());
+        if (c.accountType)
+            WriteIni("ConnUserType", "SQLUser", c.accountType, ini());
+        WriteIni("ConnUser", "UserName", c.storedUser, ini());
+        WriteIni("ConnUser", "PassWd", EncodeText("123456"), ini());
+        FrmSJKLj window(ini());
+        EXPECT_EQ(child<QLineEdit>(window, "TxtDs")->text(), QStringLiteral("服务器,1433"));
+        EXPECT_EQ(child<QLineEdit>(window, "TxtIn")->text(), "tours");
+        EXPECT_EQ(child<QRadioButton>(window, "OptAcc_1")->isChecked(), c.system);
+        EXPECT_EQ(child<QRadioButton>(window, "OptAcc_0")->isChecked(), !c.system);
+        EXPECT_EQ(child<QLineEdit>(window, "TxtUs")->text(), QString::fromUtf8(c.shownUser));
+        EXPECT_EQ(child<QLineEdit>(window, "TxtPw")->text(), c.system ? "" : "123456");
+    }
+}
+
+TEST_F(FrmSJKLjTest, TestConnectionSaysWhetherItWorked)
+{
+    requireServer();
+    WritePgIni(ini(), m_server, m_server.user, m_server.password, m_server.database);
+    FrmSJKLj window(ini());
+    QTest::mouseClick(child<QPushButton>(window, "CmdTest"), Qt::LeftButton);
+    auto shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, TestSucceededMessage);
+    EXPECT_EQ(shown[0].title, OperationTitle);
+    EXPECT_EQ(shown[0].icon, Dialogs::Icon::Information);
+    EXPECT_FALSE(MainConn().isOpen()); // the test does not touch MainConn
+
+    child<QLineEdit>(window, "TxtPw")->setText("wrong");
+    QTest::mouseClick(child<QPushButton>(window, "CmdTest"), Qt::LeftButton);
+    shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, TestFailedMessage);
+    EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
+}
+
+TEST_F(FrmSJKLjTest, TestConnectionGivesUpOnASilentServer)
+{
+    SilentListener listener;
+    WriteSqlServerIni(ini(), listener.port());
+    FrmSJKLj window(ini());
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(child<QPushButton>(window, "CmdTest"), Qt::LeftButton);
+    EXPECT_LT(timer.elapsed(), 10000); // 5 seconds, with a margin
+    EXPECT_EQ(messageTexts(), QStringList{TestFailedMessage});
+}
+
+TEST_F(FrmSJKLjTest, SaveWritesTheBoxesThenClosingOpensMainConn)
+{
+    requireServer();
+    FrmSJKLj window(ini());
+    child<QLineEdit>(window, "TxtDs")->setText(" " + m_server.host + "," + m_server.port + " ");
+    child<QLineEdit>(window, "TxtIn")->setText(m_server.database);
+    child<QLineEdit>(window, "TxtUs")->setText(m_server.user);
+    child<QLineEdit>(window, "TxtPw")->setText("  " + m_server.password + " ");
+    WriteIni("ConnServ", "ODBC Driver", "PostgreSQL Unicode", ini());
+    window.show();
+    QTest::mouseClick(child<QPushButton>(window, "CmdSave"), Qt::LeftButton);
+    EXPECT_EQ(messageTexts(), QStringList{SaveSucceededMessage});
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(g_endings.isEmpty());
+    EXPECT_TRUE(MainConn().isOpen());
+    EXPECT_EQ(ReadIni("ConnUserType", "SQLUser", ini()), "SQL User");
+    EXPECT_EQ(ReadIni("ConnUser", "PassWd", ini()), EncodeText(m_server.password));
+    EXPECT_EQ(ReadIni("ConnUser", "UserName", ini()), EncodeText(m_server.user));
+    EXPECT_EQ(ReadConnectionSettings(ini()).password, m_server.password);
+}
+
+TEST_F(FrmSJKLjTest, SaveWithTheSystemAccountEmptiesTheLogIn)
+{
+    WriteSqliteIni(ini(), QStringLiteral(QUILVAR_SAMPLE_DB));
+    WriteIni("ConnUserType", "SQLUser", "SQL User", ini());
+    FrmSJKLj window(ini());
+    child<QLineEdit>(window, "TxtUs")->setText("kept in the box");
+    child<QLineEdit>(window, "TxtPw")->setText("but not saved");
+    QTest::mouseClick(child<QRadioButton>(window, "OptAcc_1"), Qt::LeftButton);
+    ASSERT_TRUE(child<QRadioButton>(window, "OptAcc_1")->isChecked());
+    QTest::mouseClick(child<QPushButton>(window, "CmdSave"), Qt::LeftButton);
+    EXPECT_EQ(ReadIni("ConnUserType", "SQLUser", ini()), "SYSTEM");
+    EXPECT_EQ(ReadIni("ConnUser", "UserName", ini()), "");
+    EXPECT_EQ(ReadIni("ConnUser", "PassWd", ini()), "");
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("PassWd=\r\n"));
+    EXPECT_TRUE(MainConn().isOpen()); // the sample database opened at closing
+}
+
+TEST_F(FrmSJKLjTest, AFailedSaveSaysSoAndTheWindowStays)
+{
+    WriteSqliteIni(ini(), QStringLiteral(QUILVAR_SAMPLE_DB));
+    QFile::setPermissions(ini(), QFile::ReadOwner);
+    const bool root = geteuid() == 0;
+    if (root && QProcess::execute("chattr", {"+i", ini()}) != 0)
+        GTEST_SKIP() << "running as root without chattr";
+    FrmSJKLj window(ini());
+    window.show();
+    child<QLineEdit>(window, "TxtIn")->setText("changed");
+    QTest::mouseClick(child<QPushButton>(window, "CmdSave"), Qt::LeftButton);
+    if (root)
+        QProcess::execute("chattr", {"-i", ini()});
+    const auto shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("连接设置没有保存成功！"))) << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(MainConn().isOpen());
+    window.hide();
+}
+
+TEST_F(FrmSJKLjTest, ExitUsesTheEditedBoxesWithoutSaving)
+{
+    requireServer();
+    WritePgIni(ini(), m_server, m_server.user, "wrong", m_server.database);
+    FrmSJKLj window(ini());
+    window.show();
+    child<QLineEdit>(window, "TxtPw")->setText(m_server.password);
+    QTest::mouseClick(child<QPushButton>(window, "CmdExit"), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(MainConn().isOpen());
+    EXPECT_TRUE(g_endings.isEmpty());
+    EXPECT_EQ(ReadConnectionSettings(ini()).password, "wrong");
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+}
+
+TEST_F(FrmSJKLjTest, ClosingThatCannotConnectEndsTheProgramSilently)
+{
+    WriteSqliteIni(ini(), m_dir.filePath("missing.sqlite"));
+    FrmSJKLj window(ini());
+    window.show();
+    window.close(); // the window's own close command
+    EXPECT_EQ(g_endings, QList<int>{1});
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(FrmSJKLjTest, OpenConnShowsTheErrorThenTheWindowAndTheFillUsesTheCorrection)
+{
+    requireServer();
+    WritePgIni(ini(), m_server, m_server.user, "wrong", m_server.database);
+    QStringList seenBeforeWindow;
+    bool windowShown = false;
+    QTimer::singleShot(0, [&] {
+        auto *window = qobject_cast<FrmSJKLj *>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        windowShown = true;
+        seenBeforeWindow = messageTexts();
+        window->findChild<QLineEdit *>("TxtPw")->setText(m_server.password);
+        QTest::mouseClick(window->findChild<QPushButton *>("CmdExit"), Qt::LeftButton);
+    });
+    CostSheet sheet;
+    EXPECT_TRUE(
+        RunCzTable(sheet, "SELECT category, content, expression, amount FROM cost_line ORDER BY line_no", ini()));
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(seenBeforeWindow, QStringList{ConnectErrorMessage});
+    EXPECT_TRUE(MainConn().isOpen());
+    EXPECT_TRUE(ConnStr().contains("Password=wrong")); // ConnStr is not composed again
+    EXPECT_EQ(sheet.rowCount(), 23);
+    EXPECT_TRUE(g_endings.isEmpty());
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+}
+
+TEST_F(FrmSJKLjTest, RunCzTableFillsOrEndsWithTheError)
+{
+    WriteSqliteIni(ini(), QStringLiteral(QUILVAR_SAMPLE_DB));
+    CostSheet sheet;
+    EXPECT_TRUE(RunCzTable(sheet,
+                           "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'YN8D' "
+                           "ORDER BY line_no",
+                           ini()));
+    EXPECT_EQ(sheet.row(12).Expression, QStringLiteral("单价: 88.80 × 2.5小时 × 3人"));
+    EXPECT_EQ(sheet.row(12).AmountText, "666");
+    EXPECT_TRUE(g_endings.isEmpty());
+
+    EXPECT_FALSE(RunCzTable(sheet, "SELECT category FROM tour_cost", ini()));
+    const auto shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.contains("3265")) << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
+    EXPECT_EQ(g_endings, QList<int>{1});
+}
+
+TEST_F(FrmSJKLjTest, MissingSettingsFileIsToldBeforeTheConnectionError)
+{
+    QTimer::singleShot(0, [&] {
+        if (auto *window = QApplication::activeModalWidget())
+            window->close();
+    });
+    OpenConn(m_dir.filePath("nowhere.ini"));
+    const auto shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].text, MissingIniMessage);
+    EXPECT_EQ(shown[0].title, MissingIniTitle);
+    EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
+    EXPECT_EQ(shown[1].text, ConnectErrorMessage);
+    EXPECT_EQ(shown[1].title, ConnectErrorTitle);
+    EXPECT_EQ(shown[1].icon, Dialogs::Icon::Warning);
+    EXPECT_EQ(g_endings, QList<int>{1});
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Also when ctest lists the tests, which it does without the tests' environment.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,161 @@
+#include "db/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class IniFileTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name = QStringLiteral("default.ini")) const { return m_dir.filePath(name); }
+    void writeBytes(const QByteArray &bytes, const QString &name = QStringLiteral("default.ini")) const
+    {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray readBytes() const
+    {
+        QFile f(path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// What a Windows installation wrote: GBK text, CRLF line ends. 房 is B7 BF, × is A1 C1.
+const QByteArray WindowsFile = "[ConnServ]\r\n"
+                               "DATA SOURCE=\xB7\xBF\xA1\xC1srv\r\n"
+                               "initial catalog=db1\r\n"
+                               "\r\n"
+                               "[ConnUserType]\r\n"
+                               "SQLUser=SQL User\r\n"
+                               "[ConnUser]\r\n"
+                               "UserName=aG\r\n"
+                               "PassWd=\r\n";
+
+TEST_F(IniFileTest, ReadsAWindowsFile)
+{
+    writeBytes(WindowsFile);
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("房×srv"));
+    EXPECT_EQ(ReadIni("ConnServ", "initial catalog", path()), "db1");
+    EXPECT_EQ(ReadIni("ConnUserType", "SQLUser", path()), "SQL User");
+    EXPECT_EQ(ReadIni("ConnUser", "UserName", path()), "aG");
+    EXPECT_EQ(ReadIni("ConnUser", "PassWd", path()), "");
+    // Names without regard to case.
+    EXPECT_EQ(ReadIni("connserv", "data source", path()), QStringLiteral("房×srv"));
+    EXPECT_EQ(ReadIni("CONNUSER", "username", path()), "aG");
+}
+
+TEST_F(IniFileTest, MissingPiecesReadEmpty)
+{
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
+    writeBytes(WindowsFile);
+    EXPECT_EQ(ReadIni("Nowhere", "DATA SOURCE", path()), "");
+    EXPECT_EQ(ReadIni("ConnServ", "UserName", path()), ""); // a key of another section
+    EXPECT_TRUE(ReadIni("ConnServ", "ODBC Driver", path()).isEmpty());
+}
+
+TEST_F(IniFileTest, BlanksAroundTheEqualsSignAndOddLines)
+{
+    writeBytes("; a comment\n  [ ConnServ ]  \nno equals sign here\n  DATA SOURCE  =  srv,1433  \n\tinitial "
+               "catalog\t=\tdb\t\n");
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "srv,1433");
+    EXPECT_EQ(ReadIni("ConnServ", "initial catalog", path()), "db");
+}
+
+TEST_F(IniFileTest, WriteKeepsOtherLinesTheirOrderAndCrlf)
+{
+    writeBytes(WindowsFile);
+    ASSERT_TRUE(WriteIni("ConnUser", "passwd", "xyz", path()));            // replaced in place
+    ASSERT_TRUE(WriteIni("ConnServ", "ODBC Driver", "SQLite3", path()));   // added at its section's end
+    ASSERT_TRUE(WriteIni("Extra", "Key", QStringLiteral("报价"), path())); // new section at the end
+    EXPECT_EQ(readBytes(), QByteArray("[ConnServ]\r\n"
+                                      "DATA SOURCE=\xB7\xBF\xA1\xC1srv\r\n"
+                                      "initial catalog=db1\r\n"
+                                      "ODBC Driver=SQLite3\r\n"
+                                      "\r\n"
+                                      "[ConnUserType]\r\n"
+                                      "SQLUser=SQL User\r\n"
+                                      "[ConnUser]\r\n"
+                                      "UserName=aG\r\n"
+                                      "passwd=xyz\r\n"
+                                      "[Extra]\r\n"
+                                      "Key=\xB1\xA8\xBC\xDB\r\n"));
+    EXPECT_EQ(ReadIni("Extra", "key", path()), QStringLiteral("报价"));
+}
+
+TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndReadsItBack)
+{
+    ASSERT_TRUE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("服务器\\实例"), path()));
+    ASSERT_TRUE(WriteIni("ConnUser", "UserName", "", path()));
+    EXPECT_EQ(QFile::permissions(path()), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("服务器\\实例"));
+    EXPECT_EQ(ReadIni("ConnUser", "UserName", path()), "");
+    EXPECT_TRUE(readBytes().contains("UserName=\r\n")); // the key stays, with nothing after "="
+}
+
+TEST_F(IniFileTest, ValuesAreCutTo128Characters)
+{
+    const QString long200 = QString(100, u'房') + QString(100, u'x');
+    ASSERT_TRUE(WriteIni("S", "long", long200, path()));
+    EXPECT_EQ(ReadIni("S", "long", path()), long200.left(128));
+    const QString exact = QString(128, u'k');
+    ASSERT_TRUE(WriteIni("S", "exact", exact, path()));
+    EXPECT_EQ(ReadIni("S", "exact", path()), exact);
+}
+
+TEST_F(IniFileTest, RefusesWhatWouldCorruptTheFile)
+{
+    writeBytes(WindowsFile);
+    QString error;
+    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "a\r\n[ConnUser]\r\nUserName=x", path(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("emoji 😀"), path(), &error));
+    EXPECT_FALSE(WriteIni("Conn]Serv", "x", "y", path(), &error));
+    EXPECT_EQ(readBytes(), WindowsFile);
+}
+
+TEST_F(IniFileTest, AReadOnlyFileIsReportedAndLeftAlone)
+{
+    writeBytes(WindowsFile);
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadUser);
+    const bool root = geteuid() == 0;
+    // root writes any file its mode forbids; only the immutable flag stops it.
+    if (root && QProcess::execute("chattr", {"+i", path()}) != 0)
+        GTEST_SKIP() << "running as root without chattr: no way to make a file read-only";
+    QString error;
+    const bool written = WriteIni("ConnServ", "DATA SOURCE", "other", path(), &error);
+    if (root)
+        QProcess::execute("chattr", {"-i", path()});
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(error.contains(path())) << error.toStdString();
+    EXPECT_EQ(readBytes(), WindowsFile);
+}
+
+TEST_F(IniFileTest, AFolderThatCannotHoldTheFile)
+{
+    writeBytes("not a folder", "plain");
+    QString error;
+    EXPECT_FALSE(WriteIni("S", "k", "v", path("plain/default.ini"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(ReadIni("S", "k", path("plain/default.ini")), "");
+}
+
+TEST_F(IniFileTest, Utf8FileWithBomStaysUtf8)
+{
+    writeBytes("\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\n");
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("房"));
+    ASSERT_TRUE(WriteIni("ConnServ", "initial catalog", QStringLiteral("库"), path()));
+    EXPECT_EQ(readBytes(),
+              QByteArray("\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\ninitial catalog=\xE5\xBA\x93\n"));
+}
+
+} // namespace

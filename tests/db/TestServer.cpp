@@ -1,0 +1,92 @@
+#include "TestServer.h"
+
+#include "db/IniFile.h"
+#include "db/TextScramble.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+PgServer PgServer::fromEnvironment()
+{
+    PgServer server;
+    QFile file(qEnvironmentVariable("QUILVAR_PG_ENV"));
+    if (!file.open(QIODevice::ReadOnly))
+        return server;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const int eq = line.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray key = line.left(eq);
+        const QString value = QString::fromUtf8(line.mid(eq + 1)).trimmed();
+        if (key == "PGHOST")
+            server.host = value;
+        else if (key == "PGPORT")
+            server.port = value;
+        else if (key == "PGUSER")
+            server.user = value;
+        else if (key == "PGPASSWORD")
+            server.password = value;
+        else if (key == "PGDATABASE")
+            server.database = value;
+    }
+    return server;
+}
+
+QString PgServer::odbc() const
+{
+    return QStringLiteral("DRIVER={PostgreSQL Unicode};SERVER=%1;PORT=%2;DATABASE=%3;UID=%4;PWD=%5;CommLog=0;Debug=0")
+        .arg(host, port, database, user, password);
+}
+
+void WritePgIni(const QString &iniPath, const PgServer &server, const QString &user, const QString &password,
+                const QString &database)
+{
+    WriteIni("ConnServ", "DATA SOURCE", server.host + u',' + server.port, iniPath);
+    WriteIni("ConnServ", "initial catalog", database, iniPath);
+    WriteIni("ConnServ", "ODBC Driver", "PostgreSQL Unicode", iniPath);
+    WriteIni("ConnUserType", "SQLUser", "SQL User", iniPath);
+    WriteIni("ConnUser", "UserName", EncodeText(user), iniPath);
+    WriteIni("ConnUser", "PassWd", EncodeText(password), iniPath);
+}
+
+void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)
+{
+    WriteIni("ConnServ", "DATA SOURCE", databaseFile, iniPath);
+    WriteIni("ConnServ", "initial catalog", "tour", iniPath);
+    WriteIni("ConnServ", "ODBC Driver", "SQLite3", iniPath);
+    WriteIni("ConnUserType", "SQLUser", "SYSTEM", iniPath);
+}
+
+void WriteSqlServerIni(const QString &iniPath, int port)
+{
+    WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("127.0.0.1,%1").arg(port), iniPath);
+    WriteIni("ConnServ", "initial catalog", "tours", iniPath);
+    WriteIni("ConnUserType", "SQLUser", "SQL User", iniPath);
+    WriteIni("ConnUser", "UserName", EncodeText("sa"), iniPath);
+    WriteIni("ConnUser", "PassWd", EncodeText("secret"), iniPath);
+}
+
+SilentListener::SilentListener()
+{
+    m_socket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || listen(m_socket, 16) != 0)
+        return;
+    socklen_t length = sizeof address;
+    getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length);
+    // The kernel completes the handshake for the backlog: the client connects, and nothing answers.
+    m_port = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener()
+{
+    if (m_socket >= 0)
+        close(m_socket);
+}

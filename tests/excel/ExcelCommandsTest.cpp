@@ -1,0 +1,131 @@
+#include "SheetState.h"
+
+#include "common/Dialogs.h"
+#include "excel/ExcelCommands.h"
+#include "excel/QuoteExport.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Stands in for the desktop's spreadsheet program.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class ExcelCommands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Dialogs::setScripted(true);
+        Dialogs::takeShownMessages();
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        window.setObjectName(QStringLiteral("计算器"));
+    }
+    void TearDown() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        Dialogs::setScripted(false);
+    }
+
+    QTemporaryDir dir;
+    OpenedUrls opened;
+    QWidget window;
+};
+
+} // namespace
+
+TEST_F(ExcelCommands, ExportWritesAndOpensTheFile)
+{
+    CostSheet sheet;
+    fillSample(sheet);
+    const SheetState before = SheetState::of(sheet);
+    const QString path = dir.filePath(QStringLiteral("报价单.xlsx"));
+    Dialogs::setNextFileName(path);
+    EXPECT_TRUE(OutExcel(&window, sheet));
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_EQ(opened.urls.first(), QUrl::fromLocalFile(path));
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    EXPECT_EQ(SheetState::of(sheet), before);
+}
+
+TEST_F(ExcelCommands, ExportCancelAndFailure)
+{
+    CostSheet sheet;
+    fillSample(sheet);
+    const SheetState before = SheetState::of(sheet);
+    EXPECT_FALSE(OutExcel(&window, sheet)); // an empty answer is a cancel
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+
+    Dialogs::setNextFileName(dir.filePath(QStringLiteral("missing folder/报价单.xlsx")));
+    EXPECT_FALSE(OutExcel(&window, sheet));
+    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().title, QStringLiteral("导出到Excel"));
+    EXPECT_TRUE(shown.first().text.contains(QStringLiteral("无法写入")));
+    EXPECT_TRUE(opened.urls.isEmpty());
+    EXPECT_EQ(SheetState::of(sheet), before);
+}
+
+TEST_F(ExcelCommands, ImportReplacesTheSheetAndRecomputesTheTotals)
+{
+    CostSheet sheet;
+    fillSample(sheet);
+    Dialogs::setNextFileName(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/openpyxl_quote.xlsx"));
+    EXPECT_TRUE(InExcelCommand(&window, sheet));
+    EXPECT_EQ(sheet.row(1).Content, QStringLiteral("  锦江之星 "));
+    EXPECT_EQ(sheet.Text3(), QStringLiteral("8"));
+    EXPECT_EQ(sheet.Text1(), QStringLiteral("4111.8"));
+    EXPECT_EQ(sheet.Text4(), QStringLiteral("513.975"));
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+}
+
+TEST_F(ExcelCommands, ImportCancelAndDamagedFileChangeNothing)
+{
+    CostSheet sheet;
+    fillSample(sheet);
+    const SheetState before = SheetState::of(sheet);
+    EXPECT_FALSE(InExcelCommand(&window, sheet));
+    EXPECT_EQ(SheetState::of(sheet), before);
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+
+    const QString damaged = dir.filePath(QStringLiteral("坏.xls"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("PK\x03\x04 not really a zip");
+    file.close();
+    Dialogs::setNextFileName(damaged);
+    EXPECT_FALSE(InExcelCommand(&window, sheet));
+    EXPECT_EQ(SheetState::of(sheet), before);
+    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().title, QStringLiteral("从Excel导入"));
+    EXPECT_EQ(shown.first().icon, Dialogs::Icon::Warning);
+    EXPECT_TRUE(shown.first().text.contains(QStringLiteral("损坏"))) << shown.first().text.toStdString();
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+#include "ExcelCommandsTest.moc"

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// Writes a zip archive of the given entries (name, content), compressed; for hand-made workbooks.
+bool writeZipForTest(const QString &path, const QList<QPair<QString, QByteArray>> &entries);
