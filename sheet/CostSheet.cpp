@@ -26,9 +26,9 @@ CostSheet::CostSheet(QObject *parent) : QObject(parent)
 const QStringList &CostSheet::Categories()
 {
     static const QStringList categories = {
-        QStringLiteral("房"),   QStringLiteral("餐"),     QStringLiteral("车"),
-        QStringLiteral("导游"), QStringLiteral("大交通"), QStringLiteral("地接社"),
-        QStringLiteral("景点门票"), QStringLiteral("综费"), QStringLiteral("其它"),
+        QStringLiteral("房"),       QStringLiteral("餐"),     QStringLiteral("车"),
+        QStringLiteral("导游"),     QStringLiteral("大交通"), QStringLiteral("地接社"),
+        QStringLiteral("景点门票"), QStringLiteral("综费"),   QStringLiteral("其它"),
     };
     return categories;
 }

@@ -3,6 +3,10 @@
 #include "app/CalculatorWindow.h"
 #include "common/Dialogs.h"
 #include "costline/Expression.h"
+#include "db/Database.h"
+#include "db/FrmSJKLj.h"
+#include "db/IniFile.h"
+#include "db/TextScramble.h"
 #include "sheet/InPlaceEditing.h"
 
 #include <QApplication>
@@ -11,6 +15,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -62,11 +67,35 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s main|editor|menu|about|help OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s main|editor|category|menu|about|help|connerror|settings OUTPUT.png\n", argv[0]);
         return 2;
     }
     const QString scene = QString::fromLocal8Bit(argv[1]);
     const QString file = QString::fromLocal8Bit(argv[2]);
+
+    // The settings window and the connection-error message come before the calculator is shown.
+    QTemporaryDir scratch;
+    if (scene == QLatin1String("settings") || scene == QLatin1String("connerror")) {
+        const QString ini = scratch.filePath(QStringLiteral("default.ini"));
+        WriteIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), QStringLiteral("dbserver\\SQLEXPRESS"),
+                 ini);
+        WriteIni(QStringLiteral("ConnServ"), QStringLiteral("initial catalog"), QStringLiteral("tour"), ini);
+        WriteIni(QStringLiteral("ConnUserType"), QStringLiteral("SQLUser"), QStringLiteral("SQL User"), ini);
+        WriteIni(QStringLiteral("ConnUser"), QStringLiteral("UserName"), EncodeText(QStringLiteral("planner")), ini);
+        WriteIni(QStringLiteral("ConnUser"), QStringLiteral("PassWd"), EncodeText(QStringLiteral("secret")), ini);
+        QTimer::singleShot(800, [&] {
+            shoot(file);
+            app.quit();
+        });
+        if (scene == QLatin1String("connerror")) {
+            QTimer::singleShot(
+                0, [] { Dialogs::message(nullptr, ConnectErrorMessage, ConnectErrorTitle, Dialogs::Icon::Warning); });
+            return app.exec();
+        }
+        FrmSJKLj settings(ini);
+        settings.show();
+        return app.exec();
+    }
 
     CalculatorWindow window;
     window.move(0, 0);

@@ -21,10 +21,8 @@ struct ValuedOption
     std::optional<QString> BatchOptions::*field;
 };
 const ValuedOption valuedOptions[] = {
-    {QLatin1String("--query"), &BatchOptions::query},
-    {QLatin1String("--ini"), &BatchOptions::iniPath},
-    {QLatin1String("--import"), &BatchOptions::importPath},
-    {QLatin1String("--headcount"), &BatchOptions::headCount},
+    {QLatin1String("--query"), &BatchOptions::query},       {QLatin1String("--ini"), &BatchOptions::iniPath},
+    {QLatin1String("--import"), &BatchOptions::importPath}, {QLatin1String("--headcount"), &BatchOptions::headCount},
     {QLatin1String("--export"), &BatchOptions::exportPath},
 };
 

@@ -44,4 +44,5 @@ QString SheetJson(const CostSheet &sheet);
 
 // Runs the steps; returns the exit status. Output goes to out, messages to err. Without --ini the
 // settings file is default.ini in defaultIniDir (the executable's directory).
-int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &defaultIniDir = QString());
+int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err,
+             const QString &defaultIniDir = QString());

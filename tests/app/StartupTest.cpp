@@ -1,5 +1,5 @@
-#include "app/CalculatorWindow.h"
 #include "app/Startup.h"
+#include "app/CalculatorWindow.h"
 #include "common/Dialogs.h"
 #include "db/ProgramExit.h"
 
@@ -54,8 +54,7 @@ TEST_F(StartupTest, HostQueryFillsTheSheetThenTheHeadCount)
     EXPECT_EQ(sheet.Text1(), QStringLiteral("2581.5"));
     EXPECT_EQ(sheet.Text3(), QStringLiteral("8\""));
     EXPECT_EQ(sheet.Text4(), QStringLiteral("322.6875"));
-    EXPECT_EQ(window.findChild<QWidget *>(QStringLiteral("Text3"))->property("text").toString(),
-              QStringLiteral("8\""));
+    EXPECT_EQ(window.findChild<QWidget *>(QStringLiteral("Text3"))->property("text").toString(), QStringLiteral("8\""));
 }
 
 TEST_F(StartupTest, SampleDatabaseFillsATourPackage)
