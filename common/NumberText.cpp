@@ -24,35 +24,40 @@ char *writeInteger(char *out, unsigned long long value)
 
 // A magnitude beyond every double (or float) is written as a number that reads back as infinite,
 // so that an overflow survives being written into a field and read again.
-QString infiniteText(bool negative, int maxExponent)
+char *writeInfinite(char *out, bool negative, int maxExponent)
 {
-    return QStringLiteral("%1E+%2").arg(negative ? QStringLiteral("-1") : QStringLiteral("1")).arg(maxExponent + 1);
+    if (negative)
+        *out++ = '-';
+    *out++ = '1';
+    *out++ = 'E';
+    *out++ = '+';
+    return writeInteger(out, unsigned(maxExponent + 1));
 }
 
 // General form with the given number of significant digits: plain decimal for magnitudes from
 // 1E-04 up to below 10^digits, exponent form (as the planner's older tools write it: 1E+15,
 // 1.5E-05) outside that range.
-QString generalForm(double value, int significantDigits, int maxExponent)
+// Writes the text into out (64 characters are always enough) and returns its end.
+char *writeGeneralForm(char *out, double value, int significantDigits, int maxExponent)
 {
-    if (std::isnan(value))
-        return QStringLiteral("0");
+    char *p = out;
+    if (std::isnan(value) || value == 0) {
+        *p++ = '0';
+        return p;
+    }
     const bool negative = std::signbit(value);
     if (std::isinf(value))
-        return infiniteText(negative, maxExponent);
-    if (value == 0)
-        return QStringLiteral("0");
-
-    char out[64];
-    char *p = out;
+        return writeInfinite(p, negative, maxExponent);
     if (negative)
         *p++ = '-';
     const double magnitude = std::fabs(value);
 
     // Whole counts are by far the most common: write them directly.
-    static const double limits[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static const double limits[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (magnitude < limits[significantDigits] && magnitude == std::floor(magnitude)) {
         p = writeInteger(p, static_cast<unsigned long long>(magnitude));
-        return QString::fromLatin1(out, p - out);
+        return p;
     }
 
     char scientific[40];
@@ -81,7 +86,7 @@ QString generalForm(double value, int significantDigits, int maxExponent)
         if (absolute < 10)
             *p++ = '0';
         p = writeInteger(p, unsigned(absolute));
-        return QString::fromLatin1(out, p - out);
+        return p;
     }
 
     const int integerLength = exponent + 1; // digits before the point; 0 or less for a fraction
@@ -98,7 +103,13 @@ QString generalForm(double value, int significantDigits, int maxExponent)
         *p++ = '.';
         p = std::copy(digits + integerLength, digits + count, p);
     }
-    return QString::fromLatin1(out, p - out);
+    return p;
+}
+
+QString generalForm(double value, int significantDigits, int maxExponent)
+{
+    char out[64];
+    return QString::fromLatin1(out, writeGeneralForm(out, value, significantDigits, maxExponent) - out);
 }
 
 } // namespace
@@ -108,8 +119,10 @@ QString Fixed2Text(double value)
     if (std::isnan(value))
         return QStringLiteral("0.00");
     const bool negative = std::signbit(value);
-    if (std::isinf(value))
-        return infiniteText(negative, 308);
+    if (std::isinf(value)) {
+        char out[16];
+        return QString::fromLatin1(out, writeInfinite(out, negative, 308) - out);
+    }
 
     // The shortest decimal text that reads back as this double: what a person reads as the value.
     char buffer[512];
@@ -148,4 +161,16 @@ QString NumberText(double value)
 QString NumberTextSingle(float value)
 {
     return generalForm(double(value), 7, 38);
+}
+
+void AppendNumberText(QString &text, double value)
+{
+    char out[64];
+    text.append(QLatin1String(out, writeGeneralForm(out, value, 15, 308)));
+}
+
+void AppendNumberTextSingle(QString &text, float value)
+{
+    char out[64];
+    text.append(QLatin1String(out, writeGeneralForm(out, double(value), 7, 38)));
 }

@@ -13,3 +13,7 @@ QString NumberText(double value);
 // The same for a single-precision value: at most 7 significant digits, exponent form from 1E+07
 // (12345678 gives 1.234568E+07) and below 1E-04.
 QString NumberTextSingle(float value);
+
+// The same texts appended to a text, without a text of their own: for rules that write many.
+void AppendNumberText(QString &text, double value);
+void AppendNumberTextSingle(QString &text, float value);

@@ -26,7 +26,7 @@ void ExpressionBuilder::append(const Factor &factor)
         return;
     m_amount = m_amount.timesDouble(count);
     m_text += separator();
-    m_text += NumberText(count);
+    AppendNumberText(m_text, count);
     m_text += factor.unit;
 }
 

@@ -62,7 +62,7 @@ void RefreshHeadCount(CostSheet &sheet)
             if (TrimSpaces(parts.unitWord) == u"人")
                 count = headCount;
             rebuilt += separator;
-            rebuilt += NumberTextSingle(count);
+            AppendNumberTextSingle(rebuilt, count);
             rebuilt += parts.unitWord;
             amount = amount.timesDouble(count == 0 ? 1.0 : double(count));
         }
