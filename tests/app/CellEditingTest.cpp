@@ -22,7 +22,6 @@ private slots:
     void movesTheExpressionEditorSideways();
     void selectsTheEditorsText_data();
     void selectsTheEditorsText();
-    void keysThatMoveOn();
     void layoutRule_data();
     void layoutRule();
     void sheetModelFollowsTheSheet();
@@ -142,18 +141,6 @@ void CellEditingTest::selectsTheEditorsText()
     const Selection content = contentSelection(text);
     QCOMPARE(content.start, 0);
     QCOMPARE(content.length, int(text.size()));
-}
-
-void CellEditingTest::keysThatMoveOn()
-{
-    for (int key : {int(Qt::Key_Right), int(Qt::Key_Return), int(Qt::Key_Enter)})
-        QVERIFY(categoryKeyMovesOn(key));
-    QVERIFY(!categoryKeyMovesOn(Qt::Key_Left));
-    QVERIFY(!categoryKeyMovesOn(Qt::Key_Escape));
-    for (int key : {int(Qt::Key_Left), int(Qt::Key_Return), int(Qt::Key_Enter)})
-        QVERIFY(contentKeyMovesOn(key));
-    QVERIFY(!contentKeyMovesOn(Qt::Key_Right));
-    QVERIFY(!contentKeyMovesOn(Qt::Key_Tab));
 }
 
 void CellEditingTest::layoutRule_data()
