@@ -1,5 +1,6 @@
 #include "db/ConnectionSettings.h"
 
+#include "common/Spaces.h"
 #include "db/IniFile.h"
 #include "db/TextScramble.h"
 
@@ -7,7 +8,7 @@
 
 bool IsSystemAccount(const QString &storedAccountType)
 {
-    return TrimBlanks(storedAccountType) == IniKeys::SystemAccount;
+    return TrimSpaces(storedAccountType) == IniKeys::SystemAccount;
 }
 
 ConnectionSettings ReadConnectionSettings(const QString &iniPath)
@@ -19,8 +20,8 @@ ConnectionSettings ReadConnectionSettings(const QString &iniPath)
         settings.account = ConnectionSettings::Account::System;
         return settings;
     }
-    settings.userName = DecodeText(TrimBlanks(ReadIni(IniKeys::ConnUser, IniKeys::UserName, iniPath)));
-    settings.password = DecodeText(TrimBlanks(ReadIni(IniKeys::ConnUser, IniKeys::PassWd, iniPath)));
+    settings.userName = DecodeText(TrimSpaces(ReadIni(IniKeys::ConnUser, IniKeys::UserName, iniPath)).toString());
+    settings.password = DecodeText(TrimSpaces(ReadIni(IniKeys::ConnUser, IniKeys::PassWd, iniPath)).toString());
     return settings;
 }
 
@@ -43,8 +44,8 @@ QString compose(ConnectionSettings::Account account, const QString &password, co
 
 QString ComposeConnStr(const ConnectionSettings &settings)
 {
-    return compose(settings.account, TrimBlanks(settings.password), TrimBlanks(settings.userName),
-                   TrimBlanks(settings.initialCatalog), TrimBlanks(settings.dataSource));
+    return compose(settings.account, TrimSpaces(settings.password).toString(), TrimSpaces(settings.userName).toString(),
+                   TrimSpaces(settings.initialCatalog).toString(), TrimSpaces(settings.dataSource).toString());
 }
 
 QString BuildConnStr(const QString &iniPath, const std::function<void()> &onMissingFile)
@@ -59,5 +60,5 @@ QString BuildConnStr(const QString &iniPath, const std::function<void()> &onMiss
 
 QString OdbcDriverSetting(const QString &iniPath)
 {
-    return TrimBlanks(ReadIni(IniKeys::ConnServ, IniKeys::OdbcDriver, iniPath));
+    return TrimSpaces(ReadIni(IniKeys::ConnServ, IniKeys::OdbcDriver, iniPath)).toString();
 }

@@ -1,6 +1,7 @@
 #include "db/FrmSJKLj.h"
 
 #include "common/Dialogs.h"
+#include "common/Spaces.h"
 #include "db/Database.h"
 #include "db/IniFile.h"
 #include "db/ProgramExit.h"
@@ -134,7 +135,7 @@ void FrmSJKLj::load()
     m_optAcc[0]->setChecked(true);
     const auto decoded = [this](const QString &key) {
         const QString stored = ReadIni(IniKeys::ConnUser, key, m_iniPath);
-        return stored.isEmpty() ? QString() : DecodeText(TrimBlanks(stored));
+        return stored.isEmpty() ? QString() : DecodeText(TrimSpaces(stored).toString());
     };
     m_txtUs->setText(decoded(IniKeys::UserName));
     m_txtPw->setText(decoded(IniKeys::PassWd));

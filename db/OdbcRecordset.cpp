@@ -1,5 +1,7 @@
 #include "db/OdbcRecordset.h"
 
+#include "common/NumberText.h"
+
 #include "db/OdbcConnection.h"
 #include "db/OdbcDiagnostics.h"
 
@@ -45,13 +47,6 @@ QString shortestDecimal(QString text)
     if (negative && digits != QStringLiteral("0"))
         digits.prepend(u'-');
     return digits;
-}
-
-QString floatText(double value, int significantDigits)
-{
-    if (value == 0)
-        return QStringLiteral("0");
-    return QString::number(value, 'g', significantDigits);
 }
 
 } // namespace
@@ -215,7 +210,7 @@ bool OdbcRecordset::readColumn(int column, DbError *error)
         if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_FLOAT, &value, 0, &indicator)))
             return failed();
         if (indicator != SQL_NULL_DATA)
-            m_row[column] = floatText(value, 7);
+            m_row[column] = NumberTextSingle(value);
         return true;
     }
     case SQL_FLOAT:
@@ -224,7 +219,7 @@ bool OdbcRecordset::readColumn(int column, DbError *error)
         if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_DOUBLE, &value, 0, &indicator)))
             return failed();
         if (indicator != SQL_NULL_DATA)
-            m_row[column] = floatText(value, 15);
+            m_row[column] = NumberText(value);
         return true;
     }
     case SQL_TYPE_DATE: {

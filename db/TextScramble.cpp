@@ -1,5 +1,7 @@
 #include "db/TextScramble.h"
 
+#include "common/Spaces.h"
+
 #include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -78,22 +80,11 @@ QList<QString> reversed(QList<QString> chars)
 
 } // namespace
 
-QString TrimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QString EncodeText(const QString &text)
 {
     if (text.isEmpty())
         return QString();
-    const QString stepped = keyedStep(characters(TrimBlanks(text)));
+    const QString stepped = keyedStep(characters(TrimSpaces(text).toString()));
     return reversed(characters(stepped)).join(QString());
 }
 
@@ -102,5 +93,5 @@ QString DecodeText(const QString &text)
     if (text.isEmpty())
         return QString();
     const QString turned = reversed(characters(text)).join(QString());
-    return keyedStep(characters(TrimBlanks(turned)));
+    return keyedStep(characters(TrimSpaces(turned).toString()));
 }

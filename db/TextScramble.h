@@ -13,6 +13,3 @@ inline constexpr char16_t ScrambleKey[] = u"k4p9w3";
 
 QString EncodeText(const QString &text);
 QString DecodeText(const QString &text);
-
-// The text without its leading and trailing blanks (U+0020 only; tabs and full-width spaces stay).
-QString TrimBlanks(const QString &text);

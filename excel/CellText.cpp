@@ -13,8 +13,6 @@ namespace CellText {
 
 QString fromNumber(double value)
 {
-    if (value == 0)
-        value = 0; // no "-0"
     return NumberText(value);
 }
 

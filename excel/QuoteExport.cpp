@@ -1,5 +1,6 @@
 #include "excel/QuoteExport.h"
 
+#include "common/Spaces.h"
 #include "sheet/CostSheet.h"
 
 #include <QDir>
@@ -11,12 +12,7 @@
 
 bool IsExportedLine(const CostLine &line)
 {
-    // Only the ASCII space counts as a blank here.
-    for (const QChar c : line.AmountText) {
-        if (c != QLatin1Char(' '))
-            return line.Included;
-    }
-    return false;
+    return line.Included && !IsBlank(line.AmountText);
 }
 
 QString TotalsText(const QString &total, const QString &headCount, const QString &perHead)

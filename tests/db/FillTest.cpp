@@ -93,7 +93,7 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
                              "123456789.123456789::float8 FROM cost_line WHERE line_no = 2",
                              &error));
     const char *expected[] = {"2024-05-03", "",      "1234.56",         "-0.5", "0.1", "42", "2024-05-01 12:30:00.5",
-                              "2024-05-02", "1e+20", "123456789.123457"};
+                              "2024-05-02", "1E+20", "123456789.123457"};
     for (int c = 0; c < int(std::size(expected)); ++c) {
         QString text;
         bool isNull = false;
