@@ -13,8 +13,8 @@
 #include "sheet/HeadCountRefresh.h"
 #include "sheet/InPlaceEditing.h"
 
-#include "db/OpenConn.h"
 #include "excel/ExcelCommands.h"
+#include "sheet/QueryFillWindow.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -62,3 +62,9 @@ QString OdbcDriverSetting(const QString &iniPath)
 {
     return TrimSpaces(ReadIni(IniKeys::ConnServ, IniKeys::OdbcDriver, iniPath)).toString();
 }
+
+bool EncryptionRequired(const QString &iniPath)
+{
+    return TrimSpaces(ReadIni(IniKeys::ConnServ, IniKeys::Encryption, iniPath))
+               .compare(IniKeys::EncryptionOptional, Qt::CaseInsensitive) != 0;
+}

@@ -26,6 +26,8 @@ inline const QString ConnServ = QStringLiteral("ConnServ");
 inline const QString DataSource = QStringLiteral("DATA SOURCE");
 inline const QString InitialCatalog = QStringLiteral("initial catalog");
 inline const QString OdbcDriver = QStringLiteral("ODBC Driver");
+inline const QString Encryption = QStringLiteral("Encryption");
+inline const QString EncryptionOptional = QStringLiteral("optional");
 inline const QString ConnUserType = QStringLiteral("ConnUserType");
 inline const QString SqlUser = QStringLiteral("SQLUser");
 inline const QString ConnUser = QStringLiteral("ConnUser");
@@ -53,6 +55,10 @@ QString BuildConnStr(const QString &iniPath, const std::function<void()> &onMiss
 
 // The "ODBC Driver" named in the settings file, without its blanks; empty for SQL Server.
 QString OdbcDriverSetting(const QString &iniPath);
+
+// False only when "Encryption" in "ConnServ" is "optional" (any case): an old server that cannot
+// encrypt may then receive the log-in unencrypted. Every other value requires encryption.
+bool EncryptionRequired(const QString &iniPath);
 
 inline const QString MissingIniMessage = QStringLiteral("保存设置信息的文件没有找到，程序不能运行！");
 inline const QString MissingIniTitle = QStringLiteral("初始设置错误");

@@ -2,7 +2,9 @@
 
 #include "db/ConnectionSettings.h"
 #include "db/OdbcConnectionString.h"
+#include "db/SqlServerNetwork.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 
 QString &ConnStr()
@@ -17,20 +19,55 @@ OdbcConnection &MainConn()
     return connection;
 }
 
-QString OdbcConnectionStringFor(const QString &connText, const QString &iniPath)
+bool OpenWithConnText(OdbcConnection &connection, const QString &connText, const QString &iniPath, int timeoutSeconds,
+                      DbError *error)
 {
-    return OdbcConnectionString(connText, OdbcDriverSetting(iniPath), QFileInfo(iniPath).absolutePath());
+    const QDeadlineTimer deadline{std::chrono::seconds{timeoutSeconds}};
+    const QString driver = OdbcDriverSetting(iniPath);
+    connection.close();
+    const QString unpassable = UnpassableValueError(connText, driver);
+    if (!unpassable.isEmpty()) {
+        if (error)
+            *error = {0, unpassable};
+        return false;
+    }
+    OdbcOptions options;
+    options.requireEncryption = EncryptionRequired(iniPath);
+    const std::optional<SqlServerAddress> address = FreeTdsServerAddress(connText, driver);
+    int port = address ? address->port : 0;
+    if (address && !address->instance.isEmpty() && port == 0) {
+        QString reason;
+        port = ResolveInstancePort(address->host, address->instance, deadline, &reason);
+        if (port == 0) {
+            if (error)
+                *error = {0, reason};
+            return false;
+        }
+        options.instancePort = port;
+    }
+    // Whole seconds for the driver, rounded up so that it never gives up before the deadline.
+    const qint64 left = deadline.remainingTime();
+    connection.setLoginTimeout(int(qMax<qint64>(1, (left + 999) / 1000)));
+    const QString odbc = OdbcConnectionString(connText, driver, QFileInfo(iniPath).absolutePath(), options);
+    if (connection.open(odbc, error))
+        return true;
+    // FreeTDS says no more than "connection failed" when a server cannot encrypt; ask it ourselves.
+    if (address && options.requireEncryption &&
+        ServerOffersNoEncryption(address->host, port > 0 ? port : DefaultSqlServerPort,
+                                 QDeadlineTimer{std::chrono::seconds{2}})) {
+        if (error)
+            *error = {0, PlainLoginRefusedMessage};
+    }
+    return false;
 }
 
 bool OpenMainConn(const QString &iniPath, const std::function<void()> &onMissingFile, DbError *error)
 {
     ConnStr() = BuildConnStr(iniPath, onMissingFile);
-    MainConn().close();
-    MainConn().setLoginTimeout(MainConnLoginTimeout);
-    return MainConn().open(OdbcConnectionStringFor(ConnStr(), iniPath), error);
+    return OpenWithConnText(MainConn(), ConnStr(), iniPath, MainConnLoginTimeout, error);
 }
 
 bool ReopenMainConn(const QString &connText, const QString &iniPath, DbError *error)
 {
-    return MainConn().open(OdbcConnectionStringFor(connText, iniPath), error);
+    return OpenWithConnText(MainConn(), connText, iniPath, MainConnLoginTimeout, error);
 }

@@ -19,9 +19,14 @@ inline constexpr int TestLoginTimeout = 5;
 inline constexpr int FillLoginTimeout = 15;
 // Seconds a query may run.
 inline constexpr int QueryTimeout = 30;
+// Where a SQL Server listens when the data source names neither a port nor an instance.
+inline constexpr int DefaultSqlServerPort = 1433;
 
-// The ODBC connection string for a connection text, with the driver named in the settings file.
-QString OdbcConnectionStringFor(const QString &connText, const QString &iniPath);
+// Opens the connection for a connection text with the driver and encryption the settings file
+// names, within timeoutSeconds from the call: a named SQL Server instance is looked up through
+// the browser service first and the driver given what is left of the time.
+bool OpenWithConnText(OdbcConnection &connection, const QString &connText, const QString &iniPath, int timeoutSeconds,
+                      DbError *error);
 
 // The opening part of OpenConn without its recovery: ConnStr from the settings file (calling
 // onMissingFile first when the file is missing), then MainConn, new, opened with it.
@@ -34,3 +39,6 @@ bool ReopenMainConn(const QString &connText, const QString &iniPath, DbError *er
 inline const QString ConnectErrorMessage =
     QStringLiteral("数据库连接错误！请检查数据库连接设置，\r\n如果问题依然存在，请检查网络连接！");
 inline const QString ConnectErrorTitle = QStringLiteral("数据库连接错误");
+inline const QString PlainLoginRefusedMessage =
+    QStringLiteral("数据库服务器不支持加密连接。为了不让登录密码以明文在网络上传送，程序拒绝连接。"
+                   "如确需连接不能加密的旧服务器，请在 default.ini 的 [ConnServ] 节中加入一行“Encryption=optional”。");

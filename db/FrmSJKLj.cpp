@@ -163,30 +163,31 @@ QString FrmSJKLj::windowConnStr() const
 void FrmSJKLj::CmdTest_Click()
 {
     OdbcConnection test;
-    test.setLoginTimeout(TestLoginTimeout);
-    if (test.open(OdbcConnectionStringFor(windowConnStr(), m_iniPath)))
+    DbError error;
+    if (OpenWithConnText(test, windowConnStr(), m_iniPath, TestLoginTimeout, &error)) {
         Dialogs::message(this, TestSucceededMessage, OperationTitle, Dialogs::Icon::Information);
-    else
-        Dialogs::message(this, TestFailedMessage, OperationTitle, Dialogs::Icon::Critical);
+    } else {
+        // A server refused for want of encryption is named: checking the values again would not help.
+        const QString text = error.description == PlainLoginRefusedMessage
+                                 ? TestFailedMessage + QStringLiteral("\n\n") + PlainLoginRefusedMessage
+                                 : TestFailedMessage;
+        Dialogs::message(this, text, OperationTitle, Dialogs::Icon::Critical);
+    }
     test.close();
 }
 
 bool FrmSJKLj::save(QString *error)
 {
-    const auto write = [&](const QString &section, const QString &key, const QString &value) {
-        return WriteIni(section, key, value, m_iniPath, error);
+    const bool sqlAccount = m_optAcc[0]->isChecked();
+    const QList<IniEntry> entries = {
+        {IniKeys::ConnServ, IniKeys::DataSource, m_txtDs->text()},
+        {IniKeys::ConnServ, IniKeys::InitialCatalog, m_txtIn->text()},
+        {IniKeys::ConnUserType, IniKeys::SqlUser, sqlAccount ? IniKeys::SqlServerAccount : IniKeys::SystemAccount},
+        {IniKeys::ConnUser, IniKeys::UserName, sqlAccount ? EncodeText(m_txtUs->text()) : QString()},
+        {IniKeys::ConnUser, IniKeys::PassWd, sqlAccount ? EncodeText(m_txtPw->text()) : QString()},
     };
-    if (!write(IniKeys::ConnServ, IniKeys::DataSource, m_txtDs->text()) ||
-        !write(IniKeys::ConnServ, IniKeys::InitialCatalog, m_txtIn->text()))
-        return false;
-    if (m_optAcc[0]->isChecked()) {
-        return write(IniKeys::ConnUserType, IniKeys::SqlUser, IniKeys::SqlServerAccount) &&
-               write(IniKeys::ConnUser, IniKeys::UserName, EncodeText(m_txtUs->text())) &&
-               write(IniKeys::ConnUser, IniKeys::PassWd, EncodeText(m_txtPw->text()));
-    }
-    return write(IniKeys::ConnUserType, IniKeys::SqlUser, IniKeys::SystemAccount) &&
-           write(IniKeys::ConnUser, IniKeys::UserName, QString()) &&
-           write(IniKeys::ConnUser, IniKeys::PassWd, QString());
+    // One rewrite: a failure leaves the old settings whole, never half old and half new.
+    return WriteIniValues(entries, m_iniPath, sqlAccount, error);
 }
 
 void FrmSJKLj::CmdSave_Click()

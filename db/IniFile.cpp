@@ -198,14 +198,36 @@ QString ReadIni(const QString &section, const QString &key, const QString &file)
     return QString();
 }
 
-bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &file, QString *error)
-{
-    const QString cut = value.left(IniValueMaxChars);
-    if (!validName(section) || !validName(key))
-        return fail(error, QStringLiteral("设置项名称“%1/%2”无效。").arg(section, key));
-    if (cut.contains(u'\r') || cut.contains(u'\n'))
-        return fail(error, QStringLiteral("设置值不能含有换行符。"));
+namespace {
 
+// Puts one value into the file's lines, replacing the key where the section has it.
+void setValue(IniText *ini, const QString &section, const QString &key, const QString &value)
+{
+    const QString newLine = key + u'=' + value;
+    const qsizetype header = findSection(ini->lines, section);
+    if (header < 0) {
+        ini->lines.append(u'[' + section + u']');
+        ini->lines.append(newLine);
+        return;
+    }
+    qsizetype lastContent = header;
+    for (qsizetype i = header + 1; i < ini->lines.size() && !isSectionLine(ini->lines.at(i)); ++i) {
+        QString name;
+        QString old;
+        if (splitKeyLine(ini->lines.at(i), &name, &old) && sameName(name, key)) {
+            ini->lines[i] = newLine;
+            return;
+        }
+        if (!trimIniBlanks(ini->lines.at(i)).isEmpty())
+            lastContent = i;
+    }
+    ini->lines.insert(lastContent + 1, newLine);
+}
+
+} // namespace
+
+bool WriteIniValues(const QList<IniEntry> &entries, const QString &file, bool ownerOnly, QString *error)
+{
     IniText ini;
     const bool exists = QFileInfo::exists(file);
     if (exists) {
@@ -214,29 +236,13 @@ bool WriteIni(const QString &section, const QString &key, const QString &value, 
             return fail(error, QStringLiteral("无法读取设置文件 %1。").arg(file));
         ini = decodeFile(bytes);
     }
-
-    const QString newLine = key + u'=' + cut;
-    const qsizetype header = findSection(ini.lines, section);
-    if (header < 0) {
-        ini.lines.append(u'[' + section + u']');
-        ini.lines.append(newLine);
-    } else {
-        qsizetype end = header + 1;
-        qsizetype lastContent = header;
-        bool replaced = false;
-        for (; end < ini.lines.size() && !isSectionLine(ini.lines.at(end)); ++end) {
-            QString name;
-            QString old;
-            if (splitKeyLine(ini.lines.at(end), &name, &old) && sameName(name, key)) {
-                ini.lines[end] = newLine;
-                replaced = true;
-                break;
-            }
-            if (!trimIniBlanks(ini.lines.at(end)).isEmpty())
-                lastContent = end;
-        }
-        if (!replaced)
-            ini.lines.insert(lastContent + 1, newLine);
+    for (const IniEntry &entry : entries) {
+        const QString cut = entry.value.left(IniValueMaxChars);
+        if (!validName(entry.section) || !validName(entry.key))
+            return fail(error, QStringLiteral("设置项名称“%1/%2”无效。").arg(entry.section, entry.key));
+        if (cut.contains(u'\r') || cut.contains(u'\n'))
+            return fail(error, QStringLiteral("设置值不能含有换行符。"));
+        setValue(&ini, entry.section, entry.key, cut);
     }
 
     const QString lineBreak = ini.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
@@ -245,20 +251,20 @@ bool WriteIni(const QString &section, const QString &key, const QString &value, 
     if (unrepresentable)
         return fail(error, QStringLiteral("设置值中有 GBK 编码无法表示的字符，不能保存。"));
 
-    if (!exists) {
-        // Created first, empty and for the owner only: it will hold the scrambled log-in, and the
-        // atomic write below keeps the permissions of the file it replaces.
-        QFile created(file);
-        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
-            return fail(error, QStringLiteral("无法创建设置文件 %1：%2").arg(file, created.errorString()));
-        created.close();
-    }
+    // The new text goes into a file beside the old one, which replaces it only once complete.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        const QString reason = out.errorString();
-        if (!exists)
-            QFile::remove(file);
-        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, reason));
-    }
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
+    // A new file, or one that is to hold a log-in, is for its owner only from its first byte;
+    // otherwise the file keeps the permissions it had.
+    if ((ownerOnly || !exists) && !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        return fail(error, QStringLiteral("无法设置设置文件 %1 的访问权限。").arg(file));
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
     return true;
+}
+
+bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &file, QString *error)
+{
+    return WriteIniValues({{section, key, value}}, file, false, error);
 }

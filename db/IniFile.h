@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // The settings file default.ini, read and written the way the Windows private-profile functions do:
@@ -16,6 +17,20 @@ QString ReadIni(const QString &section, const QString &key, const QString &file)
 // with a reason in Chinese, when the value could not be stored; the file is then left as it was.
 bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &file,
               QString *error = nullptr);
+
+// One value for WriteIniValues.
+struct IniEntry
+{
+    QString section;
+    QString key;
+    QString value;
+};
+
+// Stores all the values in one rewrite of the file: written beside it, then put in its place, so
+// that a failure at any point leaves the old file whole. With ownerOnly the file ends readable by
+// its owner only, whatever its mode was (it holds a scrambled log-in). Returns false, with a reason
+// in Chinese, when any value could not be stored; then none is.
+bool WriteIniValues(const QList<IniEntry> &entries, const QString &file, bool ownerOnly, QString *error = nullptr);
 
 // The longest value written, in characters.
 inline constexpr int IniValueMaxChars = 128;

@@ -126,8 +126,14 @@ Server splitDataSource(const QString &dataSource, DriverKind kind)
     if (source.startsWith(QStringLiteral("tcp:"), Qt::CaseInsensitive))
         source = source.mid(4).trimmed();
     Server server;
+    // Microsoft's driver reads "host,port" itself, and "." or "(local)" as this machine through
+    // shared memory: it gets the data source as written.
+    if (kind == DriverKind::Microsoft) {
+        server.host = source;
+        return server;
+    }
     const qsizetype comma = source.indexOf(u',');
-    if (comma >= 0 && kind != DriverKind::Microsoft) {
+    if (comma >= 0) {
         server.port = source.mid(comma + 1).trimmed();
         source = source.left(comma).trimmed();
     }
@@ -149,10 +155,22 @@ bool isTrue(const QString &value)
            v.compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0;
 }
 
-void add(QStringList *parts, const QString &key, const QString &value)
+// FreeTDS 1.3 reads a value in braces up to the first "};" and knows no doubled "}": a value
+// goes in braces only where it must (a ";", a "{" in front, blanks at either end), unchanged.
+QString quoteFreeTdsValue(const QString &value)
 {
-    parts->append(key + u'=' + QuoteOdbcValue(value));
+    const bool needsBraces =
+        value.contains(u';') || value.startsWith(u'{') || value.startsWith(u' ') || value.endsWith(u' ');
+    return needsBraces ? u'{' + value + u'}' : value;
 }
+
+void add(QStringList *parts, const QString &key, const QString &value, DriverKind kind = DriverKind::Other)
+{
+    parts->append(key + u'=' + (kind == DriverKind::FreeTds ? quoteFreeTdsValue(value) : QuoteOdbcValue(value)));
+}
+
+const QString EntryKeys[] = {QStringLiteral("password"), QStringLiteral("user id"), QStringLiteral("initial catalog"),
+                             QStringLiteral("data source")};
 
 } // namespace
 
@@ -167,7 +185,35 @@ QString QuoteOdbcValue(const QString &value)
     return u'{' + escaped + u'}';
 }
 
-QString OdbcConnectionString(const QString &connText, const QString &driverName, const QString &baseDirectory)
+std::optional<SqlServerAddress> FreeTdsServerAddress(const QString &connText, const QString &driverName)
+{
+    if (driverKind(driverName) != DriverKind::FreeTds)
+        return std::nullopt;
+    const Server server =
+        splitDataSource(parseConnText(connText).value(QStringLiteral("data source")), DriverKind::FreeTds);
+    SqlServerAddress address;
+    const qsizetype slash = server.host.indexOf(u'\\');
+    address.host = slash >= 0 ? server.host.left(slash) : server.host;
+    address.instance = slash >= 0 ? server.host.mid(slash + 1) : QString();
+    address.port = server.port.toInt();
+    return address;
+}
+
+QString UnpassableValueError(const QString &connText, const QString &driverName)
+{
+    if (driverKind(driverName) != DriverKind::FreeTds)
+        return QString();
+    const QMap<QString, QString> entries = parseConnText(connText);
+    for (const QString &key : EntryKeys) {
+        if (entries.value(key).contains(QStringLiteral("};")))
+            return QStringLiteral("用户名、密码、数据库名称或数据源中含有“};”，FreeTDS 驱动程序无法原样传送，"
+                                  "请更换不含这两个相连字符的值。");
+    }
+    return QString();
+}
+
+QString OdbcConnectionString(const QString &connText, const QString &driverName, const QString &baseDirectory,
+                             const OdbcOptions &options)
 {
     const QMap<QString, QString> entries = parseConnText(connText);
     const DriverKind kind = driverKind(driverName);
@@ -190,21 +236,28 @@ QString OdbcConnectionString(const QString &connText, const QString &driverName,
         return parts.join(u';');
     }
 
-    const Server server = splitDataSource(dataSource, kind);
-    add(&parts, QStringLiteral("SERVER"), server.host);
+    Server server = splitDataSource(dataSource, kind);
+    if (kind == DriverKind::FreeTds && options.instancePort > 0) {
+        // The instance was found through the browser service: FreeTDS goes straight to its port.
+        const qsizetype slash = server.host.indexOf(u'\\');
+        if (slash >= 0)
+            server.host.truncate(slash);
+        server.port = QString::number(options.instancePort);
+    }
+    add(&parts, QStringLiteral("SERVER"), server.host, kind);
     if (!server.port.isEmpty())
-        add(&parts, QStringLiteral("PORT"), server.port);
+        add(&parts, QStringLiteral("PORT"), server.port, kind);
     if (entries.contains(QStringLiteral("initial catalog")))
-        add(&parts, QStringLiteral("DATABASE"), entries.value(QStringLiteral("initial catalog")));
+        add(&parts, QStringLiteral("DATABASE"), entries.value(QStringLiteral("initial catalog")), kind);
 
     if (isTrue(entries.value(QStringLiteral("integrated security")))) {
         if (kind == DriverKind::FreeTds || kind == DriverKind::Microsoft)
             parts.append(QStringLiteral("Trusted_Connection=yes"));
     } else {
         if (entries.contains(QStringLiteral("user id")))
-            add(&parts, QStringLiteral("UID"), entries.value(QStringLiteral("user id")));
+            add(&parts, QStringLiteral("UID"), entries.value(QStringLiteral("user id")), kind);
         if (entries.contains(QStringLiteral("password")))
-            add(&parts, QStringLiteral("PWD"), entries.value(QStringLiteral("password")));
+            add(&parts, QStringLiteral("PWD"), entries.value(QStringLiteral("password")), kind);
     }
     if (kind == DriverKind::FreeTds) {
         // Without it FreeTDS hands Chinese text over as "??".
@@ -212,7 +265,17 @@ QString OdbcConnectionString(const QString &connText, const QString &driverName,
         // Every SQL Server answers a 7.4 login with its own version. FreeTDS's "auto" falls back to
         // Sybase's protocol after a timeout and then waits without any limit.
         parts.append(QStringLiteral("TDS_Version=7.4"));
+        // An empty language leaves the session in the login's default language, as SQL Server's
+        // own clients do; FreeTDS would otherwise ask for us_english.
+        parts.append(QStringLiteral("Language="));
+        // "request" only encrypts when the server offers it; "require" refuses one that does not.
+        // The certificate is not checked: a SQL Server without an installed certificate makes a
+        // self-signed one of its own, and the planners' clients never checked it either.
+        parts.append(options.requireEncryption ? QStringLiteral("Encryption=require")
+                                               : QStringLiteral("Encryption=request"));
     }
+    if (kind == DriverKind::Microsoft && options.requireEncryption)
+        parts.append(QStringLiteral("Encrypt=yes;TrustServerCertificate=yes"));
     if (kind == DriverKind::PostgreSql) {
         // Debian's driver registration turns on a protocol log in /tmp for every connection.
         parts.append(QStringLiteral("CommLog=0;Debug=0"));

@@ -194,8 +194,7 @@ bool OdbcRecordset::readColumn(int column, DbError *error)
     case SQL_INTEGER:
     case SQL_SMALLINT:
     case SQL_TINYINT:
-    case SQL_BIGINT:
-    case SQL_BIT: {
+    case SQL_BIGINT: {
         char buffer[128];
         if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_CHAR, buffer, sizeof buffer, &indicator)))
             return failed();
@@ -203,6 +202,15 @@ bool OdbcRecordset::readColumn(int column, DbError *error)
             const qsizetype length = indicator >= 0 ? qMin<qsizetype>(indicator, sizeof buffer - 1) : qstrlen(buffer);
             m_row[column] = shortestDecimal(QString::fromLatin1(buffer, length));
         }
+        return true;
+    }
+    case SQL_BIT: {
+        // The text form a boolean has on the planners' platform.
+        unsigned char value = 0;
+        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_BIT, &value, sizeof value, &indicator)))
+            return failed();
+        if (indicator != SQL_NULL_DATA)
+            m_row[column] = value ? QStringLiteral("True") : QStringLiteral("False");
         return true;
     }
     case SQL_REAL: {

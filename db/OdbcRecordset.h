@@ -14,6 +14,7 @@ class OdbcConnection;
 // texts unchanged; decimal and money values in their shortest decimal form, taken from the
 // driver's decimal text and never through a double ("120.50" gives 120.5); double-precision
 // numbers with 15 significant digits and single-precision ones with 7, trailing zeros dropped;
+// a bit as "True" or "False";
 // dates, times and timestamps in ISO form (a timestamp at midnight as its date only). A null
 // reads as the empty text.
 class OdbcRecordset

@@ -4,30 +4,20 @@
 #include "db/ConnectionSettings.h"
 #include "db/Database.h"
 #include "db/FrmSJKLj.h"
-#include "db/ProgramExit.h"
-#include "sheet/QueryFill.h"
 
 void OpenConn(const QString &iniPath, QWidget *parent)
 {
     const auto missingFile = [parent] {
         Dialogs::message(parent, MissingIniMessage, MissingIniTitle, Dialogs::Icon::Critical);
     };
-    if (OpenMainConn(iniPath, missingFile, nullptr))
+    DbError error;
+    if (OpenMainConn(iniPath, missingFile, &error))
         return;
-    Dialogs::message(parent, ConnectErrorMessage, ConnectErrorTitle, Dialogs::Icon::Warning);
+    // A server refused for want of encryption is named, so that an administrator knows the way out.
+    const QString text = error.description == PlainLoginRefusedMessage
+                             ? ConnectErrorMessage + QStringLiteral("\r\n\r\n") + PlainLoginRefusedMessage
+                             : ConnectErrorMessage;
+    Dialogs::message(parent, text, ConnectErrorTitle, Dialogs::Icon::Warning);
     FrmSJKLj window(iniPath, parent);
     window.exec();
-}
-
-bool RunCzTable(CostSheet &sheet, const QString &query, const QString &iniPath, QWidget *parent)
-{
-    OpenConn(iniPath, parent);
-    if (!MainConn().isOpen())
-        return false;
-    DbError error;
-    if (FillSheetOnOwnConnection(sheet, MainConn().connectionString(), query, &error))
-        return true;
-    Dialogs::message(parent, FillErrorText(error), FillErrorTitle, Dialogs::Icon::Critical);
-    EndProgram(1);
-    return false;
 }

@@ -14,7 +14,9 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
     records.setQueryTimeout(QueryTimeout);
     if (!records.open(query, error))
         return false;
-    if (records.columnCount() < 4) {
+    // Too few columns only fail once a row is read: a result without rows fills nothing, and the
+    // totals are recomputed as after any fill.
+    if (records.columnCount() < 4 && !records.eof()) {
         if (error)
             *error = {DbErrorNumber::ItemNotFound,
                       QStringLiteral("查询结果只有 %1 列，至少需要四列（项目、内容、表达式、金额）。")

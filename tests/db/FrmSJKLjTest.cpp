@@ -9,6 +9,7 @@
 #include "db/ProgramExit.h"
 #include "db/TextScramble.h"
 #include "sheet/CostSheet.h"
+#include "sheet/QueryFillWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,9 @@
 #include "db/IniFile.h"
 #include "db/TextScramble.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 
 #include <arpa/inet.h>
@@ -62,22 +64,48 @@ void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)
     WriteIni("ConnUserType", "SQLUser", "SYSTEM", iniPath);
 }
 
-void WriteSqlServerIni(const QString &iniPath, int port)
+TdsServer TdsServer::fromEnvironment()
 {
-    WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("127.0.0.1,%1").arg(port), iniPath);
-    WriteIni("ConnServ", "initial catalog", "tours", iniPath);
-    WriteIni("ConnUserType", "SQLUser", "SQL User", iniPath);
-    WriteIni("ConnUser", "UserName", EncodeText("sa"), iniPath);
-    WriteIni("ConnUser", "PassWd", EncodeText("secret"), iniPath);
+    TdsServer server;
+    QFile file(QFileInfo(qEnvironmentVariable("QUILVAR_PG_ENV")).dir().filePath("tds-server.env"));
+    if (!file.open(QIODevice::ReadOnly))
+        return server;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> pair = line.split('=');
+        if (pair.size() != 2)
+            continue;
+        const int port = pair.at(1).trimmed().toInt();
+        if (pair.at(0) == "plain")
+            server.plain = port;
+        else if (pair.at(0) == "login")
+            server.login = port;
+        else if (pair.at(0) == "forced")
+            server.forced = port;
+        else if (pair.at(0) == "browser")
+            server.browser = port;
+    }
+    return server;
 }
 
-SilentListener::SilentListener()
+void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user, const QString &password,
+                       const QString &database)
 {
-    m_socket = socket(AF_INET, SOCK_STREAM, 0);
+    WriteIniValues({{"ConnServ", "DATA SOURCE", dataSource},
+                    {"ConnServ", "initial catalog", database},
+                    {"ConnUserType", "SQLUser", "SQL User"},
+                    {"ConnUser", "UserName", EncodeText(user)},
+                    {"ConnUser", "PassWd", EncodeText(password)}},
+                   iniPath, true);
+}
+
+SilentListener::SilentListener(Kind kind)
+{
+    m_socket = socket(AF_INET, kind == Tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || listen(m_socket, 16) != 0)
+    if (bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        (kind == Tcp && listen(m_socket, 16) != 0))
         return;
     socklen_t length = sizeof address;
     getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length);

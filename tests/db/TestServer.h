@@ -23,14 +23,38 @@ void WritePgIni(const QString &iniPath, const PgServer &server, const QString &u
                 const QString &database);
 // Writes a default.ini naming the "SQLite3" driver and the database file.
 void WriteSqliteIni(const QString &iniPath, const QString &databaseFile);
-// Writes a default.ini for SQL Server (FreeTDS) at 127.0.0.1,port.
-void WriteSqlServerIni(const QString &iniPath, int port);
+// The SQL Server that the test run started (tds_fixture.sh), read from the file named by
+// tds-server.env beside the PostgreSQL server's file: one port per encryption stance, and its browser service's UDP
+// port.
+struct TdsServer
+{
+    int plain = 0;  // offers no encryption
+    int login = 0;  // encrypts the log-in, or everything when asked; holds the instance SQLEXPRESS
+    int forced = 0; // encrypts everything
+    int browser = 0;
 
-// A loopback listener that accepts connections and never answers.
+    bool available() const { return login != 0; }
+    static TdsServer fromEnvironment();
+};
+
+// Writes a default.ini for SQL Server (FreeTDS) with a SQL Server account.
+void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user = "sa",
+                       const QString &password = "secret", const QString &database = "tours");
+inline void WriteSqlServerIni(const QString &iniPath, int port)
+{
+    WriteSqlServerIni(iniPath, QStringLiteral("127.0.0.1,%1").arg(port));
+}
+
+// A loopback listener that accepts connections (TCP) or takes datagrams (UDP) and never answers.
 class SilentListener
 {
 public:
-    SilentListener();
+    enum Kind
+    {
+        Tcp,
+        Udp
+    };
+    explicit SilentListener(Kind kind = Tcp);
     ~SilentListener();
     int port() const { return m_port; }
 

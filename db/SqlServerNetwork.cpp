@@ -1,0 +1,220 @@
+#include "db/SqlServerNetwork.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <atomic>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::atomic<quint16> browserPort{1434};
+
+// The instance's "tcp" entry in a browser reply: "ServerName;S;InstanceName;I;…;tcp;1433;;", one
+// such list per instance, the lists separated by ";;".
+int tcpPortOf(const QByteArray &reply, const QString &instance)
+{
+    const QList<QByteArray> fields = reply.split(';');
+    QString current;
+    qsizetype i = 0;
+    while (i + 1 < fields.size()) {
+        if (fields.at(i).isEmpty()) {
+            current.clear();
+            ++i;
+            continue;
+        }
+        const QString key = QString::fromLatin1(fields.at(i));
+        const QString value = QString::fromLocal8Bit(fields.at(i + 1));
+        if (key.compare(QStringLiteral("InstanceName"), Qt::CaseInsensitive) == 0) {
+            current = value;
+        } else if (key.compare(QStringLiteral("tcp"), Qt::CaseInsensitive) == 0 &&
+                   current.compare(instance, Qt::CaseInsensitive) == 0) {
+            bool ok = false;
+            const int port = value.toInt(&ok);
+            return ok && port > 0 && port < 65536 ? port : 0;
+        }
+        i += 2;
+    }
+    return 0;
+}
+
+#ifndef Q_OS_WIN
+
+class Socket
+{
+public:
+    explicit Socket(int fd) : m_fd(fd) {}
+    ~Socket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Socket(const Socket &) = delete;
+    Socket &operator=(const Socket &) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Waits until the socket can be read (or written), at most until the deadline or for limitMs.
+bool waitFor(int fd, short events, const QDeadlineTimer &deadline, qint64 limitMs = -1)
+{
+    for (;;) {
+        qint64 remaining = deadline.remainingTime();
+        if (limitMs >= 0 && (remaining < 0 || remaining > limitMs))
+            remaining = limitMs;
+        pollfd p{fd, events, 0};
+        const int rc = ::poll(&p, 1, int(qMax<qint64>(remaining, 0)));
+        if (rc > 0)
+            return true;
+        if (rc == 0)
+            return false;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+addrinfo *lookUp(const QString &host, quint16 port, int socketType)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = socketType;
+    addrinfo *found = nullptr;
+    if (::getaddrinfo(host.toUtf8().constData(), QByteArray::number(port).constData(), &hints, &found) != 0)
+        return nullptr;
+    return found;
+}
+
+#endif
+
+} // namespace
+
+quint16 SqlBrowserPort()
+{
+    return browserPort.load();
+}
+
+void setSqlBrowserPort(quint16 port)
+{
+    browserPort.store(port);
+}
+
+#ifdef Q_OS_WIN
+
+int ResolveInstancePort(const QString &, const QString &, const QDeadlineTimer &, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("此平台上命名实例由 SQL Server 驱动程序自行查找。");
+    return 0;
+}
+
+bool ServerOffersNoEncryption(const QString &, int, const QDeadlineTimer &)
+{
+    return false;
+}
+
+#else
+
+int ResolveInstancePort(const QString &host, const QString &instance, const QDeadlineTimer &deadline, QString *error)
+{
+    const auto fail = [&](const QString &text) {
+        if (error)
+            *error = text;
+        return 0;
+    };
+    addrinfo *found = lookUp(host, SqlBrowserPort(), SOCK_DGRAM);
+    if (!found)
+        return fail(QStringLiteral("找不到数据库服务器“%1”。").arg(host));
+    Socket socket(::socket(found->ai_family, found->ai_socktype, found->ai_protocol));
+    // Connected, so that "nobody listens" comes back as an error instead of silence.
+    const bool connected = socket.fd() >= 0 && ::connect(socket.fd(), found->ai_addr, found->ai_addrlen) == 0;
+    ::freeaddrinfo(found);
+    if (!connected)
+        return fail(QStringLiteral("无法连接数据库服务器“%1”的 SQL Server Browser 服务。").arg(host));
+
+    // CLNT_UCAST_INST: the instance's name, zero-terminated.
+    const QByteArray request = '\x04' + instance.toLocal8Bit() + '\0';
+    const QString silent =
+        QStringLiteral("数据库服务器“%1”的 SQL Server Browser 服务没有在连接超时之内告知实例“%2”的端口。")
+            .arg(host, instance);
+    while (!deadline.hasExpired()) {
+        if (::send(socket.fd(), request.constData(), size_t(request.size()), 0) < 0)
+            return fail(silent);
+        // UDP may lose the question or the answer: ask again every second until the deadline.
+        if (!waitFor(socket.fd(), POLLIN, deadline, 1000))
+            continue;
+        char reply[4096];
+        const ssize_t got = ::recv(socket.fd(), reply, sizeof reply, 0);
+        if (got < 0 && errno == ECONNREFUSED)
+            return fail(QStringLiteral("数据库服务器“%1”上没有运行 SQL Server Browser 服务，找不到实例“%2”。")
+                            .arg(host, instance));
+        // SVR_RESP: 0x05, the length of the text (two bytes, little-endian), the text.
+        if (got < 3 || reply[0] != '\x05')
+            continue;
+        const qsizetype length =
+            qMin<qsizetype>(qsizetype(quint8(reply[1])) | qsizetype(quint8(reply[2])) << 8, got - 3);
+        const int port = tcpPortOf(QByteArray(reply + 3, length), instance);
+        if (port > 0)
+            return port;
+        return fail(QStringLiteral("数据库服务器“%1”上没有名为“%2”的实例，或它不接受 TCP 连接。").arg(host, instance));
+    }
+    return fail(silent);
+}
+
+bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTimer &deadline)
+{
+    addrinfo *found = lookUp(host, quint16(port), SOCK_STREAM);
+    if (!found)
+        return false;
+    Socket socket(::socket(found->ai_family, found->ai_socktype, found->ai_protocol));
+    bool connected = false;
+    if (socket.fd() >= 0) {
+        ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
+        connected = ::connect(socket.fd(), found->ai_addr, found->ai_addrlen) == 0 ||
+                    (errno == EINPROGRESS && waitFor(socket.fd(), POLLOUT, deadline));
+    }
+    ::freeaddrinfo(found);
+    int soError = 0;
+    socklen_t soLength = sizeof soError;
+    if (!connected || ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &soError, &soLength) != 0 || soError != 0)
+        return false;
+
+    // PRELOGIN with VERSION and ENCRYPTION (asking for it), as the driver sends it.
+    static const unsigned char prelogin[] = {0x12, 0x01, 0x00, 0x1A, 0x00, 0x00, 0x01, 0x00, // header
+                                             0x00, 0x00, 0x0B, 0x00, 0x06,                   // VERSION
+                                             0x01, 0x00, 0x11, 0x00, 0x01,                   // ENCRYPTION
+                                             0xFF,                                           // end
+                                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00,             // version
+                                             0x01};                                          // ENCRYPT_ON
+    if (::send(socket.fd(), prelogin, sizeof prelogin, MSG_NOSIGNAL) != ssize_t(sizeof prelogin))
+        return false;
+    QByteArray answer;
+    while (answer.size() < 8 || answer.size() < ((quint8(answer.at(2)) << 8) | quint8(answer.at(3)))) {
+        if (!waitFor(socket.fd(), POLLIN, deadline))
+            return false;
+        char buffer[512];
+        const ssize_t got = ::recv(socket.fd(), buffer, sizeof buffer, 0);
+        if (got <= 0 || answer.size() > 4096)
+            return false;
+        answer.append(buffer, got);
+    }
+    const QByteArray options = answer.mid(8, ((quint8(answer.at(2)) << 8) | quint8(answer.at(3))) - 8);
+    for (qsizetype i = 0; i + 5 <= options.size() && quint8(options.at(i)) != 0xFF; i += 5) {
+        const int offset = (quint8(options.at(i + 1)) << 8) | quint8(options.at(i + 2));
+        const int length = (quint8(options.at(i + 3)) << 8) | quint8(options.at(i + 4));
+        if (options.at(i) == 0x01 && length >= 1 && offset < options.size())
+            return options.at(offset) == 0x02; // ENCRYPT_NOT_SUP
+    }
+    return false;
+}
+
+#endif
