@@ -15,30 +15,48 @@ struct TranslationCase
     const char *connText;
     const char *driver;
     const char *odbc;
+    OdbcOptions options = {};
 };
 
+#define FREETDS_TAIL ";ClientCharset=UTF-8;TDS_Version=7.4;Language=;Encryption=require"
+#define MSSQL_TAIL ";Encrypt=yes;TrustServerCertificate=yes"
+
 const TranslationCase Translations[] = {
-    // SQL Server through FreeTDS.
+    // SQL Server through FreeTDS: the log-in encrypted or refused, the login's own language.
     {"Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog=db1;Data Source=srv", "",
-     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;UID=sa;PWD=pw;ClientCharset=UTF-8;TDS_Version=7.4"},
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;UID=sa;PWD=pw" FREETDS_TAIL},
+    {"Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog=db1;Data Source=srv",
+     "",
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;UID=sa;PWD=pw;ClientCharset=UTF-8;TDS_Version=7.4;Language=;"
+     "Encryption=request",
+     {0, false}},
     {"Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db1;Data Source=srv", "",
-     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;Trusted_Connection=yes;ClientCharset=UTF-8;TDS_Version=7.4"},
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;Trusted_Connection=yes" FREETDS_TAIL},
     {"Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source=tcp:10.0.0.5,1433", "",
-     "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=;UID=;PWD=;ClientCharset=UTF-8;TDS_Version=7.4"},
+     "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=;UID=;PWD=" FREETDS_TAIL},
     {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=.", "",
-     "DRIVER={FreeTDS};SERVER=127.0.0.1;DATABASE=d;UID=u;PWD=p;ClientCharset=UTF-8;TDS_Version=7.4"},
+     "DRIVER={FreeTDS};SERVER=127.0.0.1;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL},
     {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=(LOCAL)\\SQLEXPRESS", "",
-     "DRIVER={FreeTDS};SERVER=127.0.0.1\\SQLEXPRESS;DATABASE=d;UID=u;PWD=p;ClientCharset=UTF-8;TDS_Version=7.4"},
-    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=db.example\\INST", "",
-     "DRIVER={FreeTDS};SERVER=db.example\\INST;DATABASE=d;UID=u;PWD=p;ClientCharset=UTF-8;TDS_Version=7.4"},
-    // A value holding ";" or braces reaches the driver whole, in braces.
-    {"Provider=SQLOLEDB.1;Password=a;b}c;User ID=x;y;Initial Catalog=d;Data Source=srv ", "",
-     "DRIVER={FreeTDS};SERVER=srv;DATABASE=d;UID={x;y};PWD={a;b}}c};ClientCharset=UTF-8;TDS_Version=7.4"},
-    {"Provider=SQLOLEDB.1;Password=ends;;User ID=u;Initial Catalog=d;Data Source=s", "FreeTDS",
-     "DRIVER={FreeTDS};SERVER=s;DATABASE=d;UID=u;PWD={ends;};ClientCharset=UTF-8;TDS_Version=7.4"},
-    // Microsoft's driver keeps host,port as it understands it.
-    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=srv,1500", "ODBC Driver 17 for SQL Server",
-     "DRIVER={ODBC Driver 17 for SQL Server};SERVER=srv,1500;DATABASE=d;UID=u;PWD=p"},
+     "DRIVER={FreeTDS};SERVER=127.0.0.1\\SQLEXPRESS;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL},
+    // A named instance whose port the browser service gave: FreeTDS goes straight there.
+    {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=db.example\\INST",
+     "",
+     "DRIVER={FreeTDS};SERVER=db.example;PORT=49172;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL,
+     {49172, true}},
+    // FreeTDS 1.3 reads a braced value up to "};" and keeps "}}" as two: braces only where a ";"
+    // or a leading "{" needs them, the value unchanged inside.
+    {"Provider=SQLOLEDB.1;Password=a;b}c;User ID=x;y;Initial Catalog={d};Data Source=srv ", "",
+     "DRIVER={FreeTDS};SERVER=srv;DATABASE={{d}};UID={x;y};PWD={a;b}c}" FREETDS_TAIL},
+    {"Provider=SQLOLEDB.1;Password=ends;;User ID=a}}b;Initial Catalog=d;Data Source=s", "FreeTDS",
+     "DRIVER={FreeTDS};SERVER=s;DATABASE=d;UID=a}}b;PWD={ends;}" FREETDS_TAIL},
+    // Microsoft's driver reads "}}", host,port and "." or "(local)" (shared memory) itself.
+    {"Provider=SQLOLEDB.1;Password=a;b}c;User ID=u;Initial Catalog=d;Data Source=srv,1500",
+     "ODBC Driver 17 for SQL Server",
+     "DRIVER={ODBC Driver 17 for SQL Server};SERVER=srv,1500;DATABASE=d;UID=u;PWD={a;b}}c}" MSSQL_TAIL},
+    {"Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=d;Data Source=(local)\\SQLEXPRESS", "SQL Server",
+     "DRIVER={SQL Server};SERVER=(local)\\SQLEXPRESS;DATABASE=d;Trusted_Connection=yes" MSSQL_TAIL},
+    {"Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=d;Data Source=.", "SQL Server",
+     "DRIVER={SQL Server};SERVER=.;DATABASE=d;Trusted_Connection=yes" MSSQL_TAIL},
     // PostgreSQL.
     {"Provider=SQLOLEDB.1;Password=secret;User ID=quilvar;Initial Catalog=tours;Data Source=127.0.0.1,5433",
      "PostgreSQL Unicode",
@@ -56,10 +74,24 @@ TEST(ConnectionText, TranslatesToOdbc)
 {
     for (const TranslationCase &c : Translations) {
         EXPECT_EQ(OdbcConnectionString(QString::fromUtf8(c.connText), QString::fromUtf8(c.driver),
-                                       QStringLiteral("/opt/quilvar")),
-                  QString::fromUtf8(c.odbc))
+                                       QStringLiteral("/opt/quilvar"), c.options)
+                      .toStdString(),
+                  c.odbc)
             << c.connText;
     }
+}
+
+TEST(ConnectionText, WhereFreeTdsConnectsAndWhatItCannotPass)
+{
+    const QString text = "Provider=SQLOLEDB.1;Password=a};b;User ID=u;Initial Catalog=d;Data Source=";
+    const auto address = FreeTdsServerAddress(text + "(local)\\SQLEXPRESS", "");
+    ASSERT_TRUE(address);
+    EXPECT_EQ(address->host, "127.0.0.1");
+    EXPECT_EQ(address->instance, "SQLEXPRESS");
+    EXPECT_EQ(FreeTdsServerAddress(text + "srv,1500", "FreeTDS")->port, 1500);
+    EXPECT_FALSE(FreeTdsServerAddress(text + "srv", "SQL Server"));
+    EXPECT_FALSE(UnpassableValueError(text + "srv", "").isEmpty());
+    EXPECT_TRUE(UnpassableValueError(text + "srv", "ODBC Driver 18 for SQL Server").isEmpty());
 }
 
 class BuildConnStrTest : public ::testing::Test

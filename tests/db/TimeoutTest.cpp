@@ -22,7 +22,7 @@ TEST(LoginTimeout, MainConnGivesUpOnASilentSqlServer)
     timer.start();
     DbError error;
     EXPECT_FALSE(OpenMainConn(ini, {}, &error));
-    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_LT(timer.elapsed(), 12500);
     EXPECT_FALSE(error.description.isEmpty());
 }
 
