@@ -193,6 +193,21 @@ TEST_F(SqlServerFill, NamedInstanceThroughTheBrowserService)
         EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), 0) << message.toStdString();
         EXPECT_EQ(sheet.row(1).Category, "sa");
     }
+    // No browser service at all: said at once, instead of waiting out the timeout.
+    int closedPort = 0;
+    {
+        SilentListener gone(SilentListener::Udp);
+        closedPort = gone.port();
+    }
+    setSqlBrowserPort(quint16(closedPort));
+    WriteSqlServerIni(ini(), "127.0.0.1\\SQLEXPRESS");
+    QElapsedTimer timer;
+    timer.start();
+    DbError error;
+    EXPECT_FALSE(OpenMainConn(ini(), {}, &error));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(error.description.contains(QStringLiteral("没有运行 SQL Server Browser 服务")))
+        << error.description.toStdString();
 }
 
 // The browser service takes the question and never answers: MainConn gives up after its 10
