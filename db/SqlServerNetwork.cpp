@@ -86,7 +86,7 @@ bool waitFor(int fd, short events, const QDeadlineTimer &deadline, qint64 limitM
 addrinfo *lookUp(const QString &host, quint16 port, int socketType)
 {
     addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
+    hints.ai_family = 0; // IPv4 or IPv6, whichever the name gives
     hints.ai_socktype = socketType;
     addrinfo *found = nullptr;
     if (::getaddrinfo(host.toUtf8().constData(), QByteArray::number(port).constData(), &hints, &found) != 0)
@@ -146,17 +146,18 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
     const QString silent =
         QStringLiteral("数据库服务器“%1”的 SQL Server Browser 服务没有在连接超时之内告知实例“%2”的端口。")
             .arg(host, instance);
+    const QString noService =
+        QStringLiteral("数据库服务器“%1”上没有运行 SQL Server Browser 服务，找不到实例“%2”。").arg(host, instance);
     while (!deadline.hasExpired()) {
         if (::send(socket.fd(), request.constData(), size_t(request.size()), 0) < 0)
-            return fail(silent);
+            return fail(errno == ECONNREFUSED ? noService : silent);
         // UDP may lose the question or the answer: ask again every second until the deadline.
         if (!waitFor(socket.fd(), POLLIN, deadline, 1000))
             continue;
         char reply[4096];
         const ssize_t got = ::recv(socket.fd(), reply, sizeof reply, 0);
         if (got < 0 && errno == ECONNREFUSED)
-            return fail(QStringLiteral("数据库服务器“%1”上没有运行 SQL Server Browser 服务，找不到实例“%2”。")
-                            .arg(host, instance));
+            return fail(noService);
         // SVR_RESP: 0x05, the length of the text (two bytes, little-endian), the text.
         if (got < 3 || reply[0] != '\x05')
             continue;
