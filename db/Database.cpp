@@ -51,10 +51,10 @@ bool OpenWithConnText(OdbcConnection &connection, const QString &connText, const
     const QString odbc = OdbcConnectionString(connText, driver, QFileInfo(iniPath).absolutePath(), options);
     if (connection.open(odbc, error))
         return true;
-    // FreeTDS says no more than "connection failed" when a server cannot encrypt; ask it ourselves.
-    if (address && options.requireEncryption &&
-        ServerOffersNoEncryption(address->host, port > 0 ? port : DefaultSqlServerPort,
-                                 QDeadlineTimer{std::chrono::seconds{2}})) {
+    // FreeTDS says no more than "connection failed" when a server cannot encrypt; ask it ourselves,
+    // in what is left of the time.
+    if (address && options.requireEncryption && !deadline.hasExpired() &&
+        ServerOffersNoEncryption(address->host, port > 0 ? port : DefaultSqlServerPort, deadline)) {
         if (error)
             *error = {0, PlainLoginRefusedMessage};
     }
