@@ -36,6 +36,8 @@ public:
     bool AddRow(QString *error = nullptr);
     // Appends a filled row; refused past MaxRows.
     bool appendRow(const CostLine &line, QString *error = nullptr);
+    // Appends several filled rows, announced as one insertion; refused whole past MaxRows.
+    bool appendRows(const QList<CostLine> &lines, QString *error = nullptr);
     // Removes the row at position (the list's selection) and recomputes the totals.
     // A position that names no row changes nothing.
     void DeleteRow(int position);
