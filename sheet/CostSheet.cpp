@@ -156,6 +156,7 @@ void CostSheet::EditorChange(const QString &strBds, Amount curHjje)
     // deleted since); there is no row to write into then.
     if (!hasRow(m_curRow))
         return;
+    emit editorChangeStarting();
     CostLine &line = mutableRow(m_curRow);
     line.Expression = strBds;
     line.AmountText = AmountToText(curHjje);

@@ -92,6 +92,9 @@ signals:
     void text1Changed(const QString &text);
     void text3Changed(const QString &text);
     void text4Changed(const QString &text);
+    // EditorChange is about to write into row CurRow: lets an undo history tell the writes of an
+    // opening editor from what changed before it opened.
+    void editorChangeStarting();
 
 private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }
