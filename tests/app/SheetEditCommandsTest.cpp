@@ -19,6 +19,7 @@
 #include <QTreeView>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -45,11 +46,12 @@ QByteArray describe(const State &s)
 
 struct Window
 {
-    CalculatorWindow window;
+    std::unique_ptr<CalculatorWindow> owned;
+    CalculatorWindow &window;
     QTreeView *list = window.findChild<QTreeView *>(QStringLiteral("Lv1"));
     ControlJsj *expression = window.findChild<ControlJsj *>(QStringLiteral("ControlJsj1"));
 
-    Window()
+    explicit Window(CalculatorWindow *prepared = new CalculatorWindow) : owned(prepared), window(*prepared)
     {
         window.show();
         window.activateWindow();
@@ -236,12 +238,17 @@ private slots:
                  QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, box.center());
                  QTRY_VERIFY(w.sheet().row(2).Included);
              }},
-            {"head count, typed",
+            {"head count, typed key by key",
              [](Window &w) {
+                 QSignalSpy steps(&w.history(), &SheetHistory::stepsChanged);
                  w.box("Text3")->setFocus();
                  QTRY_COMPARE(QApplication::focusWidget(), w.box("Text3"));
                  w.box("Text3")->selectAll();
-                 typeText(w.box("Text3"), QStringLiteral("25"));
+                 for (const QString &key : {QStringLiteral("2"), QStringLiteral("5")}) {
+                     const int before = int(steps.count());
+                     typeText(w.box("Text3"), key);
+                     QTRY_COMPARE(steps.count(), before + 1);
+                 }
                  w.select(1);
              }},
             {"head-count refresh",
@@ -286,6 +293,45 @@ private slots:
             QVERIFY2(w.state() == after, c.what);
             QVERIFY2(w.history().undoCount() == 1 && !w.history().canRedo(), c.what);
         }
+    }
+
+    void typedHeadCountAndAKeyboardRefreshAreTwoSteps()
+    {
+        Window w;
+        prepare(w);
+        const State before = w.state();
+        QSignalSpy steps(&w.history(), &SheetHistory::stepsChanged);
+        w.box("Text3")->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), w.box("Text3"));
+        w.box("Text3")->selectAll();
+        typeText(w.box("Text3"), QStringLiteral("5"));
+        QTRY_COMPARE(steps.count(), 1);
+        const State typed = w.state();
+        QTest::keyClick(&w.window, Qt::Key_S, Qt::AltModifier); // 刷新人数(&S), the focus staying in the box
+        QTRY_COMPARE(w.sheet().row(1).AmountText, QStringLiteral("2000"));
+        QCOMPARE(QApplication::focusWidget(), w.box("Text3"));
+        QTRY_COMPARE(w.history().undoCount(), 2);
+        w.select(1);
+        w.key(Qt::Key_Z);
+        QVERIFY(w.state() == typed);
+        w.key(Qt::Key_Z);
+        QVERIFY(w.state() == before);
+    }
+
+    void startsWhenThePlannerFirstSeesTheSheet()
+    {
+        auto *window = new CalculatorWindow;
+        window->sheet().setRow(1, {QStringLiteral("1"), QStringLiteral("房"), {}, {}, QStringLiteral("5"), true});
+        window->sheet().RefreshTotals(); // as the host's fill leaves it
+        window->setHeadCountText(QStringLiteral("2"));
+        Window w(window);
+        const State filled = w.state();
+        w.menu("MnuLv_1Add");
+        QTRY_VERIFY(w.history().canUndo());
+        w.select(1);
+        w.key(Qt::Key_Z);
+        QVERIFY(w.state() == filled);
+        QVERIFY(!w.history().canUndo());
     }
 
     void historyIsBounded()
