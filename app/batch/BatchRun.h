@@ -1,12 +1,14 @@
 #pragma once
 
+#include "sheet/PriceBreaks.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 class CostSheet;
-struct PriceBreak;
+
 class QTextStream;
 
 // quilvar-batch: the sheet's rules without a window, for hosts and scripts that want a quote file.
