@@ -264,8 +264,9 @@ QList<TableRow> ParseHtmlTable(QStringView html)
             continue;
         }
         if (c == u'&' && inCell) {
-            const qsizetype semi = html.indexOf(u';', at + 1);
-            if (semi > at && semi - at <= 10) {
+            // Entities are short; looking further would make a text of many '&' quadratic.
+            const qsizetype semi = html.mid(at + 1, 10).indexOf(u';') + at + 1;
+            if (semi > at) {
                 const QString decoded = decodeEntity(html.mid(at + 1, semi - at - 1));
                 if (!decoded.isEmpty()) {
                     raw += decoded;
