@@ -26,8 +26,9 @@ TEST(CostSheet, StartsWithTwentyEmptyUntickedRows)
     }
     EXPECT_TRUE(sheet.Text1().isEmpty() && sheet.Text3().isEmpty() && sheet.Text4().isEmpty());
     EXPECT_EQ(sheet.CurRow(), 0);
-    EXPECT_EQ(CostSheet::Categories(), (QStringList{q(u"房"), q(u"餐"), q(u"车"), q(u"导游"), q(u"大交通"),
-                                                    q(u"地接社"), q(u"景点门票"), q(u"综费"), q(u"其它")}));
+    EXPECT_EQ(CostSheet::Categories(),
+              (QStringList{q(u"房"), q(u"餐"), q(u"车"), q(u"导游"), q(u"大交通"), q(u"地接社"), q(u"景点门票"),
+                           q(u"综费"), q(u"其它")}));
 }
 
 TEST(CostSheet, TotalCountsTickedRowsOnly)
@@ -58,7 +59,7 @@ TEST(CostSheet, PerHeadFollowsTheHeadCount)
     {
         const char16_t *headCount;
         const char16_t *perHead;
-    } cases[] = {{u"3", u"333.3333"}, {u"4", u"250"},   {u"0", u""},           {u"", u""},      {u"abc", u""},
+    } cases[] = {{u"3", u"333.3333"}, {u"4", u"250"}, {u"0", u""}, {u"", u""}, {u"abc", u""},
                  {u"-2", u"-500"},    {u"2.5", u"400"}, {u"3人", u"333.3333"}, {u" 8 ", u"125"}};
     for (const auto &c : cases) {
         CostSheet sheet;

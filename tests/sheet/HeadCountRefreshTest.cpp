@@ -43,8 +43,7 @@ struct RowCase
 };
 
 class RefreshHeadCountRowTest : public testing::TestWithParam<RowCase>
-{
-};
+{};
 
 TEST_P(RefreshHeadCountRowTest, RewritesOneRow)
 {
@@ -59,31 +58,33 @@ TEST_P(RefreshHeadCountRowTest, RewritesOneRow)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RefreshHeadCountRowTest,
-    testing::Values(RowCase{u"30人", u"单价: 10.00 × 2人", u"单价: 10.00 × 30人", u"300"},
-                    // Only a unit word that is "人" once its spaces are gone takes the head count.
-                    RowCase{u"5", u"单价: 10.00 × 2 人", u"单价: 10.00 × 5 人", u"50"},
-                    RowCase{u"5", u"单价: 10.00 × 2人 ", u"单价: 10.00 × 5人 ", u"50"},
-                    RowCase{u"5", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"240"},
-                    RowCase{u"5", u"单价: 10.00 × 2\t人", u"单价: 10.00 × 2\t人", u"20"},
-                    // Every factor is written back, counts of 0 and 1 included; 0 leaves the amount alone.
-                    RowCase{u"1", u"单价: 10.00 × 3人", u"单价: 10.00 × 1人", u"10"},
-                    RowCase{u"", u"单价: 10.00 × 3人 × 2天", u"单价: 10.00 × 0人 × 2天", u"20"},
-                    RowCase{u"abc", u"单价: 10.00 × 天", u"单价: 10.00 × 0天", u"10"},
-                    // The amount follows the price as the text shows it.
-                    RowCase{u"5", u"单价: 0.33 × 3次", u"单价: 0.33 × 3次", u"0.99"},
-                    // Counts pass through single precision.
-                    RowCase{u"5", u"单价: 1.00 × 045间 × 2.50天", u"单价: 1.00 × 45间 × 2.5天", u"112.5"},
-                    RowCase{u"5", u"单价: 1.00 × 12345678间", u"单价: 1.00 × 1.234568E+07间", u"12345678"},
-                    RowCase{u"5", u"单价: 1.00 × 0.1间", u"单价: 1.00 × 0.1间", u"0.1"},
-                    // Without ": " the price starts at the second character.
-                    RowCase{u"5", u"单价:80.00 × 3人", u"单价:80.00 × 5人", u"0"}, RowCase{u"5", u"8", u"8", u"0"},
-                    RowCase{u"5", u"89", u"89", u"9"}, RowCase{u"5", u"单价: 50.00", u"单价: 50.00", u"50"},
-                    RowCase{u"5", u"单价:  50.00 ", u"单价:  50.00 ", u"50"},
-                    // A later segment with ": " is a factor.
-                    RowCase{u"5", u"单价: 2.00 × 单价: 3.00", u"单价: 2.00 × 0单价: 3.00", u"2"},
-                    // Overflow is shown, not wrapped.
-                    RowCase{u"5", u"单价: 900000000000000.00 × 2间", u"单价: 900000000000000.00 × 2间", u"溢出"},
-                    RowCase{u"1e300", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+39人", u"溢出"}));
+    testing::Values(
+        RowCase{u"30人", u"单价: 10.00 × 2人", u"单价: 10.00 × 30人", u"300"},
+        // Only a unit word that is "人" once its spaces are gone takes the head count.
+        RowCase{u"5", u"单价: 10.00 × 2 人", u"单价: 10.00 × 5 人", u"50"},
+        RowCase{u"5", u"单价: 10.00 × 2人 ", u"单价: 10.00 × 5人 ", u"50"},
+        RowCase{u"5", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"240"},
+        RowCase{u"5", u"单价: 10.00 × 2\t人", u"单价: 10.00 × 2\t人", u"20"},
+        // Every factor is written back, counts of 0 and 1 included; 0 leaves the amount alone.
+        RowCase{u"1", u"单价: 10.00 × 3人", u"单价: 10.00 × 1人", u"10"},
+        RowCase{u"", u"单价: 10.00 × 3人 × 2天", u"单价: 10.00 × 0人 × 2天", u"20"},
+        RowCase{u"abc", u"单价: 10.00 × 天", u"单价: 10.00 × 0天", u"10"},
+        // The amount follows the price as the text shows it.
+        RowCase{u"5", u"单价: 0.33 × 3次", u"单价: 0.33 × 3次", u"0.99"},
+        // Counts pass through single precision.
+        RowCase{u"5", u"单价: 1.00 × 045间 × 2.50天", u"单价: 1.00 × 45间 × 2.5天", u"112.5"},
+        RowCase{u"5", u"单价: 1.00 × 12345678间", u"单价: 1.00 × 1.234568E+07间", u"12345678"},
+        RowCase{u"5", u"单价: 1.00 × 0.1间", u"单价: 1.00 × 0.1间", u"0.1"},
+        // Without ": " the price starts at the second character.
+        RowCase{u"5", u"单价:80.00 × 3人", u"单价:80.00 × 5人", u"0"},
+        RowCase{u"5", u"8", u"8", u"0"}, RowCase{u"5", u"89", u"89", u"9"},
+        RowCase{u"5", u"单价: 50.00", u"单价: 50.00", u"50"},
+        RowCase{u"5", u"单价:  50.00 ", u"单价:  50.00 ", u"50"},
+        // A later segment with ": " is a factor.
+        RowCase{u"5", u"单价: 2.00 × 单价: 3.00", u"单价: 2.00 × 0单价: 3.00", u"2"},
+        // Overflow is shown, not wrapped.
+        RowCase{u"5", u"单价: 900000000000000.00 × 2间", u"单价: 900000000000000.00 × 2间", u"溢出"},
+        RowCase{u"1e300", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+39人", u"溢出"}));
 
 TEST(RefreshHeadCount, BlankLinesAreSkippedNotTheEndOfTheWalk)
 {
