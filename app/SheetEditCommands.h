@@ -2,6 +2,7 @@
 
 #include "sheet/SheetHistory.h"
 
+#include <QList>
 #include <QObject>
 
 class CostSheet;
@@ -14,12 +15,14 @@ class QWidget;
 // Every change of the sheet becomes a step of the history once the event that made it has been
 // handled, so each command of the window is one step without knowing of the history. Two kinds of
 // change span many events and are one step all the same: an editing of the expression (from the
-// editor's opening to its closing) and typing the head count (while its box keeps the focus).
+// editor's opening to its closing) and typing into a box of the bottom bar, the head count above all
+// (while the box keeps the focus).
 class SheetEditCommands : public QObject
 {
     Q_OBJECT
 public:
-    SheetEditCommands(CostSheet &sheet, QTreeView *list, QWidget *expressionEditor, QLineEdit *headCountBox,
+    // The boxes are the bottom bar's total, head count and per head, each typed into as one step.
+    SheetEditCommands(CostSheet &sheet, QTreeView *list, QWidget *expressionEditor, const QList<QLineEdit *> &boxes,
                       QWidget *window);
 
     SheetHistory &history() { return m_history; }
@@ -44,11 +47,11 @@ private:
     SheetHistory m_history;
     QTreeView *m_list;
     QWidget *m_expression;
-    QLineEdit *m_headCount;
+    QList<QLineEdit *> m_boxes;
     QWidget *m_window;
     quint64 m_sessions = 0;
     quint64 m_expressionSession = 0;
-    quint64 m_headCountSession = 0;
+    quint64 m_boxSession = 0;
     bool m_stepPending = false;
     bool m_rowsTouched = false;
     bool m_started = false;
