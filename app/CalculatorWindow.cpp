@@ -72,7 +72,7 @@ CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
     m_content = named(new QLineEdit(this), "Text2");
     m_expression = named(new ControlJsj(this), "ControlJsj1");
     m_editing = new InPlaceEditing(m_sheet, m_list, m_category, m_content, m_expression, this);
-    m_editCommands = new SheetEditCommands(m_sheet, m_list, m_expression, m_headCount, this);
+    m_editCommands = new SheetEditCommands(m_sheet, m_list, m_expression, {m_total, m_headCount, m_perHead}, this);
 
     applyLayout();
 }

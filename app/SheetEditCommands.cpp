@@ -14,13 +14,14 @@
 #include <QTreeView>
 
 SheetEditCommands::SheetEditCommands(CostSheet &sheet, QTreeView *list, QWidget *expressionEditor,
-                                     QLineEdit *headCountBox, QWidget *window)
-    : QObject(window), m_sheet(sheet), m_history(sheet), m_list(list), m_expression(expressionEditor),
-      m_headCount(headCountBox), m_window(window)
+                                     const QList<QLineEdit *> &boxes, QWidget *window)
+    : QObject(window), m_sheet(sheet), m_history(sheet), m_list(list), m_expression(expressionEditor), m_boxes(boxes),
+      m_window(window)
 {
     m_list->installEventFilter(this);
     m_expression->installEventFilter(this);
-    m_headCount->installEventFilter(this);
+    for (QLineEdit *box : m_boxes)
+        box->installEventFilter(this);
     m_window->installEventFilter(this);
 
     // An editor that opens writes its reading of the cell into the row before it shows: from
@@ -59,9 +60,9 @@ quint64 SheetEditCommands::sessionKey() const
 {
     if (m_expressionSession)
         return m_expressionSession;
-    // Typing the head count is one step; a refresh started from the keyboard meanwhile is its own.
-    if (m_headCountSession && !m_rowsTouched)
-        return m_headCountSession;
+    // Typing into a box is one step; a refresh started from the keyboard meanwhile is its own.
+    if (m_boxSession && !m_rowsTouched)
+        return m_boxSession;
     return 0;
 }
 
@@ -88,12 +89,12 @@ bool SheetEditCommands::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_expression && type == QEvent::Hide && m_expressionSession) {
         closeStep();
         m_expressionSession = 0;
-    } else if (watched == m_headCount && type == QEvent::FocusIn) {
+    } else if (type == QEvent::FocusIn && m_boxes.contains(qobject_cast<QLineEdit *>(watched))) {
         closeStep();
-        m_headCountSession = ++m_sessions;
-    } else if (watched == m_headCount && type == QEvent::FocusOut && m_headCountSession) {
+        m_boxSession = ++m_sessions;
+    } else if (type == QEvent::FocusOut && m_boxSession && m_boxes.contains(qobject_cast<QLineEdit *>(watched))) {
         closeStep();
-        m_headCountSession = 0;
+        m_boxSession = 0;
     } else if (watched == m_list && type == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const auto ctrl = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
