@@ -141,13 +141,9 @@ void SheetEditCommands::paste()
         rows = ParseTabText(mime->text());
     else if (mime && mime->hasHtml())
         rows = ParseHtmlTable(mime->html());
-    closeStep();
     QString error;
-    if (!PasteRows(m_sheet, selectedPosition(), rows, &error)) {
+    if (!PasteRows(m_sheet, selectedPosition(), rows, &error))
         Dialogs::message(m_window, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
-        return;
-    }
-    closeStep();
 }
 
 void SheetEditCommands::copy()
