@@ -4,6 +4,7 @@
 #include "app/AppIcon.h"
 #include "app/HelpDialog.h"
 #include "app/LayoutRule.h"
+#include "app/SheetEditCommands.h"
 #include "app/UiFont.h"
 #include "app/VendorLinks.h"
 #include "common/Dialogs.h"
@@ -71,6 +72,7 @@ CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
     m_content = named(new QLineEdit(this), "Text2");
     m_expression = named(new ControlJsj(this), "ControlJsj1");
     m_editing = new InPlaceEditing(m_sheet, m_list, m_category, m_content, m_expression, this);
+    m_editCommands = new SheetEditCommands(m_sheet, m_list, m_expression, {m_total, m_headCount, m_perHead}, this);
 
     applyLayout();
 }
@@ -79,6 +81,7 @@ CalculatorWindow::~CalculatorWindow()
 {
     // The in-place editing and the list refer to the sheet, a member that is gone before the
     // children are deleted: they go first, with their event filters and connections.
+    delete m_editCommands;
     delete m_editing;
     m_list->viewport()->removeEventFilter(this);
     delete m_list;

@@ -7,6 +7,7 @@
 class ControlJsj;
 class CostSheetModel;
 class InPlaceEditing;
+class SheetEditCommands;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -25,6 +26,7 @@ public:
 
     CostSheet &sheet() { return m_sheet; }
     InPlaceEditing &editing() { return *m_editing; }
+    SheetEditCommands &editCommands() { return *m_editCommands; }
     QMenu *popupMenu() const { return m_menu; }
 
     // Where the connection settings live (IniFilePath), fixed at start-up.
@@ -60,6 +62,7 @@ private:
     QLineEdit *m_content = nullptr;
     ControlJsj *m_expression = nullptr;
     InPlaceEditing *m_editing = nullptr;
+    SheetEditCommands *m_editCommands = nullptr;
     QGroupBox *m_frame = nullptr;
     QLineEdit *m_total = nullptr;
     QLineEdit *m_headCount = nullptr;

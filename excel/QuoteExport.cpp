@@ -105,9 +105,32 @@ lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const
     return worksheet_write_string(sheet, row, column, text.toUtf8().constData(), format);
 }
 
+lxw_error writeExtraWorksheet(lxw_workbook *workbook, const ExtraWorksheet &extra, lxw_format *header, lxw_format *cell)
+{
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook, extra.name.toUtf8().constData());
+    if (!sheet)
+        return LXW_ERROR_PARAMETER_VALIDATION;
+    lxw_error result = LXW_NO_ERROR;
+    for (lxw_col_t c = 0; c < lxw_col_t(extra.header.size()) && result == LXW_NO_ERROR; ++c) {
+        result = worksheet_write_string(sheet, 0, c, extra.header.at(c).toUtf8().constData(), header);
+        if (result == LXW_NO_ERROR)
+            result = worksheet_set_column(sheet, c, c, 12, nullptr);
+    }
+    for (lxw_row_t r = 0; r < lxw_row_t(extra.rows.size()) && result == LXW_NO_ERROR; ++r) {
+        const QStringList &texts = extra.rows.at(r);
+        for (lxw_col_t c = 0; c < lxw_col_t(texts.size()) && result == LXW_NO_ERROR; ++c) {
+            const QString &text = texts.at(c);
+            result = IsPlainDecimal(text) ? worksheet_write_number(sheet, r + 1, c, text.toDouble(), cell)
+                                          : worksheet_write_string(sheet, r + 1, c, text.toUtf8().constData(), cell);
+        }
+    }
+    return result;
+}
+
 } // namespace
 
-bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error)
+bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error,
+                        const QList<ExtraWorksheet> &extraSheets)
 {
     auto fail = [&](const QString &message) {
         if (error)
@@ -159,6 +182,11 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
             const QByteArray totals = TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4()).toUtf8();
             // Every cell of the merged range carries the border, so the frame is whole in every program.
             result = worksheet_merge_range(worksheet, row, 0, row, 3, totals.constData(), cell);
+        }
+        for (const ExtraWorksheet &extra : extraSheets) {
+            if (result != LXW_NO_ERROR)
+                break;
+            result = writeExtraWorksheet(workbook.get(), extra, header, cell);
         }
         if (result != LXW_NO_ERROR)
             return fail(writerMessage(result));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class CostSheet;
 struct CostLine;
@@ -16,5 +18,15 @@ QString TotalsText(const QString &total, const QString &headCount, const QString
 // and no more significant digits than a number cell keeps, so that no digit is lost.
 bool IsPlainDecimal(const QString &text);
 
+// A further worksheet after the quote (the quote stays the first, which the import reads): its
+// name, a header row as the quote's, then rows of texts; plain decimal texts become number cells.
+struct ExtraWorksheet
+{
+    QString name;
+    QStringList header;
+    QList<QStringList> rows;
+};
+
 // Writes the quote workbook to path, replacing any file there only once it is complete.
-bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error);
+bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error,
+                        const QList<ExtraWorksheet> &extraSheets = {});

@@ -49,6 +49,22 @@ bool CostSheet::appendRow(const CostLine &line, QString *error)
     return true;
 }
 
+bool CostSheet::appendRows(const QList<CostLine> &lines, QString *error)
+{
+    if (lines.isEmpty())
+        return true;
+    if (lines.size() > MaxRows - rowCount()) {
+        if (error)
+            *error = tooManyRowsMessage();
+        return false;
+    }
+    const int first = rowCount() + 1;
+    emit rowsAboutToBeInserted(first, first + int(lines.size()) - 1);
+    m_rows.append(lines);
+    emit rowsInserted();
+    return true;
+}
+
 void CostSheet::appendUnchecked(const CostLine &line)
 {
     const int position = rowCount() + 1;
@@ -140,6 +156,7 @@ void CostSheet::EditorChange(const QString &strBds, Amount curHjje)
     // deleted since); there is no row to write into then.
     if (!hasRow(m_curRow))
         return;
+    emit editorChangeStarting();
     CostLine &line = mutableRow(m_curRow);
     line.Expression = strBds;
     line.AmountText = AmountToText(curHjje);

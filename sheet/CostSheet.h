@@ -36,6 +36,8 @@ public:
     bool AddRow(QString *error = nullptr);
     // Appends a filled row; refused past MaxRows.
     bool appendRow(const CostLine &line, QString *error = nullptr);
+    // Appends several filled rows, announced as one insertion; refused whole past MaxRows.
+    bool appendRows(const QList<CostLine> &lines, QString *error = nullptr);
     // Removes the row at position (the list's selection) and recomputes the totals.
     // A position that names no row changes nothing.
     void DeleteRow(int position);
@@ -90,6 +92,9 @@ signals:
     void text1Changed(const QString &text);
     void text3Changed(const QString &text);
     void text4Changed(const QString &text);
+    // EditorChange is about to write into row CurRow: lets an undo history tell the writes of an
+    // opening editor from what changed before it opened.
+    void editorChangeStarting();
 
 private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }

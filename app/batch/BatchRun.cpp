@@ -7,6 +7,7 @@
 #include "excel/QuoteImport.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
+#include "sheet/PriceBreaks.h"
 #include "sheet/QueryFill.h"
 
 #include <QTextStream>
@@ -23,7 +24,7 @@ struct ValuedOption
 const ValuedOption valuedOptions[] = {
     {QLatin1String("--query"), &BatchOptions::query},       {QLatin1String("--ini"), &BatchOptions::iniPath},
     {QLatin1String("--import"), &BatchOptions::importPath}, {QLatin1String("--headcount"), &BatchOptions::headCount},
-    {QLatin1String("--export"), &BatchOptions::exportPath},
+    {QLatin1String("--export"), &BatchOptions::exportPath}, {QLatin1String("--headcounts"), &BatchOptions::headCounts},
 };
 
 struct FlagOption
@@ -78,6 +79,8 @@ QString BatchUsage()
         "  --recalc           按表达式重新计算每一行的金额\n"
         "  --headcount 人数   设置人数\n"
         "  --refresh          把人数代入各行的“人”因子并重新计算（人数刷新）\n"
+        "  --headcounts 列表  按列表中的各个人数（如 16,20,25,30）分别对报价表的副本做人数刷新，\n"
+        "                     得出人数价格表（人数、合计、每人）；随 --json 输出，随 --export 写入第二个工作表\n"
         "  --export 文件      导出为 Excel 工作簿（.xlsx），不打开\n"
         "  --json             在标准输出上以 JSON 输出报价表\n"
         "  --help             显示本说明\n"
@@ -141,6 +144,10 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
             return false;
         }
     }
+    if (options->headCounts && !ParseHeadCountList(*options->headCounts, &options->breakHeadCounts, error)) {
+        *error = QStringLiteral("选项 --headcounts：") + *error;
+        return false;
+    }
     if (options->iniPath && !options->query) {
         *error = QStringLiteral("选项 --ini 只能与 --query 一起使用。");
         return false;
@@ -167,7 +174,7 @@ void RecalcRows(CostSheet &sheet)
     }
 }
 
-QString SheetJson(const CostSheet &sheet)
+QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks)
 {
     QString out = QStringLiteral("{\"rows\":[");
     bool first = true;
@@ -194,6 +201,19 @@ QString SheetJson(const CostSheet &sheet)
     appendJsonString(out, sheet.Text3());
     out += QLatin1String(",\"perhead\":");
     appendJsonString(out, sheet.Text4());
+    if (!breaks.isEmpty()) {
+        out += QLatin1String(",\"breaks\":[");
+        for (qsizetype i = 0; i < breaks.size(); ++i) {
+            out += QLatin1String(i ? ",{\"headcount\":" : "{\"headcount\":");
+            appendJsonString(out, breaks.at(i).headCount);
+            out += QLatin1String(",\"total\":");
+            appendJsonString(out, breaks.at(i).total);
+            out += QLatin1String(",\"perhead\":");
+            appendJsonString(out, breaks.at(i).perHead);
+            out += QLatin1Char('}');
+        }
+        out += QLatin1Char(']');
+    }
     out += QLatin1Char('}');
     return out;
 }
@@ -244,15 +264,25 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
     // 5.
     if (options.refresh)
         RefreshHeadCount(sheet);
-    // 6.
-    if (options.exportPath && !WriteQuoteWorkbook(sheet, *options.exportPath, &error)) {
+    // 6. The price at each group size, each from the sheet as the steps above left it.
+    const QList<PriceBreak> breaks = PriceBreaks(sheet, options.breakHeadCounts);
+    QList<ExtraWorksheet> extraSheets;
+    if (!breaks.isEmpty()) {
+        ExtraWorksheet table{
+            QStringLiteral("人数价格表"), {QStringLiteral("人数"), QStringLiteral("合计"), QStringLiteral("每人")}, {}};
+        for (const PriceBreak &priceBreak : breaks)
+            table.rows.append({priceBreak.headCount, priceBreak.total, priceBreak.perHead});
+        extraSheets.append(table);
+    }
+    // 7.
+    if (options.exportPath && !WriteQuoteWorkbook(sheet, *options.exportPath, &error, extraSheets)) {
         err << "quilvar-batch：" << error << '\n';
         err.flush();
         return BatchWorkbookFailed;
     }
-    // 7.
+    // 8.
     if (options.json) {
-        out << SheetJson(sheet) << '\n';
+        out << SheetJson(sheet, breaks) << '\n';
         out.flush();
     }
     return BatchOk;

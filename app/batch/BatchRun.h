@@ -1,11 +1,14 @@
 #pragma once
 
+#include "sheet/PriceBreaks.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 class CostSheet;
+
 class QTextStream;
 
 // quilvar-batch: the sheet's rules without a window, for hosts and scripts that want a quote file.
@@ -19,6 +22,8 @@ struct BatchOptions
     bool recalc = false;               // --recalc
     std::optional<QString> headCount;  // --headcount TEXT
     bool refresh = false;              // --refresh
+    std::optional<QString> headCounts; // --headcounts LIST
+    QStringList breakHeadCounts;       // that list, read
     std::optional<QString> exportPath; // --export FILE
     bool json = false;                 // --json
 };
@@ -39,8 +44,8 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
 // Every row with a non-blank expression is read into a fresh editor model; where that changed the
 // line, it is written back as the editor writes it, as if the planner had opened that cell.
 void RecalcRows(CostSheet &sheet);
-// The sheet as one JSON object, texts exactly as held.
-QString SheetJson(const CostSheet &sheet);
+// The sheet as one JSON object, texts exactly as held; with price breaks, their table as "breaks".
+QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks = {});
 
 // Runs the steps; returns the exit status. Output goes to out, messages to err. Without --ini the
 // settings file is default.ini in defaultIniDir (the executable's directory).

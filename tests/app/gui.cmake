@@ -11,6 +11,12 @@ target_link_libraries(quilvar_app_window_tests PRIVATE quilvar_app_gui Qt6::Test
 add_test(NAME app_window COMMAND quilvar_app_window_tests)
 set_tests_properties(app_window PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
+# Paste, copy, undo and redo over the list, through the real window.
+add_executable(quilvar_sheet_edit_tests SheetEditCommandsTest.cpp)
+target_link_libraries(quilvar_sheet_edit_tests PRIVATE quilvar_app_gui Qt6::Test)
+add_test(NAME app_sheet_edit COMMAND quilvar_sheet_edit_tests)
+set_tests_properties(app_sheet_edit PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
 # The host launch end to end: command line, fill from the database, head count, window shown.
 add_executable(quilvar_startup_tests StartupTest.cpp ${PROJECT_SOURCE_DIR}/tests/db/TestServer.cpp)
 target_link_libraries(quilvar_startup_tests PRIVATE quilvar_app_gui GTest::gtest)

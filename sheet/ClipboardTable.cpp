@@ -1,0 +1,316 @@
+#include "sheet/ClipboardTable.h"
+
+#include "sheet/CostLine.h"
+
+namespace {
+
+void setCell(TableRow &row, int column, QString text)
+{
+    switch (column) {
+    case 0:
+        row.Category = std::move(text);
+        break;
+    case 1:
+        row.Content = std::move(text);
+        break;
+    case 2:
+        row.Expression = std::move(text);
+        break;
+    case 3:
+        row.AmountText = std::move(text);
+        break;
+    default:
+        break; // columns past the amount are ignored
+    }
+}
+
+bool isRowEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+bool endsCell(QStringView text, qsizetype at)
+{
+    return at >= text.size() || text[at] == u'\t' || isRowEnd(text[at]);
+}
+
+// The position just past the closing quote of a quoted cell that opens at `open`, or -1 when the
+// cell is not properly quoted (no closing quote, or text after it before the cell ends).
+qsizetype quotedCellEnd(QStringView text, qsizetype open)
+{
+    qsizetype at = open + 1;
+    while (true) {
+        at = text.indexOf(u'"', at);
+        if (at < 0)
+            return -1;
+        if (at + 1 < text.size() && text[at + 1] == u'"') {
+            at += 2;
+            continue;
+        }
+        return endsCell(text, at + 1) ? at + 1 : -1;
+    }
+}
+
+} // namespace
+
+QList<TableRow> ParseTabText(QStringView text)
+{
+    QList<TableRow> rows;
+    qsizetype at = 0;
+    const qsizetype n = text.size();
+    while (at < n) {
+        TableRow row;
+        int column = 0;
+        while (true) {
+            QString cell;
+            const qsizetype close = at < n && text[at] == u'"' ? quotedCellEnd(text, at) : -1;
+            if (close >= 0) {
+                cell = text.mid(at + 1, close - at - 2).toString();
+                cell.replace(QLatin1String("\"\""), QLatin1String("\""));
+                at = close;
+            } else {
+                const qsizetype start = at;
+                while (!endsCell(text, at))
+                    ++at;
+                cell = text.mid(start, at - start).toString();
+            }
+            setCell(row, column, std::move(cell));
+            column = qMin(column + 1, 4);
+            if (at < n && text[at] == u'\t') {
+                ++at;
+                continue;
+            }
+            break;
+        }
+        // The row end; CR LF is one. After the last row it starts no new row.
+        if (at < n && text[at] == u'\r') {
+            ++at;
+            if (at < n && text[at] == u'\n')
+                ++at;
+        } else if (at < n && text[at] == u'\n') {
+            ++at;
+        }
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+namespace {
+
+bool isHtmlSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+// The name of the tag that opens at `at` (just past '<'), lower case, and whether it closes.
+struct Tag
+{
+    QString name;
+    bool closing = false;
+    QStringView attributes;
+};
+
+Tag readTag(QStringView tag)
+{
+    Tag result;
+    qsizetype i = 0;
+    if (i < tag.size() && tag[i] == u'/') {
+        result.closing = true;
+        ++i;
+    }
+    const qsizetype start = i;
+    while (i < tag.size() && (tag[i].isLetterOrNumber() || tag[i] == u':'))
+        ++i;
+    result.name = tag.mid(start, i - start).toString().toLower();
+    result.attributes = tag.mid(i);
+    return result;
+}
+
+// colspan="n" of a cell's attributes; 1 when absent or out of reason.
+int columnSpan(QStringView attributes)
+{
+    const QString lower = attributes.toString().toLower();
+    const qsizetype at = lower.indexOf(QLatin1String("colspan"));
+    if (at < 0)
+        return 1;
+    qsizetype i = at + 7;
+    while (i < lower.size() && (isHtmlSpace(lower[i]) || lower[i] == u'=' || lower[i] == u'"' || lower[i] == u'\''))
+        ++i;
+    int span = 0;
+    while (i < lower.size() && lower[i].isDigit() && span < 100)
+        span = span * 10 + lower[i++].digitValue();
+    return qBound(1, span, 100);
+}
+
+QString decodeEntity(QStringView entity)
+{
+    if (entity.startsWith(u'#')) {
+        bool ok = false;
+        const uint code = entity.size() > 1 && (entity[1] == u'x' || entity[1] == u'X') ? entity.mid(2).toUInt(&ok, 16)
+                                                                                        : entity.mid(1).toUInt(&ok, 10);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return QString(QChar::ReplacementCharacter);
+        const char32_t c = code;
+        return QString::fromUcs4(&c, 1);
+    }
+    static const struct
+    {
+        const char *name;
+        char16_t text;
+    } named[] = {{"amp", u'&'},   {"lt", u'<'},        {"gt", u'>'},  {"quot", u'"'},
+                 {"apos", u'\''}, {"nbsp", u'\u00A0'}, {"yen", u'¥'}, {"times", u'×'}};
+    for (const auto &e : named)
+        if (entity == QLatin1String(e.name))
+            return QString(QChar(e.text));
+    return QString();
+}
+
+// Collapses the white space of a cell as a browser shows it; a line break from <br> (kept as
+// U+2028 while collecting) stays, and a non-breaking space is an ordinary space.
+QString cellText(const QString &raw)
+{
+    QString out;
+    out.reserve(raw.size());
+    bool pendingSpace = false;
+    for (const QChar c : raw) {
+        if (isHtmlSpace(c)) {
+            pendingSpace = true;
+            continue;
+        }
+        if (c == QChar(0x2028)) {
+            out += u'\n';
+            pendingSpace = false;
+            continue;
+        }
+        if (pendingSpace && !out.isEmpty() && !out.endsWith(u'\n'))
+            out += u' ';
+        pendingSpace = false;
+        out += c == QChar(0xA0) ? QChar(u' ') : c;
+    }
+    return out;
+}
+
+} // namespace
+
+QList<TableRow> ParseHtmlTable(QStringView html)
+{
+    QList<TableRow> rows;
+    bool inTable = false, inRow = false, inCell = false;
+    TableRow row;
+    int column = 0;
+    int span = 1;
+    QString raw;
+
+    auto endCell = [&] {
+        if (!inCell)
+            return;
+        setCell(row, column, cellText(raw));
+        // A merged cell takes the positions of the cells it covers; its text goes into the first.
+        column = qMin(column + span, 4);
+        raw.clear();
+        inCell = false;
+    };
+    auto endRow = [&] {
+        endCell();
+        if (!inRow)
+            return;
+        rows.append(std::move(row));
+        row = TableRow();
+        column = 0;
+        inRow = false;
+    };
+
+    const qsizetype n = html.size();
+    qsizetype at = 0;
+    while (at < n) {
+        const QChar c = html[at];
+        if (c == u'<') {
+            if (html.mid(at).startsWith(QLatin1String("<!--"))) {
+                const qsizetype end = html.indexOf(QLatin1String("-->"), at + 4);
+                at = end < 0 ? n : end + 3;
+                continue;
+            }
+            const qsizetype close = html.indexOf(u'>', at + 1);
+            if (close < 0)
+                break;
+            const Tag tag = readTag(html.mid(at + 1, close - at - 1));
+            at = close + 1;
+            if (!tag.closing && (tag.name == QLatin1String("style") || tag.name == QLatin1String("script"))) {
+                const qsizetype end = html.indexOf(QStringLiteral("</") + tag.name, at, Qt::CaseInsensitive);
+                at = end < 0 ? n : end;
+                continue;
+            }
+            if (tag.name == QLatin1String("table")) {
+                if (tag.closing && inTable) {
+                    endRow();
+                    break; // the first table only
+                }
+                inTable = true;
+            } else if (!inTable) {
+                continue;
+            } else if (tag.name == QLatin1String("tr")) {
+                endRow();
+                inRow = !tag.closing;
+            } else if (tag.name == QLatin1String("td") || tag.name == QLatin1String("th")) {
+                endCell();
+                if (!tag.closing) {
+                    inRow = true;
+                    inCell = true;
+                    span = columnSpan(tag.attributes);
+                }
+            } else if (tag.name == QLatin1String("br") && inCell) {
+                raw += QChar(0x2028);
+            }
+            continue;
+        }
+        if (c == u'&' && inCell) {
+            // Entities are short; looking further would make a text of many '&' quadratic.
+            const qsizetype semi = html.mid(at + 1, 10).indexOf(u';') + at + 1;
+            if (semi > at) {
+                const QString decoded = decodeEntity(html.mid(at + 1, semi - at - 1));
+                if (!decoded.isEmpty()) {
+                    raw += decoded;
+                    at = semi + 1;
+                    continue;
+                }
+            }
+        }
+        if (inCell)
+            raw += c;
+        ++at;
+    }
+    endRow();
+    return rows;
+}
+
+namespace {
+
+void appendTabCell(QString &out, const QString &text)
+{
+    const bool quoted = text.startsWith(u'"') || text.contains(u'\t') || text.contains(u'\n') || text.contains(u'\r');
+    if (!quoted) {
+        out += text;
+        return;
+    }
+    out += u'"';
+    out += QString(text).replace(QLatin1String("\""), QLatin1String("\"\""));
+    out += u'"';
+}
+
+} // namespace
+
+QString RowsAsTabText(const QList<CostLine> &lines)
+{
+    QString out;
+    for (const CostLine &line : lines) {
+        appendTabCell(out, line.Category);
+        out += u'\t';
+        appendTabCell(out, line.Content);
+        out += u'\t';
+        appendTabCell(out, line.Expression);
+        out += u'\t';
+        appendTabCell(out, line.AmountText);
+        out += u'\n';
+    }
+    return out;
+}
