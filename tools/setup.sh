@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-wqy-zenhei xvfb xauth x11-utils imagemagick
   python3 python3-openpyxl python3-xlwt
+  locales
   desktop-file-utils libxcb1-dev
 )
 
