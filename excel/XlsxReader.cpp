@@ -443,7 +443,9 @@ bool ReadXlsxArchive(const ZipArchive &archive, const ReadLimits &limits, CellGr
                     xml.skipCurrentElement();
             }
             if (type == QLatin1String("s")) {
-                pending.append({cellRow, cellColumn, PendingCell::Shared, value.trimmed()});
+                // A shared-string cell without an index is an empty cell, as spreadsheet programs show it.
+                if (!value.trimmed().isEmpty())
+                    pending.append({cellRow, cellColumn, PendingCell::Shared, value.trimmed()});
             } else if (type == QLatin1String("inlineStr")) {
                 grid->setText(cellRow, cellColumn, inlineText);
             } else if (type == QLatin1String("str")) {

@@ -52,7 +52,13 @@ qint64 ZipArchive::locate(const QString &name) const
 {
     if (!m_archive || name.isEmpty())
         return -1;
-    return zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
+    const zip_int64_t index = zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
+    if (index >= 0 || !name.contains(QLatin1Char('/')))
+        return index;
+    // Some writers store the folders of entry names with backslashes; spreadsheet programs read them.
+    QString windowsName = name;
+    windowsName.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return zip_name_locate(m_archive, windowsName.toUtf8().constData(), ZIP_FL_NOCASE);
 }
 
 bool ZipArchive::contains(const QString &name) const
