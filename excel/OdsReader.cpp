@@ -145,7 +145,7 @@ struct TableReader
     {
         QXmlStreamReader &xml = part.xml();
         const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
-        if (row + 1 < limits.firstRow && row + repeat < limits.firstRow) {
+        if (row + repeat < limits.firstRow) {
             row += repeat; // rows that are not read at all
             xml.skipCurrentElement();
             return;
