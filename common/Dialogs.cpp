@@ -1,6 +1,7 @@
 #include "common/Dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -46,11 +47,23 @@ QString openFileName(QWidget *parent, const QString &title, const QString &direc
     return QFileDialog::getOpenFileName(parent, title, directory, filters);
 }
 
-QString saveFileName(QWidget *parent, const QString &title, const QString &suggestedPath, const QString &filters)
+QString saveFileName(QWidget *parent, const QString &title, const QString &suggestedPath, const QString &filters,
+                     const QString &defaultSuffix)
 {
-    if (script().on)
-        return takeFileName();
-    return QFileDialog::getSaveFileName(parent, title, suggestedPath, filters);
+    if (script().on) {
+        // As the dialog does: only a name without any suffix gets the default one.
+        QString name = takeFileName();
+        if (!name.isEmpty() && !defaultSuffix.isEmpty() && QFileInfo(name).suffix().isEmpty())
+            name += QLatin1Char('.') + defaultSuffix;
+        return name;
+    }
+    QFileDialog dialog(parent, title, QFileInfo(suggestedPath).path(), filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(suggestedPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 void setScripted(bool scripted)

@@ -16,8 +16,10 @@ void message(QWidget *parent, const QString &text, const QString &title, Icon ic
 
 // An existing file to open, or the empty text when the user cancelled.
 QString openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filters);
-// A file to write, or the empty text when the user cancelled.
-QString saveFileName(QWidget *parent, const QString &title, const QString &suggestedPath, const QString &filters);
+// A file to write, or the empty text when the user cancelled. A name typed without a suffix gets
+// defaultSuffix (when given), and the overwrite question is asked for that name.
+QString saveFileName(QWidget *parent, const QString &title, const QString &suggestedPath, const QString &filters,
+                     const QString &defaultSuffix = QString());
 
 // For tests: while scripted, nothing is shown; messages are recorded and file dialogs take their
 // answers from a queue (an empty queue answers as a cancel).

@@ -15,8 +15,8 @@ bool OutExcel(QWidget *parent, const CostSheet &sheet)
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested =
         QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("报价单.xlsx"));
-    const QString path =
-        Dialogs::saveFileName(parent, QStringLiteral("导出到Excel"), suggested, QStringLiteral("Excel文件 (*.xlsx)"));
+    const QString path = Dialogs::saveFileName(parent, QStringLiteral("导出到Excel"), suggested,
+                                               QStringLiteral("Excel文件 (*.xlsx)"), QStringLiteral("xlsx"));
     if (path.isEmpty())
         return false;
     QString error;

@@ -9,9 +9,6 @@ const QLatin1String TableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
 const QLatin1String TextNs("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
 const QLatin1String OfficeNs("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
 
-// A cell's text may not grow beyond this through repeated-space elements.
-constexpr qsizetype MaxCellText = 1 << 20;
-
 bool isElement(const QXmlStreamReader &xml, QLatin1String ns, QLatin1String name)
 {
     return xml.name() == name && xml.namespaceUri() == ns;
@@ -26,43 +23,51 @@ qint64 repeatCount(const QXmlStreamReader &xml, QLatin1String attribute)
 
 // One paragraph: blanks in the character data collapse to one and are dropped at the start, as
 // the format asks; <text:s/>, <text:tab/> and <text:line-break/> give their characters as written.
-bool readParagraph(QXmlStreamReader &xml, QString *text)
+// What a cell keeps is bounded by the budget, however many spaces an element asks for.
+bool readParagraph(XmlPart &part, QString *text)
 {
+    QXmlStreamReader &xml = part.xml();
+    ReadBudget &budget = part.budget();
     bool afterBlank = true;
     int depth = 1;
+    QString piece;
     while (depth > 0 && !xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::EndElement) {
             --depth;
         } else if (token == QXmlStreamReader::Characters) {
+            piece.clear();
             for (const QChar c : xml.text()) {
                 if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
                     c == QLatin1Char('\r')) {
                     if (!afterBlank)
-                        text->append(QLatin1Char(' '));
+                        piece.append(QLatin1Char(' '));
                     afterBlank = true;
                 } else {
-                    text->append(c);
+                    piece.append(c);
                     afterBlank = false;
                 }
             }
+            if (!budget.keep(text, piece))
+                return false;
         } else if (token == QXmlStreamReader::StartElement) {
             if (isElement(xml, TextNs, QLatin1String("s"))) {
                 bool ok = false;
                 qint64 count = xml.attributes().value(TextNs, QLatin1String("c")).toLongLong(&ok);
                 if (!ok || count < 1)
                     count = 1;
-                if (count > MaxCellText - text->size())
+                if (!budget.keepRepeated(text, QLatin1Char(' '), count))
                     return false;
-                text->append(QString(qsizetype(count), QLatin1Char(' ')));
                 afterBlank = false;
                 xml.skipCurrentElement();
             } else if (isElement(xml, TextNs, QLatin1String("tab"))) {
-                text->append(QLatin1Char('\t'));
+                if (!budget.keep(text, u"\t"))
+                    return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
             } else if (isElement(xml, TextNs, QLatin1String("line-break"))) {
-                text->append(QLatin1Char('\n'));
+                if (!budget.keep(text, u"\n"))
+                    return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
             } else if (isElement(xml, TextNs, QLatin1String("span")) || isElement(xml, TextNs, QLatin1String("a")) ||
@@ -73,15 +78,14 @@ bool readParagraph(QXmlStreamReader &xml, QString *text)
                 xml.skipCurrentElement(); // comments, notes, fields' frames, drawings
             }
         }
-        if (text->size() > MaxCellText)
-            return false;
     }
     return true;
 }
 
 // The text of a cell's paragraphs, one line each; other content (comments, drawings) is left out.
-bool readCellParagraphs(QXmlStreamReader &xml, QString *text)
+bool readCellParagraphs(XmlPart &part, QString *text)
 {
+    QXmlStreamReader &xml = part.xml();
     bool first = true;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -90,10 +94,10 @@ bool readCellParagraphs(QXmlStreamReader &xml, QString *text)
         if (token != QXmlStreamReader::StartElement)
             continue;
         if (isElement(xml, TextNs, QLatin1String("p")) || isElement(xml, TextNs, QLatin1String("h"))) {
-            if (!first)
-                text->append(QLatin1Char('\n'));
+            if (!first && !part.budget().keep(text, u"\n"))
+                return false;
             first = false;
-            if (!readParagraph(xml, text))
+            if (!readParagraph(part, text))
                 return false;
         } else {
             xml.skipCurrentElement();
@@ -102,8 +106,9 @@ bool readCellParagraphs(QXmlStreamReader &xml, QString *text)
     return true;
 }
 
-bool readCell(QXmlStreamReader &xml, QString *text)
+bool readCell(XmlPart &part, QString *text)
 {
+    QXmlStreamReader &xml = part.xml();
     const QXmlStreamAttributes attributes = xml.attributes();
     QStringView type = attributes.value(OfficeNs, QLatin1String("value-type"));
     if (type.isEmpty())
@@ -118,9 +123,10 @@ bool readCell(QXmlStreamReader &xml, QString *text)
     } else if (type == QLatin1String("boolean")) {
         *text = CellText::fromBool(attributes.value(OfficeNs, QLatin1String("boolean-value")) == QLatin1String("true"));
     } else if (attributes.hasAttribute(OfficeNs, QLatin1String("string-value"))) {
-        *text = attributes.value(OfficeNs, QLatin1String("string-value")).toString();
+        if (!part.budget().keep(text, attributes.value(OfficeNs, QLatin1String("string-value"))))
+            return false;
     } else {
-        return readCellParagraphs(xml, text);
+        return readCellParagraphs(part, text);
     }
     xml.skipCurrentElement();
     return true;
@@ -128,16 +134,22 @@ bool readCell(QXmlStreamReader &xml, QString *text)
 
 struct TableReader
 {
-    QXmlStreamReader &xml;
+    XmlPart &part;
     const ReadLimits &limits;
     CellGrid *grid;
     qint64 row = 0; // rows passed so far
     bool done = false;
-    bool tooLong = false;
+    bool failed = false;
 
     void readRow()
     {
+        QXmlStreamReader &xml = part.xml();
         const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
+        if (row + repeat < limits.firstRow) {
+            row += repeat; // rows that are not read at all
+            xml.skipCurrentElement();
+            return;
+        }
         QStringList cells;
         qint64 column = 0;
         while (!xml.atEnd()) {
@@ -157,8 +169,8 @@ struct TableReader
                 continue;
             }
             QString text;
-            if (!readCell(xml, &text)) {
-                tooLong = true;
+            if (!readCell(part, &text)) {
+                failed = true;
                 done = true;
                 return;
             }
@@ -167,6 +179,8 @@ struct TableReader
         }
         for (qint64 k = 0; k < repeat && row < limits.maxRows; ++k) {
             ++row;
+            if (row < limits.firstRow)
+                continue;
             for (int c = 0; c < cells.size(); ++c) {
                 if (!cells.at(c).isEmpty())
                     grid->setText(int(row), c + 1, cells.at(c));
@@ -176,13 +190,20 @@ struct TableReader
             done = true;
     }
 
-    // The rows of a table or of a row group, header rows included.
+    // The rows of the table, in row groups nested to any depth: walked without recursion, so that
+    // no nesting in a file can exhaust the stack.
     void readRows()
     {
+        QXmlStreamReader &xml = part.xml();
+        qint64 groups = 0; // open row groups inside the table
         while (!done && !xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement)
-                return;
+            if (token == QXmlStreamReader::EndElement) {
+                if (groups == 0)
+                    return; // the end of the table
+                --groups;
+                continue;
+            }
             if (token != QXmlStreamReader::StartElement)
                 continue;
             if (isElement(xml, TableNs, QLatin1String("table-row")))
@@ -190,12 +211,30 @@ struct TableReader
             else if (isElement(xml, TableNs, QLatin1String("table-header-rows")) ||
                      isElement(xml, TableNs, QLatin1String("table-row-group")) ||
                      isElement(xml, TableNs, QLatin1String("table-rows")))
-                readRows();
+                ++groups;
             else
                 xml.skipCurrentElement();
         }
     }
 };
+
+// The manifest names the parts that are stored encrypted (a document saved with a password).
+bool isEncrypted(const ZipArchive &archive, ReadBudget &budget)
+{
+    const QString manifest = QStringLiteral("META-INF/manifest.xml");
+    if (!archive.contains(manifest))
+        return false;
+    XmlPart part(archive, budget);
+    QString ignored;
+    if (!part.open(manifest, &ignored))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("encryption-data"))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -205,6 +244,13 @@ bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *gri
     ZipArchive archive;
     if (!archive.open(data, error))
         return false;
+    return ReadOdsArchive(archive, limits, grid, error);
+}
+
+bool ReadOdsArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error)
+{
+    *grid = CellGrid();
+    ReadBudget budget(limits);
     if (archive.contains(QStringLiteral("mimetype"))) {
         QByteArray mimeType;
         if (!archive.readEntry(QStringLiteral("mimetype"), 1024, &mimeType, error))
@@ -215,21 +261,23 @@ bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *gri
             return false;
         }
     }
-    XmlPart part;
-    if (!part.open(archive, QStringLiteral("content.xml"), error))
+    if (isEncrypted(archive, budget)) {
+        if (error)
+            *error = QStringLiteral("工作簿已加密（设有密码），无法读取：请在原程序中取消密码后再导入。");
+        return false;
+    }
+    XmlPart part(archive, budget);
+    if (!part.open(QStringLiteral("content.xml"), error))
         return false;
     QXmlStreamReader &xml = part.xml();
     bool found = false;
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && isElement(xml, TableNs, QLatin1String("table"))) {
             found = true;
-            TableReader reader{xml, limits, grid};
+            TableReader reader{part, limits, grid};
             reader.readRows();
-            if (reader.tooLong) {
-                if (error)
-                    *error = QStringLiteral("工作簿已损坏：单元格文字过长。");
-                return false;
-            }
+            if (reader.failed)
+                return part.finish(error);
             break;
         }
     }

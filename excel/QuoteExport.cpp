@@ -8,7 +8,13 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <cctype>
+#include <string>
+
 #include <xlsxwriter.h>
+
+#include <clocale>
+#include <locale.h>
 
 bool IsExportedLine(const CostLine &line)
 {
@@ -55,7 +61,103 @@ bool IsPlainDecimal(const QString &text)
     return last - first <= 15;
 }
 
+QString EscapeForWorkbook(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() == 0) {
+            out += QLatin1String("_x0000_");
+            continue;
+        }
+        // "_x" with four hexadecimal digits and "_" reads as an escaped character; its "_" is
+        // escaped in turn so that the text reads back as written.
+        if (c == QLatin1Char('_') && i + 6 < n && text.at(i + 1) == QLatin1Char('x') &&
+            text.at(i + 6) == QLatin1Char('_')) {
+            bool hex = true;
+            for (qsizetype k = i + 2; k < i + 6; ++k)
+                hex = hex && text.at(k).unicode() < 128 && std::isxdigit(text.at(k).toLatin1());
+            if (hex) {
+                out += QLatin1String("_x005F_");
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+QString OversizedTextMessage(const CostSheet &sheet)
+{
+    constexpr qsizetype MaxCell = 32767;
+    const char *columns[] = {"项目", "内容", "表达式", "金额"};
+    int position = 0;
+    for (const CostLine &line : sheet.rows()) {
+        ++position;
+        if (!IsExportedLine(line))
+            continue;
+        const QString *texts[] = {&line.Category, &line.Content, &line.Expression, &line.AmountText};
+        for (int c = 0; c < 4; ++c) {
+            if (texts[c]->size() > MaxCell)
+                return QStringLiteral("第 %1 行的“%2”有 %3 个字符，超过 Excel 单元格的上限 32767 个字符。")
+                    .arg(position)
+                    .arg(QString::fromUtf8(columns[c]))
+                    .arg(texts[c]->size());
+        }
+    }
+    const qsizetype totals = TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4()).size();
+    if (totals > MaxCell)
+        return QStringLiteral("合计行的文字有 %1 个字符，超过 Excel 单元格的上限 32767 个字符。").arg(totals);
+    return QString();
+}
+
 namespace {
+
+// Numbers go into the file with "." whatever the user's locale: the writer formats them with the
+// C library, which follows LC_NUMERIC, and a "333,3333" or a width of "10,7109375" is damage to
+// every spreadsheet program. Only this thread's locale is switched, and only while writing.
+class CNumericLocale
+{
+public:
+    CNumericLocale()
+    {
+#if defined(Q_OS_WIN)
+        m_perThread = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+        const char *current = std::setlocale(LC_NUMERIC, nullptr);
+        m_previous = current ? current : "C";
+        std::setlocale(LC_NUMERIC, "C");
+#else
+        m_c = newlocale(LC_NUMERIC_MASK, "C", duplocale(uselocale(static_cast<locale_t>(0))));
+        if (m_c)
+            m_previous = uselocale(m_c);
+#endif
+    }
+    ~CNumericLocale()
+    {
+#if defined(Q_OS_WIN)
+        std::setlocale(LC_NUMERIC, m_previous.c_str());
+        _configthreadlocale(m_perThread);
+#else
+        if (m_c) {
+            uselocale(m_previous);
+            freelocale(m_c);
+        }
+#endif
+    }
+    CNumericLocale(const CNumericLocale &) = delete;
+    CNumericLocale &operator=(const CNumericLocale &) = delete;
+
+private:
+#if defined(Q_OS_WIN)
+    int m_perThread = 0;
+    std::string m_previous;
+#else
+    locale_t m_c = static_cast<locale_t>(0);
+    locale_t m_previous = static_cast<locale_t>(0);
+#endif
+};
 
 QString writerMessage(lxw_error code)
 {
@@ -102,7 +204,7 @@ lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const
         return worksheet_write_number(sheet, row, column, text.toDouble(), format);
     if (text.isEmpty())
         return worksheet_write_blank(sheet, row, column, format);
-    return worksheet_write_string(sheet, row, column, text.toUtf8().constData(), format);
+    return worksheet_write_string(sheet, row, column, EscapeForWorkbook(text).toUtf8().constData(), format);
 }
 
 lxw_error writeExtraWorksheet(lxw_workbook *workbook, const ExtraWorksheet &extra, lxw_format *header, lxw_format *cell)
@@ -112,7 +214,8 @@ lxw_error writeExtraWorksheet(lxw_workbook *workbook, const ExtraWorksheet &extr
         return LXW_ERROR_PARAMETER_VALIDATION;
     lxw_error result = LXW_NO_ERROR;
     for (lxw_col_t c = 0; c < lxw_col_t(extra.header.size()) && result == LXW_NO_ERROR; ++c) {
-        result = worksheet_write_string(sheet, 0, c, extra.header.at(c).toUtf8().constData(), header);
+        result =
+            worksheet_write_string(sheet, 0, c, EscapeForWorkbook(extra.header.at(c)).toUtf8().constData(), header);
         if (result == LXW_NO_ERROR)
             result = worksheet_set_column(sheet, c, c, 12, nullptr);
     }
@@ -120,8 +223,9 @@ lxw_error writeExtraWorksheet(lxw_workbook *workbook, const ExtraWorksheet &extr
         const QStringList &texts = extra.rows.at(r);
         for (lxw_col_t c = 0; c < lxw_col_t(texts.size()) && result == LXW_NO_ERROR; ++c) {
             const QString &text = texts.at(c);
-            result = IsPlainDecimal(text) ? worksheet_write_number(sheet, r + 1, c, text.toDouble(), cell)
-                                          : worksheet_write_string(sheet, r + 1, c, text.toUtf8().constData(), cell);
+            result = IsPlainDecimal(text)
+                         ? worksheet_write_number(sheet, r + 1, c, text.toDouble(), cell)
+                         : worksheet_write_string(sheet, r + 1, c, EscapeForWorkbook(text).toUtf8().constData(), cell);
         }
     }
     return result;
@@ -140,12 +244,19 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
 
     // The writer takes a narrow path and writes in place; it works in a private folder, and the
     // finished file replaces the target in one step, so a failure never leaves half a file there.
+    // The writer would drop a merged cell's text that is too long and still report success, so
+    // every text is measured before anything is written.
+    const QString oversized = OversizedTextMessage(sheet);
+    if (!oversized.isEmpty())
+        return fail(oversized);
+
     QTemporaryDir scratch;
     if (!scratch.isValid())
         return fail(QStringLiteral("无法创建临时文件夹（%1）。").arg(scratch.errorString()));
     const QString scratchPath = scratch.filePath(QStringLiteral("quote.xlsx"));
 
     {
+        const CNumericLocale numbersWithPoint;
         Workbook workbook(QFile::encodeName(scratchPath));
         if (!workbook.get())
             return fail(QStringLiteral("无法创建工作簿。"));
@@ -158,6 +269,8 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
         format_set_bold(header);
         format_set_border(header, LXW_BORDER_THIN);
         format_set_border(cell, LXW_BORDER_THIN);
+        // Printed one page wide, the header row on every page.
+        worksheet_fit_to_pages(worksheet, 1, 0);
 
         lxw_error result = LXW_NO_ERROR;
         const char *headers[] = {"项目", "内容", "表达式", "金额"};
@@ -166,6 +279,8 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
         const double widths[] = {10, 20, 40, 10};
         for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
             result = worksheet_set_column(worksheet, c, c, widths[c], nullptr);
+        if (result == LXW_NO_ERROR)
+            result = worksheet_repeat_rows(worksheet, 0, 0);
 
         lxw_row_t row = 1;
         for (const CostLine &line : sheet.rows()) {
@@ -179,7 +294,8 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
             ++row;
         }
         if (result == LXW_NO_ERROR) {
-            const QByteArray totals = TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4()).toUtf8();
+            const QByteArray totals =
+                EscapeForWorkbook(TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4())).toUtf8();
             // Every cell of the merged range carries the border, so the frame is whole in every program.
             result = worksheet_merge_range(worksheet, row, 0, row, 3, totals.constData(), cell);
         }

@@ -26,6 +26,11 @@ struct ExtraWorksheet
     QStringList header;
     QList<QStringList> rows;
 };
+// A text as a workbook stores it so that it reads back exactly: a literal "_x0041_" and U+0000,
+// which the format would otherwise read as escapes or cut at, are escaped themselves.
+QString EscapeForWorkbook(const QString &text);
+// Why the sheet cannot be written when a text is longer than a cell holds (32767 characters); empty otherwise.
+QString OversizedTextMessage(const CostSheet &sheet);
 
 // Writes the quote workbook to path, replacing any file there only once it is complete.
 bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error,

@@ -51,6 +51,7 @@ bool InExcel(CostSheet &sheet, const QString &path, QString *error)
     ReadLimits limits;
     limits.maxRows = MaxImportedRows + 1;
     limits.maxColumns = 4;
+    limits.firstRow = 2; // the header row is never read, so nothing in it can fail the import
     if (!ReadFirstWorksheet(path, limits, &grid, error))
         return false;
     const ImportedQuote quote = QuoteFromGrid(grid);

@@ -63,20 +63,14 @@ bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid 
             *error = QStringLiteral("文件“%1”不是可以读取的工作簿（可读取 .xlsx、.xls 和 .ods 文件）。").arg(path);
         return false;
     }
-    const QByteArray data = file.read(MaxWorkbookFileSize + 1);
-    if (data.size() > MaxWorkbookFileSize) {
-        if (error)
-            *error = QStringLiteral("文件“%1”过大（超过 %2 MB），不像是报价单工作簿。")
-                         .arg(path)
-                         .arg(MaxWorkbookFileSize >> 20);
-        return false;
-    }
+    file.close();
+    // The archive is read from the file as its parts are parsed, so that only what is read costs memory.
     ZipArchive archive;
-    if (!archive.open(data, error))
+    if (!archive.openFile(path, error))
         return false;
     // OpenDocument names its type in "mimetype"; Office Open XML has no such entry.
     const bool openDocument =
         archive.contains(QStringLiteral("mimetype")) ||
         (archive.contains(QStringLiteral("content.xml")) && !archive.contains(QStringLiteral("[Content_Types].xml")));
-    return openDocument ? ReadOdsData(data, limits, grid, error) : ReadXlsxData(data, limits, grid, error);
+    return openDocument ? ReadOdsArchive(archive, limits, grid, error) : ReadXlsxArchive(archive, limits, grid, error);
 }

@@ -26,6 +26,11 @@ struct ReadLimits
 {
     int maxRows = 501;
     int maxColumns = 4;
+    // Rows above it are not read at all, so nothing in them can fail the reading.
+    int firstRow = 1;
+    // What the zipped formats may decompress in all, and the cell text they may keep in all.
+    qint64 maxInflatedBytes = 32 * 1024 * 1024;
+    qint64 maxTextCharacters = 4 * 1024 * 1024;
 };
 
 enum class WorkbookFormat
@@ -44,6 +49,9 @@ bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid 
 // size or a count found in the file.
 bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error);
 bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error);
+class ZipArchive;
+bool ReadXlsxArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error);
+bool ReadOdsArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error);
 // Legacy .xls files are read by freexl in a process of its own (quilvar-xls-reader), so that a
 // hostile file can end that process but not the program.
 bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, QString *error);

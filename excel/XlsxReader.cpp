@@ -57,14 +57,14 @@ QString resolveTarget(const QString &baseDirectory, const QString &target)
     return segments.join(QLatin1Char('/'));
 }
 
-bool readRelationships(const ZipArchive &archive, const QString &sourcePart, Relationships *relationships,
-                       QString *error)
+bool readRelationships(const ZipArchive &archive, ReadBudget &budget, const QString &sourcePart,
+                       Relationships *relationships, QString *error)
 {
     const QString name = relationshipsPartOf(sourcePart);
     if (!archive.contains(name))
         return true;
-    XmlPart part;
-    if (!part.open(archive, name, error))
+    XmlPart part(archive, budget);
+    if (!part.open(name, error))
         return false;
     QXmlStreamReader &xml = part.xml();
     const QString base = directoryOf(sourcePart);
@@ -137,8 +137,9 @@ int parseIndex(QStringView text, int maximum)
 }
 
 // The plain text of a shared or inline string: its own text, or its runs; phonetic guides are left out.
-QString readStringItem(QXmlStreamReader &xml)
+QString readStringItem(XmlPart &part)
 {
+    QXmlStreamReader &xml = part.xml();
     QString text;
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
@@ -147,7 +148,7 @@ QString readStringItem(QXmlStreamReader &xml)
             --depth;
         } else if (token == QXmlStreamReader::StartElement) {
             if (xml.name() == QLatin1String("t"))
-                text += readSimpleText(xml);
+                part.appendText(&text);
             else if (xml.name() == QLatin1String("r"))
                 ++depth;
             else
@@ -229,10 +230,11 @@ struct NumberFormats
     QList<int> cellFormats;    // cellXfs: format id by style index
 };
 
-bool readStyles(const ZipArchive &archive, const QString &name, NumberFormats *formats, QString *error)
+bool readStyles(const ZipArchive &archive, ReadBudget &budget, const QString &name, NumberFormats *formats,
+                QString *error)
 {
-    XmlPart part;
-    if (!part.open(archive, name, error))
+    XmlPart part(archive, budget);
+    if (!part.open(name, error))
         return false;
     QXmlStreamReader &xml = part.xml();
     bool inCellXfs = false;
@@ -282,6 +284,17 @@ struct PendingCell
     int style = 0;
 };
 
+// Rows may come in any order, so a row beyond those wanted does not end the sheet; but once this
+// many have come one after another the rest of the sheet is taken to lie beyond as well.
+constexpr int RowsBeyondBeforeStop = 1024;
+
+bool isBinaryWorkbook(const ZipArchive &archive, const QString &workbookPart)
+{
+    return workbookPart.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive) ||
+           (archive.contains(QStringLiteral("xl/workbook.bin")) &&
+            !archive.contains(QStringLiteral("xl/workbook.xml")));
+}
+
 } // namespace
 
 bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error)
@@ -290,13 +303,25 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
     ZipArchive archive;
     if (!archive.open(data, error))
         return false;
+    return ReadXlsxArchive(archive, limits, grid, error);
+}
+
+bool ReadXlsxArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error)
+{
+    *grid = CellGrid();
+    ReadBudget budget(limits);
 
     Relationships packageRelationships;
-    if (!readRelationships(archive, QString(), &packageRelationships, error))
+    if (!readRelationships(archive, budget, QString(), &packageRelationships, error))
         return false;
     QString workbookPart = findByType(packageRelationships, QLatin1String("/officeDocument"));
     if (workbookPart.isEmpty())
         workbookPart = QStringLiteral("xl/workbook.xml");
+    if (isBinaryWorkbook(archive, workbookPart)) {
+        if (error)
+            *error = QStringLiteral("不支持 .xlsb 格式（Excel 二进制工作簿）：请在 Excel 中另存为 .xlsx 后再导入。");
+        return false;
+    }
     if (!archive.contains(workbookPart)) {
         if (error)
             *error = QStringLiteral("文件不是 Excel 工作簿（缺少工作簿部件）。");
@@ -307,8 +332,8 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
     bool date1904 = false;
     QStringList sheetIds;
     {
-        XmlPart part;
-        if (!part.open(archive, workbookPart, error))
+        XmlPart part(archive, budget);
+        if (!part.open(workbookPart, error))
             return false;
         QXmlStreamReader &xml = part.xml();
         while (!xml.atEnd()) {
@@ -326,7 +351,7 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
             return false;
     }
     Relationships workbookRelationships;
-    if (!readRelationships(archive, workbookPart, &workbookRelationships, error))
+    if (!readRelationships(archive, budget, workbookPart, &workbookRelationships, error))
         return false;
     // The first worksheet by position: chart sheets do not count.
     QString sheetPart;
@@ -343,15 +368,17 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
         return false;
     }
 
-    // The sheet's cells inside the limits; shared strings and date formats are looked up after.
+    // The sheet's cells inside the limits, read while the part decompresses; shared strings and
+    // date formats are looked up after.
     QList<PendingCell> pending;
     {
-        XmlPart part;
-        if (!part.open(archive, sheetPart, error))
+        XmlPart part(archive, budget);
+        if (!part.open(sheetPart, error))
             return false;
         QXmlStreamReader &xml = part.xml();
         int row = 0;
         int column = 0;
+        int rowsBeyond = 0;
         bool inSheetData = false;
         while (!xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
@@ -364,15 +391,23 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
                 inSheetData = true;
                 continue;
             }
-            if (!inSheetData)
+            if (!inSheetData) {
+                xml.skipCurrentElement(); // views, columns, properties
                 continue;
+            }
             if (element == QLatin1String("row")) {
                 const int given = parseIndex(xml.attributes().value(QLatin1String("r")), SheetMaxRows);
                 row = given > 0 ? given : row + 1;
                 column = 0;
-                // Rows come in ascending order, so the rest lies beyond the limit.
-                if (row > limits.maxRows)
-                    break;
+                if (row > limits.maxRows) {
+                    xml.skipCurrentElement();
+                    if (++rowsBeyond >= RowsBeyondBeforeStop)
+                        break;
+                } else {
+                    rowsBeyond = 0;
+                    if (row < limits.firstRow)
+                        xml.skipCurrentElement();
+                }
                 continue;
             }
             if (element != QLatin1String("c")) {
@@ -386,6 +421,10 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
                 cellColumn = column + 1;
             }
             column = cellColumn;
+            if (cellRow < limits.firstRow || cellRow > limits.maxRows || cellColumn > limits.maxColumns) {
+                xml.skipCurrentElement();
+                continue;
+            }
             const QString type = attributes.value(QLatin1String("t")).toString();
             const int style = parseIndex(attributes.value(QLatin1String("s")), 1 << 20);
             QString value;
@@ -397,16 +436,16 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
                 if (inner != QXmlStreamReader::StartElement)
                     continue;
                 if (xml.name() == QLatin1String("v"))
-                    value = readSimpleText(xml);
+                    value = part.readText();
                 else if (xml.name() == QLatin1String("is"))
-                    inlineText = readStringItem(xml);
+                    inlineText = readStringItem(part);
                 else
                     xml.skipCurrentElement();
             }
-            if (cellRow < 1 || cellRow > limits.maxRows || cellColumn > limits.maxColumns)
-                continue;
             if (type == QLatin1String("s")) {
-                pending.append({cellRow, cellColumn, PendingCell::Shared, value.trimmed()});
+                // A shared-string cell without an index is an empty cell, as spreadsheet programs show it.
+                if (!value.trimmed().isEmpty())
+                    pending.append({cellRow, cellColumn, PendingCell::Shared, value.trimmed()});
             } else if (type == QLatin1String("inlineStr")) {
                 grid->setText(cellRow, cellColumn, inlineText);
             } else if (type == QLatin1String("str")) {
@@ -444,19 +483,21 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
     QHash<qint64, QString> strings;
     if (!wanted.isEmpty()) {
         const QString stringsPart = findByType(workbookRelationships, QLatin1String("/sharedStrings"));
-        XmlPart part;
-        if (stringsPart.isEmpty() || !part.open(archive, stringsPart, error)) {
-            if (error && stringsPart.isEmpty())
+        if (stringsPart.isEmpty()) {
+            if (error)
                 *error = QStringLiteral("工作簿已损坏：缺少共享字符串表。");
             return false;
         }
+        XmlPart part(archive, budget);
+        if (!part.open(stringsPart, error))
+            return false;
         QXmlStreamReader &xml = part.xml();
         qint64 index = 0;
         while (!xml.atEnd() && index <= lastWanted) {
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("si"))
                 continue;
             if (wanted.contains(index))
-                strings.insert(index, readStringItem(xml));
+                strings.insert(index, readStringItem(part));
             else
                 xml.skipCurrentElement();
             ++index;
@@ -471,7 +512,8 @@ bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *gr
     });
     if (anyStyled) {
         const QString stylesPart = findByType(workbookRelationships, QLatin1String("/styles"));
-        if (!stylesPart.isEmpty() && archive.contains(stylesPart) && !readStyles(archive, stylesPart, &formats, error))
+        if (!stylesPart.isEmpty() && archive.contains(stylesPart) &&
+            !readStyles(archive, budget, stylesPart, &formats, error))
             return false;
     }
 

@@ -1,35 +1,112 @@
 #include "excel/XmlPart.h"
 
-bool XmlPart::open(const ZipArchive &archive, const QString &name, QString *error)
+#include <QIODevice>
+
+namespace {
+
+// Hands the parser what the entry decompresses to, a piece at a time, within the budget.
+class EntryDevice : public QIODevice
+{
+public:
+    EntryDevice(zip_file *entry, ReadBudget &budget) : m_entry(entry), m_budget(budget)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    ~EntryDevice() override { ZipArchive::closeEntry(m_entry); }
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_ended; }
+    bool damaged() const { return m_damaged; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_ended)
+            return 0;
+        const qint64 allowed = m_budget.inflatedAllowance(maxSize);
+        // Once the budget is spent (on text as well as on bytes) the part simply ends; the parser
+        // then finds it cut off, and the budget's message says why.
+        if (allowed <= 0 || m_budget.exhausted()) {
+            m_ended = true;
+            return 0;
+        }
+        const qint64 got = ZipArchive::readSome(m_entry, data, allowed);
+        if (got <= 0) {
+            m_damaged = got < 0;
+            m_ended = true;
+            return 0;
+        }
+        m_budget.spendInflated(got);
+        return got;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    zip_file *m_entry;
+    ReadBudget &m_budget;
+    bool m_ended = false;
+    bool m_damaged = false;
+};
+
+} // namespace
+
+XmlPart::XmlPart(const ZipArchive &archive, ReadBudget &budget) : m_archive(archive), m_budget(budget) {}
+
+XmlPart::~XmlPart() = default;
+
+bool XmlPart::open(const QString &name, QString *error)
 {
     m_name = name;
-    // The part is decompressed whole (within the limit) before it is parsed: the reader parses a
-    // buffer about half as fast again as a device it has to pull from.
-    if (!archive.readEntry(name, Limit, &m_data, error))
+    zip_file *entry = m_archive.openEntry(name, error);
+    if (!entry)
         return false;
-    m_xml.addData(m_data);
-    return true;
+    m_device = std::make_unique<EntryDevice>(entry, m_budget);
+    m_xml.setDevice(m_device.get());
+    while (!m_xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = m_xml.readNext();
+        if (token == QXmlStreamReader::DTD) {
+            m_hasDocumentType = true;
+            return finish(error);
+        }
+        if (token == QXmlStreamReader::StartElement)
+            return true;
+    }
+    return finish(error);
 }
 
 bool XmlPart::finish(QString *error) const
 {
-    if (m_xml.hasError()) {
-        if (error)
-            *error = QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行：%3）。")
-                         .arg(m_name)
-                         .arg(m_xml.lineNumber())
-                         .arg(m_xml.errorString());
-        return false;
-    }
-    return true;
+    QString message;
+    if (m_hasDocumentType)
+        message = QStringLiteral("工作簿的部件“%1”含有文档类型定义（DTD），工作簿不会这样写，不予读取。").arg(m_name);
+    else if (m_budget.exhausted())
+        message = m_budget.message();
+    else if (m_device && static_cast<const EntryDevice *>(m_device.get())->damaged())
+        message = QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name);
+    else if (m_xml.hasError())
+        message = QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行：%3）。")
+                      .arg(m_name)
+                      .arg(m_xml.lineNumber())
+                      .arg(m_xml.errorString());
+    if (message.isEmpty())
+        return true;
+    if (error)
+        *error = message;
+    return false;
 }
 
-QString readSimpleText(QXmlStreamReader &xml)
+QString XmlPart::readText()
 {
     QString text;
+    appendText(&text);
+    return text;
+}
+
+void XmlPart::appendText(QString *text)
+{
     int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
-        switch (xml.readNext()) {
+    while (depth > 0 && !m_xml.atEnd()) {
+        switch (m_xml.readNext()) {
         case QXmlStreamReader::StartElement:
             ++depth;
             break;
@@ -38,11 +115,10 @@ QString readSimpleText(QXmlStreamReader &xml)
             break;
         case QXmlStreamReader::Characters:
             if (depth == 1)
-                text += xml.text();
+                m_budget.keep(text, m_xml.text());
             break;
         default:
             break;
         }
     }
-    return text;
 }

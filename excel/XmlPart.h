@@ -1,27 +1,43 @@
 #pragma once
 
+#include "excel/ReadBudget.h"
 #include "excel/ZipArchive.h"
 
 #include <QString>
 #include <QXmlStreamReader>
 
-// A part of a zipped workbook read as a stream of XML, within a limit on what is decompressed.
+#include <memory>
+
+class QIODevice;
+
+// A part of a zipped workbook parsed while it decompresses, so that the reading can stop as soon
+// as it has what it needs. What it decompresses is taken from the workbook's budget, and a part
+// that declares a document type (the road to entity bombs) is refused before anything else.
 class XmlPart
 {
 public:
-    // What any one part may decompress to before it is refused.
-    static constexpr qint64 Limit = 64 * 1024 * 1024;
+    XmlPart(const ZipArchive &archive, ReadBudget &budget);
+    ~XmlPart();
+    XmlPart(const XmlPart &) = delete;
+    XmlPart &operator=(const XmlPart &) = delete;
 
-    bool open(const ZipArchive &archive, const QString &name, QString *error);
+    // Opens the part and reads its prolog, up to and including the start of the root element.
+    bool open(const QString &name, QString *error);
     QXmlStreamReader &xml() { return m_xml; }
-    // After the parse: false with a message when the XML was damaged or cut off.
+    ReadBudget &budget() { return m_budget; }
+    // After the parse: false with a message when the part was damaged, cut off or over budget.
     bool finish(QString *error) const;
 
-private:
-    QString m_name;
-    QByteArray m_data;
-    QXmlStreamReader m_xml;
-};
+    // The text of the current element, without that of any child elements, kept as a cell keeps it.
+    QString readText();
+    // The same, appended to text.
+    void appendText(QString *text);
 
-// The text of the current element, without that of any child elements.
-QString readSimpleText(QXmlStreamReader &xml);
+private:
+    const ZipArchive &m_archive;
+    ReadBudget &m_budget;
+    QString m_name;
+    std::unique_ptr<QIODevice> m_device;
+    QXmlStreamReader m_xml;
+    bool m_hasDocumentType = false;
+};

@@ -1,5 +1,7 @@
 #include "excel/ZipArchive.h"
 
+#include <QFile>
+
 #include <zip.h>
 
 ZipArchive::~ZipArchive()
@@ -32,11 +34,31 @@ bool ZipArchive::open(const QByteArray &data, QString *error)
     return true;
 }
 
+bool ZipArchive::openFile(const QString &path, QString *error)
+{
+    int code = 0;
+    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+    if (!m_archive) {
+        if (error)
+            *error = code == ZIP_ER_OPEN || code == ZIP_ER_READ
+                         ? QStringLiteral("无法打开文件“%1”。").arg(path)
+                         : QStringLiteral("工作簿已损坏：文件不是完整的压缩包。");
+        return false;
+    }
+    return true;
+}
+
 qint64 ZipArchive::locate(const QString &name) const
 {
     if (!m_archive || name.isEmpty())
         return -1;
-    return zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
+    const zip_int64_t index = zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
+    if (index >= 0 || !name.contains(QLatin1Char('/')))
+        return index;
+    // Some writers store the folders of entry names with backslashes; spreadsheet programs read them.
+    QString windowsName = name;
+    windowsName.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return zip_name_locate(m_archive, windowsName.toUtf8().constData(), ZIP_FL_NOCASE);
 }
 
 bool ZipArchive::contains(const QString &name) const
@@ -44,21 +66,42 @@ bool ZipArchive::contains(const QString &name) const
     return locate(name) >= 0;
 }
 
-bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *content, QString *error) const
+zip_file *ZipArchive::openEntry(const QString &name, QString *error) const
 {
-    content->clear();
     const qint64 index = locate(name);
     if (index < 0) {
         if (error)
             *error = QStringLiteral("工作簿已损坏：缺少部件“%1”。").arg(name);
-        return false;
+        return nullptr;
     }
     zip_file_t *file = zip_fopen_index(m_archive, zip_uint64_t(index), 0);
-    if (!file) {
-        if (error)
-            *error = QStringLiteral("工作簿的部件“%1”无法解压（已加密或已损坏）。").arg(name);
-        return false;
+    if (!file && error) {
+        const int code = zip_error_code_zip(zip_get_error(m_archive));
+        *error = code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP
+                     ? QStringLiteral("工作簿已加密（设有密码），无法读取：请在原程序中取消密码后再导入。")
+                     : QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name);
     }
+    return file;
+}
+
+qint64 ZipArchive::readSome(zip_file *entry, char *buffer, qint64 size)
+{
+    const zip_int64_t got = zip_fread(entry, buffer, zip_uint64_t(size));
+    return got < 0 ? -1 : qint64(got);
+}
+
+void ZipArchive::closeEntry(zip_file *entry)
+{
+    if (entry)
+        zip_fclose(entry);
+}
+
+bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *content, QString *error) const
+{
+    content->clear();
+    zip_file_t *file = openEntry(name, error);
+    if (!file)
+        return false;
     constexpr qsizetype Chunk = 65536;
     for (;;) {
         // Grows with what really comes out, never with a size the archive claims. One byte past
@@ -68,8 +111,8 @@ bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *conten
         if (wanted <= 0)
             break;
         content->resize(before + wanted);
-        const zip_int64_t got = zip_fread(file, content->data() + before, zip_uint64_t(wanted));
-        content->resize(before + qsizetype(qMax<zip_int64_t>(got, 0)));
+        const qint64 got = readSome(file, content->data() + before, wanted);
+        content->resize(before + qsizetype(qMax<qint64>(got, 0)));
         if (got < 0) {
             zip_fclose(file);
             content->clear();

@@ -4,9 +4,11 @@
 #include <QString>
 
 struct zip;
+struct zip_file;
 
-// A read-only zip archive held in memory. Entries are read within a limit on what they
-// decompress to, so that a small hostile archive cannot make a reader decompress without end.
+// A read-only zip archive, held in memory or read from its file. Entries are read within a limit
+// on what they decompress to, so that a small hostile archive cannot make a reader decompress
+// without end.
 class ZipArchive
 {
 public:
@@ -19,10 +21,18 @@ public:
 
     // The data must outlive the archive; it is not copied.
     bool open(const QByteArray &data, QString *error);
+    // Read from the file as entries are read, so that the file's size costs no memory.
+    bool openFile(const QString &path, QString *error);
     // Entry names are matched without regard to case, as the workbook programs themselves do.
     bool contains(const QString &name) const;
     // The whole entry; refused when it decompresses to more than limit bytes or is damaged.
     bool readEntry(const QString &name, qint64 limit, QByteArray *content, QString *error) const;
+
+    // An entry read piece by piece as it decompresses; close it with closeEntry.
+    zip_file *openEntry(const QString &name, QString *error) const;
+    // Decompresses at most size bytes into buffer: the count, 0 at the end, -1 when damaged.
+    static qint64 readSome(zip_file *entry, char *buffer, qint64 size);
+    static void closeEntry(zip_file *entry);
 
 private:
     qint64 locate(const QString &name) const;

@@ -6,10 +6,17 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include "TestZip.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -156,6 +163,182 @@ print(statistics.median(times))
     return python.readAllStandardOutput().trimmed().toDouble();
 }
 
+// One run of a whole process: its wall time and its peak resident memory.
+struct ProcessRun
+{
+    double milliseconds = -1;
+    double peakMegabytes = -1;
+    int exitCode = -1;
+};
+
+ProcessRun runProcess(const QStringList &command)
+{
+    std::vector<QByteArray> arguments;
+    for (const QString &argument : command)
+        arguments.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::fflush(stdout); // or the child would write out what is still buffered
+    std::fflush(stderr);
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t child = fork();
+    if (child == 0) {
+        // Its output is not what is measured.
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    ProcessRun run;
+    int status = 0;
+    rusage usage{};
+    if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+        run.milliseconds = timer.nsecsElapsed() / 1e6;
+        run.peakMegabytes = usage.ru_maxrss / 1024.0;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return run;
+}
+
+// The median run of several.
+ProcessRun medianRun(const QStringList &command, int runs)
+{
+    std::vector<ProcessRun> all;
+    for (int i = 0; i < runs; ++i)
+        all.push_back(runProcess(command));
+    std::sort(all.begin(), all.end(),
+              [](const ProcessRun &a, const ProcessRun &b) { return a.milliseconds < b.milliseconds; });
+    return all[all.size() / 2];
+}
+
+const QByteArray SheetNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+QString writeXlsx(const char *name, const QByteArray &prolog, const QByteArray &sheetData)
+{
+    const QString file = scratch().filePath(QString::fromUtf8(name));
+    writeZipForTest(
+        file,
+        {{"xl/workbook.xml", "<workbook xmlns=\"" + SheetNs +
+                                 "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                                 "<sheets><sheet name=\"a\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+          "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+          "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+         {"xl/worksheets/sheet1.xml",
+          prolog + "<worksheet xmlns=\"" + SheetNs + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}});
+    return file;
+}
+
+QString writeOds(const char *name, const QByteArray &table)
+{
+    const QString file = scratch().filePath(QString::fromUtf8(name));
+    writeZipForTest(
+        file,
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+         {"content.xml", "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
+                         "<office:spreadsheet><table:table>" +
+                             table + "</table:table></office:spreadsheet></office:body></office:document-content>"}});
+    return file;
+}
+
+QByteArray quoteRows()
+{
+    QByteArray rows;
+    for (int r = 1; r <= 40; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>" +
+                (r == 40 ? QByteArray("合计：43200元/24人＝1800元") : QByteArray("房")) + "</t></is></c><c r=\"D" + n +
+                "\"><v>1080</v></c></row>";
+    }
+    return rows;
+}
+
+// A valid workbook whose first sheet holds the quote in its first rows and more than 100 MB of
+// XML below it.
+QString bigWorkbook()
+{
+    QByteArray filler;
+    for (int r = 41; r < 41 + 1000; ++r)
+        filler += "<row><c><v>" + QByteArray::number(r) + "</v></c><c t=\"inlineStr\"><is><t>行</t></is></c></row>";
+    const int copies = int(105LL * 1024 * 1024 / filler.size()) + 1;
+    return writeXlsx("big.xlsx", QByteArray(), quoteRows() + filler.repeated(copies));
+}
+
+QByteArray entityBomb()
+{
+    QByteArray dtd = "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY e0 \"报价报价报价报价\">";
+    for (int level = 1; level <= 20; ++level) {
+        dtd += "<!ENTITY e" + QByteArray::number(level) + " \"";
+        for (int k = 0; k < 10; ++k)
+            dtd += "&e" + QByteArray::number(level - 1) + ";";
+        dtd += "\">";
+    }
+    return dtd + "]>";
+}
+
+void printProcessFigures()
+{
+    const QString batch = QStringLiteral(QUILVAR_BATCH_EXECUTABLE);
+    const QString python = QStringLiteral("/usr/bin/python3");
+    const char *script = "import sys, openpyxl\n"
+                         "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                         "rows = list(ws.iter_rows(min_row=1, max_row=501, max_col=4, values_only=True))\n";
+
+    // Side by side, alternating, so that both see the same machine.
+    std::vector<double> ours, theirs;
+    for (int i = 0; i < 9; ++i) {
+        ours.push_back(runProcess({batch, QStringLiteral("--import"), sampleFile()}).milliseconds);
+        theirs.push_back(
+            runProcess({python, QStringLiteral("-c"), QString::fromUtf8(script), sampleFile()}).milliseconds);
+    }
+    std::sort(ours.begin(), ours.end());
+    std::sort(theirs.begin(), theirs.end());
+    const double batchMs = ours[ours.size() / 2];
+    const double pythonMs = theirs[theirs.size() / 2];
+    const ProcessRun help = medianRun({batch, QStringLiteral("--help")}, 9);
+    std::printf("\nquilvar-batch --import of %d lines, whole process (median of 9): %.1f ms (target 20 ms); "
+                "the process alone (--help): %.1f ms\n",
+                Rows, batchMs, help.milliseconds);
+    std::printf("/usr/bin/python3 with openpyxl reading the same file, whole process: %.1f ms; ratio %.1fx "
+                "(target at least 10x)\n",
+                pythonMs, pythonMs / batchMs);
+
+    struct Hostile
+    {
+        const char *what;
+        QString file;
+    } files[] = {
+        {"big valid workbook (sheet XML over 100 MB, the quote at the top)", bigWorkbook()},
+        {"DTD entity bomb (.xlsx)",
+         writeXlsx("bomb.xlsx", entityBomb(),
+                   "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>&e20;</t></is></c></row>")},
+        {"repeated-space bomb (.ods, 2,004 cells)",
+         writeOds("spaces.ods",
+                  ("<table:table-row>" +
+                   QByteArray("<table:table-cell><text:p><text:s text:c=\"1048000\"/></text:p></table:table-cell>")
+                       .repeated(4) +
+                   "</table:table-row>")
+                      .repeated(501))},
+        {"nested row groups (.ods, 200,000 deep)",
+         writeOds("nested.ods",
+                  QByteArray("<table:table-row-group>").repeated(200000) +
+                      "<table:table-row><table:table-cell><text:p>房</text:p></table:table-cell></table:table-row>" +
+                      QByteArray("</table:table-row-group>").repeated(200000))},
+    };
+    for (const Hostile &hostile : files) {
+        const ProcessRun run = medianRun({batch, QStringLiteral("--import"), hostile.file}, 3);
+        std::printf("%s, %.1f MB file: %s in %.1f ms, peak memory %.1f MB (targets 300 ms / 1 s, 100 MB)\n",
+                    hostile.what, QFileInfo(hostile.file).size() / 1048576.0,
+                    run.exitCode == 0 ? "imported" : "refused", run.milliseconds, run.peakMegabytes);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -169,6 +352,7 @@ int main(int argc, char **argv)
     const double ours = importMilliseconds();
     const double theirs = openpyxlMilliseconds();
     const double process = openpyxlProcessMilliseconds();
+    printProcessFigures();
     std::printf("\nimport of %d rows (median): %.3f ms (target 10 ms)\n", Rows, ours);
     if (process > 0)
         std::printf("python3 + openpyxl process reading the same file: %.1f ms; ratio %.1fx (target at least 20x)\n",

@@ -1,12 +1,14 @@
-// libFuzzer target: the .ods reader on any bytes.
-#include "excel/WorkbookReader.h"
+// libFuzzer target: the .ods reader, on whole files and on the XML of its parts.
+#include "FuzzPackage.h"
 
-#include <cstddef>
-#include <cstdint>
+#include "excel/WorkbookReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes = FuzzPackage(data, size,
+                                         {{"content.xml", QByteArray()},
+                                          {"META-INF/manifest.xml", "<manifest/>"},
+                                          {"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}});
     CellGrid grid;
     QString error;
     ReadOdsData(bytes, ReadLimits{}, &grid, &error);

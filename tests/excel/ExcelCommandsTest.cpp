@@ -51,17 +51,27 @@ protected:
 
 TEST_F(ExcelCommands, ExportWritesAndOpensTheFile)
 {
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    const QString path = dir.filePath(QStringLiteral("报价单.xlsx"));
-    Dialogs::setNextFileName(path);
-    EXPECT_TRUE(OutExcel(&window, sheet));
-    EXPECT_TRUE(QFile::exists(path));
-    ASSERT_EQ(opened.urls.size(), 1);
-    EXPECT_EQ(opened.urls.first(), QUrl::fromLocalFile(path));
-    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
-    EXPECT_EQ(SheetState::of(sheet), before);
+    // A name typed without a suffix gets ".xlsx", so that the file opens in a spreadsheet program.
+    const struct
+    {
+        const char *typed;
+        const char *written;
+    } names[] = {{"报价单.xlsx", "报价单.xlsx"}, {"报价单", "报价单.xlsx"}, {"旧报价.XLSX", "旧报价.XLSX"}};
+    for (const auto &name : names) {
+        CostSheet sheet;
+        fillSample(sheet);
+        const SheetState before = SheetState::of(sheet);
+        const QString path = dir.filePath(QString::fromUtf8(name.written));
+        opened.urls.clear();
+        Dialogs::setNextFileName(dir.filePath(QString::fromUtf8(name.typed)));
+        EXPECT_TRUE(OutExcel(&window, sheet));
+        EXPECT_TRUE(QFile::exists(path)) << name.typed;
+        ASSERT_EQ(opened.urls.size(), 1);
+        EXPECT_EQ(opened.urls.first(), QUrl::fromLocalFile(path));
+        EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+        EXPECT_EQ(SheetState::of(sheet), before);
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("报价单"))));
 }
 
 TEST_F(ExcelCommands, ExportCancelAndFailure)

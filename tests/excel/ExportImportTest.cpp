@@ -9,8 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +43,10 @@ struct Layout
     QList<Font> fonts;
     QList<QStringList> borders;         // left, right, top, bottom styles
     QList<QPair<int, int>> cellFormats; // font, border
+    QString printTitles;                // the rows repeated on every printed page
+    QXmlStreamAttributes pageSetup;
+    bool fitToPage = false;
+    QByteArray sheetXml;
 };
 
 QByteArray entry(const ZipArchive &archive, const QString &name)
@@ -61,9 +71,13 @@ Layout readLayout(const QString &path)
     while (book.readNextStartElement() || !book.atEnd()) {
         if (book.isStartElement() && book.name() == QLatin1String("sheet"))
             layout.sheetNames.append(book.attributes().value("name").toString());
+        if (book.isStartElement() && book.name() == QLatin1String("definedName") &&
+            book.attributes().value("name") == QLatin1String("_xlnm.Print_Titles"))
+            layout.printTitles = book.readElementText();
     }
 
-    QXmlStreamReader sheet(entry(archive, "xl/worksheets/sheet1.xml"));
+    layout.sheetXml = entry(archive, "xl/worksheets/sheet1.xml");
+    QXmlStreamReader sheet(layout.sheetXml);
     QString currentCell;
     while (!sheet.atEnd()) {
         if (sheet.readNext() != QXmlStreamReader::StartElement)
@@ -79,6 +93,10 @@ Layout readLayout(const QString &path)
             layout.cells[currentCell] = {a.value("t").toString(), QString(), a.value("s").toInt()};
         } else if (sheet.name() == QLatin1String("v")) {
             layout.cells[currentCell].value = sheet.readElementText();
+        } else if (sheet.name() == QLatin1String("pageSetUpPr")) {
+            layout.fitToPage = a.value("fitToPage") == QLatin1String("1");
+        } else if (sheet.name() == QLatin1String("pageSetup")) {
+            layout.pageSetup = a;
         }
     }
 
@@ -212,6 +230,11 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
     EXPECT_DOUBLE_EQ(layout.widths.value(3), 40.7109375);
     EXPECT_DOUBLE_EQ(layout.widths.value(4), 10.7109375);
     EXPECT_EQ(layout.merges, QStringList{"A7:D7"});
+    // Printed one page wide, as many pages tall as it takes, the header row on each page.
+    EXPECT_TRUE(layout.fitToPage);
+    EXPECT_EQ(layout.pageSetup.value("fitToWidth").toString(), QString()); // 1 is the default
+    EXPECT_EQ(layout.pageSetup.value("fitToHeight").toString(), QStringLiteral("0"));
+    EXPECT_EQ(layout.printTitles, QStringLiteral("Sheet1!$1:$1"));
     for (int row = 1; row <= 7; ++row) {
         for (int column = 1; column <= 4; ++column) {
             const QString name = cellName(column, row);
@@ -269,22 +292,101 @@ TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(error.contains(QStringLiteral("无法写入")));
 
-    // A text beyond what a cell holds: the old file stays as it was.
+    // A text beyond what a cell holds, in a line or in the totals row: refused by name, and the old
+    // file stays as it was (the writer itself would drop a merged cell's text and report success).
     const QString file = path("old.xlsx");
     {
         QFile old(file);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("old content");
     }
-    sheet.setContent(1, QString(40000, QLatin1Char('x')));
-    error.clear();
-    EXPECT_FALSE(WriteQuoteWorkbook(sheet, file, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("32767"))) << error.toStdString();
-    QFile old(file);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("old content"));
-    sheet.setContent(1, before.rows.at(0).Content);
+    const struct
+    {
+        std::function<void(CostSheet &)> lengthen;
+        const char *message;
+    } tooLong[] = {
+        {[](CostSheet &s) { s.setContent(1, QString(40000, QLatin1Char('x'))); }, "第 1 行的“内容”有 40000 个字符"},
+        {[](CostSheet &s) { s.setText1(QString(32767, QLatin1Char('9'))); }, "合计行的文字有"},
+    };
+    for (const auto &c : tooLong) {
+        CostSheet longer;
+        fillSample(longer);
+        c.lengthen(longer);
+        const SheetState lengthened = SheetState::of(longer);
+        error.clear();
+        EXPECT_FALSE(WriteQuoteWorkbook(longer, file, &error));
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("32767"))) << error.toStdString();
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("old content"));
+        EXPECT_EQ(SheetState::of(longer), lengthened);
+    }
     EXPECT_EQ(SheetState::of(sheet), before);
+}
+
+TEST_F(ExportImport, TextsComeBackExactly)
+{
+    // Texts that the format reads as escapes, or that a C string would cut.
+    const QString texts[] = {
+        QStringLiteral("_x0041_"),
+        QStringLiteral("a_x005F_b_x00e9_c"),
+        QStringLiteral("_x004_ _xZZZZ_ _x"),
+        QString::fromUtf16(u"前\0后", 4),
+        QString::fromUtf16(u"\x0001\x001f\t\r\n", 5),
+    };
+    CostSheet sheet;
+    int position = 0;
+    for (const QString &text : texts) {
+        ++position;
+        sheet.setRow(position, {QString::number(position), text, text, text, text, true});
+    }
+    sheet.setText3(QStringLiteral("_x0032_"));
+    const QString file = path("escapes.xlsx");
+    QString error;
+    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
+    CostSheet back;
+    ASSERT_TRUE(InExcel(back, file, &error)) << error.toStdString();
+    for (int i = 1; i <= position; ++i) {
+        const CostLine &line = back.row(i);
+        const QStringList got{line.Category, line.Content, line.Expression, line.AmountText};
+        EXPECT_EQ(got, QStringList(4, texts[i - 1])) << i;
+    }
+    // "_x0032_" would read back as the head count 2.
+    EXPECT_EQ(back.Text3(), QStringLiteral("0"));
+}
+
+TEST_F(ExportImport, NumbersAreWrittenWithAPointUnderACommaLocale)
+{
+    // A German locale of our own: localedef needs no root when it writes into a private folder.
+    const QString locales = path("locales");
+    ASSERT_TRUE(QDir().mkpath(locales));
+    const QByteArray target = QFile::encodeName(locales) + "/de_DE.UTF-8";
+    const QByteArray command = "localedef -i de_DE -f UTF-8 '" + target + "' 2>&1";
+    ASSERT_EQ(std::system(command.constData()), 0) << "localedef (package locales) is needed";
+    const QByteArray oldLocPath = qgetenv("LOCPATH");
+    qputenv("LOCPATH", QFile::encodeName(locales));
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+    EXPECT_STREQ(probe, "0,5"); // the locale really writes commas
+
+    CostSheet sheet;
+    sheet.setRow(1, {"1", "房", "", "", "333.3333", true});
+    const QString file = path("komma.xlsx");
+    QString error;
+    const bool written = WriteQuoteWorkbook(sheet, file, &error);
+    std::setlocale(LC_NUMERIC, "C");
+    qputenv("LOCPATH", oldLocPath);
+    ASSERT_TRUE(written) << error.toStdString();
+
+    const Layout layout = readLayout(file);
+    EXPECT_EQ(layout.cells.value("D2").value, QStringLiteral("333.3333"));
+    EXPECT_DOUBLE_EQ(layout.widths.value(1), 10.7109375);
+    EXPECT_FALSE(layout.sheetXml.contains("width=\"10,")) << layout.sheetXml.constData();
+    EXPECT_TRUE(layout.sheetXml.contains("left=\"0.7\"")) << layout.sheetXml.constData();
+    EXPECT_FALSE(
+        QRegularExpression(QStringLiteral("\"\\d+,\\d+\"")).match(QString::fromUtf8(layout.sheetXml)).hasMatch());
 }
 
 TEST_F(ExportImport, FailedImportsChangeNothing)

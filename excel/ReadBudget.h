@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+struct ReadLimits;
+
+// What reading one workbook may cost, whatever the file holds: the bytes its parts decompress to
+// and the characters of cell text kept. Both are spent as the reading goes, so no file of any size
+// costs more than a bounded time and memory; once one runs out the reading ends with a message.
+class ReadBudget
+{
+public:
+    // What one cell keeps at most, as Excel does; the rest of a longer text is dropped.
+    static constexpr qsizetype MaxCellCharacters = 32767;
+
+    explicit ReadBudget(const ReadLimits &limits);
+
+    // How much of wanted may be decompressed now: 0 once the budget has run out.
+    qint64 inflatedAllowance(qint64 wanted);
+    void spendInflated(qint64 bytes) { m_inflatedLeft -= bytes; }
+    // Appends piece to a cell's text within what a cell keeps; false once the text budget has run out.
+    bool keep(QString *cellText, QStringView piece);
+    // Appends count copies of c the same way (a repeated-space element can ask for millions).
+    bool keepRepeated(QString *cellText, QChar c, qint64 count);
+
+    bool exhausted() const { return m_exhausted != Nothing; }
+    // Why the reading ended early: a Chinese message, empty while the budget lasts.
+    QString message() const;
+
+private:
+    enum Exhausted
+    {
+        Nothing,
+        Inflated,
+        Text
+    };
+    qint64 m_inflatedLeft;
+    qint64 m_inflatedLimit;
+    qint64 m_textLeft;
+    qint64 m_textLimit;
+    Exhausted m_exhausted = Nothing;
+};

@@ -1,0 +1,237 @@
+#include "SheetState.h"
+#include "TestZip.h"
+
+#include "excel/QuoteImport.h"
+#include "excel/WorkbookReader.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <ostream>
+
+// Workbooks made to hurt a reader, and valid ones that used to be refused: each imports within
+// bounded work or is refused with a message that names the reason, leaving the sheet as it was.
+namespace {
+
+using Entries = QList<QPair<QString, QByteArray>>;
+
+const QByteArray SheetNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+Entries xlsx(const QByteArray &sheetData, const QByteArray &sharedStrings = QByteArray(),
+             const QByteArray &sheetProlog = QByteArray())
+{
+    QByteArray relationships =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+    if (!sharedStrings.isEmpty())
+        relationships += "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                         "relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>";
+    relationships += "</Relationships>";
+    Entries entries{
+        {"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+        {"xl/workbook.xml", "<workbook xmlns=\"" + SheetNs +
+                                "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                                "<sheets><sheet name=\"报价\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels", relationships},
+        {"xl/worksheets/sheet1.xml",
+         sheetProlog + "<worksheet xmlns=\"" + SheetNs + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}};
+    if (!sharedStrings.isEmpty())
+        entries.append({"xl/sharedStrings.xml", "<sst xmlns=\"" + SheetNs + "\">" + sharedStrings + "</sst>"});
+    return entries;
+}
+
+QByteArray inlineRow(int row, const QByteArray &a, const QByteArray &d = QByteArray())
+{
+    const QByteArray r = QByteArray::number(row);
+    QByteArray xml = "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>" + a + "</t></is></c>";
+    if (!d.isEmpty())
+        xml += "<c r=\"D" + r + "\"><v>" + d + "</v></c>";
+    return xml + "</row>";
+}
+
+Entries ods(const QByteArray &tableContent, const QByteArray &manifest = QByteArray())
+{
+    Entries entries{{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                    {"content.xml",
+                     "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                     "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
+                     "<office:spreadsheet><table:table table:name=\"a\">" +
+                         tableContent + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
+    if (!manifest.isEmpty())
+        entries.append({"META-INF/manifest.xml", manifest});
+    return entries;
+}
+
+QByteArray odsRow(const QByteArray &a, const QByteArray &d = QByteArray())
+{
+    QByteArray row = "<table:table-row><table:table-cell><text:p>" + a + "</text:p></table:table-cell>";
+    if (!d.isEmpty())
+        row += "<table:table-cell table:number-columns-repeated=\"2\"/><table:table-cell office:value-type=\"float\" "
+               "office:value=\"" +
+               d + "\"/>";
+    return row + "</table:table-row>";
+}
+
+// A header row, the rows given, then the totals row: the import's usual shape.
+QByteArray odsQuote(const QByteArray &rows)
+{
+    return odsRow("项目") + rows + odsRow("合计：1元/6人＝1元");
+}
+
+// An entity that doubles ten times over, twenty levels deep.
+QByteArray entityBomb()
+{
+    QByteArray dtd = "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY e0 \"报价报价报价报价\">";
+    for (int level = 1; level <= 20; ++level) {
+        dtd += "<!ENTITY e" + QByteArray::number(level) + " \"";
+        for (int k = 0; k < 10; ++k)
+            dtd += "&e" + QByteArray::number(level - 1) + ";";
+        dtd += "\">";
+    }
+    return dtd + "]>";
+}
+
+// A valid workbook whose sheet holds far more rows below the quote than the budget would let be
+// decompressed: the reading has to stop once the wanted rows are passed.
+Entries bigValidWorkbook()
+{
+    // Rows without a number follow the one before: 1.5 million rows, some 66 MB.
+    const QByteArray filler = QByteArray("<row><c><v>4</v></c><c><v>1</v></c><c t=\"b\"><v>1</v></c></row>");
+    const QByteArray data = inlineRow(1, "项目") + inlineRow(2, "房", "3600") +
+                            inlineRow(3, "合计：3600元/12人＝300元") +
+                            filler.repeated(66 * 1024 * 1024 / filler.size());
+    return xlsx(data);
+}
+
+struct Case
+{
+    const char *name;
+    std::function<Entries()> entries;
+    // Empty for a file that imports; otherwise part of the refusal's message.
+    const char *refusal;
+    std::function<void(const CostSheet &)> check;
+};
+
+void PrintTo(const Case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+void expectQuote(const CostSheet &sheet, const char *category, const char *amount, const char *headCount)
+{
+    EXPECT_EQ(sheet.row(1).Category, QString::fromUtf8(category));
+    EXPECT_EQ(sheet.row(1).AmountText, QString::fromUtf8(amount));
+    EXPECT_TRUE(sheet.row(1).Included);
+    EXPECT_FALSE(sheet.row(2).Included); // the totals row ended the data
+    EXPECT_EQ(sheet.Text3(), QString::fromUtf8(headCount));
+}
+
+const Case cases[] = {
+    {"nested row groups.ods",
+     [] {
+         // Far deeper than any stack holds frames for.
+         const int depth = 200000;
+         return ods(odsRow("项目") + QByteArray("<table:table-row-group>").repeated(depth) + odsRow("房", "3600") +
+                    QByteArray("</table:table-row-group>").repeated(depth) + odsRow("合计：3600元/7人＝1元"));
+     },
+     "", [](const CostSheet &sheet) { expectQuote(sheet, "房", "3600", "7"); }},
+    {"entity bomb.xlsx", [] { return xlsx(inlineRow(2, "&e20;"), QByteArray(), entityBomb()); }, "DTD", nullptr},
+    {"repeated spaces in every cell.ods",
+     [] {
+         const QByteArray cell = "<table:table-cell><text:p>a<text:s text:c=\"1048000\"/></text:p></table:table-cell>";
+         return ods(("<table:table-row>" + cell.repeated(4) + "</table:table-row>").repeated(501));
+     },
+     "文字过多", nullptr},
+    {"repeated spaces in one cell.ods", [] { return ods(odsQuote(odsRow("房<text:s text:c=\"1048000\"/>", "3600"))); },
+     "",
+     [](const CostSheet &sheet) {
+         // A cell keeps what Excel keeps: 32767 characters.
+         EXPECT_EQ(sheet.row(1).Category, QStringLiteral("房") + QString(32766, QLatin1Char(' ')));
+         EXPECT_EQ(sheet.Text3(), QStringLiteral("6"));
+     }},
+    {"text beyond what a cell holds.xlsx",
+     [] { return xlsx(inlineRow(2, QByteArray(40000, 'x'), "1") + inlineRow(3, "合计：1元/2人＝0.5元")); }, "",
+     [](const CostSheet &sheet) {
+         EXPECT_EQ(sheet.row(1).Category, QString(32767, QLatin1Char('x')));
+         EXPECT_EQ(sheet.Text3(), QStringLiteral("2"));
+     }},
+    {"big valid workbook.xlsx", bigValidWorkbook, "",
+     [](const CostSheet &sheet) { expectQuote(sheet, "房", "3600", "12"); }},
+    {"rows out of order.xlsx",
+     [] {
+         return xlsx(inlineRow(1, "项目") + inlineRow(600, "远处") + inlineRow(2, "房", "3600") +
+                     inlineRow(3, "合计：3600元/5人＝720元"));
+     },
+     "", [](const CostSheet &sheet) { expectQuote(sheet, "房", "3600", "5"); }},
+    {"bad shared string in the header row.xlsx",
+     [] {
+         return xlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>99</v></c></row><row r=\"2\"><c r=\"A2\" t=\"s\"><v>0</v>"
+                     "</c></row>" +
+                         inlineRow(3, "合计：0元/4人＝0元"),
+                     "<si><t>餐</t></si><si><t>未用</t></si>");
+     },
+     "", [](const CostSheet &sheet) { expectQuote(sheet, "餐", "", "4"); }},
+    {"bad shared string in a data row.xlsx",
+     [] { return xlsx("<row r=\"2\"><c r=\"A2\" t=\"s\"><v>99</v></c></row>", "<si><t>餐</t></si>"); }, "共享字符串",
+     nullptr},
+    {"binary workbook.xlsb",
+     [] {
+         return Entries{{"[Content_Types].xml", "<Types/>"},
+                        {"_rels/.rels",
+                         "<Relationships><Relationship Id=\"r\" Type=\"http://schemas.openxmlformats.org/"
+                         "officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.bin\"/>"
+                         "</Relationships>"},
+                        {"xl/workbook.bin", QByteArray(64, '\x83')}};
+     },
+     "不支持 .xlsb 格式", nullptr},
+    {"with a password.ods",
+     [] {
+         return ods(odsQuote(QByteArray()),
+                    "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+                    "<manifest:file-entry manifest:full-path=\"content.xml\"><manifest:encryption-data/>"
+                    "</manifest:file-entry></manifest:manifest>");
+     },
+     "已加密", nullptr},
+    {"damaged sheet part.xlsx", [] { return xlsx("<row r=\"2\"><c r=\"A2\"><v>1</row>"); },
+     "部件“xl/worksheets/sheet1.xml”", nullptr},
+};
+
+class HostileWorkbook : public ::testing::TestWithParam<Case>
+{
+};
+
+} // namespace
+
+TEST_P(HostileWorkbook, ImportsWithinBoundsOrIsRefusedByName)
+{
+    const Case &c = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromUtf8(c.name));
+    ASSERT_TRUE(writeZipForTest(path, c.entries()));
+
+    CostSheet sheet;
+    fillSample(sheet);
+    const SheetState before = SheetState::of(sheet);
+    QString error;
+    const bool imported = InExcel(sheet, path, &error);
+    if (*c.refusal) {
+        EXPECT_FALSE(imported);
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.refusal))) << error.toStdString();
+        EXPECT_EQ(SheetState::of(sheet), before);
+    } else {
+        ASSERT_TRUE(imported) << error.toStdString();
+        c.check(sheet);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileWorkbook, ::testing::ValuesIn(cases), [](const auto &info) {
+    std::string name;
+    for (const char ch : std::string(info.param.name))
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+});
