@@ -44,7 +44,7 @@ bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid 
 // size or a count found in the file.
 bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error);
 bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error);
-// Legacy .xls files are read by freexl in a process of its own (quilvar-xls-reader), so that a
+// Legacy .xls files are read in a process of its own (quilvar-xls-reader), so that a
 // hostile file can end that process but not the program.
 bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, QString *error);
 
