@@ -405,20 +405,10 @@ bool Reader::readGlobals(bool bookStream, QString *error)
         *error = damagedMessage();
         return false;
     }
-    switch (record.type) {
-    case Bof:
-        break;
-    case Bof2:
-        *error = olderFormatMessage("Excel 2.x（BIFF2）");
-        return false;
-    case Bof3:
-        *error = olderFormatMessage("Excel 3.0（BIFF3）");
-        return false;
-    case Bof4:
-        *error = olderFormatMessage("Excel 4.0（BIFF4）");
-        return false;
-    default:
-        *error = damagedMessage();
+    if (record.type != Bof) {
+        *error = OlderExcelRefusal(m_stream);
+        if (error->isEmpty())
+            *error = damagedMessage();
         return false;
     }
     const quint16 version = record.data.size() >= 4 ? u16(record.data, 0) : 0;
@@ -665,6 +655,22 @@ XlsReaderResult Reader::read(bool bookStream)
 }
 
 } // namespace
+
+QString OlderExcelRefusal(QByteArrayView head)
+{
+    if (head.size() < 4)
+        return QString();
+    // The BOF record of each version, and the lengths it has there.
+    const quint16 type = u16(head, 0);
+    const quint16 length = u16(head, 2);
+    if (type == Bof2 && length == 4)
+        return olderFormatMessage("Excel 2.x（BIFF2）");
+    if (type == Bof3 && length == 6)
+        return olderFormatMessage("Excel 3.0（BIFF3）");
+    if (type == Bof4 && length == 6)
+        return olderFormatMessage("Excel 4.0（BIFF4）");
+    return QString();
+}
 
 XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits)
 {

@@ -10,3 +10,7 @@
 // result the writer stored with them. A workbook it cannot read gives a Chinese message that names
 // why: encrypted, damaged, an older format, or no worksheet.
 XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits);
+
+// For bytes that start with the BOF record of Excel 2.x to 4.0, which kept a worksheet as bare
+// records (no container), the refusal that names the version; empty for anything else.
+QString OlderExcelRefusal(QByteArrayView head);

@@ -44,7 +44,7 @@ def quote_sheet(ws, logical=True):
 
 
 def error_sheet(ws):
-    # Each error value twice: as a constant in 内容 and as a formula's result in 金额.
+    # Each error value twice: as a formula's result in 内容 and as a constant in 金额.
     ws.append(HEAD[:4])
     errors = [
         ("#NULL!", "=SUM(F1:F2 G3:G4)"),
@@ -56,7 +56,7 @@ def error_sheet(ws):
         ("#N/A", "=NA()"),
     ]
     for name, formula in errors:
-        ws.append(["错误", name, None, formula])
+        ws.append(["错误", formula, None, name])
     ws.append(["房", None, None, 100])
     ws.append(["合计：100元/2人"])
 

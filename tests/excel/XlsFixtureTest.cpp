@@ -55,7 +55,7 @@ TEST(XlsFixtures, CellsReadAsTheWritingProgramStoredThem)
 {
     QList<QStringList> errors{{"项目", "内容", "表达式", "金额"}};
     for (const char *error : {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"})
-        errors.append({"错误", error, "", error}); // a constant and a formula's result
+        errors.append({"错误", error, "", error}); // a formula's result, and a constant in 金额
     errors.append({"房", "", "", "100"});
     errors.append({"合计：100元/2人", "", "", ""});
 

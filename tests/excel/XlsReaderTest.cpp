@@ -220,6 +220,30 @@ TEST(XlsParser, RefusalsSayWhy)
     }
 }
 
+// Excel 2.x to 4.0 kept a worksheet as bare records, without the container.
+TEST(XlsParser, OlderExcelFilesAreNamed)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct
+    {
+        quint16 bof;
+        int length;
+        const char *version;
+    } cases[] = {{0x0009, 4, "Excel 2.x"}, {0x0209, 6, "Excel 3.0"}, {0x0409, 6, "Excel 4.0"}};
+    for (const auto &c : cases) {
+        const QString path = dir.filePath(QStringLiteral("old.xls"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(record(c.bof, QByteArray(c.length, '\0')) + record(0x0203, at(0, 0) + f64(1)) + eof());
+        file.close();
+        CellGrid grid;
+        QString error;
+        EXPECT_FALSE(ReadFirstWorksheet(path, ReadLimits{}, &grid, &error)) << c.version;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.version))) << error.toStdString();
+    }
+}
+
 // The reading runs in quilvar-xls-reader; what it cannot read ends there, as a message.
 TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
 {
