@@ -175,6 +175,17 @@ public:
         return true;
     }
 
+    // Up to count bytes, fewer where the pieces end.
+    void bytes(qint64 count, QByteArray *out)
+    {
+        while (count > 0 && !atEnd()) {
+            const qint64 step = std::min<qint64>(count, left());
+            out->append(m_pieces.at(m_piece).sliced(m_at, step));
+            m_at += step;
+            count -= step;
+        }
+    }
+
     bool byte(quint8 *value)
     {
         if (atEnd())
@@ -318,7 +329,6 @@ struct Globals
 {
     int biff = 8;
     bool date1904 = false;
-    quint16 codePage = 1252;
     QHash<quint16, QString> formats;
     QList<quint16> cellFormats; // by XF index
     QList<QByteArrayView> sst;  // the SST record and its CONTINUE records
@@ -359,13 +369,14 @@ private:
     QByteArrayView m_stream;
     ReadLimits m_limits;
     Globals m_globals;
+    // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
+    mutable QStringDecoder m_decoder = decoderFor(1252);
     std::map<std::pair<quint16, quint16>, Value> m_cells;
 };
 
 QString Reader::byteString(QByteArrayView bytes) const
 {
-    QStringDecoder decoder = decoderFor(m_globals.codePage);
-    return decoder(bytes);
+    return m_decoder(bytes);
 }
 
 QString Reader::labelText(Pieces &in) const
@@ -376,11 +387,9 @@ QString Reader::labelText(Pieces &in) const
         return text;
     }
     quint16 length = 0;
-    if (!in.u16(&length))
-        return text;
     QByteArray bytes;
-    for (quint8 c = 0; length > 0 && in.byte(&c); --length)
-        bytes.append(char(c));
+    if (in.u16(&length))
+        in.bytes(length, &bytes);
     return byteString(bytes);
 }
 
@@ -413,16 +422,12 @@ bool Reader::readGlobals(bool bookStream, QString *error)
     }
     const quint16 version = record.data.size() >= 4 ? u16(record.data, 0) : 0;
     const quint16 substream = record.data.size() >= 4 ? u16(record.data, 2) : 0;
-    if (version == 0x0600)
-        m_globals.biff = 8;
-    else if (version == 0x0500)
-        m_globals.biff = 5;
-    else if (version >= 0x0200 && version <= 0x0400)
+    if (version >= 0x0200 && version <= 0x0400) {
         *error = olderFormatMessage("Excel 4.0 及更早版本");
-    else
-        m_globals.biff = bookStream ? 5 : 8; // some writers leave the version out
-    if (!error->isEmpty())
         return false;
+    }
+    // Some writers leave the version out; the stream's name tells it then.
+    m_globals.biff = version == 0x0600 ? 8 : version == 0x0500 ? 5 : bookStream ? 5 : 8;
     if (substream == WorksheetSubstream) {
         // A workbook of one worksheet and no globals, as some old writers made.
         m_globals.sheets.append({0, WorksheetSheetType});
@@ -432,8 +437,6 @@ bool Reader::readGlobals(bool bookStream, QString *error)
         *error = damagedMessage();
         return false;
     }
-    if (m_globals.biff == 5)
-        m_globals.codePage = 1252;
 
     quint16 previous = 0;
     while (records.next(&record) && record.type != Eof) {
@@ -444,7 +447,7 @@ bool Reader::readGlobals(bool bookStream, QString *error)
             return false;
         case CodePage:
             if (data.size() >= 2)
-                m_globals.codePage = u16(data, 0);
+                m_decoder = decoderFor(u16(data, 0));
             break;
         case DateMode:
             if (data.size() >= 2)
