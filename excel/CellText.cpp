@@ -78,6 +78,8 @@ DateKind builtinFormatKind(int id)
     // stored by number only.
     if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || id == 36 || (id >= 50 && id <= 58))
         return {true, false};
+    if (id == 46)
+        return {false, true, true}; // [h]:mm:ss
     if ((id >= 18 && id <= 21) || (id >= 32 && id <= 35) || (id >= 45 && id <= 47))
         return {false, true};
     if (id == 22)
@@ -87,7 +89,7 @@ DateKind builtinFormatKind(int id)
 
 DateKind formatCodeKind(const QString &code)
 {
-    bool date = false, time = false, month = false;
+    bool date = false, time = false, month = false, elapsed = false;
     for (qsizetype i = 0; i < code.size(); ++i) {
         const QChar c = code.at(i);
         if (c == QLatin1Char(';'))
@@ -107,7 +109,7 @@ DateKind formatCodeKind(const QString &code)
             if (!inside.isEmpty() &&
                 (inside.count(QLatin1Char('h')) == inside.size() || inside.count(QLatin1Char('m')) == inside.size() ||
                  inside.count(QLatin1Char('s')) == inside.size()))
-                time = true; // elapsed time, [h]:mm
+                time = elapsed = true; // [h]:mm
             i = close;
         } else {
             switch (c.toLower().unicode()) {
@@ -129,7 +131,15 @@ DateKind formatCodeKind(const QString &code)
     }
     if (month && !time)
         date = true;
-    return {date, time};
+    return {date && !elapsed, time, elapsed};
+}
+
+QString fromElapsed(double days)
+{
+    if (!std::isfinite(days) || std::abs(days) >= 1e7)
+        return fromNumber(days);
+    const QString clock = timeText(std::llround(std::abs(days) * 86400.0));
+    return days < 0 ? QLatin1Char('-') + clock : clock;
 }
 
 QString fromIsoDateTime(QStringView text)

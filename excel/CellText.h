@@ -18,11 +18,14 @@ struct DateKind
 {
     bool date = false;
     bool time = false;
+    bool elapsed = false; // [h]:mm:ss: hours past 24 rather than days
 };
 // The formats built into Excel, which workbooks name by number only.
 DateKind builtinFormatKind(int id);
 // A format code such as "yyyy-mm-dd" or "[h]:mm"; the first section decides.
 DateKind formatCodeKind(const QString &code);
+// A duration in days as an elapsed-time format shows it: 10.5 is 252:00:00.
+QString fromElapsed(double days);
 // An ISO date or date-time as the formats store it (2024-05-01, 2024-05-01T08:30:00.000).
 QString fromIsoDateTime(QStringView text);
 // An ISO duration as OpenDocument stores times (PT08H30M00S).

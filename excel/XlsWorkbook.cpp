@@ -400,6 +400,8 @@ QString Reader::numberText(quint16 xf, double value) const
         const auto custom = m_globals.formats.constFind(format);
         const CellText::DateKind kind = custom != m_globals.formats.cend() ? CellText::formatCodeKind(*custom)
                                                                            : CellText::builtinFormatKind(format);
+        if (kind.elapsed)
+            return CellText::fromElapsed(value);
         if (kind.date || kind.time)
             return CellText::fromSerial(value, m_globals.date1904, kind.date, kind.time);
     }

@@ -54,10 +54,10 @@ QByteArray eof()
     return record(0x000a, {});
 }
 
-// A cell record's address and format: row and column 0-based, XF 0 (no number format).
-QByteArray at(quint16 row, quint16 column)
+// A cell record's address and format: row and column 0-based, the index of an XF record.
+QByteArray at(quint16 row, quint16 column, quint16 xf = 0)
 {
-    return u16(row) + u16(column) + u16(0);
+    return u16(row) + u16(column) + u16(xf);
 }
 
 QByteArray wide(const QString &text)
@@ -179,6 +179,29 @@ TEST(XlsParser, CellRecords)
     };
     for (const auto &c : cases)
         EXPECT_EQ(firstRow(read(workbook({}, {{0, c.cells}}))), c.row) << c.name;
+}
+
+// Numbers show as dates and times by the number format of their XF record, as the other readers do.
+TEST(XlsParser, DatesByTheirFormat)
+{
+    auto xf = [](quint16 format) { return record(0x00e0, u16(0) + u16(format) + QByteArray(16, '\0')); };
+    const QByteArray formats = record(0x041e, u16(164) + unicode(QStringLiteral("[h]:mm:ss"))) +
+                               record(0x041e, u16(165) + unicode(QStringLiteral("yyyy\"年\"m\"月\"d\"日\""))) + xf(0) +
+                               xf(164) + xf(165) + xf(14) + xf(22);
+    const QByteArray cells = record(0x0203, at(0, 0, 1) + f64(10.632060185185185)) +
+                             record(0x027e, at(0, 1, 2) + u32(45413u << 2 | 2)) + record(0x0203, at(0, 2, 3) + f64(1)) +
+                             record(0x0006, at(0, 3, 4) + f64(45413.5) + u16(0) + u32(0) + u16(0));
+    const struct
+    {
+        const char *name;
+        QByteArray globals;
+        std::string row;
+    } cases[] = {
+        {"1900 date system", formats, "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
+        {"1904 date system", record(0x0022, u16(1)) + formats, "255:10:10|2028-05-02|1904-01-02|2028-05-02 12:00:00"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(firstRow(read(workbook(c.globals, {{0, cells}}))), c.row) << c.name;
 }
 
 // Each refusal names its reason.
