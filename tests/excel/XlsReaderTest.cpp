@@ -79,20 +79,28 @@ QByteArray formula(quint16 row, quint16 column, quint8 kind, quint8 value = 0)
                               u16(0) + u32(0) + u16(0));
 }
 
-// A workbook stream: the globals, then one substream for each sheet (type as BOUNDSHEET gives it:
-// 0 worksheet, 2 chart), in that order.
-QByteArray workbook(const QByteArray &globals, const QList<QPair<quint8, QByteArray>> &sheets, quint16 version = 0x0600)
+// A sheet of a workbook stream: its type as BOUNDSHEET gives it (0 worksheet, 2 chart), its records,
+// and the type its BOF gives it, by default the one that goes with the first.
+struct Sheet
+{
+    quint8 type = 0;
+    QByteArray records;
+    quint16 substream = 0;
+};
+
+// A workbook stream: the globals, then one substream for each sheet, in that order.
+QByteArray workbook(const QByteArray &globals, const QList<Sheet> &sheets, quint16 version = 0x0600)
 {
     const QByteArray name = version == 0x0600 ? QByteArray("\x01\x00S", 3) : QByteArray("\x01S", 2);
     const qsizetype sheetRecord = 4 + 6 + name.size();
     qsizetype position = bof(5).size() + globals.size() + sheets.size() * sheetRecord + eof().size();
     QByteArray head = bof(5, version) + globals;
     QByteArray tail;
-    for (const auto &[type, body] : sheets) {
+    for (const auto &[type, body, substream] : sheets) {
         head += record(0x0085, u32(quint32(position)) + '\0' + char(type) + name);
-        const QByteArray substream = bof(type == 2 ? 0x20 : 0x10, version) + body + eof();
-        tail += substream;
-        position += substream.size();
+        const QByteArray records = bof(substream ? substream : type == 2 ? 0x20 : 0x10, version) + body + eof();
+        tail += records;
+        position += records.size();
     }
     return head + eof() + tail;
 }
@@ -179,6 +187,12 @@ TEST(XlsParser, CellRecords)
     };
     for (const auto &c : cases)
         EXPECT_EQ(firstRow(read(workbook({}, {{0, c.cells}}))), c.row) << c.name;
+
+    // The first worksheet is the first sheet that both the list and the sheet itself call one.
+    const QByteArray other = record(0x0203, at(0, 0) + f64(9));
+    const QByteArray cells = record(0x0203, at(0, 0) + f64(1));
+    EXPECT_EQ(firstRow(read(workbook({}, {{2, other, 0x10}, {0, cells}}))), "1|||") << "listed as a chart";
+    EXPECT_EQ(firstRow(read(workbook({}, {{0, other, 0x20}, {0, cells}}))), "1|||") << "a chart's records";
 }
 
 // Numbers show as dates and times by the number format of their XF record, as the other readers do.
