@@ -49,7 +49,7 @@ int main()
     const double child = medianMilliseconds(51, [&] {
         CellGrid grid;
         QString error;
-        return ReadXlsFile(Sample, ReadLimits{}, &grid, &error) && grid.rowCount() == 502;
+        return ReadXlsFile(Sample, ReadLimits{}, &grid, &error) && grid.rowCount() > 500;
     });
     const double batch = medianMilliseconds(31, [&] {
         QProcess process;
