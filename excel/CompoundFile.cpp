@@ -71,6 +71,7 @@ bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
     QList<quint32> sectors;
     if (!chain(m_fat, start, &sectors))
         return false;
+    out->reserve(qsizetype(std::min<quint64>(size, quint64(sectors.size()) * m_sectorSize)));
     for (quint32 number : std::as_const(sectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
@@ -121,15 +122,14 @@ bool CompoundFile::open(QByteArrayView data, QString *error)
             addFatSector(u32(bytes, 4 * i));
         next = u32(bytes, 4 * (perSector - 1));
     }
+    m_fat.reserve(std::min<qint64>(fatSectors.size() * perSector, sectorsInFile));
     for (quint32 number : std::as_const(fatSectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
             return fail("扇区分配表有误");
-        for (qsizetype i = 0; i + 4 <= bytes.size(); i += 4)
+        for (qsizetype i = 0; i + 4 <= bytes.size() && m_fat.size() < sectorsInFile; i += 4)
             m_fat.append(u32(bytes, i));
     }
-    if (m_fat.size() > sectorsInFile)
-        m_fat.resize(sectorsInFile);
 
     // The directory: entry 0 is the root, whose stream is the mini stream of the small streams.
     QList<quint32> directorySectors;
