@@ -1,5 +1,6 @@
 #include "excel/XlsWorkbook.h"
 
+#include "excel/BiffRecords.h"
 #include "excel/CellText.h"
 #include "excel/CompoundFile.h"
 
@@ -7,12 +8,12 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <map>
 #include <optional>
 
 namespace {
+
+using namespace Biff;
 
 enum RecordType : quint16
 {
@@ -63,260 +64,6 @@ QString olderFormatMessage(const char *version)
 {
     return QStringLiteral("不支持 %1 格式的工作簿，请先在 Excel 或 LibreOffice 中另存为 .xlsx 或 .xls 文件。")
         .arg(QString::fromUtf8(version));
-}
-
-quint16 u16(QByteArrayView bytes, qsizetype at)
-{
-    return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
-}
-
-quint32 u32(QByteArrayView bytes, qsizetype at)
-{
-    return quint32(u16(bytes, at)) | quint32(u16(bytes, at + 2)) << 16;
-}
-
-double f64(QByteArrayView bytes, qsizetype at)
-{
-    quint64 bits = quint64(u32(bytes, at)) | quint64(u32(bytes, at + 4)) << 32;
-    return std::bit_cast<double>(bits);
-}
-
-// A number stored in 30 bits: an integer or the high bits of a double, either perhaps times 100.
-double rkValue(quint32 rk)
-{
-    double value = (rk & 2) ? double(qint32(rk) >> 2) : std::bit_cast<double>(quint64(rk & 0xfffffffcu) << 32);
-    return (rk & 1) ? value / 100 : value;
-}
-
-QString errorText(quint8 code)
-{
-    switch (code) {
-    case 0x00:
-        return QStringLiteral("#NULL!");
-    case 0x07:
-        return QStringLiteral("#DIV/0!");
-    case 0x0f:
-        return QStringLiteral("#VALUE!");
-    case 0x17:
-        return QStringLiteral("#REF!");
-    case 0x1d:
-        return QStringLiteral("#NAME?");
-    case 0x24:
-        return QStringLiteral("#NUM!");
-    case 0x2a:
-        return QStringLiteral("#N/A");
-    case 0x2b:
-        return QStringLiteral("#GETTING_DATA");
-    default:
-        return QString(); // no error Excel knows: nothing to show
-    }
-}
-
-struct Record
-{
-    quint16 type = 0;
-    QByteArrayView data;
-};
-
-// The records of a workbook stream; a record that runs past the stream's end ends it.
-class Records
-{
-public:
-    explicit Records(QByteArrayView stream, qsizetype from = 0) : m_stream(stream), m_at(from) {}
-
-    bool next(Record *record)
-    {
-        if (m_at < 0 || m_stream.size() - m_at < 4)
-            return false;
-        const quint16 length = u16(m_stream, m_at + 2);
-        if (m_stream.size() - m_at - 4 < length)
-            return false;
-        record->type = u16(m_stream, m_at);
-        record->data = m_stream.sliced(m_at + 4, length);
-        m_at += 4 + length;
-        return true;
-    }
-
-    bool peek(Record *record) const
-    {
-        Records copy = *this;
-        return copy.next(record);
-    }
-
-private:
-    QByteArrayView m_stream;
-    qsizetype m_at = 0;
-};
-
-// Reads across a record and the CONTINUE records after it. Where the characters of a string go on
-// in the next record, that record starts with a byte of its own that says whether they are stored
-// in one byte or two; everything else simply goes on.
-class Pieces
-{
-public:
-    explicit Pieces(QList<QByteArrayView> pieces) : m_pieces(std::move(pieces)) {}
-    explicit Pieces(QByteArrayView piece) : m_pieces{piece} {}
-
-    bool atEnd()
-    {
-        skipEmpty();
-        return m_piece >= m_pieces.size();
-    }
-
-    bool skip(qint64 count)
-    {
-        while (count > 0) {
-            if (atEnd())
-                return false;
-            const qint64 step = std::min<qint64>(count, left());
-            m_at += step;
-            count -= step;
-        }
-        return true;
-    }
-
-    // Up to count bytes, fewer where the pieces end.
-    void bytes(qint64 count, QByteArray *out)
-    {
-        while (count > 0 && !atEnd()) {
-            const qint64 step = std::min<qint64>(count, left());
-            out->append(m_pieces.at(m_piece).sliced(m_at, step));
-            m_at += step;
-            count -= step;
-        }
-    }
-
-    bool byte(quint8 *value)
-    {
-        if (atEnd())
-            return false;
-        *value = quint8(m_pieces.at(m_piece)[m_at++]);
-        return true;
-    }
-
-    bool u16(quint16 *value)
-    {
-        quint8 low = 0, high = 0;
-        if (!byte(&low) || !byte(&high))
-            return false;
-        *value = quint16(low | high << 8);
-        return true;
-    }
-
-    bool u32(quint32 *value)
-    {
-        quint16 low = 0, high = 0;
-        if (!u16(&low) || !u16(&high))
-            return false;
-        *value = quint32(low) | quint32(high) << 16;
-        return true;
-    }
-
-    // count characters, one or two bytes each; appended to text unless it is null.
-    bool characters(quint32 count, bool wide, QString *text)
-    {
-        while (count > 0) {
-            if (m_piece >= m_pieces.size())
-                return false;
-            const QByteArrayView piece = m_pieces.at(m_piece);
-            const qint64 take = std::min<qint64>(count, left() / (wide ? 2 : 1));
-            if (text) {
-                const QByteArrayView bytes = piece.sliced(m_at, take * (wide ? 2 : 1));
-                if (wide) {
-                    for (qint64 i = 0; i < take; ++i)
-                        text->append(QChar(char16_t(::u16(bytes, 2 * i))));
-                } else {
-                    text->append(QString::fromLatin1(bytes));
-                }
-            }
-            m_at += take * (wide ? 2 : 1);
-            count -= quint32(take);
-            if (count == 0)
-                break;
-            // The characters go on in the next record, after its own option byte.
-            ++m_piece;
-            m_at = 0;
-            quint8 options = 0;
-            if (m_piece >= m_pieces.size() || m_pieces.at(m_piece).isEmpty())
-                return false;
-            options = quint8(m_pieces.at(m_piece)[m_at++]);
-            wide = options & 1;
-        }
-        return true;
-    }
-
-private:
-    qint64 left() const { return m_pieces.at(m_piece).size() - m_at; }
-
-    void skipEmpty()
-    {
-        while (m_piece < m_pieces.size() && m_at >= m_pieces.at(m_piece).size()) {
-            ++m_piece;
-            m_at = 0;
-        }
-    }
-
-    QList<QByteArrayView> m_pieces;
-    qsizetype m_piece = 0;
-    qint64 m_at = 0;
-};
-
-// A BIFF8 string: its length in one or two bytes, an option byte, the characters and what formatting
-// follows them. Into text unless that is null.
-bool unicodeString(Pieces &in, bool shortLength, QString *text)
-{
-    quint16 length = 0;
-    quint8 options = 0;
-    if (shortLength) {
-        quint8 shortValue = 0;
-        if (!in.byte(&shortValue))
-            return false;
-        length = shortValue;
-    } else if (!in.u16(&length)) {
-        return false;
-    }
-    if (!in.byte(&options))
-        return false;
-    quint16 runs = 0;
-    quint32 extra = 0;
-    if ((options & 0x08) && !in.u16(&runs))
-        return false;
-    if ((options & 0x04) && !in.u32(&extra))
-        return false;
-    if (!in.characters(length, options & 1, text))
-        return false;
-    // Formatting runs and phonetic data of a string at the very end of its record may be left out.
-    in.skip(qint64(runs) * 4 + extra);
-    return true;
-}
-
-// Maps the Windows code page a BIFF5 workbook names to its texts' encoding.
-QStringDecoder decoderFor(quint16 codePage)
-{
-    QByteArray name;
-    switch (codePage) {
-    case 367:
-    case 20127:
-        name = "US-ASCII";
-        break;
-    case 1200:
-        name = "UTF-16LE";
-        break;
-    case 10000:
-    case 32768:
-        name = "macintosh";
-        break;
-    case 32769:
-        name = "windows-1252";
-        break;
-    default:
-        name = "windows-" + QByteArray::number(codePage);
-        break;
-    }
-    QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        decoder = QStringDecoder("windows-1252", QStringDecoder::Flag::Stateless);
-    return decoder;
 }
 
 struct SheetRef
@@ -383,7 +130,7 @@ QString Reader::labelText(Pieces &in) const
 {
     QString text;
     if (m_globals.biff == 8) {
-        unicodeString(in, false, &text);
+        unicodeString(in, &text);
         return text;
     }
     quint16 length = 0;
@@ -460,7 +207,7 @@ bool Reader::readGlobals(bool bookStream, QString *error)
                 Pieces in(data.sliced(2));
                 QString code;
                 if (m_globals.biff == 8) {
-                    unicodeString(in, false, &code);
+                    unicodeString(in, &code);
                 } else {
                     const qsizetype length = std::min<qsizetype>(quint8(data[2]), data.size() - 3);
                     code = byteString(data.sliced(3, length));
@@ -627,7 +374,7 @@ void Reader::resolveShared()
     for (quint32 index = 0; next < indexes.size() && !in.atEnd(); ++index) {
         const bool keep = indexes.at(next) == index;
         QString text;
-        if (!unicodeString(in, false, keep ? &text : nullptr))
+        if (!unicodeString(in, keep ? &text : nullptr))
             break;
         if (keep) {
             strings.insert(index, text);
