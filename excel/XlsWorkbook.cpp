@@ -49,6 +49,8 @@ enum RecordType : quint16
 constexpr quint16 GlobalsSubstream = 0x0005;
 constexpr quint16 WorksheetSubstream = 0x0010;
 constexpr quint8 WorksheetSheetType = 0;
+// What Excel keeps in a cell; a longer text comes only from a file made to be read wrong.
+constexpr qsizetype MaxCellCharacters = 32767;
 
 QString encryptedMessage()
 {
@@ -57,7 +59,7 @@ QString encryptedMessage()
 
 QString damagedMessage()
 {
-    return QStringLiteral("工作簿已损坏（Excel 97-2003 数据无法识别），无法读取。");
+    return QStringLiteral("工作簿已损坏（.xls 数据无法识别），无法读取。");
 }
 
 QString olderFormatMessage(const char *version)
@@ -110,7 +112,7 @@ private:
     void set(quint16 row, quint16 column, const QString &text)
     {
         if (wanted(row, column))
-            m_cells[{row, column}] = Value{text, std::nullopt};
+            m_cells[{row, column}] = Value{text.left(MaxCellCharacters), std::nullopt};
     }
 
     QByteArrayView m_stream;
@@ -384,7 +386,7 @@ void Reader::resolveShared()
     // An index past the table leaves its cell empty rather than failing the whole sheet.
     for (auto &[key, value] : m_cells)
         if (value.shared)
-            value.text = strings.value(*value.shared);
+            value.text = strings.value(*value.shared).left(MaxCellCharacters);
 }
 
 XlsReaderResult Reader::read(bool bookStream)

@@ -188,6 +188,12 @@ TEST(XlsParser, CellRecords)
     for (const auto &c : cases)
         EXPECT_EQ(firstRow(read(workbook({}, {{0, c.cells}}))), c.row) << c.name;
 
+    // No cell keeps more than Excel can hold, however long the record says its text is.
+    const XlsReaderResult longText =
+        read(workbook({}, {{0, record(0x0204, at(0, 0) + u16(40000) + '\0' + QByteArray(40000, 'a'))}}));
+    ASSERT_EQ(longText.cells.size(), 1);
+    EXPECT_EQ(longText.cells.at(0).text, QString(32767, QLatin1Char('a')));
+
     // The first worksheet is the first sheet that both the list and the sheet itself call one.
     const QByteArray other = record(0x0203, at(0, 0) + f64(9));
     const QByteArray cells = record(0x0203, at(0, 0) + f64(1));
