@@ -66,6 +66,8 @@ bool CompoundFile::chain(const QList<quint32> &table, quint32 start, QList<quint
 bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
 {
     out->clear();
+    // A stream is never longer than the file; version 4 files have room for any 64-bit size.
+    size = std::min<quint64>(size, quint64(m_data.size()));
     if (size == 0)
         return true;
     QList<quint32> sectors;
@@ -177,7 +179,7 @@ bool CompoundFile::open(QByteArrayView data, QString *error)
     }
 
     // The small streams live in the root's stream, 64 bytes a sector, chained through the mini table.
-    if (!readChain(u32(root, 116), std::min<quint64>(entrySize(root), quint64(data.size())), &m_miniStream))
+    if (!readChain(u32(root, 116), entrySize(root), &m_miniStream))
         return fail("目录有误");
     QList<quint32> miniFatSectors;
     if (u32(header, 60) != EndOfChain && u32(header, 60) != FreeSector &&
