@@ -36,12 +36,11 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
         result.error = QStringLiteral("无法打开文件：%1").arg(file.errorString());
         return result;
     }
-    const QByteArray data = file.read(MaxWorkbookFileSize + 1);
-    if (data.size() > MaxWorkbookFileSize) {
+    if (file.size() > MaxWorkbookFileSize) {
         result.error = QStringLiteral("文件过大（超过 %1 MB），不像是报价单工作簿。").arg(MaxWorkbookFileSize >> 20);
         return result;
     }
-    return ReadXlsWorkbook(data, limits);
+    return ReadXlsWorkbook(file.readAll(), limits);
 }
 
 } // namespace
