@@ -119,13 +119,17 @@ private:
     ReadLimits m_limits;
     Globals m_globals;
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
-    mutable QStringDecoder m_decoder = decoderFor(1252);
+    // Made when first needed: opening a converter costs more than reading a BIFF8 workbook.
+    quint16 m_codePage = 1252;
+    mutable std::optional<QStringDecoder> m_decoder;
     std::map<std::pair<quint16, quint16>, Value> m_cells;
 };
 
 QString Reader::byteString(QByteArrayView bytes) const
 {
-    return m_decoder(bytes);
+    if (!m_decoder)
+        m_decoder = decoderFor(m_codePage);
+    return (*m_decoder)(bytes);
 }
 
 QString Reader::labelText(Pieces &in) const
@@ -198,7 +202,7 @@ bool Reader::readGlobals(bool bookStream, QString *error)
             return false;
         case CodePage:
             if (data.size() >= 2)
-                m_decoder = decoderFor(u16(data, 0));
+                m_codePage = u16(data, 0);
             break;
         case DateMode:
             if (data.size() >= 2)
@@ -262,7 +266,13 @@ void Reader::readSheet(qsizetype position)
     Record record;
     records.next(&record); // the sheet's BOF
     int depth = 0;         // charts embedded in the sheet come as substreams of their own
-    std::optional<std::pair<quint16, quint16>> stringResult; // a formula whose text is in the next STRING
+    // A formula whose text is in the STRING record that follows it.
+    struct
+    {
+        bool pending = false;
+        quint16 row = 0;
+        quint16 column = 0;
+    } stringResult;
     while (records.next(&record)) {
         const QByteArrayView data = record.data;
         if (record.type == Bof) {
@@ -282,7 +292,7 @@ void Reader::readSheet(qsizetype position)
         const quint16 xf = cell ? u16(data, 4) : 0;
         if (record.type != String && record.type != SharedFormula && record.type != Array && record.type != Table &&
             record.type != Continue)
-            stringResult.reset();
+            stringResult.pending = false;
         switch (record.type) {
         case Number:
             if (data.size() >= 14 && wanted(row, column))
@@ -327,7 +337,7 @@ void Reader::readSheet(qsizetype position)
             switch (quint8(data[6])) {
             case 0:
                 set(row, column, QString());
-                stringResult = {row, column};
+                stringResult = {true, row, column};
                 break;
             case 1:
                 set(row, column, CellText::fromBool(data[8] != 0));
@@ -341,7 +351,7 @@ void Reader::readSheet(qsizetype position)
             }
             break;
         case String:
-            if (stringResult) {
+            if (stringResult.pending) {
                 QList<QByteArrayView> pieces{data};
                 Record next;
                 while (records.peek(&next) && next.type == Continue) {
@@ -349,8 +359,8 @@ void Reader::readSheet(qsizetype position)
                     pieces.append(next.data);
                 }
                 Pieces in(pieces);
-                set(stringResult->first, stringResult->second, labelText(in));
-                stringResult.reset();
+                set(stringResult.row, stringResult.column, labelText(in));
+                stringResult.pending = false;
             }
             break;
         default:
