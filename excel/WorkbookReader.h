@@ -44,8 +44,8 @@ bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid 
 // size or a count found in the file.
 bool ReadXlsxData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error);
 bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error);
-// Legacy .xls files are read in a process of its own (quilvar-xls-reader), so that a
-// hostile file can end that process but not the program.
+// Legacy .xls files are read in a process of its own (quilvar-xls-reader), so that a hostile file
+// can end that process but not the program.
 bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, QString *error);
 
 // The largest workbook file that is read at all.
