@@ -72,6 +72,76 @@ QString fromSerial(double serial, bool date1904, bool formatHasDate, bool format
     return day + QLatin1Char(' ') + timeText(seconds);
 }
 
+DateKind builtinFormatKind(int id)
+{
+    // 27-36 and 50-58 are the date formats built into East Asian versions of Excel; they are
+    // stored by number only.
+    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || id == 36 || (id >= 50 && id <= 58))
+        return {true, false};
+    if (id == 46)
+        return {false, true, true}; // [h]:mm:ss
+    if ((id >= 18 && id <= 21) || (id >= 32 && id <= 35) || (id >= 45 && id <= 47))
+        return {false, true};
+    if (id == 22)
+        return {true, true};
+    return {};
+}
+
+DateKind formatCodeKind(const QString &code)
+{
+    bool date = false, time = false, month = false, elapsed = false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (c == QLatin1Char(';'))
+            break; // the first section decides
+        if (c == QLatin1Char('"')) {
+            const qsizetype close = code.indexOf(QLatin1Char('"'), i + 1);
+            if (close < 0)
+                break;
+            i = close;
+        } else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
+            ++i;
+        } else if (c == QLatin1Char('[')) {
+            const qsizetype close = code.indexOf(QLatin1Char(']'), i + 1);
+            if (close < 0)
+                break;
+            const QString inside = code.mid(i + 1, close - i - 1).toLower();
+            if (!inside.isEmpty() &&
+                (inside.count(QLatin1Char('h')) == inside.size() || inside.count(QLatin1Char('m')) == inside.size() ||
+                 inside.count(QLatin1Char('s')) == inside.size()))
+                time = elapsed = true; // [h]:mm
+            i = close;
+        } else {
+            switch (c.toLower().unicode()) {
+            case 'y':
+            case 'd':
+                date = true;
+                break;
+            case 'h':
+            case 's':
+                time = true;
+                break;
+            case 'm':
+                month = true;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    if (month && !time)
+        date = true;
+    return {date && !elapsed, time, elapsed};
+}
+
+QString fromElapsed(double days)
+{
+    if (!std::isfinite(days) || std::abs(days) >= 1e7)
+        return fromNumber(days);
+    const QString clock = timeText(std::llround(std::abs(days) * 86400.0));
+    return days < 0 ? QLatin1Char('-') + clock : clock;
+}
+
 QString fromIsoDateTime(QStringView text)
 {
     const QString value = text.trimmed().toString();

@@ -1,5 +1,6 @@
 #include "excel/WorkbookReader.h"
 
+#include "excel/XlsWorkbook.h"
 #include "excel/ZipArchive.h"
 
 #include <QFile>
@@ -57,6 +58,11 @@ bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid 
     if (isCompoundFile(head)) {
         file.close();
         return ReadXlsFile(path, limits, grid, error);
+    }
+    if (const QString refusal = OlderExcelRefusal(head); !refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return false;
     }
     if (!ZipArchive::looksLikeZip(head)) {
         if (error)

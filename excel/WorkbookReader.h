@@ -52,8 +52,8 @@ bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *gri
 class ZipArchive;
 bool ReadXlsxArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error);
 bool ReadOdsArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error);
-// Legacy .xls files are read by freexl in a process of its own (quilvar-xls-reader), so that a
-// hostile file can end that process but not the program.
+// Legacy .xls files are read in a process of its own (quilvar-xls-reader), so that a hostile file
+// can end that process but not the program.
 bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, QString *error);
 
 // The largest workbook file that is read at all.

@@ -6,8 +6,8 @@
 #include <QList>
 #include <QString>
 
-// Legacy .xls workbooks are read by freexl in a separate process, quilvar-xls-reader, because freexl
-// can be made to overrun its memory by a hostile file. The child writes what it read to its standard
+// Legacy .xls workbooks are read in a separate process, quilvar-xls-reader, under limits of time and
+// memory, so that no hostile file can take the program down with it. The child writes what it read to its standard
 // output in this format; the program trusts none of it.
 //
 // Binary, integers little-endian:

@@ -1,5 +1,5 @@
 // libFuzzer target: the reading of what quilvar-xls-reader writes, the place where the program
-// meets the bytes of a child that freexl may have subverted.
+// meets the bytes of a child that a hostile workbook may have subverted.
 #include "excel/XlsReaderOutput.h"
 
 #include <cstddef>

@@ -1,0 +1,184 @@
+#include "excel/BiffRecords.h"
+
+#include <algorithm>
+
+namespace Biff {
+
+double rkValue(quint32 rk)
+{
+    double value = (rk & 2) ? double(qint32(rk) >> 2) : std::bit_cast<double>(quint64(rk & 0xfffffffcu) << 32);
+    return (rk & 1) ? value / 100 : value;
+}
+
+QString errorText(quint8 code)
+{
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0f:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1d:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2a:
+        return QStringLiteral("#N/A");
+    case 0x2b:
+        return QStringLiteral("#GETTING_DATA");
+    default:
+        return QString(); // no error Excel knows: nothing to show
+    }
+}
+
+bool Records::next(Record *record)
+{
+    if (m_at < 0 || m_stream.size() - m_at < 4)
+        return false;
+    const quint16 length = Biff::u16(m_stream, m_at + 2);
+    if (m_stream.size() - m_at - 4 < length)
+        return false;
+    record->type = Biff::u16(m_stream, m_at);
+    record->data = m_stream.sliced(m_at + 4, length);
+    m_at += 4 + length;
+    return true;
+}
+
+bool Pieces::atEnd()
+{
+    // Past the pieces that are used up, empty ones too.
+    while (m_piece < m_pieces.size() && m_at >= m_pieces.at(m_piece).size()) {
+        ++m_piece;
+        m_at = 0;
+    }
+    return m_piece >= m_pieces.size();
+}
+
+bool Pieces::skip(qint64 count)
+{
+    while (count > 0) {
+        if (atEnd())
+            return false;
+        const qint64 step = std::min<qint64>(count, left());
+        m_at += step;
+        count -= step;
+    }
+    return true;
+}
+
+void Pieces::bytes(qint64 count, QByteArray *out)
+{
+    while (count > 0 && !atEnd()) {
+        const qint64 step = std::min<qint64>(count, left());
+        out->append(m_pieces.at(m_piece).sliced(m_at, step));
+        m_at += step;
+        count -= step;
+    }
+}
+
+bool Pieces::byte(quint8 *value)
+{
+    if (atEnd())
+        return false;
+    *value = quint8(m_pieces.at(m_piece)[m_at++]);
+    return true;
+}
+
+bool Pieces::u16(quint16 *value)
+{
+    quint8 low = 0, high = 0;
+    if (!byte(&low) || !byte(&high))
+        return false;
+    *value = quint16(low | high << 8);
+    return true;
+}
+
+bool Pieces::u32(quint32 *value)
+{
+    quint16 low = 0, high = 0;
+    if (!u16(&low) || !u16(&high))
+        return false;
+    *value = quint32(low) | quint32(high) << 16;
+    return true;
+}
+
+bool Pieces::characters(quint32 count, bool wide, QString *text)
+{
+    while (count > 0) {
+        if (m_piece >= m_pieces.size())
+            return false;
+        const qint64 take = std::min<qint64>(count, left() / (wide ? 2 : 1));
+        if (text) {
+            const QByteArrayView bytes = m_pieces.at(m_piece).sliced(m_at, take * (wide ? 2 : 1));
+            if (wide) {
+                for (qint64 i = 0; i < take; ++i)
+                    text->append(QChar(char16_t(Biff::u16(bytes, 2 * i))));
+            } else {
+                text->append(QString::fromLatin1(bytes));
+            }
+        }
+        m_at += take * (wide ? 2 : 1);
+        count -= quint32(take);
+        if (count == 0)
+            break;
+        // The characters go on in the next record, after its own option byte.
+        ++m_piece;
+        m_at = 0;
+        if (m_piece >= m_pieces.size() || m_pieces.at(m_piece).isEmpty())
+            return false;
+        wide = quint8(m_pieces.at(m_piece)[m_at++]) & 1;
+    }
+    return true;
+}
+
+bool unicodeString(Pieces &in, QString *text)
+{
+    quint16 length = 0;
+    quint8 options = 0;
+    if (!in.u16(&length) || !in.byte(&options))
+        return false;
+    quint16 runs = 0;
+    quint32 extra = 0;
+    if ((options & 0x08) && !in.u16(&runs))
+        return false;
+    if ((options & 0x04) && !in.u32(&extra))
+        return false;
+    if (!in.characters(length, options & 1, text))
+        return false;
+    // Formatting runs and phonetic data of a string at the very end of its record may be left out.
+    in.skip(qint64(runs) * 4 + extra);
+    return true;
+}
+
+QStringDecoder decoderFor(quint16 codePage)
+{
+    QByteArray name;
+    switch (codePage) {
+    case 367:
+    case 20127:
+        name = "US-ASCII";
+        break;
+    case 1200:
+        name = "UTF-16LE";
+        break;
+    case 10000:
+    case 32768:
+        name = "macintosh";
+        break;
+    case 32769:
+        name = "windows-1252";
+        break;
+    default:
+        name = "windows-" + QByteArray::number(codePage);
+        break;
+    }
+    QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid())
+        decoder = QStringDecoder("windows-1252", QStringDecoder::Flag::Stateless);
+    return decoder;
+}
+
+} // namespace Biff

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringDecoder>
+
+#include <bit>
+
+// The records of a BIFF5 to BIFF8 workbook stream and the values inside them. Every read checks
+// what is left first: the bytes come from any file at all.
+namespace Biff {
+
+inline quint16 u16(QByteArrayView bytes, qsizetype at)
+{
+    return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
+}
+
+inline quint32 u32(QByteArrayView bytes, qsizetype at)
+{
+    return quint32(u16(bytes, at)) | quint32(u16(bytes, at + 2)) << 16;
+}
+
+inline double f64(QByteArrayView bytes, qsizetype at)
+{
+    return std::bit_cast<double>(quint64(u32(bytes, at)) | quint64(u32(bytes, at + 4)) << 32);
+}
+
+// A number stored in 30 bits: an integer or the high bits of a double, either perhaps times 100.
+double rkValue(quint32 rk);
+// The text of an error value (#DIV/0! ...), as the other workbook formats store it; empty for a
+// code that is none.
+QString errorText(quint8 code);
+// The encoding of the 8-bit texts of a BIFF5 workbook that names the Windows code page; Western
+// European for one that is not known.
+QStringDecoder decoderFor(quint16 codePage);
+
+struct Record
+{
+    quint16 type = 0;
+    QByteArrayView data;
+};
+
+// The records of a workbook stream from a position on; a record that runs past the stream's end
+// ends it.
+class Records
+{
+public:
+    explicit Records(QByteArrayView stream, qsizetype from = 0) : m_stream(stream), m_at(from) {}
+
+    bool next(Record *record);
+    bool peek(Record *record) const
+    {
+        Records copy = *this;
+        return copy.next(record);
+    }
+
+private:
+    QByteArrayView m_stream;
+    qsizetype m_at = 0;
+};
+
+// Reads across a record and the CONTINUE records after it. Where the characters of a string go on
+// in the next record, that record starts with a byte of its own that says whether they are stored
+// in one byte or two; everything else simply goes on.
+class Pieces
+{
+public:
+    explicit Pieces(QList<QByteArrayView> pieces) : m_pieces(std::move(pieces)) {}
+    explicit Pieces(QByteArrayView piece) : m_pieces{piece} {}
+
+    bool atEnd();
+    bool skip(qint64 count);
+    // Up to count bytes, fewer where the pieces end.
+    void bytes(qint64 count, QByteArray *out);
+    bool byte(quint8 *value);
+    bool u16(quint16 *value);
+    bool u32(quint32 *value);
+    // count characters, one or two bytes each; appended to text unless it is null.
+    bool characters(quint32 count, bool wide, QString *text);
+
+private:
+    qint64 left() const { return m_pieces.at(m_piece).size() - m_at; }
+
+    QList<QByteArrayView> m_pieces;
+    qsizetype m_piece = 0;
+    qint64 m_at = 0;
+};
+
+// A BIFF8 string: its length, an option byte, the characters and the formatting that follows them.
+// Into text unless that is null.
+bool unicodeString(Pieces &in, QString *text);
+
+} // namespace Biff

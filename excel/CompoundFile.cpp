@@ -1,0 +1,240 @@
+#include "excel/CompoundFile.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+constexpr quint32 MaxRegularSector = 0xfffffffa;
+constexpr quint32 EndOfChain = 0xfffffffe;
+constexpr quint32 FreeSector = 0xffffffff;
+constexpr quint32 NoStream = 0xffffffff;
+constexpr quint32 MiniSectorSize = 64;
+constexpr int HeaderSize = 512;
+constexpr int EntrySize = 128;
+
+const char Signature[] = "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1";
+
+quint16 u16(QByteArrayView bytes, qsizetype at)
+{
+    return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
+}
+
+quint32 u32(QByteArrayView bytes, qsizetype at)
+{
+    return quint32(u16(bytes, at)) | quint32(u16(bytes, at + 2)) << 16;
+}
+
+QString damaged(const char *what)
+{
+    return QStringLiteral("工作簿文件已损坏（%1），无法读取。").arg(QString::fromUtf8(what));
+}
+
+} // namespace
+
+bool CompoundFile::looksLikeCompoundFile(QByteArrayView head)
+{
+    return head.startsWith(QByteArrayView(Signature, 8));
+}
+
+bool CompoundFile::sector(quint32 number, QByteArrayView *bytes) const
+{
+    if (number > MaxRegularSector)
+        return false;
+    const qint64 offset = (qint64(number) + 1) * m_sectorSize;
+    if (offset >= m_data.size())
+        return false;
+    // The last sector of a file may be cut short by its writer; what is there is read.
+    *bytes = m_data.sliced(offset, std::min<qint64>(m_sectorSize, m_data.size() - offset));
+    return true;
+}
+
+bool CompoundFile::chain(const QList<quint32> &table, quint32 start, QList<quint32> *sectors) const
+{
+    sectors->clear();
+    // A chain visits each sector at most once, so it cannot be longer than the table.
+    for (quint32 at = start; at != EndOfChain;) {
+        if (at >= quint32(table.size()) || sectors->size() >= table.size())
+            return false;
+        sectors->append(at);
+        at = table.at(at);
+    }
+    return true;
+}
+
+bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
+{
+    out->clear();
+    // A stream is never longer than the file; version 4 files have room for any 64-bit size.
+    size = std::min<quint64>(size, quint64(m_data.size()));
+    if (size == 0)
+        return true;
+    QList<quint32> sectors;
+    if (!chain(m_fat, start, &sectors))
+        return false;
+    out->reserve(qsizetype(std::min<quint64>(size, quint64(sectors.size()) * m_sectorSize)));
+    for (quint32 number : std::as_const(sectors)) {
+        QByteArrayView bytes;
+        if (!sector(number, &bytes))
+            return false;
+        out->append(bytes.first(std::min<qint64>(bytes.size(), qint64(size) - out->size())));
+        if (quint64(out->size()) >= size)
+            break;
+    }
+    return true;
+}
+
+bool CompoundFile::open(QByteArrayView data, QString *error)
+{
+    *this = CompoundFile();
+    auto fail = [&](const char *what) {
+        *this = CompoundFile();
+        if (error)
+            *error = damaged(what);
+        return false;
+    };
+    if (data.size() < HeaderSize || !looksLikeCompoundFile(data))
+        return fail("文件头无效");
+    m_data = data;
+    const QByteArrayView header = data.first(HeaderSize);
+    const quint16 shift = u16(header, 30);
+    if (u16(header, 28) != 0xfffe || (shift != 9 && shift != 12) || u16(header, 32) != 6)
+        return fail("文件头无效");
+    m_sectorSize = 1u << shift;
+    m_miniCutoff = u32(header, 56);
+    const quint32 perSector = m_sectorSize / 4;
+    // No table can name more sectors than the file holds.
+    const qint64 sectorsInFile = (data.size() + m_sectorSize - 1) / m_sectorSize;
+
+    // The sectors of the allocation table: 109 in the header, the rest in a chain of their own.
+    QList<quint32> fatSectors;
+    auto addFatSector = [&](quint32 number) {
+        if (number <= MaxRegularSector && fatSectors.size() < sectorsInFile)
+            fatSectors.append(number);
+    };
+    for (int i = 0; i < 109; ++i)
+        addFatSector(u32(header, 76 + 4 * i));
+    quint32 next = u32(header, 68);
+    for (qint64 seen = 0; next <= MaxRegularSector; ++seen) {
+        QByteArrayView bytes;
+        if (seen >= sectorsInFile || !sector(next, &bytes) || bytes.size() < qsizetype(m_sectorSize))
+            return fail("扇区分配表有误");
+        for (quint32 i = 0; i + 1 < perSector; ++i)
+            addFatSector(u32(bytes, 4 * i));
+        next = u32(bytes, 4 * (perSector - 1));
+    }
+    m_fat.reserve(std::min<qint64>(fatSectors.size() * perSector, sectorsInFile));
+    for (quint32 number : std::as_const(fatSectors)) {
+        QByteArrayView bytes;
+        if (!sector(number, &bytes))
+            return fail("扇区分配表有误");
+        for (qsizetype i = 0; i + 4 <= bytes.size() && m_fat.size() < sectorsInFile; i += 4)
+            m_fat.append(u32(bytes, i));
+    }
+
+    // The directory: entry 0 is the root, whose stream is the mini stream of the small streams.
+    QList<quint32> directorySectors;
+    if (!chain(m_fat, u32(header, 48), &directorySectors))
+        return fail("目录有误");
+    QByteArray directory;
+    for (quint32 number : std::as_const(directorySectors)) {
+        QByteArrayView bytes;
+        if (!sector(number, &bytes))
+            return fail("目录有误");
+        directory.append(bytes);
+    }
+    const qsizetype entryCount = directory.size() / EntrySize;
+    if (entryCount < 1 || quint8(directory.at(66)) != 5)
+        return fail("目录有误");
+    auto entryAt = [&](qsizetype index) { return QByteArrayView(directory).sliced(index * EntrySize, EntrySize); };
+    auto entrySize = [&](QByteArrayView entry) {
+        // Version 3 files keep only 32 bits of the size; some writers leave garbage in the rest.
+        const quint64 low = u32(entry, 120);
+        return m_sectorSize == 512 ? low : low | quint64(u32(entry, 124)) << 32;
+    };
+    const QByteArrayView root = entryAt(0);
+
+    // The streams directly under the root: a tree walked without recursion, each entry once.
+    QList<quint32> pending{u32(root, 76)};
+    QSet<quint32> visited;
+    while (!pending.isEmpty()) {
+        const quint32 index = pending.takeLast();
+        if (index == NoStream)
+            continue;
+        if (index >= quint32(entryCount) || visited.contains(index))
+            return fail("目录有误");
+        visited.insert(index);
+        const QByteArrayView entry = entryAt(index);
+        pending.append(u32(entry, 68)); // left sibling
+        pending.append(u32(entry, 72)); // right sibling
+        if (quint8(entry[66]) != 2)
+            continue; // a storage or an unused entry
+        // The name's length counts its closing zero, in bytes.
+        const int length = std::clamp<int>(u16(entry, 64) / 2, 1, 32) - 1;
+        QString name;
+        for (int i = 0; i < length; ++i)
+            name.append(QChar(char16_t(u16(entry, 2 * i))));
+        m_streams.append({name, u32(entry, 116), entrySize(entry)});
+    }
+
+    // The small streams live in the root's stream, 64 bytes a sector, chained through the mini table.
+    if (!readChain(u32(root, 116), entrySize(root), &m_miniStream))
+        return fail("目录有误");
+    QList<quint32> miniFatSectors;
+    if (u32(header, 60) != EndOfChain && u32(header, 60) != FreeSector &&
+        !chain(m_fat, u32(header, 60), &miniFatSectors))
+        return fail("扇区分配表有误");
+    for (quint32 number : std::as_const(miniFatSectors)) {
+        QByteArrayView bytes;
+        if (!sector(number, &bytes))
+            return fail("扇区分配表有误");
+        for (qsizetype i = 0; i + 4 <= bytes.size(); i += 4)
+            m_miniFat.append(u32(bytes, i));
+    }
+    const qsizetype miniSectors = (m_miniStream.size() + MiniSectorSize - 1) / MiniSectorSize;
+    if (m_miniFat.size() > miniSectors)
+        m_miniFat.resize(miniSectors);
+    return true;
+}
+
+const CompoundFile::Entry *CompoundFile::find(QStringView name) const
+{
+    for (const Entry &entry : m_streams)
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &entry;
+    return nullptr;
+}
+
+bool CompoundFile::hasStream(QStringView name) const
+{
+    return find(name) != nullptr;
+}
+
+bool CompoundFile::readStream(QStringView name, QByteArray *stream, QString *error) const
+{
+    stream->clear();
+    const Entry *entry = find(name);
+    bool ok = entry != nullptr;
+    if (ok && entry->size >= m_miniCutoff) {
+        ok = readChain(entry->start, entry->size, stream);
+    } else if (ok && entry->size > 0) {
+        QList<quint32> sectors;
+        ok = chain(m_miniFat, entry->start, &sectors);
+        for (qsizetype i = 0; ok && i < sectors.size() && quint64(stream->size()) < entry->size; ++i) {
+            const qint64 offset = qint64(sectors.at(i)) * MiniSectorSize;
+            ok = offset < m_miniStream.size();
+            if (ok)
+                stream->append(QByteArrayView(m_miniStream)
+                                   .sliced(offset)
+                                   .first(std::min<qint64>({MiniSectorSize, m_miniStream.size() - offset,
+                                                            qint64(entry->size) - stream->size()})));
+        }
+    }
+    if (!ok) {
+        stream->clear();
+        if (error)
+            *error = damaged("数据流无法读取");
+    }
+    return ok;
+}

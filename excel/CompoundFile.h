@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+// The compound-file container of legacy Office documents: a small file system of fixed-size sectors
+// chained through an allocation table, with a directory of named streams. Every sector number, chain
+// and size in it is checked against the file, so that a hostile file can neither loop nor make the
+// reader allocate more than the file's own size.
+class CompoundFile
+{
+public:
+    static bool looksLikeCompoundFile(QByteArrayView head);
+
+    // Keeps a view of data: it must outlive this object. False and a message for a damaged container.
+    bool open(QByteArrayView data, QString *error);
+    // Whether the root storage holds a stream of that name (names compare without regard to case).
+    bool hasStream(QStringView name) const;
+    // The whole stream, or false and a message when its sectors cannot be followed.
+    bool readStream(QStringView name, QByteArray *stream, QString *error) const;
+
+private:
+    struct Entry
+    {
+        QString name;
+        quint32 start = 0;
+        quint64 size = 0;
+    };
+
+    bool sector(quint32 number, QByteArrayView *bytes) const;
+    bool chain(const QList<quint32> &table, quint32 start, QList<quint32> *sectors) const;
+    bool readChain(quint32 start, quint64 size, QByteArray *out) const;
+    const Entry *find(QStringView name) const;
+
+    QByteArrayView m_data;
+    quint32 m_sectorSize = 512;
+    quint32 m_miniCutoff = 4096;
+    QList<quint32> m_fat;
+    QList<quint32> m_miniFat;
+    QByteArray m_miniStream;
+    QList<Entry> m_streams; // the streams of the root storage
+};

@@ -1,0 +1,463 @@
+#include "excel/XlsWorkbook.h"
+
+#include "excel/BiffRecords.h"
+#include "excel/CellText.h"
+#include "excel/CompoundFile.h"
+
+#include <QHash>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+namespace {
+
+using namespace Biff;
+
+enum RecordType : quint16
+{
+    Formula = 0x0006,
+    Eof = 0x000a,
+    DateMode = 0x0022,
+    FilePass = 0x002f,
+    Continue = 0x003c,
+    CodePage = 0x0042,
+    BoundSheet = 0x0085,
+    MulRk = 0x00bd,
+    RString = 0x00d6,
+    Xf = 0x00e0,
+    Sst = 0x00fc,
+    LabelSst = 0x00fd,
+    Number = 0x0203,
+    Label = 0x0204,
+    BoolErr = 0x0205,
+    Formula3 = 0x0206,
+    String = 0x0207,
+    Array = 0x0221,
+    Table = 0x0236,
+    Rk = 0x027e,
+    Formula4 = 0x0406,
+    Format = 0x041e,
+    SharedFormula = 0x04bc,
+    Bof2 = 0x0009,
+    Bof3 = 0x0209,
+    Bof4 = 0x0409,
+    Bof = 0x0809,
+};
+
+constexpr quint16 GlobalsSubstream = 0x0005;
+constexpr quint16 WorksheetSubstream = 0x0010;
+constexpr quint8 WorksheetSheetType = 0;
+// What Excel keeps in a cell; a longer text comes only from a file made to be read wrong.
+constexpr qsizetype MaxCellCharacters = 32767;
+
+QString encryptedMessage()
+{
+    return QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。");
+}
+
+QString damagedMessage()
+{
+    return QStringLiteral("工作簿已损坏（.xls 数据无法识别），无法读取。");
+}
+
+QString olderFormatMessage(const char *version)
+{
+    return QStringLiteral("不支持 %1 格式的工作簿，请先在 Excel 或 LibreOffice 中另存为 .xlsx 或 .xls 文件。")
+        .arg(QString::fromUtf8(version));
+}
+
+struct SheetRef
+{
+    quint32 position = 0;
+    quint8 type = 0;
+};
+
+struct Globals
+{
+    int biff = 8;
+    bool date1904 = false;
+    QHash<quint16, QString> formats;
+    QList<quint16> cellFormats; // by XF index
+    QList<QByteArrayView> sst;  // the SST record and its CONTINUE records
+    QList<SheetRef> sheets;
+};
+
+// A cell's value before the shared strings are looked up.
+struct Value
+{
+    QString text;
+    std::optional<quint32> shared; // an index into the shared-string table
+};
+
+class Reader
+{
+public:
+    Reader(QByteArrayView stream, const ReadLimits &limits) : m_stream(stream), m_limits(limits) {}
+
+    XlsReaderResult read(bool bookStream);
+
+private:
+    bool readGlobals(bool bookStream, QString *error);
+    bool firstWorksheet(qsizetype *position) const;
+    void readSheet(qsizetype position);
+    void resolveShared();
+
+    QString byteString(QByteArrayView bytes) const;
+    // The text of a LABEL, RSTRING or STRING record after its cell address, if any.
+    QString labelText(Pieces &in) const;
+    QString numberText(quint16 xf, double value) const;
+    bool wanted(quint16 row, quint16 column) const
+    {
+        return row + 1 >= m_limits.firstRow && row < m_limits.maxRows && column < m_limits.maxColumns;
+    }
+    void set(quint16 row, quint16 column, const QString &text)
+    {
+        if (wanted(row, column))
+            m_cells[{row, column}] = Value{text.left(MaxCellCharacters), std::nullopt};
+    }
+
+    QByteArrayView m_stream;
+    ReadLimits m_limits;
+    Globals m_globals;
+    // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
+    // Made when first needed: opening a converter costs more than reading a BIFF8 workbook.
+    quint16 m_codePage = 1252;
+    mutable std::optional<QStringDecoder> m_decoder;
+    std::map<std::pair<quint16, quint16>, Value> m_cells;
+};
+
+QString Reader::byteString(QByteArrayView bytes) const
+{
+    if (!m_decoder)
+        m_decoder = decoderFor(m_codePage);
+    return (*m_decoder)(bytes);
+}
+
+QString Reader::labelText(Pieces &in) const
+{
+    QString text;
+    if (m_globals.biff == 8) {
+        unicodeString(in, &text);
+        return text;
+    }
+    quint16 length = 0;
+    QByteArray bytes;
+    if (in.u16(&length))
+        in.bytes(length, &bytes);
+    return byteString(bytes);
+}
+
+QString Reader::numberText(quint16 xf, double value) const
+{
+    if (xf < m_globals.cellFormats.size()) {
+        const quint16 format = m_globals.cellFormats.at(xf);
+        const auto custom = m_globals.formats.constFind(format);
+        const CellText::DateKind kind = custom != m_globals.formats.cend() ? CellText::formatCodeKind(*custom)
+                                                                           : CellText::builtinFormatKind(format);
+        if (kind.elapsed)
+            return CellText::fromElapsed(value);
+        if (kind.date || kind.time)
+            return CellText::fromSerial(value, m_globals.date1904, kind.date, kind.time);
+    }
+    return CellText::fromNumber(value);
+}
+
+bool Reader::readGlobals(bool bookStream, QString *error)
+{
+    Records records(m_stream);
+    Record record;
+    if (!records.next(&record)) {
+        *error = damagedMessage();
+        return false;
+    }
+    if (record.type != Bof) {
+        *error = OlderExcelRefusal(m_stream);
+        if (error->isEmpty())
+            *error = damagedMessage();
+        return false;
+    }
+    const quint16 version = record.data.size() >= 4 ? u16(record.data, 0) : 0;
+    const quint16 substream = record.data.size() >= 4 ? u16(record.data, 2) : 0;
+    if (version >= 0x0200 && version <= 0x0400) {
+        *error = olderFormatMessage("Excel 4.0 及更早版本");
+        return false;
+    }
+    // Some writers leave the version out; the stream's name tells it then.
+    m_globals.biff = version == 0x0600 ? 8 : version == 0x0500 ? 5 : bookStream ? 5 : 8;
+    if (substream == WorksheetSubstream) {
+        // A workbook of one worksheet and no globals, as some old writers made.
+        m_globals.sheets.append({0, WorksheetSheetType});
+        return true;
+    }
+    if (substream != GlobalsSubstream) {
+        *error = damagedMessage();
+        return false;
+    }
+
+    quint16 previous = 0;
+    while (records.next(&record) && record.type != Eof) {
+        const QByteArrayView data = record.data;
+        switch (record.type) {
+        case FilePass:
+            *error = encryptedMessage();
+            return false;
+        case CodePage:
+            if (data.size() >= 2)
+                m_codePage = u16(data, 0);
+            break;
+        case DateMode:
+            if (data.size() >= 2)
+                m_globals.date1904 = u16(data, 0) == 1;
+            break;
+        case Format:
+            if (data.size() >= 3) {
+                Pieces in(data.sliced(2));
+                QString code;
+                if (m_globals.biff == 8) {
+                    unicodeString(in, &code);
+                } else {
+                    const qsizetype length = std::min<qsizetype>(quint8(data[2]), data.size() - 3);
+                    code = byteString(data.sliced(3, length));
+                }
+                m_globals.formats.insert(u16(data, 0), code);
+            }
+            break;
+        case Xf:
+            if (data.size() >= 4 && m_globals.cellFormats.size() < 65536)
+                m_globals.cellFormats.append(u16(data, 2));
+            break;
+        case Sst:
+            m_globals.sst = {data.size() >= 8 ? data.sliced(8) : QByteArrayView()};
+            break;
+        case Continue:
+            if (previous == Sst && !m_globals.sst.isEmpty())
+                m_globals.sst.append(data);
+            break;
+        case BoundSheet:
+            if (data.size() >= 6)
+                m_globals.sheets.append({u32(data, 0), quint8(data[5])});
+            break;
+        default:
+            break;
+        }
+        if (record.type != Continue)
+            previous = record.type;
+    }
+    return true;
+}
+
+bool Reader::firstWorksheet(qsizetype *position) const
+{
+    for (const SheetRef &sheet : m_globals.sheets) {
+        if (sheet.type != WorksheetSheetType || sheet.position >= quint64(m_stream.size()))
+            continue;
+        Record bof;
+        if (Records(m_stream, qsizetype(sheet.position)).next(&bof) && bof.type == Bof && bof.data.size() >= 4 &&
+            u16(bof.data, 2) == WorksheetSubstream) {
+            *position = qsizetype(sheet.position);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Reader::readSheet(qsizetype position)
+{
+    Records records(m_stream, position);
+    Record record;
+    records.next(&record); // the sheet's BOF
+    int depth = 0;         // charts embedded in the sheet come as substreams of their own
+    // A formula whose text is in the STRING record that follows it.
+    struct
+    {
+        bool pending = false;
+        quint16 row = 0;
+        quint16 column = 0;
+    } stringResult;
+    while (records.next(&record)) {
+        const QByteArrayView data = record.data;
+        if (record.type == Bof) {
+            ++depth;
+            continue;
+        }
+        if (record.type == Eof) {
+            if (depth-- == 0)
+                break;
+            continue;
+        }
+        if (depth > 0)
+            continue;
+        const bool cell = data.size() >= 6;
+        const quint16 row = cell ? u16(data, 0) : 0;
+        const quint16 column = cell ? u16(data, 2) : 0;
+        const quint16 xf = cell ? u16(data, 4) : 0;
+        if (record.type != String && record.type != SharedFormula && record.type != Array && record.type != Table &&
+            record.type != Continue)
+            stringResult.pending = false;
+        switch (record.type) {
+        case Number:
+            if (data.size() >= 14 && wanted(row, column))
+                set(row, column, numberText(xf, f64(data, 6)));
+            break;
+        case Rk:
+            if (data.size() >= 10 && wanted(row, column))
+                set(row, column, numberText(xf, rkValue(u32(data, 6))));
+            break;
+        case MulRk:
+            // row, first column, then an XF and a number for each column, then the last column.
+            for (qsizetype at = 4, c = cell ? column : 0; cell && at + 6 <= data.size() - 2; at += 6, ++c)
+                if (c <= 0xffff && wanted(row, quint16(c)))
+                    set(row, quint16(c), numberText(u16(data, at), rkValue(u32(data, at + 2))));
+            break;
+        case Label:
+        case RString:
+            if (cell && wanted(row, column)) {
+                Pieces in(data.sliced(6));
+                set(row, column, labelText(in));
+            }
+            break;
+        case LabelSst:
+            if (data.size() >= 10)
+                if (wanted(row, column))
+                    m_cells[{row, column}] = Value{QString(), u32(data, 6)};
+            break;
+        case BoolErr:
+            if (data.size() >= 8)
+                set(row, column, data[7] ? errorText(quint8(data[6])) : CellText::fromBool(data[6] != 0));
+            break;
+        case Formula:
+        case Formula3:
+        case Formula4:
+            if (data.size() < 14 || !wanted(row, column))
+                break;
+            if (u16(data, 12) != 0xffff) {
+                set(row, column, numberText(xf, f64(data, 6)));
+                break;
+            }
+            // Not a number: the first byte says what the formula gave.
+            switch (quint8(data[6])) {
+            case 0:
+                set(row, column, QString());
+                stringResult = {true, row, column};
+                break;
+            case 1:
+                set(row, column, CellText::fromBool(data[8] != 0));
+                break;
+            case 2:
+                set(row, column, errorText(quint8(data[8])));
+                break;
+            default: // an empty text
+                set(row, column, QString());
+                break;
+            }
+            break;
+        case String:
+            if (stringResult.pending) {
+                QList<QByteArrayView> pieces{data};
+                Record next;
+                while (records.peek(&next) && next.type == Continue) {
+                    records.next(&next);
+                    pieces.append(next.data);
+                }
+                Pieces in(pieces);
+                set(stringResult.row, stringResult.column, labelText(in));
+                stringResult.pending = false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Reader::resolveShared()
+{
+    QList<quint32> indexes;
+    for (const auto &[key, value] : m_cells)
+        if (value.shared)
+            indexes.append(*value.shared);
+    if (indexes.isEmpty())
+        return;
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    // Only the strings the cells use are kept; the reading stops after the last of them.
+    QHash<quint32, QString> strings;
+    Pieces in(m_globals.sst);
+    qsizetype next = 0;
+    for (quint32 index = 0; next < indexes.size() && !in.atEnd(); ++index) {
+        const bool keep = indexes.at(next) == index;
+        QString text;
+        if (!unicodeString(in, keep ? &text : nullptr))
+            break;
+        if (keep) {
+            strings.insert(index, text);
+            ++next;
+        }
+    }
+    // An index past the table leaves its cell empty rather than failing the whole sheet.
+    for (auto &[key, value] : m_cells)
+        if (value.shared)
+            value.text = strings.value(*value.shared).left(MaxCellCharacters);
+}
+
+XlsReaderResult Reader::read(bool bookStream)
+{
+    XlsReaderResult result;
+    if (!readGlobals(bookStream, &result.error))
+        return result;
+    qsizetype position = 0;
+    if (!firstWorksheet(&position)) {
+        result.error = QStringLiteral("工作簿中没有工作表。");
+        return result;
+    }
+    readSheet(position);
+    resolveShared();
+    for (const auto &[key, value] : m_cells)
+        if (!value.text.isEmpty())
+            result.cells.append({int(key.first) + 1, int(key.second) + 1, value.text});
+    result.ok = true;
+    return result;
+}
+
+} // namespace
+
+QString OlderExcelRefusal(QByteArrayView head)
+{
+    if (head.size() < 4)
+        return QString();
+    // The BOF record of each version, and the lengths it has there.
+    const quint16 type = u16(head, 0);
+    const quint16 length = u16(head, 2);
+    if (type == Bof2 && length == 4)
+        return olderFormatMessage("Excel 2.x（BIFF2）");
+    if (type == Bof3 && length == 6)
+        return olderFormatMessage("Excel 3.0（BIFF3）");
+    if (type == Bof4 && length == 6)
+        return olderFormatMessage("Excel 4.0（BIFF4）");
+    return QString();
+}
+
+XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits)
+{
+    XlsReaderResult result;
+    CompoundFile container;
+    if (!container.open(data, &result.error))
+        return result;
+    // Office 2007 and later keep an encrypted workbook, whatever its format, in a compound file.
+    if (container.hasStream(u"EncryptionInfo") || container.hasStream(u"EncryptedPackage")) {
+        result.error = encryptedMessage();
+        return result;
+    }
+    // "Workbook" from Excel 97 on, "Book" before.
+    const bool book = !container.hasStream(u"Workbook");
+    if (book && !container.hasStream(u"Book")) {
+        result.error = QStringLiteral("文件中没有 Excel 工作簿（可能是 Word 等其它程序的文档）。");
+        return result;
+    }
+    QByteArray stream;
+    if (!container.readStream(book ? u"Book" : u"Workbook", &stream, &result.error))
+        return result;
+    return Reader(stream, limits).read(book);
+}
