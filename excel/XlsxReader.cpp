@@ -158,71 +158,7 @@ QString readStringItem(XmlPart &part)
     return CellText::decodeOoxmlEscapes(text);
 }
 
-struct DateKind
-{
-    bool date = false;
-    bool time = false;
-};
-
-DateKind builtinFormatKind(int id)
-{
-    // 27-36 and 50-58 are the date formats built into East Asian versions of Excel; they are
-    // stored by number only.
-    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || id == 36 || (id >= 50 && id <= 58))
-        return {true, false};
-    if ((id >= 18 && id <= 21) || (id >= 32 && id <= 35) || (id >= 45 && id <= 47))
-        return {false, true};
-    if (id == 22)
-        return {true, true};
-    return {};
-}
-
-DateKind formatCodeKind(const QString &code)
-{
-    bool date = false, time = false, month = false;
-    for (qsizetype i = 0; i < code.size(); ++i) {
-        const QChar c = code.at(i);
-        if (c == QLatin1Char(';'))
-            break; // the first section decides
-        if (c == QLatin1Char('"')) {
-            const qsizetype close = code.indexOf(QLatin1Char('"'), i + 1);
-            if (close < 0)
-                break;
-            i = close;
-        } else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
-            ++i;
-        } else if (c == QLatin1Char('[')) {
-            const qsizetype close = code.indexOf(QLatin1Char(']'), i + 1);
-            if (close < 0)
-                break;
-            const QString inside = code.mid(i + 1, close - i - 1).toLower();
-            if (!inside.isEmpty() &&
-                (inside.count(QLatin1Char('h')) == inside.size() || inside.count(QLatin1Char('m')) == inside.size() ||
-                 inside.count(QLatin1Char('s')) == inside.size()))
-                time = true; // elapsed time, [h]:mm
-            i = close;
-        } else {
-            switch (c.toLower().unicode()) {
-            case 'y':
-            case 'd':
-                date = true;
-                break;
-            case 'h':
-            case 's':
-                time = true;
-                break;
-            case 'm':
-                month = true;
-                break;
-            default:
-                break;
-            }
-        }
-    }
-    if (month && !time)
-        date = true;
-    return {date, time};
-}
+using CellText::DateKind;
 
 struct NumberFormats
 {
@@ -267,8 +203,8 @@ DateKind styleKind(const NumberFormats &formats, int style)
     const int id = formats.cellFormats.at(style);
     const auto custom = formats.codes.constFind(id);
     if (custom != formats.codes.cend())
-        return formatCodeKind(*custom);
-    return builtinFormatKind(id);
+        return CellText::formatCodeKind(*custom);
+    return CellText::builtinFormatKind(id);
 }
 
 struct PendingCell
@@ -531,7 +467,9 @@ bool ReadXlsxArchive(const ZipArchive &archive, const ReadLimits &limits, CellGr
         const DateKind kind = styleKind(formats, cell.style);
         bool ok = false;
         const double number = cell.value.toDouble(&ok);
-        if (ok && (kind.date || kind.time))
+        if (ok && kind.elapsed)
+            grid->setText(cell.row, cell.column, CellText::fromElapsed(number));
+        else if (ok && (kind.date || kind.time))
             grid->setText(cell.row, cell.column, CellText::fromSerial(number, date1904, kind.date, kind.time));
         else
             grid->setText(cell.row, cell.column, CellText::fromNumberText(cell.value));

@@ -90,6 +90,17 @@ for _id in list(range(18, 22)) + list(range(32, 36)):
     BUILTIN_FORMATS[_id] = "hh:mm:ss"
 
 
+def is_elapsed(code):
+    """Whether a format shows elapsed time ([h]:mm:ss), hours running past 24 rather than days."""
+    section = code.split(";", 1)[0].lower()
+    return re.search(r"\[(h+|m+|s+)\]", section) is not None
+
+
+def elapsed_text(days):
+    total = int(math.floor(abs(days) * 86400.0 + 0.5))
+    return "%s%02d:%02d:%02d" % ("-" if days < 0 else "", total // 3600, total // 60 % 60, total % 60)
+
+
 def serial_text(serial, date1904, has_date, has_time):
     if not math.isfinite(serial) or serial < 0 or serial >= 2958466:
         return number_text(serial)
@@ -173,7 +184,10 @@ def xlsx_rows(path):
                 has_date, has_time = format_kind(cell.number_format)
                 if not (has_date or has_time):
                     has_date = True
-                text = serial_text(serial, date1904, has_date, has_time)
+                if is_elapsed(cell.number_format):
+                    text = elapsed_text(serial)
+                else:
+                    text = serial_text(serial, date1904, has_date, has_time)
             else:
                 text = str(value)
             if text:
@@ -204,10 +218,14 @@ def xls_rows(path):
                 text = xlrd.error_text_value.get(cell.value, "#N/A")
             elif kind == xlrd.XL_CELL_DATE:
                 xf = book.xf_list[cell.xf_index]
-                has_date, has_time = format_kind(book.format_map[xf.format_key].format_str)
+                code = book.format_map[xf.format_key].format_str
+                has_date, has_time = format_kind(code)
                 if not (has_date or has_time):
                     has_date = True
-                text = serial_text(cell.value, book.datemode == 1, has_date, has_time)
+                if is_elapsed(code):
+                    text = elapsed_text(cell.value)
+                else:
+                    text = serial_text(cell.value, book.datemode == 1, has_date, has_time)
             else:
                 text = number_text(cell.value)
             if text:
