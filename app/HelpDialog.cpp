@@ -4,9 +4,42 @@
 #include "app/UiFont.h"
 #include "costline/Twips.h"
 
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+
+namespace {
+// The help text's indents were counted for 宋体, where a Latin letter or a space takes half the
+// width of a Chinese character. Every run of such characters is spaced here to that width, and
+// every run of others to the full width, so that the indents line up in whatever CJK font is found.
+void alignToHalfWidthGrid(QPlainTextEdit &box)
+{
+    const QFontMetricsF metrics(box.font());
+    const qreal half = metrics.horizontalAdvance(QChar(0x4E00)) / 2; // 一
+    QTextCursor cursor(box.document());
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        const QString line = block.text();
+        for (qsizetype start = 0; start < line.size();) {
+            const bool narrow = line[start].unicode() < 0x80;
+            qsizetype end = start;
+            while (end < line.size() && (line[end].unicode() < 0x80) == narrow)
+                ++end;
+            const qsizetype count = end - start;
+            const qreal wanted = qreal(count) * (narrow ? half : 2 * half);
+            QTextCharFormat spacing;
+            spacing.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+            spacing.setFontLetterSpacing((wanted - metrics.horizontalAdvance(line.mid(start, count))) / qreal(count));
+            cursor.setPosition(block.position() + int(start));
+            cursor.setPosition(block.position() + int(end), QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(spacing);
+            start = end;
+        }
+    }
+}
+} // namespace
 
 QString HelpDialog::HelpText()
 {
@@ -36,10 +69,14 @@ HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
     QString shown = HelpText();
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text->setPlainText(shown);
-    // Designed for 宋体's 12-pixel lines; a font with taller lines gets the height its ten lines need.
+    // The lines carry their own breaks; the box is widened and heightened only where the font
+    // needs more than 4575 × 2475 twips for them.
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    alignToHalfWidthGrid(*text);
     const int frame = 2 * text->frameWidth() + 2 * int(text->document()->documentMargin());
     const int tenLines = 10 * text->fontMetrics().lineSpacing() + frame + 2;
-    text->setGeometry(8, 8, TwipsToPixels(4575), qMax(TwipsToPixels(2475), tenLines));
+    const int widest = qCeil(text->document()->idealWidth()) + frame + 2;
+    text->setGeometry(8, 8, qMax(TwipsToPixels(4575), widest), qMax(TwipsToPixels(2475), tenLines));
 
     auto *close = new QPushButton(QStringLiteral("关闭"), this);
     close->setObjectName(QStringLiteral("Command1"));

@@ -1,6 +1,6 @@
 # The calculator window and its dialogs.
 add_library(quilvar_app_gui STATIC
-  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp HelpDialog.cpp LayoutRule.cpp Startup.cpp UiFont.cpp
+  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp GapLabel.cpp HelpDialog.cpp LayoutRule.cpp Startup.cpp UiFont.cpp
   VendorLinks.cpp)
 target_link_libraries(quilvar_app_gui PUBLIC
   quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules quilvar_excel_gui
