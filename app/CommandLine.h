@@ -9,8 +9,8 @@
 // separator "#-#", a head count.
 struct CommandLine
 {
-    bool hasQuery = false;               // false for an empty or blank command line
-    QString query;                       // trimmed, a leading double quote dropped
+    bool hasQuery = false;                // false for an empty or blank command line
+    QString query;                        // trimmed, a leading double quote dropped
     std::optional<QString> headCountText; // unchanged, when a separator was given
 };
 

@@ -3,9 +3,7 @@
 #include <QPainter>
 #include <QStyle>
 
-GapLabel::GapLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
-{
-}
+GapLabel::GapLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
 
 QString GapLabel::firstWord() const
 {

@@ -13,25 +13,25 @@
 
 namespace {
 // The help text's indents were counted for 宋体, where a Latin letter or a space takes half the
-// width of a Chinese character. Every run of such characters is spaced here to that width, and
-// every run of others to the full width, so that the indents line up in whatever CJK font is found.
+// width of a Chinese character. Every character is spaced here to that grid (half a Chinese
+// character for ASCII, a whole one for the rest), so that the indents line up in any CJK font.
 void alignToHalfWidthGrid(QPlainTextEdit &box)
 {
     const QFontMetricsF metrics(box.font());
     const qreal half = metrics.horizontalAdvance(QChar(0x4E00)) / 2; // 一
+    auto extraFor = [&](QChar c) { return (c.unicode() < 0x80 ? half : 2 * half) - metrics.horizontalAdvance(c); };
     QTextCursor cursor(box.document());
     for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
         const QString line = block.text();
+        // Neighbours that need the same spacing (a run of spaces, of Chinese characters) share one format.
         for (qsizetype start = 0; start < line.size();) {
-            const bool narrow = line[start].unicode() < 0x80;
-            qsizetype end = start;
-            while (end < line.size() && (line[end].unicode() < 0x80) == narrow)
+            const qreal extra = extraFor(line[start]);
+            qsizetype end = start + 1;
+            while (end < line.size() && qFuzzyCompare(1 + extraFor(line[end]), 1 + extra))
                 ++end;
-            const qsizetype count = end - start;
-            const qreal wanted = qreal(count) * (narrow ? half : 2 * half);
             QTextCharFormat spacing;
             spacing.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-            spacing.setFontLetterSpacing((wanted - metrics.horizontalAdvance(line.mid(start, count))) / qreal(count));
+            spacing.setFontLetterSpacing(extra);
             cursor.setPosition(block.position() + int(start));
             cursor.setPosition(block.position() + int(end), QTextCursor::KeepAnchor);
             cursor.mergeCharFormat(spacing);

@@ -67,7 +67,7 @@ InPlaceEditing::InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *cat
 
     // Editors and rows of one height, tall enough for the editors' texts in the window's font.
     m_editorHeight = std::max({m_category->minimumSizeHint().height(), m_content->minimumSizeHint().height(),
-                           m_expression->fieldHeight(), m_list->fontMetrics().height() + 2});
+                               m_expression->fieldHeight(), m_list->fontMetrics().height() + 2});
     m_list->setItemDelegate(new RowHeightDelegate(m_editorHeight, m_list));
     m_expression->resize(m_expression->width(), m_editorHeight);
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -161,4 +162,21 @@ void ControlJsjTest::removesFactorsBeyondSlotNineteen()
     QCOMPARE(editor.countField(21)->x(), TwipsToPixels(1380 + 300 + 30));
     QCOMPARE(changes.count(), 1);
     QVERIFY(Dialogs::takeShownMessages().isEmpty());
+}
+
+void ControlJsjTest::hostResizeRaisesResize()
+{
+    ControlJsj editor;
+    editor.show();
+    // "单价" at (60, 60), 360 twips wide, about the middle of its designed 180 twips.
+    const QRect label = editor.findChild<QLabel *>(QStringLiteral("Label1"))->geometry();
+    QCOMPARE(QPoint(label.x(), label.center().y()), QPoint(4, 9));
+    QCOMPARE(label.width(), 24);
+    QVERIFY(label.height() >= 12);
+
+    QSignalSpy resizes(&editor, &ControlJsj::Resize);
+    editor.resize(editor.width() + 40, editor.height());
+    QCOMPARE(resizes.count(), 1);
+    editor.timesButton(0)->click(); // and its own growing, once
+    QCOMPARE(resizes.count(), 2);
 }

@@ -33,6 +33,7 @@ private slots:
     void readsStrBdsIntoFields();
     void enterMovesOnAsTab();
     void removesFactorsBeyondSlotNineteen();
+    void hostResizeRaisesResize();
 };
 
 class CalculatorWindowTest : public QObject
@@ -41,16 +42,24 @@ class CalculatorWindowTest : public QObject
 private slots:
     void init();
     void startsAsDesigned();
+    void refreshButtonStandsInTheGapOfLabel3();
     void pricesALineWithMouseAndKeyboard();
-    void categoryEditorSelectsFromTheSecondCharacter();
+    void keysMoveOn_data();
+    void keysMoveOn();
+    void dropDownFollowsTheTextAndEnterMovesOn();
+    void commitsWhenTheFocusLeaves_data();
+    void commitsWhenTheFocusLeaves();
+    void rowsAndEditorsAreOneHeight();
+    void scrollingEndsTheEdit_data();
+    void scrollingEndsTheEdit();
     void clickBelowTheLastRowOnlySetsCurRow();
     void clicksWithoutEditor();
     void tickingRecomputes();
+    void headCountDividesTheTotalAsTyped();
     void expressionEditorStaysInsideTheWindow();
     void rightPressOpensTheMenuAtThePointer();
-    void commandButtonOpensTheMenuAtTheButton();
     void layoutFollowsEveryResize();
-    void rowCommands();
+    void menuItemsThroughTheShownMenu();
+    void refreshButton();
     void aboutAndHelpAreModal();
-    void vendorLinksGoToTheBrowser();
 };
