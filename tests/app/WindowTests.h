@@ -30,9 +30,7 @@ private slots:
     void init();
     void appendsAndTypes();
     void deletesAFactorInTheMiddle();
-    void readsStrBdsIntoFields();
     void enterMovesOnAsTab();
-    void removesFactorsBeyondSlotNineteen();
     void hostResizeRaisesResize();
 };
 
@@ -52,7 +50,6 @@ private slots:
     void rowsAndEditorsAreOneHeight();
     void scrollingEndsTheEdit_data();
     void scrollingEndsTheEdit();
-    void clickBelowTheLastRowOnlySetsCurRow();
     void clicksWithoutEditor();
     void tickingRecomputes();
     void headCountDividesTheTotalAsTyped();
