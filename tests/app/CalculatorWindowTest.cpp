@@ -379,13 +379,13 @@ void CalculatorWindowTest::clicksWithoutEditor()
 {
     Window w;
     w.window.resize(653, 900); // every row in sight
-    const QRect amount = w.cell(7, 5), last = w.cell(20, 2);
+    const QRect amount = w.cell(7, 5), last = w.cell(20, 2), number = w.cell(6, 1);
     const struct
     {
         QPoint at;
         int curRow;
     } clicks[] = {{w.cell(4, 5).center(), 4},
-                  {w.cell(6, 1).center(), 6},
+                  {number.bottomRight(), 6}, // beside the tick box
                   {QPoint(amount.right() + 5, amount.center().y()), 7},
                   {QPoint(last.center().x(), last.bottom() + 10), 21}};
     for (const auto &click : clicks) {
