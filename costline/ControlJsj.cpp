@@ -102,9 +102,13 @@ void ControlJsj::changeEvent(QEvent *event)
 void ControlJsj::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // The host resized the control: it hears of it as of the control's own changes of width.
-    if (!m_followingWidth)
+    // The host resized the control: it hears of it as of the control's own changes of width. A
+    // hidden control gets its resize event only when shown; a size already announced is not
+    // announced again, or the host would move the editor back from where that size put it.
+    if (!m_followingWidth && size() != m_announcedSize) {
+        m_announcedSize = size();
         emit Resize();
+    }
 }
 
 void ControlJsj::ReadStrBds()
@@ -212,6 +216,7 @@ void ControlJsj::followWidth()
     m_followingWidth = true;
     resize(TwipsToPixels(m_model.width()), height());
     m_followingWidth = false;
+    m_announcedSize = size();
     emit Resize();
 }
 

@@ -80,4 +80,5 @@ private:
     std::map<int, SlotWidgets> m_slots;
     int m_fieldHeight = 0;
     bool m_followingWidth = false;
+    QSize m_announcedSize;
 };

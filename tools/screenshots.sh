@@ -11,8 +11,8 @@ build="${1:-$here/build-gui}"
 out="${2:-$build/screenshots}"
 driver="$build/app/quilvar-screenshot-driver"
 [ -x "$driver" ] || { echo "build the target quilvar-screenshot-driver first" >&2; exit 1; }
-fc-list | grep -qi 'WenQuanYi' || { echo "the CJK font (fonts-wqy-zenhei) is missing" >&2; exit 1; }
-fc-list | grep -qi 'Noto Sans CJK' || { echo "the CJK font (fonts-noto-cjk) is missing" >&2; exit 1; }
+fc-list | grep -i 'WenQuanYi' >/dev/null || { echo "the CJK font (fonts-wqy-zenhei) is missing" >&2; exit 1; }
+fc-list | grep -i 'Noto Sans CJK' >/dev/null || { echo "the CJK font (fonts-noto-cjk) is missing" >&2; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -448,6 +448,12 @@ void CalculatorWindowTest::expressionEditorStaysInsideTheWindow()
     QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
     w.expression->timesButton(0)->click(); // one factor less: it fits again
     QCOMPARE(w.expression->x(), column4);
+
+    // Opened on a line too wide for the window, it stands left of the amount column at once.
+    w.sheet().setExpression(3, QStringLiteral("单价: 50.00 × 25人 × 10餐 × 2桌"));
+    w.click(3, 4);
+    QTRY_VERIFY(w.expression->isVisible());
+    QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
 }
 
 void CalculatorWindowTest::rightPressOpensTheMenuAtThePointer()
