@@ -94,6 +94,9 @@ void CalculatorWindow::buildList()
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
+    // The designed widths hold in every font: Qt's default minimum follows the font's height and
+    // would widen the 280-twip tick column under a tall CJK font.
+    m_list->header()->setMinimumSectionSize(1);
     const int widths[] = {280, 1200, 1900, 1900, 900};
     for (int i = 0; i < CostSheetModel::ColumnCount; ++i)
         m_list->header()->resizeSection(i, TwipsToPixels(widths[i]));

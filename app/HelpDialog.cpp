@@ -13,28 +13,39 @@
 
 namespace {
 // The help text's indents were counted for 宋体, where a Latin letter or a space takes half the
-// width of a Chinese character. Every character is spaced here to that grid (half a Chinese
-// character for ASCII, a whole one for the rest), so that the indents line up in any CJK font.
+// width of a Chinese character. Each run of spaces, of other ASCII characters and of Chinese
+// characters is brought to that grid (half a Chinese character per ASCII character, a whole one
+// per other character): spaces evenly, the other runs at their last character, so that words keep
+// their own spacing. The indents then line up in whatever CJK font is found.
 void alignToHalfWidthGrid(QPlainTextEdit &box)
 {
     const QFontMetricsF metrics(box.font());
     const qreal half = metrics.horizontalAdvance(QChar(0x4E00)) / 2; // 一
-    auto extraFor = [&](QChar c) { return (c.unicode() < 0x80 ? half : 2 * half) - metrics.horizontalAdvance(c); };
+    auto kind = [](QChar c) { return c == QLatin1Char(' ') ? 0 : c.unicode() < 0x80 ? 1 : 2; };
     QTextCursor cursor(box.document());
+    auto space = [&cursor](int from, int to, qreal letterSpacing) {
+        QTextCharFormat spacing;
+        spacing.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        spacing.setFontLetterSpacing(letterSpacing);
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(spacing);
+    };
     for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
         const QString line = block.text();
-        // Neighbours that need the same spacing (a run of spaces, of Chinese characters) share one format.
         for (qsizetype start = 0; start < line.size();) {
-            const qreal extra = extraFor(line[start]);
+            const int runKind = kind(line[start]);
             qsizetype end = start + 1;
-            while (end < line.size() && qFuzzyCompare(1 + extraFor(line[end]), 1 + extra))
+            while (end < line.size() && kind(line[end]) == runKind)
                 ++end;
-            QTextCharFormat spacing;
-            spacing.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-            spacing.setFontLetterSpacing(extra);
-            cursor.setPosition(block.position() + int(start));
-            cursor.setPosition(block.position() + int(end), QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(spacing);
+            const qsizetype count = end - start;
+            const qreal missing =
+                qreal(count) * (runKind == 2 ? 2 * half : half) - metrics.horizontalAdvance(line.mid(start, count));
+            const int from = block.position() + int(start), to = block.position() + int(end);
+            if (runKind == 0)
+                space(from, to, missing / qreal(count));
+            else
+                space(to - 1, to, missing);
             start = end;
         }
     }

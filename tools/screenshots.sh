@@ -35,8 +35,12 @@ for font in wqy noto; do
         dir="$out/$font-$scale"
         mkdir -p "$dir"
         for scene in main editor category dropdown menu about help connerror settings; do
+            rm -f "$dir/$scene.png"
+            # The settings window, closed without a server to connect to, ends the program with a
+            # status of 1 after the picture; the picture is what counts.
             xvfb-run -a -s "-screen 0 2000x1500x24" env QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" \
-                FONTCONFIG_FILE="$scratch/$font.conf" "$driver" "$scene" "$dir/$scene.png"
+                FONTCONFIG_FILE="$scratch/$font.conf" "$driver" "$scene" "$dir/$scene.png" 2>/dev/null || true
+            [ -s "$dir/$scene.png" ] || { echo "no picture of $scene" >&2; exit 1; }
             # Only the windows, not the empty screen around them.
             convert "$dir/$scene.png" -trim +repage "$dir/$scene.png"
             echo "$dir/$scene.png"

@@ -129,6 +129,8 @@ void CalculatorWindowTest::startsAsDesigned()
     QCOMPARE(w.window.frameGeometry().size(), QSize(653, 447));
     QVERIFY(w.window.size() != w.window.frameGeometry().size());
     QCOMPARE(w.list->model()->rowCount(), 20);
+    QCOMPARE(w.list->header()->sectionSize(0), 19); // 280 twips, whatever the font
+    QCOMPARE(w.list->header()->sectionSize(1), 80); // 1200 twips
     QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
     QCOMPARE(w.category->count(), 9);
     for (const char *name : {"Text1", "Text3", "Text4"})
