@@ -4,6 +4,7 @@
 #include "app/UiFont.h"
 #include "costline/Twips.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -85,7 +86,10 @@ HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     alignToHalfWidthGrid(*text);
     const int frame = 2 * text->frameWidth() + 2 * int(text->document()->documentMargin());
-    const int tenLines = 10 * text->fontMetrics().lineSpacing() + frame + 2;
+    qreal linesHeight = 0;
+    for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
+        linesHeight += text->document()->documentLayout()->blockBoundingRect(block).height();
+    const int tenLines = qCeil(linesHeight) + frame + 2;
     const int widest = qCeil(text->document()->idealWidth()) + frame + 2;
     text->setGeometry(8, 8, qMax(TwipsToPixels(4575), widest), qMax(TwipsToPixels(2475), tenLines));
 

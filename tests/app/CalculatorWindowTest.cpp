@@ -647,6 +647,10 @@ void CalculatorWindowTest::aboutAndHelpAreModal()
                 };
                 QVERIFY(qAbs(x(indent.line, indent.column) - x(indent.aboveLine, indent.aboveColumn)) <= 1);
             }
+            QTextCursor end(text->document());
+            end.movePosition(QTextCursor::End);
+            end.movePosition(QTextCursor::PreviousBlock);
+            QVERIFY(text->cursorRect(end).bottom() < text->viewport()->height()); // no line cut off
             text->setPlainText(QStringLiteral("涂改"));
             QCOMPARE(modal->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("关闭"));
             mainWindowIsBlocked();
