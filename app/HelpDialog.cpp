@@ -12,13 +12,26 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace {
+QString HelpDialog::HelpText()
+{
+    return QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用\r\n"
+                          "            的时候可以使用“从Excel导入”导入，也\r\n"
+                          "            可以将报价发送给同行。\r\n"
+                          "要求：本机必须安装有“Microsoft Excel”\r\n"
+                          "\r\n"
+                          "从Excel导入：将导出的数据恢复到本程序中\r\n"
+                          "要求：1.格式不能改变，每列都是原来的内容。\r\n"
+                          "      2.“表达式”列不能修改，“单价: 123.00 × \r\n"
+                          "        45间 × 6天”其中“123.00”前必须有一个半\r\n"
+                          "        角空格，“×”的前后各有一个空格。\r\n");
+}
+
 // The help text's indents were counted for 宋体, where a Latin letter or a space takes half the
 // width of a Chinese character. Each run of spaces, of other ASCII characters and of Chinese
 // characters is brought to that grid (half a Chinese character per ASCII character, a whole one
 // per other character): spaces evenly, the other runs at their last character, so that words keep
 // their own spacing. The indents then line up in whatever CJK font is found.
-void alignToHalfWidthGrid(QPlainTextEdit &box)
+void HelpDialog::alignToHalfWidthGrid(QPlainTextEdit &box)
 {
     const QFontMetricsF metrics(box.font());
     const qreal half = metrics.horizontalAdvance(QChar(0x4E00)) / 2; // 一
@@ -51,21 +64,6 @@ void alignToHalfWidthGrid(QPlainTextEdit &box)
         }
     }
 }
-} // namespace
-
-QString HelpDialog::HelpText()
-{
-    return QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用\r\n"
-                          "            的时候可以使用“从Excel导入”导入，也\r\n"
-                          "            可以将报价发送给同行。\r\n"
-                          "要求：本机必须安装有“Microsoft Excel”\r\n"
-                          "\r\n"
-                          "从Excel导入：将导出的数据恢复到本程序中\r\n"
-                          "要求：1.格式不能改变，每列都是原来的内容。\r\n"
-                          "      2.“表达式”列不能修改，“单价: 123.00 × \r\n"
-                          "        45间 × 6天”其中“123.00”前必须有一个半\r\n"
-                          "        角空格，“×”的前后各有一个空格。\r\n");
-}
 
 HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
 {
@@ -75,6 +73,13 @@ HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
 
     auto *text = new QPlainTextEdit(this);
     text->setObjectName(QStringLiteral("Text1"));
+    // Where a CJK font with half-width Latin letters is installed (each CJK package has one), the
+    // lines look as written; with any other font the grid below holds the indents.
+    QFont lines = font();
+    lines.setFamilies(QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                                  QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("WenQuanYi Zen Hei Mono")} +
+                      CjkFamilies());
+    text->setFont(lines);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The text box shows the lines; a Windows edit box keeps them apart with CR LF.

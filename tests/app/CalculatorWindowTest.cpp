@@ -113,6 +113,22 @@ const QStringList HelpLines = {
     QStringLiteral("        45间 × 6天”其中“123.00”前必须有一个半"),
     QStringLiteral("        角空格，“×”的前后各有一个空格。"),
 };
+
+// The help text's indents line up with the text above them.
+void checkIndents(QPlainTextEdit *text)
+{
+    const struct
+    {
+        int line, column, aboveLine, aboveColumn;
+    } indents[] = {{1, 12, 0, 9}, {2, 12, 0, 9}, {7, 6, 6, 3}, {8, 8, 7, 8}, {9, 8, 7, 8}};
+    auto x = [text](int line, int column) {
+        QTextCursor cursor(text->document()->findBlockByNumber(line));
+        cursor.setPosition(cursor.position() + column);
+        return text->cursorRect(cursor).x();
+    };
+    for (const auto &indent : indents)
+        QVERIFY(qAbs(x(indent.line, indent.column) - x(indent.aboveLine, indent.aboveColumn)) <= 1);
+}
 } // namespace
 
 void CalculatorWindowTest::init()
@@ -582,6 +598,19 @@ void CalculatorWindowTest::refreshButton()
     QCOMPARE(w.box("Text4")->text(), QStringLiteral("160.28"));
 }
 
+void CalculatorWindowTest::helpIndentsHoldInAProportionalFont()
+{
+    QPlainTextEdit box;
+    QFont proportional;
+    proportional.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+    box.setFont(proportional);
+    box.setLineWrapMode(QPlainTextEdit::NoWrap);
+    box.setPlainText(HelpLines.join(QLatin1Char('\n')));
+    HelpDialog::alignToHalfWidthGrid(box);
+    box.resize(640, 400);
+    checkIndents(&box);
+}
+
 void CalculatorWindowTest::aboutAndHelpAreModal()
 {
     Window w;
@@ -634,19 +663,7 @@ void CalculatorWindowTest::aboutAndHelpAreModal()
             auto *text = modal->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
             QCOMPARE(text->toPlainText(), HelpLines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
             QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-            // The indents line up with the text above them, whatever the font's space width.
-            const struct
-            {
-                int line, column, aboveLine, aboveColumn;
-            } indents[] = {{1, 12, 0, 9}, {2, 12, 0, 9}, {7, 6, 6, 3}, {8, 8, 7, 8}, {9, 8, 7, 8}};
-            for (const auto &indent : indents) {
-                auto x = [text](int line, int column) {
-                    QTextCursor cursor(text->document()->findBlockByNumber(line));
-                    cursor.setPosition(cursor.position() + column);
-                    return text->cursorRect(cursor).x();
-                };
-                QVERIFY(qAbs(x(indent.line, indent.column) - x(indent.aboveLine, indent.aboveColumn)) <= 1);
-            }
+            checkIndents(text);
             QTextCursor end(text->document());
             end.movePosition(QTextCursor::End);
             end.movePosition(QTextCursor::PreviousBlock);

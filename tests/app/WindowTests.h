@@ -58,5 +58,6 @@ private slots:
     void layoutFollowsEveryResize();
     void menuItemsThroughTheShownMenu();
     void refreshButton();
+    void helpIndentsHoldInAProportionalFont();
     void aboutAndHelpAreModal();
 };
