@@ -27,10 +27,9 @@ QString HelpDialog::HelpText()
 }
 
 // The help text's indents were counted for 宋体, where a Latin letter or a space takes half the
-// width of a Chinese character. Each run of spaces, of other ASCII characters and of Chinese
-// characters is brought to that grid (half a Chinese character per ASCII character, a whole one
-// per other character): spaces evenly, the other runs at their last character, so that words keep
-// their own spacing. The indents then line up in whatever CJK font is found.
+// width of a Chinese character. Runs of spaces and of other ASCII characters are brought to that
+// grid (spaces evenly, words at their last letter, so that they keep their own spacing), and every
+// other character to a whole cell. The indents then line up in whatever CJK font is found.
 void HelpDialog::alignToHalfWidthGrid(QPlainTextEdit &box)
 {
     const QFontMetricsF metrics(box.font());
@@ -56,10 +55,16 @@ void HelpDialog::alignToHalfWidthGrid(QPlainTextEdit &box)
             const qreal missing =
                 qreal(count) * (runKind == 2 ? 2 * half : half) - metrics.horizontalAdvance(line.mid(start, count));
             const int from = block.position() + int(start), to = block.position() + int(end);
-            if (runKind == 0)
+            if (runKind == 0) {
                 space(from, to, missing / qreal(count));
-            else
+            } else if (runKind == 1) {
                 space(to - 1, to, missing);
+            } else {
+                // Each Chinese character, and each quotation mark that the font draws narrow, fills
+                // its own whole cell, as in a font where they are all double-byte characters.
+                for (int k = from; k < to; ++k)
+                    space(k, k + 1, 2 * half - metrics.horizontalAdvance(line[k - block.position()]));
+            }
             start = end;
         }
     }
