@@ -83,20 +83,6 @@ TEST_F(StartupTest, HostQueryFillsTheSheetThenTheHeadCount)
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(StartupTest, SampleDatabaseFillsATourPackage)
-{
-    WriteSqliteIni(m_ini, QStringLiteral(QUILVAR_SAMPLE_DB));
-    CalculatorWindow window;
-    StartCalculator(window,
-                    QStringLiteral("SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = "
-                                   "'BJ6D' ORDER BY line_no#-#30"),
-                    m_ini);
-    EXPECT_FALSE(m_ended.has_value());
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.sheet().Text1(), QStringLiteral("122936"));
-    EXPECT_EQ(window.sheet().Text4(), QStringLiteral("4097.8667"));
-}
-
 TEST_F(StartupTest, AFailingQueryEndsTheProgramWithItsErrorAndNoWindow)
 {
     WriteSqliteIni(m_ini, QStringLiteral(QUILVAR_SAMPLE_DB));
