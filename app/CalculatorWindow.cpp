@@ -260,8 +260,14 @@ void CalculatorWindow::fitOuterStartSize()
     // shown, and under a window manager once it has been decorated, which moves the window.
     if (!m_fittingStartSize)
         return;
+    // Sized since by someone else: that size stands.
+    if (m_fittedSize.isValid() && size() != m_fittedSize) {
+        m_fittingStartSize = false;
+        return;
+    }
     const QSize frame = frameGeometry().size() - size();
     resize(startSize() - frame);
+    m_fittedSize = size();
     if (frame.width() > 0 || frame.height() > 0)
         m_fittingStartSize = false;
 }
@@ -281,9 +287,6 @@ void CalculatorWindow::moveEvent(QMoveEvent *event)
 void CalculatorWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // Once the planner has sized the window, it keeps that size.
-    if (event->spontaneous() && frameGeometry().size() != startSize())
-        m_fittingStartSize = false;
     applyLayout();
 }
 

@@ -74,4 +74,5 @@ private:
     QPushButton *m_more = nullptr;
     QMenu *m_menu = nullptr;
     bool m_fittingStartSize = true;
+    QSize m_fittedSize;
 };
