@@ -30,13 +30,14 @@ target_link_libraries(quilvar-screenshot-driver PRIVATE quilvar_app_gui)
 
 # `cpack -G DEB` in the build tree makes a Debian package of what is installed above. The windows
 # are drawn with Noto Sans CJK SC or WenQuanYi Zen Hei (UiFont.cpp); the package depends on them,
-# so that the package manager brings in a CJK font where the desktop has none.
+# so that the package manager brings in a CJK font where the desktop has none, and on Qt's platform
+# plugins, which the library packages only recommend.
 set(CPACK_PACKAGE_NAME quilvar)
 set(CPACK_PACKAGE_VENDOR Orvane)
 set(CPACK_PACKAGE_CONTACT "Orvane <support@orvane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tour price calculator")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-zenhei, qt6-qpa-plugins")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)
