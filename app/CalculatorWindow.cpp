@@ -2,6 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/GapLabel.h"
 #include "app/HelpDialog.h"
 #include "app/LayoutRule.h"
 #include "app/SheetEditCommands.h"
@@ -31,12 +32,7 @@ namespace {
 constexpr int ListMargin = 60;
 constexpr int FrameWidth = 9135, FrameHeight = 675;
 constexpr int StartWidth = 9795, StartHeight = 6700;
-constexpr int BoxHeight = 300;
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
+constexpr int BoxTop = 240, BoxHeight = 300, LabelTop = 300;
 
 template <typename T> T *named(T *widget, const char *name)
 {
@@ -58,7 +54,7 @@ CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Orvane旅游软件系列——Brenmoor     https://www.orvane.example/"));
     setWindowIcon(AppIcon());
     setFont(UiFont());
-    resize(TwipsToPixels(StartWidth), TwipsToPixels(StartHeight));
+    resize(startSize());
 
     buildList();
     buildBottomBar();
@@ -101,6 +97,9 @@ void CalculatorWindow::buildList()
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
+    // The designed widths hold in every font: Qt's default minimum follows the font's height and
+    // would widen the 280-twip tick column under a tall CJK font.
+    m_list->header()->setMinimumSectionSize(1);
     const int widths[] = {280, 1200, 1900, 1900, 900};
     for (int i = 0; i < CostSheetModel::ColumnCount; ++i)
         m_list->header()->resizeSection(i, TwipsToPixels(widths[i]));
@@ -113,32 +112,36 @@ void CalculatorWindow::buildBottomBar()
     m_frame = named(new QGroupBox(this), "Frame1");
     m_frame->resize(TwipsToPixels(FrameWidth), TwipsToPixels(FrameHeight));
 
-    auto label = [this](const char *name, const QString &text, int left, int width = 0) {
-        auto *l = named(new QLabel(text, m_frame), name);
+    // Positions and widths as designed; a font taller than 宋体 gets the height it needs, so that no
+    // text is cut.
+    auto label = [this](QLabel *l, const char *name, int left, int width = 0) {
+        named(l, name)->setParent(m_frame);
         const int w = width ? TwipsToPixels(width) : l->sizeHint().width();
-        // Level with the boxes, whose top is 240, so that texts of every font line up.
-        l->setGeometry(TwipsToPixels(left), TwipsToPixels(240), w, TwipsToPixels(BoxHeight));
-        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        l->setGeometry(TwipsToPixels(left), TwipsToPixels(LabelTop), w, l->sizeHint().height());
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     };
     auto box = [this](const char *name, int left, int width) {
         auto *b = named(new QLineEdit(m_frame), name);
-        b->setGeometry(twipsRect(left, 240, width, BoxHeight));
+        b->setGeometry(TwipsToPixels(left), TwipsToPixels(BoxTop), TwipsToPixels(width),
+                       qMax(TwipsToPixels(BoxHeight), b->minimumSizeHint().height()));
         return b;
     };
     auto button = [this](const char *name, const QString &text, int left) {
         auto *b = named(new QPushButton(text, m_frame), name);
-        b->setGeometry(twipsRect(left, 240, 1275, 330));
+        b->setGeometry(TwipsToPixels(left), TwipsToPixels(BoxTop), TwipsToPixels(1275),
+                       qMax(TwipsToPixels(330), b->minimumSizeHint().height()));
         return b;
     };
 
-    label("Label1", QStringLiteral("合计"), 180);
+    label(new QLabel(QStringLiteral("合计")), "Label1", 180);
     m_total = box("Text1", 660, 1515);
-    label("Label2", QStringLiteral("元 /"), 2340);
+    label(new QLabel(QStringLiteral("元 /")), "Label2", 2340);
     m_headCount = box("Text3", 2880, 855);
-    label("Label3", QStringLiteral("人                ＝"), 3900, 1800);
+    // 人 and ＝ at the two ends of the label whatever the font, with the refresh button between.
+    label(new GapLabel(QStringLiteral("人                ＝")), "Label3", 3900, 1800);
     m_refresh = button("Command2", QStringLiteral("刷新人数(&S)"), 4140);
     m_perHead = box("Text4", 5760, 1455);
-    label("Label4", QStringLiteral("元"), 7320);
+    label(new QLabel(QStringLiteral("元")), "Label4", 7320);
     m_more = button("Command1", QStringLiteral("其它功能(&Q)"), 7620);
 
     connect(m_total, &QLineEdit::textEdited, &m_sheet, &CostSheet::setText1);
@@ -247,6 +250,41 @@ void CalculatorWindow::applyLayout()
     if (out.listHeight)
         m_list->resize(m_list->width(), TwipsToPixels(*out.listHeight));
     m_frame->move(TwipsToPixels(out.frameLeft), TwipsToPixels(out.frameTop));
+}
+
+QSize CalculatorWindow::startSize()
+{
+    return {TwipsToPixels(StartWidth), TwipsToPixels(StartHeight)};
+}
+
+void CalculatorWindow::fitOuterStartSize()
+{
+    // The start size is the outer size, frame included. The frame is known once the window is
+    // shown, and under a window manager once it has been decorated, which moves the window.
+    if (!m_fittingStartSize)
+        return;
+    // Sized since by someone else: that size stands.
+    if (m_fittedSize.isValid() && size() != m_fittedSize) {
+        m_fittingStartSize = false;
+        return;
+    }
+    const QSize frame = frameGeometry().size() - size();
+    resize(startSize() - frame);
+    m_fittedSize = size();
+    if (frame.width() > 0 || frame.height() > 0)
+        m_fittingStartSize = false;
+}
+
+void CalculatorWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fitOuterStartSize();
+}
+
+void CalculatorWindow::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    fitOuterStartSize();
 }
 
 void CalculatorWindow::resizeEvent(QResizeEvent *event)

@@ -40,7 +40,12 @@ public:
     // The popup menu with its top-left corner at a point of the window.
     void showMenuAt(const QPoint &windowPoint);
 
+    // The window's outer size at start, frame included: 9795 × 6700 twips.
+    static QSize startSize();
+
 protected:
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -49,6 +54,7 @@ private:
     void buildBottomBar();
     void buildMenu();
     void applyLayout();
+    void fitOuterStartSize();
     void deleteSelectedRow();
     void addRow();
     void exportToWorkbook();
@@ -70,4 +76,6 @@ private:
     QPushButton *m_refresh = nullptr;
     QPushButton *m_more = nullptr;
     QMenu *m_menu = nullptr;
+    bool m_fittingStartSize = true;
+    QSize m_fittedSize;
 };

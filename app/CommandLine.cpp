@@ -30,3 +30,13 @@ QString IniFilePathFor(const QString &applicationDir)
     // every file system accepts.
     return applicationDir + QDir::separator() + QStringLiteral("default.ini");
 }
+
+HostArguments::HostArguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    m_text = ArgumentsText(arguments);
+    m_qtArgv[0] = argc > 0 ? argv[0] : nullptr;
+    m_qtArgc = argc > 0 ? 1 : 0;
+}

@@ -9,8 +9,8 @@
 // separator "#-#", a head count.
 struct CommandLine
 {
-    bool hasQuery = false;               // false for an empty or blank command line
-    QString query;                       // trimmed, a leading double quote dropped
+    bool hasQuery = false;                // false for an empty or blank command line
+    QString query;                        // trimmed, a leading double quote dropped
     std::optional<QString> headCountText; // unchanged, when a separator was given
 };
 
@@ -20,3 +20,23 @@ QString ArgumentsText(const QStringList &arguments);
 CommandLine CutCommandLine(const QString &argumentsText);
 // The settings file's full path: the executable's directory joined with "default.ini" as text.
 QString IniFilePathFor(const QString &applicationDir);
+
+// The host's arguments and what Qt is given of them. Qt gets the executable's name alone, so that
+// none of the host's words (a query may hold -style, -reverse or -session) is taken out as a Qt
+// option; Qt's own settings come from the environment (QT_QPA_PLATFORM, QT_SCALE_FACTOR).
+class HostArguments
+{
+public:
+    HostArguments(int argc, char **argv);
+
+    // Every argument after the executable's name, joined with single spaces.
+    const QString &text() const { return m_text; }
+    // For QApplication, which keeps references to both for its lifetime.
+    int &qtArgc() { return m_qtArgc; }
+    char **qtArgv() { return m_qtArgv; }
+
+private:
+    QString m_text;
+    int m_qtArgc = 1;
+    char *m_qtArgv[2] = {nullptr, nullptr};
+};

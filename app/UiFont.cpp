@@ -2,11 +2,18 @@
 
 #include <QStringList>
 
+QStringList CjkFamilies()
+{
+    // 宋体 where the program was designed; on Linux desktops the CJK fonts their distributions
+    // install, Noto (the default of Debian, Ubuntu and Fedora) before WenQuanYi.
+    return {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
+            QStringLiteral("WenQuanYi Zen Hei")};
+}
+
 QFont SongTiFont(qreal pointSize, bool bold)
 {
     QFont font;
-    font.setFamilies(QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                                 QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("WenQuanYi Zen Hei")});
+    font.setFamilies(CjkFamilies());
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;

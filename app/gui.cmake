@@ -1,6 +1,6 @@
 # The calculator window and its dialogs.
 add_library(quilvar_app_gui STATIC
-  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp HelpDialog.cpp LayoutRule.cpp Startup.cpp UiFont.cpp
+  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp GapLabel.cpp HelpDialog.cpp LayoutRule.cpp Startup.cpp UiFont.cpp
   VendorLinks.cpp)
 target_link_libraries(quilvar_app_gui PUBLIC
   quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules quilvar_excel_gui
@@ -29,3 +29,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/quilvar.svg
 # Drives the window into the states that tools/screenshots.sh photographs.
 add_executable(quilvar-screenshot-driver ${PROJECT_SOURCE_DIR}/tools/ScreenshotDriver.cpp)
 target_link_libraries(quilvar-screenshot-driver PRIVATE quilvar_app_gui)
+
+# `cpack -G DEB` in the build tree makes a Debian package of what is installed above. The windows
+# are drawn with Noto Sans CJK SC or WenQuanYi Zen Hei (UiFont.cpp); the package depends on them,
+# so that the package manager brings in a CJK font where the desktop has none, and on Qt's platform
+# plugins, which the library packages only recommend.
+set(CPACK_PACKAGE_NAME quilvar)
+set(CPACK_PACKAGE_VENDOR Orvane)
+set(CPACK_PACKAGE_CONTACT "Orvane <support@orvane.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tour price calculator")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-zenhei, qt6-qpa-plugins")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+include(CPack)

@@ -3,20 +3,16 @@
 #include "app/Startup.h"
 
 #include <QApplication>
-#include <QStringList>
 
 int main(int argc, char *argv[])
 {
-    // The arguments as the platform hands them, before Qt takes out options of its own.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-
-    QApplication app(argc, argv);
+    // The host's arguments reach the program whole; Qt sees none of them.
+    HostArguments host(argc, argv);
+    QApplication app(host.qtArgc(), host.qtArgv());
     QApplication::setApplicationName(QStringLiteral("quilvar"));
     QApplication::setDesktopFileName(QStringLiteral("quilvar"));
 
     CalculatorWindow window;
-    StartCalculator(window, ArgumentsText(arguments), IniFilePathFor(QCoreApplication::applicationDirPath()));
+    StartCalculator(window, host.text(), IniFilePathFor(QCoreApplication::applicationDirPath()));
     return app.exec();
 }

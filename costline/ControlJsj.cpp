@@ -19,22 +19,19 @@ QRect twipsRect(int left, int top, int width, int height)
 
 ControlJsj::ControlJsj(QWidget *parent) : QWidget(parent)
 {
-    using M = CostLineEditorModel;
     // Laid over a cell: the cell's text must not show between the fields.
     setAutoFillBackground(true);
-    m_buttonFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
+    m_buttonFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
+                              QStringLiteral("WenQuanYi Zen Hei")});
     m_buttonFont.setPointSize(12);
     m_buttonFont.setBold(true);
 
-    // The label is given the fields' height and centred, so that its text is never cut.
     m_label = new QLabel(QStringLiteral("单价"), this);
     m_label->setObjectName(QStringLiteral("Label1"));
-    m_label->setGeometry(twipsRect(M::LabelLeft, 0, M::LabelWidth, M::FieldHeight));
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     m_price = new QLineEdit(this);
     m_price->setObjectName(QStringLiteral("Text1"));
-    m_price->setGeometry(twipsRect(M::PriceLeft, 0, M::PriceWidth, M::FieldHeight));
     connect(m_price, &QLineEdit::textEdited, this, [this](const QString &text) { m_model.setUnitPriceText(text); });
     watchEnter(m_price);
 
@@ -42,7 +39,6 @@ ControlJsj::ControlJsj(QWidget *parent) : QWidget(parent)
     setFocusProxy(m_price);
 
     m_button0 = makeButton(0);
-    m_button0->setGeometry(twipsRect(M::Button0Left, 0, M::ButtonWidth, M::FieldHeight));
 
     connect(&m_model, &CostLineEditorModel::ChangeText, this, &ControlJsj::ChangeText);
     connect(&m_model, &CostLineEditorModel::Resize, this, &ControlJsj::followWidth);
@@ -62,8 +58,57 @@ ControlJsj::ControlJsj(QWidget *parent) : QWidget(parent)
             field->setEditText(text);
     });
 
-    resize(TwipsToPixels(m_model.width()), TwipsToPixels(M::FieldHeight));
+    placeFixedControls();
+    resize(TwipsToPixels(m_model.width()), m_fieldHeight);
     relinkTabOrder();
+}
+
+int ControlJsj::fieldHeightFor(const QFont &font)
+{
+    // The designed 300 twips, or more where the font needs it: a field squeezed below its
+    // minimum height cuts its text.
+    QLineEdit line;
+    line.setFont(font);
+    QComboBox combo;
+    combo.setFont(font);
+    combo.setEditable(true);
+    return qMax(TwipsToPixels(CostLineEditorModel::FieldHeight),
+                qMax(line.minimumSizeHint().height(), combo.minimumSizeHint().height()));
+}
+
+void ControlJsj::placeFixedControls()
+{
+    using M = CostLineEditorModel;
+    m_fieldHeight = fieldHeightFor(font());
+    // "单价" as designed; a font taller than the designed box grows it about the same middle.
+    const QRect designed = twipsRect(M::LabelLeft, M::LabelTop, M::LabelWidth, M::LabelHeight);
+    const int labelHeight = qMax(designed.height(), m_label->sizeHint().height());
+    m_label->setGeometry(designed.left(), designed.center().y() + 1 - labelHeight / 2, designed.width(), labelHeight);
+    m_price->setGeometry(TwipsToPixels(M::PriceLeft), 0, TwipsToPixels(M::PriceWidth), m_fieldHeight);
+    m_button0->setGeometry(TwipsToPixels(M::Button0Left), 0, TwipsToPixels(M::ButtonWidth), m_fieldHeight);
+    for (const auto &entry : m_slots)
+        placeSlot(entry.first);
+}
+
+void ControlJsj::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_button0) {
+        placeFixedControls();
+        resize(width(), m_fieldHeight);
+    }
+}
+
+void ControlJsj::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The host resized the control: it hears of it as of the control's own changes of width. A
+    // hidden control gets its resize event only when shown; a size already announced is not
+    // announced again, or the host would move the editor back from where that size put it.
+    if (!m_followingWidth && size() != m_announcedSize) {
+        m_announcedSize = size();
+        emit Resize();
+    }
 }
 
 void ControlJsj::ReadStrBds()
@@ -158,16 +203,20 @@ void ControlJsj::placeSlot(int slot)
         return;
     using M = CostLineEditorModel;
     const SlotGeometry g = m_model.geometry(slot);
-    it->second.count->setGeometry(twipsRect(g.countLeft, g.top, M::CountWidth, M::FieldHeight));
-    it->second.unit->setGeometry(twipsRect(g.unitLeft, g.top, M::UnitWidth, M::FieldHeight));
-    it->second.button->setGeometry(twipsRect(g.buttonLeft, g.top, M::ButtonWidth, M::FieldHeight));
+    const int top = TwipsToPixels(g.top);
+    it->second.count->setGeometry(TwipsToPixels(g.countLeft), top, TwipsToPixels(M::CountWidth), m_fieldHeight);
+    it->second.unit->setGeometry(TwipsToPixels(g.unitLeft), top, TwipsToPixels(M::UnitWidth), m_fieldHeight);
+    it->second.button->setGeometry(TwipsToPixels(g.buttonLeft), top, TwipsToPixels(M::ButtonWidth), m_fieldHeight);
 }
 
 void ControlJsj::followWidth()
 {
-    const int width = TwipsToPixels(m_model.width());
-    if (width != this->width())
-        resize(width, height());
+    // Raised here, at once, even while the control is hidden (when Qt holds the resize event back
+    // until it is shown) and when the new width rounds to the same pixels.
+    m_followingWidth = true;
+    resize(TwipsToPixels(m_model.width()), height());
+    m_followingWidth = false;
+    m_announcedSize = size();
     emit Resize();
 }
 

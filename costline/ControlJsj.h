@@ -39,6 +39,9 @@ public:
     // True when the widget is this control or one of its fields.
     bool holds(const QWidget *widget) const;
 
+    // The height of the fields and of the control: 300 twips, or what the font needs.
+    int fieldHeight() const { return m_fieldHeight; }
+
 signals:
     // After every rebuild of StrBds and CurHjje.
     void ChangeText();
@@ -47,6 +50,8 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     struct SlotWidgets
@@ -56,6 +61,8 @@ private:
         QPushButton *button = nullptr;
     };
 
+    static int fieldHeightFor(const QFont &font);
+    void placeFixedControls();
     QPushButton *makeButton(int slot);
     void watchEnter(QWidget *field);
     void addSlot(int slot);
@@ -71,4 +78,7 @@ private:
     QLineEdit *m_price = nullptr;
     QPushButton *m_button0 = nullptr;
     std::map<int, SlotWidgets> m_slots;
+    int m_fieldHeight = 0;
+    bool m_followingWidth = false;
+    QSize m_announcedSize;
 };

@@ -203,8 +203,15 @@ void CostSheet::setText4(const QString &text)
 void CostSheet::headCountChanged()
 {
     // Reads the total from its box rather than summing again: the box holds the exact text of
-    // the last sum (or what the planner typed there).
-    setText4(PerHeadText(Amount::fromText(m_text1), m_text3));
+    // the last sum, or what the planner typed there, which is divided as typed (10.00004 for 0.1
+    // people gives 100.0004), not first rounded to an amount.
+    const double headCount = LeadingNumber(m_text3);
+    if (headCount == 0)
+        setText4(QString());
+    else if (QStringView(m_text1).trimmed() == OverflowText())
+        setText4(OverflowText());
+    else
+        setText4(AmountToText(Amount::fromDouble(LeadingNumber(m_text1) / headCount)));
 }
 
 QString PerHeadText(Amount total, const QString &headCountText)

@@ -10,7 +10,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTreeView>
+
+#include <algorithm>
 
 using namespace CellEditing;
 
@@ -19,6 +23,20 @@ bool inside(const QWidget *widget, const QWidget *container)
 {
     return widget && (widget == container || container->isAncestorOf(widget));
 }
+
+// Rows as high as the editors laid over them, so that an editor covers its own row and no more.
+class RowHeightDelegate : public QStyledItemDelegate
+{
+public:
+    RowHeightDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), m_height(height) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
+    }
+
+private:
+    int m_height;
+};
 } // namespace
 
 InPlaceEditing::InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *categoryEditor, QLineEdit *contentEditor,
@@ -33,6 +51,8 @@ InPlaceEditing::InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *cat
     m_category->setInsertPolicy(QComboBox::NoInsert);
     // Keys reach the combo box, which hands them to its line edit without filters.
     m_category->installEventFilter(this);
+    // Enter in the open drop-down list; the list's own handling comes after this filter.
+    m_category->view()->installEventFilter(this);
     m_content->installEventFilter(this);
     m_category->hide();
     m_content->hide();
@@ -44,6 +64,16 @@ InPlaceEditing::InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *cat
     });
     connect(m_expression, &ControlJsj::Resize, this, &InPlaceEditing::followExpressionEditorWidth);
     connect(qApp, &QApplication::focusChanged, this, &InPlaceEditing::onFocusChanged);
+
+    // Editors and rows of one height, tall enough for the editors' texts in the window's font.
+    m_editorHeight = std::max({m_category->minimumSizeHint().height(), m_content->minimumSizeHint().height(),
+                               m_expression->fieldHeight(), m_list->fontMetrics().height() + 2});
+    m_list->setItemDelegate(new RowHeightDelegate(m_editorHeight, m_list));
+    m_expression->resize(m_expression->width(), m_editorHeight);
+
+    // An editor stays over its cell: scrolling the list ends the edit, as a click elsewhere would.
+    connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &InPlaceEditing::endEdit);
+    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, this, &InPlaceEditing::endEdit);
 }
 
 QPointF InPlaceEditing::listOrigin() const
@@ -77,10 +107,17 @@ RowGrid InPlaceEditing::rowGrid() const
     return grid;
 }
 
-int InPlaceEditing::editorHeight() const
+void InPlaceEditing::endEdit()
 {
-    const RowGrid grid = rowGrid();
-    return qMax(TwipsToPixels(grid.rowHeight), m_category->minimumSizeHint().height());
+    QWidget *focus = QApplication::focusWidget();
+    if (inside(focus, m_category) || inside(focus, m_content) || m_expression->holds(focus))
+        m_list->setFocus(Qt::OtherFocusReason); // commits and hides through the focus change
+    // In a window that is not active the focus change is not reported: commit here as well.
+    if (m_category->isVisible())
+        commitCategory();
+    if (m_content->isVisible())
+        commitContent();
+    m_expression->hide();
 }
 
 void InPlaceEditing::EditCell(int column, int row)
@@ -95,9 +132,12 @@ void InPlaceEditing::EditCell(int column, int row)
 
     if (column == CategoryColumn || column == ContentColumn) {
         const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column - 1], rowTop);
-        const QRect rect(TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width), editorHeight());
+        const QRect rect(TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width), m_editorHeight);
         if (column == CategoryColumn) {
             m_category->setGeometry(rect);
+            // The drop-down list starts at the row's category (Down from 房 gives 餐), or before
+            // the first item for a text that is not in the list.
+            m_category->setCurrentIndex(m_category->findText(line.Category));
             m_category->setEditText(line.Category);
             m_category->show();
             m_category->raise();
@@ -201,6 +241,16 @@ bool InPlaceEditing::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
+        if (watched == m_category->view() && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            // Enter picks the highlighted category and moves on, as Enter in the closed box does.
+            const QModelIndex picked = m_category->view()->currentIndex();
+            if (picked.isValid())
+                m_category->setCurrentIndex(picked.row());
+            m_category->hidePopup();
+            commitCategory();
+            EditCell(ContentColumn, m_sheet.CurRow());
+            return true;
+        }
         if (watched == m_category && categoryKeyMovesOn(key)) {
             commitCategory();
             EditCell(ContentColumn, m_sheet.CurRow());

@@ -38,10 +38,10 @@ private:
     void resolveClick();
     void commitCategory();
     void commitContent();
+    void endEdit();
     void followExpressionEditorWidth();
     void onFocusChanged(QWidget *old, QWidget *now);
     QPointF listOrigin() const; // the list's top-left corner in the window, in twips
-    int editorHeight() const;
 
     CostSheet &m_sheet;
     QTreeView *m_list;
@@ -49,4 +49,5 @@ private:
     QLineEdit *m_content;
     ControlJsj *m_expression;
     QWidget *m_window;
+    int m_editorHeight = 0;
 };

@@ -10,6 +10,7 @@
 #include "sheet/InPlaceEditing.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QMenu>
@@ -67,7 +68,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s main|editor|category|menu|about|help|connerror|settings OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s main|editor|category|dropdown|menu|about|help|connerror|settings OUTPUT.png\n", argv[0]);
         return 2;
     }
     const QString scene = QString::fromLocal8Bit(argv[1]);
@@ -107,9 +108,11 @@ int main(int argc, char *argv[])
         if (scene == QLatin1String("editor")) {
             window.sheet().setCurRow(2);
             window.editing().EditCell(4, 2);
-        } else if (scene == QLatin1String("category")) {
-            window.sheet().setCurRow(6);
-            window.editing().EditCell(2, 6);
+        } else if (scene == QLatin1String("category") || scene == QLatin1String("dropdown")) {
+            window.sheet().setCurRow(1);
+            window.editing().EditCell(2, 1);
+            if (scene == QLatin1String("dropdown"))
+                window.findChild<QComboBox *>(QStringLiteral("Combo1"))->showPopup();
         } else if (scene == QLatin1String("menu")) {
             auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
             auto *button = frame->findChild<QPushButton *>(QStringLiteral("Command1"));

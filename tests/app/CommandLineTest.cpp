@@ -44,13 +44,6 @@ INSTANTIATE_TEST_SUITE_P(Forms, CutCommandLineTest,
                                          Case{u"q#-5", true, u"q#-5", std::nullopt},
                                          Case{u"q#-#人数", true, u"q", u"人数"}));
 
-TEST(CommandLine, ArgumentsAreJoinedWithSingleSpaces)
-{
-    EXPECT_EQ(ArgumentsText({QStringLiteral("select"), QStringLiteral("*"), QStringLiteral("from t#-#5")}),
-              QStringLiteral("select * from t#-#5"));
-    EXPECT_EQ(ArgumentsText({}), QString());
-}
-
 TEST(CommandLine, IniPathIsJoinedAsText)
 {
     EXPECT_TRUE(IniFilePathFor(QStringLiteral("/opt/quilvar")).endsWith(QStringLiteral("default.ini")));

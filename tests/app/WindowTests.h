@@ -30,9 +30,8 @@ private slots:
     void init();
     void appendsAndTypes();
     void deletesAFactorInTheMiddle();
-    void readsStrBdsIntoFields();
     void enterMovesOnAsTab();
-    void removesFactorsBeyondSlotNineteen();
+    void hostResizeRaisesResize();
 };
 
 class CalculatorWindowTest : public QObject
@@ -41,16 +40,24 @@ class CalculatorWindowTest : public QObject
 private slots:
     void init();
     void startsAsDesigned();
+    void refreshButtonStandsInTheGapOfLabel3();
     void pricesALineWithMouseAndKeyboard();
-    void categoryEditorSelectsFromTheSecondCharacter();
-    void clickBelowTheLastRowOnlySetsCurRow();
+    void keysMoveOn_data();
+    void keysMoveOn();
+    void dropDownFollowsTheTextAndEnterMovesOn();
+    void commitsWhenTheFocusLeaves_data();
+    void commitsWhenTheFocusLeaves();
+    void rowsAndEditorsAreOneHeight();
+    void scrollingEndsTheEdit_data();
+    void scrollingEndsTheEdit();
     void clicksWithoutEditor();
     void tickingRecomputes();
+    void headCountDividesTheTotalAsTyped();
     void expressionEditorStaysInsideTheWindow();
     void rightPressOpensTheMenuAtThePointer();
-    void commandButtonOpensTheMenuAtTheButton();
     void layoutFollowsEveryResize();
-    void rowCommands();
+    void menuItemsThroughTheShownMenu();
+    void refreshButton();
+    void helpIndentsHoldInAProportionalFont();
     void aboutAndHelpAreModal();
-    void vendorLinksGoToTheBrowser();
 };
