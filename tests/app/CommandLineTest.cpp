@@ -25,8 +25,9 @@ TEST_P(CutCommandLineTest, CutsQueryAndHeadCount)
     EXPECT_EQ(cut.hasQuery, c.hasQuery);
     EXPECT_EQ(cut.query, QString::fromUtf16(c.query));
     ASSERT_EQ(cut.headCountText.has_value(), c.headCount.has_value());
-    if (c.headCount)
+    if (c.headCount) {
         EXPECT_EQ(*cut.headCountText, QString::fromUtf16(*c.headCount));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, CutCommandLineTest,
