@@ -1,7 +1,5 @@
-#include "SheetState.h"
 #include "TestCompoundFile.h"
 
-#include "excel/QuoteImport.h"
 #include "excel/WorkbookReader.h"
 #include "excel/XlsReaderOutput.h"
 #include "excel/XlsWorkbook.h"
@@ -263,30 +261,6 @@ TEST(XlsParser, RefusalsSayWhy)
     }
 }
 
-// Excel 2.x to 4.0 kept a worksheet as bare records, without the container.
-TEST(XlsParser, OlderExcelFilesAreNamed)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const struct
-    {
-        quint16 bof;
-        int length;
-        const char *version;
-    } cases[] = {{0x0009, 4, "Excel 2.x"}, {0x0209, 6, "Excel 3.0"}, {0x0409, 6, "Excel 4.0"}};
-    for (const auto &c : cases) {
-        const QString path = dir.filePath(QStringLiteral("old.xls"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(record(c.bof, QByteArray(c.length, '\0')) + record(0x0203, at(0, 0) + f64(1)) + eof());
-        file.close();
-        CellGrid grid;
-        QString error;
-        EXPECT_FALSE(ReadFirstWorksheet(path, ReadLimits{}, &grid, &error)) << c.version;
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.version))) << error.toStdString();
-    }
-}
-
 // The reading runs in quilvar-xls-reader; what it cannot read ends there, as a message.
 TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
 {
@@ -305,7 +279,6 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
     } cases[] = {
         // The path is handed over on a command line: blanks and Chinese must survive it.
         {renamed, {3, 2}, true, {{"项目", "内容"}, {"  大交通", "机票 "}, {"景点门票", "故宫"}}, ""},
-        {fixture("damaged-directory.xls"), {}, false, {}, "损坏"},
         {fixture("damaged-sector-chain.xls"), {}, true, {}, ""},
     };
     for (const Case &c : cases) {
@@ -320,17 +293,6 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
             for (int col = 0; col < 3; ++col)
                 EXPECT_EQ(grid.text(r + 1, col + 1), c.rows.at(r).value(col)) << r + 1 << "," << col + 1;
     }
-}
-
-TEST(XlsReaderProcess, RefusedWorkbookLeavesTheSheetUnchanged)
-{
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    QString error;
-    EXPECT_FALSE(InExcel(sheet, fixture("damaged-directory.xls"), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("工作簿"))) << error.toStdString();
-    EXPECT_EQ(SheetState::of(sheet), before);
 }
 
 TEST(XlsReaderOutput, WellFormedResultsComeBackWhole)
