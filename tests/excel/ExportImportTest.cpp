@@ -190,14 +190,6 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
 
 TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
 {
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    QString error;
-    EXPECT_FALSE(WriteQuoteWorkbook(sheet, path("no such folder/x.xlsx"), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("无法写入")));
-
     // A text beyond what a cell holds, in a line or in the totals row: refused by name, and the old
     // file stays as it was (the writer itself would drop a merged cell's text and report success).
     const QString file = path("old.xlsx");
@@ -219,7 +211,7 @@ TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
         fillSample(longer);
         c.lengthen(longer);
         const SheetState lengthened = SheetState::of(longer);
-        error.clear();
+        QString error;
         EXPECT_FALSE(WriteQuoteWorkbook(longer, file, &error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("32767"))) << error.toStdString();
@@ -228,7 +220,6 @@ TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
         EXPECT_EQ(old.readAll(), QByteArray("old content"));
         EXPECT_EQ(SheetState::of(longer), lengthened);
     }
-    EXPECT_EQ(SheetState::of(sheet), before);
 }
 
 TEST_F(ExportImport, TextsComeBackExactly)

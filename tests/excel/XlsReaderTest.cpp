@@ -103,9 +103,9 @@ QByteArray workbook(const QByteArray &globals, const QList<Sheet> &sheets, quint
     return head + eof() + tail;
 }
 
-XlsReaderResult read(const QByteArray &stream, const QString &name = QStringLiteral("Workbook"))
+XlsReaderResult read(const QByteArray &stream)
 {
-    return ReadXlsWorkbook(compoundFile({{name, stream}}), ReadLimits{501, 4});
+    return ReadXlsWorkbook(compoundFile({{QStringLiteral("Workbook"), stream}}), ReadLimits{501, 4});
 }
 
 // Row 1 of what was read, columns A to D, between bars; or the message.
