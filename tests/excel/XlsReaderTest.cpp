@@ -254,37 +254,31 @@ TEST(XlsParser, RefusalsSayWhy)
     }
 }
 
-// The reading runs in quilvar-xls-reader; what it cannot read ends there, as a message.
+// The reading runs in quilvar-xls-reader: the path goes over its command line, where blanks and Chinese
+// must survive, and the limits with it (two columns here: the third stays empty).
 TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString renamed = dir.filePath(QStringLiteral("报价 单 (副本).xls"));
     ASSERT_TRUE(QFile::copy(fixture("xlwt_quote.xls"), renamed));
-
-    struct Case
+    const struct
     {
         QString path;
         ReadLimits limits;
-        bool ok;
-        QList<QStringList> rows; // the texts of the grid's first columns
-        const char *messagePart;
+        QList<QStringList> rows; // columns A to C
     } cases[] = {
-        // The path is handed over on a command line: blanks and Chinese must survive it.
-        {renamed, {3, 2}, true, {{"项目", "内容"}, {"  大交通", "机票 "}, {"景点门票", "故宫"}}, ""},
-        {fixture("damaged-sector-chain.xls"), {}, true, {}, ""},
+        {renamed, {3, 2}, {{"项目", "内容", ""}, {"  大交通", "机票 ", ""}, {"景点门票", "故宫", ""}}},
+        {fixture("damaged-sector-chain.xls"), {}, {}}, // read as an empty sheet, the stale cell gone
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("stale"));
         QString error;
-        EXPECT_EQ(ReadFirstWorksheet(c.path, c.limits, &grid, &error), c.ok)
-            << c.path.toStdString() << ": " << error.toStdString();
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.messagePart))) << error.toStdString();
-        EXPECT_EQ(grid.rowCount(), c.rows.size()) << c.path.toStdString();
-        for (int r = 0; r < c.rows.size(); ++r)
-            for (int col = 0; col < 3; ++col)
-                EXPECT_EQ(grid.text(r + 1, col + 1), c.rows.at(r).value(col)) << r + 1 << "," << col + 1;
+        ASSERT_TRUE(ReadFirstWorksheet(c.path, c.limits, &grid, &error)) << error.toStdString();
+        QList<QStringList> rows;
+        for (int r = 1; r <= grid.rowCount(); ++r)
+            rows.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3)});
+        EXPECT_EQ(rows, c.rows) << c.path.toStdString();
     }
 }
 
