@@ -7,7 +7,7 @@ workbook, under a GBK locale so that it carries code page 936. Run with Debian's
 python3-openpyxl, python3-xlwt and python3-olefile), libreoffice-calc-nogui and gnumeric; the files
 are small and committed, so the tests need none of these:
     /usr/bin/python3 tools/make_xls_fixtures.py
-What each file must import as is written down in tests/excel/XlsFixtureTest.cpp; the 500-line quote
+What each file must import as is written down in tests/excel/FixtureImportTest.cpp; the 500-line quote
 is bench/excel/quote500.xls.
 """
 import datetime

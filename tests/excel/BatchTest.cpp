@@ -1,5 +1,7 @@
-#include "app/batch/BatchRun.h"
+#include "TestZip.h"
 
+#include "app/batch/BatchRun.h"
+#include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
@@ -17,6 +19,9 @@
 namespace {
 
 const QString Fixtures = QStringLiteral(QUILVAR_EXCEL_FIXTURES);
+const QString SampleIni = QStringLiteral(QUILVAR_SAMPLE_INI);
+const QString Query = QStringLiteral(
+    "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'BJ6D' ORDER BY line_no");
 
 struct BatchRun
 {
@@ -43,73 +48,82 @@ BatchRun runExecutable(const QStringList &arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+QJsonObject json(const BatchRun &run)
+{
+    return QJsonDocument::fromJson(run.out.toUtf8()).object();
+}
+
 } // namespace
 
-TEST(Batch, HelpAndBadArguments)
+// Each failure has its exit status and a message on stderr, and nothing is printed after it.
+TEST(Batch, ExitStatuses)
 {
-    const BatchRun help = runInProcess({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains("--import")) << help.out.toStdString();
-
-    const QStringList bad[] = {
-        {"--bogus"},    {"file.xlsx"}, {"--import"},     {"--import", "a.xlsx", "--import", "b.xlsx"},
-        {"--json=yes"}, {"--import="}, {"--export", ""}, {"-json"},
+    QTemporaryDir dir;
+    const struct
+    {
+        QStringList arguments;
+        bool executable;
+        int status;
+        QString message; // part of stderr
+    } cases[] = {
+        {{"--help"}, false, 0, ""},
+        {{"--help"}, true, 0, ""},
+        {{"--bogus"}, false, 2, "用法"},
+        {{"file.xlsx"}, false, 2, "用法"},
+        {{"--import"}, false, 2, "用法"},
+        {{"--import", "a.xlsx", "--import", "b.xlsx"}, false, 2, "用法"},
+        {{"--json=yes"}, false, 2, "用法"},
+        {{"--import="}, false, 2, "用法"},
+        {{"--export", ""}, false, 2, "用法"},
+        {{"-json"}, false, 2, "用法"},
+        {{"--nope"}, true, 2, "未知的参数"},
+        {{"--headcounts", "", "--json"}, false, 2, "--headcounts"},
+        {{"--headcounts", "16,x", "--json"}, false, 2, "--headcounts"},
+        {{"--ini", SampleIni}, false, 2, "用法"}, // an ini without a query
+        {{"--query", Query, "--ini", dir.filePath("none.ini"), "--json"}, false, 3, "保存设置信息的文件没有找到"},
+        {{"--query", "SELECT a, b, c, d FROM no_such_table", "--ini", SampleIni}, false, 3, "no_such_table"},
+        {{"--import", dir.filePath("missing.xlsx"), "--json"}, false, 4, "找不到文件"},
+        {{"--import", Fixtures + "/../BatchTest.cpp", "--json"}, true, 4, "工作簿"},
+        {{"--export", dir.filePath("no folder/x.xlsx")}, false, 4, "无法写入"},
     };
-    for (const QStringList &arguments : bad) {
-        const BatchRun run = runInProcess(arguments);
-        EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains(QStringLiteral("用法"))) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
+    for (const auto &c : cases) {
+        const std::string name = c.arguments.join(' ').toStdString();
+        const BatchRun run = c.executable ? runExecutable(c.arguments) : runInProcess(c.arguments);
+        EXPECT_EQ(run.status, c.status) << name;
+        EXPECT_TRUE(run.err.contains(c.message)) << name << ": " << run.err.toStdString();
+        if (c.status == 0)
+            EXPECT_TRUE(run.out.contains("--import")) << name;
+        else
+            EXPECT_TRUE(run.out.isEmpty()) << name;
     }
 }
 
-TEST(Batch, FreshSheetAsJson)
+TEST(Batch, JsonOfAFreshSheetAndOfTextsThatNeedEscapes)
 {
-    const BatchRun run = runInProcess({"--json"});
-    ASSERT_EQ(run.status, 0);
     QString expected = QStringLiteral("{\"rows\":[");
-    for (int k = 1; k <= 20; ++k) {
+    for (int k = 1; k <= 20; ++k)
         expected += QStringLiteral("%1{\"number\":\"%2\",\"included\":false,\"category\":\"\",\"content\":\"\","
                                    "\"expression\":\"\",\"amount\":\"\"}")
                         .arg(k > 1 ? "," : "")
                         .arg(k);
-    }
-    expected += QStringLiteral("],\"total\":\"\",\"headcount\":\"\",\"perhead\":\"\"}\n");
-    EXPECT_EQ(run.out, expected);
-}
+    EXPECT_EQ(runInProcess({"--json"}).out, expected + "],\"total\":\"\",\"headcount\":\"\",\"perhead\":\"\"}\n");
 
-TEST(Batch, JsonKeepsTextsExactly)
-{
     CostSheet sheet;
     sheet.setRow(1, {"1", QStringLiteral(" 房\"\\ "), QStringLiteral("a\nb\tc\x01"), QString(QChar(0xD800)),
                      QStringLiteral("😀"), true});
-    const QString json = SheetJson(sheet);
+    const QString text = SheetJson(sheet);
     EXPECT_TRUE(
-        json.startsWith(QStringLiteral("{\"rows\":[{\"number\":\"1\",\"included\":true,\"category\":\" 房\\\"\\\\ \","
+        text.startsWith(QStringLiteral("{\"rows\":[{\"number\":\"1\",\"included\":true,\"category\":\" 房\\\"\\\\ \","
                                        "\"content\":\"a\\nb\\tc\\u0001\",\"expression\":\"\\ud800\","
                                        "\"amount\":\"😀\"},")))
-        << json.left(200).toStdString();
+        << text.left(200).toStdString();
     QJsonParseError error;
-    QJsonDocument::fromJson(json.toUtf8(), &error);
+    QJsonDocument::fromJson(text.toUtf8(), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError);
-}
-
-TEST(Batch, WorkbookFailuresExitWithFour)
-{
-    QTemporaryDir dir;
-    BatchRun run = runInProcess({"--import", dir.filePath("missing.xlsx"), "--json"});
-    EXPECT_EQ(run.status, 4);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("找不到文件")));
-    EXPECT_TRUE(run.out.isEmpty()); // nothing after a failed step
-
-    run = runInProcess({"--export", dir.filePath("no folder/x.xlsx")});
-    EXPECT_EQ(run.status, 4);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("无法写入")));
 }
 
 TEST(Batch, RecalcWritesBackWhatTheEditorRebuilt)
 {
-    QTemporaryDir dir;
     CostSheet sheet;
     sheet.setRow(1, {"1", "房", "", QStringLiteral("单价: 100 × 3天"), "0", false});
     sheet.setRow(2, {"2", "餐", "", QStringLiteral("   "), "55", true});
@@ -142,55 +156,73 @@ TEST(Batch, ExecutableRunsEveryStepInOrder)
     expected.setText3("10");
     RefreshHeadCount(expected);
     EXPECT_EQ(run.out, SheetJson(expected) + QLatin1Char('\n'));
-
-    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-    EXPECT_EQ(json.value("headcount").toString(), QStringLiteral("10"));
-    const QJsonObject first = json.value("rows").toArray().at(0).toObject();
-    EXPECT_EQ(first.value("category").toString(), QStringLiteral("  大交通"));
-    EXPECT_TRUE(first.value("expression").toString().contains(QStringLiteral("10人")));
+    EXPECT_EQ(json(run).value("rows").toArray().at(0).toObject().value("category").toString(),
+              QStringLiteral("  大交通"));
+    EXPECT_TRUE(json(run).value("rows").toArray().at(0).toObject().value("expression").toString().contains("10人"));
 
     // The exported file holds the same quote.
     const BatchRun back = runExecutable({"--import", exported, "--json"});
     ASSERT_EQ(back.status, 0);
-    const QJsonObject again = QJsonDocument::fromJson(back.out.toUtf8()).object();
-    EXPECT_EQ(again.value("total"), json.value("total"));
-    EXPECT_EQ(again.value("headcount"), json.value("headcount"));
-    EXPECT_EQ(again.value("perhead"), json.value("perhead"));
-}
-
-TEST(Batch, ExecutableExitStatuses)
-{
-    EXPECT_EQ(runExecutable({"--help"}).status, 0);
-    const BatchRun bad = runExecutable({"--nope"});
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_TRUE(bad.err.contains(QStringLiteral("未知的参数")));
-    QTemporaryDir dir;
-    const BatchRun unreadable = runExecutable({"--import", Fixtures + QStringLiteral("/../BatchTest.cpp")});
-    EXPECT_EQ(unreadable.status, 4);
-    EXPECT_FALSE(unreadable.err.isEmpty());
+    for (const char *key : {"total", "headcount", "perhead"})
+        EXPECT_EQ(json(back).value(key), json(run).value(key)) << key;
 }
 
 TEST(Batch, QueryFillsTheSheetFromTheDatabase)
 {
-    const QString sampleIni = QStringLiteral(QUILVAR_SAMPLE_INI);
-    const QString query = QStringLiteral(
-        "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'BJ6D' ORDER BY line_no");
-    const BatchRun run = runExecutable({"--query", query, "--ini", sampleIni, "--headcount", "30", "--json"});
+    const BatchRun run = runExecutable({"--query", Query, "--ini", SampleIni, "--headcount", "30", "--json"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-    EXPECT_EQ(json.value("total").toString(), QStringLiteral("122936"));
-    EXPECT_EQ(json.value("perhead").toString(), QStringLiteral("4097.8667"));
-    EXPECT_TRUE(json.value("rows").toArray().first().toObject().value("included").toBool());
+    EXPECT_EQ(json(run).value("total").toString(), QStringLiteral("122936"));
+    EXPECT_EQ(json(run).value("perhead").toString(), QStringLiteral("4097.8667"));
+    EXPECT_TRUE(json(run).value("rows").toArray().first().toObject().value("included").toBool());
+}
 
-    // Where the window would show a message, the batch prints it and exits with 3.
+TEST(Batch, PricesEachGroupSizeAndExportsTheTable)
+{
+    // 450 a head plus 1,900: two per-person lines, a fixed line, a line without an expression, and an
+    // unticked line, which the quote workbook leaves out.
     QTemporaryDir dir;
-    const BatchRun missing = runInProcess({"--query", query, "--ini", dir.filePath("none.ini")});
-    EXPECT_EQ(missing.status, 3);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("保存设置信息的文件没有找到"))) << missing.err.toStdString();
-    const BatchRun failing = runInProcess({"--query", "SELECT a, b, c, d FROM no_such_table", "--ini", sampleIni});
-    EXPECT_EQ(failing.status, 3);
-    EXPECT_TRUE(failing.err.contains(QStringLiteral("no_such_table"))) << failing.err.toStdString();
-    EXPECT_EQ(runInProcess({"--ini", sampleIni}).status, 2);
+    CostSheet sheet;
+    sheet.setRow(1, {"1", "房", "如家", QStringLiteral("单价: 200 × 2间 × 3人"), "1200", true});
+    sheet.setRow(2, {"2", "餐", {}, QStringLiteral("单价: 50 × 3人"), "150", true});
+    sheet.setRow(3, {"3", "车", {}, QStringLiteral("单价: 800 × 2天"), "1600", true});
+    sheet.setRow(4, {"4", "导游", {}, {}, "300", true});
+    sheet.setRow(5, {"5", "其它", {}, QStringLiteral("单价: 1000 × 3人"), "3000", false});
+    sheet.setText3("3");
+    sheet.RefreshTotals();
+    const QString source = dir.filePath(QStringLiteral("quote.xlsx"));
+    ASSERT_TRUE(WriteQuoteWorkbook(sheet, source, nullptr));
+
+    const QString exported = dir.filePath(QStringLiteral("价格.xlsx"));
+    const BatchRun run = runExecutable(
+        {"--import", source, "--headcount", "8", "--headcounts", "10, 16,25,7", "--export", exported, "--json"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QList<QStringList> expected{
+        {"10", "6400", "640"}, {"16", "9100", "568.75"}, {"25", "13150", "526"}, {"7", "5050", "721.4286"}};
+    EXPECT_TRUE(
+        run.out.contains(QStringLiteral("\"breaks\":[{\"headcount\":\"10\",\"total\":\"6400\",\"perhead\":\"640\"},")));
+    QList<QStringList> breaks;
+    for (const QJsonValue &b : json(run).value("breaks").toArray())
+        breaks.append({b["headcount"].toString(), b["total"].toString(), b["perhead"].toString()});
+    EXPECT_EQ(breaks, expected) << run.out.toStdString();
+    // The quote itself is what the other steps left: head count 8, no refresh asked for.
+    EXPECT_EQ(json(run).value("headcount").toString(), "8");
+    EXPECT_EQ(json(run).value("total").toString(), "3250");
+
+    // The first worksheet stays the quote, so the import reads it as before; the table comes second.
+    CostSheet imported;
+    QString error;
+    ASSERT_TRUE(InExcel(imported, exported, &error)) << error.toStdString();
+    EXPECT_EQ(imported.row(1).Expression, QStringLiteral("单价: 200 × 2间 × 3人"));
+    EXPECT_EQ(imported.Text3(), "8");
+    EXPECT_EQ(xmlValues(zipEntry(exported, "xl/workbook.xml"), "sheet", "name"),
+              QStringList({"Sheet1", QStringLiteral("人数价格表")}));
+    const QMap<QString, QString> table = worksheetCells(exported, "xl/worksheets/sheet2.xml");
+    EXPECT_EQ(table.size(), 15);
+    QList<QStringList> rows;
+    for (int row = 1; row <= 5; ++row)
+        rows.append({table.value(QStringLiteral("A%1").arg(row)), table.value(QStringLiteral("B%1").arg(row)),
+                     table.value(QStringLiteral("C%1").arg(row))});
+    EXPECT_EQ(rows, (QList<QStringList>{{"人数", "合计", "每人"}} + expected));
 }
 
 int main(int argc, char **argv)

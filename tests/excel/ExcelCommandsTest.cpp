@@ -74,22 +74,42 @@ TEST_F(ExcelCommands, ExportWritesAndOpensTheFile)
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("报价单"))));
 }
 
-TEST_F(ExcelCommands, ExportCancelAndFailure)
+// A cancelled dialog changes nothing and says nothing; a failure says why under the command's title.
+TEST_F(ExcelCommands, CancelAndFailureChangeNothing)
 {
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    EXPECT_FALSE(OutExcel(&window, sheet)); // an empty answer is a cancel
-    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
-
-    Dialogs::setNextFileName(dir.filePath(QStringLiteral("missing folder/报价单.xlsx")));
-    EXPECT_FALSE(OutExcel(&window, sheet));
-    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown.first().title, QStringLiteral("导出到Excel"));
-    EXPECT_TRUE(shown.first().text.contains(QStringLiteral("无法写入")));
-    EXPECT_TRUE(opened.urls.isEmpty());
-    EXPECT_EQ(SheetState::of(sheet), before);
+    const QString damaged = dir.filePath(QStringLiteral("坏.xls"));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("PK\x03\x04 not really a zip");
+    file.close();
+    const struct
+    {
+        bool export_;
+        QString fileName; // the dialog's answer: empty for a cancel
+        const char *title;
+        const char *message;
+    } cases[] = {
+        {true, QString(), "", ""},
+        {true, dir.filePath(QStringLiteral("missing folder/报价单.xlsx")), "导出到Excel", "无法写入"},
+        {false, QString(), "", ""},
+        {false, damaged, "从Excel导入", "损坏"},
+    };
+    for (const auto &c : cases) {
+        CostSheet sheet;
+        fillSample(sheet);
+        const SheetState before = SheetState::of(sheet);
+        Dialogs::setNextFileName(c.fileName);
+        EXPECT_FALSE(c.export_ ? OutExcel(&window, sheet) : InExcelCommand(&window, sheet)) << c.title;
+        EXPECT_EQ(SheetState::of(sheet), before) << c.title;
+        EXPECT_TRUE(opened.urls.isEmpty());
+        const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+        ASSERT_EQ(shown.size(), c.fileName.isEmpty() ? 0 : 1) << c.title;
+        if (shown.isEmpty())
+            continue;
+        EXPECT_EQ(shown.first().title, QString::fromUtf8(c.title));
+        EXPECT_EQ(shown.first().icon, Dialogs::Icon::Warning);
+        EXPECT_TRUE(shown.first().text.contains(QString::fromUtf8(c.message))) << shown.first().text.toStdString();
+    }
 }
 
 TEST_F(ExcelCommands, ImportReplacesTheSheetAndRecomputesTheTotals)
@@ -103,30 +123,6 @@ TEST_F(ExcelCommands, ImportReplacesTheSheetAndRecomputesTheTotals)
     EXPECT_EQ(sheet.Text1(), QStringLiteral("4111.8"));
     EXPECT_EQ(sheet.Text4(), QStringLiteral("513.975"));
     EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
-}
-
-TEST_F(ExcelCommands, ImportCancelAndDamagedFileChangeNothing)
-{
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    EXPECT_FALSE(InExcelCommand(&window, sheet));
-    EXPECT_EQ(SheetState::of(sheet), before);
-    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
-
-    const QString damaged = dir.filePath(QStringLiteral("坏.xls"));
-    QFile file(damaged);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("PK\x03\x04 not really a zip");
-    file.close();
-    Dialogs::setNextFileName(damaged);
-    EXPECT_FALSE(InExcelCommand(&window, sheet));
-    EXPECT_EQ(SheetState::of(sheet), before);
-    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown.first().title, QStringLiteral("从Excel导入"));
-    EXPECT_EQ(shown.first().icon, Dialogs::Icon::Warning);
-    EXPECT_TRUE(shown.first().text.contains(QStringLiteral("损坏"))) << shown.first().text.toStdString();
 }
 
 int main(int argc, char **argv)

@@ -39,22 +39,21 @@ TEST(ExcelRules, PlainDecimalBecomesANumberCell)
 
 TEST(ExcelRules, ExportedLinesAreTickedWithAnAmount)
 {
-    CostLine line;
-    line.Included = true;
-    line.AmountText = QStringLiteral("   ");
-    EXPECT_FALSE(IsExportedLine(line));
-    line.AmountText = QStringLiteral("\t"); // only the ASCII space is a blank here
-    EXPECT_TRUE(IsExportedLine(line));
-    line.AmountText = QStringLiteral(" 0 ");
-    EXPECT_TRUE(IsExportedLine(line));
-    line.Included = false;
-    EXPECT_FALSE(IsExportedLine(line));
-}
-
-TEST(ExcelRules, TotalsText)
-{
-    EXPECT_EQ(TotalsText("960", "8", "120"), QStringLiteral("合计：960元/8人＝120元"));
-    EXPECT_EQ(TotalsText("", "", ""), QStringLiteral("合计：元/人＝元"));
+    const struct
+    {
+        bool included;
+        const char *amount;
+        bool exported;
+    } cases[] = {{true, "   ", false},
+                 {true, "\t", true} /* only the ASCII space is a blank here */,
+                 {true, " 0 ", true},
+                 {false, " 0 ", false}};
+    for (const auto &c : cases) {
+        CostLine line;
+        line.Included = c.included;
+        line.AmountText = QString::fromUtf8(c.amount);
+        EXPECT_EQ(IsExportedLine(line), c.exported) << c.included << " '" << c.amount << "'";
+    }
 }
 
 TEST(ExcelRules, HeadCountFromTotals)
@@ -81,100 +80,85 @@ TEST(ExcelRules, HeadCountFromTotals)
         EXPECT_EQ(HeadCountFromTotals(QString::fromUtf8(c.totals)), QString::fromUtf8(c.headCount)) << c.totals;
 }
 
-namespace {
-CellGrid gridWithRows(int dataRows, int markerRow, const QString &marker)
+// The grid's data rows: "A<row>" in A and the row number in D from row 2, then a marker text in A.
+TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
 {
-    CellGrid grid;
-    grid.setText(1, 1, QStringLiteral("项目"));
-    for (int r = 2; r < 2 + dataRows; ++r) {
-        grid.setText(r, 1, QStringLiteral("A%1").arg(r));
-        grid.setText(r, 4, QString::number(r));
+    const struct
+    {
+        const char *name;
+        int dataRows, markerRow;
+        const char *marker;
+        int lines, ticked;
+        const char *headCount;
+    } cases[] = {
+        {"stops at the totals row, filled up to twenty", 3, 5, "合计：6元/8人＝0.75元", 20, 3, "8"},
+        {"totals row in row 2", 0, 2, "合计：0元/12人＝0元", 20, 0, "12"},
+        {"a category beginning with the marker", 5, 4, "合计费用 元/3", 20, 2, "3"},
+        {"no marker: 500 rows, the head count from row 501", 600, 501, "x7人", 500, 500, "7"},
+        {"blank rows count as data rows, an empty row 501 gives 0", 0, 0, "", 500, 500, "0"},
+    };
+    for (const auto &c : cases) {
+        CellGrid grid;
+        grid.setText(1, 1, QStringLiteral("项目"));
+        for (int r = 2; r < 2 + c.dataRows; ++r) {
+            grid.setText(r, 1, QStringLiteral("A%1").arg(r));
+            grid.setText(r, 4, QString::number(r));
+        }
+        if (c.markerRow > 0)
+            grid.setText(c.markerRow, 1, QString::fromUtf8(c.marker));
+        const ImportedQuote quote = QuoteFromGrid(grid);
+        EXPECT_EQ(quote.headCountText, QString::fromUtf8(c.headCount)) << c.name;
+        ASSERT_EQ(quote.rows.size(), c.lines) << c.name;
+        for (int i = 0; i < c.lines; ++i) {
+            const CostLine &line = quote.rows.at(i);
+            const int r = i + 2; // the grid row of the line
+            const bool data = i < c.ticked && r < 2 + c.dataRows;
+            const QString category = r == c.markerRow ? QString::fromUtf8(c.marker) : QStringLiteral("A%1").arg(r);
+            EXPECT_EQ(line.Number, QString::number(i + 1)) << c.name;
+            EXPECT_EQ(line.Included, i < c.ticked) << c.name << " line " << i + 1;
+            EXPECT_EQ(line.Category, data ? category : QString()) << c.name << " line " << i + 1;
+            EXPECT_EQ(line.AmountText, data ? QString::number(r) : QString()) << c.name << " line " << i + 1;
+        }
     }
-    if (markerRow > 0)
-        grid.setText(markerRow, 1, marker);
-    return grid;
-}
-} // namespace
-
-TEST(ExcelRules, ImportStopsAtTheTotalsRowAndFillsUpToTwenty)
-{
-    const ImportedQuote quote = QuoteFromGrid(gridWithRows(3, 5, QStringLiteral("合计：6元/8人＝0.75元")));
-    ASSERT_EQ(quote.rows.size(), 20);
-    EXPECT_EQ(quote.headCountText, QStringLiteral("8"));
-    for (int i = 0; i < 20; ++i) {
-        const CostLine &line = quote.rows.at(i);
-        EXPECT_EQ(line.Number, QString::number(i + 1));
-        EXPECT_EQ(line.Included, i < 3);
-        EXPECT_EQ(line.Category, i < 3 ? QStringLiteral("A%1").arg(i + 2) : QString());
-        EXPECT_EQ(line.AmountText, i < 3 ? QString::number(i + 2) : QString());
-    }
-}
-
-TEST(ExcelRules, ImportTotalsRowInRowTwoGivesTwentyEmptyRows)
-{
-    const ImportedQuote quote = QuoteFromGrid(gridWithRows(0, 2, QStringLiteral("合计：0元/12人＝0元")));
-    ASSERT_EQ(quote.rows.size(), 20);
-    EXPECT_FALSE(quote.rows.first().Included);
-    EXPECT_EQ(quote.headCountText, QStringLiteral("12"));
-}
-
-TEST(ExcelRules, ImportWithoutMarkerReadsFiveHundredRowsAndTheHeadCountFromRow501)
-{
-    CellGrid grid = gridWithRows(600, 0, QString());
-    grid.setText(501, 1, QStringLiteral("x7人"));
-    const ImportedQuote quote = QuoteFromGrid(grid);
-    ASSERT_EQ(quote.rows.size(), 500); // no filler rows
-    EXPECT_TRUE(quote.rows.last().Included);
-    EXPECT_EQ(quote.rows.last().Number, QStringLiteral("500"));
-    EXPECT_EQ(quote.rows.at(498).Category, QStringLiteral("A500"));
-    EXPECT_EQ(quote.headCountText, QStringLiteral("7"));
-
-    // Blank rows count as data rows too, and an empty row 501 gives 0.
-    const ImportedQuote blank = QuoteFromGrid(CellGrid());
-    EXPECT_EQ(blank.rows.size(), 500);
-    EXPECT_TRUE(blank.rows.at(10).Included);
-    EXPECT_EQ(blank.headCountText, QStringLiteral("0"));
-}
-
-TEST(ExcelRules, CategoryBeginningWithTheMarkerEndsTheData)
-{
-    const ImportedQuote quote = QuoteFromGrid(gridWithRows(5, 4, QStringLiteral("合计费用 元/3")));
-    EXPECT_EQ(quote.rows.at(1).Category, QStringLiteral("A3"));
-    EXPECT_FALSE(quote.rows.at(2).Included);
-    EXPECT_EQ(quote.headCountText, QStringLiteral("3"));
 }
 
 TEST(ExcelRules, CellTexts)
 {
-    EXPECT_EQ(CellText::fromNumberText(u"3600"), QStringLiteral("3600"));
-    EXPECT_EQ(CellText::fromNumberText(u"0.30000000000000004"), QStringLiteral("0.3"));
-    EXPECT_EQ(CellText::fromNumberText(u"-0"), QStringLiteral("0"));
-    EXPECT_EQ(CellText::fromNumberText(u"nan"), QStringLiteral("nan"));
-    EXPECT_EQ(CellText::fromNumberText(u"1e999"), QStringLiteral("1e999"));
-    EXPECT_EQ(CellText::fromNumberText(u"abc"), QStringLiteral("abc"));
-
-    EXPECT_EQ(CellText::fromSerial(45413, false, true, false), QStringLiteral("2024-05-01"));
-    EXPECT_EQ(CellText::fromSerial(45413.5, false, true, false), QStringLiteral("2024-05-01 12:00:00"));
-    EXPECT_EQ(CellText::fromSerial(45413, false, true, true), QStringLiteral("2024-05-01 00:00:00"));
-    EXPECT_EQ(CellText::fromSerial(0.75, false, false, true), QStringLiteral("18:00:00"));
-    EXPECT_EQ(CellText::fromSerial(1, false, true, false), QStringLiteral("1900-01-01"));
-    EXPECT_EQ(CellText::fromSerial(59, false, true, false), QStringLiteral("1900-02-28"));
-    EXPECT_EQ(CellText::fromSerial(60, false, true, false), QStringLiteral("1900-02-29"));
-    EXPECT_EQ(CellText::fromSerial(61, false, true, false), QStringLiteral("1900-03-01"));
-    EXPECT_EQ(CellText::fromSerial(0, true, true, false), QStringLiteral("1904-01-01"));
-    EXPECT_EQ(CellText::fromSerial(-1, false, true, false), QStringLiteral("-1"));
-    EXPECT_EQ(CellText::fromSerial(1e300, false, true, false), QStringLiteral("1E+300"));
-
-    EXPECT_EQ(CellText::fromIsoDateTime(u"2024-05-01"), QStringLiteral("2024-05-01"));
-    EXPECT_EQ(CellText::fromIsoDateTime(u"2024-05-01T08:30:00.250"), QStringLiteral("2024-05-01 08:30:00"));
-    EXPECT_EQ(CellText::fromIsoDateTime(u"2024-05-01T00:00:00"), QStringLiteral("2024-05-01"));
-    EXPECT_EQ(CellText::fromIsoDateTime(u"2024-13-01"), QStringLiteral("2024-13-01"));
-    EXPECT_EQ(CellText::fromIsoDuration(u"PT08H30M00S"), QStringLiteral("08:30:00"));
-    EXPECT_EQ(CellText::fromIsoDuration(u"P1DT1H"), QStringLiteral("25:00:00"));
-    EXPECT_EQ(CellText::fromIsoDuration(u"PTxS"), QStringLiteral("PTxS"));
-    EXPECT_EQ(CellText::fromIsoDuration(u"PT99999999999999999999H"), QStringLiteral("PT99999999999999999999H"));
-
-    EXPECT_EQ(CellText::decodeOoxmlEscapes(QStringLiteral("a_x000D_b")), QStringLiteral("a\rb"));
-    EXPECT_EQ(CellText::decodeOoxmlEscapes(QStringLiteral("_x005F_x0041_")), QStringLiteral("_x0041_"));
-    EXPECT_EQ(CellText::decodeOoxmlEscapes(QStringLiteral("_x00G1_ _x12_")), QStringLiteral("_x00G1_ _x12_"));
+    const struct
+    {
+        QString got;
+        const char *want;
+    } cases[] = {
+        {CellText::fromNumberText(u"3600"), "3600"},
+        {CellText::fromNumberText(u"0.30000000000000004"), "0.3"},
+        {CellText::fromNumberText(u"-0"), "0"},
+        {CellText::fromNumberText(u"nan"), "nan"},
+        {CellText::fromNumberText(u"1e999"), "1e999"},
+        {CellText::fromNumberText(u"abc"), "abc"},
+        {CellText::fromSerial(45413, false, true, false), "2024-05-01"},
+        {CellText::fromSerial(45413.5, false, true, false), "2024-05-01 12:00:00"},
+        {CellText::fromSerial(45413, false, true, true), "2024-05-01 00:00:00"},
+        {CellText::fromSerial(0.75, false, false, true), "18:00:00"},
+        {CellText::fromSerial(1, false, true, false), "1900-01-01"},
+        {CellText::fromSerial(59, false, true, false), "1900-02-28"},
+        {CellText::fromSerial(60, false, true, false), "1900-02-29"}, // the leap day Excel counts
+        {CellText::fromSerial(61, false, true, false), "1900-03-01"},
+        {CellText::fromSerial(0, true, true, false), "1904-01-01"},
+        {CellText::fromSerial(-1, false, true, false), "-1"},
+        {CellText::fromSerial(1e300, false, true, false), "1E+300"},
+        {CellText::fromIsoDateTime(u"2024-05-01"), "2024-05-01"},
+        {CellText::fromIsoDateTime(u"2024-05-01T08:30:00.250"), "2024-05-01 08:30:00"},
+        {CellText::fromIsoDateTime(u"2024-05-01T00:00:00"), "2024-05-01"},
+        {CellText::fromIsoDateTime(u"2024-13-01"), "2024-13-01"},
+        {CellText::fromIsoDuration(u"PT08H30M00S"), "08:30:00"},
+        {CellText::fromIsoDuration(u"P1DT1H"), "25:00:00"},
+        {CellText::fromIsoDuration(u"PTxS"), "PTxS"},
+        {CellText::fromIsoDuration(u"PT99999999999999999999H"), "PT99999999999999999999H"},
+        {CellText::decodeOoxmlEscapes(QStringLiteral("a_x000D_b")), "a\rb"},
+        {CellText::decodeOoxmlEscapes(QStringLiteral("_x005F_x0041_")), "_x0041_"},
+        {CellText::decodeOoxmlEscapes(QStringLiteral("_x00G1_ _x12_")), "_x00G1_ _x12_"},
+    };
+    int i = 0;
+    for (const auto &c : cases)
+        EXPECT_EQ(c.got, QString::fromUtf8(c.want)) << "case " << i++;
 }

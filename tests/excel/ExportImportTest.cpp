@@ -4,11 +4,9 @@
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "excel/WorkbookReader.h"
-#include "excel/ZipArchive.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -22,117 +20,36 @@
 
 namespace {
 
-// The layout of a written workbook, read from its parts.
-struct Layout
+// Each cell format of a styles part as "[bold] font left,right,top,bottom" (the border styles).
+QStringList cellFormats(const QByteArray &styles)
 {
-    QStringList sheetNames;
-    QHash<int, double> widths; // column → width
-    QStringList merges;
-    struct Cell
-    {
-        QString type; // "s" for a shared string, "" for a number
-        QString value;
-        int style = 0;
-    };
-    QHash<QString, Cell> cells; // "A1" → cell
-    struct Font
-    {
-        QString name;
-        bool bold = false;
-    };
-    QList<Font> fonts;
-    QList<QStringList> borders;         // left, right, top, bottom styles
-    QList<QPair<int, int>> cellFormats; // font, border
-    QString printTitles;                // the rows repeated on every printed page
-    QXmlStreamAttributes pageSetup;
-    bool fitToPage = false;
-    QByteArray sheetXml;
-};
-
-QByteArray entry(const ZipArchive &archive, const QString &name)
-{
-    QByteArray data;
-    QString error;
-    EXPECT_TRUE(archive.readEntry(name, 1 << 24, &data, &error)) << error.toStdString();
-    return data;
-}
-
-Layout readLayout(const QString &path)
-{
-    Layout layout;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray data = file.readAll();
-    ZipArchive archive;
-    QString error;
-    EXPECT_TRUE(archive.open(data, &error));
-
-    QXmlStreamReader book(entry(archive, "xl/workbook.xml"));
-    while (book.readNextStartElement() || !book.atEnd()) {
-        if (book.isStartElement() && book.name() == QLatin1String("sheet"))
-            layout.sheetNames.append(book.attributes().value("name").toString());
-        if (book.isStartElement() && book.name() == QLatin1String("definedName") &&
-            book.attributes().value("name") == QLatin1String("_xlnm.Print_Titles"))
-            layout.printTitles = book.readElementText();
-    }
-
-    layout.sheetXml = entry(archive, "xl/worksheets/sheet1.xml");
-    QXmlStreamReader sheet(layout.sheetXml);
-    QString currentCell;
-    while (!sheet.atEnd()) {
-        if (sheet.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QXmlStreamAttributes a = sheet.attributes();
-        if (sheet.name() == QLatin1String("col")) {
-            for (int c = a.value("min").toInt(); c <= a.value("max").toInt(); ++c)
-                layout.widths[c] = a.value("width").toDouble();
-        } else if (sheet.name() == QLatin1String("mergeCell")) {
-            layout.merges.append(a.value("ref").toString());
-        } else if (sheet.name() == QLatin1String("c")) {
-            currentCell = a.value("r").toString();
-            layout.cells[currentCell] = {a.value("t").toString(), QString(), a.value("s").toInt()};
-        } else if (sheet.name() == QLatin1String("v")) {
-            layout.cells[currentCell].value = sheet.readElementText();
-        } else if (sheet.name() == QLatin1String("pageSetUpPr")) {
-            layout.fitToPage = a.value("fitToPage") == QLatin1String("1");
-        } else if (sheet.name() == QLatin1String("pageSetup")) {
-            layout.pageSetup = a;
-        }
-    }
-
-    QXmlStreamReader styles(entry(archive, "xl/styles.xml"));
+    const QStringList sides{"left", "right", "top", "bottom"};
+    QList<QStringList> fonts, borders;
+    QStringList formats;
     QString section;
-    while (!styles.atEnd()) {
-        const QXmlStreamReader::TokenType token = styles.readNext();
-        if (token != QXmlStreamReader::StartElement)
+    QXmlStreamReader xml(styles);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        const QStringView name = styles.name();
-        const QXmlStreamAttributes a = styles.attributes();
-        if (name == QLatin1String("fonts") || name == QLatin1String("borders") || name == QLatin1String("cellXfs") ||
-            name == QLatin1String("cellStyleXfs"))
-            section = name.toString();
-        else if (name == QLatin1String("font") && section == QLatin1String("fonts"))
-            layout.fonts.append(Layout::Font());
-        else if (name == QLatin1String("name") && section == QLatin1String("fonts"))
-            layout.fonts.last().name = a.value("val").toString();
-        else if (name == QLatin1String("b") && section == QLatin1String("fonts"))
-            layout.fonts.last().bold = true;
-        else if (name == QLatin1String("border") && section == QLatin1String("borders"))
-            layout.borders.append(QStringList{"", "", "", ""});
-        else if (section == QLatin1String("borders") &&
-                 (name == QLatin1String("left") || name == QLatin1String("right") || name == QLatin1String("top") ||
-                  name == QLatin1String("bottom"))) {
-            const int side = QStringList{"left", "right", "top", "bottom"}.indexOf(name.toString());
-            layout.borders.last()[side] = a.value("style").toString();
-        } else if (name == QLatin1String("xf") && section == QLatin1String("cellXfs"))
-            layout.cellFormats.append({a.value("fontId").toInt(), a.value("borderId").toInt()});
+        const QString name = xml.name().toString();
+        const QXmlStreamAttributes a = xml.attributes();
+        if (name == "fonts" || name == "borders" || name == "cellXfs" || name == "cellStyleXfs")
+            section = name;
+        else if (section == "fonts" && name == "font")
+            fonts.append(QStringList{});
+        else if (section == "fonts" && name == "b")
+            fonts.last().prepend(QStringLiteral("bold"));
+        else if (section == "fonts" && name == "name")
+            fonts.last().append(a.value("val").toString());
+        else if (section == "borders" && name == "border")
+            borders.append(QStringList(4));
+        else if (section == "borders" && sides.contains(name))
+            borders.last()[sides.indexOf(name)] = a.value("style").toString();
+        else if (section == "cellXfs" && name == "xf")
+            formats.append(fonts.value(a.value("fontId").toInt()).join(' ') + ' ' +
+                           borders.value(a.value("borderId").toInt()).join(','));
     }
-    return layout;
-}
-
-QString cellName(int column, int row)
-{
-    return QString(QChar('A' + column - 1)) + QString::number(row);
+    return formats;
 }
 
 class ExportImport : public ::testing::Test
@@ -151,38 +68,24 @@ TEST_F(ExportImport, RoundTripGivesBackEveryExportedLineTheHeadCountAndTheTotals
     const QString file = path("报价 单.xlsx");
     QString error;
     ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
-
     CostSheet back;
     ASSERT_TRUE(InExcel(back, file, &error)) << error.toStdString();
     back.RefreshTotals();
 
-    QList<CostLine> exported;
-    for (const CostLine &line : sheet.rows()) {
-        if (IsExportedLine(line))
-            exported.append(line);
-    }
-    ASSERT_EQ(exported.size(), 5);
+    // The ticked lines with an amount, in order; texts as written, number cells in their shortest form,
+    // number-like texts and an amount too long for a number cell as texts.
+    const QList<QStringList> exported{{"房", " 锦江之星 (两晚) ", "单价: 180.00 × 10间 × 2天", "3600"},
+                                      {"车", "大巴\t\"往返\"\n第二行", "", "1200.5"},
+                                      {" 大交通 ", "机票", "单价: 1000 × 8人", "-12.25"},
+                                      {"123", "0.50", "1,200", "1,200.00"},
+                                      {"综费", "很长的金额", "", "1234567890123456789"}};
     ASSERT_EQ(back.rowCount(), 20);
-    for (int i = 0; i < exported.size(); ++i) {
-        const CostLine &line = back.row(i + 1);
-        EXPECT_EQ(line.Number, QString::number(i + 1));
-        EXPECT_TRUE(line.Included);
-        EXPECT_EQ(line.Content, exported.at(i).Content) << i;
-        EXPECT_EQ(line.Expression, exported.at(i).Expression) << i;
-    }
-    // Texts come back as written; number cells in their shortest form.
-    EXPECT_EQ(back.row(1).Category, QStringLiteral("房"));
-    EXPECT_EQ(back.row(1).AmountText, QStringLiteral("3600"));
-    EXPECT_EQ(back.row(2).AmountText, QStringLiteral("1200.5"));
-    EXPECT_EQ(back.row(3).Category, QStringLiteral(" 大交通 "));
-    EXPECT_EQ(back.row(3).AmountText, QStringLiteral("-12.25"));
-    EXPECT_EQ(back.row(4).Category, QStringLiteral("123"));
-    EXPECT_EQ(back.row(4).Content, QStringLiteral("0.50")); // only amounts become number cells
-    EXPECT_EQ(back.row(4).AmountText, QStringLiteral("1,200.00"));
-    EXPECT_EQ(back.row(5).AmountText, QStringLiteral("1234567890123456789"));
-    for (int position = 6; position <= 20; ++position) {
-        EXPECT_FALSE(back.row(position).Included);
-        EXPECT_EQ(back.row(position).Number, QString::number(position));
+    for (int position = 1; position <= 20; ++position) {
+        const CostLine &line = back.row(position);
+        EXPECT_EQ(line.Number, QString::number(position));
+        EXPECT_EQ(line.Included, position <= exported.size()) << position;
+        const QStringList texts{line.Category, line.Content, line.Expression, line.AmountText};
+        EXPECT_EQ(texts, exported.value(position - 1, QStringList(4))) << position;
     }
     EXPECT_EQ(back.Text3(), QStringLiteral("8"));
     // The long amount overflows the money range in both sheets alike.
@@ -202,96 +105,91 @@ TEST_F(ExportImport, RoundTripGivesBackEveryExportedLineTheHeadCountAndTheTotals
 
 TEST_F(ExportImport, LayoutOfTheWrittenFile)
 {
-    CostSheet sheet;
-    fillSample(sheet);
-    sheet.setText1(QStringLiteral("手填"));
-    const QString file = path("layout.xlsx");
-    QString error;
-    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
+    const struct
+    {
+        const char *name;
+        std::function<void(CostSheet &)> fill;
+        QStringList column1; // column A as our own reader sees it
+        QString merge;       // the totals row
+    } cases[] = {
+        {"sample",
+         [](CostSheet &s) {
+             fillSample(s);
+             s.setText1(QStringLiteral("手填")); // the totals text takes the boxes as they stand
+             s.setText4(QStringLiteral("约 9"));
+         },
+         {"项目", "房", "车", " 大交通 ", "123", "综费", "合计：手填元/8人＝约 9元"},
+         "A7:D7"},
+        {"no qualifying line",
+         [](CostSheet &s) {
+             s.setRow(1, {"1", "房", "", "", "100", false});
+             s.setRow(2, {"2", "餐", "", "", "", true});
+         },
+         {"项目", "合计：元/人＝元"},
+         "A2:D2"},
+    };
+    for (const auto &c : cases) {
+        CostSheet sheet;
+        c.fill(sheet);
+        const QString file = path("layout.xlsx");
+        QString error;
+        ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
+        CellGrid grid;
+        ASSERT_TRUE(ReadFirstWorksheet(file, ReadLimits{}, &grid, &error));
+        QStringList column1;
+        for (int row = 1; row <= grid.rowCount(); ++row)
+            column1.append(grid.text(row, 1));
+        EXPECT_EQ(column1, c.column1) << c.name;
+        EXPECT_EQ((QStringList{grid.text(1, 2), grid.text(1, 3), grid.text(1, 4)}),
+                  (QStringList{"内容", "表达式", "金额"}));
 
-    // Values as our own reader sees them.
-    CellGrid grid;
-    ASSERT_TRUE(ReadFirstWorksheet(file, ReadLimits{1000, 10}, &grid, &error));
-    EXPECT_EQ(grid.rowCount(), 7);
-    const QStringList header{"项目", "内容", "表达式", "金额"};
-    for (int c = 1; c <= 4; ++c)
-        EXPECT_EQ(grid.text(1, c), header.at(c - 1));
-    EXPECT_EQ(grid.text(2, 2), QStringLiteral(" 锦江之星 (两晚) "));
-    EXPECT_EQ(grid.text(3, 2), QStringLiteral("大巴\t\"往返\"\n第二行"));
-    EXPECT_EQ(grid.text(3, 3), QString());
-    EXPECT_EQ(grid.text(7, 1), QStringLiteral("合计：手填元/8人＝%1元").arg(sheet.Text4())); // the boxes as they stand
+        const QByteArray book = zipEntry(file, "xl/workbook.xml");
+        const QByteArray xml = zipEntry(file, "xl/worksheets/sheet1.xml");
+        EXPECT_EQ(xmlValues(book, "sheet", "name"), QStringList{"Sheet1"});
+        // Excel's column widths 10, 20, 40 and 10 in its default font, as stored.
+        EXPECT_EQ(xmlValues(xml, "col", "width"),
+                  (QStringList{"10.7109375", "20.7109375", "40.7109375", "10.7109375"}));
+        EXPECT_EQ(xmlValues(xml, "mergeCell", "ref"), QStringList{c.merge});
+        // Printed one page wide (1 is the default), as many pages tall as it takes, the header row on each page.
+        EXPECT_EQ(xmlValues(xml, "pageSetUpPr", "fitToPage"), QStringList{"1"});
+        EXPECT_EQ(xmlValues(xml, "pageSetup", "fitToWidth"), QStringList{""});
+        EXPECT_EQ(xmlValues(xml, "pageSetup", "fitToHeight"), QStringList{"0"});
+        EXPECT_EQ(xmlValues(book, "definedName"), QStringList{"Sheet1!$1:$1"});
 
-    // Format, merge, widths and borders from the parts themselves.
-    const Layout layout = readLayout(file);
-    EXPECT_EQ(layout.sheetNames, QStringList{"Sheet1"});
-    // The stored widths of Excel's column widths 10, 20, 40 and 10 in its default font.
-    EXPECT_DOUBLE_EQ(layout.widths.value(1), 10.7109375);
-    EXPECT_DOUBLE_EQ(layout.widths.value(2), 20.7109375);
-    EXPECT_DOUBLE_EQ(layout.widths.value(3), 40.7109375);
-    EXPECT_DOUBLE_EQ(layout.widths.value(4), 10.7109375);
-    EXPECT_EQ(layout.merges, QStringList{"A7:D7"});
-    // Printed one page wide, as many pages tall as it takes, the header row on each page.
-    EXPECT_TRUE(layout.fitToPage);
-    EXPECT_EQ(layout.pageSetup.value("fitToWidth").toString(), QString()); // 1 is the default
-    EXPECT_EQ(layout.pageSetup.value("fitToHeight").toString(), QStringLiteral("0"));
-    EXPECT_EQ(layout.printTitles, QStringLiteral("Sheet1!$1:$1"));
-    for (int row = 1; row <= 7; ++row) {
-        for (int column = 1; column <= 4; ++column) {
-            const QString name = cellName(column, row);
-            ASSERT_TRUE(layout.cells.contains(name)) << name.toStdString();
-            const Layout::Cell &cell = layout.cells.value(name);
-            ASSERT_LT(cell.style, layout.cellFormats.size());
-            const auto [font, border] = layout.cellFormats.at(cell.style);
-            EXPECT_EQ(layout.borders.at(border), (QStringList{"thin", "thin", "thin", "thin"})) << name.toStdString();
-            EXPECT_EQ(layout.fonts.at(font).name == QStringLiteral("黑体"), row == 1) << name.toStdString();
-            EXPECT_EQ(layout.fonts.at(font).bold, row == 1) << name.toStdString();
+        // Every cell of the table, and nothing else, is written with thin borders; the header in bold 黑体.
+        const QStringList formats = cellFormats(zipEntry(file, "xl/styles.xml"));
+        const QStringList refs = xmlValues(xml, "c", "r");
+        const QStringList styles = xmlValues(xml, "c", "s");
+        ASSERT_EQ(refs.size(), 4 * c.column1.size()) << c.name;
+        for (int i = 0; i < refs.size(); ++i) {
+            EXPECT_EQ(refs.at(i), QString(QChar('A' + i % 4)) + QString::number(i / 4 + 1));
+            const QString format = formats.value(styles.at(i).toInt());
+            EXPECT_TRUE(format.endsWith(" thin,thin,thin,thin")) << refs.at(i).toStdString() << format.toStdString();
+            EXPECT_EQ(format.startsWith(QStringLiteral("bold 黑体 ")), i < 4) << refs.at(i).toStdString();
+            EXPECT_EQ(format.contains("bold") || format.contains(QStringLiteral("黑体")), i < 4)
+                << refs.at(i).toStdString();
         }
     }
-    EXPECT_FALSE(layout.cells.contains("A8"));
+
     // Number cells for plain decimal amounts only; a number-like category or content stays text.
-    struct Typed
-    {
-        const char *cell;
-        bool number;
-    } types[] = {{"A1", false}, {"D2", true},  {"D3", true},  {"D4", true},  {"A5", false},
-                 {"B5", false}, {"C5", false}, {"D5", false}, {"D6", false}, {"A7", false}};
-    for (const Typed &t : types)
-        EXPECT_EQ(layout.cells.value(t.cell).type.isEmpty(), t.number) << t.cell;
-    EXPECT_EQ(layout.cells.value("D4").value, QStringLiteral("-12.25"));
-}
-
-TEST_F(ExportImport, NoQualifyingRowGivesHeaderAndTotalsOnly)
-{
     CostSheet sheet;
-    sheet.setRow(1, {"1", "房", "", "", "100", false});
-    sheet.setRow(2, {"2", "餐", "", "", "", true});
-    const QString file = path("empty.xlsx");
-    QString error;
-    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error));
-    const Layout layout = readLayout(file);
-    EXPECT_EQ(layout.merges, QStringList{"A2:D2"});
-    EXPECT_EQ(layout.cells.size(), 8);
-    CellGrid grid;
-    ASSERT_TRUE(ReadFirstWorksheet(file, ReadLimits{}, &grid, &error));
-    EXPECT_EQ(grid.text(2, 1), QStringLiteral("合计：元/人＝元"));
-
-    CostSheet back;
-    ASSERT_TRUE(InExcel(back, file, &error));
-    EXPECT_EQ(back.rowCount(), 20);
-    EXPECT_FALSE(back.row(1).Included);
-    EXPECT_EQ(back.Text3(), QStringLiteral("0"));
+    fillSample(sheet);
+    const QString file = path("types.xlsx");
+    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, nullptr));
+    const QByteArray xml = zipEntry(file, "xl/worksheets/sheet1.xml");
+    const QStringList refs = xmlValues(xml, "c", "r");
+    const QStringList types = xmlValues(xml, "c", "t");
+    const QMap<QString, QString> values = worksheetCells(file, "xl/worksheets/sheet1.xml");
+    QStringList numbers;
+    for (int i = 0; i < refs.size(); ++i)
+        if (types.at(i).isEmpty() && values.contains(refs.at(i))) // blanks have neither type nor value
+            numbers.append(refs.at(i));
+    EXPECT_EQ(numbers, (QStringList{"D2", "D3", "D4"}));
+    EXPECT_EQ(values.value("D4"), QStringLiteral("-12.25"));
 }
 
 TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
 {
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    QString error;
-    EXPECT_FALSE(WriteQuoteWorkbook(sheet, path("no such folder/x.xlsx"), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("无法写入")));
-
     // A text beyond what a cell holds, in a line or in the totals row: refused by name, and the old
     // file stays as it was (the writer itself would drop a merged cell's text and report success).
     const QString file = path("old.xlsx");
@@ -313,7 +211,7 @@ TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
         fillSample(longer);
         c.lengthen(longer);
         const SheetState lengthened = SheetState::of(longer);
-        error.clear();
+        QString error;
         EXPECT_FALSE(WriteQuoteWorkbook(longer, file, &error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("32767"))) << error.toStdString();
@@ -322,7 +220,6 @@ TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
         EXPECT_EQ(old.readAll(), QByteArray("old content"));
         EXPECT_EQ(SheetState::of(longer), lengthened);
     }
-    EXPECT_EQ(SheetState::of(sheet), before);
 }
 
 TEST_F(ExportImport, TextsComeBackExactly)
@@ -380,100 +277,10 @@ TEST_F(ExportImport, NumbersAreWrittenWithAPointUnderACommaLocale)
     qputenv("LOCPATH", oldLocPath);
     ASSERT_TRUE(written) << error.toStdString();
 
-    const Layout layout = readLayout(file);
-    EXPECT_EQ(layout.cells.value("D2").value, QStringLiteral("333.3333"));
-    EXPECT_DOUBLE_EQ(layout.widths.value(1), 10.7109375);
-    EXPECT_FALSE(layout.sheetXml.contains("width=\"10,")) << layout.sheetXml.constData();
-    EXPECT_TRUE(layout.sheetXml.contains("left=\"0.7\"")) << layout.sheetXml.constData();
-    EXPECT_FALSE(
-        QRegularExpression(QStringLiteral("\"\\d+,\\d+\"")).match(QString::fromUtf8(layout.sheetXml)).hasMatch());
-}
-
-TEST_F(ExportImport, FailedImportsChangeNothing)
-{
-    CostSheet source;
-    fillSample(source);
-    const QString good = path("good.xlsx");
-    QString error;
-    ASSERT_TRUE(WriteQuoteWorkbook(source, good, &error));
-    QFile goodFile(good);
-    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
-    const QByteArray goodBytes = goodFile.readAll();
-
-    // A zip of a workbook whose sheet decompresses to far more than the readers accept.
-    QByteArray bomb;
-    {
-        const QString bombPath = path("bomb-build.xlsx");
-        // Written by hand with libzip through a tiny helper: the sheet part is 80 MB of blanks.
-        QByteArray huge(80 * 1024 * 1024, ' ');
-        huge.prepend("<?xml version=\"1.0\"?><worksheet "
-                     "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>");
-        huge.append("</sheetData></worksheet>");
-        ASSERT_TRUE(writeZipForTest(
-            bombPath,
-            {{"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                                 "<sheets><sheet name=\"a\" r:id=\"rId1\"/></sheets></workbook>"},
-             {"xl/_rels/workbook.xml.rels",
-              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-              "<Relationship Id=\"rId1\" "
-              "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-              "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-             {"xl/worksheets/sheet1.xml", huge}}));
-        QFile f(bombPath);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        bomb = f.readAll();
-        ASSERT_LT(bomb.size(), 1024 * 1024);
-    }
-
-    QByteArray flipped = goodBytes;
-    for (qsizetype i = flipped.size() * 2 / 5; i < flipped.size() / 2; ++i)
-        flipped[i] = char(flipped[i] ^ 0x5a);
-    QByteArray odt;
-    {
-        const QString odtPath = path("odt-build.ods");
-        ASSERT_TRUE(writeZipForTest(
-            odtPath, {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}}));
-        QFile f(odtPath);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        odt = f.readAll();
-    }
-
-    struct Case
-    {
-        const char *name;
-        QByteArray content;
-        const char *messagePart;
-    } cases[] = {
-        {"text.xlsx", "项目,内容\n1,2\n", "不是可以读取的工作簿"},
-        {"empty.xls", QByteArray(), "不是可以读取的工作簿"},
-        {"cut.xlsx", goodBytes.left(goodBytes.size() / 2), "损坏"},
-        {"flipped.xlsx", flipped, ""},
-        {"text.ods", odt, "不是 OpenDocument 表格"},
-        {"garbage.xls", QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(600, 'x'), ""},
-        {"bomb.xlsx", bomb, "过大"},
-    };
-    for (const Case &c : cases) {
-        const QString file = path(c.name);
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(c.content);
-        out.close();
-
-        CostSheet sheet;
-        fillSample(sheet);
-        const SheetState before = SheetState::of(sheet);
-        error.clear();
-        EXPECT_FALSE(InExcel(sheet, file, &error)) << c.name;
-        EXPECT_FALSE(error.isEmpty()) << c.name;
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.messagePart))) << c.name << ": " << error.toStdString();
-        EXPECT_EQ(SheetState::of(sheet), before) << c.name;
-    }
-
-    CostSheet sheet;
-    fillSample(sheet);
-    const SheetState before = SheetState::of(sheet);
-    EXPECT_FALSE(InExcel(sheet, path("missing.xlsx"), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("找不到文件")));
-    EXPECT_EQ(SheetState::of(sheet), before);
+    const QByteArray xml = zipEntry(file, "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(worksheetCells(file, "xl/worksheets/sheet1.xml").value("D2"), QStringLiteral("333.3333"));
+    EXPECT_EQ(xmlValues(xml, "col", "width").value(0), QStringLiteral("10.7109375"));
+    EXPECT_TRUE(xml.contains("left=\"0.7\"")) << xml.constData();
+    EXPECT_FALSE(QRegularExpression(QStringLiteral("\"\\d+,\\d+\"")).match(QString::fromUtf8(xml)).hasMatch())
+        << xml.constData();
 }
