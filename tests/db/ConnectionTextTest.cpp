@@ -154,13 +154,4 @@ TEST(ComposeConnStr, TheWindowsTextTrimsEveryBox)
     EXPECT_EQ(ComposeConnStr(s), "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db;Data Source=");
 }
 
-TEST(IsSystemAccount, OnlyTheUpperCaseWord)
-{
-    EXPECT_TRUE(IsSystemAccount(" SYSTEM "));
-    EXPECT_FALSE(IsSystemAccount("system"));
-    EXPECT_FALSE(IsSystemAccount("System"));
-    EXPECT_FALSE(IsSystemAccount("\tSYSTEM"));
-    EXPECT_FALSE(IsSystemAccount(""));
-}
-
 } // namespace
