@@ -31,6 +31,10 @@ TEST(CostSheet, StartsWithTwentyEmptyUntickedRows)
 TEST(CostSheet, TotalCountsTickedRowsOnly)
 {
     CostSheet sheet;
+    sheet.setText3(q(u"5"));
+    EXPECT_EQ(sheet.Text4(), q(u"0")) << "a head count before any total";
+    sheet.TickChanged(1, true); // an empty amount
+    EXPECT_EQ(sheet.Text1(), q(u"0"));
     tick(sheet, 1, q(u"100"));
     tick(sheet, 2, q(u"33.5"));
     sheet.setAmountText(3, q(u"1000"));
@@ -60,15 +64,6 @@ TEST(CostSheet, PerHeadFollowsTheHeadCount)
         sheet.RefreshTotals();
         EXPECT_EQ(sheet.Text4(), q(c.perHead)) << q(c.headCount).toStdString();
     }
-}
-
-TEST(CostSheet, NothingTickedYetCountsAsZero)
-{
-    CostSheet sheet;
-    sheet.setText3(q(u"5"));
-    EXPECT_EQ(sheet.Text4(), q(u"0"));
-    sheet.TickChanged(1, true); // an empty amount
-    EXPECT_EQ(sheet.Text1(), q(u"0"));
 }
 
 TEST(CostSheet, TypedTotalIsDividedUntilTheNextRecomputation)
