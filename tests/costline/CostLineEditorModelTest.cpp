@@ -44,9 +44,6 @@ TEST(CostLineEditorModel, ReadsTheWorkedExampleAndRemovesAFactor)
     EXPECT_EQ(model.unitWord(1), q(u"间"));
     EXPECT_EQ(model.countText(2), q(u"6"));
     EXPECT_EQ(model.unitWord(2), q(u"天"));
-    ASSERT_FALSE(host.changes.empty());
-    EXPECT_EQ(host.changes.back(), std::make_pair(q(u"单价: 123.00 × 45间 × 6天"), q(u"33210")));
-
     // The host sees the intermediate states one after another, in text order.
     const std::vector<std::pair<QString, QString>> expected = {
         {q(u"单价: 123.00"), q(u"123")},         // price
