@@ -1,15 +1,11 @@
 #include "costline/CostLineEditorModel.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 // What the host sees of the editor: each ChangeText with the line as it stood then.
 struct Host

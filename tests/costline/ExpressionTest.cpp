@@ -1,13 +1,9 @@
 #include "costline/Expression.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 struct BuildCase
 {

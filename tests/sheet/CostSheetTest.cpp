@@ -1,13 +1,9 @@
 #include "sheet/CostSheet.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 void tick(CostSheet &sheet, int position, const QString &amount)
 {

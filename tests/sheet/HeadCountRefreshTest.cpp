@@ -1,15 +1,11 @@
 #include "sheet/HeadCountRefresh.h"
 
 #include "sheet/CostSheet.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 void line(CostSheet &sheet, int position, const QString &expression, bool included = true)
 {
