@@ -94,51 +94,34 @@ TEST(ConnectionText, WhereFreeTdsConnectsAndWhatItCannotPass)
     EXPECT_TRUE(UnpassableValueError(text + "srv", "ODBC Driver 18 for SQL Server").isEmpty());
 }
 
-class BuildConnStrTest : public ::testing::Test
+TEST(BuildConnStr, FromTheSettingsFile)
 {
-protected:
-    QString ini() const { return m_dir.filePath("default.ini"); }
-    void set(const QString &section, const QString &key, const QString &value)
+    const struct
     {
-        ASSERT_TRUE(WriteIni(section, key, value, ini()));
+        const char *dataSource, *catalog, *accountType; // nullptr: no settings file
+        const char *connStr;
+    } cases[] = {
+        {"srv", "db1", " SYSTEM ", "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db1;Data Source=srv"},
+        // The file reader drops blanks at either end, so a stored blank can only be in the middle.
+        {"srv;x", "my db", "system",
+         "Provider=SQLOLEDB.1;Password=123456;User ID=sa;Initial Catalog=my db;Data Source=srv;x"},
+        {nullptr, nullptr, nullptr, "Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source="},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("default.ini");
+        if (c.dataSource) {
+            ASSERT_TRUE(WriteIniValues({{"ConnServ", "DATA SOURCE", c.dataSource},
+                                        {"ConnServ", "initial catalog", c.catalog},
+                                        {"ConnUserType", "SQLUser", c.accountType},
+                                        {"ConnUser", "UserName", EncodeText("sa")},
+                                        {"ConnUser", "PassWd", EncodeText("123456")}},
+                                       ini, true));
+        }
+        int missing = 0;
+        EXPECT_EQ(BuildConnStr(ini, [&] { ++missing; }), c.connStr);
+        EXPECT_EQ(missing, c.dataSource ? 0 : 1) << "a missing file is told once, before the empty values";
     }
-    QTemporaryDir m_dir;
-};
-
-TEST_F(BuildConnStrTest, SystemAccount)
-{
-    set("ConnServ", "DATA SOURCE", "srv");
-    set("ConnServ", "initial catalog", "db1");
-    set("ConnUserType", "SQLUser", " SYSTEM ");
-    set("ConnUser", "UserName", EncodeText("ignored"));
-    bool missing = false;
-    EXPECT_EQ(BuildConnStr(ini(), [&] { missing = true; }),
-              "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db1;Data Source=srv");
-    EXPECT_FALSE(missing);
-}
-
-TEST_F(BuildConnStrTest, SqlServerAccountDecodesAndKeepsStoredBlanksAndSemicolons)
-{
-    // The file reader drops blanks at either end, so a stored blank can only be in the middle.
-    set("ConnServ", "DATA SOURCE", "srv;x");
-    set("ConnServ", "initial catalog", "my db");
-    set("ConnUserType", "SQLUser", "system");
-    set("ConnUser", "UserName", EncodeText("sa"));
-    set("ConnUser", "PassWd", EncodeText("123456"));
-    EXPECT_EQ(BuildConnStr(ini()), "Provider=SQLOLEDB.1;Password=123456;User ID=sa;Initial Catalog=my db;Data "
-                                   "Source=srv;x");
-    const ConnectionSettings read = ReadConnectionSettings(ini());
-    EXPECT_EQ(read.account, ConnectionSettings::Account::SqlServer);
-    EXPECT_EQ(read.userName, "sa");
-    EXPECT_EQ(read.password, "123456");
-}
-
-TEST_F(BuildConnStrTest, MissingFileIsToldFirstThenEmptyValues)
-{
-    int calls = 0;
-    EXPECT_EQ(BuildConnStr(ini(), [&] { ++calls; }),
-              "Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source=");
-    EXPECT_EQ(calls, 1);
 }
 
 TEST(ComposeConnStr, TheWindowsTextTrimsEveryBox)
@@ -152,15 +135,6 @@ TEST(ComposeConnStr, TheWindowsTextTrimsEveryBox)
     s.account = ConnectionSettings::Account::System;
     s.dataSource.clear();
     EXPECT_EQ(ComposeConnStr(s), "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db;Data Source=");
-}
-
-TEST(IsSystemAccount, OnlyTheUpperCaseWord)
-{
-    EXPECT_TRUE(IsSystemAccount(" SYSTEM "));
-    EXPECT_FALSE(IsSystemAccount("system"));
-    EXPECT_FALSE(IsSystemAccount("System"));
-    EXPECT_FALSE(IsSystemAccount("\tSYSTEM"));
-    EXPECT_FALSE(IsSystemAccount(""));
 }
 
 } // namespace

@@ -73,9 +73,8 @@ TEST_F(PgFill, ValuesArriveAsTexts)
 TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
 {
     DbError error;
-    ASSERT_TRUE(fill("SELECT amount, price, rate, ratio, travel_day, NULL, 1234.5600::numeric(12,4), "
-                     "-0.50::numeric, 0.10::numeric, 42, timestamp '2024-05-01 12:30:00.5', timestamp '2024-05-02' "
-                     "FROM cost_line WHERE line_no = 2",
+    ASSERT_TRUE(fill("SELECT amount, price, rate, ratio, travel_day FROM cost_line WHERE line_no = 2 UNION ALL "
+                     "SELECT NULL, NULL, NULL, NULL, NULL",
                      &error))
         << error.description.toStdString();
     const CostLine &row = m_sheet.row(1);
@@ -83,6 +82,10 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
     EXPECT_EQ(row.Content, "1234.56");
     EXPECT_EQ(row.Expression, "2.1");
     EXPECT_EQ(row.AmountText, "0.25");
+    // A null is the empty text, and its row is ticked as any other.
+    const CostLine &nulls = m_sheet.row(2);
+    EXPECT_EQ(nulls.Category + nulls.Content + nulls.Expression + nulls.AmountText, "");
+    EXPECT_TRUE(nulls.Included);
 
     // The further columns through the database class itself.
     OdbcConnection connection;
@@ -101,16 +104,6 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
         EXPECT_EQ(text, QString::fromUtf8(expected[c])) << c;
         EXPECT_EQ(isNull, c == 1) << c;
     }
-}
-
-TEST_F(PgFill, ANullIsTheEmptyText)
-{
-    DbError error;
-    ASSERT_TRUE(
-        fill("SELECT category, NULL::text, expression, NULL::numeric FROM cost_line ORDER BY line_no LIMIT 2", &error));
-    EXPECT_EQ(m_sheet.row(2).Content, "");
-    EXPECT_EQ(m_sheet.row(2).AmountText, "");
-    EXPECT_TRUE(m_sheet.row(2).Included);
 }
 
 TEST_F(PgFill, FailuresGiveANumberAndADescription)
@@ -159,41 +152,36 @@ TEST_F(PgFill, TooManyRowsStopsWithAnOverflow)
     EXPECT_EQ(full.Text1(), "32766");
 }
 
-TEST_F(PgFill, WrongPasswordAndWrongDatabaseFailToOpen)
-{
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("default.ini");
-    for (const auto &[password, database] : {std::pair<QString, QString>{"wrong", m_server.database},
-                                             std::pair<QString, QString>{m_server.password, "no_such_db"}}) {
-        WritePgIni(ini, m_server, m_server.user, password, database);
-        DbError error;
-        EXPECT_FALSE(OpenMainConn(ini, {}, &error));
-        EXPECT_FALSE(MainConn().isOpen());
-        EXPECT_FALSE(error.description.isEmpty());
-        CostSheet sheet;
-        QString message;
-        EXPECT_EQ(FillSheetHeadless(sheet, ini, "SELECT 1, 2, 3, 4", &message), 3);
-        EXPECT_TRUE(message.startsWith(ConnectErrorMessage)) << message.toStdString();
-    }
-}
-
+// The fill as quilvar-batch runs it, from the settings file: 0, or 3 with the message.
 TEST_F(PgFill, HeadlessFillFromTheSettingsFile)
 {
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("default.ini");
-    QString message;
-    EXPECT_EQ(FillSheetHeadless(m_sheet, ini, limited(3), &message), 3);
-    EXPECT_TRUE(message.startsWith(MissingIniMessage)) << message.toStdString();
-
-    WritePgIni(ini, m_server, m_server.user, m_server.password, m_server.database);
-    EXPECT_EQ(FillSheetHeadless(m_sheet, ini, limited(23), &message), 0) << message.toStdString();
-    EXPECT_TRUE(message.isEmpty());
-    EXPECT_EQ(m_sheet.rowCount(), 23);
+    const struct
+    {
+        const char *password, *database; // nullptr: no settings file
+        int rows, status;
+        QString message;
+    } cases[] = {
+        {nullptr, nullptr, 3, 3, MissingIniMessage},
+        {"wrong", "", 3, 3, ConnectErrorMessage},
+        {"", "no_such_db", 3, 3, ConnectErrorMessage},
+        {"", "", 23, 0, ""},
+        {"", "", 0, 3, "3265"}, // one column only
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.status);
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("default.ini");
+        if (c.password)
+            WritePgIni(ini, m_server, m_server.user, *c.password ? c.password : m_server.password,
+                       *c.database ? c.database : m_server.database);
+        CostSheet sheet;
+        QString message;
+        EXPECT_EQ(FillSheetHeadless(sheet, ini, c.rows ? limited(c.rows) : "SELECT 1", &message), c.status);
+        EXPECT_TRUE(c.status ? message.contains(c.message) : message.isEmpty()) << message.toStdString();
+        EXPECT_EQ(MainConn().isOpen(), c.status == 0 || c.rows == 0);
+        EXPECT_EQ(sheet.rowCount(), c.status ? 20 : c.rows);
+    }
     EXPECT_TRUE(ConnStr().startsWith("Provider=SQLOLEDB.1;Password="));
-    EXPECT_TRUE(MainConn().isOpen());
-
-    EXPECT_EQ(FillSheetHeadless(m_sheet, ini, "SELECT 1", &message), 3);
-    EXPECT_TRUE(message.contains("3265")) << message.toStdString();
 }
 
 TEST(SqliteFill, TheBundledSampleDatabase)

@@ -41,34 +41,29 @@ const QByteArray WindowsFile = "[ConnServ]\r\n"
                                "UserName=aG\r\n"
                                "PassWd=\r\n";
 
-TEST_F(IniFileTest, ReadsAWindowsFile)
+TEST_F(IniFileTest, Reads)
 {
-    writeBytes(WindowsFile);
-    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("房×srv"));
-    EXPECT_EQ(ReadIni("ConnServ", "initial catalog", path()), "db1");
-    EXPECT_EQ(ReadIni("ConnUserType", "SQLUser", path()), "SQL User");
-    EXPECT_EQ(ReadIni("ConnUser", "UserName", path()), "aG");
-    EXPECT_EQ(ReadIni("ConnUser", "PassWd", path()), "");
-    // Names without regard to case.
-    EXPECT_EQ(ReadIni("connserv", "data source", path()), QStringLiteral("房×srv"));
-    EXPECT_EQ(ReadIni("CONNUSER", "username", path()), "aG");
-}
-
-TEST_F(IniFileTest, MissingPiecesReadEmpty)
-{
-    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
-    writeBytes(WindowsFile);
-    EXPECT_EQ(ReadIni("Nowhere", "DATA SOURCE", path()), "");
-    EXPECT_EQ(ReadIni("ConnServ", "UserName", path()), ""); // a key of another section
-    EXPECT_TRUE(ReadIni("ConnServ", "ODBC Driver", path()).isEmpty());
-}
-
-TEST_F(IniFileTest, BlanksAroundTheEqualsSignAndOddLines)
-{
-    writeBytes("; a comment\n  [ ConnServ ]  \nno equals sign here\n  DATA SOURCE  =  srv,1433  \n\tinitial "
-               "catalog\t=\tdb\t\n");
-    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "srv,1433");
-    EXPECT_EQ(ReadIni("ConnServ", "initial catalog", path()), "db");
+    const QByteArray oddLines = "; a comment\n  [ ConnServ ]  \nno equals sign here\n  DATA SOURCE  =  srv,1433  \n"
+                                "\tinitial catalog\t=\tdb\t\n";
+    const struct
+    {
+        const QByteArray &file;
+        const char *section, *key;
+        const char16_t *value;
+    } cases[] = {
+        {WindowsFile, "ConnServ", "DATA SOURCE", u"房×srv"}, // GBK
+        {WindowsFile, "ConnServ", "initial catalog", u"db1"}, {WindowsFile, "ConnUserType", "SQLUser", u"SQL User"},
+        {WindowsFile, "ConnUser", "UserName", u"aG"},         {WindowsFile, "ConnUser", "PassWd", u""},
+        {WindowsFile, "connserv", "data source", u"房×srv"}, // names without regard to case
+        {WindowsFile, "CONNUSER", "username", u"aG"},         {WindowsFile, "Nowhere", "DATA SOURCE", u""},
+        {WindowsFile, "ConnServ", "UserName", u""}, // a key of another section
+        {oddLines, "ConnServ", "DATA SOURCE", u"srv,1433"},   {oddLines, "ConnServ", "initial catalog", u"db"},
+    };
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "") << "no file";
+    for (const auto &c : cases) {
+        writeBytes(c.file);
+        EXPECT_EQ(ReadIni(c.section, c.key, path()), QString::fromUtf16(c.value)) << c.section << '/' << c.key;
+    }
 }
 
 TEST_F(IniFileTest, WriteKeepsOtherLinesTheirOrderAndCrlf)

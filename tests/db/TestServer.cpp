@@ -6,37 +6,37 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcessEnvironment>
+#include <QHash>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace {
+
+// The KEY=VALUE lines a fixture script wrote; empty when the file is not there.
+QHash<QByteArray, QString> readFacts(const QString &path)
+{
+    QHash<QByteArray, QString> facts;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const int eq = line.indexOf('=');
+            if (eq > 0)
+                facts.insert(line.left(eq), QString::fromUtf8(line.mid(eq + 1)).trimmed());
+        }
+    }
+    return facts;
+}
+
+} // namespace
+
 PgServer PgServer::fromEnvironment()
 {
-    PgServer server;
-    QFile file(qEnvironmentVariable("QUILVAR_PG_ENV"));
-    if (!file.open(QIODevice::ReadOnly))
-        return server;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const int eq = line.indexOf('=');
-        if (eq < 0)
-            continue;
-        const QByteArray key = line.left(eq);
-        const QString value = QString::fromUtf8(line.mid(eq + 1)).trimmed();
-        if (key == "PGHOST")
-            server.host = value;
-        else if (key == "PGPORT")
-            server.port = value;
-        else if (key == "PGUSER")
-            server.user = value;
-        else if (key == "PGPASSWORD")
-            server.password = value;
-        else if (key == "PGDATABASE")
-            server.database = value;
-    }
-    return server;
+    const auto facts = readFacts(qEnvironmentVariable("QUILVAR_PG_ENV"));
+    return {facts.value("PGHOST"), facts.value("PGPORT"), facts.value("PGUSER"), facts.value("PGPASSWORD"),
+            facts.value("PGDATABASE")};
 }
 
 QString PgServer::odbc() const
@@ -66,25 +66,9 @@ void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)
 
 TdsServer TdsServer::fromEnvironment()
 {
-    TdsServer server;
-    QFile file(QFileInfo(qEnvironmentVariable("QUILVAR_PG_ENV")).dir().filePath("tds-server.env"));
-    if (!file.open(QIODevice::ReadOnly))
-        return server;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> pair = line.split('=');
-        if (pair.size() != 2)
-            continue;
-        const int port = pair.at(1).trimmed().toInt();
-        if (pair.at(0) == "plain")
-            server.plain = port;
-        else if (pair.at(0) == "login")
-            server.login = port;
-        else if (pair.at(0) == "forced")
-            server.forced = port;
-        else if (pair.at(0) == "browser")
-            server.browser = port;
-    }
-    return server;
+    const auto facts = readFacts(QFileInfo(qEnvironmentVariable("QUILVAR_PG_ENV")).dir().filePath("tds-server.env"));
+    return {facts.value("plain").toInt(), facts.value("login").toInt(), facts.value("forced").toInt(),
+            facts.value("browser").toInt()};
 }
 
 void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user, const QString &password,

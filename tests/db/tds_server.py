@@ -55,24 +55,22 @@ class Column:
         return struct.pack("<IH", 0, 0x0001) + self.type_info + b_varchar(self.name)
 
 
-def nvarchar(name):
-    def encode(v):
-        if v is None:
-            return b"\xff\xff"
-        data = v.encode("utf-16-le")
-        return struct.pack("<H", len(data)) + data
-
-    return Column(name, bytes([0xE7]) + struct.pack("<H", 8000) + LATIN1_COLLATION, encode)
-
-
-def varchar(name, collation=LATIN1_COLLATION, codec="cp1252"):
+def text_column(name, type_code, collation, codec):
     def encode(v):
         if v is None:
             return b"\xff\xff"
         data = v.encode(codec)
         return struct.pack("<H", len(data)) + data
 
-    return Column(name, bytes([0xA7]) + struct.pack("<H", 8000) + collation, encode)
+    return Column(name, bytes([type_code]) + struct.pack("<H", 8000) + collation, encode)
+
+
+def nvarchar(name):
+    return text_column(name, 0xE7, LATIN1_COLLATION, "utf-16-le")
+
+
+def varchar(name, collation=LATIN1_COLLATION, codec="cp1252"):
+    return text_column(name, 0xA7, collation, codec)
 
 
 def intn(name):
@@ -139,10 +137,6 @@ def four_text_columns():
     return [nvarchar("category"), nvarchar("content"), nvarchar("expression"), nvarchar("amount")]
 
 
-def fill_rows(count):
-    return [("房", "第%d项 北京饭店 标准间（含早）" % (i + 1), "单价: 580.00 × 15间 × 5晚", "43500.50") for i in range(count)]
-
-
 TYPED_COLUMNS = [
     nvarchar("nvarchar_zh"),
     varchar("varchar_en"),
@@ -176,9 +170,9 @@ TYPED_ROW = (
     None,
 )
 
-# The query text, lower case with its blanks, to (columns, rows) or an error (number, text).
+# The query text, lower case with its blanks, to (columns, rows) or an error (number, text);
+# "select login_facts" is answered from the connection's own LOGIN7.
 QUERIES = {
-    "select login_facts": None,  # answered from the connection's own LOGIN7
     "select typed_row": (TYPED_COLUMNS, [TYPED_ROW]),
     "select fill_row": (
         [nvarchar("category"), varchar("content", CHINESE_COLLATION, "gbk"), nvarchar("expression"),
@@ -195,7 +189,8 @@ QUERIES = {
 
 @functools.lru_cache(maxsize=4)
 def rows_reply(count):
-    return result_set(four_text_columns(), fill_rows(count))
+    rows = [("房", "第%d项 北京饭店 标准间（含早）" % (i + 1), "单价: 580.00 × 15间 × 5晚", "43500.50") for i in range(count)]
+    return result_set(four_text_columns(), rows)
 
 
 def rows_query(text):
@@ -303,16 +298,15 @@ class Connection:
         while True:
             try:
                 obj.do_handshake()
-                pending = outgoing.read()
-                if pending:
-                    self.send_message(0x12, pending)
-                break
+                done_now = True
             except ssl.SSLWantReadError:
-                pending = outgoing.read()
-                if pending:
-                    self.send_message(0x12, pending)
-                kind, payload = self.read_message()
-                incoming.write(payload)
+                done_now = False
+            pending = outgoing.read()
+            if pending:
+                self.send_message(0x12, pending)
+            if done_now:
+                break
+            incoming.write(self.read_message()[1])
         # What the client sent past its last handshake packet belongs to the TLS stream now.
         if self.buffer:
             incoming.write(self.buffer)
@@ -359,7 +353,6 @@ class Connection:
         return {
             "user": field(40),
             "password": field(44, unscramble),
-            "app": field(48),
             "language": field(64),
             "database": field(68),
         }
@@ -377,18 +370,13 @@ class Connection:
         self.login = self.parse_login(payload)
         encrypted = self.tls is not None
         if answer == ENCRYPT_OFF:
-            # Only the log-in travels inside TLS.
-            obj, incoming, _ = self.tls
-            self.tls = None
+            self.tls = None  # only the log-in travels inside TLS
         self.log("login %r encrypted=%s" % (self.login, encrypted))
         user, password = self.login["user"], self.login["password"]
         if user in ACCOUNTS and ACCOUNTS[user] != password:
             self.send_message(0x04, error_token(18456, "用户 '%s' 登录失败。" % user, 14) + done(0x0002))
             return
         database = self.login["database"] or "master"
-        if database == "nosuchdb":
-            self.send_message(0x04, error_token(4060, "无法打开登录所请求的数据库 \"nosuchdb\"。登录失败。", 11) + done(0x0002))
-            return
         self.send_message(0x04, envchange(1, database, "master") + loginack() + done())
         while True:
             kind, payload = self.read_message()
@@ -413,12 +401,10 @@ class Connection:
                 reply = error_token(entry[0], entry[1]) + done(0x0002)
             else:
                 reply = result_set(*entry)
-        elif rows_query(key):
-            reply = rows_query(key)
         elif key.startswith("set ") or key.startswith("use "):
             reply = done()
         else:
-            reply = error_token(102, "'%s' 附近有语法错误。" % query[:40]) + done(0x0002)
+            reply = rows_query(key) or error_token(102, "'%s' 附近有语法错误。" % query[:40]) + done(0x0002)
         self.send_message(0x04, reply)
 
 

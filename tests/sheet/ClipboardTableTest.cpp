@@ -1,5 +1,6 @@
 #include "sheet/ClipboardTable.h"
 #include "sheet/CostLine.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,6 @@ void PrintTo(const TableRow &r, std::ostream *os)
 }
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 TableRow row(const char16_t *a, const char16_t *b = u"", const char16_t *c = u"", const char16_t *d = u"")
 {

@@ -1,15 +1,11 @@
 #include "sheet/HeadCountRefresh.h"
 
 #include "sheet/CostSheet.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 void line(CostSheet &sheet, int position, const QString &expression, bool included = true)
 {
@@ -23,11 +19,18 @@ TEST(RefreshHeadCount, WorkedExample)
     sheet.setText3(q(u"25"));
     line(sheet, 1, q(u"单价: 80.00 × 3人 × 2天"));
     line(sheet, 2, q(u"单价: 350.00 × 12间 × 2晚"), false);
+    sheet.setCategory(2, q(u"餐"));
+    sheet.setContent(2, q(u"午餐"));
     RefreshHeadCount(sheet);
     EXPECT_EQ(sheet.row(1).Expression, q(u"单价: 80.00 × 25人 × 2天"));
     EXPECT_EQ(sheet.row(1).AmountText, q(u"4000"));
     EXPECT_EQ(sheet.row(2).Expression, q(u"单价: 350.00 × 12间 × 2晚"));
     EXPECT_EQ(sheet.row(2).AmountText, q(u"8400"));
+    // No tick, category, content or row count changes.
+    EXPECT_FALSE(sheet.row(2).Included);
+    EXPECT_EQ(sheet.row(2).Category, q(u"餐"));
+    EXPECT_EQ(sheet.row(2).Content, q(u"午餐"));
+    EXPECT_EQ(sheet.rowCount(), 20);
     EXPECT_TRUE(sheet.row(3).Expression.isEmpty());
     EXPECT_TRUE(sheet.row(3).AmountText.isEmpty());
     EXPECT_EQ(sheet.Text1(), q(u"4000"));
@@ -43,7 +46,8 @@ struct RowCase
 };
 
 class RefreshHeadCountRowTest : public testing::TestWithParam<RowCase>
-{};
+{
+};
 
 TEST_P(RefreshHeadCountRowTest, RewritesOneRow)
 {
@@ -58,33 +62,31 @@ TEST_P(RefreshHeadCountRowTest, RewritesOneRow)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RefreshHeadCountRowTest,
-    testing::Values(
-        RowCase{u"30人", u"单价: 10.00 × 2人", u"单价: 10.00 × 30人", u"300"},
-        // Only a unit word that is "人" once its spaces are gone takes the head count.
-        RowCase{u"5", u"单价: 10.00 × 2 人", u"单价: 10.00 × 5 人", u"50"},
-        RowCase{u"5", u"单价: 10.00 × 2人 ", u"单价: 10.00 × 5人 ", u"50"},
-        RowCase{u"5", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"240"},
-        RowCase{u"5", u"单价: 10.00 × 2\t人", u"单价: 10.00 × 2\t人", u"20"},
-        // Every factor is written back, counts of 0 and 1 included; 0 leaves the amount alone.
-        RowCase{u"1", u"单价: 10.00 × 3人", u"单价: 10.00 × 1人", u"10"},
-        RowCase{u"", u"单价: 10.00 × 3人 × 2天", u"单价: 10.00 × 0人 × 2天", u"20"},
-        RowCase{u"abc", u"单价: 10.00 × 天", u"单价: 10.00 × 0天", u"10"},
-        // The amount follows the price as the text shows it.
-        RowCase{u"5", u"单价: 0.33 × 3次", u"单价: 0.33 × 3次", u"0.99"},
-        // Counts pass through single precision.
-        RowCase{u"5", u"单价: 1.00 × 045间 × 2.50天", u"单价: 1.00 × 45间 × 2.5天", u"112.5"},
-        RowCase{u"5", u"单价: 1.00 × 12345678间", u"单价: 1.00 × 1.234568E+07间", u"12345678"},
-        RowCase{u"5", u"单价: 1.00 × 0.1间", u"单价: 1.00 × 0.1间", u"0.1"},
-        // Without ": " the price starts at the second character.
-        RowCase{u"5", u"单价:80.00 × 3人", u"单价:80.00 × 5人", u"0"},
-        RowCase{u"5", u"8", u"8", u"0"}, RowCase{u"5", u"89", u"89", u"9"},
-        RowCase{u"5", u"单价: 50.00", u"单价: 50.00", u"50"},
-        RowCase{u"5", u"单价:  50.00 ", u"单价:  50.00 ", u"50"},
-        // A later segment with ": " is a factor.
-        RowCase{u"5", u"单价: 2.00 × 单价: 3.00", u"单价: 2.00 × 0单价: 3.00", u"2"},
-        // Overflow is shown, not wrapped.
-        RowCase{u"5", u"单价: 900000000000000.00 × 2间", u"单价: 900000000000000.00 × 2间", u"溢出"},
-        RowCase{u"1e300", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+39人", u"溢出"}));
+    testing::Values(RowCase{u"30人", u"单价: 10.00 × 2人", u"单价: 10.00 × 30人", u"300"},
+                    // Only a unit word that is "人" once its spaces are gone takes the head count.
+                    RowCase{u"5", u"单价: 10.00 × 2 人", u"单价: 10.00 × 5 人", u"50"},
+                    RowCase{u"5", u"单价: 10.00 × 2人 ", u"单价: 10.00 × 5人 ", u"50"},
+                    RowCase{u"5", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"单价: 10.00 × 2人次 × 3位 × 4人数", u"240"},
+                    RowCase{u"5", u"单价: 10.00 × 2\t人", u"单价: 10.00 × 2\t人", u"20"},
+                    // Every factor is written back, counts of 0 and 1 included; 0 leaves the amount alone.
+                    RowCase{u"1", u"单价: 10.00 × 3人", u"单价: 10.00 × 1人", u"10"},
+                    RowCase{u"", u"单价: 10.00 × 3人 × 2天", u"单价: 10.00 × 0人 × 2天", u"20"},
+                    RowCase{u"abc", u"单价: 10.00 × 天", u"单价: 10.00 × 0天", u"10"},
+                    // The amount follows the price as the text shows it.
+                    RowCase{u"5", u"单价: 0.33 × 3次", u"单价: 0.33 × 3次", u"0.99"},
+                    // Counts pass through single precision.
+                    RowCase{u"5", u"单价: 1.00 × 045间 × 2.50天", u"单价: 1.00 × 45间 × 2.5天", u"112.5"},
+                    RowCase{u"5", u"单价: 1.00 × 12345678间", u"单价: 1.00 × 1.234568E+07间", u"12345678"},
+                    RowCase{u"5", u"单价: 1.00 × 0.1间", u"单价: 1.00 × 0.1间", u"0.1"},
+                    // Without ": " the price starts at the second character.
+                    RowCase{u"5", u"单价:80.00 × 3人", u"单价:80.00 × 5人", u"0"}, RowCase{u"5", u"8", u"8", u"0"},
+                    RowCase{u"5", u"89", u"89", u"9"}, RowCase{u"5", u"单价: 50.00", u"单价: 50.00", u"50"},
+                    RowCase{u"5", u"单价:  50.00 ", u"单价:  50.00 ", u"50"},
+                    // A later segment with ": " is a factor.
+                    RowCase{u"5", u"单价: 2.00 × 单价: 3.00", u"单价: 2.00 × 0单价: 3.00", u"2"},
+                    // Overflow is shown, not wrapped.
+                    RowCase{u"5", u"单价: 900000000000000.00 × 2间", u"单价: 900000000000000.00 × 2间", u"溢出"},
+                    RowCase{u"1e300", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+39人", u"溢出"}));
 
 TEST(RefreshHeadCount, BlankLinesAreSkippedNotTheEndOfTheWalk)
 {
@@ -104,22 +106,6 @@ TEST(RefreshHeadCount, BlankLinesAreSkippedNotTheEndOfTheWalk)
     // The totals are those of every ticked row, the untouched blank one included.
     EXPECT_EQ(sheet.Text1(), q(u"167"));
     EXPECT_EQ(sheet.Text4(), q(u"41.75"));
-}
-
-TEST(RefreshHeadCount, ChangesNoTickCategoryOrContentAndNoRowCount)
-{
-    CostSheet sheet;
-    sheet.setText3(q(u"2"));
-    line(sheet, 1, q(u"单价: 10.00 × 3人"), false);
-    sheet.setCategory(1, q(u"餐"));
-    sheet.setContent(1, q(u"午餐"));
-    RefreshHeadCount(sheet);
-    EXPECT_FALSE(sheet.row(1).Included);
-    EXPECT_EQ(sheet.row(1).Category, q(u"餐"));
-    EXPECT_EQ(sheet.row(1).Content, q(u"午餐"));
-    EXPECT_EQ(sheet.rowCount(), 20);
-    EXPECT_EQ(sheet.Text1(), q(u"0"));
-    EXPECT_EQ(sheet.Text4(), q(u"0"));
 }
 
 } // namespace

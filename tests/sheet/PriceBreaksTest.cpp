@@ -1,14 +1,10 @@
 #include "sheet/PriceBreaks.h"
 #include "sheet/CostSheet.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 TEST(PriceBreaks, HeadCountList)
 {

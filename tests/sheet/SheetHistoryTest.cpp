@@ -2,17 +2,13 @@
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
 #include "sheet/SheetPaste.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
-
-QString q(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 struct Snapshot
 {
