@@ -157,7 +157,7 @@ struct Case
     std::function<QByteArray()> file;
     const char *refusal; // part of the refusal's message; none for a file that imports
     // For a file that imports: its one line and the head count (its totals row ends the data).
-    QString category, amount, headCount;
+    QString category = {}, amount = {}, headCount = {};
 };
 
 void PrintTo(const Case &c, std::ostream *out)
