@@ -201,7 +201,7 @@ def xlsx_rows(path):
 def xls_rows(path):
     import xlrd
 
-    book = xlrd.open_workbook(path, formatting_info=True, on_demand=True)
+    book = xlrd.open_workbook(path, formatting_info=True, on_demand=True, logfile=sys.stderr)
     sheet = book.sheet_by_index(0)
     rows = {}
     for r in range(FIRST_ROW - 1, min(sheet.nrows, LAST_ROW)):
