@@ -1,30 +1,17 @@
 #include "WindowTests.h"
 
-#include "app/CalculatorWindow.h"
 #include "app/HelpDialog.h"
 #include "app/VendorLinks.h"
 #include "common/Dialogs.h"
-#include "costline/ControlJsj.h"
 #include "sheet/CostSheetModel.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionViewItem>
-#include <QTest>
 #include <QTextBlock>
-#include <QTreeView>
 #include <QWheelEvent>
 
 namespace {
@@ -73,8 +60,6 @@ class CalculatorWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { Dialogs::setScripted(true); }
-
     void startsAsDesigned()
     {
         Window w;
@@ -354,14 +339,8 @@ private slots:
         w.sheet().setAmountText(1, QStringLiteral("100"));
         w.sheet().setAmountText(2, QStringLiteral("33.5"));
         w.box("Text3")->setText(QStringLiteral("2"));
-        // Click on the tick boxes of rows 1 and 2.
         for (int row : {1, 2}) {
-            QStyleOptionViewItem option;
-            option.rect = w.cell(row, 1);
-            option.features = QStyleOptionViewItem::HasCheckIndicator;
-            const QRect indicator =
-                w.list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, w.list);
-            QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, indicator.center());
+            w.tick(row);
             QTRY_VERIFY(w.sheet().row(row).Included);
         }
         QCOMPARE(w.box("Text4")->text(), QStringLiteral("66.75")); // (100 + 33.5) / 2

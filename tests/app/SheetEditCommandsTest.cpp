@@ -3,12 +3,9 @@
 #include "common/Dialogs.h"
 #include "excel/QuoteExport.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 
 namespace {
@@ -188,12 +185,7 @@ private slots:
              }},
             {"tick",
              [](Window &w) {
-                 QStyleOptionViewItem option;
-                 option.rect = w.list->visualRect(w.list->model()->index(1, 0));
-                 option.features = QStyleOptionViewItem::HasCheckIndicator;
-                 const QRect box =
-                     w.list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, w.list);
-                 QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, box.center());
+                 w.tick(2);
                  QTRY_VERIFY(w.sheet().row(2).Included);
              }},
             {"head count, typed key by key", [](Window &w) { typeKeyByKey(w, "Text3"); }},

@@ -4,6 +4,7 @@
 #include "app/SheetEditCommands.h"
 #include "costline/ControlJsj.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -11,6 +12,8 @@
 #include <QMenu>
 #include <QObject>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTreeView>
 #include <QUrl>
@@ -61,6 +64,15 @@ struct Window
     void click(int row, int column)
     {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell(row, column).center());
+    }
+    // Clicks a row's tick box.
+    void tick(int row)
+    {
+        QStyleOptionViewItem option;
+        option.rect = cell(row, 1);
+        option.features = QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
     }
     // A cell's left edge in the window.
     int cellLeft(int column) const
