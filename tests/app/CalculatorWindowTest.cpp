@@ -497,16 +497,6 @@ private slots:
         QVERIFY(Dialogs::takeShownMessages().isEmpty());
     }
 
-    void refreshButton()
-    {
-        Window w;
-        w.sheet().setExpression(1, QStringLiteral("单价: 80.00 × 3人 × 2天"));
-        w.box("Text3")->setText(QStringLiteral("25"));
-        QTest::mouseClick(w.bar<QPushButton>("Command2"), Qt::LeftButton);
-        QCOMPARE(w.sheet().row(1).Expression, QStringLiteral("单价: 80.00 × 25人 × 2天"));
-        QCOMPARE(w.list->model()->index(0, CostSheetModel::AmountColumn).data().toString(), QStringLiteral("4000"));
-    }
-
     // The dialog's font may resolve to one whose spaces are half a Chinese character; these do not.
     void helpIndentsHoldInAProportionalFont()
     {
