@@ -1,6 +1,7 @@
 #include "db/FrmSJKLj.h"
 
 #include "common/Dialogs.h"
+#include "common/PaddedLabel.h"
 #include "common/Spaces.h"
 #include "db/Database.h"
 #include "db/IniFile.h"
@@ -33,7 +34,7 @@ QLineEdit *makeBox(QWidget *parent, const char *name, bool hidden)
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, QWidget *buddy)
 {
-    auto *label = new QLabel(caption, parent);
+    auto *label = new PaddedLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
     label->setBuddy(buddy);
     return label;
@@ -126,6 +127,10 @@ void FrmSJKLj::load()
 {
     m_txtDs->setText(ReadIni(IniKeys::ConnServ, IniKeys::DataSource, m_iniPath));
     m_txtIn->setText(ReadIni(IniKeys::ConnServ, IniKeys::InitialCatalog, m_iniPath));
+    // setText leaves the caret at the end, and a box narrower than its text then shows only the
+    // end: a long ODBC data source would open with its start, the part that names it, hidden.
+    m_txtDs->setCursorPosition(0);
+    m_txtIn->setCursorPosition(0);
     if (IsSystemAccount(ReadIni(IniKeys::ConnUserType, IniKeys::SqlUser, m_iniPath))) {
         m_optAcc[1]->setChecked(true);
         m_txtUs->clear();

@@ -1,95 +1,19 @@
 #include "WindowTests.h"
 
-#include "app/CalculatorWindow.h"
 #include "app/HelpDialog.h"
 #include "app/VendorLinks.h"
 #include "common/Dialogs.h"
-#include "costline/ControlJsj.h"
 #include "sheet/CostSheetModel.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
 #include <QDesktopServices>
-#include <QDialog>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionViewItem>
-#include <QTest>
 #include <QTextBlock>
-#include <QTreeView>
 #include <QWheelEvent>
 
 namespace {
-// The window under test with its controls, found by object name as a person would see them.
-struct Window
-{
-    CalculatorWindow window;
-    QTreeView *list = nullptr;
-    QComboBox *category = nullptr;
-    QLineEdit *content = nullptr;
-    ControlJsj *expression = nullptr;
-    QGroupBox *frame = nullptr;
-
-    Window()
-    {
-        list = window.findChild<QTreeView *>(QStringLiteral("Lv1"));
-        category = window.findChild<QComboBox *>(QStringLiteral("Combo1"), Qt::FindDirectChildrenOnly);
-        content = window.findChild<QLineEdit *>(QStringLiteral("Text2"), Qt::FindDirectChildrenOnly);
-        expression = window.findChild<ControlJsj *>(QStringLiteral("ControlJsj1"));
-        frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
-        window.move(0, 0);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
-    template <typename T> T *bar(const char *name) const { return frame->findChild<T *>(QString::fromLatin1(name)); }
-    QLineEdit *box(const char *name) const { return bar<QLineEdit>(name); }
-    CostSheet &sheet() { return window.sheet(); }
-    QRect cell(int row, int column) const { return list->visualRect(list->model()->index(row - 1, column - 1)); }
-    void click(int row, int column)
-    {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell(row, column).center());
-    }
-    // A cell's left edge in the window.
-    int cellLeft(int column) const
-    {
-        return list->viewport()->mapTo(&window, QPoint(list->header()->sectionViewportPosition(column - 1), 0)).x();
-    }
-    // The editor of a column (2 category, 3 content, 4 expression).
-    QWidget *editor(int column) const
-    {
-        return column == 2   ? static_cast<QWidget *>(category)
-               : column == 3 ? static_cast<QWidget *>(content)
-                             : expression;
-    }
-    // Opens a cell's editor with a click and types into it.
-    QWidget *edit(int row, int column, const QString &text)
-    {
-        click(row, column);
-        QWidget *field = column == 4 ? expression->unitPriceField() : editor(column);
-        [&] { QTRY_COMPARE(QApplication::focusWidget(), field); }();
-        typeText(field, text);
-        return field;
-    }
-    // Picks an item of the popup menu as a person does: open it with Command1, click the item.
-    void choose(const char *item)
-    {
-        QTest::mouseClick(bar<QPushButton>("Command1"), Qt::LeftButton);
-        QMenu *menu = window.popupMenu();
-        [&] { QTRY_VERIFY(menu->isVisible()); }();
-        QAction *action = menu->findChild<QAction *>(QString::fromLatin1(item));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-    }
-};
-
 QWidget *focused()
 {
     return QApplication::focusWidget();
@@ -131,534 +55,534 @@ void checkIndents(QPlainTextEdit *text)
 }
 } // namespace
 
-void CalculatorWindowTest::init()
+class CalculatorWindowTest : public QObject
 {
-    Dialogs::setScripted(true);
-}
-
-void CalculatorWindowTest::startsAsDesigned()
-{
-    Window w;
-    QCOMPARE(w.window.objectName(), QStringLiteral("计算器"));
-    QCOMPARE(w.window.windowTitle(), QStringLiteral("Orvane旅游软件系列——Brenmoor     https://www.orvane.example/"));
-    // 9795 × 6700 twips, frame included.
-    QCOMPARE(w.window.frameGeometry().size(), QSize(653, 447));
-    QVERIFY(w.window.size() != w.window.frameGeometry().size());
-    QCOMPARE(w.list->model()->rowCount(), 20);
-    QCOMPARE(w.list->header()->sectionSize(0), 19); // 280 twips, whatever the font
-    QCOMPARE(w.list->header()->sectionSize(1), 80); // 1200 twips
-    QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
-    QCOMPARE(w.category->count(), 9);
-    for (const char *name : {"Text1", "Text3", "Text4"})
-        QCOMPARE(w.box(name)->text(), QString());
-
-    // The bottom bar: texts, left, top and width as designed (heights follow the font).
-    const struct
+    Q_OBJECT
+private slots:
+    void startsAsDesigned()
     {
-        const char *name;
-        const char16_t *text;
-        int left, top, width;
-    } bar[] = {{"Label1", u"合计", 180, 300, 0},
-               {"Text1", u"", 660, 240, 1515},
-               {"Label2", u"元 /", 2340, 300, 0},
-               {"Text3", u"", 2880, 240, 855},
-               {"Label3", u"人                ＝", 3900, 300, 1800},
-               {"Command2", u"刷新人数(&S)", 4140, 240, 1275},
-               {"Text4", u"", 5760, 240, 1455},
-               {"Label4", u"元", 7320, 300, 0},
-               {"Command1", u"其它功能(&Q)", 7620, 240, 1275}};
-    for (const auto &control : bar) {
-        QWidget *widget = w.bar<QWidget>(control.name);
-        QVERIFY2(widget, control.name);
-        QCOMPARE(widget->property("text").toString(), QString::fromUtf16(control.text));
-        const QRect designed = twips(control.left, control.top, control.width, 0);
-        QCOMPARE(widget->pos(), designed.topLeft());
-        if (control.width)
-            QCOMPARE(widget->width(), designed.width());
-    }
-}
-
-void CalculatorWindowTest::refreshButtonStandsInTheGapOfLabel3()
-{
-    // 人 and ＝ are drawn at the two ends of Label3 in whatever font, with Command2 between them.
-    Window w;
-    auto *label = w.bar<QLabel>("Label3");
-    const QRect button = w.bar<QPushButton>("Command2")->geometry();
-    const QImage image = label->grab().toImage();
-    const QRgb background = image.pixel(image.width() / 2, image.height() - 1);
-    int inkLeftOfButton = 0, inkRightOfButton = 0;
-    for (int x = 0; x < image.width(); ++x) {
-        for (int y = 0; y < image.height(); ++y) {
-            if (image.pixel(x, y) == background)
-                continue;
-            const int inFrame = label->x() + x * label->width() / image.width();
-            QVERIFY2(inFrame < button.left() || inFrame > button.right(), "text under the refresh button");
-            ++(inFrame < button.left() ? inkLeftOfButton : inkRightOfButton);
-        }
-    }
-    QVERIFY(inkLeftOfButton > 0 && inkRightOfButton > 0);
-}
-
-void CalculatorWindowTest::pricesALineWithMouseAndKeyboard()
-{
-    Window w;
-    w.edit(2, 2, QStringLiteral("保险"));
-    QCOMPARE(w.sheet().CurRow(), 2);
-    QCOMPARE(w.category->x(), w.cellLeft(2) + 2); // + 30 twips
-    QCOMPARE(w.category->y(), w.list->viewport()->mapTo(&w.window, w.cell(2, 2).topLeft()).y());
-    QCOMPARE(w.category->width(), w.list->header()->sectionSize(1) + 2);
-    QTest::keyClick(w.category, Qt::Key_Return);
-    QCOMPARE(w.category->count(), 9); // a category not in the list is stored, not added
-    QCOMPARE(w.content->x(), w.cellLeft(3) + 2);
-    QTRY_COMPARE(focused(), w.content);
-
-    typeText(w.content, QStringLiteral("旅游意外险"));
-    QTest::keyClick(w.content, Qt::Key_Left);
-    QTRY_COMPARE(focused(), w.expression->unitPriceField());
-    typeText(w.expression->unitPriceField(), QStringLiteral("20"));
-
-    QTest::mouseClick(w.expression->timesButton(0), Qt::LeftButton);
-    QTRY_COMPARE(focused(), w.expression->countField(1));
-    QVERIFY(w.expression->isVisible()); // the focus stayed inside the editor
-    typeText(w.expression->countField(1), QStringLiteral("45"));
-    QTest::keyClick(w.expression->countField(1), Qt::Key_Return);
-    QTRY_COMPARE(focused(), w.expression->unitField(1));
-    typeText(w.expression->unitField(1), QStringLiteral("间"));
-
-    QCOMPARE(w.sheet().row(2), (CostLine{"2", "保险", "旅游意外险", "单价: 20.00 × 45间", "900", true}));
-    QCOMPARE(w.list->model()->index(1, CostSheetModel::AmountColumn).data().toString(), QStringLiteral("900"));
-    QCOMPARE(w.box("Text1")->text(), QStringLiteral("900"));
-    QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
-    QTRY_VERIFY(!w.expression->isVisible()); // leaving the editor hides it
-
-    // Editing the cell again reads the expression back into the editor.
-    w.click(2, 4);
-    QTRY_VERIFY(w.expression->isVisible());
-    QCOMPARE(w.expression->countField(1)->text(), QStringLiteral("45"));
-    QCOMPARE(w.expression->unitField(1)->currentText(), QStringLiteral("间"));
-}
-
-void CalculatorWindowTest::keysMoveOn_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("movesOn");
-    const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
-    QTest::newRow("category Right") << 2 << int(Qt::Key_Right) << 0 << true;
-    QTest::newRow("category Enter") << 2 << int(Qt::Key_Return) << 0 << true;
-    QTest::newRow("category keypad Enter") << 2 << int(Qt::Key_Enter) << keypad << true;
-    QTest::newRow("category Shift+Right") << 2 << int(Qt::Key_Right) << shift << true;
-    QTest::newRow("category Left moves the caret") << 2 << int(Qt::Key_Left) << 0 << false;
-    QTest::newRow("category Escape") << 2 << int(Qt::Key_Escape) << 0 << false;
-    QTest::newRow("content Left") << 3 << int(Qt::Key_Left) << 0 << true;
-    QTest::newRow("content Enter") << 3 << int(Qt::Key_Return) << 0 << true;
-    QTest::newRow("content keypad Enter") << 3 << int(Qt::Key_Enter) << keypad << true;
-    QTest::newRow("content Shift+Enter") << 3 << int(Qt::Key_Return) << shift << true;
-    QTest::newRow("content Right moves the caret") << 3 << int(Qt::Key_Right) << 0 << false;
-}
-
-void CalculatorWindowTest::keysMoveOn()
-{
-    QFETCH(int, column);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(bool, movesOn);
-    Window w;
-    w.sheet().setContent(3, QStringLiteral("旧"));
-    w.edit(3, column, QStringLiteral("新"));
-    QTest::keyClick(w.editor(column), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    const CostLine &line = w.sheet().row(3);
-    const QString before = column == 2 ? QString() : QStringLiteral("旧");
-    QCOMPARE(column == 2 ? line.Category : line.Content, movesOn ? QStringLiteral("新") : before);
-    QCOMPARE(w.editor(column)->isVisible(), !movesOn);
-    QCOMPARE(w.editor(column + 1)->isVisible(), movesOn);
-    if (movesOn) {
-        QCOMPARE(w.editor(column + 1)->y(), w.list->viewport()->mapTo(&w.window, w.cell(3, 1).topLeft()).y());
-        QTRY_VERIFY(w.editor(column + 1)->hasFocus());
-    }
-}
-
-void CalculatorWindowTest::dropDownFollowsTheTextAndEnterMovesOn()
-{
-    Window w;
-    w.sheet().setCategory(4, QStringLiteral("房"));
-    w.sheet().setCategory(5, QStringLiteral("大交通"));
-    w.click(5, 2); // leaves the list at 大交通
-    QTRY_COMPARE(focused(), w.category);
-    QCOMPARE(w.category->lineEdit()->selectedText(), QStringLiteral("交通")); // from the second character
-    w.click(4, 2);
-    QCOMPARE(w.category->lineEdit()->selectedText(), QString());
-    QCOMPARE(w.category->lineEdit()->cursorPosition(), 1);
-    QTest::keyClick(w.category, Qt::Key_Down);
-    QCOMPARE(w.category->currentText(), QStringLiteral("餐"));
-
-    // Picked from the open list with the keyboard, one Enter commits and opens the content editor.
-    w.category->showPopup();
-    QAbstractItemView *list = w.category->view();
-    QTRY_VERIFY(list->isVisible());
-    QTest::keyClick(list, Qt::Key_Down);
-    QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(w.sheet().row(4).Category, QStringLiteral("车"));
-    QVERIFY(!list->isVisible() && !w.category->isVisible());
-    QTRY_COMPARE(focused(), w.content);
-}
-
-void CalculatorWindowTest::commitsWhenTheFocusLeaves_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("otherRow"); // 0: the focus goes to the head-count box
-    QTest::addColumn<int>("otherColumn");
-    QTest::newRow("category, head-count box") << 2 << 0 << 0;
-    QTest::newRow("content, head-count box") << 3 << 0 << 0;
-    QTest::newRow("category, another row's content") << 2 << 6 << 3;
-    QTest::newRow("content, another row's category") << 3 << 6 << 2;
-    QTest::newRow("content, another row's expression") << 3 << 1 << 4;
-}
-
-void CalculatorWindowTest::commitsWhenTheFocusLeaves()
-{
-    QFETCH(int, column);
-    QFETCH(int, otherRow);
-    QFETCH(int, otherColumn);
-    Window w;
-    w.sheet().setCategory(6, QStringLiteral("导游"));
-    w.sheet().setContent(6, QStringLiteral("全陪"));
-    w.edit(2, column, QStringLiteral("写"));
-    if (otherRow)
-        w.click(otherRow, otherColumn);
-    else
-        QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
-    // The edit ends in the row it began in, before the click names another row.
-    QTRY_VERIFY(!w.editor(column)->isVisible());
-    const CostLine &line = w.sheet().row(2);
-    QCOMPARE(column == 2 ? line.Category : line.Content, QStringLiteral("写"));
-    QCOMPARE(w.sheet().row(6).Category, QStringLiteral("导游"));
-    QCOMPARE(w.sheet().row(6).Content, QStringLiteral("全陪"));
-    if (otherRow) {
-        QCOMPARE(w.sheet().CurRow(), otherRow);
-        QTRY_VERIFY(w.editor(otherColumn)->isVisible());
-        if (otherColumn == 3) // the content editor selects all
-            QCOMPARE(w.content->selectedText(), QStringLiteral("全陪"));
-    }
-}
-
-void CalculatorWindowTest::rowsAndEditorsAreOneHeight()
-{
-    Window w;
-    const int row = w.cell(1, 2).height();
-    QVERIFY(row >= w.category->minimumSizeHint().height());
-    for (int column : {2, 3, 4}) {
-        w.click(1, column);
-        QTRY_VERIFY(w.editor(column)->isVisible());
-        QCOMPARE(w.editor(column)->height(), row);
-        QCOMPARE(w.editor(column)->y(), w.list->viewport()->mapTo(&w.window, w.cell(1, 2).topLeft()).y());
-    }
-    // The expression editor's fields are not squeezed below what their font needs.
-    w.expression->timesButton(0)->click();
-    const QList<QWidget *> fields = {w.expression->unitPriceField(), w.expression->countField(1),
-                                     w.expression->unitField(1)};
-    for (QWidget *field : fields)
-        QVERIFY(field->height() >= field->minimumSizeHint().height());
-}
-
-void CalculatorWindowTest::scrollingEndsTheEdit_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::newRow("category") << 2;
-    QTest::newRow("content") << 3;
-    QTest::newRow("expression") << 4;
-}
-
-void CalculatorWindowTest::scrollingEndsTheEdit()
-{
-    QFETCH(int, column);
-    Window w;
-    w.edit(2, column, QStringLiteral("8"));
-    const QPoint at = w.cell(5, 3).center();
-    QWheelEvent wheel(at, w.list->viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w.list->viewport(), &wheel);
-    QVERIFY(w.list->verticalScrollBar()->value() > 0);
-    QVERIFY(!w.editor(column)->isVisible());
-    const CostLine &line = w.sheet().row(2);
-    QCOMPARE(column == 2 ? line.Category : column == 3 ? line.Content : line.AmountText, QStringLiteral("8"));
-}
-
-void CalculatorWindowTest::clicksWithoutEditor()
-{
-    Window w;
-    w.window.resize(653, 900); // every row in sight
-    const QRect amount = w.cell(7, 5), last = w.cell(20, 2), number = w.cell(6, 1);
-    const struct
-    {
-        QPoint at;
-        int curRow;
-    } clicks[] = {{w.cell(4, 5).center(), 4},
-                  {number.bottomRight(), 6}, // beside the tick box
-                  {QPoint(amount.right() + 5, amount.center().y()), 7},
-                  {QPoint(last.center().x(), last.bottom() + 10), 21}};
-    for (const auto &click : clicks) {
-        QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, click.at);
-        QCOMPARE(w.sheet().CurRow(), click.curRow);
+        Window w;
+        QCOMPARE(w.window.objectName(), QStringLiteral("计算器"));
+        QCOMPARE(w.window.windowTitle(),
+                 QStringLiteral("Orvane旅游软件系列——Brenmoor     https://www.orvane.example/"));
+        // 9795 × 6700 twips, frame included.
+        QCOMPARE(w.window.frameGeometry().size(), QSize(653, 447));
+        QVERIFY(w.window.size() != w.window.frameGeometry().size());
+        QCOMPARE(w.list->model()->rowCount(), 20);
+        QCOMPARE(w.list->header()->sectionSize(0), 19); // 280 twips, whatever the font
+        QCOMPARE(w.list->header()->sectionSize(1), 80); // 1200 twips
         QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
-    }
-    QCOMPARE(w.sheet().rowCount(), 20);
-    for (int row = 1; row <= 20; ++row)
-        QCOMPARE(w.sheet().row(row), (CostLine{QString::number(row), {}, {}, {}, {}, false}));
-}
 
-void CalculatorWindowTest::tickingRecomputes()
-{
-    Window w;
-    w.sheet().setAmountText(1, QStringLiteral("100"));
-    w.sheet().setAmountText(2, QStringLiteral("33.5"));
-    w.box("Text3")->setText(QStringLiteral("2"));
-    // Click on the tick boxes of rows 1 and 2.
-    for (int row : {1, 2}) {
-        QStyleOptionViewItem option;
-        option.rect = w.cell(row, 1);
-        option.features = QStyleOptionViewItem::HasCheckIndicator;
-        const QRect indicator = w.list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, w.list);
-        QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, indicator.center());
-        QTRY_VERIFY(w.sheet().row(row).Included);
-    }
-    QCOMPARE(w.box("Text4")->text(), QStringLiteral("66.75")); // (100 + 33.5) / 2
-    QVERIFY(!w.category->isVisible() && !w.content->isVisible());
-}
-
-void CalculatorWindowTest::headCountDividesTheTotalAsTyped()
-{
-    Window w;
-    QTest::mouseClick(w.box("Text1"), Qt::LeftButton);
-    typeText(w.box("Text1"), QStringLiteral("10.00004"));
-    QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
-    typeText(w.box("Text3"), QStringLiteral("0.1"));
-    QCOMPARE(w.box("Text4")->text(), QStringLiteral("100.0004"));
-}
-
-void CalculatorWindowTest::expressionEditorStaysInsideTheWindow()
-{
-    Window w;
-    w.click(1, 4);
-    QTRY_VERIFY(w.expression->isVisible());
-    // Reading the empty cell narrowed the editor, and its Resize put it on column 4's edge.
-    const int column4 = w.cellLeft(4);
-    QCOMPARE(w.expression->x(), column4);
-    const int column5 = w.cellLeft(5);
-    for (int added = 1;; ++added) {
-        QVERIFY(added < 10);
-        w.expression->timesButton(w.expression->model().LastSlot())->click();
-        if (w.expression->x() != column4)
-            break;
-        QVERIFY(w.expression->x() + w.expression->width() <= w.window.width());
-    }
-    // Right edge on the amount column's left edge (within the rounding of twips to pixels).
-    QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
-    w.expression->timesButton(0)->click(); // one factor less: it fits again
-    QCOMPARE(w.expression->x(), column4);
-
-    // Opened on a line too wide for the window, it stands left of the amount column at once.
-    w.sheet().setExpression(3, QStringLiteral("单价: 50.00 × 25人 × 10餐 × 2桌"));
-    w.click(3, 4);
-    QTRY_VERIFY(w.expression->isVisible());
-    QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
-}
-
-void CalculatorWindowTest::rightPressOpensTheMenuAtThePointer()
-{
-    Window w;
-    QMenu *menu = w.window.popupMenu();
-    const QPoint overRows = w.cell(3, 3).center();
-    const QPoint belowRows(150, w.list->viewport()->height() - 3);
-    w.list->verticalScrollBar()->setValue(w.list->verticalScrollBar()->maximum());
-    for (const QPoint &at : {overRows, belowRows}) {
-        QTest::mousePress(w.list->viewport(), Qt::RightButton, {}, at);
-        QTRY_VERIFY(menu->isVisible());
-        QCOMPARE(menu->pos(), w.list->viewport()->mapToGlobal(at));
-        menu->hide();
-        QTest::mouseRelease(w.list->viewport(), Qt::RightButton, {}, at);
-    }
-    for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
-        QTest::mouseClick(w.list->viewport(), button, {}, belowRows);
-        QVERIFY(!menu->isVisible());
-    }
-    // From Command1 the menu opens over the button's top-left corner.
-    QPushButton *command1 = w.bar<QPushButton>("Command1");
-    QTest::mouseClick(command1, Qt::LeftButton);
-    QTRY_VERIFY(menu->isVisible());
-    QCOMPARE(menu->pos(), w.window.mapToGlobal(w.frame->pos() + command1->pos()));
-    menu->hide();
-}
-
-void CalculatorWindowTest::layoutFollowsEveryResize()
-{
-    Window w;
-    auto check = [&](int width, int height) {
-        QCOMPARE(w.list->width(), width - 8); // 120 twips
-        QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ContentColumn),
-                 qRound(((width * 15 - 120) - 2800) / 2.0 / 15));
-        QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ExpressionColumn),
-                 w.list->header()->sectionSize(CostSheetModel::ContentColumn));
-        QCOMPARE(w.list->height(), height - 4 - 4 - 45);
-        QCOMPARE(w.frame->y(), w.list->y() + w.list->height());
-        QCOMPARE(w.frame->x(), qRound((width * 15 - 9135) / 2.0 / 15));
-    };
-    check(w.window.width(), w.window.height());
-    w.window.resize(900, 600);
-    check(900, 600);
-
-    // Too narrow for the flexible columns and too low for the list: those steps are skipped,
-    // the others still run, and no message is shown.
-    const int contentBefore = w.list->header()->sectionSize(CostSheetModel::ContentColumn);
-    const int heightBefore = w.list->height();
-    w.window.resize(150, 40);
-    QCOMPARE(w.list->width(), 142);
-    QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ContentColumn), contentBefore);
-    QCOMPARE(w.list->height(), heightBefore);
-    QCOMPARE(w.frame->x(), qRound((150 * 15 - 9135) / 2.0 / 15));
-    QCOMPARE(w.frame->y(), w.list->y() + heightBefore);
-    w.window.resize(5, 5); // no width for the list either: it keeps the one it had
-    QCOMPARE(w.list->width(), 142);
-    QVERIFY(Dialogs::takeShownMessages().isEmpty());
-}
-
-void CalculatorWindowTest::menuItemsThroughTheShownMenu()
-{
-    Window w;
-    const QStringList items = {"MnuLv_1Del",     "MnuLv_1Add", "MnuLv_1",       "MnuLv_2OutExcel",
-                               "MnuLv_2InExcel", "MnuLv_2",    "MnuLv_SiteWeb", "MnuLv_SiteBbs",
-                               "MnuLv_Sitedown", "MnuLv_3",    "MnuLv_4help",   "MnuLv_4about"};
-    const QStringList captions = {
-        "删除选中行",     "追加一行",       "", "导出到Excel", "从Excel导入", "", "登录Orvane网站",
-        "登录Orvane论坛", "Orvane软件下载", "", "帮助",        "关于"};
-    const QList<QAction *> actions = w.window.popupMenu()->actions();
-    QCOMPARE(actions.size(), items.size());
-    for (int i = 0; i < items.size(); ++i) {
-        QCOMPARE(actions[i]->objectName(), items[i]);
-        QCOMPARE(actions[i]->isSeparator(), captions[i].isEmpty());
-        QCOMPARE(actions[i]->text(), captions[i]);
-        QVERIFY(actions[i]->isEnabled() && actions[i]->isVisible() && !actions[i]->isCheckable());
-    }
-
-    // The row commands.
-    w.sheet().setAmountText(3, QStringLiteral("50"));
-    w.sheet().setIncluded(3, true);
-    w.sheet().setAmountText(4, QStringLiteral("7"));
-    w.sheet().setIncluded(4, true);
-    w.click(3, 5); // selects row 3 in the list
-    w.choose("MnuLv_1Del");
-    QCOMPARE(w.sheet().rowCount(), 19);
-    QCOMPARE(w.sheet().row(3).Number, QStringLiteral("4"));
-    QCOMPARE(w.box("Text1")->text(), QStringLiteral("7"));
-    w.choose("MnuLv_1Add");
-    QCOMPARE(w.sheet().rowCount(), 20);
-    QCOMPARE(w.sheet().row(20).Number, QStringLiteral("20"));
-    w.list->selectionModel()->clear(); // nothing selected: nothing deleted
-    w.choose("MnuLv_1Del");
-    QCOMPARE(w.sheet().rowCount(), 20);
-
-    // The vendor pages and the About window's link go to the browser, without a message.
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
-    for (const char *item : {"MnuLv_SiteWeb", "MnuLv_SiteBbs", "MnuLv_Sitedown"})
-        w.choose(item);
-    answerNextModal([](QWidget *modal) {
-        QTest::mouseClick(modal->findChild<QLabel *>(QStringLiteral("Label5")), Qt::LeftButton);
-    });
-    w.choose("MnuLv_4about");
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    const QList<QUrl> expected = {VendorLinks::HomePage(), QUrl(QStringLiteral("https://bbs.orvane.example/")),
-                                  QUrl(QStringLiteral("https://www.orvane.example/download")), VendorLinks::HomePage()};
-    QCOMPARE(recorder.opened, expected);
-    QVERIFY(Dialogs::takeShownMessages().isEmpty());
-}
-
-void CalculatorWindowTest::refreshButton()
-{
-    Window w;
-    w.sheet().setExpression(1, QStringLiteral("单价: 80.00 × 3人 × 2天"));
-    w.box("Text3")->setText(QStringLiteral("25"));
-    QTest::mouseClick(w.bar<QPushButton>("Command2"), Qt::LeftButton);
-    QCOMPARE(w.sheet().row(1).Expression, QStringLiteral("单价: 80.00 × 25人 × 2天"));
-    QCOMPARE(w.list->model()->index(0, CostSheetModel::AmountColumn).data().toString(), QStringLiteral("4000"));
-}
-
-void CalculatorWindowTest::helpIndentsHoldInAProportionalFont()
-{
-    QPlainTextEdit box;
-    QFont proportional;
-    proportional.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
-    box.setFont(proportional);
-    box.setLineWrapMode(QPlainTextEdit::NoWrap);
-    box.setPlainText(HelpLines.join(QLatin1Char('\n')));
-    HelpDialog::alignToHalfWidthGrid(box);
-    box.resize(640, 400);
-    checkIndents(&box);
-}
-
-void CalculatorWindowTest::aboutAndHelpAreModal()
-{
-    Window w;
-    // While a dialog is open, a click on the main window (sent through its window, where modal
-    // blocking happens) opens no editor.
-    auto mainWindowIsBlocked = [&w] {
-        const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
-        QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
-        QCOMPARE(w.sheet().CurRow(), 0);
-        QVERIFY(!w.category->isVisible());
-    };
-    QString seen;
-    answerNextModal([&](QWidget *modal) {
-        seen = modal->objectName();
-        QCOMPARE(modal->windowTitle(), QStringLiteral("关于"));
-        QCOMPARE(modal->minimumSize(), modal->maximumSize());
-        QVERIFY(!(modal->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        const auto label = [modal](const char *name) { return modal->findChild<QLabel *>(QString::fromLatin1(name)); };
+        // The bottom bar: texts, left, top and width as designed (heights follow the font).
         const struct
         {
             const char *name;
             const char16_t *text;
-            qreal points;
-            bool bold;
-        } labels[] = {{"Label4", u"Orvane旅游软件系列", 14.25, false},
-                      {"Label1", u"Quilvar", 26.25, true},
-                      {"Label2", u"免费绿色版V2.0", 15, true},
-                      {"Label5", u"https://www.orvane.example/", 10.5, true}};
-        for (const auto &expected : labels) {
-            QCOMPARE(label(expected.name)->text(), QString::fromUtf16(expected.text));
-            QCOMPARE(label(expected.name)->font().pointSizeF(), expected.points);
-            QCOMPARE(label(expected.name)->font().bold(), expected.bold);
-            QCOMPARE(label(expected.name)->font().families().value(0), QStringLiteral("宋体"));
+            int left, top, width;
+        } bar[] = {{"Label1", u"合计", 180, 300, 0},
+                   {"Text1", u"", 660, 240, 1515},
+                   {"Label2", u"元 /", 2340, 300, 0},
+                   {"Text3", u"", 2880, 240, 855},
+                   {"Label3", u"人                ＝", 3900, 300, 1800},
+                   {"Command2", u"刷新人数(&S)", 4140, 240, 1275},
+                   {"Text4", u"", 5760, 240, 1455},
+                   {"Label4", u"元", 7320, 300, 0},
+                   {"Command1", u"其它功能(&Q)", 7620, 240, 1275}};
+        for (const auto &control : bar) {
+            QWidget *widget = w.bar<QWidget>(control.name);
+            QVERIFY2(widget, control.name);
+            QCOMPARE(widget->property("text").toString(), QString::fromUtf16(control.text));
+            const QRect designed = twips(control.left, control.top, control.width, 0);
+            QCOMPARE(widget->pos(), designed.topLeft());
+            if (control.width)
+                QCOMPARE(widget->width(), designed.width());
         }
-        QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
-        QVERIFY(label("Label5")->font().underline());
-        QVERIFY(!label("Image1")->pixmap().isNull());
-        mainWindowIsBlocked();
-    });
-    w.choose("MnuLv_4about");
-    QCOMPARE(seen, QStringLiteral("FrmAbout"));
+    }
 
-    // Help, twice: whatever was typed into its box is gone at the next opening.
-    QCOMPARE(HelpDialog::HelpText(), HelpLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    for (int opening = 0; opening < 2; ++opening) {
-        seen.clear();
+    void refreshButtonStandsInTheGapOfLabel3()
+    {
+        // 人 and ＝ are drawn at the two ends of Label3 in whatever font, with Command2 between them.
+        Window w;
+        auto *label = w.bar<QLabel>("Label3");
+        const QRect button = w.bar<QPushButton>("Command2")->geometry();
+        const QImage image = label->grab().toImage();
+        const QRgb background = image.pixel(image.width() / 2, image.height() - 1);
+        int inkLeftOfButton = 0, inkRightOfButton = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (image.pixel(x, y) == background)
+                    continue;
+                const int inFrame = label->x() + x * label->width() / image.width();
+                QVERIFY2(inFrame < button.left() || inFrame > button.right(), "text under the refresh button");
+                ++(inFrame < button.left() ? inkLeftOfButton : inkRightOfButton);
+            }
+        }
+        QVERIFY(inkLeftOfButton > 0 && inkRightOfButton > 0);
+    }
+
+    void pricesALineWithMouseAndKeyboard()
+    {
+        Window w;
+        w.edit(2, 2, QStringLiteral("保险"));
+        QCOMPARE(w.sheet().CurRow(), 2);
+        QCOMPARE(w.category->x(), w.cellLeft(2) + 2); // + 30 twips
+        QCOMPARE(w.category->y(), w.list->viewport()->mapTo(&w.window, w.cell(2, 2).topLeft()).y());
+        QCOMPARE(w.category->width(), w.list->header()->sectionSize(1) + 2);
+        QTest::keyClick(w.category, Qt::Key_Return);
+        QCOMPARE(w.category->count(), 9); // a category not in the list is stored, not added
+        QCOMPARE(w.content->x(), w.cellLeft(3) + 2);
+        QTRY_COMPARE(focused(), w.content);
+
+        typeText(w.content, QStringLiteral("旅游意外险"));
+        QTest::keyClick(w.content, Qt::Key_Left);
+        QTRY_COMPARE(focused(), w.expression->unitPriceField());
+        typeText(w.expression->unitPriceField(), QStringLiteral("20"));
+
+        QTest::mouseClick(w.expression->timesButton(0), Qt::LeftButton);
+        QTRY_COMPARE(focused(), w.expression->countField(1));
+        QVERIFY(w.expression->isVisible()); // the focus stayed inside the editor
+        typeText(w.expression->countField(1), QStringLiteral("45"));
+        QTest::keyClick(w.expression->countField(1), Qt::Key_Return);
+        QTRY_COMPARE(focused(), w.expression->unitField(1));
+        typeText(w.expression->unitField(1), QStringLiteral("间"));
+
+        QCOMPARE(w.sheet().row(2), (CostLine{"2", "保险", "旅游意外险", "单价: 20.00 × 45间", "900", true}));
+        QCOMPARE(w.list->model()->index(1, CostSheetModel::AmountColumn).data().toString(), QStringLiteral("900"));
+        QCOMPARE(w.box("Text1")->text(), QStringLiteral("900"));
+        QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
+        QTRY_VERIFY(!w.expression->isVisible()); // leaving the editor hides it
+
+        // Editing the cell again reads the expression back into the editor.
+        w.click(2, 4);
+        QTRY_VERIFY(w.expression->isVisible());
+        QCOMPARE(w.expression->countField(1)->text(), QStringLiteral("45"));
+        QCOMPARE(w.expression->unitField(1)->currentText(), QStringLiteral("间"));
+    }
+
+    void keysMoveOn_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("movesOn");
+        const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
+        QTest::newRow("category Right") << 2 << int(Qt::Key_Right) << 0 << true;
+        QTest::newRow("category Enter") << 2 << int(Qt::Key_Return) << 0 << true;
+        QTest::newRow("category keypad Enter") << 2 << int(Qt::Key_Enter) << keypad << true;
+        QTest::newRow("category Shift+Right") << 2 << int(Qt::Key_Right) << shift << true;
+        QTest::newRow("category Left moves the caret") << 2 << int(Qt::Key_Left) << 0 << false;
+        QTest::newRow("category Escape") << 2 << int(Qt::Key_Escape) << 0 << false;
+        QTest::newRow("content Left") << 3 << int(Qt::Key_Left) << 0 << true;
+        QTest::newRow("content Enter") << 3 << int(Qt::Key_Return) << 0 << true;
+        QTest::newRow("content keypad Enter") << 3 << int(Qt::Key_Enter) << keypad << true;
+        QTest::newRow("content Shift+Enter") << 3 << int(Qt::Key_Return) << shift << true;
+        QTest::newRow("content Right moves the caret") << 3 << int(Qt::Key_Right) << 0 << false;
+    }
+
+    void keysMoveOn()
+    {
+        QFETCH(int, column);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, movesOn);
+        Window w;
+        w.sheet().setContent(3, QStringLiteral("旧"));
+        w.edit(3, column, QStringLiteral("新"));
+        QTest::keyClick(w.editor(column), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        const CostLine &line = w.sheet().row(3);
+        const QString before = column == 2 ? QString() : QStringLiteral("旧");
+        QCOMPARE(column == 2 ? line.Category : line.Content, movesOn ? QStringLiteral("新") : before);
+        QCOMPARE(w.editor(column)->isVisible(), !movesOn);
+        QCOMPARE(w.editor(column + 1)->isVisible(), movesOn);
+        if (movesOn) {
+            QCOMPARE(w.editor(column + 1)->y(), w.list->viewport()->mapTo(&w.window, w.cell(3, 1).topLeft()).y());
+            QTRY_VERIFY(w.editor(column + 1)->hasFocus());
+        }
+    }
+
+    void dropDownFollowsTheTextAndEnterMovesOn()
+    {
+        Window w;
+        w.sheet().setCategory(4, QStringLiteral("房"));
+        w.sheet().setCategory(5, QStringLiteral("大交通"));
+        w.click(5, 2); // leaves the list at 大交通
+        QTRY_COMPARE(focused(), w.category);
+        QCOMPARE(w.category->lineEdit()->selectedText(), QStringLiteral("交通")); // from the second character
+        w.click(4, 2);
+        QCOMPARE(w.category->lineEdit()->selectedText(), QString());
+        QCOMPARE(w.category->lineEdit()->cursorPosition(), 1);
+        QTest::keyClick(w.category, Qt::Key_Down);
+        QCOMPARE(w.category->currentText(), QStringLiteral("餐"));
+
+        // Picked from the open list with the keyboard, one Enter commits and opens the content editor.
+        w.category->showPopup();
+        QAbstractItemView *list = w.category->view();
+        QTRY_VERIFY(list->isVisible());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w.sheet().row(4).Category, QStringLiteral("车"));
+        QVERIFY(!list->isVisible() && !w.category->isVisible());
+        QTRY_COMPARE(focused(), w.content);
+    }
+
+    void commitsWhenTheFocusLeaves_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("otherRow"); // 0: the focus goes to the head-count box
+        QTest::addColumn<int>("otherColumn");
+        QTest::newRow("category, head-count box") << 2 << 0 << 0;
+        QTest::newRow("content, head-count box") << 3 << 0 << 0;
+        QTest::newRow("category, another row's content") << 2 << 6 << 3;
+        QTest::newRow("content, another row's category") << 3 << 6 << 2;
+        QTest::newRow("content, another row's expression") << 3 << 1 << 4;
+    }
+
+    void commitsWhenTheFocusLeaves()
+    {
+        QFETCH(int, column);
+        QFETCH(int, otherRow);
+        QFETCH(int, otherColumn);
+        Window w;
+        w.sheet().setCategory(6, QStringLiteral("导游"));
+        w.sheet().setContent(6, QStringLiteral("全陪"));
+        w.edit(2, column, QStringLiteral("写"));
+        if (otherRow)
+            w.click(otherRow, otherColumn);
+        else
+            QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
+        // The edit ends in the row it began in, before the click names another row.
+        QTRY_VERIFY(!w.editor(column)->isVisible());
+        const CostLine &line = w.sheet().row(2);
+        QCOMPARE(column == 2 ? line.Category : line.Content, QStringLiteral("写"));
+        QCOMPARE(w.sheet().row(6).Category, QStringLiteral("导游"));
+        QCOMPARE(w.sheet().row(6).Content, QStringLiteral("全陪"));
+        if (otherRow) {
+            QCOMPARE(w.sheet().CurRow(), otherRow);
+            QTRY_VERIFY(w.editor(otherColumn)->isVisible());
+            if (otherColumn == 3) // the content editor selects all
+                QCOMPARE(w.content->selectedText(), QStringLiteral("全陪"));
+        }
+    }
+
+    void rowsAndEditorsAreOneHeight()
+    {
+        Window w;
+        const int row = w.cell(1, 2).height();
+        QVERIFY(row >= w.category->minimumSizeHint().height());
+        for (int column : {2, 3, 4}) {
+            w.click(1, column);
+            QTRY_VERIFY(w.editor(column)->isVisible());
+            QCOMPARE(w.editor(column)->height(), row);
+            QCOMPARE(w.editor(column)->y(), w.list->viewport()->mapTo(&w.window, w.cell(1, 2).topLeft()).y());
+        }
+        // The expression editor's fields are not squeezed below what their font needs.
+        w.expression->timesButton(0)->click();
+        const QList<QWidget *> fields = {w.expression->unitPriceField(), w.expression->countField(1),
+                                         w.expression->unitField(1)};
+        for (QWidget *field : fields)
+            QVERIFY(field->height() >= field->minimumSizeHint().height());
+    }
+
+    void scrollingEndsTheEdit_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::newRow("category") << 2;
+        QTest::newRow("content") << 3;
+        QTest::newRow("expression") << 4;
+    }
+
+    void scrollingEndsTheEdit()
+    {
+        QFETCH(int, column);
+        Window w;
+        w.edit(2, column, QStringLiteral("8"));
+        const QPoint at = w.cell(5, 3).center();
+        QWheelEvent wheel(at, w.list->viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.list->viewport(), &wheel);
+        QVERIFY(w.list->verticalScrollBar()->value() > 0);
+        QVERIFY(!w.editor(column)->isVisible());
+        const CostLine &line = w.sheet().row(2);
+        QCOMPARE(column == 2 ? line.Category : column == 3 ? line.Content : line.AmountText, QStringLiteral("8"));
+    }
+
+    void clicksWithoutEditor()
+    {
+        Window w;
+        w.window.resize(653, 900); // every row in sight
+        const QRect amount = w.cell(7, 5), last = w.cell(20, 2), number = w.cell(6, 1);
+        const struct
+        {
+            QPoint at;
+            int curRow;
+        } clicks[] = {{w.cell(4, 5).center(), 4},
+                      {number.bottomRight(), 6}, // beside the tick box
+                      {QPoint(amount.right() + 5, amount.center().y()), 7},
+                      {QPoint(last.center().x(), last.bottom() + 10), 21}};
+        for (const auto &click : clicks) {
+            QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, click.at);
+            QCOMPARE(w.sheet().CurRow(), click.curRow);
+            QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
+        }
+        QCOMPARE(w.sheet().rowCount(), 20);
+        for (int row = 1; row <= 20; ++row)
+            QCOMPARE(w.sheet().row(row), (CostLine{QString::number(row), {}, {}, {}, {}, false}));
+    }
+
+    void tickingRecomputes()
+    {
+        Window w;
+        w.sheet().setAmountText(1, QStringLiteral("100"));
+        w.sheet().setAmountText(2, QStringLiteral("33.5"));
+        w.box("Text3")->setText(QStringLiteral("2"));
+        for (int row : {1, 2}) {
+            w.tick(row);
+            QTRY_VERIFY(w.sheet().row(row).Included);
+        }
+        QCOMPARE(w.box("Text4")->text(), QStringLiteral("66.75")); // (100 + 33.5) / 2
+        QVERIFY(!w.category->isVisible() && !w.content->isVisible());
+    }
+
+    void headCountDividesTheTotalAsTyped()
+    {
+        Window w;
+        QTest::mouseClick(w.box("Text1"), Qt::LeftButton);
+        typeText(w.box("Text1"), QStringLiteral("10.00004"));
+        QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
+        typeText(w.box("Text3"), QStringLiteral("0.1"));
+        QCOMPARE(w.box("Text4")->text(), QStringLiteral("100.0004"));
+    }
+
+    void expressionEditorStaysInsideTheWindow()
+    {
+        Window w;
+        w.click(1, 4);
+        QTRY_VERIFY(w.expression->isVisible());
+        // Reading the empty cell narrowed the editor, and its Resize put it on column 4's edge.
+        const int column4 = w.cellLeft(4);
+        QCOMPARE(w.expression->x(), column4);
+        const int column5 = w.cellLeft(5);
+        for (int added = 1;; ++added) {
+            QVERIFY(added < 10);
+            w.expression->timesButton(w.expression->model().LastSlot())->click();
+            if (w.expression->x() != column4)
+                break;
+            QVERIFY(w.expression->x() + w.expression->width() <= w.window.width());
+        }
+        // Right edge on the amount column's left edge (within the rounding of twips to pixels).
+        QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
+        w.expression->timesButton(0)->click(); // one factor less: it fits again
+        QCOMPARE(w.expression->x(), column4);
+
+        // Opened on a line too wide for the window, it stands left of the amount column at once.
+        w.sheet().setExpression(3, QStringLiteral("单价: 50.00 × 25人 × 10餐 × 2桌"));
+        w.click(3, 4);
+        QTRY_VERIFY(w.expression->isVisible());
+        QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
+    }
+
+    void rightPressOpensTheMenuAtThePointer()
+    {
+        Window w;
+        QMenu *menu = w.window.popupMenu();
+        const QPoint overRows = w.cell(3, 3).center();
+        const QPoint belowRows(150, w.list->viewport()->height() - 3);
+        w.list->verticalScrollBar()->setValue(w.list->verticalScrollBar()->maximum());
+        for (const QPoint &at : {overRows, belowRows}) {
+            QTest::mousePress(w.list->viewport(), Qt::RightButton, {}, at);
+            QTRY_VERIFY(menu->isVisible());
+            QCOMPARE(menu->pos(), w.list->viewport()->mapToGlobal(at));
+            menu->hide();
+            QTest::mouseRelease(w.list->viewport(), Qt::RightButton, {}, at);
+        }
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
+            QTest::mouseClick(w.list->viewport(), button, {}, belowRows);
+            QVERIFY(!menu->isVisible());
+        }
+        // From Command1 the menu opens over the button's top-left corner.
+        QPushButton *command1 = w.bar<QPushButton>("Command1");
+        QTest::mouseClick(command1, Qt::LeftButton);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), w.window.mapToGlobal(w.frame->pos() + command1->pos()));
+        menu->hide();
+    }
+
+    void layoutFollowsEveryResize()
+    {
+        Window w;
+        auto check = [&](int width, int height) {
+            QCOMPARE(w.list->width(), width - 8); // 120 twips
+            QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ContentColumn),
+                     qRound(((width * 15 - 120) - 2800) / 2.0 / 15));
+            QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ExpressionColumn),
+                     w.list->header()->sectionSize(CostSheetModel::ContentColumn));
+            QCOMPARE(w.list->height(), height - 4 - 4 - 45);
+            QCOMPARE(w.frame->y(), w.list->y() + w.list->height());
+            QCOMPARE(w.frame->x(), qRound((width * 15 - 9135) / 2.0 / 15));
+        };
+        check(w.window.width(), w.window.height());
+        w.window.resize(900, 600);
+        check(900, 600);
+
+        // Too narrow for the flexible columns and too low for the list: those steps are skipped,
+        // the others still run, and no message is shown.
+        const int contentBefore = w.list->header()->sectionSize(CostSheetModel::ContentColumn);
+        const int heightBefore = w.list->height();
+        w.window.resize(150, 40);
+        QCOMPARE(w.list->width(), 142);
+        QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ContentColumn), contentBefore);
+        QCOMPARE(w.list->height(), heightBefore);
+        QCOMPARE(w.frame->x(), qRound((150 * 15 - 9135) / 2.0 / 15));
+        QCOMPARE(w.frame->y(), w.list->y() + heightBefore);
+        w.window.resize(5, 5); // no width for the list either: it keeps the one it had
+        QCOMPARE(w.list->width(), 142);
+        QVERIFY(Dialogs::takeShownMessages().isEmpty());
+    }
+
+    void menuItemsThroughTheShownMenu()
+    {
+        Window w;
+        // Each item by name and caption; an empty caption is a separator.
+        const QStringList items = {"MnuLv_1Del 删除选中行",
+                                   "MnuLv_1Add 追加一行",
+                                   "MnuLv_1",
+                                   "MnuLv_2OutExcel 导出到Excel",
+                                   "MnuLv_2InExcel 从Excel导入",
+                                   "MnuLv_2",
+                                   "MnuLv_SiteWeb 登录Orvane网站",
+                                   "MnuLv_SiteBbs 登录Orvane论坛",
+                                   "MnuLv_Sitedown Orvane软件下载",
+                                   "MnuLv_3",
+                                   "MnuLv_4help 帮助",
+                                   "MnuLv_4about 关于"};
+        QStringList shown;
+        for (const QAction *action : w.window.popupMenu()->actions()) {
+            QCOMPARE(action->isSeparator(), action->text().isEmpty());
+            QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
+            shown << (action->objectName() + QLatin1Char(' ') + action->text()).trimmed();
+        }
+        QCOMPARE(shown, items);
+
+        // The row commands.
+        w.sheet().setAmountText(3, QStringLiteral("50"));
+        w.sheet().setIncluded(3, true);
+        w.sheet().setAmountText(4, QStringLiteral("7"));
+        w.sheet().setIncluded(4, true);
+        w.click(3, 5); // selects row 3 in the list
+        w.choose("MnuLv_1Del");
+        QCOMPARE(w.sheet().rowCount(), 19);
+        QCOMPARE(w.sheet().row(3).Number, QStringLiteral("4"));
+        QCOMPARE(w.box("Text1")->text(), QStringLiteral("7"));
+        w.choose("MnuLv_1Add");
+        QCOMPARE(w.sheet().rowCount(), 20);
+        QCOMPARE(w.sheet().row(20).Number, QStringLiteral("20"));
+        w.list->selectionModel()->clear(); // nothing selected: nothing deleted
+        w.choose("MnuLv_1Del");
+        QCOMPARE(w.sheet().rowCount(), 20);
+
+        // The vendor pages and the About window's link go to the browser, without a message.
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+        for (const char *item : {"MnuLv_SiteWeb", "MnuLv_SiteBbs", "MnuLv_Sitedown"})
+            w.choose(item);
+        answerNextModal([](QWidget *modal) {
+            QTest::mouseClick(modal->findChild<QLabel *>(QStringLiteral("Label5")), Qt::LeftButton);
+        });
+        w.choose("MnuLv_4about");
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        const QList<QUrl> expected = {VendorLinks::HomePage(), QUrl(QStringLiteral("https://bbs.orvane.example/")),
+                                      QUrl(QStringLiteral("https://www.orvane.example/download")),
+                                      VendorLinks::HomePage()};
+        QCOMPARE(recorder.opened, expected);
+        QVERIFY(Dialogs::takeShownMessages().isEmpty());
+    }
+
+    // The dialog's font may resolve to one whose spaces are half a Chinese character; these do not.
+    void helpIndentsHoldInAProportionalFont()
+    {
+        QPlainTextEdit box;
+        QFont proportional;
+        proportional.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+        box.setFont(proportional);
+        box.setLineWrapMode(QPlainTextEdit::NoWrap);
+        box.setPlainText(HelpLines.join(QLatin1Char('\n')));
+        HelpDialog::alignToHalfWidthGrid(box);
+        box.resize(640, 400);
+        checkIndents(&box);
+    }
+
+    void aboutAndHelpAreModal()
+    {
+        Window w;
+        // While a dialog is open, a click on the main window (sent through its window, where modal
+        // blocking happens) opens no editor.
+        auto mainWindowIsBlocked = [&w] {
+            const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
+            QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
+            QCOMPARE(w.sheet().CurRow(), 0);
+            QVERIFY(!w.category->isVisible());
+        };
+        QString seen;
         answerNextModal([&](QWidget *modal) {
             seen = modal->objectName();
-            QCOMPARE(modal->windowTitle(), QStringLiteral("帮助"));
-            auto *text = modal->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-            QCOMPARE(text->toPlainText(), HelpLines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-            QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-            checkIndents(text);
-            QTextCursor end(text->document());
-            end.movePosition(QTextCursor::End);
-            end.movePosition(QTextCursor::PreviousBlock);
-            QVERIFY(text->cursorRect(end).bottom() < text->viewport()->height()); // no line cut off
-            text->setPlainText(QStringLiteral("涂改"));
-            QCOMPARE(modal->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("关闭"));
+            QCOMPARE(modal->windowTitle(), QStringLiteral("关于"));
+            QCOMPARE(modal->minimumSize(), modal->maximumSize());
+            QVERIFY(!(modal->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            const auto label = [modal](const char *name) {
+                return modal->findChild<QLabel *>(QString::fromLatin1(name));
+            };
+            const struct
+            {
+                const char *name;
+                const char16_t *text;
+                qreal points;
+                bool bold;
+            } labels[] = {{"Label4", u"Orvane旅游软件系列", 14.25, false},
+                          {"Label1", u"Quilvar", 26.25, true},
+                          {"Label2", u"免费绿色版V2.0", 15, true},
+                          {"Label5", u"https://www.orvane.example/", 10.5, true}};
+            for (const auto &expected : labels) {
+                QCOMPARE(label(expected.name)->text(), QString::fromUtf16(expected.text));
+                QCOMPARE(label(expected.name)->font().pointSizeF(), expected.points);
+                QCOMPARE(label(expected.name)->font().bold(), expected.bold);
+            }
+            QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
+            QVERIFY(label("Label5")->font().underline());
+            QVERIFY(!label("Image1")->pixmap().isNull());
             mainWindowIsBlocked();
         });
-        w.choose("MnuLv_4help");
-        QCOMPARE(seen, QStringLiteral("FrmHelp"));
+        w.choose("MnuLv_4about");
+        QCOMPARE(seen, QStringLiteral("FrmAbout"));
+
+        // Help, twice: whatever was typed into its box is gone at the next opening.
+        QCOMPARE(HelpDialog::HelpText(), HelpLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        for (int opening = 0; opening < 2; ++opening) {
+            seen.clear();
+            answerNextModal([&](QWidget *modal) {
+                seen = modal->objectName();
+                QCOMPARE(modal->windowTitle(), QStringLiteral("帮助"));
+                auto *text = modal->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+                QCOMPARE(text->toPlainText(), HelpLines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+                QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+                checkIndents(text);
+                QTextCursor end(text->document());
+                end.movePosition(QTextCursor::End);
+                end.movePosition(QTextCursor::PreviousBlock);
+                QVERIFY(text->cursorRect(end).bottom() < text->viewport()->height()); // no line cut off
+                text->setPlainText(QStringLiteral("涂改"));
+                QCOMPARE(modal->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("关闭"));
+                mainWindowIsBlocked();
+            });
+            w.choose("MnuLv_4help");
+            QCOMPARE(seen, QStringLiteral("FrmHelp"));
+        }
     }
+};
+
+int runCalculatorWindowTests(int argc, char *argv[])
+{
+    CalculatorWindowTest test;
+    return QTest::qExec(&test, argc, argv);
 }
+
+#include "CalculatorWindowTest.moc"

@@ -1,16 +1,7 @@
 #include "WindowTests.h"
 
-#include "common/Dialogs.h"
-#include "costline/ControlJsj.h"
-#include "costline/Twips.h"
-
-#include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 // One slot's three controls take 30 + 555 + 30 + 675 + 30 + 300 twips.
@@ -24,104 +15,108 @@ void showActive(QWidget &widget)
 }
 } // namespace
 
-void ControlJsjTest::init()
+class ControlJsjTest : public QObject
 {
-    Dialogs::setScripted(true);
+    Q_OBJECT
+private slots:
+    void appendsAndTypes()
+    {
+        ControlJsj editor;
+        showActive(editor);
+        QSignalSpy changes(&editor, &ControlJsj::ChangeText);
+        QSignalSpy resizes(&editor, &ControlJsj::Resize);
+        const int startWidth = editor.width();
+
+        typeText(editor.unitPriceField(), QStringLiteral("300"));
+        QCOMPARE(changes.count(), 3); // one per keystroke
+
+        QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
+        QTRY_VERIFY(editor.countField(1)->hasFocus());
+        QCOMPARE(editor.width(), startWidth + SlotPixels);
+        QCOMPARE(resizes.count(), 1);
+        typeText(editor.countField(1), QStringLiteral("2"));
+        typeText(editor.unitField(1), QStringLiteral("晚"));
+        QCOMPARE(editor.StrBds(), QStringLiteral("单价: 300.00 × 2晚"));
+        QCOMPARE(editor.CurHjje(), Amount::fromUnits(600 * Amount::Scale));
+        // The unit list stays empty: the planner types the unit word.
+        QCOMPARE(editor.unitField(1)->count(), 0);
+    }
+
+    void deletesAFactorInTheMiddle()
+    {
+        ControlJsj editor;
+        editor.show();
+        editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天 × 2晚"));
+        editor.ReadStrBds();
+        QCOMPARE(editor.unitPriceField()->text(), QStringLiteral("123"));
+        QCOMPARE(editor.countField(2)->text(), QStringLiteral("6"));
+        QCOMPARE(editor.unitField(2)->currentText(), QStringLiteral("天"));
+        const int slot1Left = editor.countField(1)->x();
+        const int slot2Left = editor.countField(2)->x();
+        const int fullWidth = editor.width();
+        QSignalSpy resizes(&editor, &ControlJsj::Resize);
+
+        // The slot-1 button deletes slot 2; slot 3 moves left into its place.
+        QTest::mouseClick(editor.timesButton(1), Qt::LeftButton);
+        QVERIFY(!editor.countField(2));
+        QVERIFY(!editor.unitField(2));
+        QVERIFY(!editor.timesButton(2));
+        QCOMPARE(editor.countField(3)->x(), slot2Left);
+        QCOMPARE(editor.unitField(3)->currentText(), QStringLiteral("晚"));
+        QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 45间 × 2晚"));
+        QCOMPARE(editor.width(), fullWidth - SlotPixels);
+        QCOMPARE(resizes.count(), 1);
+
+        // The slot-0 button then deletes slot 1; slot 3 moves again, skipping the free slot 2.
+        QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
+        QVERIFY(!editor.countField(1));
+        QCOMPARE(editor.countField(3)->x(), slot1Left);
+        QCOMPARE(editor.timesButton(3)->x() + editor.timesButton(3)->width() + 4, editor.width());
+        QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 2晚"));
+    }
+
+    void enterMovesOnAsTab()
+    {
+        ControlJsj editor;
+        showActive(editor);
+        editor.timesButton(0)->click();
+        QLineEdit *count = editor.countField(1);
+        count->setFocus();
+        QTest::keyClick(count, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), editor.unitField(1));
+        QCOMPARE(editor.model().LastSlot(), 1); // Enter appends nothing
+
+        editor.unitPriceField()->setFocus();
+        QTest::keyClick(editor.unitPriceField(), Qt::Key_Enter);
+        QTRY_VERIFY(editor.timesButton(0)->hasFocus());
+        // Enter on a focused "×" presses it: the rightmost appends a factor.
+        editor.timesButton(1)->setFocus();
+        QTest::keyClick(editor.timesButton(1), Qt::Key_Return);
+        QCOMPARE(editor.model().LastSlot(), 2);
+    }
+
+    void hostResizeRaisesResize()
+    {
+        ControlJsj editor;
+        editor.show();
+        // "单价" at (60, 60), 360 twips wide, about the middle of its designed 180 twips.
+        const QRect label = editor.findChild<QLabel *>(QStringLiteral("Label1"))->geometry();
+        QCOMPARE(QPoint(label.x(), label.center().y()), QPoint(4, 9));
+        QCOMPARE(label.width(), 24);
+        QCOMPARE(label.height(), qMax(12, editor.findChild<QLabel *>(QStringLiteral("Label1"))->sizeHint().height()));
+
+        QSignalSpy resizes(&editor, &ControlJsj::Resize);
+        editor.resize(editor.width() + 40, editor.height());
+        QCOMPARE(resizes.count(), 1);
+        editor.timesButton(0)->click(); // and its own growing, once
+        QCOMPARE(resizes.count(), 2);
+    }
+};
+
+int runControlJsjTests(int argc, char *argv[])
+{
+    ControlJsjTest test;
+    return QTest::qExec(&test, argc, argv);
 }
 
-void ControlJsjTest::appendsAndTypes()
-{
-    ControlJsj editor;
-    showActive(editor);
-    QSignalSpy changes(&editor, &ControlJsj::ChangeText);
-    QSignalSpy resizes(&editor, &ControlJsj::Resize);
-    const int startWidth = editor.width();
-
-    typeText(editor.unitPriceField(), QStringLiteral("300"));
-    QCOMPARE(changes.count(), 3); // one per keystroke
-
-    QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
-    QTRY_VERIFY(editor.countField(1)->hasFocus());
-    QCOMPARE(editor.width(), startWidth + SlotPixels);
-    QCOMPARE(resizes.count(), 1);
-    typeText(editor.countField(1), QStringLiteral("2"));
-    typeText(editor.unitField(1), QStringLiteral("晚"));
-    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 300.00 × 2晚"));
-    QCOMPARE(editor.CurHjje(), Amount::fromUnits(600 * Amount::Scale));
-    // The unit list stays empty: the planner types the unit word.
-    QCOMPARE(editor.unitField(1)->count(), 0);
-    // The shared font of the "×" buttons.
-    QVERIFY(editor.timesButton(1)->font().bold());
-    QCOMPARE(editor.timesButton(1)->font().pointSize(), 12);
-    QCOMPARE(editor.timesButton(1)->font().families().value(0), QStringLiteral("宋体"));
-}
-
-void ControlJsjTest::deletesAFactorInTheMiddle()
-{
-    ControlJsj editor;
-    editor.show();
-    editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天 × 2晚"));
-    editor.ReadStrBds();
-    QCOMPARE(editor.unitPriceField()->text(), QStringLiteral("123"));
-    QCOMPARE(editor.countField(2)->text(), QStringLiteral("6"));
-    QCOMPARE(editor.unitField(2)->currentText(), QStringLiteral("天"));
-    const int slot1Left = editor.countField(1)->x();
-    const int slot2Left = editor.countField(2)->x();
-    const int fullWidth = editor.width();
-    QSignalSpy resizes(&editor, &ControlJsj::Resize);
-
-    // The slot-1 button deletes slot 2; slot 3 moves left into its place.
-    QTest::mouseClick(editor.timesButton(1), Qt::LeftButton);
-    QVERIFY(!editor.countField(2));
-    QVERIFY(!editor.unitField(2));
-    QVERIFY(!editor.timesButton(2));
-    QCOMPARE(editor.countField(3)->x(), slot2Left);
-    QCOMPARE(editor.unitField(3)->currentText(), QStringLiteral("晚"));
-    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 45间 × 2晚"));
-    QCOMPARE(editor.width(), fullWidth - SlotPixels);
-    QCOMPARE(resizes.count(), 1);
-
-    // The slot-0 button then deletes slot 1; slot 3 moves again, skipping the free slot 2.
-    QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
-    QVERIFY(!editor.countField(1));
-    QCOMPARE(editor.countField(3)->x(), slot1Left);
-    QCOMPARE(editor.timesButton(3)->x() + editor.timesButton(3)->width() + 4, editor.width());
-    QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 2晚"));
-}
-
-void ControlJsjTest::enterMovesOnAsTab()
-{
-    ControlJsj editor;
-    showActive(editor);
-    editor.timesButton(0)->click();
-    QLineEdit *count = editor.countField(1);
-    count->setFocus();
-    QTest::keyClick(count, Qt::Key_Return);
-    QTRY_COMPARE(QApplication::focusWidget(), editor.unitField(1));
-    QCOMPARE(editor.model().LastSlot(), 1); // Enter appends nothing
-
-    editor.unitPriceField()->setFocus();
-    QTest::keyClick(editor.unitPriceField(), Qt::Key_Enter);
-    QTRY_VERIFY(editor.timesButton(0)->hasFocus());
-    // Enter on a focused "×" presses it: the rightmost appends a factor.
-    editor.timesButton(1)->setFocus();
-    QTest::keyClick(editor.timesButton(1), Qt::Key_Return);
-    QCOMPARE(editor.model().LastSlot(), 2);
-}
-
-void ControlJsjTest::hostResizeRaisesResize()
-{
-    ControlJsj editor;
-    editor.show();
-    // "单价" at (60, 60), 360 twips wide, about the middle of its designed 180 twips.
-    const QRect label = editor.findChild<QLabel *>(QStringLiteral("Label1"))->geometry();
-    QCOMPARE(QPoint(label.x(), label.center().y()), QPoint(4, 9));
-    QCOMPARE(label.width(), 24);
-    QCOMPARE(label.height(), qMax(12, editor.findChild<QLabel *>(QStringLiteral("Label1"))->sizeHint().height()));
-
-    QSignalSpy resizes(&editor, &ControlJsj::Resize);
-    editor.resize(editor.width() + 40, editor.height());
-    QCOMPARE(resizes.count(), 1);
-    editor.timesButton(0)->click(); // and its own growing, once
-    QCOMPARE(resizes.count(), 2);
-}
+#include "ControlJsjTest.moc"

@@ -1,36 +1,14 @@
-#include "app/SheetEditCommands.h"
-#include "app/CalculatorWindow.h"
+#include "WindowTests.h"
+
 #include "common/Dialogs.h"
-#include "costline/ControlJsj.h"
 #include "excel/QuoteExport.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTreeView>
-
-#include <functional>
-#include <memory>
 
 namespace {
-
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        const Qt::Key key = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue()) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), Qt::NoModifier);
-    }
-}
 
 struct State
 {
@@ -44,40 +22,10 @@ QByteArray describe(const State &s)
     return QStringLiteral("%1 rows; boxes [%2|%3|%4]").arg(s.rows.size()).arg(s.text1, s.text3, s.text4).toUtf8();
 }
 
-struct Window
+State stateOf(Window &w)
 {
-    std::unique_ptr<CalculatorWindow> owned;
-    CalculatorWindow &window;
-    QTreeView *list = window.findChild<QTreeView *>(QStringLiteral("Lv1"));
-    ControlJsj *expression = window.findChild<ControlJsj *>(QStringLiteral("ControlJsj1"));
-
-    explicit Window(CalculatorWindow *prepared = new CalculatorWindow) : owned(prepared), window(*prepared)
-    {
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-    }
-    CostSheet &sheet() { return window.sheet(); }
-    SheetHistory &history() { return window.editCommands().history(); }
-    QLineEdit *box(const char *name) { return window.findChild<QLineEdit *>(QString::fromLatin1(name)); }
-    State state() { return {sheet().rows(), box("Text1")->text(), box("Text3")->text(), box("Text4")->text()}; }
-    void click(int row, int column)
-    {
-        const QRect cell = list->visualRect(list->model()->index(row - 1, column - 1));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
-    }
-    void select(int row)
-    {
-        list->setFocus();
-        list->setCurrentIndex(list->model()->index(row - 1, 0));
-        QTRY_COMPARE(QApplication::focusWidget(), list);
-    }
-    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
-    {
-        QTest::keyClick(list, key, modifiers);
-    }
-    void menu(const char *name) { window.popupMenu()->findChild<QAction *>(QString::fromLatin1(name))->trigger(); }
-};
+    return {w.sheet().rows(), w.box("Text1")->text(), w.box("Text3")->text(), w.box("Text4")->text()};
+}
 
 // A sheet with priced rows, a head count and a per-head box typed over, as the starting point.
 void prepare(Window &w)
@@ -115,7 +63,6 @@ class SheetEditCommandsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { Dialogs::setScripted(true); }
     void cleanup() { Dialogs::takeShownMessages(); }
 
     void pastesWhatSpreadsheetsPutOnTheClipboard_data()
@@ -164,7 +111,7 @@ private slots:
     {
         Window w;
         prepare(w);
-        const State before = w.state();
+        const State before = stateOf(w);
         for (const QString &html : {QString(), QStringLiteral("<p>房 400</p>")}) { // nothing; HTML without a table
             auto *mime = new QMimeData;
             if (!html.isEmpty())
@@ -175,7 +122,7 @@ private slots:
             const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown.first().title, QStringLiteral("操作提示"));
-            QVERIFY(w.state() == before);
+            QVERIFY(stateOf(w) == before);
         }
         QVERIFY(!w.history().canUndo());
     }
@@ -238,12 +185,7 @@ private slots:
              }},
             {"tick",
              [](Window &w) {
-                 QStyleOptionViewItem option;
-                 option.rect = w.list->visualRect(w.list->model()->index(1, 0));
-                 option.features = QStyleOptionViewItem::HasCheckIndicator;
-                 const QRect box =
-                     w.list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, w.list);
-                 QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, box.center());
+                 w.tick(2);
                  QTRY_VERIFY(w.sheet().row(2).Included);
              }},
             {"head count, typed key by key", [](Window &w) { typeKeyByKey(w, "Text3"); }},
@@ -275,19 +217,19 @@ private slots:
         for (const auto &c : cases) {
             Window w;
             prepare(w);
-            const State before = w.state();
+            const State before = stateOf(w);
             c.change(w);
-            const State after = w.state();
+            const State after = stateOf(w);
             QVERIFY2(!(after == before), c.what);
             QTRY_VERIFY2(w.history().undoCount() == 1, c.what);
             w.select(1);
             w.key(Qt::Key_Z);
-            QVERIFY2(w.state() == before, describe(w.state()).constData());
+            QVERIFY2(stateOf(w) == before, describe(stateOf(w)).constData());
             w.key(Qt::Key_Y);
-            QVERIFY2(w.state() == after, c.what);
+            QVERIFY2(stateOf(w) == after, c.what);
             w.key(Qt::Key_Z);
             w.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-            QVERIFY2(w.state() == after, c.what);
+            QVERIFY2(stateOf(w) == after, c.what);
             QVERIFY2(w.history().undoCount() == 1 && !w.history().canRedo(), c.what);
         }
     }
@@ -296,23 +238,23 @@ private slots:
     {
         Window w;
         prepare(w);
-        const State before = w.state();
+        const State before = stateOf(w);
         QSignalSpy steps(&w.history(), &SheetHistory::stepsChanged);
         w.box("Text3")->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), w.box("Text3"));
         w.box("Text3")->selectAll();
         typeText(w.box("Text3"), QStringLiteral("5"));
         QTRY_COMPARE(steps.count(), 1);
-        const State typed = w.state();
+        const State typed = stateOf(w);
         QTest::keyClick(&w.window, Qt::Key_S, Qt::AltModifier); // 刷新人数(&S), the focus staying in the box
         QTRY_COMPARE(w.sheet().row(1).AmountText, QStringLiteral("2000"));
         QCOMPARE(QApplication::focusWidget(), w.box("Text3"));
         QTRY_COMPARE(w.history().undoCount(), 2);
         w.select(1);
         w.key(Qt::Key_Z);
-        QVERIFY(w.state() == typed);
+        QVERIFY(stateOf(w) == typed);
         w.key(Qt::Key_Z);
-        QVERIFY(w.state() == before);
+        QVERIFY(stateOf(w) == before);
     }
 
     void startsWhenThePlannerFirstSeesTheSheet()
@@ -322,12 +264,12 @@ private slots:
         window->sheet().RefreshTotals(); // as the host's fill leaves it
         window->setHeadCountText(QStringLiteral("2"));
         Window w(window);
-        const State filled = w.state();
+        const State filled = stateOf(w);
         w.menu("MnuLv_1Add");
         QTRY_VERIFY(w.history().canUndo());
         w.select(1);
         w.key(Qt::Key_Z);
-        QVERIFY(w.state() == filled);
+        QVERIFY(stateOf(w) == filled);
         QVERIFY(!w.history().canUndo());
     }
 
@@ -348,9 +290,8 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
+int runSheetEditCommandsTests(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
     SheetEditCommandsTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -37,13 +37,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Dialogs::setScripted(true);
     int status = 0;
-    {
-        ControlJsjTest test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        CalculatorWindowTest test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
+    for (auto run : {runControlJsjTests, runCalculatorWindowTests, runSheetEditCommandsTests})
+        status |= run(argc, argv);
     return status;
 }

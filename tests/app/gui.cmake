@@ -5,17 +5,12 @@ target_link_libraries(quilvar_app_rules_gui_tests PRIVATE quilvar_sheet_view qui
 add_test(NAME app_view_rules COMMAND quilvar_app_rules_gui_tests)
 set_tests_properties(app_view_rules PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
-# The calculator window driven as a planner drives it.
-add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.cpp WindowTestMain.cpp WindowTests.h)
+# The calculator window driven as a planner drives it, with paste, copy, undo and redo over the list.
+add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.cpp SheetEditCommandsTest.cpp
+  WindowTestMain.cpp WindowTests.h)
 target_link_libraries(quilvar_app_window_tests PRIVATE quilvar_app_gui Qt6::Test)
 add_test(NAME app_window COMMAND quilvar_app_window_tests)
 set_tests_properties(app_window PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
-
-# Paste, copy, undo and redo over the list, through the real window.
-add_executable(quilvar_sheet_edit_tests SheetEditCommandsTest.cpp)
-target_link_libraries(quilvar_sheet_edit_tests PRIVATE quilvar_app_gui Qt6::Test)
-add_test(NAME app_sheet_edit COMMAND quilvar_sheet_edit_tests)
-set_tests_properties(app_sheet_edit PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
 # The host launch end to end: command line, fill from the database, head count, window shown.
 add_executable(quilvar_startup_tests StartupTest.cpp ${PROJECT_SOURCE_DIR}/tests/db/TestServer.cpp)
