@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the unit and widget tests (under AddressSanitizer and
 # UndefinedBehaviorSanitizer, with a PostgreSQL server of their own), then each fuzz target for a
-# short, fixed time.
+# short, fixed time. The benchmarks are built too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,10 @@ export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+# The benchmarks are not run here (their figures need a quiet machine), but they must keep building.
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILVAR_BENCH=ON -DQUILVAR_TESTS=OFF
+cmake --build build/bench -j "$jobs"
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILVAR_FUZZ=ON -DQUILVAR_TESTS=OFF -DQUILVAR_GUI=OFF

@@ -1,3 +1,4 @@
+#include "TestWorkbookParts.h"
 #include "TestZip.h"
 
 #include "app/batch/BatchRun.h"

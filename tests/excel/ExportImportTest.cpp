@@ -1,4 +1,5 @@
 #include "SheetState.h"
+#include "TestWorkbookParts.h"
 #include "TestZip.h"
 
 #include "excel/QuoteExport.h"

@@ -2,19 +2,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMap>
 #include <QPair>
 #include <QString>
-#include <QStringList>
 
 // Writes a zip archive of the given entries (name, content), compressed; for hand-made workbooks.
 bool writeZipForTest(const QString &path, const QList<QPair<QString, QByteArray>> &entries);
-
-// One part of the workbook at path, read back for the tests of what was written.
-QByteArray zipEntry(const QString &path, const QString &name);
-
-// The texts of the elements named `element` (their attribute `attribute`, when given) in document order.
-QStringList xmlValues(const QByteArray &xml, const QString &element, const QString &attribute = QString());
-
-// The values of a worksheet part's cells by reference (A1, B2, …), shared strings resolved.
-QMap<QString, QString> worksheetCells(const QString &path, const QString &sheetPart);
