@@ -129,9 +129,13 @@ public:
         m_previous = current ? current : "C";
         std::setlocale(LC_NUMERIC, "C");
 #else
-        m_c = newlocale(LC_NUMERIC_MASK, "C", duplocale(uselocale(static_cast<locale_t>(0))));
+        // newlocale takes the copy over only when it succeeds.
+        const locale_t copy = duplocale(uselocale(static_cast<locale_t>(0)));
+        m_c = newlocale(LC_NUMERIC_MASK, "C", copy);
         if (m_c)
             m_previous = uselocale(m_c);
+        else if (copy)
+            freelocale(copy);
 #endif
     }
     ~CNumericLocale()

@@ -1,4 +1,4 @@
-// quilvar-xls-reader PATH MAX_ROWS MAX_COLUMNS
+// quilvar-xls-reader PATH MAX_ROWS MAX_COLUMNS [FIRST_ROW]
 // Reads the first worksheet of a legacy .xls workbook and writes the cells, or why they could not be
 // read, to standard output (excel/XlsReaderOutput.h). The reading runs here, apart from the program
 // and under the limits the program sets, so that whatever a hostile file does ends only this process.

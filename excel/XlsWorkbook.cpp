@@ -3,6 +3,7 @@
 #include "excel/BiffRecords.h"
 #include "excel/CellText.h"
 #include "excel/CompoundFile.h"
+#include "excel/ReadBudget.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -49,8 +50,6 @@ enum RecordType : quint16
 constexpr quint16 GlobalsSubstream = 0x0005;
 constexpr quint16 WorksheetSubstream = 0x0010;
 constexpr quint8 WorksheetSheetType = 0;
-// What Excel keeps in a cell; a longer text comes only from a file made to be read wrong.
-constexpr qsizetype MaxCellCharacters = 32767;
 
 QString encryptedMessage()
 {
@@ -115,7 +114,7 @@ private:
     void set(quint16 row, quint16 column, const QString &text)
     {
         if (wanted(row, column))
-            m_cells[{row, column}] = Value{text.left(MaxCellCharacters), std::nullopt};
+            m_cells[{row, column}] = Value{text.left(ReadBudget::MaxCellCharacters), std::nullopt};
     }
 
     QByteArrayView m_stream;
@@ -399,7 +398,7 @@ void Reader::resolveShared()
     // An index past the table leaves its cell empty rather than failing the whole sheet.
     for (auto &[key, value] : m_cells)
         if (value.shared)
-            value.text = strings.value(*value.shared).left(MaxCellCharacters);
+            value.text = strings.value(*value.shared).left(ReadBudget::MaxCellCharacters);
 }
 
 XlsReaderResult Reader::read(bool bookStream)
