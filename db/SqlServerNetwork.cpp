@@ -4,6 +4,8 @@
 #include <QList>
 
 #include <atomic>
+#include <memory>
+#include <vector>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -65,22 +67,26 @@ private:
     int m_fd;
 };
 
-// Waits until the socket can be read (or written), at most until the deadline or for limitMs.
-bool waitFor(int fd, short events, const QDeadlineTimer &deadline, qint64 limitMs = -1)
+// Waits until one of the sockets can be read (or written), at most until the deadline or for
+// limitMs; a deadline that never expires with no limit waits for as long as it takes.
+bool waitFor(std::vector<pollfd> &fds, const QDeadlineTimer &deadline, qint64 limitMs = -1)
 {
     for (;;) {
-        qint64 remaining = deadline.remainingTime();
+        qint64 remaining = deadline.remainingTime(); // -1: never expires
         if (limitMs >= 0 && (remaining < 0 || remaining > limitMs))
             remaining = limitMs;
-        pollfd p{fd, events, 0};
-        const int rc = ::poll(&p, 1, int(qMax<qint64>(remaining, 0)));
+        const int rc = ::poll(fds.data(), nfds_t(fds.size()), remaining < 0 ? -1 : int(remaining));
         if (rc > 0)
             return true;
-        if (rc == 0)
-            return false;
-        if (errno != EINTR)
+        if (rc == 0 || errno != EINTR)
             return false;
     }
+}
+
+bool waitFor(int fd, short events, const QDeadlineTimer &deadline, qint64 limitMs = -1)
+{
+    std::vector<pollfd> fds{pollfd{fd, events, 0}};
+    return waitFor(fds, deadline, limitMs);
 }
 
 addrinfo *lookUp(const QString &host, quint16 port, int socketType)
@@ -134,11 +140,18 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
     addrinfo *found = lookUp(host, SqlBrowserPort(), SOCK_DGRAM);
     if (!found)
         return fail(QStringLiteral("找不到数据库服务器“%1”。").arg(host));
-    Socket socket(::socket(found->ai_family, found->ai_socktype, found->ai_protocol));
-    // Connected, so that "nobody listens" comes back as an error instead of silence.
-    const bool connected = socket.fd() >= 0 && ::connect(socket.fd(), found->ai_addr, found->ai_addrlen) == 0;
+    // Every address the name gives is asked at once: a name such as localhost gives ::1 first on
+    // most machines, while the browser service may listen on IPv4 only. Each socket is connected,
+    // so that "nobody listens here" comes back as an error instead of silence.
+    std::vector<std::unique_ptr<Socket>> sockets;
+    for (const addrinfo *address = found; address; address = address->ai_next) {
+        auto socket =
+            std::make_unique<Socket>(::socket(address->ai_family, address->ai_socktype, address->ai_protocol));
+        if (socket->fd() >= 0 && ::connect(socket->fd(), address->ai_addr, address->ai_addrlen) == 0)
+            sockets.push_back(std::move(socket));
+    }
     ::freeaddrinfo(found);
-    if (!connected)
+    if (sockets.empty())
         return fail(QStringLiteral("无法连接数据库服务器“%1”的 SQL Server Browser 服务。").arg(host));
 
     // CLNT_UCAST_INST: the instance's name, zero-terminated.
@@ -148,27 +161,45 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
             .arg(host, instance);
     const QString noService =
         QStringLiteral("数据库服务器“%1”上没有运行 SQL Server Browser 服务，找不到实例“%2”。").arg(host, instance);
-    while (!deadline.hasExpired()) {
-        if (::send(socket.fd(), request.constData(), size_t(request.size()), 0) < 0)
-            return fail(errno == ECONNREFUSED ? noService : silent);
+    bool refused = false;
+    // An address where nobody listens is dropped; the others are asked until the deadline.
+    const auto drop = [&](std::size_t i) {
+        refused = refused || errno == ECONNREFUSED;
+        sockets.erase(sockets.begin() + std::ptrdiff_t(i));
+    };
+    while (!deadline.hasExpired() && !sockets.empty()) {
+        for (std::size_t i = sockets.size(); i-- > 0;) {
+            if (::send(sockets[i]->fd(), request.constData(), size_t(request.size()), 0) < 0)
+                drop(i);
+        }
+        std::vector<pollfd> fds;
+        for (const auto &socket : sockets)
+            fds.push_back(pollfd{socket->fd(), POLLIN, 0});
         // UDP may lose the question or the answer: ask again every second until the deadline.
-        if (!waitFor(socket.fd(), POLLIN, deadline, 1000))
+        if (fds.empty() || !waitFor(fds, deadline, 1000))
             continue;
-        char reply[4096];
-        const ssize_t got = ::recv(socket.fd(), reply, sizeof reply, 0);
-        if (got < 0 && errno == ECONNREFUSED)
-            return fail(noService);
-        // SVR_RESP: 0x05, the length of the text (two bytes, little-endian), the text.
-        if (got < 3 || reply[0] != '\x05')
-            continue;
-        const qsizetype length =
-            qMin<qsizetype>(qsizetype(quint8(reply[1])) | qsizetype(quint8(reply[2])) << 8, got - 3);
-        const int port = tcpPortOf(QByteArray(reply + 3, length), instance);
-        if (port > 0)
-            return port;
-        return fail(QStringLiteral("数据库服务器“%1”上没有名为“%2”的实例，或它不接受 TCP 连接。").arg(host, instance));
+        for (std::size_t i = fds.size(); i-- > 0;) {
+            if (fds[i].revents == 0)
+                continue;
+            char reply[4096];
+            const ssize_t got = ::recv(fds[i].fd, reply, sizeof reply, 0);
+            if (got < 0) {
+                drop(i);
+                continue;
+            }
+            // SVR_RESP: 0x05, the length of the text (two bytes, little-endian), the text.
+            if (got < 3 || reply[0] != '\x05')
+                continue;
+            const qsizetype length =
+                qMin<qsizetype>(qsizetype(quint8(reply[1])) | qsizetype(quint8(reply[2])) << 8, got - 3);
+            const int port = tcpPortOf(QByteArray(reply + 3, length), instance);
+            if (port > 0)
+                return port;
+            return fail(
+                QStringLiteral("数据库服务器“%1”上没有名为“%2”的实例，或它不接受 TCP 连接。").arg(host, instance));
+        }
     }
-    return fail(silent);
+    return fail(sockets.empty() && refused ? noService : silent);
 }
 
 bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTimer &deadline)
@@ -176,17 +207,23 @@ bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTime
     addrinfo *found = lookUp(host, quint16(port), SOCK_STREAM);
     if (!found)
         return false;
-    Socket socket(::socket(found->ai_family, found->ai_socktype, found->ai_protocol));
-    bool connected = false;
-    if (socket.fd() >= 0) {
-        ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
-        connected = ::connect(socket.fd(), found->ai_addr, found->ai_addrlen) == 0 ||
-                    (errno == EINPROGRESS && waitFor(socket.fd(), POLLOUT, deadline));
+    // The first address that takes the connection, as the driver itself goes through them.
+    std::unique_ptr<Socket> socket;
+    for (const addrinfo *address = found; address && !socket; address = address->ai_next) {
+        auto candidate =
+            std::make_unique<Socket>(::socket(address->ai_family, address->ai_socktype, address->ai_protocol));
+        if (candidate->fd() < 0)
+            continue;
+        ::fcntl(candidate->fd(), F_SETFL, ::fcntl(candidate->fd(), F_GETFL) | O_NONBLOCK);
+        const bool connected = ::connect(candidate->fd(), address->ai_addr, address->ai_addrlen) == 0 ||
+                               (errno == EINPROGRESS && waitFor(candidate->fd(), POLLOUT, deadline));
+        int soError = 0;
+        socklen_t soLength = sizeof soError;
+        if (connected && ::getsockopt(candidate->fd(), SOL_SOCKET, SO_ERROR, &soError, &soLength) == 0 && soError == 0)
+            socket = std::move(candidate);
     }
     ::freeaddrinfo(found);
-    int soError = 0;
-    socklen_t soLength = sizeof soError;
-    if (!connected || ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &soError, &soLength) != 0 || soError != 0)
+    if (!socket)
         return false;
 
     // PRELOGIN with VERSION and ENCRYPTION (asking for it), as the driver sends it.
@@ -196,14 +233,14 @@ bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTime
                                              0xFF,                                           // end
                                              0x00, 0x00, 0x00, 0x00, 0x00, 0x00,             // version
                                              0x01};                                          // ENCRYPT_ON
-    if (::send(socket.fd(), prelogin, sizeof prelogin, MSG_NOSIGNAL) != ssize_t(sizeof prelogin))
+    if (::send(socket->fd(), prelogin, sizeof prelogin, MSG_NOSIGNAL) != ssize_t(sizeof prelogin))
         return false;
     QByteArray answer;
     while (answer.size() < 8 || answer.size() < ((quint8(answer.at(2)) << 8) | quint8(answer.at(3)))) {
-        if (!waitFor(socket.fd(), POLLIN, deadline))
+        if (!waitFor(socket->fd(), POLLIN, deadline))
             return false;
         char buffer[512];
-        const ssize_t got = ::recv(socket.fd(), buffer, sizeof buffer, 0);
+        const ssize_t got = ::recv(socket->fd(), buffer, sizeof buffer, 0);
         if (got <= 0 || answer.size() > 4096)
             return false;
         answer.append(buffer, got);
