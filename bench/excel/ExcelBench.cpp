@@ -270,18 +270,6 @@ QString bigWorkbook()
     return writeXlsx("big.xlsx", QByteArray(), quoteRows() + filler.repeated(copies));
 }
 
-QByteArray entityBomb()
-{
-    QByteArray dtd = "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY e0 \"报价报价报价报价\">";
-    for (int level = 1; level <= 20; ++level) {
-        dtd += "<!ENTITY e" + QByteArray::number(level) + " \"";
-        for (int k = 0; k < 10; ++k)
-            dtd += "&e" + QByteArray::number(level - 1) + ";";
-        dtd += "\">";
-    }
-    return dtd + "]>";
-}
-
 void printProcessFigures()
 {
     const QString batch = QStringLiteral(QUILVAR_BATCH_EXECUTABLE);

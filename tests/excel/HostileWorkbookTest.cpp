@@ -126,19 +126,6 @@ QByteArray odsQuote(const QByteArray &rows)
     return odsRow("项目") + rows + odsRow("合计：1元/6人＝1元");
 }
 
-// An entity that doubles ten times over, twenty levels deep.
-QByteArray entityBomb()
-{
-    QByteArray dtd = "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY e0 \"报价报价报价报价\">";
-    for (int level = 1; level <= 20; ++level) {
-        dtd += "<!ENTITY e" + QByteArray::number(level) + " \"";
-        for (int k = 0; k < 10; ++k)
-            dtd += "&e" + QByteArray::number(level - 1) + ";";
-        dtd += "\">";
-    }
-    return dtd + "]>";
-}
-
 // A valid workbook whose sheet holds far more rows below the quote than the budget would let be
 // decompressed: the reading has to stop once the wanted rows are passed.
 Entries bigValidWorkbook()

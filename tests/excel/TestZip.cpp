@@ -20,3 +20,15 @@ bool writeZipForTest(const QString &path, const QList<QPair<QString, QByteArray>
     }
     return zip_close(archive) == 0; // the buffers are read here, while entries still holds them
 }
+
+QByteArray entityBomb()
+{
+    QByteArray dtd = "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY e0 \"报价报价报价报价\">";
+    for (int level = 1; level <= 20; ++level) {
+        dtd += "<!ENTITY e" + QByteArray::number(level) + " \"";
+        for (int k = 0; k < 10; ++k)
+            dtd += "&e" + QByteArray::number(level - 1) + ";";
+        dtd += "\">";
+    }
+    return dtd + "]>";
+}
