@@ -1,6 +1,8 @@
 #include "excel/WorkbookReader.h"
 #include "excel/XlsReaderOutput.h"
 
+#include "common/ChildProcessLimits.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -8,10 +10,6 @@
 #include <QProcessEnvironment>
 
 #include <algorithm>
-
-#if defined(Q_OS_UNIX)
-#include <sys/resource.h>
-#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILVAR_ADDRESS_SANITIZER 1
@@ -29,10 +27,15 @@ namespace {
 constexpr int TimeLimitMs = 10000;
 // Far more than the texts of 501 × 4 cells of any sensible workbook.
 constexpr qint64 MaxOutputBytes = 64 * 1024 * 1024;
-#if defined(Q_OS_UNIX) && !defined(QUILVAR_ADDRESS_SANITIZER)
+#ifndef QUILVAR_ADDRESS_SANITIZER
 // The reader holds the workbook stream in memory; this bounds what any file can make it take.
-constexpr rlim_t ChildAddressSpace = rlim_t(1) << 30;
+constexpr qint64 ChildMemory = qint64(1) << 30;
+#else
+constexpr qint64 ChildMemory = 0;
 #endif
+// Processor time: the program ends the child at the time limit; this ends it should the program
+// be gone.
+constexpr int ChildCpuSeconds = 2 * TimeLimitMs / 1000;
 
 QString damagedMessage()
 {
@@ -55,7 +58,7 @@ QString readerProgram()
     return QStringLiteral(QUILVAR_XLS_READER_PATH);
 }
 
-void prepareChild(QProcess &process)
+void prepareChild(QProcess &process, ChildProcessLimits &limits)
 {
     process.setStandardInputFile(QProcess::nullDevice());
     // Whatever the child says on failure (a sanitizer's report) is of no use to the planner.
@@ -73,17 +76,7 @@ void prepareChild(QProcess &process)
     environment.insert(QStringLiteral("ASAN_OPTIONS"), options);
     process.setProcessEnvironment(environment);
 #endif
-#if defined(Q_OS_UNIX)
-    process.setChildProcessModifier([] {
-        // Only async-signal-safe calls between fork and exec.
-        struct rlimit none = {0, 0};
-        setrlimit(RLIMIT_CORE, &none);
-#ifndef QUILVAR_ADDRESS_SANITIZER
-        struct rlimit space = {ChildAddressSpace, ChildAddressSpace};
-        setrlimit(RLIMIT_AS, &space);
-#endif
-    });
-#endif
+    limits.prepare(process);
 }
 
 } // namespace
@@ -93,12 +86,13 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
     *grid = CellGrid();
     const QString program = readerProgram();
     QProcess process;
-    prepareChild(process);
-    process.start(
-        program, {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns)),
-                  QString::number(std::max(1, limits.firstRow))});
+    ChildProcessLimits childLimits({ChildMemory, ChildCpuSeconds});
+    prepareChild(process, childLimits);
+    process.start(program,
+                  {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns)),
+                   QString::number(std::max(1, limits.firstRow))});
     QDeadlineTimer deadline(TimeLimitMs);
-    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime())))) {
+    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime()))) || !childLimits.started(process)) {
         process.kill();
         process.waitForFinished(1000);
         if (error)
