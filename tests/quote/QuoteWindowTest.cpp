@@ -124,7 +124,7 @@ private slots:
         QTest::keyClicks(quote.get("TxtTourName"), QStringLiteral("Yunnan"));
         const std::pair<const char *, const char *> buttons[] = {{"CmdPdf", "%PDF-"}, {"CmdXlsx", "PK"}};
         for (const auto &[button, magic] : buttons) {
-            const QString path = m_dir.filePath(QString::fromLatin1(button));
+            const QString path = m_dir.filePath(QString::fromLatin1(button) + (*magic == '%' ? ".pdf" : ".xlsx"));
             Dialogs::setNextFileName(path);
             QTest::mouseClick(quote.get<QPushButton>(button), Qt::LeftButton);
             QFile file(path);
