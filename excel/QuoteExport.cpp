@@ -1,13 +1,12 @@
 #include "excel/QuoteExport.h"
 
 #include "common/Spaces.h"
-#include "excel/CNumericLocale.h"
+#include "excel/XlsxWriterSupport.h"
 #include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -111,42 +110,6 @@ QString OversizedTextMessage(const CostSheet &sheet)
 
 namespace {
 
-QString writerMessage(lxw_error code)
-{
-    switch (code) {
-    case LXW_ERROR_MEMORY_MALLOC_FAILED:
-        return QStringLiteral("内存不足。");
-    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
-        return QStringLiteral("有单元格的文字超过 32767 个字符，Excel 不能保存。");
-    case LXW_ERROR_CREATING_XLSX_FILE:
-    case LXW_ERROR_CREATING_TMPFILE:
-        return QStringLiteral("无法创建文件（%1）。").arg(QString::fromUtf8(lxw_strerror(code)));
-    default:
-        return QString::fromUtf8(lxw_strerror(code));
-    }
-}
-
-class Workbook
-{
-public:
-    explicit Workbook(const QByteArray &path) { m_workbook = workbook_new(path.constData()); }
-    ~Workbook()
-    {
-        if (m_workbook)
-            workbook_close(m_workbook); // only after a failure: the half-written file is thrown away
-    }
-    lxw_workbook *get() const { return m_workbook; }
-    lxw_error close()
-    {
-        lxw_workbook *workbook = m_workbook;
-        m_workbook = nullptr;
-        return workbook_close(workbook);
-    }
-
-private:
-    lxw_workbook *m_workbook = nullptr;
-};
-
 // Amounts in plain decimal form become number cells, so that the spreadsheet can sum them; every
 // other text stays a text cell, exactly as held, so that it reads back unchanged.
 lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const QString &text, lxw_format *format)
@@ -228,7 +191,7 @@ lxw_error writeQuoteRows(lxw_worksheet *worksheet, const CostSheet &sheet, const
 QString writeWorkbookFile(const CostSheet &sheet, const QString &file, const QList<ExtraWorksheet> &extraSheets)
 {
     const CNumericLocale numbersWithPoint;
-    Workbook workbook(QFile::encodeName(file));
+    XlsxWriterWorkbook workbook(QFile::encodeName(file));
     if (!workbook.get())
         return QStringLiteral("无法创建工作簿。");
     lxw_worksheet *worksheet = workbook_add_worksheet(workbook.get(), "Sheet1");
@@ -249,7 +212,7 @@ QString writeWorkbookFile(const CostSheet &sheet, const QString &file, const QLi
     }
     if (result == LXW_NO_ERROR)
         result = workbook.close();
-    return result == LXW_NO_ERROR ? QString() : writerMessage(result);
+    return result == LXW_NO_ERROR ? QString() : XlsxWriterMessage(result);
 }
 
 } // namespace
@@ -278,12 +241,8 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookErr
     if (!written.isEmpty())
         return fail(WorkbookError::Kind::FileAccess, written);
 
-    QFile scratchFile(scratchPath);
-    if (!scratchFile.open(QIODevice::ReadOnly))
-        return fail(WorkbookError::Kind::FileAccess, scratchFile.errorString());
-    const QByteArray bytes = scratchFile.readAll();
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit())
-        return fail(WorkbookError::Kind::FileAccess, target.errorString());
+    QString replaceError;
+    if (!ReplaceWithWrittenFile(scratchPath, path, &replaceError))
+        return fail(WorkbookError::Kind::FileAccess, replaceError);
     return true;
 }
