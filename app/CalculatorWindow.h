@@ -57,6 +57,7 @@ private:
     void fitOuterStartSize();
     void deleteSelectedRow();
     void addRow();
+    void refreshHeadCount();
     void exportToWorkbook();
     void importFromWorkbook();
 

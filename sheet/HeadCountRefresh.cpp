@@ -35,9 +35,18 @@ QStringView priceText(QStringView first)
 
 } // namespace
 
-void RefreshHeadCount(CostSheet &sheet)
+bool RefreshHeadCount(CostSheet &sheet, QString *error)
 {
     const float headCount = toSingle(LeadingNumber(sheet.Text3()));
+    if (!(headCount > 0) || std::isinf(headCount)) {
+        if (error)
+            *error = IsBlank(sheet.Text3())
+                         ? QStringLiteral("还没有填人数，没有刷新。请先在人数框中填入大于 0 的人数。")
+                         : QStringLiteral("人数“%1”不是大于 0 的数，没有刷新。请在人数框中填入大于 0 的人数。")
+                               .arg(sheet.Text3().size() > 20 ? sheet.Text3().left(20) + QStringLiteral("…")
+                                                              : sheet.Text3());
+        return false;
+    }
     const QString separator = FactorSeparator();
 
     sheet.rewriteRows([&](int, CostLine &line) {
@@ -71,4 +80,5 @@ void RefreshHeadCount(CostSheet &sheet)
     });
     // Totals over every ticked row, as every other change leaves them.
     sheet.RefreshTotals();
+    return true;
 }

@@ -68,7 +68,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s main|editor|category|dropdown|menu|about|help|connerror|settings OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s main|editor|category|dropdown|menu|about|help|connerror|settings OUTPUT.png\n",
+                     argv[0]);
         return 2;
     }
     const QString scene = QString::fromLocal8Bit(argv[1]);
@@ -107,10 +108,10 @@ int main(int argc, char *argv[])
     QTimer::singleShot(settle, [&] {
         if (scene == QLatin1String("editor")) {
             window.sheet().setCurRow(2);
-            window.editing().EditCell(4, 2);
+            window.editing().EditCell(ExpressionColumn, 2);
         } else if (scene == QLatin1String("category") || scene == QLatin1String("dropdown")) {
             window.sheet().setCurRow(1);
-            window.editing().EditCell(2, 1);
+            window.editing().EditCell(CategoryColumn, 1);
             if (scene == QLatin1String("dropdown"))
                 window.findChild<QComboBox *>(QStringLiteral("Combo1"))->showPopup();
         } else if (scene == QLatin1String("menu")) {
