@@ -35,10 +35,48 @@ QStringView priceText(QStringView first)
 
 } // namespace
 
+RefreshedExpression RefreshExpression(QStringView expression, const RefreshCounts &counts, QString *rebuilt)
+{
+    const QString separator = FactorSeparator();
+    const std::optional<float> headCount =
+        counts.headCount ? std::optional<float>(toSingle(*counts.headCount)) : std::nullopt;
+    const std::optional<float> rooms = counts.rooms ? std::optional<float>(toSingle(*counts.rooms)) : std::nullopt;
+
+    // Walks the segments in place; a sheet can hold tens of thousands of lines.
+    qsizetype cut = expression.indexOf(separator);
+    const QStringView first = expression.left(cut < 0 ? expression.size() : cut);
+    RefreshedExpression result{Amount::fromDouble(LeadingNumber(priceText(first)))};
+    if (rebuilt)
+        *rebuilt += first;
+    while (cut >= 0) {
+        const qsizetype start = cut + separator.size();
+        cut = expression.indexOf(separator, start);
+        const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
+        float count = toSingle(LeadingNumber(parts.countPrefix));
+        const QStringView unit = TrimSpaces(parts.unitWord);
+        if (unit == u"人" && headCount) {
+            count = *headCount;
+        } else if (unit == u"间") {
+            ++result.roomFactors;
+            if (rooms)
+                count = *rooms;
+        }
+        if (rebuilt) {
+            *rebuilt += separator;
+            AppendNumberTextSingle(*rebuilt, count);
+            *rebuilt += parts.unitWord;
+        }
+        result.amount = result.amount.timesDouble(count == 0 ? 1.0 : double(count));
+    }
+    return result;
+}
+
 bool RefreshHeadCount(CostSheet &sheet, QString *error)
 {
-    const float headCount = toSingle(LeadingNumber(sheet.Text3()));
-    if (!(headCount > 0) || std::isinf(headCount)) {
+    const double headCount = LeadingNumber(sheet.Text3());
+    // The count passes through single precision: a tiny one is 0 there, a huge one infinite.
+    const float single = toSingle(headCount);
+    if (!(single > 0) || std::isinf(single)) {
         if (error)
             *error = IsBlank(sheet.Text3())
                          ? QStringLiteral("还没有填人数，没有刷新。请先在人数框中填入大于 0 的人数。")
@@ -47,34 +85,16 @@ bool RefreshHeadCount(CostSheet &sheet, QString *error)
                                                               : sheet.Text3());
         return false;
     }
-    const QString separator = FactorSeparator();
+    const RefreshCounts counts{headCount, std::nullopt};
 
     sheet.rewriteRows([&](int, CostLine &line) {
         // A blank line in the middle of a sheet is skipped; the lines after it still take the
         // new head count.
         if (IsBlank(line.Expression))
             return;
-        // Walks the segments in place; a sheet can hold tens of thousands of lines.
-        const QStringView expression(line.Expression);
-        qsizetype cut = expression.indexOf(separator);
-        const QStringView first = expression.left(cut < 0 ? expression.size() : cut);
-        Amount amount = Amount::fromDouble(LeadingNumber(priceText(first)));
-
         QString rebuilt;
-        rebuilt.reserve(expression.size() + 8);
-        rebuilt += first;
-        while (cut >= 0) {
-            const qsizetype start = cut + separator.size();
-            cut = expression.indexOf(separator, start);
-            const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
-            float count = toSingle(LeadingNumber(parts.countPrefix));
-            if (TrimSpaces(parts.unitWord) == u"人")
-                count = headCount;
-            rebuilt += separator;
-            AppendNumberTextSingle(rebuilt, count);
-            rebuilt += parts.unitWord;
-            amount = amount.timesDouble(count == 0 ? 1.0 : double(count));
-        }
+        rebuilt.reserve(line.Expression.size() + 8);
+        const Amount amount = RefreshExpression(line.Expression, counts, &rebuilt).amount;
         line.Expression = rebuilt;
         line.AmountText = AmountToText(amount);
     });
