@@ -1,5 +1,7 @@
 #include "excel/read/ZipArchive.h"
 
+#include "excel/read/ZipPath.h"
+
 #include "excel/read/ReadBudget.h"
 #include "excel/read/WorkbookError.h"
 
@@ -37,7 +39,7 @@ bool ZipArchive::open(const QByteArray &data, WorkbookError *error)
 bool ZipArchive::openFile(const QString &path, WorkbookError *error)
 {
     int code = 0;
-    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+    m_archive = zip_open(ZipPath(path).constData(), ZIP_RDONLY, &code);
     if (!m_archive && (code == ZIP_ER_OPEN || code == ZIP_ER_READ))
         return WorkbookError::fail(error, WorkbookError::Kind::FileAccess, QStringLiteral("无法打开文件“%1”。").arg(path));
     if (!m_archive)

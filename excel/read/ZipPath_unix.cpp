@@ -1,0 +1,8 @@
+#include "excel/read/ZipPath.h"
+
+#include <QFile>
+
+QByteArray ZipPath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
