@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Cross-builds Quilvar for 64-bit Windows on Debian 12 and packs build/win64/quilvar-win64.zip.
+#   tools/windows.sh          the libraries (once, cached), the programs, the tests and the zip
+#   tools/windows.sh --test   the same, then every test under Wine (tools/windows/test.sh)
+# The Windows libraries (Qt from Debian's qt6-base source, zlib, libzip, libxlsxwriter, GoogleTest)
+# are built once into QUILVAR_WIN_CACHE (default /var/cache/quilvar-win64), in a folder named after
+# their versions and the scripts that build them, so that later runs and other clones reuse them.
+# Run as root (or through sudo).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$PWD
+run_tests=0
+[ "${1:-}" = "--test" ] && run_tests=1
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+apt=(apt-get -o DPkg::Lock::Timeout=900)
+
+bash tools/setup.sh
+
+# --- packages -----------------------------------------------------------------------------------
+packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+          fonts-wine dpkg-dev zip unzip xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    $SUDO "${apt[@]}" update -qq
+    $SUDO "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# apt-get source needs source entries: mirror the machine's Debian entries (the main archive's;
+# the security archive's sources are not always served).
+if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+             /Types:[^\n]*deb/ && !/debian-security/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
+            /etc/apt/sources.list.d/debian.sources | $SUDO tee /etc/apt/sources.list.d/quilvar-src.sources >/dev/null
+    else
+        grep -hE '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' \
+            | $SUDO tee /etc/apt/sources.list.d/quilvar-src.list >/dev/null
+    fi
+    $SUDO "${apt[@]}" update -qq
+fi
+
+# --- the cached Windows libraries ---------------------------------------------------------------
+# The same source versions as the host's packages: the cross-built Qt must match the host's moc.
+source_version() { dpkg-query -W -f='${source:Version}' "$1"; }
+qt_version=$(source_version qt6-base-dev)
+zlib_version=$(source_version zlib1g-dev)
+libzip_version=$(source_version libzip-dev)
+xlsxwriter_version=$(source_version libxlsxwriter-dev)
+gtest_version=$(source_version googletest)
+mingw_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
+key=$( { echo "$qt_version $zlib_version $libzip_version $xlsxwriter_version $gtest_version $mingw_version"
+         cat tools/windows/deps.sh tools/windows/toolchain.cmake; } | sha256sum | cut -c1-16)
+cache=${QUILVAR_WIN_CACHE:-/var/cache/quilvar-win64}
+prefix=$cache/$key
+$SUDO mkdir -p "$cache"
+(
+    flock 9
+    if [ ! -f "$prefix/.complete" ]; then
+        echo "Building the Windows libraries into $prefix (once; Qt takes about 20 minutes)"
+        mkdir -p "$prefix"
+        cp tools/windows/toolchain.cmake "$prefix/toolchain.cmake"
+        bash tools/windows/deps.sh "$prefix" "$cache/work-$key" "$qt_version" "$zlib_version" \
+            "$libzip_version" "$xlsxwriter_version"
+        rm -rf "$cache/work-$key"
+    fi
+) 9>"$cache/.lock"
+
+# --- the programs and the tests -----------------------------------------------------------------
+export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH= PKG_CONFIG_SYSROOT_DIR=
+build=build/win64
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$prefix/toolchain.cmake" \
+    -DCMAKE_PREFIX_PATH="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
+    >"$build-configure.log" 2>&1 || { cat "$build-configure.log"; exit 1; }
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
+echo "$prefix" >"$build/windows-libraries"
+
+# --- the zip: one folder with the programs and everything they load -----------------------------
+mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
+package=$build/package/quilvar
+rm -rf "$build/package" "$build/quilvar-win64.zip"
+mkdir -p "$package"
+cp "$build/app/quilvar.exe" "$build/app/quilvar-batch.exe" "$build/excel/quilvar-xls-reader.exe" "$package/"
+for plugin in platforms/qwindows.dll platforms/qoffscreen.dll platforms/qminimal.dll \
+              styles/qwindowsvistastyle.dll imageformats/qico.dll imageformats/qgif.dll imageformats/qjpeg.dll; do
+    [ -f "$prefix/plugins/$plugin" ] || continue
+    mkdir -p "$package/$(dirname "$plugin")"
+    cp "$prefix/plugins/$plugin" "$package/$plugin"
+done
+# Every DLL the programs and plugins load that Windows itself does not have, found by following
+# their imports.
+dll_dirs=("$prefix/bin" "${mingw_runtime[@]}")
+pending=$(find "$package" -name '*.exe' -o -name '*.dll')
+while [ -n "$pending" ]; do
+    next=
+    for file in $pending; do
+        for dll in $(x86_64-w64-mingw32-objdump -p "$file" | awk '/DLL Name:/ { print $3 }'); do
+            [ -f "$package/$dll" ] && continue
+            for dir in "${dll_dirs[@]}"; do
+                if [ -f "$dir/$dll" ]; then
+                    cp "$dir/$dll" "$package/"
+                    next="$next $package/$dll"
+                    break
+                fi
+            done
+        done
+    done
+    pending=$next
+done
+# The plugins beside the programs, never the folder the libraries were built into.
+printf '[Paths]\r\nPrefix=.\r\nPlugins=.\r\n' >"$package/qt.conf"
+cp tools/windows/default.ini "$package/default.ini"
+cp tools/windows/使用说明.txt "$package/使用说明.txt"
+x86_64-w64-mingw32-strip "$package"/*.exe "$package"/*.dll "$package"/*/*.dll
+(cd "$build/package" && zip -qr -X ../quilvar-win64.zip quilvar)
+echo "Windows package: $build/quilvar-win64.zip ($(du -h "$build/quilvar-win64.zip" | cut -f1))"
+
+if [ "$run_tests" -eq 1 ]; then
+    bash tools/windows/test.sh
+fi

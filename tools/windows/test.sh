@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs the Windows build's tests (tools/windows.sh builds them) under Wine through ctest: the
+# rules' tests, the window tests offscreen, the workbook tests with the shared corpus, and the
+# database tests against the same PostgreSQL, SQL Server (TDS) and SQLite servers as the Linux
+# tests, through Wine's ODBC, which hands the calls to the host's unixODBC.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=$PWD/build/win64
+prefix=$(cat "$build/windows-libraries")
+
+export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine hands a Windows program its own environment: QT_ and other settings travel with a WINE prefix.
+export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+to_windows() { echo "Z:${1//\//\\}"; }
+winepath_dirs=("$prefix/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
+WINEPATH=
+for dir in "${winepath_dirs[@]}"; do WINEPATH="$WINEPATH${WINEPATH:+;}$(to_windows "$dir")"; done
+export WINEPATH
+# The database tests reach SQL Server through the host's FreeTDS, which Wine's ODBC hands them to.
+export QUILVAR_TEST_SQLSERVER_DRIVER=FreeTDS
+# The tests' Windows programs must not lean on a Chinese system code page: Wine takes its code page
+# from the locale, here a Western one.
+export LC_ALL=C.UTF-8
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+    /usr/lib/wine/wineserver -w
+fi
+# This Wine does not load its own Tahoma from its data folder: without it in the prefix, Qt's
+# default font falls back to one whose line-edit texts look empty.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+mkdir -p "$fonts"
+cp -n /usr/share/wine/fonts/tahoma*.ttf "$fonts/" 2>/dev/null || true
+# One Wine server for the whole run instead of one per test program.
+/usr/lib/wine/wineserver -p 60
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
