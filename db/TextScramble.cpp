@@ -95,3 +95,13 @@ QString DecodeText(const QString &text)
     const QString turned = reversed(characters(text)).join(QString());
     return keyedStep(characters(TrimSpaces(turned).toString()));
 }
+
+bool IsGbkText(const QString &text)
+{
+    // The converter maps some characters to a look-alike ("ñ" to "n") or to "?" without saying so:
+    // only a text that comes back unchanged has a code for every character.
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError() && decoder.decode(bytes) == text;
+}

@@ -79,10 +79,12 @@ QString readSqlServerOdbc(const QString &envFile)
     const QString port = readEnvFile(envFile).value(QStringLiteral("login"));
     if (port.isEmpty())
         return QString();
-    return OdbcConnectionString(
-        QStringLiteral("Provider=SQLOLEDB.1;Password=secret;User ID=sa;Initial Catalog=tours;Data Source=127.0.0.1,%1")
-            .arg(port),
-        QString());
+    ConnectionSettings settings;
+    settings.dataSource = QStringLiteral("127.0.0.1,%1").arg(port);
+    settings.initialCatalog = QStringLiteral("tours");
+    settings.userName = QStringLiteral("sa");
+    settings.password = QStringLiteral("secret");
+    return OdbcConnectionString(settings, FindOdbcDriver(QString()));
 }
 
 QString readPgOdbc(const QString &envFile)

@@ -8,6 +8,7 @@
 #include "sheet/CostSheet.h"
 #include "sheet/QueryFill.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -60,7 +61,9 @@ TEST_F(PgFill, FillsTicksAndAppendsPastTwenty)
 TEST_F(PgFill, ValuesArriveAsTexts)
 {
     DbError error;
-    ASSERT_TRUE(fill(limited(3), &error)) << error.description.toStdString();
+    // The first result that has columns, after a row count.
+    ASSERT_TRUE(fill("UPDATE cost_line SET line_no = line_no WHERE false; " + limited(3), &error))
+        << error.description.toStdString();
     EXPECT_EQ(m_sheet.row(1).Category, QStringLiteral("餐"));
     EXPECT_EQ(m_sheet.row(1).Content, QStringLiteral("第1项 北京饭店"));
     EXPECT_EQ(m_sheet.row(1).Expression, QStringLiteral("单价: 101.00 × 1间 × 6天"));
@@ -119,6 +122,7 @@ TEST_F(PgFill, FailuresGiveANumberAndADescription)
         {"SELEKT 1", 0, "SELEKT"},
         {"SELECT category, content, expression FROM cost_line", DbErrorNumber::ItemNotFound, "3"},
         {"", DbErrorNumber::InvalidArgument, ""},
+        {"UPDATE cost_line SET line_no = line_no WHERE false", DbErrorNumber::ObjectClosed, "记录集"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.query);
@@ -210,6 +214,16 @@ TEST(SqliteFill, TheBundledSampleDatabase)
     WriteSqliteIni(ini, dir.filePath("missing.sqlite"));
     EXPECT_EQ(FillSheetHeadless(sheet, ini, "SELECT 1, 2, 3, 4", &message), 3);
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.sqlite")));
+
+    // A folder whose name the connection text would otherwise cut; a statement without a result.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("a;b {c}"));
+    ASSERT_TRUE(QFile::copy(QUILVAR_SAMPLE_DB, dir.filePath("a;b {c}/tour.sqlite")));
+    WriteSqliteIni(ini, "a;b {c}/tour.sqlite");
+    CostSheet copy;
+    EXPECT_EQ(FillSheetHeadless(copy, ini, "SELECT 1, 2, 3, 4", &message), 0) << message.toStdString();
+    EXPECT_EQ(copy.Text1(), "4");
+    EXPECT_EQ(FillSheetHeadless(copy, ini, "DELETE FROM tour_cost WHERE 0", &message), 3);
+    EXPECT_TRUE(message.contains("3704")) << message.toStdString();
 }
 
 } // namespace

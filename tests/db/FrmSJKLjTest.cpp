@@ -186,19 +186,31 @@ TEST_F(FrmSJKLjTest, SaveIsOneRewriteAndKeepsTheLogInPrivate)
     window.show();
     QTest::mouseClick(child<QRadioButton>(window, "OptAcc_0"), Qt::LeftButton);
     child<QLineEdit>(window, "TxtDs")->setText("new source");
-    child<QLineEdit>(window, "TxtIn")->setText("line\nbreak"); // cannot be stored, after the data source
     child<QLineEdit>(window, "TxtUs")->setText(QStringLiteral("sa"));
-    QTest::mouseClick(child<QPushButton>(window, "CmdSave"), Qt::LeftButton);
-    const auto shown = Dialogs::takeShownMessages();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("连接设置没有保存成功！"))) << shown[0].text.toStdString();
-    EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
-    EXPECT_TRUE(window.isVisible()); // a failed save does not close the window nor connect
-    EXPECT_FALSE(MainConn().isOpen());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), before);
-    file.close();
+    // Neither a line break nor a character without a GBK code (it would be stored as "?").
+    const struct
+    {
+        const char *box, *text;
+    } refused[] = {{"TxtIn", "line\nbreak"}, {"TxtPw", "añbc"}, {"TxtUs", "用户😀"}};
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.text);
+        child<QLineEdit>(window, "TxtIn")->setText("catalog");
+        child<QLineEdit>(window, "TxtPw")->setText("pw");
+        child<QLineEdit>(window, "TxtUs")->setText("sa");
+        child<QLineEdit>(window, c.box)->setText(QString::fromUtf8(c.text));
+        QTest::mouseClick(child<QPushButton>(window, "CmdSave"), Qt::LeftButton);
+        const auto shown = Dialogs::takeShownMessages();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("连接设置没有保存成功！"))) << shown[0].text.toStdString();
+        EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
+        EXPECT_TRUE(window.isVisible()); // a failed save does not close the window nor connect
+        EXPECT_FALSE(MainConn().isOpen());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), before);
+        file.close();
+    }
 
+    child<QLineEdit>(window, "TxtUs")->setText("sa");
     child<QLineEdit>(window, "TxtIn")->setText("changed");
     child<QLineEdit>(window, "TxtPw")->setText(QStringLiteral("密码 secret"));
     QTest::mouseClick(child<QPushButton>(window, "CmdSave"), Qt::LeftButton);
@@ -250,14 +262,18 @@ TEST_F(FrmSJKLjTest, SaveWithTheSystemAccountEmptiesTheLogIn)
     EXPECT_TRUE(MainConn().isOpen()); // the sample database opened at closing
 }
 
-TEST_F(FrmSJKLjTest, ClosingThatCannotConnectEndsTheProgramSilently)
+// Ending without a word would look like a crash: the connection's error is told first.
+TEST_F(FrmSJKLjTest, ClosingThatCannotConnectSaysWhyThenEnds)
 {
     WriteSqliteIni(ini(), m_dir.filePath("missing.sqlite"));
     FrmSJKLj window(ini());
     window.show();
     window.close(); // the window's own close command
     EXPECT_EQ(g_endings, QList<int>{1});
-    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    const auto shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.contains("[SQLite]")) << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].title, ConnectErrorTitle);
     EXPECT_FALSE(window.isVisible());
 }
 
@@ -316,7 +332,7 @@ TEST_F(FrmSJKLjTest, MissingSettingsFileIsToldBeforeTheConnectionError)
     });
     OpenConn(m_dir.filePath("nowhere.ini"));
     const auto shown = Dialogs::takeShownMessages();
-    ASSERT_EQ(shown.size(), 2);
+    ASSERT_EQ(shown.size(), 3); // the last: the closing could not connect either
     EXPECT_EQ(shown[0].text, MissingIniMessage);
     EXPECT_EQ(shown[0].title, MissingIniTitle);
     EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);

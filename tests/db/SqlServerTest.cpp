@@ -14,6 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 // The SQL Server path a planner uses: the settings file, FreeTDS through unixODBC, a TDS server.
@@ -40,11 +45,15 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(SqlServerFill, EveryTypeAsText)
+TEST_F(SqlServerFill, EveryTypeAsTextAndNoDumpOfTheLogIn)
 {
     WriteSqlServerIni(ini(), at(m_server.login));
+    // FreeTDS would write the log-in, password included, into the file TDSDUMP names.
+    const QString dump = m_dir.filePath("freetds.log");
+    qputenv("TDSDUMP", dump.toLocal8Bit());
     DbError error;
     ASSERT_TRUE(OpenMainConn(ini(), {}, &error)) << error.description.toStdString();
+    EXPECT_FALSE(QFile::exists(dump));
     OdbcRecordset records(MainConn());
     ASSERT_TRUE(records.open("SELECT typed_row", &error)) << error.description.toStdString();
     const char *expected[] = {"住宿 北京饭店",
@@ -87,6 +96,10 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
         // Fewer than four columns: nothing to read without rows; the totals are still recomputed.
         {"SELECT narrow_none", 0, "", "0"},
         {"SELECT narrow_one", 3, "", ""},
+        // The first result that has columns, after row counts; none at all is a failure.
+        {"UPDATE tours SET x = 1; insert into t values (1);SELECT fill_row", 0, "住宿|北京饭店 标准间|380×2×3|120.5",
+         "120.5"},
+        {"INSERT INTO t VALUES (1)", 3, "", ""},
     };
     WriteSqlServerIni(ini(), at(m_server.login));
     for (const Case &c : cases) {
@@ -94,6 +107,7 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
         CostSheet sheet;
         QString message;
         EXPECT_EQ(fill(sheet, c.query, &message), c.status) << message.toStdString();
+        EXPECT_EQ(message.contains("3704"), QByteArray(c.query).startsWith("INSERT")) << message.toStdString();
         const CostLine &row = sheet.row(1);
         EXPECT_EQ(QStringList({row.Category, row.Content, row.Expression, row.AmountText}).join(u'|'),
                   QString::fromUtf8(*c.cells ? c.cells : "|||"));
@@ -134,6 +148,8 @@ TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
     }
 }
 
+// Whatever name FreeTDS is registered under (the tests' odbcinst.ini has it also as "SQL Server"
+// and "MSSQL"): the log-in crosses encrypted or not at all, and Chinese arrives whole.
 TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
 {
     struct Case
@@ -146,18 +162,34 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
         {&TdsServer::plain, nullptr, 3},  {&TdsServer::plain, "require", 3}, {&TdsServer::plain, "Optional", 0},
         {&TdsServer::forced, nullptr, 0}, {&TdsServer::login, nullptr, 0},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.encryption ? c.encryption : "-");
-        QFile::remove(ini());
-        WriteSqlServerIni(ini(), at(m_server.*c.port));
-        if (c.encryption) {
-            ASSERT_TRUE(WriteIni("ConnServ", "Encryption", c.encryption, ini()));
+    for (const char *driver : {"", "SQL Server", "MSSQL"}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(driver) + (c.encryption ? c.encryption : "-"));
+            QFile::remove(ini());
+            WriteSqlServerIni(ini(), at(m_server.*c.port), QStringLiteral("张三"), QStringLiteral("密码"));
+            if (*driver)
+                ASSERT_TRUE(WriteIni("ConnServ", "ODBC Driver", driver, ini()));
+            if (c.encryption)
+                ASSERT_TRUE(WriteIni("ConnServ", "Encryption", c.encryption, ini()));
+            m_server.takeLogins();
+            CostSheet sheet;
+            QString message;
+            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), c.status) << message.toStdString();
+            EXPECT_EQ(message.contains(PlainLoginRefusedMessage), c.status != 0) << message.toStdString();
+            const CostLine &seen = sheet.row(1);
+            EXPECT_EQ(QStringList({seen.Category, seen.Content, seen.Expression, seen.AmountText}).join(u'|'),
+                      c.status == 0 ? QStringLiteral("张三|密码|tours|") : QStringLiteral("|||"));
+            // Other tests log in meanwhile: only this user's log-ins count.
+            const QByteArray logins = m_server.takeLogins();
+            int logIns = 0;
+            int encrypted = 0;
+            for (const QByteArray &line : logins.split('\n')) {
+                logIns += line.contains("\"user\": \"张三\",");
+                encrypted += line.contains("\"user\": \"张三\",") && line.contains("\"encrypted\": true");
+            }
+            EXPECT_EQ(logIns, c.status == 0 ? 2 : 0) << logins.data();
+            EXPECT_EQ(encrypted, c.status == 0 && !c.encryption ? 2 : 0) << logins.data();
         }
-        CostSheet sheet;
-        QString message;
-        EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), c.status) << message.toStdString();
-        EXPECT_EQ(message.contains(PlainLoginRefusedMessage), c.status != 0) << message.toStdString();
-        EXPECT_EQ(sheet.row(1).Content, c.status == 0 ? "secret" : "");
     }
 }
 
@@ -171,6 +203,16 @@ TEST_F(SqlServerFill, ServerErrorsKeepTheirNumberAndText)
     EXPECT_EQ(error.number, 208);
     EXPECT_TRUE(error.description.contains(QStringLiteral("对象名 'missing' 无效。")))
         << error.description.toStdString();
+
+    // A server that stalls in the middle of a result is given up within the query's time, though
+    // FreeTDS waits as long again for its cancel to be answered.
+    OdbcRecordset stalled(MainConn());
+    stalled.setQueryTimeout(2);
+    QElapsedTimer timer;
+    timer.start();
+    QString text;
+    EXPECT_FALSE(stalled.open("SELECT stall", &error) && stalled.value(0, &text, &error));
+    EXPECT_LT(timer.elapsed(), 3500);
 
     // A wrong password fails to open; quilvar-batch says so and ends with 3.
     WriteSqlServerIni(ini(), at(m_server.login), "sa", "wrong");
@@ -206,8 +248,32 @@ TEST_F(SqlServerFill, NamedInstanceThroughTheBrowserService)
     DbError error;
     EXPECT_FALSE(OpenMainConn(ini(), {}, &error));
     EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(int(error.kind), int(DbError::Kind::InstanceNotFound));
     EXPECT_TRUE(error.description.contains(QStringLiteral("没有运行 SQL Server Browser 服务")))
         << error.description.toStdString();
+
+    // Something that answers every question with what is not a browser reply: asked a few times a
+    // second, not flooded.
+    const int noisy = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(noisy, reinterpret_cast<sockaddr *>(&address), length), 0);
+    getsockname(noisy, reinterpret_cast<sockaddr *>(&address), &length);
+    setSqlBrowserPort(ntohs(address.sin_port));
+    std::atomic<int> questions{0};
+    std::thread answering([&] {
+        char buffer[512];
+        sockaddr_in peer{};
+        for (socklen_t size = sizeof peer;
+             recvfrom(noisy, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&peer), &size) > 1;
+             size = sizeof peer, ++questions)
+            sendto(noisy, "\x07noise", 6, 0, reinterpret_cast<sockaddr *>(&peer), size);
+    });
+    EXPECT_EQ(ResolveInstancePort("127.0.0.1", "SQLEXPRESS", QDeadlineTimer(2000), nullptr), 0);
+    sendto(noisy, "", 1, 0, reinterpret_cast<sockaddr *>(&address), sizeof address); // ends the thread
+    answering.join();
+    close(noisy);
+    EXPECT_LE(questions.load(), 10);
 }
 
 } // namespace

@@ -15,6 +15,9 @@
 
 namespace {
 
+// Before main, so before the driver manager reads (and keeps) its driver registrations.
+const bool OwnDriverRegistrations = qputenv("ODBCSYSINI", QUILVAR_ODBCSYSINI);
+
 // The KEY=VALUE lines a fixture script wrote; empty when the file is not there.
 QHash<QByteArray, QString> readFacts(const QString &path)
 {
@@ -68,7 +71,17 @@ TdsServer TdsServer::fromEnvironment()
 {
     const auto facts = readFacts(QFileInfo(qEnvironmentVariable("QUILVAR_PG_ENV")).dir().filePath("tds-server.env"));
     return {facts.value("plain").toInt(), facts.value("login").toInt(), facts.value("forced").toInt(),
-            facts.value("browser").toInt()};
+            facts.value("browser").toInt(), facts.value("TDSDIR")};
+}
+
+QByteArray TdsServer::takeLogins() const
+{
+    QFile file(dir + "/logins");
+    if (!file.open(QIODevice::ReadWrite))
+        return QByteArray();
+    const QByteArray lines = file.readAll();
+    file.resize(0);
+    return lines;
 }
 
 void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user, const QString &password,

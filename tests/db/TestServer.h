@@ -32,9 +32,13 @@ struct TdsServer
     int login = 0;  // encrypts the log-in, or everything when asked; holds the instance SQLEXPRESS
     int forced = 0; // encrypts everything
     int browser = 0;
+    QString dir; // where the server keeps its files
 
     bool available() const { return login != 0; }
     static TdsServer fromEnvironment();
+    // Every log-in since the last call, one JSON object a line with what it carried ("user",
+    // "password", "database", "language") and whether it crossed "encrypted".
+    QByteArray takeLogins() const;
 };
 
 // Writes a default.ini for SQL Server (FreeTDS) with a SQL Server account.

@@ -8,8 +8,10 @@ It listens on three loopback TCP ports, one per encryption stance a server can t
 and answers the browser service (SSRP, UDP) for the named instance SQLEXPRESS, pointing at "login".
 
 The log-in is checked (the account "sa" has the password "secret"; any other user name is
-accepted with any password and recorded) and each connection remembers what its LOGIN7 carried,
-which the query "SELECT login_facts" returns. Other queries are listed in QUERIES below.
+accepted with any password) and each connection remembers what its LOGIN7 carried, which the
+query "SELECT login_facts" returns; every log-in is also appended to the file "logins" beside
+READYFILE as one JSON line, with whether it crossed encrypted. A batch "a; b" answers each
+statement in turn: INSERT, UPDATE and DELETE with a row count. Other queries are in QUERIES below.
 
 Usage: tds_server.py CERT KEY READYFILE -- writes "name=port" lines to READYFILE once listening.
 """
@@ -17,6 +19,7 @@ Usage: tds_server.py CERT KEY READYFILE -- writes "name=port" lines to READYFILE
 import datetime
 import decimal
 import functools
+import json
 import os
 import socket
 import ssl
@@ -238,8 +241,8 @@ def result_set(columns, rows):
 
 
 class Connection:
-    def __init__(self, sock, stance, context, log):
-        self.sock, self.stance, self.context, self.log = sock, stance, context, log
+    def __init__(self, sock, stance, context, log, logins):
+        self.sock, self.stance, self.context, self.log, self.logins = sock, stance, context, log, logins
         self.buffer = b""
         self.tls = None  # (SSLObject, incoming, outgoing) while TDS packets travel inside TLS
         self.login = None
@@ -372,6 +375,8 @@ class Connection:
         if answer == ENCRYPT_OFF:
             self.tls = None  # only the log-in travels inside TLS
         self.log("login %r encrypted=%s" % (self.login, encrypted))
+        with open(self.logins, "a", encoding="utf-8") as f:
+            f.write(json.dumps(dict(self.login, stance=self.stance, encrypted=encrypted), ensure_ascii=False) + "\n")
         user, password = self.login["user"], self.login["password"]
         if user in ACCOUNTS and ACCOUNTS[user] != password:
             self.send_message(0x04, error_token(18456, "用户 '%s' 登录失败。" % user, 14) + done(0x0002))
@@ -390,8 +395,25 @@ class Connection:
                 return
 
     def answer(self, query):
-        key = " ".join(query.lower().split())
         self.log("query %r" % query)
+        statements = [part for part in query.split(";") if part.strip()] or [query]
+        replies = [self.statement(part) for part in statements]
+        if statements[-1].strip().lower() == "select stall":
+            # The start of a result, then nothing: a server that stalls in the middle of one.
+            self.send_bytes(struct.pack(">BBHHBB", 0x04, 0x00, 64, 0, 1, 0) + replies[-1][:56])
+            while self.sock.recv(4096):
+                pass  # not even a cancel is answered
+            return
+        # Every reply but the last says that more follow.
+        self.send_message(0x04, b"".join(r[:-12] + struct.pack("<H", struct.unpack("<H", r[-12:-10])[0] | 1) + r[-10:]
+                                         for r in replies[:-1]) + replies[-1])
+
+    def statement(self, query):
+        key = " ".join(query.lower().split())
+        if key.split(" ")[0] in ("insert", "update", "delete"):
+            return done(0x0010, 1)
+        if key == "select stall":
+            return result_set(four_text_columns(), [("a", "b", "c", "d")] * 100)
         if key == "select login_facts":
             facts = self.login
             reply = result_set(four_text_columns(), [(facts["user"], facts["password"], facts["database"], facts["language"])])
@@ -405,20 +427,20 @@ class Connection:
             reply = done()
         else:
             reply = rows_query(key) or error_token(102, "'%s' 附近有语法错误。" % query[:40]) + done(0x0002)
-        self.send_message(0x04, reply)
+        return reply
 
 
 # --- listeners --------------------------------------------------------------------------------
 
 
-def serve_tcp(listener, stance, context, log):
+def serve_tcp(listener, stance, context, log, logins):
     while True:
         sock, _ = listener.accept()
         sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
 
         def run(sock=sock):
             try:
-                Connection(sock, stance, context, log).run()
+                Connection(sock, stance, context, log, logins).run()
             except (EOFError, ConnectionError, ssl.SSLError, struct.error) as e:
                 log("%s connection ended: %r" % (stance, e))
             finally:
@@ -459,7 +481,8 @@ def main():
         listener.bind(("127.0.0.1", 0))
         listener.listen(32)
         ports[stance] = listener.getsockname()[1]
-        threading.Thread(target=serve_tcp, args=(listener, stance, context, log), daemon=True).start()
+        logins = os.path.join(os.path.dirname(os.path.abspath(ready)), "logins")
+        threading.Thread(target=serve_tcp, args=(listener, stance, context, log, logins), daemon=True).start()
     udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     udp.bind(("127.0.0.1", 0))
     ports["browser"] = udp.getsockname()[1]
