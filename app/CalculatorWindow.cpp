@@ -16,6 +16,7 @@
 #include "sheet/InPlaceEditing.h"
 
 #include "excel/ExcelCommands.h"
+#include "quote/QuoteWindow.h"
 #include "sheet/QueryFillWindow.h"
 
 #include <QComboBox>
@@ -77,6 +78,7 @@ CalculatorWindow::~CalculatorWindow()
 {
     // The in-place editing and the list refer to the sheet, a member that is gone before the
     // children are deleted: they go first, with their event filters and connections.
+    delete m_quoteWindow;
     delete m_editCommands;
     delete m_editing;
     m_list->viewport()->removeEventFilter(this);
@@ -174,6 +176,7 @@ void CalculatorWindow::buildMenu()
     separator("MnuLv_1");
     item("MnuLv_2OutExcel", QStringLiteral("导出到Excel"), [this] { exportToWorkbook(); });
     item("MnuLv_2InExcel", QStringLiteral("从Excel导入"), [this] { importFromWorkbook(); });
+    item("MnuLv_2Quote", QStringLiteral("报价单(&B)…"), [this] { showQuoteWindow(); });
     separator("MnuLv_2");
     item("MnuLv_SiteWeb", QStringLiteral("登录Orvane网站"), [] { VendorLinks::open(VendorLinks::HomePage()); });
     item("MnuLv_SiteBbs", QStringLiteral("登录Orvane论坛"), [] { VendorLinks::open(VendorLinks::ForumPage()); });
@@ -207,6 +210,15 @@ void CalculatorWindow::exportToWorkbook()
 void CalculatorWindow::importFromWorkbook()
 {
     InExcelCommand(this, m_sheet);
+}
+
+void CalculatorWindow::showQuoteWindow()
+{
+    if (!m_quoteWindow)
+        m_quoteWindow = new QuoteWindow(m_sheet, m_iniFilePath, this);
+    m_quoteWindow->show();
+    m_quoteWindow->raise();
+    m_quoteWindow->activateWindow();
 }
 
 void CalculatorWindow::showMenuAt(const QPoint &windowPoint)

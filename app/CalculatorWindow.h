@@ -2,6 +2,7 @@
 
 #include "sheet/CostSheet.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class ControlJsj;
@@ -14,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTreeView;
+class QuoteWindow;
 
 // 计算器, the calculator window: the cost sheet Lv1 with its in-place editors, the bottom bar
 // with total, head count and per-head amount, and the popup menu MnuLv that carries every command.
@@ -59,6 +61,7 @@ private:
     void addRow();
     void exportToWorkbook();
     void importFromWorkbook();
+    void showQuoteWindow();
 
     CostSheet m_sheet;
     QString m_iniFilePath;
@@ -76,6 +79,7 @@ private:
     QPushButton *m_refresh = nullptr;
     QPushButton *m_more = nullptr;
     QMenu *m_menu = nullptr;
+    QPointer<QuoteWindow> m_quoteWindow;
     bool m_fittingStartSize = true;
     QSize m_fittedSize;
 };

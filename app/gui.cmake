@@ -4,7 +4,7 @@ add_library(quilvar_app_gui STATIC
   VendorLinks.cpp)
 target_link_libraries(quilvar_app_gui PUBLIC
   quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules quilvar_excel_gui
-  quilvar_db_gui quilvar_sheet_query_gui Qt6::Widgets)
+  quilvar_db_gui quilvar_sheet_query_gui quilvar_quote_gui Qt6::Widgets)
 # Paste, copy, undo and redo over the list.
 target_sources(quilvar_app_gui PRIVATE SheetEditCommands.cpp)
 

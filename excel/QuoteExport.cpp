@@ -1,20 +1,17 @@
 #include "excel/QuoteExport.h"
 
 #include "common/Spaces.h"
+#include "excel/XlsxWriterSupport.h"
 #include "sheet/CostSheet.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <cctype>
 #include <string>
 
 #include <xlsxwriter.h>
-
-#include <clocale>
-#include <locale.h>
 
 bool IsExportedLine(const CostLine &line)
 {
@@ -114,91 +111,6 @@ QString OversizedTextMessage(const CostSheet &sheet)
 }
 
 namespace {
-
-// Numbers go into the file with "." whatever the user's locale: the writer formats them with the
-// C library, which follows LC_NUMERIC, and a "333,3333" or a width of "10,7109375" is damage to
-// every spreadsheet program. Only this thread's locale is switched, and only while writing.
-class CNumericLocale
-{
-public:
-    CNumericLocale()
-    {
-#if defined(Q_OS_WIN)
-        m_perThread = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
-        const char *current = std::setlocale(LC_NUMERIC, nullptr);
-        m_previous = current ? current : "C";
-        std::setlocale(LC_NUMERIC, "C");
-#else
-        // newlocale takes the copy over only when it succeeds.
-        const locale_t copy = duplocale(uselocale(static_cast<locale_t>(0)));
-        m_c = newlocale(LC_NUMERIC_MASK, "C", copy);
-        if (m_c)
-            m_previous = uselocale(m_c);
-        else if (copy)
-            freelocale(copy);
-#endif
-    }
-    ~CNumericLocale()
-    {
-#if defined(Q_OS_WIN)
-        std::setlocale(LC_NUMERIC, m_previous.c_str());
-        _configthreadlocale(m_perThread);
-#else
-        if (m_c) {
-            uselocale(m_previous);
-            freelocale(m_c);
-        }
-#endif
-    }
-    CNumericLocale(const CNumericLocale &) = delete;
-    CNumericLocale &operator=(const CNumericLocale &) = delete;
-
-private:
-#if defined(Q_OS_WIN)
-    int m_perThread = 0;
-    std::string m_previous;
-#else
-    locale_t m_c = static_cast<locale_t>(0);
-    locale_t m_previous = static_cast<locale_t>(0);
-#endif
-};
-
-QString writerMessage(lxw_error code)
-{
-    switch (code) {
-    case LXW_ERROR_MEMORY_MALLOC_FAILED:
-        return QStringLiteral("内存不足。");
-    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
-        return QStringLiteral("有单元格的文字超过 32767 个字符，Excel 不能保存。");
-    case LXW_ERROR_CREATING_XLSX_FILE:
-    case LXW_ERROR_CREATING_TMPFILE:
-        return QStringLiteral("无法创建文件（%1）。").arg(QString::fromUtf8(lxw_strerror(code)));
-    default:
-        return QString::fromUtf8(lxw_strerror(code));
-    }
-}
-
-class Workbook
-{
-public:
-    explicit Workbook(const QByteArray &path) { m_workbook = workbook_new(path.constData()); }
-    ~Workbook()
-    {
-        if (m_workbook)
-            workbook_close(m_workbook); // only after a failure: the half-written file is thrown away
-    }
-    lxw_workbook *get() const { return m_workbook; }
-    lxw_error close()
-    {
-        lxw_workbook *workbook = m_workbook;
-        m_workbook = nullptr;
-        return workbook_close(workbook);
-    }
-
-private:
-    lxw_workbook *m_workbook = nullptr;
-};
-
 // Amounts in plain decimal form become number cells, so that the spreadsheet can sum them; every
 // other text stays a text cell, exactly as held, so that it reads back unchanged.
 lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const QString &text, lxw_format *format)
@@ -261,7 +173,7 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
 
     {
         const CNumericLocale numbersWithPoint;
-        Workbook workbook(QFile::encodeName(scratchPath));
+        XlsxWriterWorkbook workbook(QFile::encodeName(scratchPath));
         if (!workbook.get())
             return fail(QStringLiteral("无法创建工作簿。"));
         lxw_worksheet *worksheet = workbook_add_worksheet(workbook.get(), "Sheet1");
@@ -309,22 +221,14 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *er
             result = writeExtraWorksheet(workbook.get(), extra, header, cell);
         }
         if (result != LXW_NO_ERROR)
-            return fail(writerMessage(result));
+            return fail(XlsxWriterMessage(result));
         result = workbook.close();
         if (result != LXW_NO_ERROR)
-            return fail(writerMessage(result));
+            return fail(XlsxWriterMessage(result));
     }
 
-    QFile written(scratchPath);
-    if (!written.open(QIODevice::ReadOnly))
-        return fail(written.errorString());
-    const QByteArray bytes = written.readAll();
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly))
-        return fail(target.errorString());
-    if (target.write(bytes) != bytes.size())
-        return fail(target.errorString());
-    if (!target.commit())
-        return fail(target.errorString());
+    QString replaceError;
+    if (!ReplaceWithWrittenFile(scratchPath, path, &replaceError))
+        return fail(replaceError);
     return true;
 }

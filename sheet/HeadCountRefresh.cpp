@@ -35,37 +35,54 @@ QStringView priceText(QStringView first)
 
 } // namespace
 
+RefreshedExpression RefreshExpression(QStringView expression, const RefreshCounts &counts, QString *rebuilt)
+{
+    const QString separator = FactorSeparator();
+    const std::optional<float> headCount =
+        counts.headCount ? std::optional<float>(toSingle(*counts.headCount)) : std::nullopt;
+    const std::optional<float> rooms = counts.rooms ? std::optional<float>(toSingle(*counts.rooms)) : std::nullopt;
+
+    // Walks the segments in place; a sheet can hold tens of thousands of lines.
+    qsizetype cut = expression.indexOf(separator);
+    const QStringView first = expression.left(cut < 0 ? expression.size() : cut);
+    RefreshedExpression result{Amount::fromDouble(LeadingNumber(priceText(first)))};
+    if (rebuilt)
+        *rebuilt += first;
+    while (cut >= 0) {
+        const qsizetype start = cut + separator.size();
+        cut = expression.indexOf(separator, start);
+        const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
+        float count = toSingle(LeadingNumber(parts.countPrefix));
+        const QStringView unit = TrimSpaces(parts.unitWord);
+        if (unit == u"人" && headCount) {
+            count = *headCount;
+        } else if (unit == u"间") {
+            ++result.roomFactors;
+            if (rooms)
+                count = *rooms;
+        }
+        if (rebuilt) {
+            *rebuilt += separator;
+            AppendNumberTextSingle(*rebuilt, count);
+            *rebuilt += parts.unitWord;
+        }
+        result.amount = result.amount.timesDouble(count == 0 ? 1.0 : double(count));
+    }
+    return result;
+}
+
 void RefreshHeadCount(CostSheet &sheet)
 {
-    const float headCount = toSingle(LeadingNumber(sheet.Text3()));
-    const QString separator = FactorSeparator();
+    const RefreshCounts counts{LeadingNumber(sheet.Text3()), std::nullopt};
 
     sheet.rewriteRows([&](int, CostLine &line) {
         // A blank line in the middle of a sheet is skipped; the lines after it still take the
         // new head count.
         if (IsBlank(line.Expression))
             return;
-        // Walks the segments in place; a sheet can hold tens of thousands of lines.
-        const QStringView expression(line.Expression);
-        qsizetype cut = expression.indexOf(separator);
-        const QStringView first = expression.left(cut < 0 ? expression.size() : cut);
-        Amount amount = Amount::fromDouble(LeadingNumber(priceText(first)));
-
         QString rebuilt;
-        rebuilt.reserve(expression.size() + 8);
-        rebuilt += first;
-        while (cut >= 0) {
-            const qsizetype start = cut + separator.size();
-            cut = expression.indexOf(separator, start);
-            const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
-            float count = toSingle(LeadingNumber(parts.countPrefix));
-            if (TrimSpaces(parts.unitWord) == u"人")
-                count = headCount;
-            rebuilt += separator;
-            AppendNumberTextSingle(rebuilt, count);
-            rebuilt += parts.unitWord;
-            amount = amount.timesDouble(count == 0 ? 1.0 : double(count));
-        }
+        rebuilt.reserve(line.Expression.size() + 8);
+        const Amount amount = RefreshExpression(line.Expression, counts, &rebuilt).amount;
         line.Expression = rebuilt;
         line.AmountText = AmountToText(amount);
     });

@@ -1,6 +1,32 @@
 #pragma once
 
+#include "common/Amount.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
 class CostSheet;
+
+// What the refresh puts into an expression: the head count into every "人" factor and, when
+// given, a room count into every "间" factor (unit words compared without their spaces).
+// Without a head count, "人" factors keep their counts.
+struct RefreshCounts
+{
+    std::optional<double> headCount;
+    std::optional<double> rooms;
+};
+
+struct RefreshedExpression
+{
+    Amount amount;
+    int roomFactors = 0; // factors whose unit word is "间"
+};
+
+// One expression read and recomputed as the refresh does; the rebuilt text is appended to
+// rebuilt when it is given. The expression must not be blank.
+RefreshedExpression RefreshExpression(QStringView expression, const RefreshCounts &counts, QString *rebuilt = nullptr);
 
 // Puts the head count of Text3 into every "人" factor of every row's expression, recomputes every
 // visited row's amount from its expression, then the totals. Rows with a blank expression are left

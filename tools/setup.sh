@@ -11,7 +11,7 @@ packages=(
   postgresql
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-wqy-zenhei fonts-noto-cjk xvfb xauth x11-utils imagemagick
+  fonts-wqy-zenhei fonts-noto-cjk xvfb xauth x11-utils imagemagick poppler-utils
   python3 python3-openpyxl python3-xlwt python3-xlrd python3-odf openssl
   locales
   desktop-file-utils libxcb1-dev

@@ -5,6 +5,7 @@
 #include "costline/CostLineEditorModel.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
+#include "quote/CustomerQuote.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
 #include "sheet/PriceBreaks.h"
@@ -22,10 +23,88 @@ struct ValuedOption
     std::optional<QString> BatchOptions::*field;
 };
 const ValuedOption valuedOptions[] = {
-    {QLatin1String("--query"), &BatchOptions::query},       {QLatin1String("--ini"), &BatchOptions::iniPath},
-    {QLatin1String("--import"), &BatchOptions::importPath}, {QLatin1String("--headcount"), &BatchOptions::headCount},
-    {QLatin1String("--export"), &BatchOptions::exportPath}, {QLatin1String("--headcounts"), &BatchOptions::headCounts},
+    {QLatin1String("--query"), &BatchOptions::query},
+    {QLatin1String("--ini"), &BatchOptions::iniPath},
+    {QLatin1String("--import"), &BatchOptions::importPath},
+    {QLatin1String("--headcount"), &BatchOptions::headCount},
+    {QLatin1String("--export"), &BatchOptions::exportPath},
+    {QLatin1String("--headcounts"), &BatchOptions::headCounts},
+    {QLatin1String("--quote"), &BatchOptions::quote},
+    {QLatin1String("--foc"), &BatchOptions::foc},
+    {QLatin1String("--staff"), &BatchOptions::staff},
+    {QLatin1String("--rooms"), &BatchOptions::rooms},
+    {QLatin1String("--markup"), &BatchOptions::markup},
+    {QLatin1String("--margin"), &BatchOptions::margin},
+    {QLatin1String("--profit"), &BatchOptions::profit},
+    {QLatin1String("--tax"), &BatchOptions::tax},
+    {QLatin1String("--tax-base"), &BatchOptions::taxBase},
+    {QLatin1String("--round"), &BatchOptions::round},
+    {QLatin1String("--child-excludes"), &BatchOptions::childExcludes},
+    {QLatin1String("--tour-name"), &BatchOptions::tourName},
+    {QLatin1String("--tour-date"), &BatchOptions::tourDate},
+    {QLatin1String("--excludes"), &BatchOptions::excludes},
+    {QLatin1String("--quote-pdf"), &BatchOptions::quotePdf},
+    {QLatin1String("--quote-xlsx"), &BatchOptions::quoteXlsx},
 };
+
+// The quote's settings from its options; the window's defaults except that the rooms stay as the
+// sheet has them unless asked.
+bool readQuoteOptions(BatchOptions *options, QString *error)
+{
+    const std::pair<const std::optional<QString> *, QLatin1String> needQuote[] = {
+        {&options->foc, QLatin1String("--foc")},
+        {&options->staff, QLatin1String("--staff")},
+        {&options->rooms, QLatin1String("--rooms")},
+        {&options->markup, QLatin1String("--markup")},
+        {&options->margin, QLatin1String("--margin")},
+        {&options->profit, QLatin1String("--profit")},
+        {&options->tax, QLatin1String("--tax")},
+        {&options->taxBase, QLatin1String("--tax-base")},
+        {&options->round, QLatin1String("--round")},
+        {&options->childExcludes, QLatin1String("--child-excludes")},
+        {&options->tourName, QLatin1String("--tour-name")},
+        {&options->tourDate, QLatin1String("--tour-date")},
+        {&options->excludes, QLatin1String("--excludes")},
+        {&options->quotePdf, QLatin1String("--quote-pdf")},
+        {&options->quoteXlsx, QLatin1String("--quote-xlsx")},
+    };
+    if (!options->quote) {
+        for (const auto &[value, name] : needQuote) {
+            if (value->has_value()) {
+                *error = QStringLiteral("选项 %1 只能与 --quote 一起使用。").arg(name);
+                return false;
+            }
+        }
+        return true;
+    }
+    QuoteSettingTexts texts;
+    texts.sizes = *options->quote;
+    texts.rooms = options->rooms.value_or(QStringLiteral("fixed"));
+    texts.freeEvery = options->foc.value_or(texts.freeEvery);
+    texts.staff = options->staff.value_or(texts.staff);
+    texts.tax = options->tax.value_or(texts.tax);
+    texts.taxBase = options->taxBase.value_or(texts.taxBase);
+    texts.round = options->round.value_or(texts.round);
+    texts.childExcludes = options->childExcludes.value_or(texts.childExcludes);
+    const std::pair<const std::optional<QString> *, QLatin1String> rules[] = {
+        {&options->markup, QLatin1String("markup")},
+        {&options->margin, QLatin1String("margin")},
+        {&options->profit, QLatin1String("profit")},
+    };
+    for (const auto &[value, rule] : rules) {
+        if (!value->has_value())
+            continue;
+        if (texts.rule != QLatin1String("none")) {
+            *error = QStringLiteral("--markup、--margin 和 --profit 只能给出其中一个。");
+            return false;
+        }
+        texts.rule = rule;
+        texts.ruleValue = **value;
+    }
+    if (!ParseQuoteSettings(texts, MaxBatchSizes, &options->quoteSettings, error))
+        return false;
+    return true;
+}
 
 struct FlagOption
 {
@@ -82,9 +161,23 @@ QString BatchUsage()
         "  --headcounts 列表  按列表中的各个人数（如 16,20,25,30）分别对报价表的副本做人数刷新，\n"
         "                     得出人数价格表（人数、合计、每人）；随 --json 输出，随 --export 写入第二个工作表\n"
         "  --export 文件      导出为 Excel 工作簿（.xlsx），不打开\n"
+        "  --quote 列表       团队报价：按列表中的各档付费人数（如 15,20，每档 1 到 9999，最多 100 档）\n"
+        "                     对报价表的副本计算成本、报价、税金、利润、毛利率和儿童价，以及单房差；\n"
+        "                     随 --json 输出为 \"quote\"。以下选项只能与 --quote 一起使用：\n"
+        "  --foc N            每 N 位付费客人免 1 个名额（默认 0，不免）\n"
+        "  --staff S          随团陪同人数（默认 0）\n"
+        "  --rooms twin|fixed twin：“间”因子按人数排房（两人一间，陪同各一间）；fixed（默认）：不变\n"
+        "  --markup 百分比    成本加价；或 --margin 百分比（毛利率，小于 100）；或 --profit 金额（每人利润）\n"
+        "  --tax 百分比       税点（0 到 100，默认 0）\n"
+        "  --tax-base price|profit  按报价全额（默认）或按利润差额计税\n"
+        "  --round 金额       报价向上取整到该金额的倍数（默认 0，不取整）\n"
+        "  --child-excludes 项目  儿童价不含的项目，逗号分隔（默认 房；空为全含）\n"
+        "  --tour-name 文字   报价单上的团名；--tour-date 文字：日期；--excludes 文字：费用不含\n"
+        "  --quote-pdf 文件   写出给客人的报价单（PDF，A4）\n"
+        "  --quote-xlsx 文件  写出给客人的报价单（Excel 工作簿，工作表“报价单”）\n"
         "  --json             在标准输出上以 JSON 输出报价表\n"
         "  --help             显示本说明\n"
-        "退出状态：0 成功，2 参数错误，3 数据库连接或查询失败，4 工作簿无法读取或写入。\n");
+        "退出状态：0 成功，2 参数错误，3 数据库连接或查询失败，4 工作簿或报价单无法读取或写入。\n");
 }
 
 bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QString *error)
@@ -134,9 +227,9 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
         }
     }
     const std::pair<const std::optional<QString> *, QLatin1String> paths[] = {
-        {&options->importPath, QLatin1String("--import")},
-        {&options->exportPath, QLatin1String("--export")},
-        {&options->iniPath, QLatin1String("--ini")},
+        {&options->importPath, QLatin1String("--import")},    {&options->exportPath, QLatin1String("--export")},
+        {&options->iniPath, QLatin1String("--ini")},          {&options->quotePdf, QLatin1String("--quote-pdf")},
+        {&options->quoteXlsx, QLatin1String("--quote-xlsx")},
     };
     for (const auto &[path, name] : paths) {
         if (path->has_value() && (*path)->isEmpty()) {
@@ -148,6 +241,8 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
         *error = QStringLiteral("选项 --headcounts：") + *error;
         return false;
     }
+    if (!readQuoteOptions(options, error))
+        return false;
     if (options->iniPath && !options->query) {
         *error = QStringLiteral("选项 --ini 只能与 --query 一起使用。");
         return false;
@@ -174,7 +269,7 @@ void RecalcRows(CostSheet &sheet)
     }
 }
 
-QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks)
+QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks, const std::optional<GroupQuote> &quote)
 {
     QString out = QStringLiteral("{\"rows\":[");
     bool first = true;
@@ -213,6 +308,25 @@ QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks)
             out += QLatin1Char('}');
         }
         out += QLatin1Char(']');
+    }
+    if (quote) {
+        out += QLatin1String(",\"quote\":{\"breaks\":[");
+        for (qsizetype i = 0; i < quote->breaks.size(); ++i) {
+            out += QLatin1String(i ? ",{" : "{");
+            bool firstField = true;
+            for (const QuoteField &field : QuoteBreakFields(quote->breaks.at(i))) {
+                if (!firstField)
+                    out += QLatin1Char(',');
+                firstField = false;
+                appendJsonString(out, field.name);
+                out += QLatin1Char(':');
+                appendJsonString(out, field.text);
+            }
+            out += QLatin1Char('}');
+        }
+        out += QLatin1String("],\"singlesupplement\":");
+        appendJsonString(out, AmountToText(quote->singleSupplement));
+        out += QLatin1Char('}');
     }
     out += QLatin1Char('}');
     return out;
@@ -280,9 +394,29 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
         err.flush();
         return BatchWorkbookFailed;
     }
-    // 8.
+    // 8. The group quote and the customer's documents, from the sheet as the steps above left it.
+    std::optional<GroupQuote> quote;
+    if (options.quote) {
+        quote = ComputeGroupQuote(sheet.rows(), options.quoteSettings);
+        if (options.quotePdf || options.quoteXlsx) {
+            CustomerQuote document;
+            bool written = MakeCustomerQuote(*quote, sheet.rows(), options.tourName.value_or(QString()),
+                                             options.tourDate.value_or(QString()), options.excludes.value_or(QString()),
+                                             &document, &error);
+            if (written && options.quotePdf)
+                written = WriteCustomerQuotePdf(document, *options.quotePdf, &error);
+            if (written && options.quoteXlsx)
+                written = WriteCustomerQuoteWorkbook(document, *options.quoteXlsx, &error);
+            if (!written) {
+                err << "quilvar-batch：" << error << '\n';
+                err.flush();
+                return BatchWorkbookFailed;
+            }
+        }
+    }
+    // 9.
     if (options.json) {
-        out << SheetJson(sheet, breaks) << '\n';
+        out << SheetJson(sheet, breaks, quote) << '\n';
         out.flush();
     }
     return BatchOk;

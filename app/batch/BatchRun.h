@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quote/GroupQuote.h"
 #include "sheet/PriceBreaks.h"
 
 #include <QString>
@@ -26,6 +27,10 @@ struct BatchOptions
     QStringList breakHeadCounts;       // that list, read
     std::optional<QString> exportPath; // --export FILE
     bool json = false;                 // --json
+    // The group quote, after every other step: --quote LIST and its settings.
+    std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes;
+    std::optional<QString> tourName, tourDate, excludes, quotePdf, quoteXlsx;
+    QuoteSettings quoteSettings; // those, read
 };
 
 enum BatchExitCode
@@ -44,8 +49,10 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
 // Every row with a non-blank expression is read into a fresh editor model; where that changed the
 // line, it is written back as the editor writes it, as if the planner had opened that cell.
 void RecalcRows(CostSheet &sheet);
-// The sheet as one JSON object, texts exactly as held; with price breaks, their table as "breaks".
-QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks = {});
+// The sheet as one JSON object, texts exactly as held; with price breaks, their table as "breaks";
+// with a group quote, its figures as "quote".
+QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks = {},
+                  const std::optional<GroupQuote> &quote = std::nullopt);
 
 // Runs the steps; returns the exit status. Output goes to out, messages to err. Without --ini the
 // settings file is default.ini in defaultIniDir (the executable's directory).

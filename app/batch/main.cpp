@@ -1,14 +1,36 @@
 #include "app/batch/BatchRun.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    // The arguments are the host's, every one of them: Qt is handed none (it would take "-reverse"
+    // or "-platform" out of a tour name).
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    // The PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no
+    // window, so it runs on the offscreen platform on a machine without a display.
+    bool pdf = false;
+    for (const QString &argument : arguments)
+        pdf = pdf || argument == QLatin1String("--quote-pdf") || argument.startsWith(QLatin1String("--quote-pdf="));
+    char platform[] = "-platform";
+    char offscreen[] = "offscreen";
+    char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
+    int qtArgc = pdf ? 3 : 1;
+    std::unique_ptr<QCoreApplication> application;
+    if (pdf)
+        application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+    else
+        application = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return RunBatch(application.arguments().mid(1), out, err, QCoreApplication::applicationDirPath());
+    return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

@@ -448,6 +448,7 @@ private slots:
                                    "MnuLv_1",
                                    "MnuLv_2OutExcel 导出到Excel",
                                    "MnuLv_2InExcel 从Excel导入",
+                                   "MnuLv_2Quote 报价单(&B)…",
                                    "MnuLv_2",
                                    "MnuLv_SiteWeb 登录Orvane网站",
                                    "MnuLv_SiteBbs 登录Orvane论坛",

@@ -1,0 +1,82 @@
+#include "quote/CustomerQuote.h"
+
+#include <QFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTextDocument>
+
+namespace {
+
+QString cell(const QString &text, const char *tag = "td")
+{
+    return QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), text.toHtmlEscaped());
+}
+
+QString paragraphs(const QString &text)
+{
+    QString html;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+    return html;
+}
+
+QString quoteHtml(const CustomerQuote &quote)
+{
+    namespace T = CustomerQuoteText;
+    QString html = QStringLiteral("<html><body><h1 align=\"center\">%1</h1>").arg(T::title());
+    html += QStringLiteral("<p>%1：%2</p>").arg(T::tourName(), quote.tourName.toHtmlEscaped());
+    html += QStringLiteral("<p>%1：%2</p>").arg(T::tourDate(), quote.tourDate.toHtmlEscaped());
+    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"6\" width=\"100%\"><tr>") +
+            cell(T::group(), "th") + cell(T::adult(), "th") + cell(T::child(), "th") + QStringLiteral("</tr>");
+    for (const CustomerQuote::Price &price : quote.prices)
+        html += QStringLiteral("<tr>") + cell(price.group) + cell(price.adult) + cell(price.child) +
+                QStringLiteral("</tr>");
+    html += QStringLiteral("</table><p>%1</p>").arg(T::groupNote());
+    html += QStringLiteral("<p>%1：%2</p>").arg(T::singleSupplement(), quote.singleSupplement);
+    html += QStringLiteral("<h3>%1</h3><ul>").arg(T::includes());
+    for (const CustomerQuote::Included &item : quote.includes) {
+        const QString text = item.content.isEmpty()    ? item.category
+                             : item.category.isEmpty() ? item.content
+                                                       : item.category + QStringLiteral("：") + item.content;
+        html += QStringLiteral("<li>%1</li>").arg(text.toHtmlEscaped());
+    }
+    html += QStringLiteral("</ul><h3>%1</h3>").arg(T::excludes()) + paragraphs(quote.excludes);
+    return html + QStringLiteral("</body></html>");
+}
+
+} // namespace
+
+bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, file.errorString());
+        return false;
+    }
+    {
+        QPdfWriter pdf(&file);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
+                                      QPageLayout::Millimeter));
+        pdf.setTitle(CustomerQuoteText::title() + QLatin1Char(' ') + quote.tourName);
+        pdf.setCreator(QStringLiteral("Quilvar"));
+
+        QTextDocument document;
+        // WenQuanYi first: its glyphs map back to the characters exactly, so a customer who
+        // copies text out of the PDF gets 人 and not the look-alike radical ⼈.
+        QFont font;
+        font.setFamilies(
+            {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK")});
+        font.setPointSizeF(11);
+        document.setDefaultFont(font);
+        document.setHtml(quoteHtml(quote));
+        document.setPageSize(pdf.pageLayout().paintRectPixels(pdf.resolution()).size());
+        document.print(&pdf);
+    }
+    if (!file.commit()) {
+        *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "common/Amount.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// How the price is made from the cost.
+enum class SellingRule
+{
+    None,
+    Markup, // a percentage on the cost
+    Margin, // a percentage of the price
+    Profit  // a fixed amount per head
+};
+
+// Where the tax point applies: on the whole price (全额) or on the profit only (差额).
+enum class TaxBase
+{
+    Price,
+    Profit
+};
+
+// The settings of a group quote, read and checked.
+struct QuoteSettings
+{
+    QList<int> sizes;  // paying guests per group size, in the order given
+    int freeEvery = 0; // one free place for every N paying guests; 0 for none
+    int staff = 0;     // escorts travelling at the group's cost
+    bool roomsFollow = false;
+    SellingRule rule = SellingRule::None;
+    Amount ruleValue; // the markup or margin in per cent, or the profit per head in yuan
+    Amount taxPercent;
+    TaxBase taxBase = TaxBase::Price;
+    Amount roundStep; // 0 for no rounding
+    QStringList childExcludes{QStringLiteral("房")};
+};
+
+// The settings as typed (in the window), stored (in default.ini) or given (to quilvar-batch).
+// Keywords: rooms "twin" or "fixed"; rule "none", "markup", "margin" or "profit"; tax base
+// "price" or "profit"; child excludes a comma-separated list of categories.
+struct QuoteSettingTexts
+{
+    QString sizes = QStringLiteral("15,20,25,30");
+    QString freeEvery = QStringLiteral("0");
+    QString staff = QStringLiteral("0");
+    QString rooms = QStringLiteral("twin");
+    QString rule = QStringLiteral("none");
+    QString ruleValue = QStringLiteral("0");
+    QString tax = QStringLiteral("0");
+    QString taxBase = QStringLiteral("price");
+    QString round = QStringLiteral("0");
+    QString childExcludes = QStringLiteral("房");
+};
+
+// The most group sizes one quote prices: in the window, and for quilvar-batch.
+constexpr int MaxWindowSizes = 12;
+constexpr int MaxBatchSizes = 100;
+
+// False, with a message in Chinese that names the setting, for anything that is not a valid
+// setting: a size that is not a whole number from 1 to 9999, a margin of 100 or more, a negative
+// or non-numeric value, an unknown keyword or category.
+bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSettings *settings, QString *error);
+
+// A plain decimal ("15", "6.5", at most four decimals) as an exact amount; false for anything else.
+bool ParsePlainDecimal(const QString &text, Amount *value);

@@ -1,0 +1,288 @@
+#include "quote/QuoteWindow.h"
+
+#include "common/Dialogs.h"
+#include "quote/CustomerQuote.h"
+#include "quote/QuoteIni.h"
+#include "quote/QuoteTableModel.h"
+#include "sheet/CostSheet.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// The selling rules as the combo box lists them, with their keyword and unit.
+struct RuleChoice
+{
+    const char16_t *caption;
+    QLatin1String keyword;
+    const char16_t *unit;
+};
+const RuleChoice ruleChoices[] = {
+    {u"不加价", QLatin1String("none"), u""},
+    {u"成本加价", QLatin1String("markup"), u"%"},
+    {u"毛利率", QLatin1String("margin"), u"%"},
+    {u"每人利润", QLatin1String("profit"), u"元"},
+};
+const QLatin1String taxBases[] = {QLatin1String("price"), QLatin1String("profit")};
+
+QString joined(const QuoteSettingTexts &t)
+{
+    return QStringList{t.sizes,     t.freeEvery, t.staff,   t.rooms, t.rule,
+                       t.ruleValue, t.tax,       t.taxBase, t.round, t.childExcludes}
+        .join(QChar(0));
+}
+
+} // namespace
+
+QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_sheet(sheet), m_iniFilePath(iniFilePath)
+{
+    setObjectName(QStringLiteral("FrmQuote"));
+    setWindowTitle(QStringLiteral("报价单"));
+    // The calculator's font, as the dialogs it opens have it.
+    setAttribute(Qt::WA_WindowPropagation);
+    if (parent)
+        setFont(parent->font());
+
+    auto *layout = new QVBoxLayout(this);
+    buildSettings();
+    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraSettings")));
+    m_message = named(new QLabel(this), "LblMessage");
+    m_message->setStyleSheet(QStringLiteral("color: #b00020"));
+    m_message->setWordWrap(true);
+    layout->addWidget(m_message);
+
+    m_model = new QuoteTableModel(this);
+    m_table = named(new QTableView(this), "TblQuote");
+    m_table->setModel(m_model);
+    m_table->verticalHeader()->hide();
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    layout->addWidget(m_table, 1);
+    auto *supplementRow = new QHBoxLayout;
+    supplementRow->addWidget(new QLabel(QStringLiteral("单房差（元/人）："), this));
+    m_supplement = named(new QLabel(this), "LblSupplement");
+    m_supplement->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    supplementRow->addWidget(m_supplement);
+    supplementRow->addStretch();
+    layout->addLayout(supplementRow);
+    buildDocument();
+    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
+
+    showSettingTexts(ReadQuoteSettings(m_iniFilePath));
+    m_savedTexts = joined(settingTexts());
+
+    // Every change of the sheet lands in one recomputation once the event that made it is done,
+    // so a paste of many rows costs one, and the table is current before the next keystroke.
+    m_follow.setSingleShot(true);
+    m_follow.setInterval(0);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
+    auto follow = [this] { m_follow.start(); };
+    connect(&sheet, &CostSheet::rowsInserted, this, follow);
+    connect(&sheet, &CostSheet::rowsRemoved, this, follow);
+    connect(&sheet, &CostSheet::reset, this, follow);
+    connect(&sheet, &CostSheet::rowsChanged, this, follow);
+    connect(&sheet, &CostSheet::text3Changed, this, follow);
+    recompute();
+    resize(760, 620);
+}
+
+const GroupQuote &QuoteWindow::quote() const
+{
+    return m_model->quote();
+}
+
+void QuoteWindow::buildSettings()
+{
+    auto *box = named(new QGroupBox(QStringLiteral("报价设置"), this), "FraSettings");
+    auto *form = new QFormLayout(box);
+    auto edit = [this](const char *name, int width = 80) {
+        auto *e = named(new QLineEdit(this), name);
+        e->setMaximumWidth(width);
+        connect(e, &QLineEdit::textChanged, this, &QuoteWindow::recompute);
+        connect(e, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
+        return e;
+    };
+    auto row = [box](std::initializer_list<QWidget *> widgets) {
+        auto *line = new QHBoxLayout;
+        for (QWidget *w : widgets)
+            line->addWidget(w);
+        line->addStretch();
+        return line;
+    };
+    auto text = [box](const QString &caption) { return new QLabel(caption, box); };
+
+    m_sizes = edit("TxtSizes", 320);
+    m_sizes->setPlaceholderText(QStringLiteral("付费人数，用逗号分隔，如 15,20,25,30"));
+    form->addRow(QStringLiteral("团队人数："), m_sizes);
+    m_freeEvery = edit("TxtFreeEvery");
+    m_staff = edit("TxtStaff");
+    form->addRow(QStringLiteral("免费名额："),
+                 row({text(QStringLiteral("每")), m_freeEvery, text(QStringLiteral("人免 1（0 为不免）")),
+                      text(QStringLiteral("    陪同")), m_staff, text(QStringLiteral("人"))}));
+    m_rooms = named(new QCheckBox(QStringLiteral("房间按人数排（两人一间，陪同各一间）"), box), "ChkRooms");
+    connect(m_rooms, &QCheckBox::toggled, this, [this] {
+        recompute();
+        saveSettings();
+    });
+    form->addRow(QString(), m_rooms);
+
+    m_rule = named(new QComboBox(box), "CboRule");
+    for (const RuleChoice &choice : ruleChoices)
+        m_rule->addItem(QString::fromUtf16(choice.caption), choice.keyword);
+    m_ruleValue = edit("TxtRuleValue");
+    m_ruleUnit = named(new QLabel(box), "LblRuleUnit");
+    connect(m_rule, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_ruleUnit->setText(QString::fromUtf16(ruleChoices[qMax(0, index)].unit));
+        m_ruleValue->setEnabled(index > 0);
+        recompute();
+        saveSettings();
+    });
+    form->addRow(QStringLiteral("定价："), row({m_rule, m_ruleValue, m_ruleUnit}));
+
+    m_tax = edit("TxtTax");
+    m_taxBase = named(new QComboBox(box), "CboTaxBase");
+    m_taxBase->addItem(QStringLiteral("按报价全额计税"), taxBases[0]);
+    m_taxBase->addItem(QStringLiteral("按利润差额计税"), taxBases[1]);
+    connect(m_taxBase, &QComboBox::currentIndexChanged, this, [this] {
+        recompute();
+        saveSettings();
+    });
+    form->addRow(QStringLiteral("税点："), row({m_tax, text(QStringLiteral("%")), m_taxBase}));
+    m_round = edit("TxtRound");
+    form->addRow(QStringLiteral("报价取整："),
+                 row({text(QStringLiteral("向上取整到")), m_round, text(QStringLiteral("元的倍数（0 为不取整）"))}));
+    m_childExcludes = edit("TxtChildExcludes", 320);
+    form->addRow(QStringLiteral("儿童价不含："), m_childExcludes);
+}
+
+void QuoteWindow::buildDocument()
+{
+    auto *box = named(new QGroupBox(QStringLiteral("客人报价单（不含成本、利润和税金）"), this), "FraDocument");
+    auto *form = new QFormLayout(box);
+    m_tourName = named(new QLineEdit(box), "TxtTourName");
+    form->addRow(QStringLiteral("团名："), m_tourName);
+    m_tourDate = named(new QLineEdit(box), "TxtTourDate");
+    form->addRow(QStringLiteral("日期："), m_tourDate);
+    m_excludes = named(new QPlainTextEdit(box), "TxtExcludes");
+    m_excludes->setMaximumHeight(70);
+    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    m_pdf = named(new QPushButton(QStringLiteral("导出PDF(&P)…"), box), "CmdPdf");
+    m_workbook = named(new QPushButton(QStringLiteral("导出Excel(&E)…"), box), "CmdXlsx");
+    buttons->addWidget(m_pdf);
+    buttons->addWidget(m_workbook);
+    form->addRow(buttons);
+    connect(m_pdf, &QPushButton::clicked, this, [this] { exportDocument(true); });
+    connect(m_workbook, &QPushButton::clicked, this, [this] { exportDocument(false); });
+}
+
+QuoteSettingTexts QuoteWindow::settingTexts() const
+{
+    QuoteSettingTexts t;
+    t.sizes = m_sizes->text();
+    t.freeEvery = m_freeEvery->text();
+    t.staff = m_staff->text();
+    t.rooms = m_rooms->isChecked() ? QStringLiteral("twin") : QStringLiteral("fixed");
+    t.rule = m_rule->currentData().toString();
+    t.ruleValue = m_ruleValue->text();
+    t.tax = m_tax->text();
+    t.taxBase = m_taxBase->currentData().toString();
+    t.round = m_round->text();
+    t.childExcludes = m_childExcludes->text();
+    return t;
+}
+
+void QuoteWindow::showSettingTexts(const QuoteSettingTexts &t)
+{
+    const QSignalBlocker blockers[] = {
+        QSignalBlocker(m_sizes),   QSignalBlocker(m_freeEvery), QSignalBlocker(m_staff),
+        QSignalBlocker(m_rooms),   QSignalBlocker(m_ruleValue), QSignalBlocker(m_tax),
+        QSignalBlocker(m_taxBase), QSignalBlocker(m_round),     QSignalBlocker(m_childExcludes)};
+    m_sizes->setText(t.sizes);
+    m_freeEvery->setText(t.freeEvery);
+    m_staff->setText(t.staff);
+    m_rooms->setChecked(t.rooms.trimmed() != QLatin1String("fixed"));
+    // A keyword the window does not know shows as the first choice; the message names the stored text.
+    m_rule->setCurrentIndex(qMax(0, m_rule->findData(t.rule.trimmed())));
+    m_ruleUnit->setText(QString::fromUtf16(ruleChoices[m_rule->currentIndex()].unit));
+    m_ruleValue->setEnabled(m_rule->currentIndex() > 0);
+    m_ruleValue->setText(t.ruleValue);
+    m_tax->setText(t.tax);
+    m_taxBase->setCurrentIndex(qMax(0, m_taxBase->findData(t.taxBase.trimmed())));
+    m_round->setText(t.round);
+    m_childExcludes->setText(t.childExcludes);
+}
+
+void QuoteWindow::recompute()
+{
+    QuoteSettings settings;
+    QString error;
+    m_settingsValid = ParseQuoteSettings(settingTexts(), MaxWindowSizes, &settings, &error);
+    const GroupQuote quote = m_settingsValid ? ComputeGroupQuote(m_sheet.rows(), settings) : GroupQuote();
+    if (m_settingsValid && quote.overflowed())
+        error = QStringLiteral("有金额超出范围（显示为“溢出”），请检查报价表。");
+    m_message->setText(error);
+    m_model->setQuote(quote);
+    m_supplement->setText(m_settingsValid ? AmountToText(quote.singleSupplement) : QString());
+    m_pdf->setEnabled(m_settingsValid && !quote.overflowed());
+    m_workbook->setEnabled(m_pdf->isEnabled());
+}
+
+void QuoteWindow::saveSettings()
+{
+    // Only settings that hold are kept, and only when they changed.
+    const QuoteSettingTexts texts = settingTexts();
+    if (!m_settingsValid || m_iniFilePath.isEmpty() || joined(texts) == m_savedTexts)
+        return;
+    QString error;
+    if (!WriteQuoteSettings(texts, m_iniFilePath, &error)) {
+        m_message->setText(QStringLiteral("报价设置没有保存：") + error);
+        return;
+    }
+    m_savedTexts = joined(texts);
+}
+
+void QuoteWindow::exportDocument(bool pdf)
+{
+    recompute();
+    CustomerQuote document;
+    QString error;
+    if (!MakeCustomerQuote(quote(), m_sheet.rows(), m_tourName->text(), m_tourDate->text(), m_excludes->toPlainText(),
+                           &document, &error)) {
+        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+        return;
+    }
+    const QString name = (m_tourName->text().trimmed().isEmpty() ? QString() : m_tourName->text().trimmed()) +
+                         QStringLiteral("报价单") + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
+    const QString path = Dialogs::saveFileName(
+        this, pdf ? QStringLiteral("导出报价单（PDF）") : QStringLiteral("导出报价单（Excel）"),
+        QDir::home().filePath(name), pdf ? QStringLiteral("PDF 文件 (*.pdf)") : QStringLiteral("Excel 工作簿 (*.xlsx)"),
+        pdf ? QStringLiteral("pdf") : QStringLiteral("xlsx"));
+    if (path.isEmpty())
+        return;
+    const bool written =
+        pdf ? WriteCustomerQuotePdf(document, path, &error) : WriteCustomerQuoteWorkbook(document, path, &error);
+    if (!written)
+        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Critical);
+}

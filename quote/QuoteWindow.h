@@ -1,0 +1,63 @@
+#pragma once
+
+#include "quote/GroupQuote.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class CostSheet;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QuoteTableModel;
+struct QuoteSettingTexts;
+
+// 报价单: the price of the sheet at each group size, following the sheet as it is edited, and
+// the customer's quote as a PDF or a workbook. Not modal; the settings are kept in default.ini.
+class QuoteWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWidget *parent = nullptr);
+
+    const GroupQuote &quote() const;
+
+private:
+    void buildSettings();
+    void buildDocument();
+    QuoteSettingTexts settingTexts() const;
+    void showSettingTexts(const QuoteSettingTexts &texts);
+    void recompute();
+    void saveSettings();
+    void exportDocument(bool pdf);
+
+    const CostSheet &m_sheet;
+    QString m_iniFilePath;
+    QTimer m_follow;
+    QuoteTableModel *m_model = nullptr;
+    QLineEdit *m_sizes = nullptr;
+    QLineEdit *m_freeEvery = nullptr;
+    QLineEdit *m_staff = nullptr;
+    QCheckBox *m_rooms = nullptr;
+    QComboBox *m_rule = nullptr;
+    QLineEdit *m_ruleValue = nullptr;
+    QLabel *m_ruleUnit = nullptr;
+    QLineEdit *m_tax = nullptr;
+    QComboBox *m_taxBase = nullptr;
+    QLineEdit *m_round = nullptr;
+    QLineEdit *m_childExcludes = nullptr;
+    QLabel *m_message = nullptr;
+    QTableView *m_table = nullptr;
+    QLabel *m_supplement = nullptr;
+    QLineEdit *m_tourName = nullptr;
+    QLineEdit *m_tourDate = nullptr;
+    QPlainTextEdit *m_excludes = nullptr;
+    QPushButton *m_pdf = nullptr;
+    QPushButton *m_workbook = nullptr;
+    bool m_settingsValid = false;
+    QString m_savedTexts;
+};

@@ -1,0 +1,188 @@
+#include "app/batch/BatchRun.h"
+#include "excel/QuoteExport.h"
+#include "excel/ZipArchive.h"
+#include "sheet/CostSheet.h"
+#include "tests/common/TestText.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The worked example's sheet, as a workbook quilvar-batch imports.
+QString workedExample(const QTemporaryDir &dir)
+{
+    const std::pair<const char16_t *, const char16_t *> rows[] = {
+        {u"房", u"单价: 300.00 × 10间 × 5晚"}, {u"餐", u"单价: 50.00 × 20人 × 9餐"},  {u"车", u"单价: 1200.00 × 6天"},
+        {u"导游", u"单价: 300.00 × 6天"},      {u"景点门票", u"单价: 120.00 × 20人"},
+    };
+    CostSheet sheet;
+    int position = 0;
+    for (const auto &[category, expression] : rows) {
+        const QString number = QString::number(++position);
+        sheet.setRow(position, {number, q(category), q(u"内容") + number, q(expression), QStringLiteral("1"), true});
+    }
+    const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
+    QString error;
+    EXPECT_TRUE(WriteQuoteWorkbook(sheet, path, &error)) << error.toStdString();
+    return path;
+}
+
+const QStringList workedSettings{"--quote", "15,20",    "--foc", "15",    "--staff", "1",       "--rooms",
+                                 "twin",    "--markup", "15",    "--tax", "6",       "--round", "10"};
+
+// Every figure of the worked example that only the agency may see.
+const QStringList agencyFigures{"32190", "2146", "148.3019", "325.6981", "12.43", "4885.4715",
+                                "39540", "1977", "136.4151", "296.5849", "12.31", "5931.698",
+                                "13500", "单价", "成本",     "利润",     "税金",  "毛利"};
+
+struct UsageCase
+{
+    QStringList arguments;
+    const char16_t *message;
+};
+
+const UsageCase usageCases[] = {
+    {{"--quote", "0"}, u"团队人数“0”不是 1 到 9999 的整数"},
+    {{"--quote", "15,1.5"}, u"团队人数“1.5”不是"},
+    {{"--quote", "10000"}, u"团队人数“10000”不是"},
+    {{"--quote", "15,,20"}, u"团队人数“”不是"},
+    {{"--quote", QStringLiteral("1,").repeated(100) + "1"}, u"团队人数最多 100 档"},
+    {{"--quote", "15", "--markup", "10", "--margin", "20"}, u"只能给出其中一个"},
+    {{"--quote", "15", "--margin", "100"}, u"毛利率“100”必须小于 100"},
+    {{"--quote", "15", "--profit", "-5"}, u"加价“-5”不是"},
+    {{"--quote", "15", "--tax", "-1"}, u"税点“-1”不是 0 到 100"},
+    {{"--quote", "15", "--tax", "100.5"}, u"税点“100.5”不是"},
+    {{"--quote", "15", "--tax-base", "gross"}, u"计税方式“gross”"},
+    {{"--quote", "15", "--child-excludes", "房,酒店"}, u"儿童价不含的项目“酒店”"},
+    {{"--quote", "15", "--rooms", "double"}, u"排房方式“double”"},
+    {{"--quote", "15", "--foc", "x"}, u"免费名额“x”"},
+    {{"--quote", "15", "--staff", "-1"}, u"陪同人数“-1”"},
+    {{"--quote", "15", "--round", "0.00001"}, u"取整“0.00001”"},
+    {{"--foc", "15"}, u"选项 --foc 只能与 --quote 一起使用"},
+    {{"--quote", "15", "--quote-pdf", ""}, u"选项 --quote-pdf 缺少文件名"},
+};
+
+TEST(QuoteBatch, UsageErrorsWriteNothing)
+{
+    for (const UsageCase &c : usageCases) {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("q.pdf")), xlsx = dir.filePath(QStringLiteral("q.xlsx"));
+        QStringList arguments = c.arguments;
+        if (!arguments.contains(QStringLiteral("--quote-pdf")))
+            arguments << "--quote-pdf" << pdf;
+        if (c.arguments.contains(QStringLiteral("--quote")))
+            arguments << "--quote-xlsx" << xlsx << "--json";
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        EXPECT_EQ(RunBatch(arguments, outStream, errStream), BatchBadArguments) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(q(c.message))) << err.toStdString();
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_FALSE(QFile::exists(pdf) || QFile::exists(xlsx));
+    }
+}
+
+struct BatchResult
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+BatchResult runBatch(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUILVAR_BATCH_EXECUTABLE), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(QuoteBatch, JsonAfterEveryOtherStep)
+{
+    QTemporaryDir dir;
+    const BatchResult run = runBatch(QStringList{"--import", workedExample(dir), "--json"} + workedSettings);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    // The sheet's own figures stay as the import left them.
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\"total\":\"5\",")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral(
+        R"("quote":{"breaks":[{"paying":"15","free":"1","staff":"1","travellers":"17","rooms":"9","cost":"32190",)"
+        R"("costperhead":"2146","price":"2620","tax":"148.3019","profit":"325.6981","margin":"12.43",)"
+        R"("groupprice":"39300","groupprofit":"4885.4715","child":"1520"},{"paying":"20","free":"1","staff":"1",)"
+        R"("travellers":"22","rooms":"12","cost":"39540","costperhead":"1977","price":"2410","tax":"136.4151",)"
+        R"("profit":"296.5849","margin":"12.31","groupprice":"48200","groupprofit":"5931.698","child":"1320"}],)"
+        R"("singlesupplement":"920"}})")))
+        << run.out.toStdString();
+}
+
+// The texts of a workbook: its shared strings and the cells of its only worksheet.
+QString workbookText(const QString &path, QString *sheetName)
+{
+    ZipArchive zip;
+    QString error;
+    EXPECT_TRUE(zip.openFile(path, &error)) << error.toStdString();
+    QByteArray workbook, strings, cells;
+    EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/workbook.xml"), 1 << 20, &workbook, &error));
+    EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/sharedStrings.xml"), 1 << 20, &strings, &error));
+    EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/worksheets/sheet1.xml"), 1 << 20, &cells, &error));
+    EXPECT_FALSE(zip.contains(QStringLiteral("xl/worksheets/sheet2.xml")));
+    *sheetName = QString::fromUtf8(workbook).section(QStringLiteral("<sheet name=\""), 1).section(u'"', 0, 0);
+    return QString::fromUtf8(strings + cells);
+}
+
+QString pdfText(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    EXPECT_TRUE(process.waitForFinished(30000));
+    // Fonts that map a character to its look-alike radical (⼈ for 人) read back as the character.
+    return QString::fromUtf8(process.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+TEST(QuoteBatch, CustomerDocumentsShowPricesAndNeverCosts)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("报价.pdf")), xlsx = dir.filePath(QStringLiteral("报价.xlsx"));
+    const BatchResult run = runBatch(QStringList{"--import", workedExample(dir), "--tour-name", "云南八日游 -reverse",
+                                                 "--tour-date", "2027年3月", "--excludes", "个人消费\n自费项目",
+                                                 "--quote-pdf", pdf, "--quote-xlsx", xlsx} +
+                                     workedSettings);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QString sheetName;
+    const QString documents[] = {pdfText(pdf), workbookText(xlsx, &sheetName)};
+    EXPECT_EQ(sheetName, QStringLiteral("报价单"));
+    for (const QString &text : documents) {
+        for (const QString &expected :
+             {q(u"报价单"), q(u"云南八日游 -reverse"), q(u"2027年3月"), q(u"15+1"), q(u"20+1"), q(u"2620"), q(u"2410"),
+              q(u"1520"), q(u"1320"), q(u"920"), q(u"费用包含"), q(u"景点门票"), q(u"内容5"), q(u"费用不含"),
+              q(u"个人消费"), q(u"自费项目")})
+            EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+        for (const QString &figure : agencyFigures)
+            EXPECT_FALSE(text.contains(figure)) << figure.toStdString();
+    }
+}
+
+TEST(QuoteBatch, FiguresBeyondTheMoneyRangeMakeNoDocument)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("q.pdf"));
+    const BatchResult run = runBatch(
+        QStringList{"--import", workedExample(dir), "--quote", "9999", "--profit", "999999999999", "--quote-pdf", pdf});
+    EXPECT_EQ(run.status, BatchWorkbookFailed);
+    EXPECT_TRUE(run.err.contains(q(u"超出金额范围"))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

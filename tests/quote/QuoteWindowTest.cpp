@@ -1,0 +1,146 @@
+#include "tests/app/WindowTests.h"
+
+#include "common/Dialogs.h"
+#include "db/IniFile.h"
+#include "quote/QuoteTableModel.h"
+#include "quote/QuoteWindow.h"
+#include "tests/common/TestText.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QTableView>
+#include <QTemporaryDir>
+
+namespace {
+
+const std::pair<const char16_t *, const char16_t *> workedRows[] = {
+    {u"房", u"单价: 300.00 × 10间 × 5晚"}, {u"餐", u"单价: 50.00 × 20人 × 9餐"},  {u"车", u"单价: 1200.00 × 6天"},
+    {u"导游", u"单价: 300.00 × 6天"},      {u"景点门票", u"单价: 120.00 × 20人"},
+};
+
+struct QuoteView
+{
+    QWidget *window;
+    template <typename T = QLineEdit> T *get(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    // Replaces a setting's text as typed, and leaves it with Return.
+    void type(const char *name, const QString &text) const
+    {
+        QLineEdit *edit = get(name);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QString cell(int row, int column) const
+    {
+        const QAbstractItemModel *model = get<QTableView>("TblQuote")->model();
+        return model->index(row, column).data().toString();
+    }
+};
+
+} // namespace
+
+class QuoteWindowTest : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_ini = m_dir.filePath(QStringLiteral("default.ini"));
+
+    QuoteView open(Window &w)
+    {
+        int position = 0;
+        for (const auto &[category, expression] : workedRows)
+            w.sheet().setRow(++position,
+                             {QString::number(position), q(category), QString(), q(expression), QString(), true});
+        w.choose("MnuLv_2Quote");
+        QWidget *window = w.window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
+        [&] { QTRY_VERIFY(window && window->isVisible()); }();
+        return {window};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(WriteIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), QStringLiteral("db1"), m_ini));
+    }
+
+    void followsTheSheetAndRemembersItsSettings()
+    {
+        auto *calculator = new CalculatorWindow;
+        calculator->setIniFilePath(m_ini);
+        Window w(calculator);
+        const QuoteView quote = open(w);
+        QCOMPARE(quote.window->windowTitle(), q(u"报价单"));
+        QVERIFY(!quote.window->isModal());
+
+        quote.type("TxtSizes", QStringLiteral("15,20"));
+        quote.type("TxtFreeEvery", QStringLiteral("15"));
+        quote.type("TxtStaff", QStringLiteral("1"));
+        QVERIFY(quote.get<QCheckBox>("ChkRooms")->isChecked());
+        QTest::keyClick(quote.get<QComboBox>("CboRule"), Qt::Key_Down);
+        quote.type("TxtRuleValue", QStringLiteral("15"));
+        quote.type("TxtTax", QStringLiteral("6"));
+        quote.type("TxtRound", QStringLiteral("10"));
+        const QStringList first{q(u"15+1"), "2146", "2620", "148.3019", "325.6981", "12.43", "4885.4715", "1520"};
+        for (int column = 0; column < QuoteTableModel::ColumnCount; ++column)
+            QTRY_COMPARE(quote.cell(0, column), first.at(column));
+        QCOMPARE(quote.cell(1, QuoteTableModel::PriceColumn), QStringLiteral("2410"));
+        QCOMPARE(quote.get<QLabel>("LblSupplement")->text(), QStringLiteral("920"));
+
+        // An untick in the list: 2040 less at 15 (17 tickets), 2010 a head, 2460 after markup and tax.
+        w.tick(5);
+        QTRY_COMPARE(quote.cell(0, QuoteTableModel::PriceColumn), QStringLiteral("2460"));
+        QCOMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("2010"));
+
+        // Kept in the settings file beside the connection settings.
+        const std::pair<const char *, const char *> stored[] = {
+            {"Sizes", "15,20"},  {"FreeEvery", "15"}, {"Staff", "1"},       {"Rooms", "twin"}, {"Rule", "markup"},
+            {"RuleValue", "15"}, {"Tax", "6"},        {"TaxBase", "price"}, {"Round", "10"},   {"ChildExcludes", "房"}};
+        for (const auto &[key, value] : stored)
+            QCOMPARE(ReadIni(QStringLiteral("Quote"), QString::fromLatin1(key), m_ini), QString::fromUtf8(value));
+        QCOMPARE(ReadIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), m_ini), QStringLiteral("db1"));
+        QuoteWindow reopened(w.sheet(), m_ini);
+        QCOMPARE(reopened.findChild<QLineEdit *>(QStringLiteral("TxtRound"))->text(), QStringLiteral("10"));
+        QCOMPARE(AmountToText(reopened.quote().singleSupplement), QStringLiteral("920"));
+
+        // A setting that does not hold: a message, no figures, no document, nothing stored.
+        quote.type("TxtTax", QStringLiteral("1x"));
+        QTRY_VERIFY(quote.get<QLabel>("LblMessage")->text().contains(q(u"税点“1x”")));
+        QCOMPARE(quote.get<QTableView>("TblQuote")->model()->rowCount(), 0);
+        QVERIFY(!quote.get<QPushButton>("CmdPdf")->isEnabled());
+        QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Tax"), m_ini), QStringLiteral("6"));
+    }
+
+    void exportButtonsWriteTheCustomerQuote()
+    {
+        auto *calculator = new CalculatorWindow;
+        calculator->setIniFilePath(m_ini);
+        Window w(calculator);
+        const QuoteView quote = open(w);
+        QTest::keyClicks(quote.get("TxtTourName"), QStringLiteral("Yunnan"));
+        const std::pair<const char *, const char *> buttons[] = {{"CmdPdf", "%PDF-"}, {"CmdXlsx", "PK"}};
+        for (const auto &[button, magic] : buttons) {
+            const QString path = m_dir.filePath(QString::fromLatin1(button) + (*magic == '%' ? ".pdf" : ".xlsx"));
+            Dialogs::setNextFileName(path);
+            QTest::mouseClick(quote.get<QPushButton>(button), Qt::LeftButton);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.readAll().startsWith(magic));
+        }
+        QVERIFY(Dialogs::takeShownMessages().isEmpty());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    Dialogs::setScripted(true);
+    QuoteWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "QuoteWindowTest.moc"
