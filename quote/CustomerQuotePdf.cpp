@@ -9,9 +9,10 @@
 
 namespace {
 
-QString cell(const QString &text, const char *tag = "td")
+QString cell(const QString &text, const char *tag = "td", const char *align = "center")
 {
-    return QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), text.toHtmlEscaped());
+    return QStringLiteral("<%1 align=\"%2\">%3</%1>")
+        .arg(QLatin1String(tag), QLatin1String(align), text.toHtmlEscaped());
 }
 
 QString paragraphs(const QString &text)
@@ -31,8 +32,8 @@ QString quoteHtml(const CustomerQuote &quote)
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"6\" width=\"100%\"><tr>") +
             cell(T::group(), "th") + cell(T::adult(), "th") + cell(T::child(), "th") + QStringLiteral("</tr>");
     for (const CustomerQuote::Price &price : quote.prices)
-        html += QStringLiteral("<tr>") + cell(price.group) + cell(price.adult) + cell(price.child) +
-                QStringLiteral("</tr>");
+        html += QStringLiteral("<tr>") + cell(price.group) + cell(price.adult, "td", "right") +
+                cell(price.child, "td", "right") + QStringLiteral("</tr>");
     html += QStringLiteral("</table><p>%1</p>").arg(T::groupNote());
     html += QStringLiteral("<p>%1：%2</p>").arg(T::singleSupplement(), quote.singleSupplement);
     html += QStringLiteral("<h3>%1</h3><ul>").arg(T::includes());
@@ -57,7 +58,7 @@ bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QStr
     }
     {
         QPdfWriter pdf(&file);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                                       QPageLayout::Millimeter));
         pdf.setTitle(CustomerQuoteText::title() + QLatin1Char(' ') + quote.tourName);
         pdf.setCreator(QStringLiteral("Quilvar"));
@@ -71,7 +72,8 @@ bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QStr
         font.setPointSizeF(11);
         document.setDefaultFont(font);
         document.setHtml(quoteHtml(quote));
-        document.setPageSize(pdf.pageLayout().paintRectPixels(pdf.resolution()).size());
+        // Without a page size of its own, the document is laid out for the writer's resolution
+        // and broken into A4 pages.
         document.print(&pdf);
     }
     if (!file.commit()) {

@@ -68,6 +68,7 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     m_message = named(new QLabel(this), "LblMessage");
     m_message->setStyleSheet(QStringLiteral("color: #b00020"));
     m_message->setWordWrap(true);
+    m_message->hide();
     layout->addWidget(m_message);
 
     m_model = new QuoteTableModel(this);
@@ -77,6 +78,10 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Rows as tall as the text needs, and room for five sizes before the table scrolls.
+    const int rowHeight = fontMetrics().height() + 8;
+    m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + 5 * rowHeight + 4);
     layout->addWidget(m_table, 1);
     auto *supplementRow = new QHBoxLayout;
     supplementRow->addWidget(new QLabel(QStringLiteral("单房差（元/人）："), this));
@@ -103,7 +108,7 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     connect(&sheet, &CostSheet::rowsChanged, this, follow);
     connect(&sheet, &CostSheet::text3Changed, this, follow);
     recompute();
-    resize(760, 620);
+    resize(qMax(800, sizeHint().width()), sizeHint().height());
 }
 
 const GroupQuote &QuoteWindow::quote() const
@@ -184,7 +189,7 @@ void QuoteWindow::buildDocument()
     m_tourDate = named(new QLineEdit(box), "TxtTourDate");
     form->addRow(QStringLiteral("日期："), m_tourDate);
     m_excludes = named(new QPlainTextEdit(box), "TxtExcludes");
-    m_excludes->setMaximumHeight(70);
+    m_excludes->setMaximumHeight(4 * fontMetrics().height());
     form->addRow(QStringLiteral("费用不含："), m_excludes);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -243,6 +248,7 @@ void QuoteWindow::recompute()
     if (m_settingsValid && quote.overflowed())
         error = QStringLiteral("有金额超出范围（显示为“溢出”），请检查报价表。");
     m_message->setText(error);
+    m_message->setVisible(!error.isEmpty());
     m_model->setQuote(quote);
     m_supplement->setText(m_settingsValid ? AmountToText(quote.singleSupplement) : QString());
     m_pdf->setEnabled(m_settingsValid && !quote.overflowed());
@@ -258,6 +264,7 @@ void QuoteWindow::saveSettings()
     QString error;
     if (!WriteQuoteSettings(texts, m_iniFilePath, &error)) {
         m_message->setText(QStringLiteral("报价设置没有保存：") + error);
+        m_message->show();
         return;
     }
     m_savedTexts = joined(texts);

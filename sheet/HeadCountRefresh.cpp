@@ -38,9 +38,9 @@ QStringView priceText(QStringView first)
 RefreshedExpression RefreshExpression(QStringView expression, const RefreshCounts &counts, QString *rebuilt)
 {
     const QString separator = FactorSeparator();
-    const std::optional<float> headCount =
-        counts.headCount ? std::optional<float>(toSingle(*counts.headCount)) : std::nullopt;
-    const std::optional<float> rooms = counts.rooms ? std::optional<float>(toSingle(*counts.rooms)) : std::nullopt;
+    const bool newHeadCount = counts.headCount.has_value(), newRooms = counts.rooms.has_value();
+    const float headCount = newHeadCount ? toSingle(*counts.headCount) : 0;
+    const float rooms = newRooms ? toSingle(*counts.rooms) : 0;
 
     // Walks the segments in place; a sheet can hold tens of thousands of lines.
     qsizetype cut = expression.indexOf(separator);
@@ -54,12 +54,12 @@ RefreshedExpression RefreshExpression(QStringView expression, const RefreshCount
         const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
         float count = toSingle(LeadingNumber(parts.countPrefix));
         const QStringView unit = TrimSpaces(parts.unitWord);
-        if (unit == u"人" && headCount) {
-            count = *headCount;
+        if (unit == u"人" && newHeadCount) {
+            count = headCount;
         } else if (unit == u"间") {
             ++result.roomFactors;
-            if (rooms)
-                count = *rooms;
+            if (newRooms)
+                count = rooms;
         }
         if (rebuilt) {
             *rebuilt += separator;

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -68,7 +69,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s main|editor|category|dropdown|menu|about|help|connerror|settings OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s main|editor|category|dropdown|menu|quote|about|help|connerror|settings OUTPUT.png\n",
+                     argv[0]);
         return 2;
     }
     const QString scene = QString::fromLocal8Bit(argv[1]);
@@ -117,6 +120,18 @@ int main(int argc, char *argv[])
             auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
             auto *button = frame->findChild<QPushButton *>(QStringLiteral("Command1"));
             window.showMenuAt(frame->pos() + button->pos());
+        } else if (scene == QLatin1String("quote")) {
+            // The quote window beside the calculator, with the sizes and rules of a real quote.
+            window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
+            auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
+            const std::pair<const char *, const char *> settings[] = {
+                {"TxtSizes", "16,20,25,30"},  {"TxtFreeEvery", "15"}, {"TxtStaff", "1"},
+                {"TxtRuleValue", "15"},       {"TxtTax", "6"},        {"TxtRound", "10"},
+                {"TxtTourName", "北京五日游"}};
+            quote->findChild<QComboBox *>(QStringLiteral("CboRule"))->setCurrentIndex(1);
+            for (const auto &[name, text] : settings)
+                quote->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
+            quote->move(window.frameGeometry().right() + 10, 0);
         } else if (scene == QLatin1String("about") || scene == QLatin1String("help")) {
             // The dialog runs modally; it is photographed and closed from inside its loop.
             QTimer::singleShot(settle, [&] {
