@@ -8,11 +8,6 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 #ifdef QUILVAR_ODBCSYSINI
@@ -65,8 +60,13 @@ QString PgServer::odbc() const
 TdsServer TdsServer::fromEnvironment()
 {
     const auto facts = readFacts("tds-server.env");
-    return {facts.value("plain").toInt(), facts.value("login").toInt(), facts.value("forced").toInt(),
-            facts.value("browser").toInt(), facts.value("DIR")};
+    return {facts.value("plain").toInt(),
+            facts.value("login").toInt(),
+            facts.value("forced").toInt(),
+            facts.value("browser").toInt(),
+            facts.value("silent_tcp").toInt(),
+            facts.value("silent_udp").toInt(),
+            facts.value("DIR")};
 }
 
 QByteArray TdsServer::takeLogins() const
@@ -94,23 +94,4 @@ void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const 
 void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)
 {
     writeLogIn(iniPath, databaseFile, "tour", true, QString(), QString(), "SQLite3");
-}
-
-SilentListener::SilentListener(Kind kind) : m_socket(socket(AF_INET, kind == Tcp ? SOCK_STREAM : SOCK_DGRAM, 0))
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    // The kernel completes the handshake for the backlog: the client connects, and nothing answers.
-    if (bind(m_socket, reinterpret_cast<sockaddr *>(&address), length) == 0 &&
-        (kind == Udp || listen(m_socket, 16) == 0) &&
-        getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        m_port = ntohs(address.sin_port);
-}
-
-SilentListener::~SilentListener()
-{
-    if (m_socket >= 0)
-        close(m_socket);
 }

@@ -20,7 +20,8 @@ struct TdsServer
     int login = 0;  // encrypts the log-in, or everything when asked; holds the instance SQLEXPRESS
     int forced = 0; // encrypts everything
     int browser = 0;
-    QString dir; // where the server keeps its files
+    int silentTcp = 0, silentUdp = 0; // where nothing ever answers
+    QString dir;                      // where the server keeps its files
 
     bool available() const { return login != 0; }
     static TdsServer fromEnvironment();
@@ -36,21 +37,3 @@ void WritePgIni(const QString &iniPath, const PgServer &server, const QString &u
 void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user = "sa",
                        const QString &password = "secret", const QString &database = "tours");
 void WriteSqliteIni(const QString &iniPath, const QString &databaseFile);
-
-// A loopback listener that accepts connections (TCP) or takes datagrams (UDP) and never answers.
-class SilentListener
-{
-public:
-    enum Kind
-    {
-        Tcp,
-        Udp
-    };
-    explicit SilentListener(Kind kind = Tcp);
-    ~SilentListener();
-    int port() const { return m_port; }
-
-private:
-    int m_socket = -1;
-    int m_port = 0;
-};

@@ -4,7 +4,7 @@
 Three loopback TCP ports, one per encryption stance a server takes in PRELOGIN: "plain" (cannot
 encrypt: the log-in would cross in the clear), "login" (SQL Server's default: encrypts the log-in,
 or everything when asked) and "forced" (encrypts everything); and the browser service (UDP) for the
-named instance SQLEXPRESS, pointing at "login". The account "sa" has the password "secret"; any
+named instance SQLEXPRESS, pointing at "login"; and two ports where nothing ever answers. The account "sa" has the password "secret"; any
 other user name is taken with any password. "SELECT login_facts" returns what the connection's
 LOGIN7 carried, and every log-in is appended to the file "logins" beside READYFILE as a JSON line
 with whether it crossed encrypted. A batch "a; b" answers each statement: INSERT, UPDATE and
@@ -14,9 +14,9 @@ of a result and then nothing, not even an answer to a cancel.
 Usage: tds_server.py CERT KEY READYFILE -- writes "name=port" lines to READYFILE once listening.
 """
 
-import datetime
 import decimal
 import functools
+import itertools
 import json
 import os
 import socket
@@ -27,6 +27,7 @@ import threading
 
 ENCRYPT_OFF, ENCRYPT_ON, ENCRYPT_NOT_SUP, ENCRYPT_REQ = 0, 1, 2, 3
 INSTANCE = "SQLEXPRESS"
+ONCE = itertools.count()
 LATIN1 = bytes([0x09, 0x04, 0xD0, 0x00, 0x34])  # SQL_Latin1_General_CP1_CI_AS
 CHINESE = bytes([0x04, 0x08, 0xD0, 0x00, 0x00])  # Chinese_PRC_CI_AS, code page 936
 
@@ -55,43 +56,15 @@ def fixed(name, type_info, encode):
     return name, type_info, lambda v: b"\x00" if v is None else encode(v)
 
 
-def decimaln(name, precision, scale, type_code=0x6A):
-    size = 5 if precision <= 9 else 9 if precision <= 19 else 13 if precision <= 28 else 17
-    encode = lambda v: bytes([size, 0 if scaled(v, scale) < 0 else 1]) + abs(scaled(v, scale)).to_bytes(size - 1, "little")
-    return fixed(name, bytes([type_code, 17, precision, scale]), encode)
-
-
-def since_midnight(v):
-    return v - v.replace(hour=0, minute=0, second=0, microsecond=0)
-
-
 def four_texts(*names):
     return [text(n) for n in names or ("category", "content", "expression", "amount")]
 
 
-TYPED = [
-    (text("nvarchar_zh"), "住宿 北京饭店"),
-    (text("varchar_en", 0xA7, LATIN1, "cp1252"), "Hotel"),
-    (text("varchar_zh", 0xA7, CHINESE, "gbk"), "门票"),
-    (fixed("int_value", bytes([0x26, 4]), lambda v: b"\x04" + struct.pack("<i", v)), -42),
-    (decimaln("decimal_value", 18, 4), "120.5000"),
-    (decimaln("numeric_value", 38, 10, 0x6C), "12345678901234567890123456.7890000000"),
-    (fixed("money_value", bytes([0x6E, 8]), lambda v: b"\x08" + struct.pack("<iI", scaled(v, 4) >> 32, scaled(v, 4) & 0xFFFFFFFF)), "120.50"),
-    (fixed("float_value", bytes([0x6D, 8]), lambda v: b"\x08" + struct.pack("<d", v)), 0.1),
-    (fixed("real_value", bytes([0x6D, 4]), lambda v: b"\x04" + struct.pack("<f", v)), 0.25),
-    (fixed("bit_true", bytes([0x68, 1]), lambda v: bytes([1, v])), True),
-    (fixed("bit_false", bytes([0x68, 1]), lambda v: bytes([1, v])), False),
-    (fixed("datetime_value", bytes([0x6F, 8]), lambda v: b"\x08" + struct.pack("<iI", (v - datetime.datetime(1900, 1, 1)).days, round(since_midnight(v).total_seconds() * 300))),
-     datetime.datetime(2024, 5, 1, 13, 45, 30)),
-    (fixed("datetime2_value", bytes([0x2A, 7]), lambda v: b"\x08" + (since_midnight(v) // datetime.timedelta(microseconds=1) * 10).to_bytes(5, "little") + (v.date() - datetime.date(1, 1, 1)).days.to_bytes(3, "little")),
-     datetime.datetime(2024, 5, 1, 13, 45, 30, 123400)),
-    (text("null_value"), None),
-]
-MONEY, BIT = TYPED[6][0], TYPED[9][0]
+MONEY = fixed("money", bytes([0x6E, 8]), lambda v: b"\x08" + struct.pack("<iI", scaled(v, 4) >> 32, scaled(v, 4) & 0xFFFFFFFF))
+BIT = fixed("bit", bytes([0x68, 1]), lambda v: bytes([1, v]))
 
 # The query text, lower case with single blanks, to (columns, rows) or an error (number, text).
 QUERIES = {
-    "select typed_row": ([c for c, _ in TYPED], [[v for _, v in TYPED]]),
     "select fill_row": ([text("category"), text("content", 0xA7, CHINESE, "gbk"), text("expression"), MONEY, BIT],
                         [("住宿", "北京饭店 标准间", "380×2×3", "120.50", True)]),
     "select bit_row": (four_texts("a", "b") + [BIT, BIT], [("x", "y", True, False)]),
@@ -248,6 +221,10 @@ class Connection:
         login = self.parse_login(payload)
         with open(self.logins, "a", encoding="utf-8") as f:
             f.write(json.dumps(dict(login, stance=self.stance, encrypted=self.tls is not None), ensure_ascii=False) + "\n")
+        if login["user"] == "once" and next(ONCE) > 0:
+            while self.sock.recv(4096):
+                pass  # the user "once" is answered its first log-in only; any later one waits for ever
+            return
         if answer == ENCRYPT_OFF:
             self.tls = None  # only the log-in travels inside TLS
         if login["user"] == "sa" and login["password"] != "secret":
@@ -292,11 +269,16 @@ def serve_tcp(listener, stance, context, logins):
         threading.Thread(target=run, daemon=True).start()
 
 
-def serve_browser(udp, port):
+def serve_browser(udp, port, noise):
+    """Answers for SQLEXPRESS; every question for NOISE gets what is not an answer, and is counted."""
     while True:
         data, peer = udp.recvfrom(2048)
-        name = data[1:].split(b"\x00")[0].decode("ascii", "replace")
-        if data[:1] == b"\x03" or (data[:1] == b"\x04" and name.upper() == INSTANCE):
+        name = data[1:].split(b"\x00")[0].decode("ascii", "replace").upper()
+        if name == "NOISE":
+            with open(noise, "a") as f:
+                f.write(".")
+            udp.sendto(b"\x07noise", peer)
+        elif data[:1] == b"\x03" or (data[:1] == b"\x04" and name == INSTANCE):
             reply = ("ServerName;QVTEST;InstanceName;%s;IsClustered;No;Version;15.0.2000.5;tcp;%d;;" % (INSTANCE, port)).encode()
             udp.sendto(b"\x05" + struct.pack("<H", len(reply)) + reply, peer)
 
@@ -312,10 +294,16 @@ def main():
         listener = socket.create_server(("127.0.0.1", 0), backlog=32)
         ports[stance] = listener.getsockname()[1]
         threading.Thread(target=serve_tcp, args=(listener, stance, context, logins), daemon=True).start()
+    # Where nothing ever answers: a listener that never accepts (the kernel completes the handshake
+    # for its backlog) and a datagram port that is never read.
+    silent = [socket.create_server(("127.0.0.1", 0), backlog=64), socket.socket(socket.AF_INET, socket.SOCK_DGRAM)]
+    silent[1].bind(("127.0.0.1", 0))
+    ports["silent_tcp"], ports["silent_udp"] = silent[0].getsockname()[1], silent[1].getsockname()[1]
     udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     udp.bind(("127.0.0.1", 0))
     ports["browser"] = udp.getsockname()[1]
-    threading.Thread(target=serve_browser, args=(udp, ports["login"]), daemon=True).start()
+    noise = os.path.join(os.path.dirname(logins), "noise")
+    threading.Thread(target=serve_browser, args=(udp, ports["login"], noise), daemon=True).start()
     with open(ready + ".tmp", "w") as f:
         f.writelines("%s=%d\n" % item for item in ports.items())
     os.replace(ready + ".tmp", ready)
