@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
+#include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
 
 #include <QDesktopServices>
@@ -19,9 +20,9 @@ bool OutExcel(QWidget *parent, const CostSheet &sheet)
                                                QStringLiteral("Excel文件 (*.xlsx)"), QStringLiteral("xlsx"));
     if (path.isEmpty())
         return false;
-    QString error;
+    WorkbookError error;
     if (!WriteQuoteWorkbook(sheet, path, &error)) {
-        Dialogs::message(parent, error, QStringLiteral("导出到Excel"), Dialogs::Icon::Warning);
+        Dialogs::message(parent, error.text, QStringLiteral("导出到Excel"), Dialogs::Icon::Warning);
         return false;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -34,9 +35,9 @@ bool InExcelCommand(QWidget *parent, CostSheet &sheet)
                                                QStringLiteral("Excel文件 (*.xls *.xlsx);;OpenDocument 表格 (*.ods)"));
     if (path.isEmpty())
         return false;
-    QString error;
+    WorkbookError error;
     if (!InExcel(sheet, path, &error)) {
-        Dialogs::message(parent, QStringLiteral("无法从“%1”导入：\n%2").arg(QDir::toNativeSeparators(path), error),
+        Dialogs::message(parent, QStringLiteral("无法从“%1”导入：\n%2").arg(QDir::toNativeSeparators(path), error.text),
                          QStringLiteral("从Excel导入"), Dialogs::Icon::Warning);
         return false;
     }

@@ -2,14 +2,12 @@
 
 #include "common/Spaces.h"
 #include "excel/XlsxWriterSupport.h"
+#include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <cctype>
-#include <string>
 
 #include <xlsxwriter.h>
 
@@ -111,6 +109,7 @@ QString OversizedTextMessage(const CostSheet &sheet)
 }
 
 namespace {
+
 // Amounts in plain decimal form become number cells, so that the spreadsheet can sum them; every
 // other text stays a text cell, exactly as held, so that it reads back unchanged.
 lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const QString &text, lxw_format *format)
@@ -147,88 +146,103 @@ lxw_error writeExtraWorksheet(lxw_workbook *workbook, const ExtraWorksheet &extr
     return result;
 }
 
+struct Formats
+{
+    lxw_format *header = nullptr;
+    lxw_format *cell = nullptr;
+};
+
+lxw_error writeHeader(lxw_worksheet *worksheet, const Formats &formats)
+{
+    lxw_error result = LXW_NO_ERROR;
+    const char *headers[] = {"项目", "内容", "表达式", "金额"};
+    for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
+        result = worksheet_write_string(worksheet, 0, c, headers[c], formats.header);
+    const double widths[] = {10, 20, 40, 10};
+    for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
+        result = worksheet_set_column(worksheet, c, c, widths[c], nullptr);
+    // Printed one page wide, the header row on every page.
+    worksheet_fit_to_pages(worksheet, 1, 0);
+    return result == LXW_NO_ERROR ? worksheet_repeat_rows(worksheet, 0, 0) : result;
+}
+
+lxw_error writeQuoteRows(lxw_worksheet *worksheet, const CostSheet &sheet, const Formats &formats)
+{
+    lxw_error result = LXW_NO_ERROR;
+    lxw_row_t row = 1;
+    for (const CostLine &line : sheet.rows()) {
+        if (result != LXW_NO_ERROR)
+            return result;
+        if (!IsExportedLine(line))
+            continue;
+        const QString *texts[] = {&line.Category, &line.Content, &line.Expression, &line.AmountText};
+        for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
+            result = writeCell(worksheet, row, c, *texts[c], formats.cell);
+        ++row;
+    }
+    if (result != LXW_NO_ERROR)
+        return result;
+    const QByteArray totals = EscapeForWorkbook(TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4())).toUtf8();
+    // Every cell of the merged range carries the border, so the frame is whole in every program.
+    return worksheet_merge_range(worksheet, row, 0, row, 3, totals.constData(), formats.cell);
+}
+
+// The whole workbook into a file of its own; empty, or why it could not be written.
+QString writeWorkbookFile(const CostSheet &sheet, const QString &file, const QList<ExtraWorksheet> &extraSheets)
+{
+    const CNumericLocale numbersWithPoint;
+    XlsxWriterWorkbook workbook(QFile::encodeName(file));
+    if (!workbook.get())
+        return QStringLiteral("无法创建工作簿。");
+    lxw_worksheet *worksheet = workbook_add_worksheet(workbook.get(), "Sheet1");
+    const Formats formats{workbook_add_format(workbook.get()), workbook_add_format(workbook.get())};
+    if (!worksheet || !formats.header || !formats.cell)
+        return QStringLiteral("内存不足。");
+    format_set_font_name(formats.header, "黑体");
+    format_set_bold(formats.header);
+    format_set_border(formats.header, LXW_BORDER_THIN);
+    format_set_border(formats.cell, LXW_BORDER_THIN);
+    lxw_error result = writeHeader(worksheet, formats);
+    if (result == LXW_NO_ERROR)
+        result = writeQuoteRows(worksheet, sheet, formats);
+    for (const ExtraWorksheet &extra : extraSheets) {
+        if (result != LXW_NO_ERROR)
+            break;
+        result = writeExtraWorksheet(workbook.get(), extra, formats.header, formats.cell);
+    }
+    if (result == LXW_NO_ERROR)
+        result = workbook.close();
+    return result == LXW_NO_ERROR ? QString() : XlsxWriterMessage(result);
+}
+
 } // namespace
 
-bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error,
+bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookError *error,
                         const QList<ExtraWorksheet> &extraSheets)
 {
-    auto fail = [&](const QString &message) {
-        if (error)
-            *error = QStringLiteral("无法写入 Excel 文件“%1”：%2").arg(QDir::toNativeSeparators(path), message);
-        return false;
+    auto fail = [&](WorkbookError::Kind kind, const QString &message) {
+        return WorkbookError::fail(
+            error, kind, QStringLiteral("无法写入 Excel 文件“%1”：%2").arg(QDir::toNativeSeparators(path), message));
     };
-
-    // The writer takes a narrow path and writes in place; it works in a private folder, and the
-    // finished file replaces the target in one step, so a failure never leaves half a file there.
     // The writer would drop a merged cell's text that is too long and still report success, so
     // every text is measured before anything is written.
     const QString oversized = OversizedTextMessage(sheet);
     if (!oversized.isEmpty())
-        return fail(oversized);
+        return fail(WorkbookError::Kind::Refused, oversized);
 
+    // The writer takes a narrow path and writes in place; it works in a private folder, and the
+    // finished file replaces the target in one step, so a failure never leaves half a file there.
     QTemporaryDir scratch;
     if (!scratch.isValid())
-        return fail(QStringLiteral("无法创建临时文件夹（%1）。").arg(scratch.errorString()));
+        return fail(WorkbookError::Kind::FileAccess,
+                    QStringLiteral("无法创建临时文件夹（%1）。").arg(scratch.errorString()));
     const QString scratchPath = scratch.filePath(QStringLiteral("quote.xlsx"));
-
-    {
-        const CNumericLocale numbersWithPoint;
-        XlsxWriterWorkbook workbook(QFile::encodeName(scratchPath));
-        if (!workbook.get())
-            return fail(QStringLiteral("无法创建工作簿。"));
-        lxw_worksheet *worksheet = workbook_add_worksheet(workbook.get(), "Sheet1");
-        lxw_format *header = workbook_add_format(workbook.get());
-        lxw_format *cell = workbook_add_format(workbook.get());
-        if (!worksheet || !header || !cell)
-            return fail(QStringLiteral("内存不足。"));
-        format_set_font_name(header, "黑体");
-        format_set_bold(header);
-        format_set_border(header, LXW_BORDER_THIN);
-        format_set_border(cell, LXW_BORDER_THIN);
-        // Printed one page wide, the header row on every page.
-        worksheet_fit_to_pages(worksheet, 1, 0);
-
-        lxw_error result = LXW_NO_ERROR;
-        const char *headers[] = {"项目", "内容", "表达式", "金额"};
-        for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
-            result = worksheet_write_string(worksheet, 0, c, headers[c], header);
-        const double widths[] = {10, 20, 40, 10};
-        for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
-            result = worksheet_set_column(worksheet, c, c, widths[c], nullptr);
-        if (result == LXW_NO_ERROR)
-            result = worksheet_repeat_rows(worksheet, 0, 0);
-
-        lxw_row_t row = 1;
-        for (const CostLine &line : sheet.rows()) {
-            if (result != LXW_NO_ERROR)
-                break;
-            if (!IsExportedLine(line))
-                continue;
-            const QString *texts[] = {&line.Category, &line.Content, &line.Expression, &line.AmountText};
-            for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
-                result = writeCell(worksheet, row, c, *texts[c], cell);
-            ++row;
-        }
-        if (result == LXW_NO_ERROR) {
-            const QByteArray totals =
-                EscapeForWorkbook(TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4())).toUtf8();
-            // Every cell of the merged range carries the border, so the frame is whole in every program.
-            result = worksheet_merge_range(worksheet, row, 0, row, 3, totals.constData(), cell);
-        }
-        for (const ExtraWorksheet &extra : extraSheets) {
-            if (result != LXW_NO_ERROR)
-                break;
-            result = writeExtraWorksheet(workbook.get(), extra, header, cell);
-        }
-        if (result != LXW_NO_ERROR)
-            return fail(XlsxWriterMessage(result));
-        result = workbook.close();
-        if (result != LXW_NO_ERROR)
-            return fail(XlsxWriterMessage(result));
-    }
+    const QString written = writeWorkbookFile(sheet, scratchPath, extraSheets);
+    if (!written.isEmpty())
+        return fail(WorkbookError::Kind::FileAccess, written);
 
     QString replaceError;
     if (!ReplaceWithWrittenFile(scratchPath, path, &replaceError))
-        return fail(replaceError);
+        return fail(WorkbookError::Kind::FileAccess, replaceError);
     return true;
 }

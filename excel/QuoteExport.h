@@ -6,6 +6,7 @@
 
 class CostSheet;
 struct CostLine;
+struct WorkbookError;
 
 // The workbook of a quote: the header 项目 内容 表达式 金额, one row per ticked line with an amount,
 // and the merged totals row 合计：{total}元/{head count}人＝{per head}元.
@@ -33,5 +34,5 @@ QString EscapeForWorkbook(const QString &text);
 QString OversizedTextMessage(const CostSheet &sheet);
 
 // Writes the quote workbook to path, replacing any file there only once it is complete.
-bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, QString *error,
+bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookError *error,
                         const QList<ExtraWorksheet> &extraSheets = {});

@@ -2,7 +2,7 @@
 
 #include "common/LeadingNumber.h"
 #include "common/NumberText.h"
-#include "excel/WorkbookReader.h"
+#include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
 
 #include <cmath>
@@ -45,7 +45,7 @@ ImportedQuote QuoteFromGrid(const CellGrid &grid)
     return quote;
 }
 
-bool InExcel(CostSheet &sheet, const QString &path, QString *error)
+bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
 {
     CellGrid grid;
     ReadLimits limits;

@@ -3,52 +3,6 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <clocale>
-#include <locale.h>
-#include <string>
-
-struct CNumericLocale::State
-{
-#if defined(Q_OS_WIN)
-    int m_perThread = 0;
-    std::string m_previous;
-#else
-    locale_t m_c = static_cast<locale_t>(0);
-    locale_t m_previous = static_cast<locale_t>(0);
-#endif
-};
-
-CNumericLocale::CNumericLocale() : m_state(std::make_unique<State>())
-{
-#if defined(Q_OS_WIN)
-    m_state->m_perThread = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
-    const char *current = std::setlocale(LC_NUMERIC, nullptr);
-    m_state->m_previous = current ? current : "C";
-    std::setlocale(LC_NUMERIC, "C");
-#else
-    // newlocale takes the copy over only when it succeeds.
-    const locale_t copy = duplocale(uselocale(static_cast<locale_t>(0)));
-    m_state->m_c = newlocale(LC_NUMERIC_MASK, "C", copy);
-    if (m_state->m_c)
-        m_state->m_previous = uselocale(m_state->m_c);
-    else if (copy)
-        freelocale(copy);
-#endif
-}
-
-CNumericLocale::~CNumericLocale()
-{
-#if defined(Q_OS_WIN)
-    std::setlocale(LC_NUMERIC, m_state->m_previous.c_str());
-    _configthreadlocale(m_state->m_perThread);
-#else
-    if (m_state->m_c) {
-        uselocale(m_state->m_previous);
-        freelocale(m_state->m_c);
-    }
-#endif
-}
-
 QString XlsxWriterMessage(lxw_error code)
 {
     switch (code) {

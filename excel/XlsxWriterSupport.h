@@ -1,27 +1,11 @@
 #pragma once
 
+#include "excel/CNumericLocale.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-
 #include <xlsxwriter.h>
-
-// Numbers go into the file with "." whatever the user's locale: the writer formats them with the
-// C library, which follows LC_NUMERIC, and a "333,3333" or a width of "10,7109375" is damage to
-// every spreadsheet program. Only this thread's locale is switched, and only while writing.
-class CNumericLocale
-{
-public:
-    CNumericLocale();
-    ~CNumericLocale();
-    CNumericLocale(const CNumericLocale &) = delete;
-    CNumericLocale &operator=(const CNumericLocale &) = delete;
-
-private:
-    struct State;
-    std::unique_ptr<State> m_state;
-};
 
 // A message in Chinese for a writer's error code.
 QString XlsxWriterMessage(lxw_error code);

@@ -5,6 +5,7 @@
 #include "costline/CostLineEditorModel.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
+#include "excel/read/WorkbookError.h"
 #include "quote/CustomerQuote.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
@@ -360,9 +361,10 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
             return BatchDatabaseFailed;
         }
     }
+    WorkbookError workbookError;
     if (options.importPath) {
-        if (!InExcel(sheet, *options.importPath, &error)) {
-            err << "quilvar-batch：无法导入“" << *options.importPath << "”：" << error << '\n';
+        if (!InExcel(sheet, *options.importPath, &workbookError)) {
+            err << "quilvar-batch：无法导入“" << *options.importPath << "”：" << workbookError.text << '\n';
             err.flush();
             return BatchWorkbookFailed;
         }
@@ -389,8 +391,8 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
         extraSheets.append(table);
     }
     // 7.
-    if (options.exportPath && !WriteQuoteWorkbook(sheet, *options.exportPath, &error, extraSheets)) {
-        err << "quilvar-batch：" << error << '\n';
+    if (options.exportPath && !WriteQuoteWorkbook(sheet, *options.exportPath, &workbookError, extraSheets)) {
+        err << "quilvar-batch：" << workbookError.text << '\n';
         err.flush();
         return BatchWorkbookFailed;
     }

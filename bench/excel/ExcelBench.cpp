@@ -1,7 +1,7 @@
 // Export and import of a 500-row quote, and the import against openpyxl reading the same file.
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
-#include "excel/WorkbookReader.h"
+#include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
 
 #include <QElapsedTimer>
@@ -53,9 +53,9 @@ QString sampleFile()
         const QString file = scratch().filePath(QStringLiteral("quote500.xlsx"));
         CostSheet sheet;
         fill(sheet);
-        QString error;
+        WorkbookError error;
         if (!WriteQuoteWorkbook(sheet, file, &error))
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+            std::fprintf(stderr, "%s\n", qPrintable(error.text));
         return file;
     }();
     return path;
@@ -67,9 +67,9 @@ void BM_Export500(benchmark::State &state)
     fill(sheet);
     const QString file = scratch().filePath(QStringLiteral("export.xlsx"));
     for (auto _ : state) {
-        QString error;
+        WorkbookError error;
         if (!WriteQuoteWorkbook(sheet, file, &error))
-            state.SkipWithError(qPrintable(error));
+            state.SkipWithError(qPrintable(error.text));
     }
 }
 BENCHMARK(BM_Export500)->Unit(benchmark::kMillisecond);
@@ -79,9 +79,9 @@ void BM_Import500(benchmark::State &state)
     const QString file = sampleFile();
     CostSheet sheet;
     for (auto _ : state) {
-        QString error;
+        WorkbookError error;
         if (!InExcel(sheet, file, &error))
-            state.SkipWithError(qPrintable(error));
+            state.SkipWithError(qPrintable(error.text));
         sheet.RefreshTotals();
     }
 }
@@ -92,7 +92,7 @@ void BM_ReadXlsx500(benchmark::State &state)
     const QString file = sampleFile();
     for (auto _ : state) {
         CellGrid grid;
-        QString error;
+        WorkbookError error;
         ReadFirstWorksheet(file, ReadLimits{}, &grid, &error);
         benchmark::DoNotOptimize(grid);
     }
@@ -108,7 +108,7 @@ double importMilliseconds()
         CostSheet sheet;
         QElapsedTimer timer;
         timer.start();
-        QString error;
+        WorkbookError error;
         InExcel(sheet, file, &error);
         sheet.RefreshTotals();
         times.push_back(timer.nsecsElapsed() / 1e6);

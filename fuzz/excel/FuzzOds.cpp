@@ -1,7 +1,8 @@
 // libFuzzer target: the .ods reader, on whole files and on the XML of its parts.
 #include "FuzzPackage.h"
 
-#include "excel/WorkbookReader.h"
+#include "excel/read/OdsReader.h"
+#include "excel/read/ZippedWorkbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -10,7 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                           {"META-INF/manifest.xml", "<manifest/>"},
                                           {"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}});
     CellGrid grid;
-    QString error;
-    ReadOdsData(bytes, ReadLimits{}, &grid, &error);
+    ReadZippedWorkbook<OdsReader>(bytes, ReadLimits{}, &grid, nullptr);
     return 0;
 }

@@ -1,6 +1,6 @@
 // libFuzzer target: the reading of what quilvar-xls-reader writes, the place where the program
 // meets the bytes of a child that a hostile workbook may have subverted.
-#include "excel/XlsReaderOutput.h"
+#include "excel/read/XlsReaderOutput.h"
 
 #include <cstddef>
 #include <cstdint>

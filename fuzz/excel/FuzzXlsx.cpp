@@ -1,7 +1,8 @@
 // libFuzzer target: the .xlsx reader, on whole files and on the XML of its parts.
 #include "FuzzPackage.h"
 
-#include "excel/WorkbookReader.h"
+#include "excel/read/XlsxReader.h"
+#include "excel/read/ZippedWorkbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -19,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
          {"_rels/.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"/officeDocument\" "
                          "Target=\"xl/workbook.xml\"/></Relationships>"}});
     CellGrid grid;
-    QString error;
-    ReadXlsxData(bytes, ReadLimits{}, &grid, &error);
+    ReadZippedWorkbook<XlsxReader>(bytes, ReadLimits{}, &grid, nullptr);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "app/batch/BatchRun.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
+#include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
 
@@ -150,8 +151,7 @@ TEST(Batch, ExecutableRunsEveryStepInOrder)
 
     // The same steps by hand, in the fixed order whatever the order of the options.
     CostSheet expected;
-    QString error;
-    ASSERT_TRUE(InExcel(expected, source, &error));
+    ASSERT_TRUE(InExcel(expected, source, nullptr));
     expected.RefreshTotals();
     RecalcRows(expected);
     expected.setText3("10");
@@ -211,8 +211,8 @@ TEST(Batch, PricesEachGroupSizeAndExportsTheTable)
 
     // The first worksheet stays the quote, so the import reads it as before; the table comes second.
     CostSheet imported;
-    QString error;
-    ASSERT_TRUE(InExcel(imported, exported, &error)) << error.toStdString();
+    WorkbookError error;
+    ASSERT_TRUE(InExcel(imported, exported, &error)) << error.text.toStdString();
     EXPECT_EQ(imported.row(1).Expression, QStringLiteral("单价: 200 × 2间 × 3人"));
     EXPECT_EQ(imported.Text3(), "8");
     EXPECT_EQ(xmlValues(zipEntry(exported, "xl/workbook.xml"), "sheet", "name"),

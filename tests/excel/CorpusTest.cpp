@@ -1,4 +1,4 @@
-#include "excel/WorkbookReader.h"
+#include "excel/read/WorkbookReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,13 +114,14 @@ TEST_P(Corpus, ImportsAsOtherReadersShowItOrIsRefusedWithAReason)
     ReadLimits limits;
     limits.firstRow = 2;
     CellGrid grid;
-    QString error;
+    WorkbookError error;
     const bool read = ReadFirstWorksheet(corpusPath(expected.file), limits, &grid, &error);
     if (!read) {
-        EXPECT_TRUE(error.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")))) << error.toStdString();
-        EXPECT_NE(expected.kind, Expectation::Rows) << error.toStdString();
+        EXPECT_TRUE(error.text.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]"))))
+            << error.text.toStdString();
+        EXPECT_NE(expected.kind, Expectation::Rows) << error.text.toStdString();
         if (expected.kind == Expectation::Refused)
-            EXPECT_TRUE(error.contains(expected.reason)) << error.toStdString();
+            EXPECT_TRUE(error.text.contains(expected.reason)) << error.text.toStdString();
         return;
     }
     EXPECT_NE(expected.kind, Expectation::Refused) << "should be refused: " << expected.reason.toStdString();

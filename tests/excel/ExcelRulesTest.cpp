@@ -1,7 +1,7 @@
-#include "excel/CellText.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
-#include "excel/WorkbookReader.h"
+#include "excel/read/CellText.h"
+#include "excel/read/WorkbookReader.h"
 
 #include <gtest/gtest.h>
 

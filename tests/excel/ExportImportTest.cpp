@@ -4,7 +4,7 @@
 
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
-#include "excel/WorkbookReader.h"
+#include "excel/read/WorkbookReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,10 +67,10 @@ TEST_F(ExportImport, RoundTripGivesBackEveryExportedLineTheHeadCountAndTheTotals
     CostSheet sheet;
     fillSample(sheet);
     const QString file = path("报价 单.xlsx");
-    QString error;
-    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
+    WorkbookError error;
+    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.text.toStdString();
     CostSheet back;
-    ASSERT_TRUE(InExcel(back, file, &error)) << error.toStdString();
+    ASSERT_TRUE(InExcel(back, file, &error)) << error.text.toStdString();
     back.RefreshTotals();
 
     // The ticked lines with an amount, in order; texts as written, number cells in their shortest form,
@@ -133,8 +133,8 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
         CostSheet sheet;
         c.fill(sheet);
         const QString file = path("layout.xlsx");
-        QString error;
-        ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
+        WorkbookError error;
+        ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.text.toStdString();
         CellGrid grid;
         ASSERT_TRUE(ReadFirstWorksheet(file, ReadLimits{}, &grid, &error));
         QStringList column1;
@@ -212,10 +212,10 @@ TEST_F(ExportImport, WriteFailureLeavesTheTargetAlone)
         fillSample(longer);
         c.lengthen(longer);
         const SheetState lengthened = SheetState::of(longer);
-        QString error;
+        WorkbookError error;
         EXPECT_FALSE(WriteQuoteWorkbook(longer, file, &error));
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
-        EXPECT_TRUE(error.contains(QStringLiteral("32767"))) << error.toStdString();
+        EXPECT_TRUE(error.text.contains(QString::fromUtf8(c.message))) << error.text.toStdString();
+        EXPECT_TRUE(error.text.contains(QStringLiteral("32767"))) << error.text.toStdString();
         QFile old(file);
         ASSERT_TRUE(old.open(QIODevice::ReadOnly));
         EXPECT_EQ(old.readAll(), QByteArray("old content"));
@@ -241,10 +241,10 @@ TEST_F(ExportImport, TextsComeBackExactly)
     }
     sheet.setText3(QStringLiteral("_x0032_"));
     const QString file = path("escapes.xlsx");
-    QString error;
-    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.toStdString();
+    WorkbookError error;
+    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.text.toStdString();
     CostSheet back;
-    ASSERT_TRUE(InExcel(back, file, &error)) << error.toStdString();
+    ASSERT_TRUE(InExcel(back, file, &error)) << error.text.toStdString();
     for (int i = 1; i <= position; ++i) {
         const CostLine &line = back.row(i);
         const QStringList got{line.Category, line.Content, line.Expression, line.AmountText};
@@ -272,11 +272,11 @@ TEST_F(ExportImport, NumbersAreWrittenWithAPointUnderACommaLocale)
     CostSheet sheet;
     sheet.setRow(1, {"1", "房", "", "", "333.3333", true});
     const QString file = path("komma.xlsx");
-    QString error;
+    WorkbookError error;
     const bool written = WriteQuoteWorkbook(sheet, file, &error);
     std::setlocale(LC_NUMERIC, "C");
     qputenv("LOCPATH", oldLocPath);
-    ASSERT_TRUE(written) << error.toStdString();
+    ASSERT_TRUE(written) << error.text.toStdString();
 
     const QByteArray xml = zipEntry(file, "xl/worksheets/sheet1.xml");
     EXPECT_EQ(worksheetCells(file, "xl/worksheets/sheet1.xml").value("D2"), QStringLiteral("333.3333"));

@@ -1,5 +1,5 @@
 #include "excel/QuoteImport.h"
-#include "excel/WorkbookReader.h"
+#include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
 
 #include <gtest/gtest.h>
@@ -109,15 +109,16 @@ TEST(FixtureImport, ReadsAsStoredAndImportsAmountsAndHeadCount)
     for (const Case &c : cases) {
         const QString path = QStringLiteral(QUILVAR_EXCEL_FIXTURES "/") + QString::fromUtf8(c.file);
         CellGrid grid;
-        QString error;
-        ASSERT_TRUE(ReadFirstWorksheet(path, ReadLimits{}, &grid, &error)) << c.file << ": " << error.toStdString();
+        WorkbookError error;
+        ASSERT_TRUE(ReadFirstWorksheet(path, ReadLimits{}, &grid, &error))
+            << c.file << ": " << error.text.toStdString();
         QList<QStringList> read;
         for (int r = 1; r <= grid.rowCount(); ++r)
             read.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3), grid.text(r, 4)});
         EXPECT_EQ(show(read), show(c.rows)) << c.file;
 
         CostSheet sheet;
-        ASSERT_TRUE(InExcel(sheet, path, &error)) << c.file << ": " << error.toStdString();
+        ASSERT_TRUE(InExcel(sheet, path, &error)) << c.file << ": " << error.text.toStdString();
         sheet.RefreshTotals();
         EXPECT_EQ(sheet.Text3(), QString::fromUtf8(c.headCount)) << c.file;
         EXPECT_EQ(sheet.Text1(), QString::fromUtf8(c.total)) << c.file;

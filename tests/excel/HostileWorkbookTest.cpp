@@ -3,7 +3,7 @@
 
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
-#include "excel/WorkbookReader.h"
+#include "excel/read/WorkbookReader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -252,10 +252,10 @@ TEST_P(HostileWorkbook, ImportsWithinBoundsOrIsRefusedByName)
     CostSheet sheet;
     fillSample(sheet);
     const SheetState before = SheetState::of(sheet);
-    QString error;
+    WorkbookError error;
     const bool imported = InExcel(sheet, path, &error);
     if (!c.refusal) {
-        ASSERT_TRUE(imported) << error.toStdString();
+        ASSERT_TRUE(imported) << error.text.toStdString();
         EXPECT_EQ(sheet.row(1).Category, c.category);
         EXPECT_EQ(sheet.row(1).AmountText, c.amount);
         EXPECT_TRUE(sheet.row(1).Included);
@@ -263,8 +263,8 @@ TEST_P(HostileWorkbook, ImportsWithinBoundsOrIsRefusedByName)
         EXPECT_EQ(sheet.Text3(), c.headCount);
     } else {
         EXPECT_FALSE(imported);
-        EXPECT_FALSE(error.isEmpty());
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.refusal))) << error.toStdString();
+        EXPECT_FALSE(error.text.isEmpty());
+        EXPECT_TRUE(error.text.contains(QString::fromUtf8(c.refusal))) << error.text.toStdString();
         EXPECT_EQ(SheetState::of(sheet), before);
     }
 }

@@ -1,6 +1,7 @@
 #include "TestWorkbookParts.h"
 
-#include "excel/ZipArchive.h"
+#include "excel/read/WorkbookError.h"
+#include "excel/read/ZipArchive.h"
 
 #include <QFile>
 #include <QXmlStreamReader>
@@ -13,10 +14,11 @@ QByteArray zipEntry(const QString &path, const QString &name)
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     const QByteArray bytes = file.readAll(); // the archive reads from it, never a copy
     ZipArchive archive;
-    QString error;
+    WorkbookError error;
     QByteArray data;
-    EXPECT_TRUE(archive.open(bytes, &error)) << error.toStdString();
-    EXPECT_TRUE(archive.readEntry(name, 1 << 24, &data, &error)) << name.toStdString() << ": " << error.toStdString();
+    EXPECT_TRUE(archive.open(bytes, &error)) << error.text.toStdString();
+    EXPECT_TRUE(archive.readEntry(name, 1 << 24, &data, &error))
+        << name.toStdString() << ": " << error.text.toStdString();
     return data;
 }
 

@@ -1,8 +1,8 @@
 #include "TestCompoundFile.h"
 
-#include "excel/WorkbookReader.h"
-#include "excel/XlsReaderOutput.h"
-#include "excel/XlsWorkbook.h"
+#include "excel/read/WorkbookReader.h"
+#include "excel/read/XlsReaderOutput.h"
+#include "excel/read/XlsWorkbook.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -112,7 +112,7 @@ XlsReaderResult read(const QByteArray &stream)
 std::string firstRow(const XlsReaderResult &result)
 {
     if (!result.ok)
-        return result.error.toStdString();
+        return result.error.text.toStdString();
     QStringList row(4);
     for (const XlsCell &cell : result.cells)
         if (cell.row == 1)
@@ -249,8 +249,8 @@ TEST(XlsParser, RefusalsSayWhy)
         const XlsReaderResult result = ReadXlsWorkbook(c.file, ReadLimits{});
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_TRUE(result.cells.isEmpty()) << c.name;
-        EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.message)))
-            << c.name << ": " << result.error.toStdString();
+        EXPECT_TRUE(result.error.text.contains(QString::fromUtf8(c.message)))
+            << c.name << ": " << result.error.text.toStdString();
     }
 }
 
@@ -273,8 +273,8 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
     for (const auto &c : cases) {
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("stale"));
-        QString error;
-        ASSERT_TRUE(ReadFirstWorksheet(c.path, c.limits, &grid, &error)) << error.toStdString();
+        WorkbookError error;
+        ASSERT_TRUE(ReadFirstWorksheet(c.path, c.limits, &grid, &error)) << error.text.toStdString();
         QList<QStringList> rows;
         for (int r = 1; r <= grid.rowCount(); ++r)
             rows.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3)});
@@ -292,7 +292,7 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWhole)
                    {2, 1, QChar(0xfeff) + QStringLiteral("房")}, // a leading byte-order mark is text too
                    {501, 1, QStringLiteral("合计：𠀋")}};
     XlsReaderResult failure;
-    failure.error = QStringLiteral("工作簿有密码保护，无法读取。");
+    failure.error = {WorkbookError::Kind::Encrypted, QStringLiteral("工作簿有密码保护，无法读取。")};
     XlsReaderResult empty;
     empty.ok = true;
     for (const XlsReaderResult &sent : {cells, failure, empty}) {
@@ -300,13 +300,14 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWhole)
         ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(sent), limits, &got));
         EXPECT_EQ(got.ok, sent.ok);
         EXPECT_EQ(got.cells, sent.cells);
-        EXPECT_EQ(got.error, sent.error);
+        EXPECT_EQ(got.error.text, sent.error.text);
+        EXPECT_EQ(got.error.kind, sent.error.kind);
     }
     // An overlong message is cut, never sent as something the program would refuse.
-    failure.error = QString(5000, QChar(0x4e2d));
+    failure.error.text = QString(5000, QChar(0x4e2d));
     XlsReaderResult got;
     ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(failure), limits, &got));
-    EXPECT_TRUE(failure.error.startsWith(got.error));
+    EXPECT_TRUE(failure.error.text.startsWith(got.error.text));
 }
 
 // What a broken or subverted child might write; none of it may pass as a result.
@@ -324,7 +325,7 @@ TEST(XlsReaderOutput, MalformedOutputIsRefused)
         {"trailing byte", good + 'x'},
         {"two results", good + good},
         {"other magic", "QVXM" + good.mid(4)},
-        {"other version", header(0, 2) + u32(0)},
+        {"other version", header(0, XlsReaderOutput::Version + 1) + u32(0)},
         {"unknown kind", header(2) + u32(0)},
         {"count beyond the bytes", header(0) + u32(2) + goodCell},
         {"count beyond the limits", header(0) + u32(0xffffffffu) + goodCell},
@@ -337,8 +338,10 @@ TEST(XlsReaderOutput, MalformedOutputIsRefused)
         {"cells out of order", header(0) + u32(2) + cell(2, 1, "a") + cell(1, 4, "b")},
         {"invalid UTF-8", header(0) + u32(1) + cell(1, 1, "\xff")},
         {"cut UTF-8 sequence", header(0) + u32(1) + cell(1, 1, "\xe9\xa1")},
-        {"empty message", header(1) + u32(0)},
-        {"message too long", header(1) + u32(5000) + QByteArray(5000, 'x')},
+        {"empty message", header(1) + '\x06' + u32(0)},
+        {"message too long", header(1) + '\x06' + u32(5000) + QByteArray(5000, 'x')},
+        {"error without a kind", header(1) + '\x00' + u32(1) + "x"},
+        {"unknown error kind", header(1) + '\x7f' + u32(1) + "x"},
     };
     for (qsizetype size = 0; size < good.size(); ++size)
         cases.append({"cut short", good.left(size)});

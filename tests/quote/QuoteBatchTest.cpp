@@ -1,6 +1,7 @@
 #include "app/batch/BatchRun.h"
 #include "excel/QuoteExport.h"
-#include "excel/ZipArchive.h"
+#include "excel/read/WorkbookError.h"
+#include "excel/read/ZipArchive.h"
 #include "sheet/CostSheet.h"
 #include "tests/common/TestText.h"
 
@@ -28,8 +29,8 @@ QString workedExample(const QTemporaryDir &dir)
         sheet.setRow(position, {number, q(category), q(u"内容") + number, q(expression), QStringLiteral("1"), true});
     }
     const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
-    QString error;
-    EXPECT_TRUE(WriteQuoteWorkbook(sheet, path, &error)) << error.toStdString();
+    WorkbookError error;
+    EXPECT_TRUE(WriteQuoteWorkbook(sheet, path, &error)) << error.text.toStdString();
     return path;
 }
 
@@ -124,8 +125,8 @@ TEST(QuoteBatch, JsonAfterEveryOtherStep)
 QString workbookText(const QString &path, QString *sheetName)
 {
     ZipArchive zip;
-    QString error;
-    EXPECT_TRUE(zip.openFile(path, &error)) << error.toStdString();
+    WorkbookError error;
+    EXPECT_TRUE(zip.openFile(path, &error)) << error.text.toStdString();
     QByteArray workbook, strings, cells;
     EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/workbook.xml"), 1 << 20, &workbook, &error));
     EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/sharedStrings.xml"), 1 << 20, &strings, &error));

@@ -1,9 +1,9 @@
-#include "excel/XlsWorkbook.h"
+#include "excel/read/XlsWorkbook.h"
 
-#include "excel/BiffRecords.h"
-#include "excel/CellText.h"
-#include "excel/CompoundFile.h"
-#include "excel/ReadBudget.h"
+#include "excel/read/BiffRecords.h"
+#include "excel/read/CellText.h"
+#include "excel/read/CompoundFile.h"
+#include "excel/read/ReadBudget.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -51,14 +51,16 @@ constexpr quint16 GlobalsSubstream = 0x0005;
 constexpr quint16 WorksheetSubstream = 0x0010;
 constexpr quint8 WorksheetSheetType = 0;
 
-QString encryptedMessage()
+using Kind = WorkbookError::Kind;
+
+WorkbookError encrypted()
 {
-    return QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。");
+    return {Kind::Encrypted, QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。")};
 }
 
-QString damagedMessage()
+WorkbookError damaged()
 {
-    return QStringLiteral("工作簿已损坏（.xls 数据无法识别），无法读取。");
+    return {Kind::Damaged, QStringLiteral("工作簿已损坏（.xls 数据无法识别），无法读取。")};
 }
 
 QString olderFormatMessage(const char *version)
@@ -98,9 +100,20 @@ public:
     XlsReaderResult read(bool bookStream);
 
 private:
-    bool readGlobals(bool bookStream, QString *error);
+    // A formula whose text is in the STRING record that follows it.
+    struct StringResult
+    {
+        bool pending = false;
+        quint16 row = 0;
+        quint16 column = 0;
+    };
+
+    bool readGlobals(bool bookStream, WorkbookError *error);
+    bool readGlobalsRecord(const Record &record, quint16 previous, WorkbookError *error);
     bool firstWorksheet(qsizetype *position) const;
     void readSheet(qsizetype position);
+    void readCellRecord(const Record &record, Records &records, StringResult *stringResult);
+    void readFormula(QByteArrayView data, StringResult *stringResult);
     void resolveShared();
 
     QString byteString(QByteArrayView bytes) const;
@@ -163,26 +176,23 @@ QString Reader::numberText(quint16 xf, double value) const
     return CellText::fromNumber(value);
 }
 
-bool Reader::readGlobals(bool bookStream, QString *error)
+bool Reader::readGlobals(bool bookStream, WorkbookError *error)
 {
     Records records(m_stream);
     Record record;
     if (!records.next(&record)) {
-        *error = damagedMessage();
+        *error = damaged();
         return false;
     }
     if (record.type != Bof) {
-        *error = OlderExcelRefusal(m_stream);
-        if (error->isEmpty())
-            *error = damagedMessage();
+        const QString older = OlderExcelRefusal(m_stream);
+        *error = older.isEmpty() ? damaged() : WorkbookError{Kind::UnsupportedFormat, older};
         return false;
     }
     const quint16 version = record.data.size() >= 4 ? u16(record.data, 0) : 0;
     const quint16 substream = record.data.size() >= 4 ? u16(record.data, 2) : 0;
-    if (version >= 0x0200 && version <= 0x0400) {
-        *error = olderFormatMessage("Excel 4.0 及更早版本");
-        return false;
-    }
+    if (version >= 0x0200 && version <= 0x0400)
+        return WorkbookError::fail(error, Kind::UnsupportedFormat, olderFormatMessage("Excel 4.0 及更早版本"));
     // Some writers leave the version out; the stream's name tells it then.
     m_globals.biff = version == 0x0600 ? 8 : version == 0x0500 ? 5 : bookStream ? 5 : 8;
     if (substream == WorksheetSubstream) {
@@ -191,58 +201,64 @@ bool Reader::readGlobals(bool bookStream, QString *error)
         return true;
     }
     if (substream != GlobalsSubstream) {
-        *error = damagedMessage();
+        *error = damaged();
         return false;
     }
-
     quint16 previous = 0;
     while (records.next(&record) && record.type != Eof) {
-        const QByteArrayView data = record.data;
-        switch (record.type) {
-        case FilePass:
-            *error = encryptedMessage();
+        if (!readGlobalsRecord(record, previous, error))
             return false;
-        case CodePage:
-            if (data.size() >= 2)
-                m_codePage = u16(data, 0);
-            break;
-        case DateMode:
-            if (data.size() >= 2)
-                m_globals.date1904 = u16(data, 0) == 1;
-            break;
-        case Format:
-            if (data.size() >= 3) {
-                Pieces in(data.sliced(2));
-                QString code;
-                if (m_globals.biff == 8) {
-                    unicodeString(in, &code);
-                } else {
-                    const qsizetype length = std::min<qsizetype>(quint8(data[2]), data.size() - 3);
-                    code = byteString(data.sliced(3, length));
-                }
-                m_globals.formats.insert(u16(data, 0), code);
-            }
-            break;
-        case Xf:
-            if (data.size() >= 4 && m_globals.cellFormats.size() < 65536)
-                m_globals.cellFormats.append(u16(data, 2));
-            break;
-        case Sst:
-            m_globals.sst = {data.size() >= 8 ? data.sliced(8) : QByteArrayView()};
-            break;
-        case Continue:
-            if (previous == Sst && !m_globals.sst.isEmpty())
-                m_globals.sst.append(data);
-            break;
-        case BoundSheet:
-            if (data.size() >= 6)
-                m_globals.sheets.append({u32(data, 0), quint8(data[5])});
-            break;
-        default:
-            break;
-        }
         if (record.type != Continue)
             previous = record.type;
+    }
+    return true;
+}
+
+bool Reader::readGlobalsRecord(const Record &record, quint16 previous, WorkbookError *error)
+{
+    const QByteArrayView data = record.data;
+    switch (record.type) {
+    case FilePass:
+        *error = encrypted();
+        return false;
+    case CodePage:
+        if (data.size() >= 2)
+            m_codePage = u16(data, 0);
+        break;
+    case DateMode:
+        if (data.size() >= 2)
+            m_globals.date1904 = u16(data, 0) == 1;
+        break;
+    case Format:
+        if (data.size() >= 3) {
+            Pieces in(data.sliced(2));
+            QString code;
+            if (m_globals.biff == 8) {
+                unicodeString(in, &code);
+            } else {
+                const qsizetype length = std::min<qsizetype>(quint8(data[2]), data.size() - 3);
+                code = byteString(data.sliced(3, length));
+            }
+            m_globals.formats.insert(u16(data, 0), code);
+        }
+        break;
+    case Xf:
+        if (data.size() >= 4 && m_globals.cellFormats.size() < 65536)
+            m_globals.cellFormats.append(u16(data, 2));
+        break;
+    case Sst:
+        m_globals.sst = {data.size() >= 8 ? data.sliced(8) : QByteArrayView()};
+        break;
+    case Continue:
+        if (previous == Sst && !m_globals.sst.isEmpty())
+            m_globals.sst.append(data);
+        break;
+    case BoundSheet:
+        if (data.size() >= 6)
+            m_globals.sheets.append({u32(data, 0), quint8(data[5])});
+        break;
+    default:
+        break;
     }
     return true;
 }
@@ -268,106 +284,106 @@ void Reader::readSheet(qsizetype position)
     Record record;
     records.next(&record); // the sheet's BOF
     int depth = 0;         // charts embedded in the sheet come as substreams of their own
-    // A formula whose text is in the STRING record that follows it.
-    struct
-    {
-        bool pending = false;
-        quint16 row = 0;
-        quint16 column = 0;
-    } stringResult;
+    StringResult stringResult;
     while (records.next(&record)) {
-        const QByteArrayView data = record.data;
         if (record.type == Bof) {
             ++depth;
-            continue;
-        }
-        if (record.type == Eof) {
+        } else if (record.type == Eof) {
             if (depth-- == 0)
                 break;
-            continue;
-        }
-        if (depth > 0)
-            continue;
-        const bool cell = data.size() >= 6;
-        const quint16 row = cell ? u16(data, 0) : 0;
-        const quint16 column = cell ? u16(data, 2) : 0;
-        const quint16 xf = cell ? u16(data, 4) : 0;
-        if (record.type != String && record.type != SharedFormula && record.type != Array && record.type != Table &&
-            record.type != Continue)
-            stringResult.pending = false;
-        switch (record.type) {
-        case Number:
-            if (data.size() >= 14 && wanted(row, column))
-                set(row, column, numberText(xf, f64(data, 6)));
-            break;
-        case Rk:
-            if (data.size() >= 10 && wanted(row, column))
-                set(row, column, numberText(xf, rkValue(u32(data, 6))));
-            break;
-        case MulRk:
-            // row, first column, then an XF and a number for each column, then the last column.
-            for (qsizetype at = 4, c = cell ? column : 0; cell && at + 6 <= data.size() - 2; at += 6, ++c)
-                if (c <= 0xffff && wanted(row, quint16(c)))
-                    set(row, quint16(c), numberText(u16(data, at), rkValue(u32(data, at + 2))));
-            break;
-        case Label:
-        case RString:
-            if (cell && wanted(row, column)) {
-                Pieces in(data.sliced(6));
-                set(row, column, labelText(in));
-            }
-            break;
-        case LabelSst:
-            if (data.size() >= 10)
-                if (wanted(row, column))
-                    m_cells[{row, column}] = Value{QString(), u32(data, 6)};
-            break;
-        case BoolErr:
-            if (data.size() >= 8)
-                set(row, column, data[7] ? errorText(quint8(data[6])) : CellText::fromBool(data[6] != 0));
-            break;
-        case Formula:
-        case Formula3:
-        case Formula4:
-            if (data.size() < 14 || !wanted(row, column))
-                break;
-            if (u16(data, 12) != 0xffff) {
-                set(row, column, numberText(xf, f64(data, 6)));
-                break;
-            }
-            // Not a number: the first byte says what the formula gave.
-            switch (quint8(data[6])) {
-            case 0:
-                set(row, column, QString());
-                stringResult = {true, row, column};
-                break;
-            case 1:
-                set(row, column, CellText::fromBool(data[8] != 0));
-                break;
-            case 2:
-                set(row, column, errorText(quint8(data[8])));
-                break;
-            default: // an empty text
-                set(row, column, QString());
-                break;
-            }
-            break;
-        case String:
-            if (stringResult.pending) {
-                QList<QByteArrayView> pieces{data};
-                Record next;
-                while (records.peek(&next) && next.type == Continue) {
-                    records.next(&next);
-                    pieces.append(next.data);
-                }
-                Pieces in(pieces);
-                set(stringResult.row, stringResult.column, labelText(in));
+        } else if (depth == 0) {
+            if (record.type != String && record.type != SharedFormula && record.type != Array &&
+                record.type != Table && record.type != Continue)
                 stringResult.pending = false;
-            }
-            break;
-        default:
-            break;
+            readCellRecord(record, records, &stringResult);
         }
+    }
+}
+
+void Reader::readCellRecord(const Record &record, Records &records, StringResult *stringResult)
+{
+    const QByteArrayView data = record.data;
+    const bool cell = data.size() >= 6;
+    const quint16 row = cell ? u16(data, 0) : 0;
+    const quint16 column = cell ? u16(data, 2) : 0;
+    const quint16 xf = cell ? u16(data, 4) : 0;
+    switch (record.type) {
+    case Number:
+        if (data.size() >= 14 && wanted(row, column))
+            set(row, column, numberText(xf, f64(data, 6)));
+        break;
+    case Rk:
+        if (data.size() >= 10 && wanted(row, column))
+            set(row, column, numberText(xf, rkValue(u32(data, 6))));
+        break;
+    case MulRk:
+        // row, first column, then an XF and a number for each column, then the last column.
+        for (qsizetype at = 4, c = cell ? column : 0; cell && at + 6 <= data.size() - 2; at += 6, ++c)
+            if (c <= 0xffff && wanted(row, quint16(c)))
+                set(row, quint16(c), numberText(u16(data, at), rkValue(u32(data, at + 2))));
+        break;
+    case Label:
+    case RString:
+        if (cell && wanted(row, column)) {
+            Pieces in(data.sliced(6));
+            set(row, column, labelText(in));
+        }
+        break;
+    case LabelSst:
+        if (data.size() >= 10 && wanted(row, column))
+            m_cells[{row, column}] = Value{QString(), u32(data, 6)};
+        break;
+    case BoolErr:
+        if (data.size() >= 8)
+            set(row, column, data[7] ? errorText(quint8(data[6])) : CellText::fromBool(data[6] != 0));
+        break;
+    case Formula:
+    case Formula3:
+    case Formula4:
+        if (data.size() >= 14 && wanted(row, column))
+            readFormula(data, stringResult);
+        break;
+    case String:
+        if (stringResult->pending) {
+            QList<QByteArrayView> pieces{data};
+            Record next;
+            while (records.peek(&next) && next.type == Continue) {
+                records.next(&next);
+                pieces.append(next.data);
+            }
+            Pieces in(pieces);
+            set(stringResult->row, stringResult->column, labelText(in));
+            stringResult->pending = false;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// A formula cell by the result its writer stored: a number, or what the first byte says it gave.
+void Reader::readFormula(QByteArrayView data, StringResult *stringResult)
+{
+    const quint16 row = u16(data, 0);
+    const quint16 column = u16(data, 2);
+    if (u16(data, 12) != 0xffff) {
+        set(row, column, numberText(u16(data, 4), f64(data, 6)));
+        return;
+    }
+    switch (quint8(data[6])) {
+    case 0:
+        set(row, column, QString());
+        *stringResult = {true, row, column};
+        break;
+    case 1:
+        set(row, column, CellText::fromBool(data[8] != 0));
+        break;
+    case 2:
+        set(row, column, errorText(quint8(data[8])));
+        break;
+    default: // an empty text
+        set(row, column, QString());
+        break;
     }
 }
 
@@ -408,7 +424,7 @@ XlsReaderResult Reader::read(bool bookStream)
         return result;
     qsizetype position = 0;
     if (!firstWorksheet(&position)) {
-        result.error = QStringLiteral("工作簿中没有工作表。");
+        result.error = {Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。")};
         return result;
     }
     readSheet(position);
@@ -446,13 +462,13 @@ XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits)
         return result;
     // Office 2007 and later keep an encrypted workbook, whatever its format, in a compound file.
     if (container.hasStream(u"EncryptionInfo") || container.hasStream(u"EncryptedPackage")) {
-        result.error = encryptedMessage();
+        result.error = encrypted();
         return result;
     }
     // "Workbook" from Excel 97 on, "Book" before.
     const bool book = !container.hasStream(u"Workbook");
     if (book && !container.hasStream(u"Book")) {
-        result.error = QStringLiteral("文件中没有 Excel 工作簿（可能是 Word 等其它程序的文档）。");
+        result.error = {Kind::NotWorkbook, QStringLiteral("文件中没有 Excel 工作簿（可能是 Word 等其它程序的文档）。")};
         return result;
     }
     QByteArray stream;

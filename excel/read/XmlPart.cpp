@@ -1,4 +1,6 @@
-#include "excel/XmlPart.h"
+#include "excel/read/XmlPart.h"
+
+#include "excel/read/WorkbookError.h"
 
 #include <QIODevice>
 
@@ -54,7 +56,7 @@ XmlPart::XmlPart(const ZipArchive &archive, ReadBudget &budget) : m_archive(arch
 
 XmlPart::~XmlPart() = default;
 
-bool XmlPart::open(const QString &name, QString *error)
+bool XmlPart::open(const QString &name, WorkbookError *error)
 {
     m_name = name;
     zip_file *entry = m_archive.openEntry(name, error);
@@ -74,25 +76,24 @@ bool XmlPart::open(const QString &name, QString *error)
     return finish(error);
 }
 
-bool XmlPart::finish(QString *error) const
+bool XmlPart::finish(WorkbookError *error) const
 {
-    QString message;
+    using Kind = WorkbookError::Kind;
     if (m_hasDocumentType)
-        message = QStringLiteral("工作簿的部件“%1”含有文档类型定义（DTD），工作簿不会这样写，不予读取。").arg(m_name);
-    else if (m_budget.exhausted())
-        message = m_budget.message();
-    else if (m_device && static_cast<const EntryDevice *>(m_device.get())->damaged())
-        message = QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name);
-    else if (m_xml.hasError())
-        message = QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行：%3）。")
-                      .arg(m_name)
-                      .arg(m_xml.lineNumber())
-                      .arg(m_xml.errorString());
-    if (message.isEmpty())
-        return true;
-    if (error)
-        *error = message;
-    return false;
+        return WorkbookError::fail(
+            error, Kind::Damaged,
+            QStringLiteral("工作簿的部件“%1”含有文档类型定义（DTD），工作簿不会这样写，不予读取。").arg(m_name));
+    if (m_budget.exhausted())
+        return WorkbookError::fail(error, Kind::OverBudget, m_budget.message());
+    if (m_device && static_cast<const EntryDevice *>(m_device.get())->damaged())
+        return WorkbookError::fail(error, Kind::Damaged, QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name));
+    if (m_xml.hasError())
+        return WorkbookError::fail(error, Kind::Damaged,
+                                   QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行：%3）。")
+                                       .arg(m_name)
+                                       .arg(m_xml.lineNumber())
+                                       .arg(m_xml.errorString()));
+    return true;
 }
 
 QString XmlPart::readText()

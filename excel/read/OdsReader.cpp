@@ -1,7 +1,9 @@
-#include "excel/CellText.h"
-#include "excel/WorkbookReader.h"
-#include "excel/XmlPart.h"
-#include "excel/ZipArchive.h"
+#include "excel/read/OdsReader.h"
+
+#include "excel/read/CellText.h"
+#include "excel/read/WorkbookError.h"
+#include "excel/read/XmlPart.h"
+#include "excel/read/ZipArchive.h"
 
 namespace {
 
@@ -132,92 +134,6 @@ bool readCell(XmlPart &part, QString *text)
     return true;
 }
 
-struct TableReader
-{
-    XmlPart &part;
-    const ReadLimits &limits;
-    CellGrid *grid;
-    qint64 row = 0; // rows passed so far
-    bool done = false;
-    bool failed = false;
-
-    void readRow()
-    {
-        QXmlStreamReader &xml = part.xml();
-        const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
-        if (row + repeat < limits.firstRow) {
-            row += repeat; // rows that are not read at all
-            xml.skipCurrentElement();
-            return;
-        }
-        QStringList cells;
-        qint64 column = 0;
-        while (!xml.atEnd()) {
-            const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement)
-                break;
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            if (!isElement(xml, TableNs, QLatin1String("table-cell")) &&
-                !isElement(xml, TableNs, QLatin1String("covered-table-cell"))) {
-                xml.skipCurrentElement();
-                continue;
-            }
-            const qint64 columns = repeatCount(xml, QLatin1String("number-columns-repeated"));
-            if (column >= limits.maxColumns) {
-                xml.skipCurrentElement();
-                continue;
-            }
-            QString text;
-            if (!readCell(part, &text)) {
-                failed = true;
-                done = true;
-                return;
-            }
-            for (qint64 k = 0; k < columns && column < limits.maxColumns; ++k, ++column)
-                cells.append(text);
-        }
-        for (qint64 k = 0; k < repeat && row < limits.maxRows; ++k) {
-            ++row;
-            if (row < limits.firstRow)
-                continue;
-            for (int c = 0; c < cells.size(); ++c) {
-                if (!cells.at(c).isEmpty())
-                    grid->setText(int(row), c + 1, cells.at(c));
-            }
-        }
-        if (row >= limits.maxRows)
-            done = true;
-    }
-
-    // The rows of the table, in row groups nested to any depth: walked without recursion, so that
-    // no nesting in a file can exhaust the stack.
-    void readRows()
-    {
-        QXmlStreamReader &xml = part.xml();
-        qint64 groups = 0; // open row groups inside the table
-        while (!done && !xml.atEnd()) {
-            const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement) {
-                if (groups == 0)
-                    return; // the end of the table
-                --groups;
-                continue;
-            }
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            if (isElement(xml, TableNs, QLatin1String("table-row")))
-                readRow();
-            else if (isElement(xml, TableNs, QLatin1String("table-header-rows")) ||
-                     isElement(xml, TableNs, QLatin1String("table-row-group")) ||
-                     isElement(xml, TableNs, QLatin1String("table-rows")))
-                ++groups;
-            else
-                xml.skipCurrentElement();
-        }
-    }
-};
-
 // The manifest names the parts that are stored encrypted (a document saved with a password).
 bool isEncrypted(const ZipArchive &archive, ReadBudget &budget)
 {
@@ -225,8 +141,7 @@ bool isEncrypted(const ZipArchive &archive, ReadBudget &budget)
     if (!archive.contains(manifest))
         return false;
     XmlPart part(archive, budget);
-    QString ignored;
-    if (!part.open(manifest, &ignored))
+    if (!part.open(manifest, nullptr))
         return false;
     QXmlStreamReader &xml = part.xml();
     while (!xml.atEnd()) {
@@ -238,55 +153,122 @@ bool isEncrypted(const ZipArchive &archive, ReadBudget &budget)
 
 } // namespace
 
-bool ReadOdsData(const QByteArray &data, const ReadLimits &limits, CellGrid *grid, QString *error)
+OdsReader::OdsReader(const ZipArchive &archive, const ReadLimits &limits)
+    : m_archive(archive), m_limits(limits), m_budget(limits)
 {
-    *grid = CellGrid();
-    ZipArchive archive;
-    if (!archive.open(data, error))
-        return false;
-    return ReadOdsArchive(archive, limits, grid, error);
 }
 
-bool ReadOdsArchive(const ZipArchive &archive, const ReadLimits &limits, CellGrid *grid, QString *error)
+bool OdsReader::read(CellGrid *grid, WorkbookError *error)
 {
     *grid = CellGrid();
-    ReadBudget budget(limits);
-    if (archive.contains(QStringLiteral("mimetype"))) {
-        QByteArray mimeType;
-        if (!archive.readEntry(QStringLiteral("mimetype"), 1024, &mimeType, error))
-            return false;
-        if (!mimeType.trimmed().startsWith("application/vnd.oasis.opendocument.spreadsheet")) {
-            if (error)
-                *error = QStringLiteral("文件不是 OpenDocument 表格文档。");
-            return false;
-        }
-    }
-    if (isEncrypted(archive, budget)) {
-        if (error)
-            *error = QStringLiteral("工作簿已加密（设有密码），无法读取：请在原程序中取消密码后再导入。");
+    return checkMimeType(error) && refuseEncrypted(error) && readContent(grid, error);
+}
+
+bool OdsReader::checkMimeType(WorkbookError *error)
+{
+    const QString name = QStringLiteral("mimetype");
+    if (!m_archive.contains(name))
+        return true;
+    QByteArray mimeType;
+    if (!m_archive.readEntry(name, 1024, &mimeType, error))
         return false;
-    }
-    XmlPart part(archive, budget);
+    if (!mimeType.trimmed().startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+        return WorkbookError::fail(error, WorkbookError::Kind::NotWorkbook,
+                                   QStringLiteral("文件不是 OpenDocument 表格文档。"));
+    return true;
+}
+
+bool OdsReader::refuseEncrypted(WorkbookError *error)
+{
+    if (isEncrypted(m_archive, m_budget))
+        return WorkbookError::fail(error, WorkbookError::Kind::Encrypted, WorkbookError::encryptedText());
+    return true;
+}
+
+bool OdsReader::readContent(CellGrid *grid, WorkbookError *error)
+{
+    XmlPart part(m_archive, m_budget);
     if (!part.open(QStringLiteral("content.xml"), error))
         return false;
     QXmlStreamReader &xml = part.xml();
-    bool found = false;
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && isElement(xml, TableNs, QLatin1String("table"))) {
-            found = true;
-            TableReader reader{part, limits, grid};
-            reader.readRows();
-            if (reader.failed)
-                return part.finish(error);
-            break;
+            readRows(part, grid);
+            return part.finish(error);
         }
     }
-    if (!part.finish(error))
-        return false;
-    if (!found) {
-        if (error)
-            *error = QStringLiteral("工作簿中没有工作表。");
-        return false;
+    return part.finish(error) &&
+           WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。"));
+}
+
+// The rows of the table, in row groups nested to any depth: walked without recursion, so that no
+// nesting in a file can exhaust the stack.
+bool OdsReader::readRows(XmlPart &part, CellGrid *grid)
+{
+    QXmlStreamReader &xml = part.xml();
+    qint64 groups = 0; // open row groups inside the table
+    while (!m_done && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            if (groups == 0)
+                return true; // the end of the table
+            --groups;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (isElement(xml, TableNs, QLatin1String("table-row"))) {
+            if (!readRow(part, grid))
+                return false;
+        } else if (isElement(xml, TableNs, QLatin1String("table-header-rows")) ||
+                   isElement(xml, TableNs, QLatin1String("table-row-group")) ||
+                   isElement(xml, TableNs, QLatin1String("table-rows"))) {
+            ++groups;
+        } else {
+            xml.skipCurrentElement();
+        }
     }
+    return true;
+}
+
+bool OdsReader::readRow(XmlPart &part, CellGrid *grid)
+{
+    QXmlStreamReader &xml = part.xml();
+    const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
+    if (m_row + repeat < m_limits.firstRow) {
+        m_row += repeat; // rows that are not read at all
+        xml.skipCurrentElement();
+        return true;
+    }
+    QStringList cells;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            break;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const bool cell = isElement(xml, TableNs, QLatin1String("table-cell")) ||
+                          isElement(xml, TableNs, QLatin1String("covered-table-cell"));
+        if (!cell || cells.size() >= m_limits.maxColumns) {
+            xml.skipCurrentElement();
+            continue;
+        }
+        const qint64 columns = repeatCount(xml, QLatin1String("number-columns-repeated"));
+        QString text;
+        if (!readCell(part, &text)) {
+            m_done = true;
+            return false;
+        }
+        for (qint64 k = 0; k < columns && cells.size() < m_limits.maxColumns; ++k)
+            cells.append(text);
+    }
+    for (qint64 k = 0; k < repeat && m_row < m_limits.maxRows; ++k) {
+        ++m_row;
+        for (int c = 0; m_row >= m_limits.firstRow && c < cells.size(); ++c) {
+            if (!cells.at(c).isEmpty())
+                grid->setText(int(m_row), c + 1, cells.at(c));
+        }
+    }
+    m_done = m_row >= m_limits.maxRows;
     return true;
 }

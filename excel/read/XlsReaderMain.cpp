@@ -1,9 +1,10 @@
 // quilvar-xls-reader PATH MAX_ROWS MAX_COLUMNS [FIRST_ROW]
 // Reads the first worksheet of a legacy .xls workbook and writes the cells, or why they could not be
-// read, to standard output (excel/XlsReaderOutput.h). The reading runs here, apart from the program
+// read, to standard output (excel/read/XlsReaderOutput.h). The reading runs here, apart from the program
 // and under the limits the program sets, so that whatever a hostile file does ends only this process.
-#include "excel/XlsReaderOutput.h"
-#include "excel/XlsWorkbook.h"
+#include "excel/read/ReadBudget.h"
+#include "excel/read/XlsReaderOutput.h"
+#include "excel/read/XlsWorkbook.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -33,11 +34,14 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
     XlsReaderResult result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("无法打开文件：%1").arg(file.errorString());
+        result.error = {WorkbookError::Kind::FileAccess, QStringLiteral("无法打开文件：%1").arg(file.errorString())};
         return result;
     }
-    if (file.size() > MaxWorkbookFileSize) {
-        result.error = QStringLiteral("文件过大（超过 %1 MB），不像是报价单工作簿。").arg(MaxWorkbookFileSize >> 20);
+    // The whole workbook stream is held in memory here, so the file's size is bounded first.
+    constexpr qint64 MaxFileSize = 100 * 1024 * 1024;
+    if (file.size() > MaxFileSize) {
+        result.error = {WorkbookError::Kind::OverBudget,
+                        QStringLiteral("文件过大（超过 %1），不像是报价单工作簿。").arg(ReadBudget::sizeText(MaxFileSize))};
         return result;
     }
     return ReadXlsWorkbook(file.readAll(), limits);
@@ -59,8 +63,8 @@ int main(int argc, char **argv)
     }
 
     XlsReaderResult result = readFile(QFile::decodeName(argv[1]), limits);
-    if (!result.ok && result.error.isEmpty())
-        result.error = QStringLiteral("工作簿已损坏，无法读取。");
+    if (!result.ok && result.error.text.isEmpty())
+        result.error = {WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏，无法读取。")};
     // Written only once the reading is over: a crash on the way leaves no output that could pass as a result.
     const QByteArray output = XlsReaderOutput::encode(result);
     if (std::fwrite(output.constData(), 1, size_t(output.size()), stdout) != size_t(output.size()) ||

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "excel/WorkbookReader.h"
-#include "excel/XlsReaderOutput.h"
+#include "excel/read/ReadLimits.h"
+#include "excel/read/XlsReaderOutput.h"
 
 #include <QByteArrayView>
 

@@ -1,4 +1,4 @@
-#include "excel/CellText.h"
+#include "excel/read/CellText.h"
 
 #include "common/NumberText.h"
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+struct WorkbookError;
+
 struct zip;
 struct zip_file;
 
@@ -20,16 +22,16 @@ public:
     static bool looksLikeZip(const QByteArray &data);
 
     // The data must outlive the archive; it is not copied.
-    bool open(const QByteArray &data, QString *error);
+    bool open(const QByteArray &data, WorkbookError *error);
     // Read from the file as entries are read, so that the file's size costs no memory.
-    bool openFile(const QString &path, QString *error);
+    bool openFile(const QString &path, WorkbookError *error);
     // Entry names are matched without regard to case, as the workbook programs themselves do.
     bool contains(const QString &name) const;
     // The whole entry; refused when it decompresses to more than limit bytes or is damaged.
-    bool readEntry(const QString &name, qint64 limit, QByteArray *content, QString *error) const;
+    bool readEntry(const QString &name, qint64 limit, QByteArray *content, WorkbookError *error) const;
 
     // An entry read piece by piece as it decompresses; close it with closeEntry.
-    zip_file *openEntry(const QString &name, QString *error) const;
+    zip_file *openEntry(const QString &name, WorkbookError *error) const;
     // Decompresses at most size bytes into buffer: the count, 0 at the end, -1 when damaged.
     static qint64 readSome(zip_file *entry, char *buffer, qint64 size);
     static void closeEntry(zip_file *entry);

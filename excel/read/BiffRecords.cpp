@@ -1,4 +1,4 @@
-#include "excel/BiffRecords.h"
+#include "excel/read/BiffRecords.h"
 
 #include <algorithm>
 

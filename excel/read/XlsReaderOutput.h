@@ -1,6 +1,7 @@
 #pragma once
 
-#include "excel/WorkbookReader.h"
+#include "excel/read/ReadLimits.h"
+#include "excel/read/WorkbookError.h"
 
 #include <QByteArray>
 #include <QList>
@@ -11,10 +12,11 @@
 // output in this format; the program trusts none of it.
 //
 // Binary, integers little-endian:
-//   "QVXL", version (1 byte, 1), kind (1 byte: 0 cells, 1 error)
+//   "QVXL", version (1 byte, 2), kind (1 byte: 0 cells, 1 error)
 //   cells: count (u32), then per cell row (u32, 1-based), column (u32, 1-based), length (u32), UTF-8 text;
 //          rows and columns within the limits, cells in strictly increasing row-major order
-//   error: length (u32), UTF-8 message of at most MaxErrorBytes bytes
+//   error: the error's kind (1 byte, WorkbookError::Kind), length (u32), UTF-8 message of at most
+//          MaxErrorBytes bytes
 // and nothing after. The child exits with 0 after cells, with 1 after an error.
 
 struct XlsCell
@@ -30,12 +32,12 @@ struct XlsReaderResult
 {
     bool ok = false;
     QList<XlsCell> cells; // when ok
-    QString error;        // when not ok
+    WorkbookError error;  // when not ok
 };
 
 namespace XlsReaderOutput {
 
-constexpr int Version = 1;
+constexpr int Version = 2;
 constexpr qsizetype MaxErrorBytes = 4096;
 
 QByteArray encode(const XlsReaderResult &result);

@@ -1,31 +1,21 @@
 #pragma once
 
+#include "excel/read/LittleEndian.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
 
-#include <bit>
 
 // The records of a BIFF5 to BIFF8 workbook stream and the values inside them. Every read checks
 // what is left first: the bytes come from any file at all.
 namespace Biff {
 
-inline quint16 u16(QByteArrayView bytes, qsizetype at)
-{
-    return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
-}
-
-inline quint32 u32(QByteArrayView bytes, qsizetype at)
-{
-    return quint32(u16(bytes, at)) | quint32(u16(bytes, at + 2)) << 16;
-}
-
-inline double f64(QByteArrayView bytes, qsizetype at)
-{
-    return std::bit_cast<double>(quint64(u32(bytes, at)) | quint64(u32(bytes, at + 4)) << 32);
-}
+using LittleEndian::f64;
+using LittleEndian::u16;
+using LittleEndian::u32;
 
 // A number stored in 30 bits: an integer or the high bits of a double, either perhaps times 100.
 double rkValue(quint32 rk);

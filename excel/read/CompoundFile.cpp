@@ -1,4 +1,7 @@
-#include "excel/CompoundFile.h"
+#include "excel/read/CompoundFile.h"
+
+#include "excel/read/LittleEndian.h"
+#include "excel/read/WorkbookError.h"
 
 #include <QSet>
 
@@ -16,20 +19,8 @@ constexpr int EntrySize = 128;
 
 const char Signature[] = "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1";
 
-quint16 u16(QByteArrayView bytes, qsizetype at)
-{
-    return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
-}
-
-quint32 u32(QByteArrayView bytes, qsizetype at)
-{
-    return quint32(u16(bytes, at)) | quint32(u16(bytes, at + 2)) << 16;
-}
-
-QString damaged(const char *what)
-{
-    return QStringLiteral("工作簿文件已损坏（%1），无法读取。").arg(QString::fromUtf8(what));
-}
+using LittleEndian::u16;
+using LittleEndian::u32;
 
 } // namespace
 
@@ -85,77 +76,89 @@ bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
     return true;
 }
 
-bool CompoundFile::open(QByteArrayView data, QString *error)
+bool CompoundFile::open(QByteArrayView data, WorkbookError *error)
 {
     *this = CompoundFile();
-    auto fail = [&](const char *what) {
-        *this = CompoundFile();
-        if (error)
-            *error = damaged(what);
-        return false;
-    };
-    if (data.size() < HeaderSize || !looksLikeCompoundFile(data))
-        return fail("文件头无效");
-    m_data = data;
-    const QByteArrayView header = data.first(HeaderSize);
-    const quint16 shift = u16(header, 30);
-    if (u16(header, 28) != 0xfffe || (shift != 9 && shift != 12) || u16(header, 32) != 6)
-        return fail("文件头无效");
-    m_sectorSize = 1u << shift;
-    m_miniCutoff = u32(header, 56);
-    const quint32 perSector = m_sectorSize / 4;
-    // No table can name more sectors than the file holds.
-    const qint64 sectorsInFile = (data.size() + m_sectorSize - 1) / m_sectorSize;
+    const char *failure = readHeader(data);
+    if (!failure)
+        failure = readAllocationTable();
+    if (!failure)
+        failure = readDirectory();
+    if (!failure)
+        failure = readMiniTable();
+    if (!failure)
+        return true;
+    *this = CompoundFile();
+    return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                               QStringLiteral("工作簿文件已损坏（%1），无法读取。").arg(QString::fromUtf8(failure)));
+}
 
-    // The sectors of the allocation table: 109 in the header, the rest in a chain of their own.
+const char *CompoundFile::readHeader(QByteArrayView data)
+{
+    if (data.size() < HeaderSize || !looksLikeCompoundFile(data))
+        return "文件头无效";
+    m_data = data;
+    m_header = data.first(HeaderSize);
+    const quint16 shift = u16(m_header, 30);
+    if (u16(m_header, 28) != 0xfffe || (shift != 9 && shift != 12) || u16(m_header, 32) != 6)
+        return "文件头无效";
+    m_sectorSize = 1u << shift;
+    m_miniCutoff = u32(m_header, 56);
+    // No table can name more sectors than the file holds.
+    m_sectorsInFile = (data.size() + m_sectorSize - 1) / m_sectorSize;
+    return nullptr;
+}
+
+// The sectors of the allocation table: 109 in the header, the rest in a chain of their own.
+const char *CompoundFile::readAllocationTable()
+{
+    const quint32 perSector = m_sectorSize / 4;
     QList<quint32> fatSectors;
     auto addFatSector = [&](quint32 number) {
-        if (number <= MaxRegularSector && fatSectors.size() < sectorsInFile)
+        if (number <= MaxRegularSector && fatSectors.size() < m_sectorsInFile)
             fatSectors.append(number);
     };
     for (int i = 0; i < 109; ++i)
-        addFatSector(u32(header, 76 + 4 * i));
-    quint32 next = u32(header, 68);
+        addFatSector(u32(m_header, 76 + 4 * i));
+    quint32 next = u32(m_header, 68);
     for (qint64 seen = 0; next <= MaxRegularSector; ++seen) {
         QByteArrayView bytes;
-        if (seen >= sectorsInFile || !sector(next, &bytes) || bytes.size() < qsizetype(m_sectorSize))
-            return fail("扇区分配表有误");
+        if (seen >= m_sectorsInFile || !sector(next, &bytes) || bytes.size() < qsizetype(m_sectorSize))
+            return "扇区分配表有误";
         for (quint32 i = 0; i + 1 < perSector; ++i)
             addFatSector(u32(bytes, 4 * i));
         next = u32(bytes, 4 * (perSector - 1));
     }
-    m_fat.reserve(std::min<qint64>(fatSectors.size() * perSector, sectorsInFile));
+    m_fat.reserve(std::min<qint64>(fatSectors.size() * perSector, m_sectorsInFile));
     for (quint32 number : std::as_const(fatSectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
-            return fail("扇区分配表有误");
-        for (qsizetype i = 0; i + 4 <= bytes.size() && m_fat.size() < sectorsInFile; i += 4)
+            return "扇区分配表有误";
+        for (qsizetype i = 0; i + 4 <= bytes.size() && m_fat.size() < m_sectorsInFile; i += 4)
             m_fat.append(u32(bytes, i));
     }
+    return nullptr;
+}
 
-    // The directory: entry 0 is the root, whose stream is the mini stream of the small streams.
-    QList<quint32> directorySectors;
-    if (!chain(m_fat, u32(header, 48), &directorySectors))
-        return fail("目录有误");
+quint64 CompoundFile::entrySize(QByteArrayView entry) const
+{
+    // Version 3 files keep only 32 bits of the size; some writers leave garbage in the rest.
+    const quint64 low = u32(entry, 120);
+    return m_sectorSize == 512 ? low : low | quint64(u32(entry, 124)) << 32;
+}
+
+// The directory: entry 0 is the root, whose stream is the mini stream of the small streams; the
+// streams directly under it form a tree, walked without recursion, each entry once.
+const char *CompoundFile::readDirectory()
+{
     QByteArray directory;
-    for (quint32 number : std::as_const(directorySectors)) {
-        QByteArrayView bytes;
-        if (!sector(number, &bytes))
-            return fail("目录有误");
-        directory.append(bytes);
-    }
+    if (!readSectors(u32(m_header, 48), &directory))
+        return "目录有误";
     const qsizetype entryCount = directory.size() / EntrySize;
     if (entryCount < 1 || quint8(directory.at(66)) != 5)
-        return fail("目录有误");
+        return "目录有误";
     auto entryAt = [&](qsizetype index) { return QByteArrayView(directory).sliced(index * EntrySize, EntrySize); };
-    auto entrySize = [&](QByteArrayView entry) {
-        // Version 3 files keep only 32 bits of the size; some writers leave garbage in the rest.
-        const quint64 low = u32(entry, 120);
-        return m_sectorSize == 512 ? low : low | quint64(u32(entry, 124)) << 32;
-    };
     const QByteArrayView root = entryAt(0);
-
-    // The streams directly under the root: a tree walked without recursion, each entry once.
     QList<quint32> pending{u32(root, 76)};
     QSet<quint32> visited;
     while (!pending.isEmpty()) {
@@ -163,7 +166,7 @@ bool CompoundFile::open(QByteArrayView data, QString *error)
         if (index == NoStream)
             continue;
         if (index >= quint32(entryCount) || visited.contains(index))
-            return fail("目录有误");
+            return "目录有误";
         visited.insert(index);
         const QByteArrayView entry = entryAt(index);
         pending.append(u32(entry, 68)); // left sibling
@@ -177,24 +180,40 @@ bool CompoundFile::open(QByteArrayView data, QString *error)
             name.append(QChar(char16_t(u16(entry, 2 * i))));
         m_streams.append({name, u32(entry, 116), entrySize(entry)});
     }
-
     // The small streams live in the root's stream, 64 bytes a sector, chained through the mini table.
-    if (!readChain(u32(root, 116), entrySize(root), &m_miniStream))
-        return fail("目录有误");
-    QList<quint32> miniFatSectors;
-    if (u32(header, 60) != EndOfChain && u32(header, 60) != FreeSector &&
-        !chain(m_fat, u32(header, 60), &miniFatSectors))
-        return fail("扇区分配表有误");
-    for (quint32 number : std::as_const(miniFatSectors)) {
+    return readChain(u32(root, 116), entrySize(root), &m_miniStream) ? nullptr : "目录有误";
+}
+
+const char *CompoundFile::readMiniTable()
+{
+    const quint32 start = u32(m_header, 60);
+    QList<quint32> sectors;
+    if (start != EndOfChain && start != FreeSector && !chain(m_fat, start, &sectors))
+        return "扇区分配表有误";
+    for (quint32 number : std::as_const(sectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
-            return fail("扇区分配表有误");
+            return "扇区分配表有误";
         for (qsizetype i = 0; i + 4 <= bytes.size(); i += 4)
             m_miniFat.append(u32(bytes, i));
     }
     const qsizetype miniSectors = (m_miniStream.size() + MiniSectorSize - 1) / MiniSectorSize;
     if (m_miniFat.size() > miniSectors)
         m_miniFat.resize(miniSectors);
+    return nullptr;
+}
+
+bool CompoundFile::readSectors(quint32 start, QByteArray *out) const
+{
+    QList<quint32> sectors;
+    if (!chain(m_fat, start, &sectors))
+        return false;
+    for (quint32 number : std::as_const(sectors)) {
+        QByteArrayView bytes;
+        if (!sector(number, &bytes))
+            return false;
+        out->append(bytes);
+    }
     return true;
 }
 
@@ -211,7 +230,7 @@ bool CompoundFile::hasStream(QStringView name) const
     return find(name) != nullptr;
 }
 
-bool CompoundFile::readStream(QStringView name, QByteArray *stream, QString *error) const
+bool CompoundFile::readStream(QStringView name, QByteArray *stream, WorkbookError *error) const
 {
     stream->clear();
     const Entry *entry = find(name);
@@ -231,10 +250,8 @@ bool CompoundFile::readStream(QStringView name, QByteArray *stream, QString *err
                                                             qint64(entry->size) - stream->size()})));
         }
     }
-    if (!ok) {
-        stream->clear();
-        if (error)
-            *error = damaged("数据流无法读取");
-    }
-    return ok;
+    if (ok)
+        return true;
+    stream->clear();
+    return WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿文件已损坏（数据流无法读取），无法读取。"));
 }

@@ -1,4 +1,4 @@
-#include "excel/XlsReaderOutput.h"
+#include "excel/read/XlsReaderOutput.h"
 
 #include <QStringDecoder>
 
@@ -79,7 +79,8 @@ QByteArray encode(const XlsReaderResult &result)
     out.append(char(Version));
     if (!result.ok) {
         out.append(KindError);
-        QByteArray message = result.error.toUtf8();
+        out.append(char(result.error.kind));
+        QByteArray message = result.error.text.toUtf8();
         if (message.size() > MaxErrorBytes) {
             // Cut before the character that does not fit whole, so that the rest stays UTF-8.
             qsizetype end = MaxErrorBytes;
@@ -116,8 +117,12 @@ bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *
 
     XlsReaderResult read;
     if (kind == KindError) {
-        if (!cursor.text(MaxErrorBytes, &read.error) || read.error.trimmed().isEmpty())
+        char errorKind = 0;
+        if (!cursor.byte(&errorKind) || errorKind <= char(WorkbookError::Kind::None) ||
+            errorKind > char(WorkbookError::Kind::Refused) || !cursor.text(MaxErrorBytes, &read.error.text) ||
+            read.error.text.trimmed().isEmpty())
             return false;
+        read.error.kind = WorkbookError::Kind(errorKind);
     } else if (kind == KindCells) {
         const quint32 maxRows = quint32(std::max(0, limits.maxRows));
         const quint32 maxColumns = quint32(std::max(0, limits.maxColumns));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "excel/ReadBudget.h"
-#include "excel/ZipArchive.h"
+#include "excel/read/ReadBudget.h"
+#include "excel/read/ZipArchive.h"
 
 #include <QString>
 #include <QXmlStreamReader>
@@ -9,6 +9,7 @@
 #include <memory>
 
 class QIODevice;
+struct WorkbookError;
 
 // A part of a zipped workbook parsed while it decompresses, so that the reading can stop as soon
 // as it has what it needs. What it decompresses is taken from the workbook's budget, and a part
@@ -22,11 +23,11 @@ public:
     XmlPart &operator=(const XmlPart &) = delete;
 
     // Opens the part and reads its prolog, up to and including the start of the root element.
-    bool open(const QString &name, QString *error);
+    bool open(const QString &name, WorkbookError *error);
     QXmlStreamReader &xml() { return m_xml; }
     ReadBudget &budget() { return m_budget; }
     // After the parse: false with a message when the part was damaged, cut off or over budget.
-    bool finish(QString *error) const;
+    bool finish(WorkbookError *error) const;
 
     // The text of the current element, without that of any child elements, kept as a cell keeps it.
     QString readText();

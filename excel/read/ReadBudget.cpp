@@ -1,6 +1,6 @@
-#include "excel/ReadBudget.h"
+#include "excel/read/ReadBudget.h"
 
-#include "excel/WorkbookReader.h"
+#include "excel/read/ReadLimits.h"
 
 #include <algorithm>
 
@@ -20,16 +20,23 @@ qint64 ReadBudget::inflatedAllowance(qint64 wanted)
     return std::min(wanted, m_inflatedLeft);
 }
 
+bool ReadBudget::spendText(qsizetype characters)
+{
+    if (characters > m_textLeft) {
+        m_exhausted = Text;
+        return false;
+    }
+    m_textLeft -= characters;
+    return true;
+}
+
 bool ReadBudget::keep(QString *cellText, QStringView piece)
 {
     const qsizetype room = std::max<qsizetype>(0, MaxCellCharacters - cellText->size());
     const qsizetype taken = std::min(room, piece.size());
-    if (taken > m_textLeft) {
-        m_exhausted = Text;
+    if (!spendText(taken))
         return false;
-    }
     cellText->append(piece.left(taken));
-    m_textLeft -= taken;
     return true;
 }
 
@@ -37,24 +44,40 @@ bool ReadBudget::keepRepeated(QString *cellText, QChar c, qint64 count)
 {
     const qsizetype room = std::max<qsizetype>(0, MaxCellCharacters - cellText->size());
     const qsizetype taken = qsizetype(std::clamp<qint64>(count, 0, room));
-    if (taken > m_textLeft) {
-        m_exhausted = Text;
+    if (!spendText(taken))
         return false;
-    }
     cellText->append(QString(taken, c));
-    m_textLeft -= taken;
     return true;
+}
+
+void ReadBudget::refuseNesting(int depth)
+{
+    if (m_exhausted == Nothing) {
+        m_exhausted = Nesting;
+        m_nesting = depth;
+    }
 }
 
 QString ReadBudget::message() const
 {
     switch (m_exhausted) {
     case Inflated:
-        return QStringLiteral("工作簿过大：读取时解压的数据超过 %1 MB，不予读取。").arg(m_inflatedLimit >> 20);
+        return QStringLiteral("工作簿过大：读取时解压的数据超过 %1，不予读取。").arg(sizeText(m_inflatedLimit));
     case Text:
         return QStringLiteral("工作簿的单元格文字过多（超过 %1 个字符），不予读取。").arg(m_textLimit);
+    case Nesting:
+        return QStringLiteral("工作簿的 XML 元素嵌套超过 %1 层，工作簿不会这样写，不予读取。").arg(m_nesting);
     case Nothing:
         break;
     }
     return QString();
+}
+
+QString ReadBudget::sizeText(qint64 bytes)
+{
+    if (bytes >= 1024 * 1024)
+        return QStringLiteral("%1 MB").arg(bytes >> 20);
+    if (bytes >= 1024)
+        return QStringLiteral("%1 KB").arg(bytes >> 10);
+    return QStringLiteral("%1 字节").arg(bytes);
 }

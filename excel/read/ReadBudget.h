@@ -23,21 +23,30 @@ public:
     bool keep(QString *cellText, QStringView piece);
     // Appends count copies of c the same way (a repeated-space element can ask for millions).
     bool keepRepeated(QString *cellText, QChar c, qint64 count);
+    // Charges a text that lands in one more cell (a shared string used again); false once spent.
+    bool spendText(qsizetype characters);
+    // Called when a part's elements nest deeper than any workbook program writes them.
+    void refuseNesting(int depth);
 
     bool exhausted() const { return m_exhausted != Nothing; }
     // Why the reading ended early: a Chinese message, empty while the budget lasts.
     QString message() const;
+
+    // A size for a message, in the unit that fits it: 900 字节, 1 KB, 32 MB.
+    static QString sizeText(qint64 bytes);
 
 private:
     enum Exhausted
     {
         Nothing,
         Inflated,
-        Text
+        Text,
+        Nesting
     };
     qint64 m_inflatedLeft;
     qint64 m_inflatedLimit;
     qint64 m_textLeft;
     qint64 m_textLimit;
+    int m_nesting = 0;
     Exhausted m_exhausted = Nothing;
 };

@@ -1,4 +1,7 @@
-#include "excel/ZipArchive.h"
+#include "excel/read/ZipArchive.h"
+
+#include "excel/read/ReadBudget.h"
+#include "excel/read/WorkbookError.h"
 
 #include <QFile>
 
@@ -15,7 +18,7 @@ bool ZipArchive::looksLikeZip(const QByteArray &data)
     return data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06");
 }
 
-bool ZipArchive::open(const QByteArray &data, QString *error)
+bool ZipArchive::open(const QByteArray &data, WorkbookError *error)
 {
     zip_error_t zipError;
     zip_error_init(&zipError);
@@ -26,25 +29,19 @@ bool ZipArchive::open(const QByteArray &data, QString *error)
             zip_source_free(source);
     }
     zip_error_fini(&zipError);
-    if (!m_archive) {
-        if (error)
-            *error = QStringLiteral("工作簿已损坏：文件不是完整的压缩包。");
-        return false;
-    }
+    if (!m_archive)
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
     return true;
 }
 
-bool ZipArchive::openFile(const QString &path, QString *error)
+bool ZipArchive::openFile(const QString &path, WorkbookError *error)
 {
     int code = 0;
     m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
-    if (!m_archive) {
-        if (error)
-            *error = code == ZIP_ER_OPEN || code == ZIP_ER_READ
-                         ? QStringLiteral("无法打开文件“%1”。").arg(path)
-                         : QStringLiteral("工作簿已损坏：文件不是完整的压缩包。");
-        return false;
-    }
+    if (!m_archive && (code == ZIP_ER_OPEN || code == ZIP_ER_READ))
+        return WorkbookError::fail(error, WorkbookError::Kind::FileAccess, QStringLiteral("无法打开文件“%1”。").arg(path));
+    if (!m_archive)
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
     return true;
 }
 
@@ -66,20 +63,21 @@ bool ZipArchive::contains(const QString &name) const
     return locate(name) >= 0;
 }
 
-zip_file *ZipArchive::openEntry(const QString &name, QString *error) const
+zip_file *ZipArchive::openEntry(const QString &name, WorkbookError *error) const
 {
     const qint64 index = locate(name);
     if (index < 0) {
-        if (error)
-            *error = QStringLiteral("工作簿已损坏：缺少部件“%1”。").arg(name);
+        WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏：缺少部件“%1”。").arg(name));
         return nullptr;
     }
     zip_file_t *file = zip_fopen_index(m_archive, zip_uint64_t(index), 0);
-    if (!file && error) {
+    if (!file) {
         const int code = zip_error_code_zip(zip_get_error(m_archive));
-        *error = code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP
-                     ? QStringLiteral("工作簿已加密（设有密码），无法读取：请在原程序中取消密码后再导入。")
-                     : QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name);
+        if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP)
+            WorkbookError::fail(error, WorkbookError::Kind::Encrypted, WorkbookError::encryptedText());
+        else
+            WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                                QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name));
     }
     return file;
 }
@@ -96,7 +94,7 @@ void ZipArchive::closeEntry(zip_file *entry)
         zip_fclose(entry);
 }
 
-bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *content, QString *error) const
+bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *content, WorkbookError *error) const
 {
     content->clear();
     zip_file_t *file = openEntry(name, error);
@@ -116,9 +114,8 @@ bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *conten
         if (got < 0) {
             zip_fclose(file);
             content->clear();
-            if (error)
-                *error = QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name);
-            return false;
+            return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                                       QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name));
         }
         if (got == 0)
             break;
@@ -126,9 +123,9 @@ bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *conten
     zip_fclose(file);
     if (content->size() > limit) {
         content->clear();
-        if (error)
-            *error = QStringLiteral("工作簿的部件“%1”过大（解压后超过 %2 MB），不予读取。").arg(name).arg(limit >> 20);
-        return false;
+        return WorkbookError::fail(error, WorkbookError::Kind::OverBudget,
+                                   QStringLiteral("工作簿的部件“%1”过大（解压后超过 %2），不予读取。")
+                                       .arg(name, ReadBudget::sizeText(limit)));
     }
     return true;
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The cell texts of a worksheet's top-left corner. Numbers are in their shortest decimal form (at
+// most 15 significant digits), dates and times in ISO form (2024-05-01, 2024-05-01 08:30:00,
+// 08:30:00), logical values TRUE or FALSE, empty cells empty.
+class CellGrid
+{
+public:
+    // 1-based; a cell outside what was read is empty.
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
+    int rowCount() const { return int(m_rows.size()); }
+
+private:
+    QList<QStringList> m_rows;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Only the cells inside these bounds are kept, and reading stops once they are passed, so that the
+// size of the rest of a workbook does not matter.
+struct ReadLimits
+{
+    int maxRows = 501;
+    int maxColumns = 4;
+    // Rows above it are not read at all, so nothing in them can fail the reading.
+    int firstRow = 1;
+    // What the zipped formats may decompress in all, and the cell text they may keep in all.
+    qint64 maxInflatedBytes = 32 * 1024 * 1024;
+    qint64 maxTextCharacters = 4 * 1024 * 1024;
+};

@@ -1,0 +1,143 @@
+#include "excel/read/XlsReader.h"
+
+#include "excel/read/AddressSanitizer.h"
+#include "excel/read/WorkbookError.h"
+#include "excel/read/XlsChildLimits.h"
+#include "excel/read/XlsReaderOutput.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <algorithm>
+
+// The file is read in quilvar-xls-reader (excel/read/XlsReaderMain.cpp): whatever a hostile workbook
+// makes the reading do must end the child, not the program.
+namespace {
+
+using Kind = WorkbookError::Kind;
+
+// Far beyond the longest a quote workbook takes; a child that runs longer is stuck on a damaged file.
+constexpr int TimeLimitMs = 10000;
+// Far more than the texts of the cells of any sensible quote.
+constexpr qint64 MaxOutputBytes = 64 * 1024 * 1024;
+
+QString readerProgram()
+{
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + XlsReaderExecutableName();
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    // Tests, benchmarks and fuzzers run from the build tree.
+    return QStringLiteral(QUILVAR_XLS_READER_PATH);
+}
+
+void prepareChild(QProcess &process)
+{
+    process.setStandardInputFile(QProcess::nullDevice());
+    // Whatever the child says on failure (a sanitizer's report) is of no use to the planner.
+    process.setStandardErrorFile(QProcess::nullDevice());
+#ifdef QUILVAR_ADDRESS_SANITIZER
+    // Allocations are bounded here the way the address-space limit bounds them in an ordinary build.
+    // The child's reports go nowhere, so they are not symbolized (that would take longer than the
+    // reading); a leak still ends it with a failure, which the tests see as a damaged workbook.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString options = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    if (!options.isEmpty())
+        options += QLatin1Char(':');
+    options += QStringLiteral("allocator_may_return_null=1:max_allocation_size_mb=1024:"
+                              "hard_rss_limit_mb=2048:symbolize=0");
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), options);
+    process.setProcessEnvironment(environment);
+#endif
+    LimitXlsReaderProcess(process);
+}
+
+// What the child wrote, until it ends, the time runs out or it says more than any quote holds.
+struct ChildOutput
+{
+    QByteArray bytes;
+    bool tooLarge = false;
+    bool timedOut = false;
+};
+
+ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline)
+{
+    ChildOutput output;
+    auto collect = [&] {
+        // Only what is there: read(n) would first set aside n bytes.
+        output.bytes +=
+            process.read(std::min(process.bytesAvailable(), MaxOutputBytes + 1 - output.bytes.size()));
+        output.tooLarge = output.bytes.size() > MaxOutputBytes;
+    };
+    while (process.state() != QProcess::NotRunning && !output.tooLarge) {
+        if (deadline.hasExpired()) {
+            output.timedOut = true;
+            break;
+        }
+        const int wait = int(std::max<qint64>(1, deadline.remainingTime()));
+        if (!process.waitForReadyRead(wait) && process.state() != QProcess::NotRunning)
+            process.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())));
+        collect();
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    } else if (!output.tooLarge) {
+        collect();
+    }
+    return output;
+}
+
+bool interpret(const QProcess &process, const ChildOutput &output, const ReadLimits &limits, CellGrid *grid,
+               WorkbookError *error)
+{
+    const QString damaged = QStringLiteral("工作簿已损坏，无法读取。");
+    if (output.timedOut)
+        return WorkbookError::fail(
+            error, Kind::ReaderFailed,
+            QStringLiteral("读取工作簿超过 %1 秒仍未完成，工作簿可能已损坏。").arg(TimeLimitMs / 1000));
+    if (output.tooLarge)
+        return WorkbookError::fail(error, Kind::OverBudget, QStringLiteral("工作簿中的文字过多，无法读取。"));
+    if (process.exitStatus() != QProcess::NormalExit)
+        return WorkbookError::fail(error, Kind::Damaged, damaged);
+    XlsReaderResult result;
+    const int exitCode = process.exitCode();
+    if ((exitCode != 0 && exitCode != 1) || !XlsReaderOutput::decode(output.bytes, limits, &result) ||
+        result.ok != (exitCode == 0))
+        return WorkbookError::fail(error, Kind::Damaged, damaged);
+    if (!result.ok)
+        return WorkbookError::fail(error, result.error.kind, result.error.text);
+    for (const XlsCell &cell : std::as_const(result.cells))
+        grid->setText(cell.row, cell.column, cell.text);
+    return true;
+}
+
+} // namespace
+
+bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, WorkbookError *error)
+{
+    *grid = CellGrid();
+    const QString program = readerProgram();
+    QProcess process;
+    prepareChild(process);
+    process.start(
+        program, {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns)),
+                  QString::number(std::max(1, limits.firstRow))});
+    const QDeadlineTimer deadline(TimeLimitMs);
+    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime())))) {
+        process.kill();
+        process.waitForFinished(1000);
+        return WorkbookError::fail(error, Kind::ReaderFailed,
+                                   QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：%2").arg(program, process.errorString()));
+    }
+    const ChildOutput output = collectOutput(process, deadline);
+    CellGrid read;
+    if (!interpret(process, output, limits, &read, error))
+        return false;
+    *grid = read;
+    return true;
+}

@@ -1,0 +1,424 @@
+#include "excel/read/XlsxReader.h"
+
+#include "excel/read/CellText.h"
+#include "excel/read/WorkbookError.h"
+#include "excel/read/XmlPart.h"
+#include "excel/read/ZipArchive.h"
+
+#include <QSet>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int SheetMaxRows = 1048576;
+constexpr int SheetMaxColumns = 16384;
+
+using Relationships = XlsxReader::Relationships;
+
+QString directoryOf(const QString &part)
+{
+    const qsizetype slash = part.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : part.left(slash);
+}
+
+QString relationshipsPartOf(const QString &part)
+{
+    const QString dir = directoryOf(part);
+    const QString name = part.mid(dir.isEmpty() ? 0 : dir.size() + 1);
+    return (dir.isEmpty() ? QString() : dir + QLatin1Char('/')) + QStringLiteral("_rels/") + name +
+           QStringLiteral(".rels");
+}
+
+// Targets are relative to the source part's folder, or absolute from the package root ("/xl/...").
+QString resolveTarget(const QString &baseDirectory, const QString &target)
+{
+    QString path = QUrl::fromPercentEncoding(target.toUtf8());
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QStringList segments;
+    if (!path.startsWith(QLatin1Char('/')) && !baseDirectory.isEmpty())
+        segments = baseDirectory.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &segment : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (segment == QLatin1String("."))
+            continue;
+        if (segment == QLatin1String("..")) {
+            if (!segments.isEmpty())
+                segments.removeLast();
+            continue;
+        }
+        segments.append(segment);
+    }
+    return segments.join(QLatin1Char('/'));
+}
+
+QString findByType(const Relationships &relationships, QLatin1String typeSuffix)
+{
+    for (auto it = relationships.cbegin(); it != relationships.cend(); ++it) {
+        if (it->type.endsWith(typeSuffix))
+            return it->target;
+    }
+    return QString();
+}
+
+QString relationshipId(const QXmlStreamAttributes &attributes)
+{
+    // r:id, whatever the prefix (transitional and strict workbooks use different namespaces).
+    for (const QXmlStreamAttribute &attribute : attributes) {
+        if (attribute.name() == QLatin1String("id") && !attribute.namespaceUri().isEmpty())
+            return attribute.value().toString();
+    }
+    return QString();
+}
+
+bool isTrue(QStringView value)
+{
+    return value == QLatin1String("1") || value == QLatin1String("true");
+}
+
+// "AB12" into column 28 and row 12; false when it is no cell reference.
+bool parseCellReference(QStringView reference, int *column, int *row)
+{
+    qsizetype i = 0;
+    int col = 0;
+    while (i < reference.size() && i < 3 && reference.at(i).isLetter() && reference.at(i).unicode() < 128) {
+        col = col * 26 + (reference.at(i).toUpper().unicode() - 'A' + 1);
+        ++i;
+    }
+    if (i == 0 || col > SheetMaxColumns)
+        return false;
+    const QStringView digits = reference.mid(i);
+    if (digits.isEmpty() || digits.size() > 7)
+        return false;
+    bool ok = false;
+    const int r = digits.toInt(&ok);
+    if (!ok || r < 1 || r > SheetMaxRows)
+        return false;
+    *column = col;
+    *row = r;
+    return true;
+}
+
+int parseIndex(QStringView text, int maximum)
+{
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    return ok && value >= 1 && value <= maximum ? int(value) : 0;
+}
+
+// The plain text of a shared or inline string: its own text, or its runs; phonetic guides are left out.
+QString readStringItem(XmlPart &part)
+{
+    QXmlStreamReader &xml = part.xml();
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        } else if (token == QXmlStreamReader::StartElement) {
+            if (xml.name() == QLatin1String("t"))
+                part.appendText(&text);
+            else if (xml.name() == QLatin1String("r"))
+                ++depth;
+            else
+                xml.skipCurrentElement(); // rPr, rPh, phoneticPr
+        }
+    }
+    return CellText::decodeOoxmlEscapes(text);
+}
+
+// Rows may come in any order, so a row beyond those wanted does not end the sheet; but once this
+// many have come one after another the rest of the sheet is taken to lie beyond as well.
+constexpr int RowsBeyondBeforeStop = 1024;
+
+bool isBinaryWorkbook(const ZipArchive &archive, const QString &workbookPart)
+{
+    return workbookPart.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive) ||
+           (archive.contains(QStringLiteral("xl/workbook.bin")) &&
+            !archive.contains(QStringLiteral("xl/workbook.xml")));
+}
+
+bool missingSharedString(WorkbookError *error)
+{
+    return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                               QStringLiteral("工作簿已损坏：单元格引用了不存在的共享字符串。"));
+}
+
+} // namespace
+
+XlsxReader::XlsxReader(const ZipArchive &archive, const ReadLimits &limits)
+    : m_archive(archive), m_limits(limits), m_budget(limits)
+{
+}
+
+bool XlsxReader::read(CellGrid *grid, WorkbookError *error)
+{
+    *grid = CellGrid();
+    return findWorkbook(error) && readWorkbook(error) && findFirstWorksheet(error) && readSheet(grid, error) &&
+           readSharedStrings(error) && readStyles(error) && placePending(grid, error);
+}
+
+bool XlsxReader::readRelationships(const QString &sourcePart, Relationships *relationships, WorkbookError *error)
+{
+    const QString name = relationshipsPartOf(sourcePart);
+    if (!m_archive.contains(name))
+        return true;
+    XmlPart part(m_archive, m_budget);
+    if (!part.open(name, error))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    const QString base = directoryOf(sourcePart);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Relationship"))
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (attributes.value(QLatin1String("TargetMode")) == QLatin1String("External"))
+            continue;
+        const QString id = attributes.value(QLatin1String("Id")).toString();
+        if (!relationships->contains(id))
+            relationships->insert(id, {attributes.value(QLatin1String("Type")).toString(),
+                                       resolveTarget(base, attributes.value(QLatin1String("Target")).toString())});
+    }
+    return part.finish(error);
+}
+
+bool XlsxReader::findWorkbook(WorkbookError *error)
+{
+    Relationships packageRelationships;
+    if (!readRelationships(QString(), &packageRelationships, error))
+        return false;
+    m_workbookPart = findByType(packageRelationships, QLatin1String("/officeDocument"));
+    if (m_workbookPart.isEmpty())
+        m_workbookPart = QStringLiteral("xl/workbook.xml");
+    if (isBinaryWorkbook(m_archive, m_workbookPart))
+        return WorkbookError::fail(
+            error, WorkbookError::Kind::UnsupportedFormat,
+            QStringLiteral("不支持 .xlsb 格式（Excel 二进制工作簿）：请在 Excel 中另存为 .xlsx 后再导入。"));
+    if (!m_archive.contains(m_workbookPart))
+        return WorkbookError::fail(error, WorkbookError::Kind::NotWorkbook,
+                                   QStringLiteral("文件不是 Excel 工作簿（缺少工作簿部件）。"));
+    return true;
+}
+
+// The workbook: its date system and its sheets in order.
+bool XlsxReader::readWorkbook(WorkbookError *error)
+{
+    XmlPart part(m_archive, m_budget);
+    if (!part.open(m_workbookPart, error))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (xml.name() == QLatin1String("workbookPr"))
+                m_date1904 = isTrue(xml.attributes().value(QLatin1String("date1904")));
+            else if (xml.name() == QLatin1String("sheet") && m_sheetIds.size() < 65536)
+                m_sheetIds.append(relationshipId(xml.attributes()));
+        } else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("sheets")) {
+            break;
+        }
+    }
+    return part.finish(error) && readRelationships(m_workbookPart, &m_workbookRelationships, error);
+}
+
+// The first worksheet by position: chart sheets do not count.
+bool XlsxReader::findFirstWorksheet(WorkbookError *error)
+{
+    for (const QString &id : std::as_const(m_sheetIds)) {
+        const auto it = m_workbookRelationships.constFind(id);
+        if (it != m_workbookRelationships.cend() && it->type.endsWith(QLatin1String("/worksheet"))) {
+            m_sheetPart = it->target;
+            return true;
+        }
+    }
+    return WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。"));
+}
+
+// The sheet's cells inside the limits, read while the part decompresses; shared strings and date
+// formats are looked up after.
+bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
+{
+    XmlPart part(m_archive, m_budget);
+    if (!part.open(m_sheetPart, error))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    int row = 0;
+    int column = 0;
+    int rowsBeyond = 0;
+    bool inSheetData = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("sheetData"))
+            break;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QStringView element = xml.name();
+        if (element == QLatin1String("sheetData")) {
+            inSheetData = true;
+        } else if (!inSheetData || (element != QLatin1String("row") && element != QLatin1String("c"))) {
+            xml.skipCurrentElement(); // views, columns, properties; what a row holds besides cells
+        } else if (element == QLatin1String("row")) {
+            const int given = parseIndex(xml.attributes().value(QLatin1String("r")), SheetMaxRows);
+            row = given > 0 ? given : row + 1;
+            column = 0;
+            rowsBeyond = row > m_limits.maxRows ? rowsBeyond + 1 : 0;
+            if (rowsBeyond >= RowsBeyondBeforeStop)
+                break;
+            if (row > m_limits.maxRows || row < m_limits.firstRow)
+                xml.skipCurrentElement();
+        } else {
+            int cellRow = row, cellColumn = column + 1;
+            if (!parseCellReference(xml.attributes().value(QLatin1String("r")), &cellColumn, &cellRow)) {
+                cellRow = row;
+                cellColumn = column + 1;
+            }
+            column = cellColumn;
+            if (cellRow < m_limits.firstRow || cellRow > m_limits.maxRows || cellColumn > m_limits.maxColumns)
+                xml.skipCurrentElement();
+            else
+                readCell(part, cellRow, cellColumn, grid);
+        }
+    }
+    return part.finish(error);
+}
+
+void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
+{
+    QXmlStreamReader &xml = part.xml();
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const QString type = attributes.value(QLatin1String("t")).toString();
+    const int style = parseIndex(attributes.value(QLatin1String("s")), 1 << 20);
+    QString value;
+    QString inlineText;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType inner = xml.readNext();
+        if (inner == QXmlStreamReader::EndElement)
+            break; // the end of c
+        if (inner != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("v"))
+            value = part.readText();
+        else if (xml.name() == QLatin1String("is"))
+            inlineText = readStringItem(part);
+        else
+            xml.skipCurrentElement();
+    }
+    if (type == QLatin1String("s")) {
+        // A shared-string cell without an index is an empty cell, as spreadsheet programs show it.
+        if (!value.trimmed().isEmpty())
+            m_pending.append({row, column, true, value.trimmed()});
+    } else if (type == QLatin1String("inlineStr")) {
+        grid->setText(row, column, inlineText);
+    } else if (type == QLatin1String("str")) {
+        grid->setText(row, column, CellText::decodeOoxmlEscapes(value));
+    } else if (type == QLatin1String("b")) {
+        grid->setText(row, column, value.isEmpty() ? QString() : CellText::fromBool(isTrue(value)));
+    } else if (type == QLatin1String("e")) {
+        grid->setText(row, column, value);
+    } else if (type == QLatin1String("d")) {
+        grid->setText(row, column, CellText::fromIsoDateTime(value));
+    } else if (!value.isEmpty()) {
+        m_pending.append({row, column, false, value, style});
+    }
+}
+
+// Shared strings: only those the cells use are kept, and the reading stops after the last of them.
+bool XlsxReader::readSharedStrings(WorkbookError *error)
+{
+    QSet<qint64> wanted;
+    qint64 lastWanted = -1;
+    for (const PendingCell &cell : std::as_const(m_pending)) {
+        if (!cell.shared)
+            continue;
+        bool ok = false;
+        const qint64 index = cell.value.toLongLong(&ok);
+        if (!ok || index < 0)
+            return missingSharedString(error);
+        wanted.insert(index);
+        lastWanted = std::max(lastWanted, index);
+    }
+    if (wanted.isEmpty())
+        return true;
+    const QString stringsPart = findByType(m_workbookRelationships, QLatin1String("/sharedStrings"));
+    if (stringsPart.isEmpty())
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                                   QStringLiteral("工作簿已损坏：缺少共享字符串表。"));
+    XmlPart part(m_archive, m_budget);
+    if (!part.open(stringsPart, error))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    qint64 index = 0;
+    while (!xml.atEnd() && index <= lastWanted) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("si"))
+            continue;
+        if (wanted.contains(index))
+            m_strings.insert(index, readStringItem(part));
+        else
+            xml.skipCurrentElement();
+        ++index;
+    }
+    return part.finish(error);
+}
+
+// The number formats by style, read only when a number cell has a style that may make it a date.
+bool XlsxReader::readStyles(WorkbookError *error)
+{
+    const bool anyStyled = std::any_of(m_pending.cbegin(), m_pending.cend(),
+                                       [](const PendingCell &cell) { return !cell.shared && cell.style > 0; });
+    const QString name = anyStyled ? findByType(m_workbookRelationships, QLatin1String("/styles")) : QString();
+    if (name.isEmpty() || !m_archive.contains(name))
+        return true;
+    XmlPart part(m_archive, m_budget);
+    if (!part.open(name, error))
+        return false;
+    QXmlStreamReader &xml = part.xml();
+    bool inCellXfs = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs"))
+            break; // nothing after it matters
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == QLatin1String("numFmt")) {
+            m_formatCodes.insert(attributes.value(QLatin1String("numFmtId")).toInt(),
+                                 attributes.value(QLatin1String("formatCode")).toString());
+        } else if (xml.name() == QLatin1String("cellXfs")) {
+            inCellXfs = true;
+        } else if (xml.name() == QLatin1String("xf") && inCellXfs) {
+            m_cellFormats.append(attributes.value(QLatin1String("numFmtId")).toInt());
+            if (m_cellFormats.size() > 65536)
+                break; // beyond what Excel allows; the rest is of no use
+        }
+    }
+    return part.finish(error);
+}
+
+bool XlsxReader::placePending(CellGrid *grid, WorkbookError *error)
+{
+    for (const PendingCell &cell : std::as_const(m_pending)) {
+        if (cell.shared) {
+            const auto it = m_strings.constFind(cell.value.toLongLong());
+            if (it == m_strings.cend())
+                return missingSharedString(error);
+            grid->setText(cell.row, cell.column, *it);
+            continue;
+        }
+        CellText::DateKind kind;
+        if (cell.style >= 0 && cell.style < m_cellFormats.size()) {
+            const int id = m_cellFormats.at(cell.style);
+            const auto custom = m_formatCodes.constFind(id);
+            kind = custom != m_formatCodes.cend() ? CellText::formatCodeKind(*custom) : CellText::builtinFormatKind(id);
+        }
+        bool ok = false;
+        const double number = cell.value.toDouble(&ok);
+        if (ok && kind.elapsed)
+            grid->setText(cell.row, cell.column, CellText::fromElapsed(number));
+        else if (ok && (kind.date || kind.time))
+            grid->setText(cell.row, cell.column, CellText::fromSerial(number, m_date1904, kind.date, kind.time));
+        else
+            grid->setText(cell.row, cell.column, CellText::fromNumberText(cell.value));
+    }
+    return true;
+}
