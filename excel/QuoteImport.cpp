@@ -26,22 +26,10 @@ ImportedQuote QuoteFromGrid(const CellGrid &grid)
         const int r = k + 1;
         if (grid.text(r, 1).startsWith(QStringLiteral("合计")))
             break;
-        CostLine line;
-        line.Number = QString::number(k);
-        line.Category = grid.text(r, 1);
-        line.Content = grid.text(r, 2);
-        line.Expression = grid.text(r, 3);
-        line.AmountText = grid.text(r, 4);
-        line.Included = true;
-        quote.rows.append(line);
+        quote.rows.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3), grid.text(r, 4)});
     }
     // The totals row, or row 501 when no "合计" came.
     quote.headCountText = HeadCountFromTotals(grid.text(k + 1, 1));
-    while (quote.rows.size() < CostSheet::InitialRows) {
-        CostLine filler;
-        filler.Number = QString::number(quote.rows.size() + 1);
-        quote.rows.append(filler);
-    }
     return quote;
 }
 
@@ -54,8 +42,15 @@ bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
     limits.firstRow = 2; // the header row is never read, so nothing in it can fail the import
     if (!ReadFirstWorksheet(path, limits, &grid, error))
         return false;
-    const ImportedQuote quote = QuoteFromGrid(grid);
-    sheet.replaceRows(quote.rows);
-    sheet.setText3(quote.headCountText);
+    LoadQuote(sheet, QuoteFromGrid(grid));
     return true;
+}
+
+void LoadQuote(CostSheet &sheet, const ImportedQuote &quote)
+{
+    sheet.replaceRows({});
+    sheet.writeRows(1, quote.rows);
+    while (sheet.rowCount() < CostSheet::InitialRows)
+        sheet.AddRow();
+    sheet.setText3(quote.headCountText);
 }

@@ -2,6 +2,7 @@
 #include "excel/QuoteImport.h"
 #include "excel/read/CellText.h"
 #include "excel/read/WorkbookReader.h"
+#include "sheet/CostSheet.h"
 
 #include <gtest/gtest.h>
 
@@ -106,11 +107,12 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         }
         if (c.markerRow > 0)
             grid.setText(c.markerRow, 1, QString::fromUtf8(c.marker));
-        const ImportedQuote quote = QuoteFromGrid(grid);
-        EXPECT_EQ(quote.headCountText, QString::fromUtf8(c.headCount)) << c.name;
-        ASSERT_EQ(quote.rows.size(), c.lines) << c.name;
+        CostSheet sheet;
+        LoadQuote(sheet, QuoteFromGrid(grid));
+        EXPECT_EQ(sheet.Text3(), QString::fromUtf8(c.headCount)) << c.name;
+        ASSERT_EQ(sheet.rowCount(), c.lines) << c.name;
         for (int i = 0; i < c.lines; ++i) {
-            const CostLine &line = quote.rows.at(i);
+            const CostLine &line = sheet.row(i + 1);
             const int r = i + 2; // the grid row of the line
             const bool data = i < c.ticked && r < 2 + c.dataRows;
             const QString category = r == c.markerRow ? QString::fromUtf8(c.marker) : QStringLiteral("A%1").arg(r);
