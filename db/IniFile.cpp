@@ -1,5 +1,7 @@
 #include "db/IniFile.h"
 
+#include "common/CodePage.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -50,22 +52,26 @@ QString trimIniBlanks(const QString &text)
 
 QString decodeBytes(const QByteArray &bytes, FileEncoding encoding)
 {
+    if (encoding == FileEncoding::Gbk)
+        return CodePage::toUnicode(CodePage::Gbk, bytes);
     if (encoding == FileEncoding::Utf8Bom)
         return QString::fromUtf8(bytes);
-    QStringDecoder decoder(encoding == FileEncoding::Gbk ? "GBK" : "UTF-16LE", QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(QStringConverter::Utf16LE);
     return decoder.decode(bytes);
 }
 
 QByteArray encodeBytes(const QString &text, FileEncoding encoding, bool *unrepresentable)
 {
-    QStringEncoder encoder(encoding == FileEncoding::Gbk       ? "GBK"
-                           : encoding == FileEncoding::Utf8Bom ? "UTF-8"
-                                                               : "UTF-16LE",
-                           QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    // The GBK converter puts a look-alike or "?" for some characters without saying so: a text
-    // that does not come back unchanged cannot be stored.
-    *unrepresentable = *unrepresentable || encoder.hasError() || decodeBytes(bytes, encoding) != text;
+    bool ok = true;
+    QByteArray bytes;
+    if (encoding == FileEncoding::Gbk) {
+        bytes = CodePage::fromUnicode(CodePage::Gbk, text, &ok);
+    } else {
+        QStringEncoder encoder(encoding == FileEncoding::Utf8Bom ? QStringConverter::Utf8 : QStringConverter::Utf16LE);
+        bytes = encoder.encode(text);
+        ok = !encoder.hasError();
+    }
+    *unrepresentable = *unrepresentable || !ok;
     return bytes;
 }
 

@@ -1,12 +1,13 @@
 #include "excel/read/XlsWorkbook.h"
 
+#include "common/CodePage.h"
+
 #include "excel/read/BiffRecords.h"
 #include "excel/read/CellText.h"
 #include "excel/read/CompoundFile.h"
 #include "excel/read/ReadBudget.h"
 
 #include <QHash>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -55,7 +56,8 @@ using Kind = WorkbookError::Kind;
 
 WorkbookError encrypted()
 {
-    return {Kind::Encrypted, QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。")};
+    return {Kind::Encrypted,
+            QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。")};
 }
 
 WorkbookError damaged()
@@ -134,17 +136,13 @@ private:
     ReadLimits m_limits;
     Globals m_globals;
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
-    // Made when first needed: opening a converter costs more than reading a BIFF8 workbook.
-    quint16 m_codePage = 1252;
-    mutable std::optional<QStringDecoder> m_decoder;
+    unsigned m_codePage = 1252;
     std::map<std::pair<quint16, quint16>, Value> m_cells;
 };
 
 QString Reader::byteString(QByteArrayView bytes) const
 {
-    if (!m_decoder)
-        m_decoder = decoderFor(m_codePage);
-    return (*m_decoder)(bytes);
+    return CodePage::toUnicode(m_codePage, bytes);
 }
 
 QString Reader::labelText(Pieces &in) const
@@ -223,7 +221,7 @@ bool Reader::readGlobalsRecord(const Record &record, quint16 previous, WorkbookE
         return false;
     case CodePage:
         if (data.size() >= 2)
-            m_codePage = u16(data, 0);
+            m_codePage = textCodePage(u16(data, 0));
         break;
     case DateMode:
         if (data.size() >= 2)
@@ -292,8 +290,8 @@ void Reader::readSheet(qsizetype position)
             if (depth-- == 0)
                 break;
         } else if (depth == 0) {
-            if (record.type != String && record.type != SharedFormula && record.type != Array &&
-                record.type != Table && record.type != Continue)
+            if (record.type != String && record.type != SharedFormula && record.type != Array && record.type != Table &&
+                record.type != Continue)
                 stringResult.pending = false;
             readCellRecord(record, records, &stringResult);
         }
