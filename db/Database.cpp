@@ -37,15 +37,21 @@ bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &sett
     options.requireEncryption = EncryptionRequired(iniPath);
     const bool freeTds = driver.kind == OdbcDriverKind::FreeTds;
     const bool sqlServer = freeTds || driver.kind == OdbcDriverKind::Microsoft;
+    // Windows' own "SQL Server" driver encrypts the log-in exactly when the server can: a server
+    // that cannot is asked first and never receives the password.
+    const bool askFirst = driver.kind == OdbcDriverKind::MicrosoftLegacy && options.requireEncryption;
     const SqlServerAddress address = FreeTdsServerAddress(settings.dataSource);
     int port = address.port;
-    if (freeTds && !address.instance.isEmpty() && port == 0) {
+    if ((freeTds || askFirst) && !address.instance.isEmpty() && port == 0) {
         QString reason;
         port = ResolveInstancePort(address.host, address.instance, deadline, &reason);
         if (port == 0)
             return fail(DbError::Kind::InstanceNotFound, reason);
-        options.instancePort = port;
+        if (freeTds)
+            options.instancePort = port;
     }
+    if (askFirst && ServerOffersNoEncryption(address.host, port > 0 ? port : DefaultSqlServerPort, deadline))
+        return fail(DbError::Kind::PlainLoginRefused, PlainLoginRefusedMessage);
     // Whole seconds for the driver, rounded up so that it never gives up before the deadline.
     const qint64 left = deadline.remainingTime();
     connection.setLoginTimeout(int(qMax<qint64>(1, (left + 999) / 1000)));

@@ -18,9 +18,9 @@ Server splitDataSource(const QString &dataSource, OdbcDriverKind kind)
     if (source.startsWith(QStringLiteral("tcp:"), Qt::CaseInsensitive))
         source = source.mid(4).trimmed();
     Server server;
-    // Microsoft's driver reads "host,port" itself, and "." or "(local)" as this machine through
-    // shared memory: it gets the data source as written.
-    if (kind == OdbcDriverKind::Microsoft) {
+    // Microsoft's drivers read "host,port" themselves, and "." or "(local)" as this machine through
+    // shared memory: they get the data source as written.
+    if (kind == OdbcDriverKind::Microsoft || kind == OdbcDriverKind::MicrosoftLegacy) {
         server.host = source;
         return server;
     }
@@ -132,7 +132,8 @@ QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDrive
         add("PORT", server.port);
     add("DATABASE", settings.initialCatalog);
 
-    const bool sqlServer = kind == OdbcDriverKind::FreeTds || kind == OdbcDriverKind::Microsoft;
+    const bool sqlServer =
+        kind == OdbcDriverKind::FreeTds || kind == OdbcDriverKind::Microsoft || kind == OdbcDriverKind::MicrosoftLegacy;
     if (settings.account == ConnectionSettings::Account::System) {
         if (sqlServer || kind == OdbcDriverKind::Other)
             parts.append(QStringLiteral("Trusted_Connection=yes"));
@@ -153,12 +154,18 @@ QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDrive
     // FreeTDS: "request" only encrypts when the server offers it; "require" refuses one that does
     // not. Microsoft's drivers: "Encrypt=yes" likewise. The certificate is not checked: a SQL Server
     // without an installed certificate makes a self-signed one of its own, and the planners' clients
-    // never checked it either. A driver of unknown kind might be either and gets both.
+    // never checked it either. A driver of unknown kind might be either and gets both. Windows' own
+    // "SQL Server" driver cannot encrypt without checking the certificate; it encrypts the log-in
+    // whenever the server can, which the connection asks the server before it sends one.
+    // "Encrypt=no" turns Driver 18's own default (encrypted, certificate checked) off where the
+    // options relax it.
     if (kind == OdbcDriverKind::FreeTds || kind == OdbcDriverKind::Other)
         parts.append(options.requireEncryption ? QStringLiteral("Encryption=require")
                                                : QStringLiteral("Encryption=request"));
     if ((kind == OdbcDriverKind::Microsoft || kind == OdbcDriverKind::Other) && options.requireEncryption)
         parts.append(QStringLiteral("Encrypt=yes;TrustServerCertificate=yes"));
+    if (kind == OdbcDriverKind::Microsoft && !options.requireEncryption)
+        parts.append(QStringLiteral("Encrypt=no;TrustServerCertificate=yes"));
     if (kind == OdbcDriverKind::PostgreSql) {
         // Debian's driver registration turns on a protocol log in /tmp for every connection.
         parts.append(QStringLiteral("CommLog=0;Debug=0"));

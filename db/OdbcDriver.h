@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // What an installed ODBC driver is, which decides the form of its connection text and how the
@@ -9,7 +10,8 @@
 enum class OdbcDriverKind
 {
     FreeTds,
-    Microsoft,
+    Microsoft,       // "ODBC Driver 17/18 for SQL Server" and the Native Client
+    MicrosoftLegacy, // the "SQL Server" driver every Windows has (sqlsrv32)
     PostgreSql,
     Sqlite,
     Other // any other driver, or one that is not installed
@@ -24,6 +26,15 @@ struct OdbcDriver
 // The driver that the settings file's "ODBC Driver" value names; the empty value names this
 // platform's SQL Server driver. One implementation per platform.
 OdbcDriver FindOdbcDriver(const QString &setting);
+
+// A driver the driver manager lists, with the library its attributes name ("Driver="; empty
+// where the driver manager gives none, as Windows' does).
+struct InstalledOdbcDriver
+{
+    QString name;
+    QString library;
+};
+QList<InstalledOdbcDriver> InstalledOdbcDrivers();
 
 // The kind of the driver whose library file is named so (a path or a bare file name).
 OdbcDriverKind OdbcDriverKindOfLibrary(const QString &library);

@@ -11,7 +11,8 @@ namespace {
 
 const OdbcDriver FreeTds{"FreeTDS", OdbcDriverKind::FreeTds};
 const OdbcDriver Msodbc{"ODBC Driver 17 for SQL Server", OdbcDriverKind::Microsoft};
-const OdbcDriver Windows{"SQL Server", OdbcDriverKind::Microsoft};
+const OdbcDriver Msodbc18{"ODBC Driver 18 for SQL Server", OdbcDriverKind::Microsoft};
+const OdbcDriver Windows{"SQL Server", OdbcDriverKind::MicrosoftLegacy};
 const OdbcDriver Pg{"PostgreSQL Unicode", OdbcDriverKind::PostgreSql};
 const OdbcDriver Sqlite{"SQLite3", OdbcDriverKind::Sqlite};
 const OdbcDriver Unknown{"MyDriver", OdbcDriverKind::Other};
@@ -65,8 +66,20 @@ const TranslationCase Translations[] = {
     // Microsoft's drivers read "}}", host,port and "." or "(local)" (shared memory) themselves.
     {"u", "a;b}c", "d", "srv,1500", Msodbc,
      "DRIVER={ODBC Driver 17 for SQL Server};SERVER=srv,1500;DATABASE=d;UID=u;PWD={a;b}}c}" MSSQL_TAIL},
+    {nullptr, "", "d", "(local)\\SQLEXPRESS", Msodbc18,
+     "DRIVER={ODBC Driver 18 for SQL Server};SERVER=(local)\\SQLEXPRESS;DATABASE=d;Trusted_Connection=yes" MSSQL_TAIL},
+    // Relaxed: Driver 18 would otherwise encrypt and check the certificate all the same.
+    {"u",
+     "p",
+     "d",
+     "srv",
+     Msodbc18,
+     "DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv;DATABASE=d;UID=u;PWD=p;Encrypt=no;TrustServerCertificate=yes",
+     {0, false}},
+    // Windows' own driver cannot skip the certificate check: no encryption keys (the server is
+    // asked before the log-in instead).
     {nullptr, "", "d", "(local)\\SQLEXPRESS", Windows,
-     "DRIVER={SQL Server};SERVER=(local)\\SQLEXPRESS;DATABASE=d;Trusted_Connection=yes" MSSQL_TAIL},
+     "DRIVER={SQL Server};SERVER=(local)\\SQLEXPRESS;DATABASE=d;Trusted_Connection=yes"},
     // A driver of unknown kind: the encryption settings of both.
     {"u", "p", "d", "srv,1500", Unknown,
      "DRIVER={MyDriver};SERVER=srv;PORT=1500;DATABASE=d;UID=u;PWD=p;Encryption=require" MSSQL_TAIL},
@@ -108,11 +121,31 @@ TEST(ConnectionText, TheDriverIsToldByWhatItIs)
     {
         const char *name;
         OdbcDriverKind kind;
-    } cases[] = {{"", OdbcDriverKind::FreeTds},       {"SQL Server", OdbcDriverKind::FreeTds},
-                 {"mssql", OdbcDriverKind::FreeTds},  {"PostgreSQL Unicode", OdbcDriverKind::PostgreSql},
-                 {"SQLite3", OdbcDriverKind::Sqlite}, {"Not Installed SQLite", OdbcDriverKind::Other}};
+    } cases[] = {{"", OdbcDriverKind::FreeTds},
+                 {"SQL Server", OdbcDriverKind::FreeTds},
+                 {"mssql", OdbcDriverKind::FreeTds},
+                 {"PostgreSQL Unicode", OdbcDriverKind::PostgreSql},
+                 {"SQLite3", OdbcDriverKind::Sqlite},
+                 {"Not Installed SQLite", OdbcDriverKind::Other},
+                 {"ODBC Driver 17 for SQL Server", OdbcDriverKind::FreeTds}};
     for (const auto &c : cases)
         EXPECT_EQ(int(FindOdbcDriver(c.name).kind), int(c.kind)) << c.name;
+        // Without a setting: FreeTDS on Linux; on Windows Microsoft's newest installed driver (the
+        // tests register "ODBC Driver 17 for SQL Server" and "SQL Server"), before Windows' own.
+#ifdef _WIN32
+    EXPECT_EQ(FindOdbcDriver(QString()).name, "ODBC Driver 17 for SQL Server");
+#else
+    EXPECT_EQ(FindOdbcDriver(QString()).name, "FreeTDS");
+#endif
+    const struct
+    {
+        const char *library;
+        OdbcDriverKind kind;
+    } libraries[] = {{"C:\\Windows\\system32\\SQLSRV32.dll", OdbcDriverKind::MicrosoftLegacy},
+                     {"C:\\Windows\\system32\\msodbcsql18.dll", OdbcDriverKind::Microsoft},
+                     {"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", OdbcDriverKind::FreeTds}};
+    for (const auto &c : libraries)
+        EXPECT_EQ(int(OdbcDriverKindOfLibrary(c.library)), int(c.kind)) << c.library;
 }
 
 TEST(BuildConnStr, FromTheSettingsFileAndTheWindow)

@@ -157,6 +157,20 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
     }
 }
 
+// Windows' own "SQL Server" driver encrypts the log-in only where the server can: one that cannot
+// is refused before the driver is reached (here a registration whose library does not exist).
+TEST_F(SqlServerFill, WindowsOwnDriverAsksTheServerFirst)
+{
+    for (int TdsServer::*port : {&TdsServer::plain, &TdsServer::login}) {
+        WriteSqlServerIni(ini(), at(m_server.*port));
+        ASSERT_TRUE(WriteIni("ConnServ", "ODBC Driver", "Windows SQL Server", ini()));
+        DbError error;
+        EXPECT_FALSE(OpenMainConn(ini(), {}, &error));
+        EXPECT_EQ(error.kind == DbError::Kind::PlainLoginRefused, port == &TdsServer::plain)
+            << error.description.toStdString();
+    }
+}
+
 TEST_F(SqlServerFill, ServerErrorsAndStallsKeepTheirNumberAndText)
 {
     WriteSqlServerIni(ini(), at(m_server.forced));

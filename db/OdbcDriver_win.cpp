@@ -1,0 +1,53 @@
+#include "db/OdbcDriver.h"
+
+#include <windows.h>
+
+namespace {
+
+// Windows' driver manager lists no library: the driver's registration names it.
+QString registryLibrary(const QString &name)
+{
+    const std::wstring key = L"SOFTWARE\\ODBC\\ODBCINST.INI\\" + name.toStdWString();
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = sizeof path;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Driver", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, path,
+                     &size) != ERROR_SUCCESS)
+        return QString();
+    return QString::fromWCharArray(path);
+}
+
+} // namespace
+
+// With no setting, SQL Server's newest driver that is installed: Microsoft's current drivers
+// encrypt and pass the log-in as on Linux; the "SQL Server" driver that comes with Windows is
+// the last resort. Under Wine the driver manager is the host's, which names the library itself.
+OdbcDriver FindOdbcDriver(const QString &setting)
+{
+    const QList<InstalledOdbcDriver> installed = InstalledOdbcDrivers();
+    const auto find = [&](const QString &name) -> const InstalledOdbcDriver * {
+        for (const InstalledOdbcDriver &driver : installed) {
+            if (driver.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &driver;
+        }
+        return nullptr;
+    };
+    OdbcDriver driver;
+    const InstalledOdbcDriver *found = nullptr;
+    if (setting.isEmpty()) {
+        for (const QString name : {QStringLiteral("ODBC Driver 18 for SQL Server"),
+                                   QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("SQL Server")}) {
+            if ((found = find(name)))
+                break;
+        }
+        driver.name = found ? found->name : QStringLiteral("SQL Server");
+    } else {
+        driver.name = setting;
+        found = find(setting);
+    }
+    if (!found)
+        return driver;
+    const QString library = found->library.isEmpty() ? registryLibrary(found->name) : found->library;
+    if (!library.isEmpty())
+        driver.kind = OdbcDriverKindOfLibrary(library);
+    return driver;
+}
