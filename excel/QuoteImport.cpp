@@ -2,9 +2,11 @@
 
 #include "common/LeadingNumber.h"
 #include "common/NumberText.h"
+#include "excel/read/WorkbookError.h"
 #include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
 
+#include <algorithm>
 #include <cmath>
 
 QString HeadCountFromTotals(const QString &totalsText)
@@ -17,44 +19,67 @@ QString HeadCountFromTotals(const QString &totalsText)
     return NumberText(std::isfinite(count) && count != 0 ? count : 0.0);
 }
 
-ImportedQuote QuoteFromGrid(const CellGrid &grid)
+namespace {
+
+// The sheet row below which nothing is read: the header, the rows a sheet holds, the totals row.
+constexpr int LastReadRow = CostSheet::MaxRows + 2;
+
+int lastRowWithText(const CellGrid &grid)
 {
-    ImportedQuote quote;
-    int k = 0;
-    while (k < MaxImportedRows) {
-        ++k;
-        const int r = k + 1;
-        if (grid.text(r, 1).startsWith(QStringLiteral("合计")))
-            break;
-        CostLine line;
-        line.Number = QString::number(k);
-        line.Category = grid.text(r, 1);
-        line.Content = grid.text(r, 2);
-        line.Expression = grid.text(r, 3);
-        line.AmountText = grid.text(r, 4);
-        line.Included = true;
-        quote.rows.append(line);
+    for (int row = grid.rowCount(); row >= 2; --row) {
+        for (int column = 1; column <= 4; ++column) {
+            if (!grid.text(row, column).isEmpty())
+                return row;
+        }
     }
-    // The totals row, or row 501 when no "合计" came.
-    quote.headCountText = HeadCountFromTotals(grid.text(k + 1, 1));
-    while (quote.rows.size() < CostSheet::InitialRows) {
+    return 0;
+}
+
+} // namespace
+
+bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *error)
+{
+    int totalsRow = 0;
+    for (int row = 2; row <= std::min(grid.rowCount(), LastReadRow) && totalsRow == 0; ++row) {
+        if (grid.text(row, 1).startsWith(QStringLiteral("合计")))
+            totalsRow = row;
+    }
+    // The last data row, whose next row (or itself, without a totals row) gives the head count.
+    int lastDataRow = totalsRow - 1;
+    if (totalsRow == 0) {
+        lastDataRow = std::max(ClassicImportedRows + 1, lastRowWithText(grid));
+        if (lastDataRow > CostSheet::MaxRows + 1 || grid.textBeyond())
+            return WorkbookError::fail(
+                error, WorkbookError::Kind::TooManyRows,
+                QStringLiteral("工作表的数据超过 %1 行（报价单最多 %1 行），且没有“合计”行，不予导入。")
+                    .arg(CostSheet::MaxRows));
+    }
+    ImportedQuote read;
+    for (int row = 2; row <= lastDataRow; ++row) {
+        const int k = row - 1;
+        read.rows.append(
+            {QString::number(k), grid.text(row, 1), grid.text(row, 2), grid.text(row, 3), grid.text(row, 4), true});
+    }
+    read.headCountText = HeadCountFromTotals(grid.text(totalsRow == 0 ? lastDataRow : totalsRow, 1));
+    while (read.rows.size() < CostSheet::InitialRows) {
         CostLine filler;
-        filler.Number = QString::number(quote.rows.size() + 1);
-        quote.rows.append(filler);
+        filler.Number = QString::number(read.rows.size() + 1);
+        read.rows.append(filler);
     }
-    return quote;
+    *quote = read;
+    return true;
 }
 
 bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
 {
     CellGrid grid;
     ReadLimits limits;
-    limits.maxRows = MaxImportedRows + 1;
+    limits.maxRows = LastReadRow;
     limits.maxColumns = 4;
     limits.firstRow = 2; // the header row is never read, so nothing in it can fail the import
-    if (!ReadFirstWorksheet(path, limits, &grid, error))
+    ImportedQuote quote;
+    if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(grid, &quote, error))
         return false;
-    const ImportedQuote quote = QuoteFromGrid(grid);
     sheet.replaceRows(quote.rows);
     sheet.setText3(quote.headCountText);
     return true;

@@ -162,7 +162,9 @@ QStringDecoder decoderFor(quint16 codePage)
         name = "US-ASCII";
         break;
     case 1200:
-        name = "UTF-16LE";
+        // UTF-16 names no 8-bit encoding: BIFF5 writers put it there for "unknown", so it falls
+        // back as an unknown code page does.
+        name = "windows-1252";
         break;
     case 10000:
     case 32768:

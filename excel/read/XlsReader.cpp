@@ -69,8 +69,7 @@ ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline)
     ChildOutput output;
     auto collect = [&] {
         // Only what is there: read(n) would first set aside n bytes.
-        output.bytes +=
-            process.read(std::min(process.bytesAvailable(), MaxOutputBytes + 1 - output.bytes.size()));
+        output.bytes += process.read(std::min(process.bytesAvailable(), MaxOutputBytes + 1 - output.bytes.size()));
         output.tooLarge = output.bytes.size() > MaxOutputBytes;
     };
     while (process.state() != QProcess::NotRunning && !output.tooLarge) {
@@ -113,6 +112,8 @@ bool interpret(const QProcess &process, const ChildOutput &output, const ReadLim
         return WorkbookError::fail(error, result.error.kind, result.error.text);
     for (const XlsCell &cell : std::as_const(result.cells))
         grid->setText(cell.row, cell.column, cell.text);
+    if (result.textBeyond)
+        grid->markTextBeyond();
     return true;
 }
 
@@ -124,15 +125,16 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
     const QString program = readerProgram();
     QProcess process;
     prepareChild(process);
-    process.start(
-        program, {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns)),
-                  QString::number(std::max(1, limits.firstRow))});
+    process.start(program,
+                  {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns)),
+                   QString::number(std::max(1, limits.firstRow))});
     const QDeadlineTimer deadline(TimeLimitMs);
     if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime())))) {
         process.kill();
         process.waitForFinished(1000);
-        return WorkbookError::fail(error, Kind::ReaderFailed,
-                                   QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：%2").arg(program, process.errorString()));
+        return WorkbookError::fail(
+            error, Kind::ReaderFailed,
+            QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：请重新安装本程序。").arg(program));
     }
     const ChildOutput output = collectOutput(process, deadline);
     CellGrid read;

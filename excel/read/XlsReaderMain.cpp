@@ -34,14 +34,16 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
     XlsReaderResult result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = {WorkbookError::Kind::FileAccess, QStringLiteral("无法打开文件：%1").arg(file.errorString())};
+        result.error = {WorkbookError::Kind::FileAccess,
+                        QStringLiteral("无法打开文件：没有读取的权限，或文件正被其它程序独占。")};
         return result;
     }
     // The whole workbook stream is held in memory here, so the file's size is bounded first.
     constexpr qint64 MaxFileSize = 100 * 1024 * 1024;
     if (file.size() > MaxFileSize) {
-        result.error = {WorkbookError::Kind::OverBudget,
-                        QStringLiteral("文件过大（超过 %1），不像是报价单工作簿。").arg(ReadBudget::sizeText(MaxFileSize))};
+        result.error = {
+            WorkbookError::Kind::OverBudget,
+            QStringLiteral("文件过大（超过 %1），不像是报价单工作簿。").arg(ReadBudget::sizeText(MaxFileSize))};
         return result;
     }
     return ReadXlsWorkbook(file.readAll(), limits);

@@ -55,7 +55,8 @@ using Kind = WorkbookError::Kind;
 
 WorkbookError encrypted()
 {
-    return {Kind::Encrypted, QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。")};
+    return {Kind::Encrypted,
+            QStringLiteral("工作簿有密码保护（已加密），无法读取。请在 Excel 中取消密码后另存，再导入。")};
 }
 
 WorkbookError damaged()
@@ -122,6 +123,8 @@ private:
     QString numberText(quint16 xf, double value) const;
     bool wanted(quint16 row, quint16 column) const
     {
+        // A cell below the rows wanted tells the caller that the sheet goes on.
+        m_textBeyond = m_textBeyond || (row >= m_limits.maxRows && column < m_limits.maxColumns);
         return row + 1 >= m_limits.firstRow && row < m_limits.maxRows && column < m_limits.maxColumns;
     }
     void set(quint16 row, quint16 column, const QString &text)
@@ -138,6 +141,7 @@ private:
     quint16 m_codePage = 1252;
     mutable std::optional<QStringDecoder> m_decoder;
     std::map<std::pair<quint16, quint16>, Value> m_cells;
+    mutable bool m_textBeyond = false;
 };
 
 QString Reader::byteString(QByteArrayView bytes) const
@@ -292,8 +296,8 @@ void Reader::readSheet(qsizetype position)
             if (depth-- == 0)
                 break;
         } else if (depth == 0) {
-            if (record.type != String && record.type != SharedFormula && record.type != Array &&
-                record.type != Table && record.type != Continue)
+            if (record.type != String && record.type != SharedFormula && record.type != Array && record.type != Table &&
+                record.type != Continue)
                 stringResult.pending = false;
             readCellRecord(record, records, &stringResult);
         }
@@ -432,6 +436,7 @@ XlsReaderResult Reader::read(bool bookStream)
     for (const auto &[key, value] : m_cells)
         if (!value.text.isEmpty())
             result.cells.append({int(key.first) + 1, int(key.second) + 1, value.text});
+    result.textBeyond = m_textBeyond;
     result.ok = true;
     return result;
 }
