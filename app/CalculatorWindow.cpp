@@ -34,6 +34,7 @@ constexpr int ListMargin = 60;
 constexpr int FrameWidth = 9135, FrameHeight = 675;
 constexpr int StartWidth = 9795, StartHeight = 6700;
 constexpr int BoxTop = 240, BoxHeight = 300, LabelTop = 300;
+constexpr int MinListHeight = 1800;
 
 template <typename T> T *named(T *widget, const char *name)
 {
@@ -71,6 +72,11 @@ CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
     m_editing = new InPlaceEditing(m_sheet, m_list, m_category, m_content, m_expression, this);
     m_editCommands = new SheetEditCommands(m_sheet, m_list, m_expression, {m_total, m_headCount, m_perHead}, this);
 
+    m_editCommands->setBeforeChange([this] { m_editing->endEdit(); });
+    // Small enough for a laptop beside other windows, large enough for the whole bottom bar and a
+    // few rows of the list.
+    setMinimumSize(TwipsToPixels(FrameWidth + 2 * ListMargin),
+                   TwipsToPixels(ListMargin + MinListHeight + FrameHeight + ListMargin));
     applyLayout();
 }
 
@@ -103,7 +109,7 @@ void CalculatorWindow::buildList()
     // would widen the 280-twip tick column under a tall CJK font.
     m_list->header()->setMinimumSectionSize(1);
     const int widths[] = {280, 1200, 1900, 1900, 900};
-    for (int i = 0; i < CostSheetModel::ColumnCount; ++i)
+    for (int i = 0; i < ColumnCount; ++i)
         m_list->header()->resizeSection(i, TwipsToPixels(widths[i]));
     m_list->move(TwipsToPixels(ListMargin), TwipsToPixels(ListMargin));
     m_list->viewport()->installEventFilter(this);
@@ -156,7 +162,7 @@ void CalculatorWindow::buildBottomBar()
     connect(&m_sheet, &CostSheet::text3Changed, this, [this](const QString &text) { showText(m_headCount, text); });
     connect(&m_sheet, &CostSheet::text4Changed, this, [this](const QString &text) { showText(m_perHead, text); });
 
-    connect(m_refresh, &QPushButton::clicked, this, [this] { RefreshHeadCount(m_sheet); });
+    connect(m_refresh, &QPushButton::clicked, this, [this] { refreshHeadCount(); });
     connect(m_more, &QPushButton::clicked, this,
             [this] { showMenuAt(QPoint(m_frame->x() + m_more->x(), m_frame->y() + m_more->y())); });
 }
@@ -167,7 +173,13 @@ void CalculatorWindow::buildMenu()
     auto item = [this](const char *name, const QString &caption, auto handler) {
         QAction *action = m_menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
+        // A menu opened from the keyboard (Alt+Q) leaves an open editor open behind it: whatever
+        // the command, the editor commits and closes first, so that nothing is written into a row
+        // that the command moves or rewrites.
+        connect(action, &QAction::triggered, this, [this, handler] {
+            m_editing->endEdit();
+            handler();
+        });
     };
     auto separator = [this](const char *name) { m_menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
 
@@ -234,6 +246,15 @@ void CalculatorWindow::deleteSelectedRow()
         m_sheet.DeleteRow(selected.first().row() + 1);
 }
 
+void CalculatorWindow::refreshHeadCount()
+{
+    // Alt+S presses the button without taking the focus: an open editor would keep its old count.
+    m_editing->endEdit();
+    QString error;
+    if (!RefreshHeadCount(m_sheet, &error))
+        Dialogs::message(this, error, QStringLiteral("刷新人数"), Dialogs::Icon::Warning);
+}
+
 void CalculatorWindow::addRow()
 {
     QString error;
@@ -256,9 +277,9 @@ void CalculatorWindow::applyLayout()
     if (out.listWidth)
         m_list->resize(TwipsToPixels(*out.listWidth), m_list->height());
     if (out.contentWidth)
-        m_list->header()->resizeSection(CostSheetModel::ContentColumn, TwipsToPixels(*out.contentWidth));
+        m_list->header()->resizeSection(ContentColumn, TwipsToPixels(*out.contentWidth));
     if (out.expressionWidth)
-        m_list->header()->resizeSection(CostSheetModel::ExpressionColumn, TwipsToPixels(*out.expressionWidth));
+        m_list->header()->resizeSection(ExpressionColumn, TwipsToPixels(*out.expressionWidth));
     if (out.listHeight)
         m_list->resize(m_list->width(), TwipsToPixels(*out.listHeight));
     m_frame->move(TwipsToPixels(out.frameLeft), TwipsToPixels(out.frameTop));

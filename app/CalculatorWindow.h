@@ -59,6 +59,7 @@ private:
     void fitOuterStartSize();
     void deleteSelectedRow();
     void addRow();
+    void refreshHeadCount();
     void exportToWorkbook();
     void importFromWorkbook();
     void showQuoteWindow();

@@ -135,8 +135,10 @@ void SheetEditCommands::selectPosition(int position)
 
 void SheetEditCommands::paste()
 {
+    if (m_beforeChange)
+        m_beforeChange();
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
-    QList<TableRow> rows;
+    QList<RowTexts> rows;
     if (mime && mime->hasText() && !mime->text().isEmpty())
         rows = ParseTabText(mime->text());
     else if (mime && mime->hasHtml())
@@ -155,16 +157,20 @@ void SheetEditCommands::copy()
 
 void SheetEditCommands::undo()
 {
-    const int selected = selectedPosition();
-    closeStep();
-    if (m_history.undo())
-        selectPosition(qMin(selected, m_sheet.rowCount()));
+    travel(&SheetHistory::undo);
 }
 
 void SheetEditCommands::redo()
 {
+    travel(&SheetHistory::redo);
+}
+
+void SheetEditCommands::travel(bool (SheetHistory::*step)())
+{
+    if (m_beforeChange)
+        m_beforeChange();
     const int selected = selectedPosition();
     closeStep();
-    if (m_history.redo())
+    if ((m_history.*step)())
         selectPosition(qMin(selected, m_sheet.rowCount()));
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 class CostSheet;
 class QLineEdit;
 class QTreeView;
@@ -26,6 +28,9 @@ public:
                       QWidget *window);
 
     SheetHistory &history() { return m_history; }
+    // Called before paste, undo and redo change the rows: the window commits and closes an open
+    // editor there.
+    void setBeforeChange(std::function<void()> beforeChange) { m_beforeChange = std::move(beforeChange); }
 
     void paste();
     void copy();
@@ -38,6 +43,7 @@ protected:
 private:
     void changed(bool rows);
     void closeStep();
+    void travel(bool (SheetHistory::*step)());
     void startExpressionSession();
     quint64 sessionKey() const;
     int selectedPosition() const;
@@ -49,6 +55,7 @@ private:
     QWidget *m_expression;
     QList<QLineEdit *> m_boxes;
     QWidget *m_window;
+    std::function<void()> m_beforeChange;
     quint64 m_sessions = 0;
     quint64 m_expressionSession = 0;
     quint64 m_boxSession = 0;

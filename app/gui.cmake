@@ -1,7 +1,7 @@
 # The calculator window and its dialogs.
 add_library(quilvar_app_gui STATIC
-  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp GapLabel.cpp HelpDialog.cpp LayoutRule.cpp Startup.cpp UiFont.cpp
-  VendorLinks.cpp)
+  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp GapLabel.cpp HelpDialog.cpp LayoutRule.cpp QtTranslations.cpp Startup.cpp
+  UiFont.cpp VendorLinks.cpp)
 target_link_libraries(quilvar_app_gui PUBLIC
   quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules quilvar_excel_gui
   quilvar_db_gui quilvar_sheet_query_gui quilvar_quote_gui Qt6::Widgets)
@@ -32,14 +32,14 @@ target_link_libraries(quilvar-screenshot-driver PRIVATE quilvar_app_gui)
 
 # `cpack -G DEB` in the build tree makes a Debian package of what is installed above. The windows
 # are drawn with Noto Sans CJK SC or WenQuanYi Zen Hei (UiFont.cpp); the package depends on them,
-# so that the package manager brings in a CJK font where the desktop has none, and on Qt's platform
-# plugins, which the library packages only recommend.
+# so that the package manager brings in a CJK font where the desktop has none, on Qt's platform
+# plugins, which the library packages only recommend, and on Qt's own Chinese texts.
 set(CPACK_PACKAGE_NAME quilvar)
 set(CPACK_PACKAGE_VENDOR Orvane)
 set(CPACK_PACKAGE_CONTACT "Orvane <support@orvane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tour price calculator")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-zenhei, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-zenhei, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)

@@ -1,5 +1,6 @@
 #include "app/CalculatorWindow.h"
 #include "app/CommandLine.h"
+#include "app/QtTranslations.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(host.qtArgc(), host.qtArgv());
     QApplication::setApplicationName(QStringLiteral("quilvar"));
     QApplication::setDesktopFileName(QStringLiteral("quilvar"));
+    LoadQtChineseTranslations(app);
 
     CalculatorWindow window;
     StartCalculator(window, host.text(), IniFilePathFor(QCoreApplication::applicationDirPath()));

@@ -40,22 +40,22 @@ QString CostLineEditorModel::unitWord(int slot) const
 
 void CostLineEditorModel::setCountText(int slot, const QString &text)
 {
-    Slot *s = slotAt(slot);
-    if (!s || s->factor.count == text)
-        return;
-    s->factor.count = text;
-    emit countTextSet(slot, text);
-    invalidateFrom(slot);
-    Rebuild();
+    setFactorText(slot, &Factor::count, text, &CostLineEditorModel::countTextSet);
 }
 
 void CostLineEditorModel::setUnitWord(int slot, const QString &text)
 {
+    setFactorText(slot, &Factor::unit, text, &CostLineEditorModel::unitWordSet);
+}
+
+void CostLineEditorModel::setFactorText(int slot, QString Factor::*field, const QString &text,
+                                        void (CostLineEditorModel::*announce)(int, const QString &))
+{
     Slot *s = slotAt(slot);
-    if (!s || s->factor.unit == text)
+    if (!s || s->factor.*field == text)
         return;
-    s->factor.unit = text;
-    emit unitWordSet(slot, text);
+    s->factor.*field = text;
+    emit(this->*announce)(slot, text);
     invalidateFrom(slot);
     Rebuild();
 }

@@ -46,7 +46,12 @@ public:
     void setCountText(int slot, const QString &text);
     void setUnitWord(int slot, const QString &text);
 
-    enum class ButtonResult { Appended, Removed, NoFactorToRemove };
+    enum class ButtonResult
+    {
+        Appended,
+        Removed,
+        NoFactorToRemove
+    };
     // The "×" button of slot k: the rightmost appends an empty factor, every other one removes the
     // factor to its right. A rebuild (and ChangeText) follows in every case.
     ButtonResult pressButton(int slot);
@@ -97,6 +102,8 @@ private:
     };
 
     void Rebuild();
+    void setFactorText(int slot, QString Factor::*field, const QString &text,
+                       void (CostLineEditorModel::*announce)(int, const QString &));
     void AddFactor(int slot, int previous);
     void RemoveFactor(int slot, int previous);
     void layoutSlot(int slot, int x);

@@ -10,6 +10,20 @@ const QString &separator()
     return text;
 }
 constexpr QStringView PriceMark = u": ";
+
+// A count typed together with its unit ("30人") while the unit box is empty: the text after the
+// count's digits is the unit word, split as reading the expression back splits a factor, so that
+// the unit is not lost (a dropped "人" would escape the head-count refresh).
+Factor withTypedUnit(const Factor &factor)
+{
+    if (!factor.unit.isEmpty())
+        return factor;
+    const QStringView count = QStringView(factor.count).trimmed();
+    const FactorParts parts = SplitFactor(count);
+    if (parts.countPrefix.isEmpty() || parts.unitWord.isEmpty())
+        return factor;
+    return {parts.countPrefix.toString(), parts.unitWord.toString()};
+}
 } // namespace
 
 ExpressionBuilder::ExpressionBuilder(const QString &unitPriceText)
@@ -19,8 +33,9 @@ ExpressionBuilder::ExpressionBuilder(const QString &unitPriceText)
     m_text = PriceLabel() + Fixed2Text(price);
 }
 
-void ExpressionBuilder::append(const Factor &factor)
+void ExpressionBuilder::append(const Factor &typed)
 {
+    const Factor factor = withTypedUnit(typed);
     const double count = LeadingNumber(factor.count);
     if (count == 0 || count == 1)
         return;

@@ -18,7 +18,11 @@ struct Factor
 // A piece of an expression cut at the separators: a new unit-price text, or a factor.
 struct StrBdsSegment
 {
-    enum Kind { Price, FactorSegment };
+    enum Kind
+    {
+        Price,
+        FactorSegment
+    };
     Kind kind = FactorSegment;
     QString priceText; // the new unit-price text, for a price segment
     Factor factor;     // the new count text and unit word, for a factor segment
@@ -32,8 +36,14 @@ struct BuiltExpression
     Amount amount;
 };
 
-inline QString PriceLabel() { return QStringLiteral("单价: "); }
-inline QString FactorSeparator() { return QStringLiteral(" × "); }
+inline QString PriceLabel()
+{
+    return QStringLiteral("单价: ");
+}
+inline QString FactorSeparator()
+{
+    return QStringLiteral(" × ");
+}
 
 // Builds an expression left to right, one factor at a time. BuildStrBds uses it whole; the editor
 // keeps its intermediate states so that appending a factor does not rebuild the ones before it.
@@ -41,7 +51,8 @@ class ExpressionBuilder
 {
 public:
     explicit ExpressionBuilder(const QString &unitPriceText);
-    // Factors whose count reads 0 or 1 leave text and amount unchanged.
+    // Factors whose count reads 0 or 1 leave text and amount unchanged. With an empty unit word, a
+    // count such as "30人" gives its own unit: " × 30人".
     void append(const Factor &factor);
     const QString &text() const { return m_text; }
     Amount amount() const { return m_amount; }
@@ -54,7 +65,8 @@ private:
 };
 
 // "单价: " + the price to two decimals, then " × " + count + unit word for each factor whose count
-// is neither 0 nor 1; the amount is the unit price times those counts, rounded after each step.
+// is neither 0 nor 1 (as ExpressionBuilder::append writes it); the amount is the unit price times those counts, rounded
+// after each step.
 BuiltExpression BuildStrBds(const QString &unitPriceText, const QList<Factor> &factors);
 
 // The text cut at every " × "; empty pieces count.

@@ -55,17 +55,9 @@ bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *er
                     .arg(CostSheet::MaxRows));
     }
     ImportedQuote read;
-    for (int row = 2; row <= lastDataRow; ++row) {
-        const int k = row - 1;
-        read.rows.append(
-            {QString::number(k), grid.text(row, 1), grid.text(row, 2), grid.text(row, 3), grid.text(row, 4), true});
-    }
+    for (int row = 2; row <= lastDataRow; ++row)
+        read.rows.append({grid.text(row, 1), grid.text(row, 2), grid.text(row, 3), grid.text(row, 4)});
     read.headCountText = HeadCountFromTotals(grid.text(totalsRow == 0 ? lastDataRow : totalsRow, 1));
-    while (read.rows.size() < CostSheet::InitialRows) {
-        CostLine filler;
-        filler.Number = QString::number(read.rows.size() + 1);
-        read.rows.append(filler);
-    }
     *quote = read;
     return true;
 }
@@ -80,7 +72,15 @@ bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
     ImportedQuote quote;
     if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(grid, &quote, error))
         return false;
-    sheet.replaceRows(quote.rows);
-    sheet.setText3(quote.headCountText);
+    LoadQuote(sheet, quote);
     return true;
+}
+
+void LoadQuote(CostSheet &sheet, const ImportedQuote &quote)
+{
+    sheet.replaceRows({});
+    sheet.writeRows(1, quote.rows);
+    while (sheet.rowCount() < CostSheet::InitialRows)
+        sheet.AddRow();
+    sheet.setText3(quote.headCountText);
 }

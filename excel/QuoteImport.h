@@ -9,13 +9,12 @@ class CellGrid;
 class CostSheet;
 struct WorkbookError;
 
-// What a quote workbook gives back: the data rows from row 2 down to the "合计" row (without one,
-// down to the later of row 501 and the last row with text in columns A to D), numbered from 1 and
-// ticked, then filler rows up to twenty; and the head count found after "元/" in the totals row
-// (without one, in the last data row).
+// What a quote workbook gives back: the texts of the data rows from row 2 down to the "合计" row
+// (without one, down to the later of row 501 and the last row with text in columns A to D) and the
+// head count found after "元/" in the totals row (without one, in the last data row).
 struct ImportedQuote
 {
-    QList<CostLine> rows;
+    QList<RowTexts> rows;
     QString headCountText;
 };
 
@@ -27,7 +26,9 @@ bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *er
 // The head count of a totals text: at most four characters after "元/", read by LeadingNumber.
 QString HeadCountFromTotals(const QString &totalsText);
 
-// Reads the whole first worksheet of the workbook at path; only then are the rows replaced and the
-// head count set (which recomputes the per-head text). A failure changes nothing. The caller
-// recomputes the totals afterwards.
+// Reads the whole first worksheet of the workbook at path; only then is the quote loaded. A failure
+// changes nothing.
 bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error);
+// Every row replaced by the quote's (written from row 1, ticked, then blank rows up to twenty, and
+// the totals), then the head count set.
+void LoadQuote(CostSheet &sheet, const ImportedQuote &quote);

@@ -2,6 +2,7 @@
 
 #include <Qt>
 
+#include <algorithm>
 #include <cmath>
 
 namespace CellEditing {
@@ -12,7 +13,7 @@ int resolveColumn(float mouseX, const ColumnSpans &columns)
         const float left = columns[i].left;
         const float right = left + columns[i].width; // single precision, as the edges are kept
         if (left <= mouseX && mouseX <= right)
-            return i + 1;
+            return i;
     }
     return NoColumn;
 }
@@ -44,8 +45,10 @@ Placement editorPlacement(float listLeft, float listTop, ColumnSpan column, floa
 float expressionEditorLeft(float left, float width, float innerWidth, float listLeft, float column4Left,
                            float column5Left)
 {
+    // With many factors the editor is wider than the way to the amount column: its unit price
+    // stays at the window's left edge rather than leaving the window.
     if (left + width > innerWidth || left < 0)
-        return listLeft + column5Left - width;
+        return std::max(0.f, listLeft + column5Left - width);
     return listLeft + column4Left;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheet/SheetColumn.h"
+
 #include <QString>
 
 #include <array>
@@ -8,16 +10,6 @@
 // pointer, column edges and row tops relative to the list's top-left corner, editors in the
 // main window's coordinates.
 namespace CellEditing {
-
-enum Column
-{
-    NumberColumn = 1,
-    CategoryColumn = 2,
-    ContentColumn = 3,
-    ExpressionColumn = 4,
-    AmountColumn = 5,
-    NoColumn = 6
-};
 
 // Editors sit this far right of the cell's left edge, and are this much wider than the column.
 constexpr float EditorInset = 30;
@@ -39,8 +31,8 @@ struct RowGrid
     float top(int row) const { return firstTop + float(row - 1) * rowHeight; }
 };
 
-// The first column whose left edge ≤ x ≤ its right edge (a shared border goes to the left
-// column), or NoColumn.
+// The first column (a SheetColumn) whose left edge ≤ x ≤ its right edge (a shared border goes to
+// the left column), or NoColumn.
 int resolveColumn(float mouseX, const ColumnSpans &columns);
 // The first row whose top ≤ y ≤ its bottom (a shared border goes to the upper row), or
 // rowCount + 1 when no row is there.
@@ -56,7 +48,8 @@ struct Placement
 Placement editorPlacement(float listLeft, float listTop, ColumnSpan column, float rowTop);
 
 // Where the expression editor goes after its width changed: back to column 4 when it fits inside
-// the window, otherwise with its right edge on the amount column's left edge.
+// the window, otherwise with its right edge on the amount column's left edge, but never left of
+// the window.
 float expressionEditorLeft(float left, float width, float innerWidth, float listLeft, float column4Left,
                            float column5Left);
 

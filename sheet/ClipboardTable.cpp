@@ -4,24 +4,13 @@
 
 namespace {
 
-void setCell(TableRow &row, int column, QString text)
+void setCell(RowTexts &row, int column, QString text)
 {
-    switch (column) {
-    case 0:
-        row.Category = std::move(text);
-        break;
-    case 1:
-        row.Content = std::move(text);
-        break;
-    case 2:
-        row.Expression = std::move(text);
-        break;
-    case 3:
-        row.AmountText = std::move(text);
-        break;
-    default:
-        break; // columns past the amount are ignored
-    }
+    static constexpr QString RowTexts::*fields[] = {&RowTexts::Category, &RowTexts::Content, &RowTexts::Expression,
+                                                    &RowTexts::AmountText};
+    // Columns past the amount are ignored.
+    if (column >= 0 && column < 4)
+        row.*fields[column] = std::move(text);
 }
 
 bool isRowEnd(QChar c)
@@ -53,13 +42,14 @@ qsizetype quotedCellEnd(QStringView text, qsizetype open)
 
 } // namespace
 
-QList<TableRow> ParseTabText(QStringView text)
+QList<RowTexts> ParseTabText(QStringView text)
 {
-    QList<TableRow> rows;
-    qsizetype at = 0;
+    QList<RowTexts> rows;
+    // A byte-order mark that a text editor saved ahead of the first cell is no part of it.
+    qsizetype at = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
     const qsizetype n = text.size();
     while (at < n) {
-        TableRow row;
+        RowTexts row;
         int column = 0;
         while (true) {
             QString cell;
@@ -92,6 +82,9 @@ QList<TableRow> ParseTabText(QStringView text)
         }
         rows.append(std::move(row));
     }
+    // A table copied from a text editor often ends in blank lines: they are no rows to paste.
+    while (!rows.isEmpty() && rows.last() == RowTexts())
+        rows.removeLast();
     return rows;
 }
 
@@ -192,11 +185,11 @@ QString cellText(const QString &raw)
 
 } // namespace
 
-QList<TableRow> ParseHtmlTable(QStringView html)
+QList<RowTexts> ParseHtmlTable(QStringView html)
 {
-    QList<TableRow> rows;
+    QList<RowTexts> rows;
     bool inTable = false, inRow = false, inCell = false;
-    TableRow row;
+    RowTexts row;
     int column = 0;
     int span = 1;
     QString raw;
@@ -215,7 +208,7 @@ QList<TableRow> ParseHtmlTable(QStringView html)
         if (!inRow)
             return;
         rows.append(std::move(row));
-        row = TableRow();
+        row = RowTexts();
         column = 0;
         inRow = false;
     };
@@ -311,6 +304,24 @@ QString RowsAsTabText(const QList<CostLine> &lines)
         out += u'\t';
         appendTabCell(out, line.AmountText);
         out += u'\n';
+    }
+    return out;
+}
+
+QString AsOneLine(QStringView text, bool dropTrailingLineEnds)
+{
+    while (dropTrailingLineEnds && (text.endsWith(u'\n') || text.endsWith(u'\r')))
+        text.chop(1);
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue; // CR LF is one line break
+        if (c == u'\r' || c == u'\n' || c == u'\t')
+            out += u' ';
+        else if (c >= 0x20 && c != 0x7F)
+            out += QChar(c);
     }
     return out;
 }

@@ -35,41 +35,63 @@ const QStringList &CostSheet::Categories()
 
 bool CostSheet::AddRow(QString *error)
 {
-    return appendRow(emptyLine(rowCount() + 1), error);
-}
-
-bool CostSheet::appendRow(const CostLine &line, QString *error)
-{
     if (rowCount() >= MaxRows) {
         if (error)
             *error = tooManyRowsMessage();
         return false;
     }
-    appendUnchecked(line);
+    appendUnchecked({emptyLine(rowCount() + 1)});
     return true;
 }
 
-bool CostSheet::appendRows(const QList<CostLine> &lines, QString *error)
+bool CostSheet::writeRows(int firstPosition, const QList<RowTexts> &rows, QString *error)
 {
-    if (lines.isEmpty())
-        return true;
-    if (lines.size() > MaxRows - rowCount()) {
+    if (!putRows(firstPosition, rows, error))
+        return false;
+    RefreshTotals();
+    return true;
+}
+
+bool CostSheet::writeRow(int position, const RowTexts &texts, QString *error)
+{
+    return putRows(position, {texts}, error);
+}
+
+bool CostSheet::putRows(int firstPosition, const QList<RowTexts> &rows, QString *error)
+{
+    const int first = hasRow(firstPosition) ? firstPosition : rowCount() + 1;
+    if (rows.size() > MaxRows - first + 1) {
         if (error)
             *error = tooManyRowsMessage();
         return false;
     }
-    const int first = rowCount() + 1;
-    emit rowsAboutToBeInserted(first, first + int(lines.size()) - 1);
-    m_rows.append(lines);
-    emit rowsInserted();
+    const int overwritten = int(qMin<qsizetype>(rows.size(), rowCount() - first + 1));
+    for (int k = 0; k < overwritten; ++k) {
+        CostLine &line = mutableRow(first + k);
+        static_cast<RowTexts &>(line) = rows.at(k);
+        line.Included = true;
+    }
+    if (overwritten > 0)
+        emit rowsChanged(first, first + overwritten - 1);
+    // The rest arrive as one insertion, so that a view follows a long paste in one step.
+    QList<CostLine> appended;
+    appended.reserve(rows.size() - overwritten);
+    for (qsizetype k = overwritten; k < rows.size(); ++k) {
+        const RowTexts &texts = rows.at(k);
+        appended.append({QString::number(rowCount() + appended.size() + 1), texts.Category, texts.Content,
+                         texts.Expression, texts.AmountText, true});
+    }
+    appendUnchecked(appended);
     return true;
 }
 
-void CostSheet::appendUnchecked(const CostLine &line)
+void CostSheet::appendUnchecked(const QList<CostLine> &lines)
 {
-    const int position = rowCount() + 1;
-    emit rowsAboutToBeInserted(position, position);
-    m_rows.append(line);
+    if (lines.isEmpty())
+        return;
+    const int first = rowCount() + 1;
+    emit rowsAboutToBeInserted(first, first + int(lines.size()) - 1);
+    m_rows.append(lines);
     emit rowsInserted();
 }
 

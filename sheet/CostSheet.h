@@ -34,10 +34,13 @@ public:
 
     // Appends an empty, unticked row numbered rowCount() + 1. Refused past MaxRows.
     bool AddRow(QString *error = nullptr);
-    // Appends a filled row; refused past MaxRows.
-    bool appendRow(const CostLine &line, QString *error = nullptr);
-    // Appends several filled rows, announced as one insertion; refused whole past MaxRows.
-    bool appendRows(const QList<CostLine> &lines, QString *error = nullptr);
+    // How the fill, the paste and the import write rows: the texts go into the rows from
+    // firstPosition down (0, or a position past the last row: after the last row), each row keeps
+    // its number and is ticked, rows past the end are appended numbered by their position; then
+    // RefreshTotals. Rows that would pass MaxRows refuse the whole write: false, nothing changed.
+    bool writeRows(int firstPosition, const QList<RowTexts> &rows, QString *error = nullptr);
+    // One step of writeRows for a caller that streams its rows and leaves the totals for its end.
+    bool writeRow(int position, const RowTexts &texts, QString *error = nullptr);
     // Removes the row at position (the list's selection) and recomputes the totals.
     // A position that names no row changes nothing.
     void DeleteRow(int position);
@@ -99,7 +102,8 @@ signals:
 private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }
     void setField(int position, QString CostLine::*field, const QString &text);
-    void appendUnchecked(const CostLine &line);
+    bool putRows(int firstPosition, const QList<RowTexts> &rows, QString *error);
+    void appendUnchecked(const QList<CostLine> &lines);
     void headCountChanged();
 
     QList<CostLine> m_rows;

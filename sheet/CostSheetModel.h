@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheet/SheetColumn.h"
+
 #include <QAbstractTableModel>
 
 class CostSheet;
@@ -10,16 +12,6 @@ class CostSheetModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column
-    {
-        NumberColumn,
-        CategoryColumn,
-        ContentColumn,
-        ExpressionColumn,
-        AmountColumn,
-        ColumnCount
-    };
-
     explicit CostSheetModel(CostSheet &sheet, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

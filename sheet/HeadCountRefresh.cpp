@@ -71,9 +71,21 @@ RefreshedExpression RefreshExpression(QStringView expression, const RefreshCount
     return result;
 }
 
-void RefreshHeadCount(CostSheet &sheet)
+bool RefreshHeadCount(CostSheet &sheet, QString *error)
 {
-    const RefreshCounts counts{LeadingNumber(sheet.Text3()), std::nullopt};
+    const double headCount = LeadingNumber(sheet.Text3());
+    // The count passes through single precision: a tiny one is 0 there, a huge one infinite.
+    const float single = toSingle(headCount);
+    if (!(single > 0) || std::isinf(single)) {
+        if (error)
+            *error = IsBlank(sheet.Text3())
+                         ? QStringLiteral("还没有填人数，没有刷新。请先在人数框中填入大于 0 的人数。")
+                         : QStringLiteral("人数“%1”不是大于 0 的数，没有刷新。请在人数框中填入大于 0 的人数。")
+                               .arg(sheet.Text3().size() > 20 ? sheet.Text3().left(20) + QStringLiteral("…")
+                                                              : sheet.Text3());
+        return false;
+    }
+    const RefreshCounts counts{headCount, std::nullopt};
 
     sheet.rewriteRows([&](int, CostLine &line) {
         // A blank line in the middle of a sheet is skipped; the lines after it still take the
@@ -88,4 +100,5 @@ void RefreshHeadCount(CostSheet &sheet)
     });
     // Totals over every ticked row, as every other change leaves them.
     sheet.RefreshTotals();
+    return true;
 }

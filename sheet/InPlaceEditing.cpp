@@ -2,19 +2,24 @@
 
 #include "costline/ControlJsj.h"
 #include "costline/Twips.h"
+#include "sheet/ClipboardTable.h"
 #include "sheet/CostSheet.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <algorithm>
+#include <functional>
 
 using namespace CellEditing;
 
@@ -24,18 +29,47 @@ bool inside(const QWidget *widget, const QWidget *container)
     return widget && (widget == container || container->isAncestorOf(widget));
 }
 
-// Rows as high as the editors laid over them, so that an editor covers its own row and no more.
-class RowHeightDelegate : public QStyledItemDelegate
+// Rows as high as the editors laid over them, so that an editor covers its own row and no more. A
+// text cut off with "…" shows whole in its tooltip; the expression of the row whose expression
+// editor is open is not drawn, so that no old text shows beside the narrower editor.
+class SheetDelegate : public QStyledItemDelegate
 {
 public:
-    RowHeightDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), m_height(height) {}
+    SheetDelegate(int height, std::function<bool(const QModelIndex &)> hidden, QObject *parent)
+        : QStyledItemDelegate(parent), m_height(height), m_hidden(std::move(hidden))
+    {
+    }
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
     }
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_hidden(index))
+            option->text.clear();
+    }
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget *widget = item.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        if (!item.text.isEmpty() && item.fontMetrics.horizontalAdvance(item.text) > textRect.width() - 2 * margin)
+            QToolTip::showText(event->globalPos(), item.text, view);
+        else
+            QToolTip::hideText();
+        return true;
+    }
 
 private:
     int m_height;
+    std::function<bool(const QModelIndex &)> m_hidden;
 };
 } // namespace
 
@@ -63,12 +97,30 @@ InPlaceEditing::InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *cat
         m_window->update();
     });
     connect(m_expression, &ControlJsj::Resize, this, &InPlaceEditing::followExpressionEditorWidth);
+    // A text that reaches a description by another way than Ctrl+V (the context menu, the middle
+    // button, a drop) loses its control characters all the same.
+    for (QLineEdit *editor : {m_content, m_category->lineEdit()})
+        connect(editor, &QLineEdit::textEdited, this, [editor](const QString &text) {
+            const QString line = AsOneLine(text, false);
+            if (line != text) {
+                const int cursor = int(AsOneLine(QStringView(text).left(editor->cursorPosition()), false).size());
+                editor->setText(line);
+                editor->setCursorPosition(cursor);
+            }
+        });
     connect(qApp, &QApplication::focusChanged, this, &InPlaceEditing::onFocusChanged);
 
     // Editors and rows of one height, tall enough for the editors' texts in the window's font.
     m_editorHeight = std::max({m_category->minimumSizeHint().height(), m_content->minimumSizeHint().height(),
                                m_expression->fieldHeight(), m_list->fontMetrics().height() + 2});
-    m_list->setItemDelegate(new RowHeightDelegate(m_editorHeight, m_list));
+    m_list->setItemDelegate(new SheetDelegate(
+        m_editorHeight,
+        [this](const QModelIndex &index) {
+            return index.column() == ExpressionColumn && index.row() + 1 == m_sheet.CurRow() &&
+                   m_expression->isVisible();
+        },
+        m_list));
+    m_expression->installEventFilter(this);
     m_expression->resize(m_expression->width(), m_editorHeight);
 
     // An editor stays over its cell: scrolling the list ends the edit, as a click elsewhere would.
@@ -131,7 +183,7 @@ void InPlaceEditing::EditCell(int column, int row)
     const CostLine &line = m_sheet.row(row);
 
     if (column == CategoryColumn || column == ContentColumn) {
-        const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column - 1], rowTop);
+        const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column], rowTop);
         const QRect rect(TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width), m_editorHeight);
         if (column == CategoryColumn) {
             m_category->setGeometry(rect);
@@ -154,7 +206,7 @@ void InPlaceEditing::EditCell(int column, int row)
             m_content->setFocus(Qt::OtherFocusReason);
         }
     } else if (column == ExpressionColumn) {
-        const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column - 1], rowTop);
+        const Placement p = editorPlacement(float(origin.x()), float(origin.y()), spans[column], rowTop);
         m_expression->move(TwipsToPixels(p.left), TwipsToPixels(p.top));
         m_expression->setStrBds(line.Expression);
         // Every change this makes comes back into the row through ChangeText.
@@ -193,14 +245,21 @@ void InPlaceEditing::commitContent()
     m_content->hide();
 }
 
+void InPlaceEditing::pasteAsOneLine(QLineEdit *editor)
+{
+    // A copied table or cell pasted into one description: one line, its cells and lines apart by
+    // a space, the line end a spreadsheet puts after a copied cell dropped.
+    editor->insert(AsOneLine(QApplication::clipboard()->text(), true));
+}
+
 void InPlaceEditing::followExpressionEditorWidth()
 {
     const ColumnSpans spans = columnSpans();
     const QPointF origin = listOrigin();
     const float left =
         expressionEditorLeft(float(PixelsToTwips(m_expression->x())), float(PixelsToTwips(m_expression->width())),
-                             float(PixelsToTwips(m_window->width())), float(origin.x()),
-                             spans[ExpressionColumn - 1].left, spans[AmountColumn - 1].left);
+                             float(PixelsToTwips(m_window->width())), float(origin.x()), spans[ExpressionColumn].left,
+                             spans[AmountColumn].left);
     m_expression->move(TwipsToPixels(left), m_expression->y());
 }
 
@@ -239,7 +298,18 @@ bool InPlaceEditing::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    if (watched == m_expression) {
+        // The cell under the editor is drawn without its text while the editor is open.
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            m_list->viewport()->update();
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
+        if ((watched == m_category || watched == m_content) &&
+            static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
+            pasteAsOneLine(watched == m_content ? m_content : m_category->lineEdit());
+            return true;
+        }
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (watched == m_category->view() && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             // Enter picks the highlighted category and moves on, as Enter in the closed box does.

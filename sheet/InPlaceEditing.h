@@ -22,9 +22,14 @@ public:
     InPlaceEditing(CostSheet &sheet, QTreeView *list, QComboBox *categoryEditor, QLineEdit *contentEditor,
                    ControlJsj *expressionEditor, QWidget *window);
 
-    // Opens the editor of a cell (1-based column and row); columns without an editor, and rows
-    // that do not exist, open nothing.
+    // Opens the editor of a cell (a SheetColumn and a 1-based row); columns without an editor, and
+    // rows that do not exist, open nothing.
     void EditCell(int column, int row);
+
+    // Commits an open category or content editor and closes every editor, however the edit was
+    // started: every command that changes rows or their texts calls it first, so that no editor
+    // writes into a row that has moved or changed under it.
+    void endEdit();
 
     // The list's geometry in twips, relative to the list's top-left corner.
     CellEditing::ColumnSpans columnSpans() const;
@@ -38,7 +43,7 @@ private:
     void resolveClick();
     void commitCategory();
     void commitContent();
-    void endEdit();
+    void pasteAsOneLine(QLineEdit *editor);
     void followExpressionEditorWidth();
     void onFocusChanged(QWidget *old, QWidget *now);
     QPointF listOrigin() const; // the list's top-left corner in the window, in twips

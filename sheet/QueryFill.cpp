@@ -32,24 +32,14 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
             return false;
         }
         ++n;
-        CostLine line;
-        QString *fields[] = {&line.Category, &line.Content, &line.Expression, &line.AmountText};
+        RowTexts texts;
+        QString *fields[] = {&texts.Category, &texts.Content, &texts.Expression, &texts.AmountText};
         for (int column = 0; column < 4; ++column) {
             if (!records.value(column, fields[column], error))
                 return false;
         }
-        line.Included = true;
-        if (sheet.hasRow(n)) {
-            line.Number = sheet.row(n).Number;
-            sheet.setRow(n, line);
-        } else {
-            line.Number = QString::number(n);
-            if (!sheet.appendRow(line, nullptr)) {
-                if (error)
-                    *error = {DbErrorNumber::Overflow, QStringLiteral("溢出：报价单不能再增加行。")};
-                return false;
-            }
-        }
+        // Each row lands at once: a failure further down leaves the rows before it filled.
+        sheet.writeRow(n, texts);
         if (!records.moveNext(error))
             return false;
     }

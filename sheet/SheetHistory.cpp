@@ -222,29 +222,23 @@ qint64 SheetHistory::estimatedBytes() const
 
 bool SheetHistory::undo()
 {
-    checkpoint();
-    if (m_undo.empty())
-        return false;
-    State target = std::move(m_undo.back());
-    m_undo.pop_back();
-    m_current.bytes = bytesBeyond(m_current, target);
-    m_redo.push_back(std::move(m_current));
-    restore(target);
-    m_current = std::move(target);
-    m_lastKey = 0;
-    emit stepsChanged();
-    return true;
+    return step(m_undo, m_redo);
 }
 
 bool SheetHistory::redo()
 {
+    return step(m_redo, m_undo);
+}
+
+bool SheetHistory::step(std::deque<State> &from, std::deque<State> &to)
+{
     checkpoint();
-    if (m_redo.empty())
+    if (from.empty())
         return false;
-    State target = std::move(m_redo.back());
-    m_redo.pop_back();
+    State target = std::move(from.back());
+    from.pop_back();
     m_current.bytes = bytesBeyond(m_current, target);
-    m_undo.push_back(std::move(m_current));
+    to.push_back(std::move(m_current));
     restore(target);
     m_current = std::move(target);
     m_lastKey = 0;

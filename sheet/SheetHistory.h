@@ -60,6 +60,8 @@ private:
     };
 
     State capture() const;
+    // Undo from m_undo to m_redo, redo the other way.
+    bool step(std::deque<State> &from, std::deque<State> &to);
     void restore(const State &state);
     void trim();
     void rebuildLive();

@@ -4,8 +4,7 @@
 
 class CostSheet;
 
-// Writes pasted rows into the sheet from row `firstPosition` down (0: after the last row): each
-// row's four texts exactly as given, ticked; rows past the end are appended. Then RefreshTotals.
-// A paste that would pass the sheet's last possible row, or that holds no row, is refused whole:
-// false with a message, and the sheet is unchanged.
-bool PasteRows(CostSheet &sheet, int firstPosition, const QList<TableRow> &rows, QString *error);
+// Writes pasted rows into the sheet from row `firstPosition` down (0: after the last row), exactly
+// as given, by CostSheet::writeRows. A paste that holds no row or would pass the sheet's last
+// possible row is refused whole: false with a message, and the sheet is unchanged.
+bool PasteRows(CostSheet &sheet, int firstPosition, const QList<RowTexts> &rows, QString *error);

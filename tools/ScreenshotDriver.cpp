@@ -110,10 +110,10 @@ int main(int argc, char *argv[])
     QTimer::singleShot(settle, [&] {
         if (scene == QLatin1String("editor")) {
             window.sheet().setCurRow(2);
-            window.editing().EditCell(4, 2);
+            window.editing().EditCell(ExpressionColumn, 2);
         } else if (scene == QLatin1String("category") || scene == QLatin1String("dropdown")) {
             window.sheet().setCurRow(1);
-            window.editing().EditCell(2, 1);
+            window.editing().EditCell(CategoryColumn, 1);
             if (scene == QLatin1String("dropdown"))
                 window.findChild<QComboBox *>(QStringLiteral("Combo1"))->showPopup();
         } else if (scene == QLatin1String("menu")) {

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git ccache
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libxlsxwriter-dev libzip-dev
   unixodbc unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc sqlite3
   postgresql

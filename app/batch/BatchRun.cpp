@@ -253,6 +253,7 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
 
 void RecalcRows(CostSheet &sheet)
 {
+    bool anyChanged = false;
     for (int position = 1; position <= sheet.rowCount(); ++position) {
         const QString expression = sheet.row(position).Expression;
         if (expression.trimmed().isEmpty())
@@ -264,10 +265,17 @@ void RecalcRows(CostSheet &sheet)
         editor.ReadStrBds();
         if (!changed)
             continue;
-        // The window writes every ChangeText into the row; the last write is the one that stays.
-        sheet.setCurRow(position);
-        sheet.EditorChange(editor.StrBds(), editor.CurHjje());
+        // The window writes every ChangeText into the row (the last write is the one that stays)
+        // and recomputes the totals each time; here they are recomputed once, at the end.
+        CostLine line = sheet.row(position);
+        line.Expression = editor.StrBds();
+        line.AmountText = AmountToText(editor.CurHjje());
+        line.Included = true;
+        sheet.setRow(position, line);
+        anyChanged = true;
     }
+    if (anyChanged)
+        sheet.RefreshTotals();
 }
 
 QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks, const std::optional<GroupQuote> &quote)
@@ -378,8 +386,11 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
     if (options.headCount)
         sheet.setText3(*options.headCount);
     // 5.
-    if (options.refresh)
-        RefreshHeadCount(sheet);
+    if (options.refresh && !RefreshHeadCount(sheet, &error)) {
+        err << "quilvar-batch：" << error << '\n';
+        err.flush();
+        return BatchBadArguments;
+    }
     // 6. The price at each group size, each from the sheet as the steps above left it.
     const QList<PriceBreak> breaks = PriceBreaks(sheet, options.breakHeadCounts);
     QList<ExtraWorksheet> extraSheets;

@@ -51,7 +51,7 @@ int main(int argc, char *argv[])
 
     const int row = 5;
     sheet.setCurRow(row);
-    window.editing().EditCell(4, row);
+    window.editing().EditCell(ExpressionColumn, row);
     auto *editor = window.findChild<ControlJsj *>(QStringLiteral("ControlJsj1"));
     QLineEdit *price = editor->unitPriceField();
     price->setFocus();

@@ -8,13 +8,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = FuzzText(data, size);
-    const QList<TableRow> html = ParseHtmlTable(text);
-    const QList<TableRow> rows = ParseTabText(text);
+    const QList<RowTexts> html = ParseHtmlTable(text);
+    const QList<RowTexts> rows = ParseTabText(text);
 
     // Whatever was read, copied as text, reads back the same.
-    for (const QList<TableRow> *table : {&rows, &html}) {
+    for (const QList<RowTexts> *table : {&rows, &html}) {
         QList<CostLine> lines;
-        for (const TableRow &row : *table)
+        for (const RowTexts &row : *table)
             lines.append({QString(), row.Category, row.Content, row.Expression, row.AmountText, true});
         if (ParseTabText(RowsAsTabText(lines)) != *table)
             std::abort();

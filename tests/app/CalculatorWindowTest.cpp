@@ -1,16 +1,21 @@
 #include "WindowTests.h"
 
 #include "app/HelpDialog.h"
+#include "app/QtTranslations.h"
 #include "app/VendorLinks.h"
 #include "common/Dialogs.h"
 #include "sheet/CostSheetModel.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -147,7 +152,7 @@ private slots:
         typeText(w.expression->unitField(1), QStringLiteral("间"));
 
         QCOMPARE(w.sheet().row(2), (CostLine{"2", "保险", "旅游意外险", "单价: 20.00 × 45间", "900", true}));
-        QCOMPARE(w.list->model()->index(1, CostSheetModel::AmountColumn).data().toString(), QStringLiteral("900"));
+        QCOMPARE(w.list->model()->index(1, AmountColumn).data().toString(), QStringLiteral("900"));
         QCOMPARE(w.box("Text1")->text(), QStringLiteral("900"));
         QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
         QTRY_VERIFY(!w.expression->isVisible()); // leaving the editor hides it
@@ -379,6 +384,122 @@ private slots:
         w.click(3, 4);
         QTRY_VERIFY(w.expression->isVisible());
         QVERIFY(qAbs(w.expression->x() + w.expression->width() - column5) <= 1);
+        // With more factors than the way to the amount column holds, the unit price stays in sight.
+        for (int added = 0; added < 6; ++added)
+            w.expression->timesButton(w.expression->model().LastSlot())->click();
+        QCOMPARE(w.expression->x(), 0);
+    }
+
+    void expressionCellIsBlankUnderItsOpenEditor()
+    {
+        // A text longer than the editor showed to its right, the old one while the editor changed.
+        Window w;
+        w.window.resize(1200, 600);
+        w.sheet().setExpression(2, QStringLiteral("单价: 5.00 × 2很长很长很长很长很长很长很长很长很长的单位"));
+        w.click(2, 4);
+        QTRY_VERIFY(w.expression->isVisible());
+        const QRect cell = w.cell(2, 4);
+        const int right = w.list->viewport()->mapFrom(&w.window, w.expression->geometry().topRight()).x();
+        QVERIFY(right + 20 < cell.right());
+        const QImage image = w.list->viewport()->grab().toImage();
+        for (int x = right + 2; x < cell.right() - 2; ++x)
+            for (int y = cell.top() + 2; y < cell.bottom() - 2; ++y)
+                QCOMPARE(image.pixel(x, y), image.pixel(right + 2, cell.top() + 2));
+    }
+
+    void cutTextShowsWholeInItsTooltip()
+    {
+        Window w;
+        const QString longText = QStringLiteral("北京饭店 标准间 含双早 延迟退房至十八点 另加床一张 接送机两次");
+        w.sheet().setContent(2, longText);
+        w.sheet().setContent(3, QStringLiteral("短"));
+        for (int row : {2, 3}) {
+            const QPoint at = w.cell(row, 3).center();
+            QHelpEvent help(QEvent::ToolTip, at, w.list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(w.list->viewport(), &help);
+            if (row == 2)
+                QTRY_COMPARE(QToolTip::text(), longText);
+            else
+                QTRY_VERIFY(!QToolTip::isVisible());
+        }
+    }
+
+    void unitTypedIntoTheCountBoxIsKept()
+    {
+        Window w;
+        w.edit(1, 4, QStringLiteral("60"));
+        QTest::mouseClick(w.expression->timesButton(0), Qt::LeftButton);
+        QTRY_VERIFY(w.expression->countField(1)->hasFocus());
+        typeText(w.expression->countField(1), QStringLiteral("30人"));
+        QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
+        QTRY_VERIFY(!w.expression->isVisible());
+        QCOMPARE(w.sheet().row(1).Expression, QStringLiteral("单价: 60.00 × 30人"));
+        typeText(w.box("Text3"), QStringLiteral("25"));
+        QTest::mouseClick(w.bar<QPushButton>("Command2"), Qt::LeftButton);
+        QCOMPARE(w.sheet().row(1).AmountText, QStringLiteral("1500"));
+    }
+
+    void refreshRefusesAHeadCountThatIsNoPositiveNumber()
+    {
+        for (const char *headCount : {"", "0", "abc", "-5"}) {
+            Window w;
+            w.sheet().setRow(1, {"1", "餐", "午餐", "单价: 60.00 × 3人", "180", true});
+            w.box("Text3")->setText(QString::fromLatin1(headCount));
+            const QList<CostLine> rows = w.sheet().rows();
+            QTest::mouseClick(w.bar<QPushButton>("Command2"), Qt::LeftButton);
+            const auto shown = Dialogs::takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QVERIFY(shown.first().text.contains(QStringLiteral("大于 0 的人数")));
+            QCOMPARE(w.sheet().rows(), rows);
+        }
+    }
+
+    void pasteIntoADescriptionIsOneLine()
+    {
+        Window w;
+        QGuiApplication::clipboard()->setText(QStringLiteral("房\t如家\r\n餐\t午餐\r\n"));
+        QTest::keyClick(w.edit(1, 3, QStringLiteral("x")), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(w.content, Qt::Key_Return);
+        QTRY_VERIFY(!w.content->isVisible());
+        QCOMPARE(w.sheet().row(1).Content, QStringLiteral("x房 如家 餐 午餐"));
+        QVERIFY(w.sheet().row(2).Content.isEmpty());
+        QTest::keyClick(w.edit(3, 2, QStringLiteral("y")), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.category->currentText(), QStringLiteral("y房 如家 餐 午餐"));
+    }
+
+    void keyboardCommandsCloseAnOpenEditorFirst()
+    {
+        // Alt+Q, 删除选中行 with row 1's expression open: the next keystroke went into the row
+        // that moved up.
+        Window w;
+        w.sheet().setRow(2, {"2", "餐", "午餐", "单价: 30.00 × 3人", "90", true});
+        w.edit(1, 4, QStringLiteral("5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::AltModifier);
+        QMenu *menu = w.window.popupMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QTRY_COMPARE(w.sheet().row(1).Content, QStringLiteral("午餐"));
+        QVERIFY(!w.expression->isVisible());
+        typeText(QApplication::focusWidget(), QStringLiteral("7"));
+        QCOMPARE(w.sheet().row(1).Expression, QStringLiteral("单价: 30.00 × 3人"));
+
+        // Alt+S with the editor open: it closed, so no keystroke puts the old count back.
+        w.box("Text3")->setText(QStringLiteral("4"));
+        w.click(1, 4);
+        QTRY_VERIFY(w.expression->countField(1) && w.expression->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!w.expression->isVisible());
+        typeText(QApplication::focusWidget(), QStringLiteral("7"));
+        QCOMPARE(w.sheet().row(1).Expression, QStringLiteral("单价: 30.00 × 4人"));
+    }
+
+    void qtOwnTextsAreChinese()
+    {
+        QVERIFY(LoadQtChineseTranslations(*qApp));
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
     }
 
     void rightPressOpensTheMenuAtThePointer()
@@ -412,10 +533,8 @@ private slots:
         Window w;
         auto check = [&](int width, int height) {
             QCOMPARE(w.list->width(), width - 8); // 120 twips
-            QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ContentColumn),
-                     qRound(((width * 15 - 120) - 2800) / 2.0 / 15));
-            QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ExpressionColumn),
-                     w.list->header()->sectionSize(CostSheetModel::ContentColumn));
+            QCOMPARE(w.list->header()->sectionSize(ContentColumn), qRound(((width * 15 - 120) - 2800) / 2.0 / 15));
+            QCOMPARE(w.list->header()->sectionSize(ExpressionColumn), w.list->header()->sectionSize(ContentColumn));
             QCOMPARE(w.list->height(), height - 4 - 4 - 45);
             QCOMPARE(w.frame->y(), w.list->y() + w.list->height());
             QCOMPARE(w.frame->x(), qRound((width * 15 - 9135) / 2.0 / 15));
@@ -424,13 +543,21 @@ private slots:
         w.window.resize(900, 600);
         check(900, 600);
 
-        // Too narrow for the flexible columns and too low for the list: those steps are skipped,
-        // the others still run, and no message is shown.
-        const int contentBefore = w.list->header()->sectionSize(CostSheetModel::ContentColumn);
+        // The window keeps the whole bottom bar and a few rows: it is no smaller than that.
+        w.window.resize(300, 200);
+        QVERIFY(w.window.width() > 300);
+        QVERIFY(w.window.rect().contains(w.frame->geometry()));
+        QVERIFY(w.list->height() > 3 * w.cell(1, 1).height());
+
+        // Too narrow for the flexible columns and too low for the list (a platform that ignores
+        // the minimum): those steps are skipped, the others still run, and no message is shown.
+        w.window.resize(900, 600);
+        w.window.setMinimumSize(0, 0);
+        const int contentBefore = w.list->header()->sectionSize(ContentColumn);
         const int heightBefore = w.list->height();
         w.window.resize(150, 40);
         QCOMPARE(w.list->width(), 142);
-        QCOMPARE(w.list->header()->sectionSize(CostSheetModel::ContentColumn), contentBefore);
+        QCOMPARE(w.list->header()->sectionSize(ContentColumn), contentBefore);
         QCOMPARE(w.list->height(), heightBefore);
         QCOMPARE(w.frame->x(), qRound((150 * 15 - 9135) / 2.0 / 15));
         QCOMPARE(w.frame->y(), w.list->y() + heightBefore);

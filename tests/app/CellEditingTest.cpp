@@ -22,14 +22,14 @@ private slots:
     {
         QTest::addColumn<float>("x");
         QTest::addColumn<int>("column");
-        QTest::newRow("left edge of the list") << 0.f << 1;
-        QTest::newRow("border 1|2 goes left") << 280.f << 1;
-        QTest::newRow("just right of border 1|2") << 281.f << 2;
-        QTest::newRow("border 2|3 goes to the category") << 1480.f << 2;
-        QTest::newRow("expression") << 4000.f << 4;
-        QTest::newRow("right edge of the amount column") << 6180.f << 5;
-        QTest::newRow("right of the last column") << 6181.f << 6;
-        QTest::newRow("left of the list") << -1.f << 6;
+        QTest::newRow("left edge of the list") << 0.f << int(NumberColumn);
+        QTest::newRow("border 1|2 goes left") << 280.f << int(NumberColumn);
+        QTest::newRow("just right of border 1|2") << 281.f << int(CategoryColumn);
+        QTest::newRow("border 2|3 goes to the category") << 1480.f << int(CategoryColumn);
+        QTest::newRow("expression") << 4000.f << int(ExpressionColumn);
+        QTest::newRow("right edge of the amount column") << 6180.f << int(AmountColumn);
+        QTest::newRow("right of the last column") << 6181.f << int(NoColumn);
+        QTest::newRow("left of the list") << -1.f << int(NoColumn);
     }
 
     void resolvesColumns()
@@ -74,8 +74,9 @@ private slots:
         // Window 9675 twips wide inside; list at 60; column 4 at 3380, column 5 at 5280.
         QTest::newRow("fits: back to column 4 without the inset") << 3470.f << 1740.f << 60.f + 3380;
         QTest::newRow("right edge exactly at the window's edge fits") << 7935.f << 1740.f << 60.f + 3380;
-        QTest::newRow("passes the window's edge") << 3470.f << 6600.f << 60.f + 5280 - 6600;
+        QTest::newRow("passes the window's edge") << 7000.f << 3000.f << 60.f + 5280 - 3000;
         QTest::newRow("left of the window") << -10.f << 1740.f << 60.f + 5280 - 1740;
+        QTest::newRow("wider than the way to column 5: at the window's left edge") << 3470.f << 6600.f << 0.f;
     }
 
     void movesTheExpressionEditorSideways()
@@ -92,15 +93,14 @@ private slots:
         CostSheet sheet;
         CostSheetModel model(sheet);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(model.headerData(CostSheetModel::ExpressionColumn, Qt::Horizontal).toString(),
-                 QStringLiteral("表达式"));
+        QCOMPARE(model.headerData(ExpressionColumn, Qt::Horizontal).toString(), QStringLiteral("表达式"));
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         sheet.setCategory(3, QStringLiteral("房"));
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(model.index(2, CostSheetModel::CategoryColumn).data().toString(), QStringLiteral("房"));
+        QCOMPARE(model.index(2, CategoryColumn).data().toString(), QStringLiteral("房"));
         QVERIFY(sheet.AddRow());
         sheet.DeleteRow(3);
-        QCOMPARE(model.index(2, CostSheetModel::NumberColumn).data().toString(), QStringLiteral("4"));
+        QCOMPARE(model.index(2, NumberColumn).data().toString(), QStringLiteral("4"));
         sheet.replaceRows({CostLine{"1", "车", "大巴", "单价: 10.00", "10", true}});
         QCOMPARE(model.rowCount(), 1);
         QCOMPARE(model.index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));

@@ -46,6 +46,11 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{u"100", {f(u"0", u"人"), f(u"abc", u"天"), f(u".", u"晚"), f(u"", u"间")}, u"单价: 100.00", u"100"},
         BuildCase{u"10", {f(u" 4 5", u"间"), f(u"4.50", u"天")}, u"单价: 10.00 × 45间 × 4.5天", u"2025"},
         BuildCase{u"50", {f(u"-2", u"间")}, u"单价: 50.00 × -2间", u"-100"},
+        // A unit typed into the count box while the unit box is empty is the unit word.
+        BuildCase{u"60",
+                  {f(u"30人", u""), f(u" 2.5 晚", u""), f(u"3人", u"位"), f(u"人", u"")},
+                  u"单价: 60.00 × 30人 × 2.5 晚 × 3位",
+                  u"13500"},
         // Unit words are kept verbatim, blanks included.
         BuildCase{u"5", {f(u"2", u" 人 ")}, u"单价: 5.00 × 2 人 ", u"10"}, BuildCase{u"abc", {}, u"单价: 0.00", u"0"},
         BuildCase{u"1.005", {}, u"单价: 1.01", u"1.005"},

@@ -87,6 +87,8 @@ TEST(Batch, ExitStatuses)
         {{"--import", dir.filePath("missing.xlsx"), "--json"}, false, 4, "找不到文件"},
         {{"--import", Fixtures + "/../BatchTest.cpp", "--json"}, true, 4, "工作簿"},
         {{"--export", dir.filePath("no folder/x.xlsx")}, false, 4, "无法写入"},
+        {{"--headcount", "0", "--refresh", "--json"}, true, 2, "大于 0 的人数"},
+        {{"--refresh", "--json"}, false, 2, "大于 0 的人数"},
     };
     for (const auto &c : cases) {
         const std::string name = c.arguments.join(' ').toStdString();

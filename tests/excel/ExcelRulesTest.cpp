@@ -109,19 +109,22 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         }
         if (c.markerRow > 0)
             grid.setText(c.markerRow, 1, QString::fromUtf8(c.marker));
+        CostSheet sheet;
         ImportedQuote quote;
         ASSERT_TRUE(QuoteFromGrid(grid, &quote, nullptr)) << c.name;
-        EXPECT_EQ(quote.headCountText, QString::fromUtf8(c.headCount)) << c.name;
-        ASSERT_EQ(quote.rows.size(), c.lines) << c.name;
+        LoadQuote(sheet, quote);
+        EXPECT_EQ(sheet.Text3(), QString::fromUtf8(c.headCount)) << c.name;
+        ASSERT_EQ(sheet.rowCount(), c.lines) << c.name;
         for (int i = 0; i < c.lines; ++i) {
-            const CostLine &line = quote.rows.at(i);
+            const CostLine &line = sheet.row(i + 1);
             const int r = i + 2; // the grid row of the line
             const bool data = i < c.ticked && (r < 2 + c.dataRows || r == c.markerRow);
             const QString category = r == c.markerRow ? QString::fromUtf8(c.marker) : QStringLiteral("A%1").arg(r);
             EXPECT_EQ(line.Number, QString::number(i + 1)) << c.name;
             EXPECT_EQ(line.Included, i < c.ticked) << c.name << " line " << i + 1;
             EXPECT_EQ(line.Category, data ? category : QString()) << c.name << " line " << i + 1;
-            EXPECT_EQ(line.AmountText, data && r != c.markerRow ? QString::number(r) : QString()) << c.name << " line " << i + 1;
+            EXPECT_EQ(line.AmountText, data && r != c.markerRow ? QString::number(r) : QString())
+                << c.name << " line " << i + 1;
         }
     }
     // More rows than a sheet holds and no totals row to end them: refused by the limit, never cut.

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 // Failures show the four texts.
-void PrintTo(const TableRow &r, std::ostream *os)
+void PrintTo(const RowTexts &r, std::ostream *os)
 {
     *os << '[' << r.Category.toStdString() << '|' << r.Content.toStdString() << '|' << r.Expression.toStdString() << '|'
         << r.AmountText.toStdString() << ']';
@@ -13,7 +13,7 @@ void PrintTo(const TableRow &r, std::ostream *os)
 
 namespace {
 
-TableRow row(const char16_t *a, const char16_t *b = u"", const char16_t *c = u"", const char16_t *d = u"")
+RowTexts row(const char16_t *a, const char16_t *b = u"", const char16_t *c = u"", const char16_t *d = u"")
 {
     return {q(a), q(b), q(c), q(d)};
 }
@@ -22,7 +22,7 @@ struct Case
 {
     const char *what;
     const char16_t *text;
-    QList<TableRow> rows;
+    QList<RowTexts> rows;
 };
 
 TEST(ClipboardTable, TabText)
@@ -44,9 +44,28 @@ TEST(ClipboardTable, TabText)
         {"more than four columns: the rest ignored", u"1\t2\t3\t4\t5\t6\n", {row(u"1", u"2", u"3", u"4")}},
         {"spaces are kept", u" a \t  b\n", {row(u" a ", u"  b")}},
         {"nothing", u"", {}},
+        {"blank rows at the end are no rows", u"餐\t午餐\t\t50\r\n\r\n\t\t\n", {row(u"餐", u"午餐", u"", u"50")}},
+        {"nothing but line ends", u"\r\n\r\n\n", {}},
+        {"a byte-order mark before a quoted first cell", u"\uFEFF\"a\tb\"\tc\r\n", {row(u"a\tb", u"c")}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(ParseTabText(q(c.text)), c.rows) << c.what;
+}
+
+TEST(ClipboardTable, AsOneLine)
+{
+    const struct
+    {
+        const char16_t *text;
+        bool dropTrailing;
+        const char16_t *line;
+    } cases[] = {
+        {u"房\t如家\r\n餐\t午餐\r\n", true, u"房 如家 餐 午餐"},
+        {u"a\rb\nc\x01\x7F", false, u"a b c"},
+        {u"x\n", false, u"x "},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(AsOneLine(q(c.text), c.dropTrailing), q(c.line));
 }
 
 TEST(ClipboardTable, HtmlTable)
@@ -82,7 +101,7 @@ TEST(ClipboardTable, CopiedRowsReadBackUnchanged)
     const char16_t *texts[] = {u"房",         u"",    u"a\tb",     u"two\nlines", u"cr\r\nlf",
                                u"\"quoted\"", u"5\"", u" spaced ", u"\"",         u"单价: 200 × 2间 × 3人"};
     QList<CostLine> lines;
-    QList<TableRow> expected;
+    QList<RowTexts> expected;
     for (const char16_t *t : texts) {
         CostLine line;
         line.Number = QStringLiteral("9");

@@ -105,7 +105,7 @@ TEST(CostSheet, RefusesRowsPastTheLimit)
     QString error;
     EXPECT_FALSE(sheet.AddRow(&error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(sheet.appendRow(CostLine(), &error));
+    EXPECT_FALSE(sheet.writeRows(0, {RowTexts()}, &error));
     EXPECT_EQ(sheet.rowCount(), CostSheet::MaxRows);
     EXPECT_EQ(sheet.row(CostSheet::MaxRows).Number, q(u"32766"));
 }

@@ -70,8 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RowCase{u"5", u"单价: 10.00 × 2\t人", u"单价: 10.00 × 2\t人", u"20"},
                     // Every factor is written back, counts of 0 and 1 included; 0 leaves the amount alone.
                     RowCase{u"1", u"单价: 10.00 × 3人", u"单价: 10.00 × 1人", u"10"},
-                    RowCase{u"", u"单价: 10.00 × 3人 × 2天", u"单价: 10.00 × 0人 × 2天", u"20"},
-                    RowCase{u"abc", u"单价: 10.00 × 天", u"单价: 10.00 × 0天", u"10"},
+                    RowCase{u"5", u"单价: 10.00 × 天", u"单价: 10.00 × 0天", u"10"},
                     // The amount follows the price as the text shows it.
                     RowCase{u"5", u"单价: 0.33 × 3次", u"单价: 0.33 × 3次", u"0.99"},
                     // Counts pass through single precision.
@@ -86,7 +85,28 @@ INSTANTIATE_TEST_SUITE_P(
                     RowCase{u"5", u"单价: 2.00 × 单价: 3.00", u"单价: 2.00 × 0单价: 3.00", u"2"},
                     // Overflow is shown, not wrapped.
                     RowCase{u"5", u"单价: 900000000000000.00 × 2间", u"单价: 900000000000000.00 × 2间", u"溢出"},
-                    RowCase{u"1e300", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+39人", u"溢出"}));
+                    RowCase{u"1e38", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+38人", u"溢出"}));
+
+// A head count that is not a positive number would write "× 0人" into every per-person line and
+// leave amounts that no longer match their expressions: refused, and nothing changes.
+TEST(RefreshHeadCount, RefusesAHeadCountThatIsNoPositiveNumber)
+{
+    for (const char16_t *headCount : {u"", u"0", u"abc", u"-5", u"1e-50", u"1e300", u" "}) {
+        CostSheet sheet;
+        line(sheet, 1, q(u"单价: 60.00 × 3人"));
+        sheet.setAmountText(1, q(u"180"));
+        sheet.setText1(q(u"7"));
+        sheet.setText3(q(headCount));
+        const QList<CostLine> rows = sheet.rows();
+        const QString perHead = sheet.Text4();
+        QString error;
+        EXPECT_FALSE(RefreshHeadCount(sheet, &error)) << q(headCount).toStdString();
+        EXPECT_TRUE(error.contains(q(u"人数"))) << error.toStdString();
+        EXPECT_EQ(sheet.rows(), rows);
+        EXPECT_EQ(sheet.Text1(), q(u"7"));
+        EXPECT_EQ(sheet.Text4(), perHead);
+    }
+}
 
 TEST(RefreshHeadCount, BlankLinesAreSkippedNotTheEndOfTheWalk)
 {

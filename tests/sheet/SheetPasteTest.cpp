@@ -6,9 +6,9 @@
 
 namespace {
 
-QList<TableRow> rows(int n)
+QList<RowTexts> rows(int n)
 {
-    QList<TableRow> out;
+    QList<RowTexts> out;
     for (int k = 1; k <= n; ++k)
         out.append(
             {q(u"房"), QStringLiteral("c%1").arg(k), QStringLiteral("单价: %1 × 2间").arg(k), QString::number(k)});
@@ -55,10 +55,10 @@ TEST(SheetPaste, LandsFromTheSelectedRowDownAndAppendsPastTheEnd)
 TEST(SheetPaste, TextsLandExactly)
 {
     CostSheet sheet;
-    const TableRow odd{q(u" 房 "), q(u"a\nb"), q(u"not an expression"), q(u"1,200.00")};
+    const RowTexts odd{q(u" 房 "), q(u"a\nb"), q(u"not an expression"), q(u"1,200.00")};
     ASSERT_TRUE(PasteRows(sheet, 2, {odd}, nullptr));
     const CostLine &line = sheet.row(2);
-    EXPECT_EQ(TableRow({line.Category, line.Content, line.Expression, line.AmountText}), odd);
+    EXPECT_EQ(RowTexts({line.Category, line.Content, line.Expression, line.AmountText}), odd);
     EXPECT_EQ(sheet.Text1(), QStringLiteral("1")); // the total reads the amount as every total does
 }
 
