@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "common/ProcessArguments.h"
 #include "common/Spaces.h"
 
 #include <QDir>
@@ -33,10 +34,7 @@ QString IniFilePathFor(const QString &applicationDir)
 
 HostArguments::HostArguments(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    m_text = ArgumentsText(arguments);
+    m_text = ProcessArgumentsText(argc, argv);
     m_qtArgv[0] = argc > 0 ? argv[0] : nullptr;
     m_qtArgc = argc > 0 ? 1 : 0;
 }

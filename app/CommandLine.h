@@ -29,7 +29,7 @@ class HostArguments
 public:
     HostArguments(int argc, char **argv);
 
-    // Every argument after the executable's name, joined with single spaces.
+    // Everything after the executable's name as the platform hands it over (common/ProcessArguments.h).
     const QString &text() const { return m_text; }
     // For QApplication, which keeps references to both for its lifetime.
     int &qtArgc() { return m_qtArgc; }

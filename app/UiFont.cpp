@@ -4,10 +4,11 @@
 
 QStringList CjkFamilies()
 {
-    // 宋体 where the program was designed; on Linux desktops the CJK fonts their distributions
-    // install, Noto (the default of Debian, Ubuntu and Fedora) before WenQuanYi.
-    return {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-            QStringLiteral("WenQuanYi Zen Hei")};
+    // 宋体 where the program was designed, and Microsoft YaHei on a Windows without it; on Linux
+    // desktops the CJK fonts their distributions install, Noto (the default of Debian, Ubuntu and
+    // Fedora) before WenQuanYi.
+    return {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Microsoft YaHei"),
+            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
 }
 
 QFont SongTiFont(qreal pointSize, bool bold)

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QStringList>
 
-// 宋体, then the CJK fonts of Linux desktops. Texts laid out with spaces (the bottom bar, the help
+// 宋体, Microsoft YaHei, then the CJK fonts of Linux desktops. Texts laid out with spaces (the bottom bar, the help
 // text) are measured, not padded, so any of them lines up.
 QStringList CjkFamilies();
 // 宋体 at the given size, or the first of CjkFamilies() that is installed.

@@ -1,5 +1,7 @@
 #include "db/IniFile.h"
 
+#include "common/CodePage.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -56,8 +58,7 @@ IniText decodeFile(const QByteArray &bytes)
         QStringDecoder decoder(QStringConverter::Utf16LE);
         text = decoder.decode(bytes.mid(2));
     } else {
-        QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-        text = decoder.decode(bytes);
+        text = CodePage::toUnicode(CodePage::Gbk, bytes);
     }
     ini.crlf = text.isEmpty() || text.contains(u"\r\n");
     ini.lines = text.split(u'\n');
@@ -142,9 +143,9 @@ QByteArray encodeText(const QString &text, FileEncoding encoding, bool *unrepres
     case FileEncoding::Gbk:
         break;
     }
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    *unrepresentable = encoder.hasError();
+    bool ok = false;
+    QByteArray bytes = CodePage::fromUnicode(CodePage::Gbk, text, &ok);
+    *unrepresentable = !ok;
     return bytes;
 }
 

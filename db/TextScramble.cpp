@@ -1,10 +1,9 @@
 #include "db/TextScramble.h"
 
+#include "common/CodePage.h"
 #include "common/Spaces.h"
 
 #include <QList>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstdint>
@@ -34,9 +33,9 @@ int16_t gbkCode(const QString &character)
     const char16_t c = character.at(0).unicode();
     if (character.size() == 1 && c < 0x80)
         return int16_t(c);
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    const QByteArray bytes = encoder.encode(character);
-    if (encoder.hasError() || bytes.isEmpty() || bytes.size() > 2)
+    bool ok = false;
+    const QByteArray bytes = CodePage::fromUnicode(CodePage::Gbk, character, &ok);
+    if (!ok || bytes.isEmpty() || bytes.size() > 2)
         return 63;
     if (bytes.size() == 1)
         return int16_t(uint8_t(bytes.at(0)));
@@ -61,9 +60,9 @@ QString keyedStep(const QList<QString> &chars)
         } else {
             // A lone byte from 0x80 up is a GBK character only for 0x80 (the euro sign); any other
             // is half of a two-byte character, so the character is kept as it is.
-            QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-            const QString decoded = decoder.decode(QByteArray(1, char(uint8_t(r))));
-            if (decoder.hasError() || decoded.size() != 1 || decoded.at(0) == QChar::ReplacementCharacter)
+            bool ok = false;
+            const QString decoded = CodePage::toUnicode(CodePage::Gbk, QByteArray(1, char(uint8_t(r))), &ok);
+            if (!ok || decoded.size() != 1 || decoded.at(0) == QChar::ReplacementCharacter)
                 out.append(chars.at(i));
             else
                 out.append(decoded);

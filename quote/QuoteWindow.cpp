@@ -127,7 +127,7 @@ void QuoteWindow::buildSettings()
         connect(e, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
         return e;
     };
-    auto row = [box](std::initializer_list<QWidget *> widgets) {
+    auto row = [](std::initializer_list<QWidget *> widgets) {
         auto *line = new QHBoxLayout;
         for (QWidget *w : widgets)
             line->addWidget(w);

@@ -1,6 +1,7 @@
 // Puts the calculator window into one state and photographs the screen with ImageMagick's
 // `import`. Run it under Xvfb through tools/screenshots.sh.
 #include "app/CalculatorWindow.h"
+#include "app/QtTranslations.h"
 #include "common/Dialogs.h"
 #include "costline/Expression.h"
 #include "db/Database.h"
@@ -68,9 +69,10 @@ void shoot(const QString &file)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    LoadQtChineseTranslations(app);
     if (argc != 3) {
         std::fprintf(stderr,
-                     "usage: %s main|editor|category|dropdown|menu|quote|about|help|connerror|settings OUTPUT.png\n",
+                     "usage: %s main|editor|category|dropdown|menu|quote|refresh|about|help|connerror|settings OUTPUT.png\n",
                      argv[0]);
         return 2;
     }
@@ -132,6 +134,18 @@ int main(int argc, char *argv[])
             for (const auto &[name, text] : settings)
                 quote->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
             quote->move(window.frameGeometry().right() + 10, 0);
+        } else if (scene == QLatin1String("refresh")) {
+            // A head count that is no positive number: the refresh is refused with a message.
+            QTimer::singleShot(settle, [&] {
+                shoot(file);
+                if (QWidget *modal = QApplication::activeModalWidget())
+                    modal->close();
+                app.quit();
+            });
+            auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
+            frame->findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("abc"));
+            frame->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
+            return;
         } else if (scene == QLatin1String("about") || scene == QLatin1String("help")) {
             // The dialog runs modally; it is photographed and closed from inside its loop.
             QTimer::singleShot(settle, [&] {

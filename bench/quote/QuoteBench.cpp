@@ -6,6 +6,7 @@
 #include "sheet/CostSheet.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 

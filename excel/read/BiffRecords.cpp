@@ -1,5 +1,7 @@
 #include "excel/read/BiffRecords.h"
 
+#include "common/CodePage.h"
+
 #include <algorithm>
 
 namespace Biff {
@@ -153,34 +155,26 @@ bool unicodeString(Pieces &in, QString *text)
     return true;
 }
 
-QStringDecoder decoderFor(quint16 codePage)
+unsigned textCodePage(quint16 codePage)
 {
-    QByteArray name;
+    unsigned number = codePage;
     switch (codePage) {
     case 367:
-    case 20127:
-        name = "US-ASCII";
+        number = 20127; // ASCII
         break;
     case 1200:
         // UTF-16 names no 8-bit encoding: BIFF5 writers put it there for "unknown", so it falls
         // back as an unknown code page does.
-        name = "windows-1252";
+        number = 1252;
         break;
-    case 10000:
     case 32768:
-        name = "macintosh";
+        number = 10000; // Mac Roman
         break;
     case 32769:
-        name = "windows-1252";
-        break;
-    default:
-        name = "windows-" + QByteArray::number(codePage);
+        number = 1252;
         break;
     }
-    QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        decoder = QStringDecoder("windows-1252", QStringDecoder::Flag::Stateless);
-    return decoder;
+    return CodePage::isSupported(number) ? number : 1252;
 }
 
 } // namespace Biff

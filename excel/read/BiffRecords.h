@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-#include <QStringDecoder>
 
 // The records of a BIFF5 to BIFF8 workbook stream and the values inside them. Every read checks
 // what is left first: the bytes come from any file at all.
@@ -21,9 +20,9 @@ double rkValue(quint32 rk);
 // The text of an error value (#DIV/0! ...), as the other workbook formats store it; empty for a
 // code that is none.
 QString errorText(quint8 code);
-// The encoding of the 8-bit texts of a BIFF5 workbook that names the Windows code page; Western
-// European for one that is not known.
-QStringDecoder decoderFor(quint16 codePage);
+// The Windows code page (common/CodePage.h) of the 8-bit texts of a BIFF5 workbook that names this
+// code page; Western European for one that is not known.
+unsigned textCodePage(quint16 codePage);
 
 struct Record
 {

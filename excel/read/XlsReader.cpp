@@ -5,6 +5,8 @@
 #include "excel/read/XlsChildLimits.h"
 #include "excel/read/XlsReaderOutput.h"
 
+#include "common/ChildProcessLimits.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -23,6 +25,15 @@ using Kind = WorkbookError::Kind;
 constexpr int TimeLimitMs = 10000;
 // Far more than the texts of the cells of any sensible quote.
 constexpr qint64 MaxOutputBytes = 64 * 1024 * 1024;
+#ifndef QUILVAR_ADDRESS_SANITIZER
+// The reader holds the workbook stream in memory; this bounds what any file can make it take.
+constexpr qint64 ChildMemory = qint64(1) << 30;
+#else
+constexpr qint64 ChildMemory = 0;
+#endif
+// Processor time: the program ends the child at the time limit; this ends it should the program
+// be gone.
+constexpr int ChildCpuSeconds = 2 * TimeLimitMs / 1000;
 
 QString readerProgram()
 {
@@ -35,7 +46,7 @@ QString readerProgram()
     return QStringLiteral(QUILVAR_XLS_READER_PATH);
 }
 
-void prepareChild(QProcess &process)
+void prepareChild(QProcess &process, ChildProcessLimits &limits)
 {
     process.setStandardInputFile(QProcess::nullDevice());
     // Whatever the child says on failure (a sanitizer's report) is of no use to the planner.
@@ -53,7 +64,7 @@ void prepareChild(QProcess &process)
     environment.insert(QStringLiteral("ASAN_OPTIONS"), options);
     process.setProcessEnvironment(environment);
 #endif
-    LimitXlsReaderProcess(process);
+    limits.prepare(process);
 }
 
 // What the child wrote, until it ends, the time runs out or it says more than any quote holds.
@@ -124,12 +135,13 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
     *grid = CellGrid();
     const QString program = readerProgram();
     QProcess process;
-    prepareChild(process);
+    ChildProcessLimits childLimits({ChildMemory, ChildCpuSeconds});
+    prepareChild(process, childLimits);
     process.start(program,
                   {path, QString::number(std::max(0, limits.maxRows)), QString::number(std::max(0, limits.maxColumns)),
                    QString::number(std::max(1, limits.firstRow))});
     const QDeadlineTimer deadline(TimeLimitMs);
-    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime())))) {
+    if (!process.waitForStarted(int(std::max<qint64>(1, deadline.remainingTime()))) || !childLimits.started(process)) {
         process.kill();
         process.waitForFinished(1000);
         return WorkbookError::fail(

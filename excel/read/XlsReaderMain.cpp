@@ -6,6 +6,8 @@
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
 
+#include "common/ProcessArguments.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -64,7 +66,9 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    XlsReaderResult result = readFile(QFile::decodeName(argv[1]), limits);
+    // The path as the program passed it, whatever its script (argv on Windows holds it in the ANSI
+    // code page, which has no room for most names).
+    XlsReaderResult result = readFile(ProcessArguments(argc, argv).value(0), limits);
     if (!result.ok && result.error.text.isEmpty())
         result.error = {WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏，无法读取。")};
     // Written only once the reading is over: a crash on the way leaves no output that could pass as a result.

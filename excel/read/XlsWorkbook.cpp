@@ -1,12 +1,13 @@
 #include "excel/read/XlsWorkbook.h"
 
+#include "common/CodePage.h"
+
 #include "excel/read/BiffRecords.h"
 #include "excel/read/CellText.h"
 #include "excel/read/CompoundFile.h"
 #include "excel/read/ReadBudget.h"
 
 #include <QHash>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -137,18 +138,14 @@ private:
     ReadLimits m_limits;
     Globals m_globals;
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
-    // Made when first needed: opening a converter costs more than reading a BIFF8 workbook.
-    quint16 m_codePage = 1252;
-    mutable std::optional<QStringDecoder> m_decoder;
+    unsigned m_codePage = 1252;
     std::map<std::pair<quint16, quint16>, Value> m_cells;
     mutable bool m_textBeyond = false;
 };
 
 QString Reader::byteString(QByteArrayView bytes) const
 {
-    if (!m_decoder)
-        m_decoder = decoderFor(m_codePage);
-    return (*m_decoder)(bytes);
+    return CodePage::toUnicode(m_codePage, bytes);
 }
 
 QString Reader::labelText(Pieces &in) const
@@ -227,7 +224,7 @@ bool Reader::readGlobalsRecord(const Record &record, quint16 previous, WorkbookE
         return false;
     case CodePage:
         if (data.size() >= 2)
-            m_codePage = u16(data, 0);
+            m_codePage = textCodePage(u16(data, 0));
         break;
     case DateMode:
         if (data.size() >= 2)

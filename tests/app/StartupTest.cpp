@@ -2,6 +2,7 @@
 #include "app/CalculatorWindow.h"
 #include "app/CommandLine.h"
 #include "common/Dialogs.h"
+#include "common/LeadingNumber.h"
 #include "db/ProgramExit.h"
 
 #include "../db/TestServer.h"
@@ -107,9 +108,10 @@ TEST_F(StartupTest, PlainStartShowsTwentyEmptyRows)
     EXPECT_FALSE(QFile::exists(m_ini)); // without a query the settings are never touched
 }
 
-// The test program is started as a host starts quilvar, with words that Qt would take for its own
-// options; they must reach the program and not Qt.
-char HostWords[][16] = {"select", "-reverse", "-style", "fusion", "#-#", "-session", "s1", "-geometry", "1x1"};
+// The test program is started as a host starts quilvar (tests/app/gui.cmake gives it the host's
+// words): words that Qt would take for its own options reach the program and not Qt, and a query
+// the host wrapped in double quotes, as agency systems do on Windows, keeps its Chinese text and
+// its head count.
 QString ProgramText; // what the program got as its arguments text
 
 TEST(HostArguments, ReachTheProgramWholeAndQtTakesNone)
@@ -119,14 +121,19 @@ TEST(HostArguments, ReachTheProgramWholeAndQtTakesNone)
     EXPECT_EQ(QGuiApplication::layoutDirection(), Qt::LeftToRight);
 }
 
+TEST(HostArguments, QuotedQueryAsTheHostWroteIt)
+{
+    const CommandLine cut = CutCommandLine(ProgramText);
+    EXPECT_EQ(cut.query, QStringLiteral("select 项目, 金额 from 报价明细 where 团号 = 'T 1'"));
+    ASSERT_TRUE(cut.headCountText.has_value());
+    EXPECT_EQ(LeadingNumber(*cut.headCountText), 25);
+}
+
 int main(int argc, char *argv[])
 {
-    testing::InitGoogleTest(&argc, argv);
-    std::vector<char *> hostArgv{argv[0]};
-    for (char *word : HostWords)
-        hostArgv.push_back(word);
-    HostArguments host(int(hostArgv.size()), hostArgv.data());
+    HostArguments host(argc, argv);
     ProgramText = host.text();
+    testing::InitGoogleTest(&argc, argv);
     QApplication app(host.qtArgc(), host.qtArgv());
     return RUN_ALL_TESTS();
 }

@@ -13,21 +13,15 @@ struct ToTextCase
     const char16_t *text;
 };
 
-class AmountToTextTest : public testing::TestWithParam<ToTextCase>
-{};
-
-TEST_P(AmountToTextTest, WritesTheShortestDecimal)
+TEST(Amount, ToTextWritesTheShortestDecimal)
 {
-    EXPECT_EQ(AmountToText(Amount::fromUnits(GetParam().units)), QString::fromUtf16(GetParam().text));
+    for (const ToTextCase &c : {ToTextCase{0, u"0"}, ToTextCase{12000000, u"1200"}, ToTextCase{125000, u"12.5"},
+                                ToTextCase{3333333, u"333.3333"}, ToTextCase{5, u"0.0005"}, ToTextCase{-5000, u"-0.5"},
+                                ToTextCase{-12345678, u"-1234.5678"}, ToTextCase{1000100, u"100.01"},
+                                ToTextCase{std::numeric_limits<qint64>::max(), u"922337203685477.5807"},
+                                ToTextCase{std::numeric_limits<qint64>::min(), u"-922337203685477.5808"}})
+        EXPECT_EQ(AmountToText(Amount::fromUnits(c.units)), QString::fromUtf16(c.text));
 }
-
-INSTANTIATE_TEST_SUITE_P(Amounts, AmountToTextTest,
-                         testing::Values(ToTextCase{0, u"0"}, ToTextCase{12000000, u"1200"}, ToTextCase{125000, u"12.5"},
-                                         ToTextCase{3333333, u"333.3333"}, ToTextCase{5, u"0.0005"},
-                                         ToTextCase{-5000, u"-0.5"}, ToTextCase{-12345678, u"-1234.5678"},
-                                         ToTextCase{1000100, u"100.01"},
-                                         ToTextCase{std::numeric_limits<qint64>::max(), u"922337203685477.5807"},
-                                         ToTextCase{std::numeric_limits<qint64>::min(), u"-922337203685477.5808"}));
 
 struct FromDoubleCase
 {
@@ -35,28 +29,24 @@ struct FromDoubleCase
     qint64 units;
 };
 
-class AmountFromDoubleTest : public testing::TestWithParam<FromDoubleCase>
-{};
-
-TEST_P(AmountFromDoubleTest, RoundsToTenThousandthsHalvesToEven)
+TEST(Amount, FromDoubleRoundsToTenThousandthsHalvesToEven)
 {
-    const Amount amount = Amount::fromDouble(GetParam().value);
-    ASSERT_TRUE(amount.isValid());
-    EXPECT_EQ(amount.units(), GetParam().units) << GetParam().value;
+    for (const FromDoubleCase &c :
+         {FromDoubleCase{0, 0}, FromDoubleCase{33210, 332100000}, FromDoubleCase{0.999, 9990},
+          FromDoubleCase{1000.0 / 3, 3333333}, FromDoubleCase{-1000.0 / 3, -3333333},
+          FromDoubleCase{2000.0 / 3, 6666667}, FromDoubleCase{88.8 * 2.5, 2220000},
+          // Halves go to the even neighbour, exact binary ones and decimal ones alike.
+          FromDoubleCase{1.0 / 32, 312}, FromDoubleCase{3.0 / 32, 938}, FromDoubleCase{-1.0 / 32, -312},
+          FromDoubleCase{0.00025, 2}, FromDoubleCase{0.00075, 8}, FromDoubleCase{-0.00025, -2},
+          FromDoubleCase{0.00015, 2}, FromDoubleCase{1.00005, 10000}, FromDoubleCase{12.34565, 123456},
+          FromDoubleCase{12.34575, 123458}, FromDoubleCase{123456789.12345, 1234567891234},
+          // Near a half but not on it.
+          FromDoubleCase{0.000250001, 3}, FromDoubleCase{0.000249999, 2}}) {
+        const Amount amount = Amount::fromDouble(c.value);
+        ASSERT_TRUE(amount.isValid());
+        EXPECT_EQ(amount.units(), c.units) << c.value;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Doubles, AmountFromDoubleTest,
-    testing::Values(FromDoubleCase{0, 0}, FromDoubleCase{33210, 332100000}, FromDoubleCase{0.999, 9990},
-                    FromDoubleCase{1000.0 / 3, 3333333}, FromDoubleCase{-1000.0 / 3, -3333333},
-                    FromDoubleCase{2000.0 / 3, 6666667}, FromDoubleCase{88.8 * 2.5, 2220000},
-                    // Halves go to the even neighbour, exact binary ones and decimal ones alike.
-                    FromDoubleCase{1.0 / 32, 312}, FromDoubleCase{3.0 / 32, 938}, FromDoubleCase{-1.0 / 32, -312},
-                    FromDoubleCase{0.00025, 2}, FromDoubleCase{0.00075, 8}, FromDoubleCase{-0.00025, -2},
-                    FromDoubleCase{0.00015, 2}, FromDoubleCase{1.00005, 10000}, FromDoubleCase{12.34565, 123456},
-                    FromDoubleCase{12.34575, 123458}, FromDoubleCase{123456789.12345, 1234567891234},
-                    // Near a half but not on it.
-                    FromDoubleCase{0.000250001, 3}, FromDoubleCase{0.000249999, 2}));
 
 TEST(Amount, OverflowIsStickyAndNeverWraps)
 {

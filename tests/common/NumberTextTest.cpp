@@ -13,59 +13,45 @@ struct Case
     const char16_t *text;
 };
 
-class Fixed2TextTest : public testing::TestWithParam<Case>
-{};
-
-TEST_P(Fixed2TextTest, TwoDecimalsHalvesAwayFromZero)
+void expectForm(QString (*form)(double), std::initializer_list<Case> cases)
 {
-    EXPECT_EQ(Fixed2Text(GetParam().value), QString::fromUtf16(GetParam().text)) << GetParam().value;
+    for (const Case &c : cases)
+        EXPECT_EQ(form(c.value), QString::fromUtf16(c.text)) << c.value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, Fixed2TextTest,
-    testing::Values(Case{123, u"123.00"}, Case{88.8, u"88.80"}, Case{0.5, u"0.50"}, Case{0, u"0.00"},
-                    // Halves as the planner reads them, not as the binary double holds them.
-                    Case{1.005, u"1.01"}, Case{2.675, u"2.68"}, Case{1.015, u"1.02"}, Case{-1.005, u"-1.01"},
-                    Case{0.125, u"0.13"}, Case{0.333, u"0.33"}, Case{0.999, u"1.00"}, Case{9.995, u"10.00"},
-                    Case{99.999, u"100.00"}, Case{1.0049999, u"1.00"}, Case{-0.001, u"0.00"}, Case{-0.0, u"0.00"},
-                    Case{-2.5, u"-2.50"}, Case{1e15, u"1000000000000000.00"}, Case{1234567.891, u"1234567.89"},
-                    Case{std::numeric_limits<double>::infinity(), u"1E+309"}));
-
-class NumberTextTest : public testing::TestWithParam<Case>
-{};
-
-TEST_P(NumberTextTest, FifteenSignificantDigits)
+TEST(Fixed2Text, TwoDecimalsHalvesAwayFromZero)
 {
-    EXPECT_EQ(NumberText(GetParam().value), QString::fromUtf16(GetParam().text)) << GetParam().value;
+    expectForm(Fixed2Text,
+               {Case{123, u"123.00"}, Case{88.8, u"88.80"}, Case{0.5, u"0.50"}, Case{0, u"0.00"},
+                // Halves as the planner reads them, not as the binary double holds them.
+                Case{1.005, u"1.01"}, Case{2.675, u"2.68"}, Case{1.015, u"1.02"}, Case{-1.005, u"-1.01"},
+                Case{0.125, u"0.13"}, Case{0.333, u"0.33"}, Case{0.999, u"1.00"}, Case{9.995, u"10.00"},
+                Case{99.999, u"100.00"}, Case{1.0049999, u"1.00"}, Case{-0.001, u"0.00"}, Case{-0.0, u"0.00"},
+                Case{-2.5, u"-2.50"}, Case{1e15, u"1000000000000000.00"}, Case{1234567.891, u"1234567.89"},
+                Case{std::numeric_limits<double>::infinity(), u"1E+309"}});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, NumberTextTest,
-    testing::Values(Case{45, u"45"}, Case{2.5, u"2.5"}, Case{0.5, u"0.5"}, Case{0, u"0"}, Case{-0.0, u"0"},
-                    Case{-2, u"-2"}, Case{123, u"123"}, Case{88.8, u"88.8"}, Case{123.45, u"123.45"},
-                    Case{0.1 + 0.2, u"0.3"}, Case{1.0 / 3, u"0.333333333333333"}, Case{100, u"100"},
-                    Case{123456789012345.0, u"123456789012345"}, Case{999999999999999.0, u"999999999999999"},
-                    // Exponent form from 1E+15 up, and below 1E-04.
-                    Case{1e15, u"1E+15"}, Case{1.5e20, u"1.5E+20"}, Case{9999999999999999.0, u"1E+16"},
-                    Case{1234567890123456.0, u"1.23456789012346E+15"}, Case{-1e15, u"-1E+15"},
-                    Case{0.0001, u"0.0001"}, Case{0.00012, u"0.00012"}, Case{0.00001, u"1E-05"},
-                    Case{1.5e-7, u"1.5E-07"}, Case{1e300, u"1E+300"},
-                    Case{std::numeric_limits<double>::infinity(), u"1E+309"},
-                    Case{-std::numeric_limits<double>::infinity(), u"-1E+309"}));
+TEST(NumberText, FifteenSignificantDigits)
+{
+    expectForm(NumberText,
+               {Case{45, u"45"}, Case{2.5, u"2.5"}, Case{0.5, u"0.5"}, Case{0, u"0"}, Case{-0.0, u"0"}, Case{-2, u"-2"},
+                Case{123, u"123"}, Case{88.8, u"88.8"}, Case{123.45, u"123.45"}, Case{0.1 + 0.2, u"0.3"},
+                Case{1.0 / 3, u"0.333333333333333"}, Case{100, u"100"}, Case{123456789012345.0, u"123456789012345"},
+                Case{999999999999999.0, u"999999999999999"},
+                // Exponent form from 1E+15 up, and below 1E-04.
+                Case{1e15, u"1E+15"}, Case{1.5e20, u"1.5E+20"}, Case{9999999999999999.0, u"1E+16"},
+                Case{1234567890123456.0, u"1.23456789012346E+15"}, Case{-1e15, u"-1E+15"}, Case{0.0001, u"0.0001"},
+                Case{0.00012, u"0.00012"}, Case{0.00001, u"1E-05"}, Case{1.5e-7, u"1.5E-07"}, Case{1e300, u"1E+300"},
+                Case{std::numeric_limits<double>::infinity(), u"1E+309"},
+                Case{-std::numeric_limits<double>::infinity(), u"-1E+309"}});
+}
 
 TEST(NumberTextSingle, SevenSignificantDigits)
 {
-    const struct
-    {
-        float value;
-        const char16_t *text;
-    } cases[] = {
-        {12345678.0f, u"1.234568E+07"}, {25, u"25"}, {2.5f, u"2.5"}, {0.1f, u"0.1"}, {45, u"45"}, {0, u"0"},
-        {1, u"1"}, {1234567, u"1234567"}, {10000000, u"1E+07"}, {1.0f / 3, u"0.3333333"}, {-2, u"-2"},
-        {std::numeric_limits<float>::infinity(), u"1E+39"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(NumberTextSingle(c.value), QString::fromUtf16(c.text)) << c.value;
+    expectForm([](double value) { return NumberTextSingle(float(value)); },
+               {Case{12345678.0f, u"1.234568E+07"}, Case{25, u"25"}, Case{2.5f, u"2.5"}, Case{0.1f, u"0.1"},
+                Case{45, u"45"}, Case{0, u"0"}, Case{1, u"1"}, Case{1234567, u"1234567"}, Case{10000000, u"1E+07"},
+                Case{1.0f / 3, u"0.3333333"}, Case{-2, u"-2"}, Case{std::numeric_limits<float>::infinity(), u"1E+39"}});
 }
 
 } // namespace

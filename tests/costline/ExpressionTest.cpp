@@ -5,6 +5,11 @@
 
 namespace {
 
+Factor f(const char16_t *count, const char16_t *unit)
+{
+    return {QString::fromUtf16(count), QString::fromUtf16(unit)};
+}
+
 struct BuildCase
 {
     const char16_t *price;
@@ -13,50 +18,38 @@ struct BuildCase
     const char16_t *amount;
 };
 
-class BuildStrBdsTest : public testing::TestWithParam<BuildCase>
+TEST(BuildStrBds, BuildsTextAndAmount)
 {
-};
-
-TEST_P(BuildStrBdsTest, BuildsTextAndAmount)
-{
-    const BuildCase &c = GetParam();
-    const BuiltExpression built = BuildStrBds(q(c.price), c.factors);
-    EXPECT_EQ(built.text, q(c.text));
-    EXPECT_EQ(AmountToText(built.amount), q(c.amount));
+    for (const BuildCase &c :
+         {BuildCase{u"123",
+                    {f(u"45", u"间"), f(u"6", u"天"), f(u"1", u"人"), f(u"", u"晚")},
+                    u"单价: 123.00 × 45间 × 6天",
+                    u"33210"},
+          BuildCase{u"88.8", {f(u"2.5", u"小时"), f(u"3", u"人")}, u"单价: 88.80 × 2.5小时 × 3人", u"666"},
+          // The amount takes the price to four places while the text shows two.
+          BuildCase{u"0.333", {f(u"3", u"次")}, u"单价: 0.33 × 3次", u"0.999"},
+          BuildCase{u"", {f(u"2", u"间")}, u"单价: 0.00 × 2间", u"0"},
+          BuildCase{u"100", {f(u"1", u"人")}, u"单价: 100.00", u"100"},
+          BuildCase{u"100", {f(u"1.0", u"人"), f(u"01", u"人")}, u"单价: 100.00", u"100"},
+          BuildCase{u"100", {f(u"0", u"人"), f(u"abc", u"天"), f(u".", u"晚"), f(u"", u"间")}, u"单价: 100.00", u"100"},
+          BuildCase{u"10", {f(u" 4 5", u"间"), f(u"4.50", u"天")}, u"单价: 10.00 × 45间 × 4.5天", u"2025"},
+          BuildCase{u"50", {f(u"-2", u"间")}, u"单价: 50.00 × -2间", u"-100"},
+          // A unit typed into the count box while the unit box is empty is the unit word.
+          BuildCase{u"60",
+                    {f(u"30人", u""), f(u" 2.5 晚", u""), f(u"3人", u"位"), f(u"人", u"")},
+                    u"单价: 60.00 × 30人 × 2.5 晚 × 3位",
+                    u"13500"},
+          // Unit words are kept verbatim, blanks included.
+          BuildCase{u"5", {f(u"2", u" 人 ")}, u"单价: 5.00 × 2 人 ", u"10"}, BuildCase{u"abc", {}, u"单价: 0.00", u"0"},
+          BuildCase{u"1.005", {}, u"单价: 1.01", u"1.005"},
+          // Beyond the amount range the amount says so instead of wrapping.
+          BuildCase{u"900000000000000", {f(u"2", u"间")}, u"单价: 900000000000000.00 × 2间", u"溢出"},
+          BuildCase{u"1e400", {}, u"单价: 1E+309", u"溢出"}}) {
+        const BuiltExpression built = BuildStrBds(q(c.price), c.factors);
+        EXPECT_EQ(built.text, q(c.text));
+        EXPECT_EQ(AmountToText(built.amount), q(c.amount));
+    }
 }
-
-Factor f(const char16_t *count, const char16_t *unit)
-{
-    return {QString::fromUtf16(count), QString::fromUtf16(unit)};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Examples, BuildStrBdsTest,
-    testing::Values(
-        BuildCase{u"123",
-                  {f(u"45", u"间"), f(u"6", u"天"), f(u"1", u"人"), f(u"", u"晚")},
-                  u"单价: 123.00 × 45间 × 6天",
-                  u"33210"},
-        BuildCase{u"88.8", {f(u"2.5", u"小时"), f(u"3", u"人")}, u"单价: 88.80 × 2.5小时 × 3人", u"666"},
-        // The amount takes the price to four places while the text shows two.
-        BuildCase{u"0.333", {f(u"3", u"次")}, u"单价: 0.33 × 3次", u"0.999"},
-        BuildCase{u"", {f(u"2", u"间")}, u"单价: 0.00 × 2间", u"0"},
-        BuildCase{u"100", {f(u"1", u"人")}, u"单价: 100.00", u"100"},
-        BuildCase{u"100", {f(u"1.0", u"人"), f(u"01", u"人")}, u"单价: 100.00", u"100"},
-        BuildCase{u"100", {f(u"0", u"人"), f(u"abc", u"天"), f(u".", u"晚"), f(u"", u"间")}, u"单价: 100.00", u"100"},
-        BuildCase{u"10", {f(u" 4 5", u"间"), f(u"4.50", u"天")}, u"单价: 10.00 × 45间 × 4.5天", u"2025"},
-        BuildCase{u"50", {f(u"-2", u"间")}, u"单价: 50.00 × -2间", u"-100"},
-        // A unit typed into the count box while the unit box is empty is the unit word.
-        BuildCase{u"60",
-                  {f(u"30人", u""), f(u" 2.5 晚", u""), f(u"3人", u"位"), f(u"人", u"")},
-                  u"单价: 60.00 × 30人 × 2.5 晚 × 3位",
-                  u"13500"},
-        // Unit words are kept verbatim, blanks included.
-        BuildCase{u"5", {f(u"2", u" 人 ")}, u"单价: 5.00 × 2 人 ", u"10"}, BuildCase{u"abc", {}, u"单价: 0.00", u"0"},
-        BuildCase{u"1.005", {}, u"单价: 1.01", u"1.005"},
-        // Beyond the amount range the amount says so instead of wrapping.
-        BuildCase{u"900000000000000", {f(u"2", u"间")}, u"单价: 900000000000000.00 × 2间", u"溢出"},
-        BuildCase{u"1e400", {}, u"单价: 1E+309", u"溢出"}));
 
 struct ParseCase
 {
@@ -66,47 +59,35 @@ struct ParseCase
 
 StrBdsSegment price(const char16_t *text)
 {
-    StrBdsSegment s;
-    s.kind = StrBdsSegment::Price;
-    s.priceText = QString::fromUtf16(text);
-    return s;
+    return {StrBdsSegment::Price, q(text), {}};
 }
 
 StrBdsSegment factor(const char16_t *count, const char16_t *unit)
 {
-    StrBdsSegment s;
-    s.kind = StrBdsSegment::FactorSegment;
-    s.factor = f(count, unit);
-    return s;
+    return {StrBdsSegment::FactorSegment, {}, f(count, unit)};
 }
 
-class ParseStrBdsTest : public testing::TestWithParam<ParseCase>
+TEST(ParseStrBds, ReadsSegmentsInTextOrder)
 {
-};
-
-TEST_P(ParseStrBdsTest, ReadsSegmentsInTextOrder)
-{
-    EXPECT_EQ(ParseStrBds(q(GetParam().text)), GetParam().segments) << q(GetParam().text).toStdString();
+    for (const ParseCase &c :
+         {ParseCase{u"单价: 123.00 × 45间 × 6天", {price(u"123"), factor(u"45", u"间"), factor(u"6", u"天")}},
+          ParseCase{u"单价: 88.80", {price(u"88.8")}}, ParseCase{u"单价: 123.45", {price(u"123.45")}},
+          ParseCase{u"单价:123.00 × 45间", {factor(u"0", u"单价:123.00"), factor(u"45", u"间")}},
+          ParseCase{u"123.00 × 45间", {factor(u"123", u""), factor(u"45", u"间")}},
+          ParseCase{u"单价: 123.00×45间", {price(u"123")}},
+          ParseCase{u"单价: 123.00  ×  45间", {price(u"123"), factor(u"0", u" 45间")}},
+          ParseCase{u"单价:  123.45", {price(u"123.45")}},
+          ParseCase{u"单价: 1,200.00 × 2间", {price(u"1"), factor(u"2", u"间")}},
+          ParseCase{u"单价: 50 × 2.5.1天", {price(u"50"), factor(u"2.5", u"天")}},
+          ParseCase{u"单价: 50 × 天", {price(u"50"), factor(u"0", u"天")}},
+          ParseCase{u"45间 × 单价: 10.00", {factor(u"45", u"间"), price(u"10")}},
+          ParseCase{u"单价: 5 × -2间", {price(u"5"), factor(u"0", u"-2间")}},
+          ParseCase{u"单价: 5 × 045间 × 2.50天", {price(u"5"), factor(u"45", u"间"), factor(u"2.5", u"天")}},
+          ParseCase{u"单价: 5 × 2a × b", {price(u"5"), factor(u"2", u"a"), factor(u"0", u"b")}},
+          ParseCase{u"单价: 5 ×  × ", {price(u"5"), factor(u"0", u""), factor(u"0", u"")}},
+          ParseCase{u"单价: 1 × 单价: 2", {price(u"1"), price(u"2")}}})
+        EXPECT_EQ(ParseStrBds(q(c.text)), c.segments) << q(c.text).toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseStrBdsTest,
-    testing::Values(ParseCase{u"单价: 123.00 × 45间 × 6天", {price(u"123"), factor(u"45", u"间"), factor(u"6", u"天")}},
-                    ParseCase{u"单价: 88.80", {price(u"88.8")}}, ParseCase{u"单价: 123.45", {price(u"123.45")}},
-                    ParseCase{u"单价:123.00 × 45间", {factor(u"0", u"单价:123.00"), factor(u"45", u"间")}},
-                    ParseCase{u"123.00 × 45间", {factor(u"123", u""), factor(u"45", u"间")}},
-                    ParseCase{u"单价: 123.00×45间", {price(u"123")}},
-                    ParseCase{u"单价: 123.00  ×  45间", {price(u"123"), factor(u"0", u" 45间")}},
-                    ParseCase{u"单价:  123.45", {price(u"123.45")}},
-                    ParseCase{u"单价: 1,200.00 × 2间", {price(u"1"), factor(u"2", u"间")}},
-                    ParseCase{u"单价: 50 × 2.5.1天", {price(u"50"), factor(u"2.5", u"天")}},
-                    ParseCase{u"单价: 50 × 天", {price(u"50"), factor(u"0", u"天")}},
-                    ParseCase{u"45间 × 单价: 10.00", {factor(u"45", u"间"), price(u"10")}},
-                    ParseCase{u"单价: 5 × -2间", {price(u"5"), factor(u"0", u"-2间")}},
-                    ParseCase{u"单价: 5 × 045间 × 2.50天", {price(u"5"), factor(u"45", u"间"), factor(u"2.5", u"天")}},
-                    ParseCase{u"单价: 5 × 2a × b", {price(u"5"), factor(u"2", u"a"), factor(u"0", u"b")}},
-                    ParseCase{u"单价: 5 ×  × ", {price(u"5"), factor(u"0", u""), factor(u"0", u"")}},
-                    ParseCase{u"单价: 1 × 单价: 2", {price(u"1"), price(u"2")}}));
 
 TEST(SplitStrBds, EmptyPiecesCountAndComparisonIsExact)
 {

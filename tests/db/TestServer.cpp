@@ -8,10 +8,16 @@
 #include <QFileInfo>
 #include <QHash>
 
+#ifdef _WIN32
+#include <winsock2.h>
+using socklen_t = int;
+#define close closesocket
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -74,16 +80,24 @@ TdsServer TdsServer::fromEnvironment()
 void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user, const QString &password,
                        const QString &database)
 {
-    WriteIniValues({{"ConnServ", "DATA SOURCE", dataSource},
-                    {"ConnServ", "initial catalog", database},
-                    {"ConnUserType", "SQLUser", "SQL User"},
-                    {"ConnUser", "UserName", EncodeText(user)},
-                    {"ConnUser", "PassWd", EncodeText(password)}},
-                   iniPath, true);
+    QList<IniEntry> entries = {{"ConnServ", "DATA SOURCE", dataSource},
+                               {"ConnServ", "initial catalog", database},
+                               {"ConnUserType", "SQLUser", "SQL User"},
+                               {"ConnUser", "UserName", EncodeText(user)},
+                               {"ConnUser", "PassWd", EncodeText(password)}};
+    // Under Wine the host's FreeTDS serves the Windows build: Wine's ODBC knows the host's drivers.
+    const QString driver = qEnvironmentVariable("QUILVAR_TEST_SQLSERVER_DRIVER");
+    if (!driver.isEmpty())
+        entries.append({"ConnServ", "ODBC Driver", driver});
+    WriteIniValues(entries, iniPath, true);
 }
 
 SilentListener::SilentListener(Kind kind)
 {
+#ifdef _WIN32
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+#endif
     m_socket = socket(AF_INET, kind == Tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;

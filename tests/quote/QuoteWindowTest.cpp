@@ -53,9 +53,11 @@ class QuoteWindowTest : public QObject
     QuoteView open(Window &w)
     {
         int position = 0;
-        for (const auto &[category, expression] : workedRows)
-            w.sheet().setRow(++position,
+        for (const auto &[category, expression] : workedRows) {
+            ++position;
+            w.sheet().setRow(position,
                              {QString::number(position), q(category), QString(), q(expression), QString(), true});
+        }
         w.choose("MnuLv_2Quote");
         QWidget *window = w.window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
         [&] { QTRY_VERIFY(window && window->isVisible()); }();
