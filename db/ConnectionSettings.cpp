@@ -27,35 +27,40 @@ ConnectionSettings ReadConnectionSettings(const QString &iniPath)
 
 namespace {
 
-QString compose(ConnectionSettings::Account account, const QString &password, const QString &userName,
-                const QString &catalog, const QString &dataSource)
+QString compose(const ConnectionSettings &settings)
 {
     QString text = QStringLiteral("Provider=SQLOLEDB.1;");
-    if (account == ConnectionSettings::Account::System)
+    if (settings.account == ConnectionSettings::Account::System)
         text += QStringLiteral("Integrated Security=SSPI;");
     else
-        text += QStringLiteral("Password=") + password + QStringLiteral(";User ID=") + userName;
-    text += QStringLiteral(";Initial Catalog=") + catalog;
-    text += QStringLiteral(";Data Source=") + dataSource;
+        text += QStringLiteral("Password=") + settings.password + QStringLiteral(";User ID=") + settings.userName;
+    text += QStringLiteral(";Initial Catalog=") + settings.initialCatalog;
+    text += QStringLiteral(";Data Source=") + settings.dataSource;
     return text;
 }
 
 } // namespace
 
+ConnectionSettings TrimmedSettings(const ConnectionSettings &boxes)
+{
+    ConnectionSettings settings = boxes;
+    for (QString *value : {&settings.dataSource, &settings.initialCatalog, &settings.userName, &settings.password})
+        *value = TrimSpaces(*value).toString();
+    return settings;
+}
+
 QString ComposeConnStr(const ConnectionSettings &settings)
 {
-    return compose(settings.account, TrimSpaces(settings.password).toString(), TrimSpaces(settings.userName).toString(),
-                   TrimSpaces(settings.initialCatalog).toString(), TrimSpaces(settings.dataSource).toString());
+    return compose(TrimmedSettings(settings));
 }
 
 QString BuildConnStr(const QString &iniPath, const std::function<void()> &onMissingFile)
 {
-    if (!QFileInfo::exists(iniPath) && onMissingFile)
+    // A FIFO or a device would block the reading or hold no settings: it counts as no file.
+    if (!QFileInfo(iniPath).isFile() && onMissingFile)
         onMissingFile();
-    const ConnectionSettings settings = ReadConnectionSettings(iniPath);
     // The stored data source and catalog go in as read, blanks included.
-    return compose(settings.account, settings.password, settings.userName, settings.initialCatalog,
-                   settings.dataSource);
+    return compose(ReadConnectionSettings(iniPath));
 }
 
 QString OdbcDriverSetting(const QString &iniPath)

@@ -40,17 +40,19 @@ inline const QString SqlServerAccount = QStringLiteral("SQL User");
 // True exactly when the stored "SQLUser" value, without its blanks, is "SYSTEM" (case counts).
 bool IsSystemAccount(const QString &storedAccountType);
 
-// The stored settings, the user name and password decoded. A missing file gives empty values and
-// a SQL Server account.
+// The stored settings, the user name and password decoded and without their blanks, the data
+// source and catalog as stored. A missing file gives empty values and a SQL Server account.
 ConnectionSettings ReadConnectionSettings(const QString &iniPath);
+
+// The values typed in the settings window as the connection uses them: each without its blanks.
+ConnectionSettings TrimmedSettings(const ConnectionSettings &boxes);
 
 // The connection text for values typed in the settings window: each value without its blanks.
 QString ComposeConnStr(const ConnectionSettings &settings);
 
 // The connection text from the settings file, "Provider=SQLOLEDB.1;…", composed exactly as the
-// Windows program did (no value quoted). When the file is missing, onMissingFile is called first
-// (the window shows its message there, quilvar-batch records it) and the text is composed from
-// empty values.
+// Windows program did (no value quoted). When the file is missing (or is not a regular file), onMissingFile is called
+// first (the window shows its message there, quilvar-batch records it) and the text is composed from empty values.
 QString BuildConnStr(const QString &iniPath, const std::function<void()> &onMissingFile = {});
 
 // The "ODBC Driver" named in the settings file, without its blanks; empty for SQL Server.

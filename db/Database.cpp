@@ -1,7 +1,7 @@
 #include "db/Database.h"
 
-#include "db/ConnectionSettings.h"
 #include "db/OdbcConnectionString.h"
+#include "db/OdbcDriver.h"
 #include "db/SqlServerNetwork.h"
 
 #include <QDeadlineTimer>
@@ -19,55 +19,54 @@ OdbcConnection &MainConn()
     return connection;
 }
 
-bool OpenWithConnText(OdbcConnection &connection, const QString &connText, const QString &iniPath, int timeoutSeconds,
-                      DbError *error)
+bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &settings, const QString &iniPath,
+                      int timeoutSeconds, DbError *error)
 {
     const QDeadlineTimer deadline{std::chrono::seconds{timeoutSeconds}};
-    const QString driver = OdbcDriverSetting(iniPath);
-    connection.close();
-    const QString unpassable = UnpassableValueError(connText, driver);
-    if (!unpassable.isEmpty()) {
+    const auto fail = [error](DbError::Kind kind, const QString &text) {
         if (error)
-            *error = {0, unpassable};
+            *error = DbError::of(kind, text);
         return false;
-    }
+    };
+    connection.close();
+    const OdbcDriver driver = FindOdbcDriver(OdbcDriverSetting(iniPath));
+    const QString unpassable = UnpassableValueError(settings, driver.kind);
+    if (!unpassable.isEmpty())
+        return fail(DbError::Kind::UnpassableValue, unpassable);
     OdbcOptions options;
     options.requireEncryption = EncryptionRequired(iniPath);
-    const std::optional<SqlServerAddress> address = FreeTdsServerAddress(connText, driver);
-    int port = address ? address->port : 0;
-    if (address && !address->instance.isEmpty() && port == 0) {
+    const bool freeTds = driver.kind == OdbcDriverKind::FreeTds;
+    const bool sqlServer = freeTds || driver.kind == OdbcDriverKind::Microsoft;
+    const SqlServerAddress address = FreeTdsServerAddress(settings.dataSource);
+    int port = address.port;
+    if (freeTds && !address.instance.isEmpty() && port == 0) {
         QString reason;
-        port = ResolveInstancePort(address->host, address->instance, deadline, &reason);
-        if (port == 0) {
-            if (error)
-                *error = {0, reason};
-            return false;
-        }
+        port = ResolveInstancePort(address.host, address.instance, deadline, &reason);
+        if (port == 0)
+            return fail(DbError::Kind::InstanceNotFound, reason);
         options.instancePort = port;
     }
     // Whole seconds for the driver, rounded up so that it never gives up before the deadline.
     const qint64 left = deadline.remainingTime();
     connection.setLoginTimeout(int(qMax<qint64>(1, (left + 999) / 1000)));
-    const QString odbc = OdbcConnectionString(connText, driver, QFileInfo(iniPath).absolutePath(), options);
+    const QString odbc = OdbcConnectionString(settings, driver, QFileInfo(iniPath).absolutePath(), options);
     if (connection.open(odbc, error))
         return true;
-    // FreeTDS says no more than "connection failed" when a server cannot encrypt; ask it ourselves,
-    // in what is left of the time.
-    if (address && options.requireEncryption && !deadline.hasExpired() &&
-        ServerOffersNoEncryption(address->host, port > 0 ? port : DefaultSqlServerPort, deadline)) {
-        if (error)
-            *error = {0, PlainLoginRefusedMessage};
-    }
+    // The drivers say no more than "connection failed" when a server cannot encrypt; ask it
+    // ourselves, in what is left of the time.
+    if (sqlServer && options.requireEncryption && (port > 0 || address.instance.isEmpty()) && !deadline.hasExpired() &&
+        ServerOffersNoEncryption(address.host, port > 0 ? port : DefaultSqlServerPort, deadline))
+        return fail(DbError::Kind::PlainLoginRefused, PlainLoginRefusedMessage);
     return false;
 }
 
 bool OpenMainConn(const QString &iniPath, const std::function<void()> &onMissingFile, DbError *error)
 {
     ConnStr() = BuildConnStr(iniPath, onMissingFile);
-    return OpenWithConnText(MainConn(), ConnStr(), iniPath, MainConnLoginTimeout, error);
+    return OpenWithSettings(MainConn(), ReadConnectionSettings(iniPath), iniPath, MainConnLoginTimeout, error);
 }
 
-bool ReopenMainConn(const QString &connText, const QString &iniPath, DbError *error)
+bool ReopenMainConn(const ConnectionSettings &settings, const QString &iniPath, DbError *error)
 {
-    return OpenWithConnText(MainConn(), connText, iniPath, MainConnLoginTimeout, error);
+    return OpenWithSettings(MainConn(), settings, iniPath, MainConnLoginTimeout, error);
 }

@@ -160,20 +160,15 @@ ConnectionSettings FrmSJKLj::boxSettings() const
     return settings;
 }
 
-QString FrmSJKLj::windowConnStr() const
-{
-    return ComposeConnStr(boxSettings());
-}
-
 void FrmSJKLj::CmdTest_Click()
 {
     OdbcConnection test;
     DbError error;
-    if (OpenWithConnText(test, windowConnStr(), m_iniPath, TestLoginTimeout, &error)) {
+    if (OpenWithSettings(test, TrimmedSettings(boxSettings()), m_iniPath, TestLoginTimeout, &error)) {
         Dialogs::message(this, TestSucceededMessage, OperationTitle, Dialogs::Icon::Information);
     } else {
         // A server refused for want of encryption is named: checking the values again would not help.
-        const QString text = error.description == PlainLoginRefusedMessage
+        const QString text = error.kind == DbError::Kind::PlainLoginRefused
                                  ? TestFailedMessage + QStringLiteral("\n\n") + PlainLoginRefusedMessage
                                  : TestFailedMessage;
         Dialogs::message(this, text, OperationTitle, Dialogs::Icon::Critical);
@@ -184,6 +179,13 @@ void FrmSJKLj::CmdTest_Click()
 bool FrmSJKLj::save(QString *error)
 {
     const bool sqlAccount = m_optAcc[0]->isChecked();
+    // The log-in is stored scrambled in GBK: a character GBK does not have would come back as "?"
+    // and the next start could not log in.
+    if (sqlAccount && !(IsGbkText(m_txtUs->text()) && IsGbkText(m_txtPw->text()))) {
+        *error = QStringLiteral(
+            "用户名或密码中含有 GBK 编码无法表示的字符，无法保存。请只使用中文、英文字母、数字和常用符号。");
+        return false;
+    }
     const QList<IniEntry> entries = {
         {IniKeys::ConnServ, IniKeys::DataSource, m_txtDs->text()},
         {IniKeys::ConnServ, IniKeys::InitialCatalog, m_txtIn->text()},
@@ -215,8 +217,12 @@ void FrmSJKLj::done(int result)
     m_closing = true;
     // Every closing opens MainConn with the boxes as they are now, saved or not; without it the
     // program cannot go on.
-    if (!ReopenMainConn(windowConnStr(), m_iniPath, nullptr))
+    DbError error;
+    if (!ReopenMainConn(TrimmedSettings(boxSettings()), m_iniPath, &error)) {
+        // Ending without a word looks like a crash: the planner is told what the connection met.
+        Dialogs::message(this, ClosingFailedMessage.arg(error.description), ConnectErrorTitle, Dialogs::Icon::Critical);
         EndProgram(1);
+    }
     QDialog::done(result);
     m_closing = false;
 }

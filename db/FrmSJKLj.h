@@ -9,8 +9,8 @@ class QPushButton;
 class QRadioButton;
 
 // "数据库连接信息": shows the settings of default.ini, tests a connection with the values in its
-// boxes, saves them, and on every closing opens MainConn with the values in its boxes, ending the
-// program when that fails.
+// boxes, saves them, and on every closing opens MainConn with the values in its boxes; when that
+// fails it says why and ends the program.
 class FrmSJKLj : public QDialog
 {
     Q_OBJECT
@@ -19,8 +19,6 @@ public:
 
     // The settings as the boxes hold them now.
     ConnectionSettings boxSettings() const;
-    // The window's connection text: the box values without their blanks, not scrambled.
-    QString windowConnStr() const;
 
     void done(int result) override;
 
@@ -46,3 +44,4 @@ inline const QString OperationTitle = QStringLiteral("操作提示");
 inline const QString TestSucceededMessage = QStringLiteral("数据库连接测试成功！");
 inline const QString TestFailedMessage = QStringLiteral("错误，请检查后再试！");
 inline const QString SaveSucceededMessage = QStringLiteral("信息保存成功！");
+inline const QString ClosingFailedMessage = QStringLiteral("仍然无法连接数据库，程序将退出。\n\n%1");

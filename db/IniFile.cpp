@@ -23,9 +23,13 @@ constexpr int ReadLimitBytes = 9999;
 // A settings file is a few hundred bytes; anything huge is not one.
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 
+// The file's lines as text, and beside each its bytes as they stand (a CR before the LF included):
+// a line the program does not change is written back as the same bytes, whatever they are. A
+// null entry marks a line that is new or changed.
 struct IniText
 {
     QStringList lines;
+    QList<QByteArray> raw;
     FileEncoding encoding = FileEncoding::Gbk;
     bool crlf = true;
 };
@@ -46,34 +50,75 @@ QString trimIniBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-IniText decodeFile(const QByteArray &bytes)
+QString decodeBytes(const QByteArray &bytes, FileEncoding encoding)
+{
+    if (encoding == FileEncoding::Gbk)
+        return CodePage::toUnicode(CodePage::Gbk, bytes);
+    if (encoding == FileEncoding::Utf8Bom)
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringConverter::Utf16LE);
+    return decoder.decode(bytes);
+}
+
+QByteArray encodeBytes(const QString &text, FileEncoding encoding, bool *unrepresentable)
+{
+    bool ok = true;
+    QByteArray bytes;
+    if (encoding == FileEncoding::Gbk) {
+        bytes = CodePage::fromUnicode(CodePage::Gbk, text, &ok);
+    } else {
+        QStringEncoder encoder(encoding == FileEncoding::Utf8Bom ? QStringConverter::Utf8 : QStringConverter::Utf16LE);
+        bytes = encoder.encode(text);
+        ok = !encoder.hasError();
+    }
+    *unrepresentable = *unrepresentable || !ok;
+    return bytes;
+}
+
+QByteArray byteOrderMark(FileEncoding encoding)
+{
+    return encoding == FileEncoding::Utf8Bom      ? QByteArray("\xEF\xBB\xBF")
+           : encoding == FileEncoding::Utf16LeBom ? QByteArray("\xFF\xFE")
+                                                  : QByteArray();
+}
+
+IniText decodeFile(QByteArray bytes)
 {
     IniText ini;
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
         ini.encoding = FileEncoding::Utf8Bom;
-        text = QString::fromUtf8(bytes.mid(3));
-    } else if (bytes.startsWith("\xFF\xFE")) {
+    else if (bytes.startsWith("\xFF\xFE"))
         ini.encoding = FileEncoding::Utf16LeBom;
-        QStringDecoder decoder(QStringConverter::Utf16LE);
-        text = decoder.decode(bytes.mid(2));
-    } else {
-        text = CodePage::toUnicode(CodePage::Gbk, bytes);
+    bytes.remove(0, byteOrderMark(ini.encoding).size());
+    bool unused = false;
+    const QByteArray lineFeed = encodeBytes(QStringLiteral("\n"), ini.encoding, &unused);
+    // Lines end at a LF, in the file's own encoding (two bytes in UTF-16).
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        qsizetype end = bytes.indexOf(lineFeed, from);
+        while (end >= 0 && (end - from) % lineFeed.size() != 0)
+            end = bytes.indexOf(lineFeed, end + 1);
+        if (end < 0)
+            end = bytes.size();
+        const QByteArray raw = bytes.mid(from, end - from);
+        QString text = decodeBytes(raw, ini.encoding);
+        if (text.endsWith(u'\r'))
+            text.chop(1);
+        ini.lines.append(text);
+        ini.raw.append(raw);
+        from = end + lineFeed.size();
     }
-    ini.crlf = text.isEmpty() || text.contains(u"\r\n");
-    ini.lines = text.split(u'\n');
-    for (QString &line : ini.lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    }
-    // A final line break leaves one empty piece that is not a line of its own.
-    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty())
-        ini.lines.removeLast();
+    ini.crlf =
+        ini.raw.isEmpty() ||
+        ini.raw.first().endsWith(ini.encoding == FileEncoding::Utf16LeBom ? QByteArray("\r\0", 2) : QByteArray("\r"));
     return ini;
 }
 
 bool readFile(const QString &file, QByteArray *bytes)
 {
+    // A FIFO or a device would block the reading or never end; a settings file is a plain file.
+    if (!QFileInfo(file).isFile())
+        return false;
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly) || f.size() > MaxFileBytes)
         return false;
@@ -128,25 +173,6 @@ qsizetype findSection(const QStringList &lines, const QString &section)
             return i;
     }
     return -1;
-}
-
-QByteArray encodeText(const QString &text, FileEncoding encoding, bool *unrepresentable)
-{
-    *unrepresentable = false;
-    switch (encoding) {
-    case FileEncoding::Utf8Bom:
-        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    case FileEncoding::Utf16LeBom: {
-        QStringEncoder encoder(QStringConverter::Utf16LE);
-        return QByteArray("\xFF\xFE") + QByteArray(encoder.encode(text));
-    }
-    case FileEncoding::Gbk:
-        break;
-    }
-    bool ok = false;
-    QByteArray bytes = CodePage::fromUnicode(CodePage::Gbk, text, &ok);
-    *unrepresentable = !ok;
-    return bytes;
 }
 
 QString cutToReadLimit(const QString &value, FileEncoding encoding)
@@ -209,6 +235,8 @@ void setValue(IniText *ini, const QString &section, const QString &key, const QS
     if (header < 0) {
         ini->lines.append(u'[' + section + u']');
         ini->lines.append(newLine);
+        ini->raw.append(QByteArray());
+        ini->raw.append(QByteArray());
         return;
     }
     qsizetype lastContent = header;
@@ -217,12 +245,14 @@ void setValue(IniText *ini, const QString &section, const QString &key, const QS
         QString old;
         if (splitKeyLine(ini->lines.at(i), &name, &old) && sameName(name, key)) {
             ini->lines[i] = newLine;
+            ini->raw[i] = QByteArray();
             return;
         }
         if (!trimIniBlanks(ini->lines.at(i)).isEmpty())
             lastContent = i;
     }
     ini->lines.insert(lastContent + 1, newLine);
+    ini->raw.insert(lastContent + 1, QByteArray());
 }
 
 } // namespace
@@ -231,6 +261,8 @@ bool WriteIniValues(const QList<IniEntry> &entries, const QString &file, bool ow
 {
     IniText ini;
     const bool exists = QFileInfo::exists(file);
+    if (exists && !QFileInfo(file).isFile())
+        return fail(error, QStringLiteral("设置文件 %1 不是普通文件，不能写入。").arg(file));
     if (exists) {
         QByteArray bytes;
         if (!readFile(file, &bytes))
@@ -246,9 +278,15 @@ bool WriteIniValues(const QList<IniEntry> &entries, const QString &file, bool ow
         setValue(&ini, entry.section, entry.key, cut);
     }
 
-    const QString lineBreak = ini.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     bool unrepresentable = false;
-    const QByteArray bytes = encodeText(ini.lines.join(lineBreak) + lineBreak, ini.encoding, &unrepresentable);
+    QByteArray bytes = byteOrderMark(ini.encoding);
+    const QByteArray lineFeed = encodeBytes(QStringLiteral("\n"), ini.encoding, &unrepresentable);
+    for (qsizetype i = 0; i < ini.lines.size(); ++i) {
+        bytes += ini.raw.at(i).isNull() ? encodeBytes(ini.lines.at(i) + (ini.crlf ? QStringLiteral("\r") : QString()),
+                                                      ini.encoding, &unrepresentable)
+                                        : ini.raw.at(i);
+        bytes += lineFeed;
+    }
     if (unrepresentable)
         return fail(error, QStringLiteral("设置值中有 GBK 编码无法表示的字符，不能保存。"));
 

@@ -27,6 +27,7 @@ void ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const QString
         const qsizetype used = qBound(qsizetype(0), qsizetype(length), qsizetype(std::size(message)) - 1);
         messages.append(QStringLiteral("[%1] %2").arg(fromSqlWChar(state, 5), fromSqlWChar(message, used)));
     }
+    error->kind = DbError::Kind::Driver;
     error->number = number;
     error->description = messages.isEmpty() ? fallback : messages.join(QStringLiteral("\n"));
 }
@@ -53,11 +54,16 @@ bool OdbcConnection::open(const QString &odbcConnectionString, DbError *error)
 {
     close();
     m_connectionString = odbcConnectionString;
+    // FreeTDS writes every connection's log-in, password and TLS secrets included, into the file
+    // that TDSDUMP names; no such file is made with our passwords.
+    qunsetenv("TDSDUMP");
+    qunsetenv("TDSDUMPCONFIG");
     Handles &h = *m_handles;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h.env))) {
         h.env = SQL_NULL_HENV;
         if (error)
-            *error = {0, QStringLiteral("无法初始化 ODBC 环境（ODBC 驱动程序管理器不可用）。")};
+            *error = DbError::of(DbError::Kind::NoDriverManager,
+                                 QStringLiteral("无法初始化 ODBC 环境（ODBC 驱动程序管理器不可用）。"));
         return false;
     }
     SQLSetEnvAttr(h.env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
@@ -81,6 +87,12 @@ bool OdbcConnection::open(const QString &odbcConnectionString, DbError *error)
         return false;
     }
     m_open = true;
+    SQLWCHAR library[512] = {};
+    SQLSMALLINT libraryLength = 0;
+    m_driverKind =
+        SQL_SUCCEEDED(SQLGetInfoW(h.dbc, SQL_DRIVER_NAME, library, SQLSMALLINT(sizeof library), &libraryLength))
+            ? OdbcDriverKindOfLibrary(QString::fromUtf16(reinterpret_cast<const char16_t *>(library)))
+            : OdbcDriverKind::Other;
     return true;
 }
 
@@ -90,6 +102,7 @@ void OdbcConnection::close()
     if (m_open)
         SQLDisconnect(h.dbc);
     m_open = false;
+    m_driverKind = OdbcDriverKind::Other;
     if (h.dbc != SQL_NULL_HDBC)
         SQLFreeHandle(SQL_HANDLE_DBC, h.dbc);
     if (h.env != SQL_NULL_HENV)

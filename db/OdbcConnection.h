@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/DbError.h"
+#include "db/OdbcDriver.h"
 
 #include <QString>
 
@@ -26,6 +27,8 @@ public:
     void close();
     bool isOpen() const { return m_open; }
     const QString &connectionString() const { return m_connectionString; }
+    // What the driver of the open connection is, by its own answer.
+    OdbcDriverKind driverKind() const { return m_driverKind; }
 
     // The ODBC connection handle, for OdbcRecordset.
     void *handle() const;
@@ -35,5 +38,6 @@ private:
     std::unique_ptr<Handles> m_handles;
     int m_loginTimeout = 15;
     bool m_open = false;
+    OdbcDriverKind m_driverKind = OdbcDriverKind::Other;
     QString m_connectionString;
 };

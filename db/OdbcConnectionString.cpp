@@ -1,118 +1,10 @@
 #include "db/OdbcConnectionString.h"
 
 #include <QDir>
-#include <QList>
-#include <QMap>
 #include <QStringList>
+#include <QUrl>
 
 namespace {
-
-enum class DriverKind
-{
-    FreeTds,
-    Microsoft,
-    PostgreSql,
-    Sqlite,
-    Other
-};
-
-// The entries the connection text may hold. A ";" starts a new entry only when one of these
-// names follows it, so that a password or a name holding ";" stays whole.
-const QStringList &knownKeys()
-{
-    static const QStringList keys = {
-        QStringLiteral("provider"),
-        QStringLiteral("password"),
-        QStringLiteral("user id"),
-        QStringLiteral("integrated security"),
-        QStringLiteral("initial catalog"),
-        QStringLiteral("data source"),
-        QStringLiteral("persist security info"),
-    };
-    return keys;
-}
-
-// The known key that the text starts with, followed by "="; empty when none.
-QString keyAt(const QString &text, qsizetype from, qsizetype *valueStart)
-{
-    qsizetype i = from;
-    while (i < text.size() && text.at(i) == u' ')
-        ++i;
-    for (const QString &key : knownKeys()) {
-        if (text.mid(i, key.size()).compare(key, Qt::CaseInsensitive) != 0)
-            continue;
-        qsizetype j = i + key.size();
-        while (j < text.size() && text.at(j) == u' ')
-            ++j;
-        if (j < text.size() && text.at(j) == u'=') {
-            *valueStart = j + 1;
-            return key;
-        }
-    }
-    return QString();
-}
-
-QMap<QString, QString> parseConnText(const QString &text)
-{
-    QMap<QString, QString> entries;
-    qsizetype valueStart = 0;
-    QString key = keyAt(text, 0, &valueStart);
-    qsizetype searchFrom = key.isEmpty() ? 0 : valueStart;
-    while (!key.isEmpty()) {
-        qsizetype nextValueStart = 0;
-        QString nextKey;
-        qsizetype sep = text.indexOf(u';', searchFrom);
-        while (sep >= 0) {
-            nextKey = keyAt(text, sep + 1, &nextValueStart);
-            // The system-account form has ";;" before "Initial Catalog": an empty entry.
-            if (!nextKey.isEmpty())
-                break;
-            if (sep + 1 < text.size() && text.at(sep + 1) == u';') {
-                const QString candidate = keyAt(text, sep + 2, &nextValueStart);
-                if (!candidate.isEmpty() && key == QStringLiteral("integrated security")) {
-                    nextKey = candidate;
-                    break;
-                }
-            }
-            sep = text.indexOf(u';', sep + 1);
-        }
-        const qsizetype valueEnd = sep >= 0 ? sep : text.size();
-        entries.insert(key, text.mid(valueStart, valueEnd - valueStart));
-        key = nextKey;
-        valueStart = nextValueStart;
-        searchFrom = nextValueStart;
-    }
-    return entries;
-}
-
-DriverKind driverKind(const QString &driverName)
-{
-    if (driverName.isEmpty()) {
-#ifdef Q_OS_WIN
-        return DriverKind::Microsoft;
-#else
-        return DriverKind::FreeTds;
-#endif
-    }
-    if (driverName.contains(QStringLiteral("FreeTDS"), Qt::CaseInsensitive))
-        return DriverKind::FreeTds;
-    if (driverName.contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive))
-        return DriverKind::Microsoft;
-    if (driverName.contains(QStringLiteral("PostgreSQL"), Qt::CaseInsensitive))
-        return DriverKind::PostgreSql;
-    if (driverName.contains(QStringLiteral("SQLite"), Qt::CaseInsensitive))
-        return DriverKind::Sqlite;
-    return DriverKind::Other;
-}
-
-QString defaultDriverName()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("SQL Server");
-#else
-    return QStringLiteral("FreeTDS");
-#endif
-}
 
 struct Server
 {
@@ -120,7 +12,7 @@ struct Server
     QString port;
 };
 
-Server splitDataSource(const QString &dataSource, DriverKind kind)
+Server splitDataSource(const QString &dataSource, OdbcDriverKind kind)
 {
     QString source = dataSource.trimmed();
     if (source.startsWith(QStringLiteral("tcp:"), Qt::CaseInsensitive))
@@ -128,7 +20,7 @@ Server splitDataSource(const QString &dataSource, DriverKind kind)
     Server server;
     // Microsoft's driver reads "host,port" itself, and "." or "(local)" as this machine through
     // shared memory: it gets the data source as written.
-    if (kind == DriverKind::Microsoft) {
+    if (kind == OdbcDriverKind::Microsoft) {
         server.host = source;
         return server;
     }
@@ -147,14 +39,6 @@ Server splitDataSource(const QString &dataSource, DriverKind kind)
     return server;
 }
 
-bool isTrue(const QString &value)
-{
-    const QString v = value.trimmed();
-    return v.compare(QStringLiteral("SSPI"), Qt::CaseInsensitive) == 0 ||
-           v.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0 ||
-           v.compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0;
-}
-
 // FreeTDS 1.3 reads a value in braces up to the first "};" and knows no doubled "}": a value
 // goes in braces only where it must (a ";", a "{" in front, blanks at either end), unchanged.
 QString quoteFreeTdsValue(const QString &value)
@@ -164,13 +48,16 @@ QString quoteFreeTdsValue(const QString &value)
     return needsBraces ? u'{' + value + u'}' : value;
 }
 
-void add(QStringList *parts, const QString &key, const QString &value, DriverKind kind = DriverKind::Other)
+// The SQLite driver reads no braces: a value runs to the next ";". A file whose path holds one
+// goes as a URI, in which SQLite undoes the percent escapes.
+QString sqliteDatabase(QString file, const QString &baseDirectory)
 {
-    parts->append(key + u'=' + (kind == DriverKind::FreeTds ? quoteFreeTdsValue(value) : QuoteOdbcValue(value)));
+    if (!file.isEmpty() && file != QStringLiteral(":memory:") && QDir::isRelativePath(file) && !baseDirectory.isEmpty())
+        file = QDir(baseDirectory).filePath(file);
+    if (!file.contains(u';') && !file.startsWith(u' ') && !file.endsWith(u' '))
+        return QDir::toNativeSeparators(file);
+    return QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded(QUrl::FullyEncoded).replace(";", "%3B"));
 }
-
-const QString EntryKeys[] = {QStringLiteral("password"), QStringLiteral("user id"), QStringLiteral("initial catalog"),
-                             QStringLiteral("data source")};
 
 } // namespace
 
@@ -185,12 +72,9 @@ QString QuoteOdbcValue(const QString &value)
     return u'{' + escaped + u'}';
 }
 
-std::optional<SqlServerAddress> FreeTdsServerAddress(const QString &connText, const QString &driverName)
+SqlServerAddress FreeTdsServerAddress(const QString &dataSource)
 {
-    if (driverKind(driverName) != DriverKind::FreeTds)
-        return std::nullopt;
-    const Server server =
-        splitDataSource(parseConnText(connText).value(QStringLiteral("data source")), DriverKind::FreeTds);
+    const Server server = splitDataSource(dataSource, OdbcDriverKind::FreeTds);
     SqlServerAddress address;
     const qsizetype slash = server.host.indexOf(u'\\');
     address.host = slash >= 0 ? server.host.left(slash) : server.host;
@@ -199,67 +83,64 @@ std::optional<SqlServerAddress> FreeTdsServerAddress(const QString &connText, co
     return address;
 }
 
-QString UnpassableValueError(const QString &connText, const QString &driverName)
+QString UnpassableValueError(const ConnectionSettings &settings, OdbcDriverKind kind)
 {
-    if (driverKind(driverName) != DriverKind::FreeTds)
+    if (kind != OdbcDriverKind::FreeTds)
         return QString();
-    const QMap<QString, QString> entries = parseConnText(connText);
-    for (const QString &key : EntryKeys) {
-        if (entries.value(key).contains(QStringLiteral("};")))
+    const bool system = settings.account == ConnectionSettings::Account::System;
+    for (const QString *value :
+         {&settings.password, &settings.userName, &settings.initialCatalog, &settings.dataSource}) {
+        if (system && (value == &settings.password || value == &settings.userName))
+            continue;
+        if (value->contains(QStringLiteral("};")))
             return QStringLiteral("用户名、密码、数据库名称或数据源中含有“};”，FreeTDS 驱动程序无法原样传送，"
                                   "请更换不含这两个相连字符的值。");
     }
     return QString();
 }
 
-QString OdbcConnectionString(const QString &connText, const QString &driverName, const QString &baseDirectory,
+QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDriver &driver, const QString &baseDirectory,
                              const OdbcOptions &options)
 {
-    const QMap<QString, QString> entries = parseConnText(connText);
-    const DriverKind kind = driverKind(driverName);
-    const QString driver = driverName.isEmpty() ? defaultDriverName() : driverName;
-    QString braced = driver;
+    const OdbcDriverKind kind = driver.kind;
+    QString braced = driver.name;
     braced.replace(QStringLiteral("}"), QStringLiteral("}}"));
-
     QStringList parts;
     parts.append(QStringLiteral("DRIVER={") + braced + u'}');
-    const QString dataSource = entries.value(QStringLiteral("data source"));
+    const auto add = [&](const char *key, const QString &value) {
+        parts.append(QLatin1String(key) + u'=' +
+                     (kind == OdbcDriverKind::FreeTds ? quoteFreeTdsValue(value) : QuoteOdbcValue(value)));
+    };
 
-    if (kind == DriverKind::Sqlite) {
-        QString file = dataSource.trimmed();
-        if (!file.isEmpty() && file != QStringLiteral(":memory:") && QDir::isRelativePath(file) &&
-            !baseDirectory.isEmpty())
-            file = QDir(baseDirectory).filePath(file);
-        add(&parts, QStringLiteral("DATABASE"), QDir::toNativeSeparators(file));
+    if (kind == OdbcDriverKind::Sqlite) {
+        parts.append(QStringLiteral("DATABASE=") + sqliteDatabase(settings.dataSource.trimmed(), baseDirectory));
         // A missing database file is an error, not a new empty database.
         parts.append(QStringLiteral("NoCreat=1"));
         return parts.join(u';');
     }
 
-    Server server = splitDataSource(dataSource, kind);
-    if (kind == DriverKind::FreeTds && options.instancePort > 0) {
+    Server server = splitDataSource(settings.dataSource, kind);
+    if (kind == OdbcDriverKind::FreeTds && options.instancePort > 0) {
         // The instance was found through the browser service: FreeTDS goes straight to its port.
         const qsizetype slash = server.host.indexOf(u'\\');
         if (slash >= 0)
             server.host.truncate(slash);
         server.port = QString::number(options.instancePort);
     }
-    add(&parts, QStringLiteral("SERVER"), server.host, kind);
+    add("SERVER", server.host);
     if (!server.port.isEmpty())
-        add(&parts, QStringLiteral("PORT"), server.port, kind);
-    if (entries.contains(QStringLiteral("initial catalog")))
-        add(&parts, QStringLiteral("DATABASE"), entries.value(QStringLiteral("initial catalog")), kind);
+        add("PORT", server.port);
+    add("DATABASE", settings.initialCatalog);
 
-    if (isTrue(entries.value(QStringLiteral("integrated security")))) {
-        if (kind == DriverKind::FreeTds || kind == DriverKind::Microsoft)
+    const bool sqlServer = kind == OdbcDriverKind::FreeTds || kind == OdbcDriverKind::Microsoft;
+    if (settings.account == ConnectionSettings::Account::System) {
+        if (sqlServer || kind == OdbcDriverKind::Other)
             parts.append(QStringLiteral("Trusted_Connection=yes"));
     } else {
-        if (entries.contains(QStringLiteral("user id")))
-            add(&parts, QStringLiteral("UID"), entries.value(QStringLiteral("user id")), kind);
-        if (entries.contains(QStringLiteral("password")))
-            add(&parts, QStringLiteral("PWD"), entries.value(QStringLiteral("password")), kind);
+        add("UID", settings.userName);
+        add("PWD", settings.password);
     }
-    if (kind == DriverKind::FreeTds) {
+    if (kind == OdbcDriverKind::FreeTds) {
         // Without it FreeTDS hands Chinese text over as "??".
         parts.append(QStringLiteral("ClientCharset=UTF-8"));
         // Every SQL Server answers a 7.4 login with its own version. FreeTDS's "auto" falls back to
@@ -268,15 +149,17 @@ QString OdbcConnectionString(const QString &connText, const QString &driverName,
         // An empty language leaves the session in the login's default language, as SQL Server's
         // own clients do; FreeTDS would otherwise ask for us_english.
         parts.append(QStringLiteral("Language="));
-        // "request" only encrypts when the server offers it; "require" refuses one that does not.
-        // The certificate is not checked: a SQL Server without an installed certificate makes a
-        // self-signed one of its own, and the planners' clients never checked it either.
+    }
+    // FreeTDS: "request" only encrypts when the server offers it; "require" refuses one that does
+    // not. Microsoft's drivers: "Encrypt=yes" likewise. The certificate is not checked: a SQL Server
+    // without an installed certificate makes a self-signed one of its own, and the planners' clients
+    // never checked it either. A driver of unknown kind might be either and gets both.
+    if (kind == OdbcDriverKind::FreeTds || kind == OdbcDriverKind::Other)
         parts.append(options.requireEncryption ? QStringLiteral("Encryption=require")
                                                : QStringLiteral("Encryption=request"));
-    }
-    if (kind == DriverKind::Microsoft && options.requireEncryption)
+    if ((kind == OdbcDriverKind::Microsoft || kind == OdbcDriverKind::Other) && options.requireEncryption)
         parts.append(QStringLiteral("Encrypt=yes;TrustServerCertificate=yes"));
-    if (kind == DriverKind::PostgreSql) {
+    if (kind == OdbcDriverKind::PostgreSql) {
         // Debian's driver registration turns on a protocol log in /tmp for every connection.
         parts.append(QStringLiteral("CommLog=0;Debug=0"));
     }

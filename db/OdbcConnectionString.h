@@ -1,19 +1,21 @@
 #pragma once
 
+#include "db/ConnectionSettings.h"
+#include "db/OdbcDriver.h"
+
 #include <QString>
 
 #include <optional>
 
-// Translates the connection text "Provider=SQLOLEDB.1;…" into an ODBC connection string.
-//
-// driverName is the "ODBC Driver" of the settings file; empty means SQL Server through FreeTDS on
-// Linux and Microsoft's "SQL Server" driver on Windows. A name with "PostgreSQL" in it takes the
-// PostgreSQL form, one with "SQLite" the SQLite form, where the data source is the database file
-// (a relative path counts from baseDirectory, the settings file's folder). Any other driver gets
-// SERVER, PORT, DATABASE, UID and PWD.
+// The ODBC connection string for the settings' values, each value carried to the driver as it is
+// (never through a text that is split again). Its form follows what the driver is: SQL Server
+// through FreeTDS or a Microsoft driver, PostgreSQL, SQLite (where the data source is the database
+// file; a relative path counts from baseDirectory, the settings file's folder) or any other driver,
+// which gets SERVER, PORT, DATABASE, UID and PWD.
 //
 // For SQL Server the log-in is sent encrypted or not at all unless options relax it, and the
-// session keeps the login's own default language.
+// session keeps the login's own default language. A driver of unknown kind gets the encryption
+// settings of both SQL Server drivers, which other drivers ignore.
 struct OdbcOptions
 {
     // The port a named instance was found on; the server is then reached at host and port.
@@ -21,22 +23,22 @@ struct OdbcOptions
     // Refuse a server that cannot encrypt, rather than send it the password almost in the clear.
     bool requireEncryption = true;
 };
-QString OdbcConnectionString(const QString &connText, const QString &driverName,
+QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDriver &driver,
                              const QString &baseDirectory = QString(), const OdbcOptions &options = {});
 
-// Where FreeTDS would connect for the connection text: the host as it will be reached, the named
-// instance and the port as written (0 when none). Empty for any other driver.
+// Where FreeTDS would connect for the data source: the host as it will be reached, the named
+// instance and the port as written (0 when none).
 struct SqlServerAddress
 {
     QString host;
     QString instance;
     int port = 0;
 };
-std::optional<SqlServerAddress> FreeTdsServerAddress(const QString &connText, const QString &driverName);
+SqlServerAddress FreeTdsServerAddress(const QString &dataSource);
 
-// Empty, or why the connection text cannot reach the driver unchanged: FreeTDS 1.3 ends a braced
-// value at the first "};" and has no escape for it, so such a value would arrive cut short.
-QString UnpassableValueError(const QString &connText, const QString &driverName);
+// Empty, or why a value cannot reach the driver unchanged: FreeTDS 1.3 ends a braced value at
+// the first "};" and has no escape for it, so such a value would arrive cut short.
+QString UnpassableValueError(const ConnectionSettings &settings, OdbcDriverKind kind);
 
 // A value in ODBC's braces when it needs them (";", braces, blanks at either end), "}" doubled
 // as Microsoft's and most other drivers read it.

@@ -26,6 +26,27 @@ QString timeText(int hour, int minute, int second)
     return twoDigits(hour) + u':' + twoDigits(minute) + u':' + twoDigits(second);
 }
 
+// A date, a time, or a timestamp (at midnight its date only), in ISO form.
+QString temporalText(short sqlType, const SQL_TIMESTAMP_STRUCT &value)
+{
+    const QString date = dateText(value.year, value.month, value.day);
+    const QString time = timeText(value.hour, value.minute, value.second);
+    if (sqlType == SQL_TYPE_DATE)
+        return date;
+    if (sqlType == SQL_TYPE_TIME)
+        return time;
+    if (!value.hour && !value.minute && !value.second && !value.fraction)
+        return date;
+    QString text = date + u' ' + time;
+    if (value.fraction) {
+        QString fraction = QStringLiteral("%1").arg(value.fraction, 9, 10, QLatin1Char('0'));
+        while (fraction.endsWith(u'0'))
+            fraction.chop(1);
+        text += u'.' + fraction;
+    }
+    return text;
+}
+
 // The driver's decimal text in its shortest form: "120.50" gives 120.5, ".5" gives 0.5.
 QString shortestDecimal(QString text)
 {
@@ -74,7 +95,7 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
     close();
     if (!m_connection.isOpen()) {
         if (error)
-            *error = {DbErrorNumber::ObjectClosed, QStringLiteral("连接没有打开，不能执行查询。")};
+            *error = DbError::of(DbError::Kind::NotOpen, QStringLiteral("连接没有打开，不能执行查询。"));
         return false;
     }
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -85,28 +106,46 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
     m_statement = stmt;
     SQLSetStmtAttrW(stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
     SQLSetStmtAttrW(stmt, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
-    if (m_queryTimeout > 0)
-        SQLSetStmtAttrW(stmt, SQL_ATTR_QUERY_TIMEOUT,
-                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_queryTimeout)), 0);
+    if (m_queryTimeout > 0) {
+        // FreeTDS waits as long again for the server to confirm its cancel: half each, so that a
+        // server that stalls is given up within the whole time.
+        const int seconds =
+            m_connection.driverKind() == OdbcDriverKind::FreeTds ? qMax(1, m_queryTimeout / 2) : m_queryTimeout;
+        SQLSetStmtAttrW(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0);
+    }
 
     // Some drivers take an empty text as a statement that returns nothing; it is a failing query.
     if (query.trimmed().isEmpty()) {
         if (error)
-            *error = {DbErrorNumber::InvalidArgument, QStringLiteral("查询语句为空。")};
+            *error = DbError::of(DbError::Kind::EmptyQuery, QStringLiteral("查询语句为空。"));
         close();
         return false;
     }
-    const SQLRETURN rc = SQLExecDirectW(stmt, toSqlWChar(query), SQL_NTS);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("查询执行失败。"), error);
-        close();
-        return false;
-    }
+    // The first result that has columns: a batch may begin with row counts ("UPDATE …; SELECT …"
+    // without SET NOCOUNT ON). A query without any is a failure, as it was for ADO's closed record
+    // set, not an empty result.
+    SQLRETURN rc = SQLExecDirectW(stmt, toSqlWChar(query), SQL_NTS);
     SQLSMALLINT count = 0;
-    if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &count))) {
-        ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("无法读取查询结果。"), error);
-        close();
-        return false;
+    for (;;) {
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+            ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("查询执行失败。"), error);
+            close();
+            return false;
+        }
+        if (rc != SQL_NO_DATA && !SQL_SUCCEEDED(SQLNumResultCols(stmt, &count))) {
+            ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("无法读取查询结果。"), error);
+            close();
+            return false;
+        }
+        if (count > 0)
+            break;
+        rc = SQLMoreResults(stmt);
+        if (rc == SQL_NO_DATA) {
+            if (error)
+                *error = DbError::of(DbError::Kind::NotOpen, NoRecordsetMessage);
+            close();
+            return false;
+        }
     }
     for (SQLSMALLINT c = 1; c <= count; ++c) {
         SQLSMALLINT type = SQL_UNKNOWN_TYPE;
@@ -118,10 +157,6 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
         SQLDescribeColW(stmt, SQLUSMALLINT(c), name, 1, &nameLength, &type, &size, &digits, &nullable);
         m_columns.append(Column{type});
     }
-    if (count == 0) {
-        m_eof = true;
-        return true;
-    }
     return fetch(error);
 }
 
@@ -129,7 +164,7 @@ bool OdbcRecordset::moveNext(DbError *error)
 {
     if (m_eof) {
         if (error)
-            *error = {DbErrorNumber::NoCurrentRecord, QStringLiteral("已经到了查询结果的末尾。")};
+            *error = DbError::of(DbError::Kind::NoCurrentRecord, QStringLiteral("已经到了查询结果的末尾。"));
         return false;
     }
     return fetch(error);
@@ -157,14 +192,14 @@ bool OdbcRecordset::value(int column, QString *text, DbError *error, bool *isNul
 {
     if (column < 0 || column >= m_columns.size()) {
         if (error)
-            *error = {
-                DbErrorNumber::ItemNotFound,
-                QStringLiteral("查询结果中没有第 %1 列（结果只有 %2 列）。").arg(column + 1).arg(m_columns.size())};
+            *error = DbError::of(
+                DbError::Kind::ItemNotFound,
+                QStringLiteral("查询结果中没有第 %1 列（结果只有 %2 列）。").arg(column + 1).arg(m_columns.size()));
         return false;
     }
     if (m_eof) {
         if (error)
-            *error = {DbErrorNumber::NoCurrentRecord, QStringLiteral("查询结果中没有当前行。")};
+            *error = DbError::of(DbError::Kind::NoCurrentRecord, QStringLiteral("查询结果中没有当前行。"));
         return false;
     }
     while (m_readColumns <= column) {
@@ -230,39 +265,15 @@ bool OdbcRecordset::readColumn(int column, DbError *error)
             m_row[column] = NumberText(value);
         return true;
     }
-    case SQL_TYPE_DATE: {
-        SQL_DATE_STRUCT value = {};
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_DATE, &value, sizeof value, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA)
-            m_row[column] = dateText(value.year, value.month, value.day);
-        return true;
-    }
-    case SQL_TYPE_TIME: {
-        SQL_TIME_STRUCT value = {};
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_TIME, &value, sizeof value, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA)
-            m_row[column] = timeText(value.hour, value.minute, value.second);
-        return true;
-    }
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
     case SQL_TYPE_TIMESTAMP: {
+        // All three arrive as a timestamp (a time with today's date, a date at midnight).
         SQL_TIMESTAMP_STRUCT value = {};
         if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_TIMESTAMP, &value, sizeof value, &indicator)))
             return failed();
-        if (indicator == SQL_NULL_DATA)
-            return true;
-        QString text = dateText(value.year, value.month, value.day);
-        if (value.hour || value.minute || value.second || value.fraction) {
-            text += u' ' + timeText(value.hour, value.minute, value.second);
-            if (value.fraction) {
-                QString fraction = QStringLiteral("%1").arg(value.fraction, 9, 10, QLatin1Char('0'));
-                while (fraction.endsWith(u'0'))
-                    fraction.chop(1);
-                text += u'.' + fraction;
-            }
-        }
-        m_row[column] = text;
+        if (indicator != SQL_NULL_DATA)
+            m_row[column] = temporalText(m_columns.at(column).sqlType, value);
         return true;
     }
     default:

@@ -10,6 +10,9 @@
 
 class OdbcConnection;
 
+inline const QString NoRecordsetMessage =
+    QStringLiteral("查询没有返回记录集（对象关闭时，不允许操作），报价单没有改动。");
+
 // A forward-only, read-only result of one query, read row by row with each value as text:
 // texts unchanged; decimal and money values in their shortest decimal form, taken from the
 // driver's decimal text and never through a double ("120.50" gives 120.5); double-precision
@@ -28,7 +31,8 @@ public:
     // Seconds a query may run before the driver cancels it.
     void setQueryTimeout(int seconds) { m_queryTimeout = seconds; }
 
-    // Runs the query and moves to its first row (or to the end when it has none).
+    // Runs the query and moves to the first row of its first result that has columns (or to the
+    // end when that has no rows). A query that returns no such result fails (ADO's 3704).
     bool open(const QString &query, DbError *error = nullptr);
     int columnCount() const { return int(m_columns.size()); }
     bool eof() const { return m_eof; }

@@ -14,7 +14,7 @@ void OpenConn(const QString &iniPath, QWidget *parent)
     if (OpenMainConn(iniPath, missingFile, &error))
         return;
     // A server refused for want of encryption is named, so that an administrator knows the way out.
-    const QString text = error.description == PlainLoginRefusedMessage
+    const QString text = error.kind == DbError::Kind::PlainLoginRefused
                              ? ConnectErrorMessage + QStringLiteral("\r\n\r\n") + PlainLoginRefusedMessage
                              : ConnectErrorMessage;
     Dialogs::message(parent, text, ConnectErrorTitle, Dialogs::Icon::Warning);

@@ -167,16 +167,21 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
         refused = refused || errno == ECONNREFUSED;
         sockets.erase(sockets.begin() + std::ptrdiff_t(i));
     };
+    // UDP may lose the question or the answer: ask again once a second until the deadline. What
+    // arrives meanwhile that is not the answer is read and ignored; it never hastens the next question.
+    QDeadlineTimer round(0);
     while (!deadline.hasExpired() && !sockets.empty()) {
-        for (std::size_t i = sockets.size(); i-- > 0;) {
-            if (::send(sockets[i]->fd(), request.constData(), size_t(request.size()), 0) < 0)
-                drop(i);
+        if (round.hasExpired()) {
+            round.setRemainingTime(1000);
+            for (std::size_t i = sockets.size(); i-- > 0;) {
+                if (::send(sockets[i]->fd(), request.constData(), size_t(request.size()), 0) < 0)
+                    drop(i);
+            }
         }
         std::vector<pollfd> fds;
         for (const auto &socket : sockets)
             fds.push_back(pollfd{socket->fd(), POLLIN, 0});
-        // UDP may lose the question or the answer: ask again every second until the deadline.
-        if (fds.empty() || !waitFor(fds, deadline, 1000))
+        if (fds.empty() || !waitFor(fds, deadline, qMax<qint64>(0, round.remainingTime())))
             continue;
         for (std::size_t i = fds.size(); i-- > 0;) {
             if (fds[i].revents == 0)

@@ -94,3 +94,8 @@ QString DecodeText(const QString &text)
     const QString turned = reversed(characters(text)).join(QString());
     return keyedStep(characters(TrimSpaces(turned).toString()));
 }
+
+bool IsGbkText(const QString &text)
+{
+    return CodePage::canEncode(CodePage::Gbk, text);
+}

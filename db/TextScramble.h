@@ -13,3 +13,7 @@ inline constexpr char16_t ScrambleKey[] = u"k4p9w3";
 
 QString EncodeText(const QString &text);
 QString DecodeText(const QString &text);
+
+// True when every character of the text has a GBK code: only such a text is stored and scrambled
+// faithfully (any other character would be stored as "?").
+bool IsGbkText(const QString &text);

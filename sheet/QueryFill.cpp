@@ -18,17 +18,18 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
     // totals are recomputed as after any fill.
     if (records.columnCount() < 4 && !records.eof()) {
         if (error)
-            *error = {DbErrorNumber::ItemNotFound,
-                      QStringLiteral("查询结果只有 %1 列，至少需要四列（项目、内容、表达式、金额）。")
-                          .arg(records.columnCount())};
+            *error = DbError::of(DbError::Kind::ItemNotFound,
+                                 QStringLiteral("查询结果只有 %1 列，至少需要四列（项目、内容、表达式、金额）。")
+                                     .arg(records.columnCount()));
         return false;
     }
     int n = 0;
     while (!records.eof()) {
         if (n >= CostSheet::MaxRows) {
             if (error)
-                *error = {DbErrorNumber::Overflow,
-                          QStringLiteral("溢出：查询返回的行数超过了报价单的 %1 行上限。").arg(CostSheet::MaxRows)};
+                *error = DbError::of(
+                    DbError::Kind::Overflow,
+                    QStringLiteral("溢出：查询返回的行数超过了报价单的 %1 行上限。").arg(CostSheet::MaxRows));
             return false;
         }
         ++n;

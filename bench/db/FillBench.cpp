@@ -79,10 +79,12 @@ QString readSqlServerOdbc(const QString &envFile)
     const QString port = readEnvFile(envFile).value(QStringLiteral("login"));
     if (port.isEmpty())
         return QString();
-    return OdbcConnectionString(
-        QStringLiteral("Provider=SQLOLEDB.1;Password=secret;User ID=sa;Initial Catalog=tours;Data Source=127.0.0.1,%1")
-            .arg(port),
-        QString());
+    ConnectionSettings settings;
+    settings.dataSource = QStringLiteral("127.0.0.1,%1").arg(port);
+    settings.initialCatalog = QStringLiteral("tours");
+    settings.userName = QStringLiteral("sa");
+    settings.password = QStringLiteral("secret");
+    return OdbcConnectionString(settings, FindOdbcDriver(QString()));
 }
 
 QString readPgOdbc(const QString &envFile)
@@ -115,12 +117,12 @@ int main(int argc, char **argv)
     const bool ownServer = envFile.isEmpty();
     if (ownServer) {
         envFile = dir.filePath("pg.env");
-        if (QProcess::execute("bash", {QStringLiteral(QUILVAR_PG_FIXTURE), "start", envFile}) != 0)
+        if (QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "pg", "start", envFile}) != 0)
             std::fprintf(stderr, "PostgreSQL could not be started; its benchmark is skipped\n");
     }
     g_pgOdbc = readPgOdbc(envFile);
     const QString tdsEnvFile = dir.filePath("tds.env");
-    if (QProcess::execute("bash", {QStringLiteral(QUILVAR_TDS_FIXTURE), "start", tdsEnvFile}) != 0)
+    if (QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "tds", "start", tdsEnvFile}) != 0)
         std::fprintf(stderr, "the test SQL Server could not be started; its benchmark is skipped\n");
     g_sqlServerOdbc = readSqlServerOdbc(tdsEnvFile);
     const QString sqliteFile = dir.filePath("numbers.sqlite");
@@ -132,7 +134,7 @@ int main(int argc, char **argv)
     benchmark::Shutdown();
 
     if (ownServer)
-        QProcess::execute("bash", {QStringLiteral(QUILVAR_PG_FIXTURE), "stop", envFile});
-    QProcess::execute("bash", {QStringLiteral(QUILVAR_TDS_FIXTURE), "stop", tdsEnvFile});
+        QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "pg", "stop", envFile});
+    QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "tds", "stop", tdsEnvFile});
     return 0;
 }

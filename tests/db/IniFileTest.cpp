@@ -1,4 +1,5 @@
 #include "db/IniFile.h"
+#include "db/ConnectionSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -114,6 +116,7 @@ TEST_F(IniFileTest, RefusesWhatWouldCorruptTheFile)
     EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "a\r\n[ConnUser]\r\nUserName=x", path(), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("emoji 😀"), path(), &error));
+    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("añbc"), path(), &error)); // not "a?bc"
     EXPECT_FALSE(WriteIni("Conn]Serv", "x", "y", path(), &error));
     EXPECT_EQ(readBytes(), WindowsFile);
 }
@@ -144,13 +147,42 @@ TEST_F(IniFileTest, AFolderThatCannotHoldTheFile)
     EXPECT_EQ(ReadIni("S", "k", path("plain/default.ini")), "");
 }
 
-TEST_F(IniFileTest, Utf8FileWithBomStaysUtf8)
+// Every line the program does not change keeps its bytes, even where they are not valid in the
+// file's encoding (a comment another program wrote); the new line is in the file's encoding.
+TEST_F(IniFileTest, OtherLinesKeepTheirBytesInEveryEncoding)
 {
-    writeBytes("\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\n");
-    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("房"));
-    ASSERT_TRUE(WriteIni("ConnServ", "initial catalog", QStringLiteral("库"), path()));
-    EXPECT_EQ(readBytes(),
-              QByteArray("\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\ninitial catalog=\xE5\xBA\x93\n"));
+    const struct
+    {
+        QByteArray before, after;
+    } cases[] = {
+        {"\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\n; \xB7\xBF gbk\n",
+         "\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\n; \xB7\xBF gbk\ninitial catalog=\xE5\xBA\x93\n"},
+        {"; \xFF\x80 not gbk\r\n[ConnServ]\r\nDATA SOURCE=\xB7\xBF\r\n",
+         "; \xFF\x80 not gbk\r\n[ConnServ]\r\nDATA SOURCE=\xB7\xBF\r\ninitial catalog=\xBF\xE2\r\n"},
+        {QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0", 12),
+         QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0[\0C\0o\0n\0n\0S\0e\0r\0v\0]\0\r\0\n\0i\0n\0i\0t\0i\0a\0l\0 \0c\0a\0t\0"
+                    "a\0l\0o\0g\0=\0\x93\x5E\r\0\n\0",
+                    74)},
+    };
+    for (const auto &c : cases) {
+        writeBytes(c.before);
+        EXPECT_TRUE(WriteIni("ConnServ", "initial catalog", QStringLiteral("库"), path()));
+        EXPECT_EQ(readBytes().toHex(' '), c.after.toHex(' '));
+        EXPECT_EQ(ReadIni("connserv", "initial catalog", path()), QStringLiteral("库"));
+    }
+}
+
+// A FIFO would block the program for ever: anything but a regular file is no settings file.
+TEST_F(IniFileTest, OnlyARegularFileIsRead)
+{
+    ASSERT_EQ(mkfifo(path().toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
+    QString error;
+    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "x", path(), &error));
+    EXPECT_TRUE(error.contains(path())) << error.toStdString();
+    int missing = 0;
+    BuildConnStr(path(), [&] { ++missing; });
+    EXPECT_EQ(missing, 1);
 }
 
 } // namespace

@@ -8,39 +8,45 @@
 #include <QFileInfo>
 #include <QHash>
 
-#ifdef _WIN32
-#include <winsock2.h>
-using socklen_t = int;
-#define close closesocket
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
-// The KEY=VALUE lines a fixture script wrote; empty when the file is not there.
-QHash<QByteArray, QString> readFacts(const QString &path)
+#ifdef QUILVAR_ODBCSYSINI
+// Before main, so before the driver manager reads (and keeps) its driver registrations.
+const bool OwnDriverRegistrations = qputenv("ODBCSYSINI", QUILVAR_ODBCSYSINI);
+#endif
+
+// The KEY=VALUE lines a fixture wrote into the file of that name beside QUILVAR_PG_ENV.
+QHash<QByteArray, QString> readFacts(const QString &name)
 {
     QHash<QByteArray, QString> facts;
-    QFile file(path);
+    QFile file(QFileInfo(qEnvironmentVariable("QUILVAR_PG_ENV")).dir().filePath(name));
     if (file.open(QIODevice::ReadOnly)) {
         for (const QByteArray &line : file.readAll().split('\n')) {
-            const int eq = line.indexOf('=');
-            if (eq > 0)
+            if (const int eq = line.indexOf('='); eq > 0)
                 facts.insert(line.left(eq), QString::fromUtf8(line.mid(eq + 1)).trimmed());
         }
     }
     return facts;
 }
 
+void writeLogIn(const QString &iniPath, const QString &dataSource, const QString &database, bool system,
+                const QString &user, const QString &password, const QString &driver = QString())
+{
+    QList<IniEntry> entries = {{"ConnServ", "DATA SOURCE", dataSource},
+                               {"ConnServ", "initial catalog", database},
+                               {"ConnUserType", "SQLUser", system ? "SYSTEM" : "SQL User"},
+                               {"ConnUser", "UserName", EncodeText(user)},
+                               {"ConnUser", "PassWd", EncodeText(password)}};
+    if (!driver.isEmpty())
+        entries.append({"ConnServ", "ODBC Driver", driver});
+    WriteIniValues(entries, iniPath, true);
+}
+
 } // namespace
 
 PgServer PgServer::fromEnvironment()
 {
-    const auto facts = readFacts(qEnvironmentVariable("QUILVAR_PG_ENV"));
+    const auto facts = readFacts("pg-server.env");
     return {facts.value("PGHOST"), facts.value("PGPORT"), facts.value("PGUSER"), facts.value("PGPASSWORD"),
             facts.value("PGDATABASE")};
 }
@@ -51,68 +57,43 @@ QString PgServer::odbc() const
         .arg(host, port, database, user, password);
 }
 
+TdsServer TdsServer::fromEnvironment()
+{
+    const auto facts = readFacts("tds-server.env");
+    return {facts.value("plain").toInt(),
+            facts.value("login").toInt(),
+            facts.value("forced").toInt(),
+            facts.value("browser").toInt(),
+            facts.value("silent_tcp").toInt(),
+            facts.value("silent_udp").toInt(),
+            facts.value("DIR")};
+}
+
+QByteArray TdsServer::takeLogins() const
+{
+    QFile file(dir + "/logins");
+    if (!file.open(QIODevice::ReadWrite))
+        return QByteArray();
+    const QByteArray lines = file.readAll();
+    file.resize(0);
+    return lines;
+}
+
 void WritePgIni(const QString &iniPath, const PgServer &server, const QString &user, const QString &password,
                 const QString &database)
 {
-    WriteIni("ConnServ", "DATA SOURCE", server.host + u',' + server.port, iniPath);
-    WriteIni("ConnServ", "initial catalog", database, iniPath);
-    WriteIni("ConnServ", "ODBC Driver", "PostgreSQL Unicode", iniPath);
-    WriteIni("ConnUserType", "SQLUser", "SQL User", iniPath);
-    WriteIni("ConnUser", "UserName", EncodeText(user), iniPath);
-    WriteIni("ConnUser", "PassWd", EncodeText(password), iniPath);
-}
-
-void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)
-{
-    WriteIni("ConnServ", "DATA SOURCE", databaseFile, iniPath);
-    WriteIni("ConnServ", "initial catalog", "tour", iniPath);
-    WriteIni("ConnServ", "ODBC Driver", "SQLite3", iniPath);
-    WriteIni("ConnUserType", "SQLUser", "SYSTEM", iniPath);
-}
-
-TdsServer TdsServer::fromEnvironment()
-{
-    const auto facts = readFacts(QFileInfo(qEnvironmentVariable("QUILVAR_PG_ENV")).dir().filePath("tds-server.env"));
-    return {facts.value("plain").toInt(), facts.value("login").toInt(), facts.value("forced").toInt(),
-            facts.value("browser").toInt()};
+    writeLogIn(iniPath, server.host + u',' + server.port, database, false, user, password, "PostgreSQL Unicode");
 }
 
 void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user, const QString &password,
                        const QString &database)
 {
-    QList<IniEntry> entries = {{"ConnServ", "DATA SOURCE", dataSource},
-                               {"ConnServ", "initial catalog", database},
-                               {"ConnUserType", "SQLUser", "SQL User"},
-                               {"ConnUser", "UserName", EncodeText(user)},
-                               {"ConnUser", "PassWd", EncodeText(password)}};
     // Under Wine the host's FreeTDS serves the Windows build: Wine's ODBC knows the host's drivers.
-    const QString driver = qEnvironmentVariable("QUILVAR_TEST_SQLSERVER_DRIVER");
-    if (!driver.isEmpty())
-        entries.append({"ConnServ", "ODBC Driver", driver});
-    WriteIniValues(entries, iniPath, true);
+    writeLogIn(iniPath, dataSource, database, false, user, password,
+               qEnvironmentVariable("QUILVAR_TEST_SQLSERVER_DRIVER"));
 }
 
-SilentListener::SilentListener(Kind kind)
+void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)
 {
-#ifdef _WIN32
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-#endif
-    m_socket = socket(AF_INET, kind == Tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-        (kind == Tcp && listen(m_socket, 16) != 0))
-        return;
-    socklen_t length = sizeof address;
-    getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length);
-    // The kernel completes the handshake for the backlog: the client connects, and nothing answers.
-    m_port = ntohs(address.sin_port);
-}
-
-SilentListener::~SilentListener()
-{
-    if (m_socket >= 0)
-        close(m_socket);
+    writeLogIn(iniPath, databaseFile, "tour", true, QString(), QString(), "SQLite3");
 }
