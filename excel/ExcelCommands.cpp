@@ -8,31 +8,50 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
+QString SuggestedExportPath(const QString &documentsFolder)
+{
+    const QString name = QStringLiteral("报价单.xlsx");
+    // A fresh account may have no documents folder yet; a save dialog pointed at a missing folder
+    // fails on Save.
+    if (!documentsFolder.isEmpty() && (QFileInfo(documentsFolder).isDir() || QDir().mkpath(documentsFolder)))
+        return QDir(documentsFolder).filePath(name);
+    return QDir::home().filePath(name);
+}
+
+QString ImportFileFilters()
+{
+    return QStringLiteral("Excel文件 (*.xls *.xlsx);;OpenDocument 表格 (*.ods);;WPS 表格 (*.et *.ett)");
+}
+
 bool OutExcel(QWidget *parent, const CostSheet &sheet)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested =
-        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("报价单.xlsx"));
-    const QString path = Dialogs::saveFileName(parent, QStringLiteral("导出到Excel"), suggested,
-                                               QStringLiteral("Excel文件 (*.xlsx)"), QStringLiteral("xlsx"));
+    const QString title = QStringLiteral("导出到Excel");
+    const QString path = Dialogs::saveFileName(
+        parent, title, SuggestedExportPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),
+        QStringLiteral("Excel文件 (*.xlsx)"), QStringLiteral("xlsx"));
     if (path.isEmpty())
         return false;
     WorkbookError error;
     if (!WriteQuoteWorkbook(sheet, path, &error)) {
-        Dialogs::message(parent, error.text, QStringLiteral("导出到Excel"), Dialogs::Icon::Warning);
+        Dialogs::message(parent, error.text, title, Dialogs::Icon::Warning);
         return false;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        Dialogs::message(parent,
+                         QStringLiteral("报价单已保存到“%1”。\n没有能打开它的表格程序，请到该文件夹中打开。")
+                             .arg(QDir::toNativeSeparators(path)),
+                         title, Dialogs::Icon::Information);
     return true;
 }
 
 bool InExcelCommand(QWidget *parent, CostSheet &sheet)
 {
-    const QString path = Dialogs::openFileName(parent, QStringLiteral("打开文件"), QDir::homePath(),
-                                               QStringLiteral("Excel文件 (*.xls *.xlsx);;OpenDocument 表格 (*.ods)"));
+    const QString path =
+        Dialogs::openFileName(parent, QStringLiteral("打开文件"), QDir::homePath(), ImportFileFilters());
     if (path.isEmpty())
         return false;
     WorkbookError error;

@@ -1,5 +1,6 @@
 #include "excel/QuoteExport.h"
 
+#include "common/Amount.h"
 #include "common/Spaces.h"
 #include "excel/XlsxWriterSupport.h"
 #include "excel/read/WorkbookError.h"
@@ -105,6 +106,21 @@ QString OversizedTextMessage(const CostSheet &sheet)
     const qsizetype totals = TotalsText(sheet.Text1(), sheet.Text3(), sheet.Text4()).size();
     if (totals > MaxCell)
         return QStringLiteral("合计行的文字有 %1 个字符，超过 Excel 单元格的上限 32767 个字符。").arg(totals);
+    return QString();
+}
+
+QString OverflowMessage(const CostSheet &sheet)
+{
+    int position = 0;
+    for (const CostLine &line : sheet.rows()) {
+        ++position;
+        if (IsExportedLine(line) && !Amount::fromText(line.AmountText).isValid())
+            return QStringLiteral("第 %1 行的金额“%2”超出了金额的范围（溢出），不能作为报价导出：请先改正这一行。")
+                .arg(position)
+                .arg(line.AmountText.trimmed().left(40));
+    }
+    if (sheet.Text1() == OverflowText() || sheet.Text4() == OverflowText())
+        return QStringLiteral("合计金额溢出（超出了金额的范围），不能作为报价导出：请先改正金额过大的行。");
     return QString();
 }
 
@@ -229,13 +245,16 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookErr
     const QString oversized = OversizedTextMessage(sheet);
     if (!oversized.isEmpty())
         return fail(WorkbookError::Kind::Refused, oversized);
+    // An overflowed amount or total must never leave the program as a quote.
+    const QString overflow = OverflowMessage(sheet);
+    if (!overflow.isEmpty())
+        return fail(WorkbookError::Kind::Refused, overflow);
 
     // The writer takes a narrow path and writes in place; it works in a private folder, and the
     // finished file replaces the target in one step, so a failure never leaves half a file there.
     QTemporaryDir scratch;
     if (!scratch.isValid())
-        return fail(WorkbookError::Kind::FileAccess,
-                    QStringLiteral("无法创建临时文件夹（%1）。").arg(scratch.errorString()));
+        return fail(WorkbookError::Kind::FileAccess, QStringLiteral("无法创建临时文件夹。"));
     const QString scratchPath = scratch.filePath(QStringLiteral("quote.xlsx"));
     const QString written = writeWorkbookFile(sheet, scratchPath, extraSheets);
     if (!written.isEmpty())

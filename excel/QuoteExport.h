@@ -33,6 +33,10 @@ QString EscapeForWorkbook(const QString &text);
 // Why the sheet cannot be written when a text is longer than a cell holds (32767 characters); empty otherwise.
 QString OversizedTextMessage(const CostSheet &sheet);
 
+// Why the sheet cannot be exported when a line to export or the total has overflowed (溢出), naming
+// the row; empty otherwise.
+QString OverflowMessage(const CostSheet &sheet);
+
 // Writes the quote workbook to path, replacing any file there only once it is complete.
 bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookError *error,
                         const QList<ExtraWorksheet> &extraSheets = {});

@@ -2,9 +2,11 @@
 
 #include "common/LeadingNumber.h"
 #include "common/NumberText.h"
+#include "excel/read/WorkbookError.h"
 #include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
 
+#include <algorithm>
 #include <cmath>
 
 QString HeadCountFromTotals(const QString &totalsText)
@@ -17,32 +19,60 @@ QString HeadCountFromTotals(const QString &totalsText)
     return NumberText(std::isfinite(count) && count != 0 ? count : 0.0);
 }
 
-ImportedQuote QuoteFromGrid(const CellGrid &grid)
+namespace {
+
+// The sheet row below which nothing is read: the header, the rows a sheet holds, the totals row.
+constexpr int LastReadRow = CostSheet::MaxRows + 2;
+
+int lastRowWithText(const CellGrid &grid)
 {
-    ImportedQuote quote;
-    int k = 0;
-    while (k < MaxImportedRows) {
-        ++k;
-        const int r = k + 1;
-        if (grid.text(r, 1).startsWith(QStringLiteral("合计")))
-            break;
-        quote.rows.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3), grid.text(r, 4)});
+    for (int row = grid.rowCount(); row >= 2; --row) {
+        for (int column = 1; column <= 4; ++column) {
+            if (!grid.text(row, column).isEmpty())
+                return row;
+        }
     }
-    // The totals row, or row 501 when no "合计" came.
-    quote.headCountText = HeadCountFromTotals(grid.text(k + 1, 1));
-    return quote;
+    return 0;
+}
+
+} // namespace
+
+bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *error)
+{
+    int totalsRow = 0;
+    for (int row = 2; row <= std::min(grid.rowCount(), LastReadRow) && totalsRow == 0; ++row) {
+        if (grid.text(row, 1).startsWith(QStringLiteral("合计")))
+            totalsRow = row;
+    }
+    // The last data row, whose next row (or itself, without a totals row) gives the head count.
+    int lastDataRow = totalsRow - 1;
+    if (totalsRow == 0) {
+        lastDataRow = std::max(ClassicImportedRows + 1, lastRowWithText(grid));
+        if (lastDataRow > CostSheet::MaxRows + 1 || grid.textBeyond())
+            return WorkbookError::fail(
+                error, WorkbookError::Kind::TooManyRows,
+                QStringLiteral("工作表的数据超过 %1 行（报价单最多 %1 行），且没有“合计”行，不予导入。")
+                    .arg(CostSheet::MaxRows));
+    }
+    ImportedQuote read;
+    for (int row = 2; row <= lastDataRow; ++row)
+        read.rows.append({grid.text(row, 1), grid.text(row, 2), grid.text(row, 3), grid.text(row, 4)});
+    read.headCountText = HeadCountFromTotals(grid.text(totalsRow == 0 ? lastDataRow : totalsRow, 1));
+    *quote = read;
+    return true;
 }
 
 bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
 {
     CellGrid grid;
     ReadLimits limits;
-    limits.maxRows = MaxImportedRows + 1;
+    limits.maxRows = LastReadRow;
     limits.maxColumns = 4;
     limits.firstRow = 2; // the header row is never read, so nothing in it can fail the import
-    if (!ReadFirstWorksheet(path, limits, &grid, error))
+    ImportedQuote quote;
+    if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(grid, &quote, error))
         return false;
-    LoadQuote(sheet, QuoteFromGrid(grid));
+    LoadQuote(sheet, quote);
     return true;
 }
 

@@ -9,17 +9,20 @@ class CellGrid;
 class CostSheet;
 struct WorkbookError;
 
-// What a quote workbook gives back: the texts of the data rows (from row 2 up to the "合计" row, at
-// most 500) and the head count found after "元/" in the totals row.
+// What a quote workbook gives back: the texts of the data rows from row 2 down to the "合计" row
+// (without one, down to the later of row 501 and the last row with text in columns A to D) and the
+// head count found after "元/" in the totals row (without one, in the last data row).
 struct ImportedQuote
 {
     QList<RowTexts> rows;
     QString headCountText;
 };
 
-constexpr int MaxImportedRows = 500;
+// A workbook whose data fits in rows 2 to 501 imports as one of 500 rows always did.
+constexpr int ClassicImportedRows = 500;
 
-ImportedQuote QuoteFromGrid(const CellGrid &grid);
+// False with a message, changing nothing, when the data passes what a sheet holds.
+bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *error);
 // The head count of a totals text: at most four characters after "元/", read by LeadingNumber.
 QString HeadCountFromTotals(const QString &totalsText);
 

@@ -1,7 +1,10 @@
 #include "excel/XlsxWriterSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 QString XlsxWriterMessage(lxw_error code)
 {
@@ -12,9 +15,40 @@ QString XlsxWriterMessage(lxw_error code)
         return QStringLiteral("有单元格的文字超过 32767 个字符，Excel 不能保存。");
     case LXW_ERROR_CREATING_XLSX_FILE:
     case LXW_ERROR_CREATING_TMPFILE:
-        return QStringLiteral("无法创建文件（%1）。").arg(QString::fromUtf8(lxw_strerror(code)));
+        return QStringLiteral("无法创建临时文件（磁盘已满或没有写入权限）。");
     default:
-        return QString::fromUtf8(lxw_strerror(code));
+        // The writer's own texts are English; its code is kept for whoever looks into it.
+        return QStringLiteral("写入工作簿时出错（写入库的错误 %1）。").arg(int(code));
+    }
+}
+
+QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
+{
+    const QFileInfo target(path);
+    const QFileInfo folder(target.absolutePath());
+    const QString folderName = QDir::toNativeSeparators(folder.absoluteFilePath());
+    if (!folder.exists())
+        return QStringLiteral("文件夹“%1”不存在。").arg(folderName);
+    if (!folder.isDir())
+        return QStringLiteral("“%1”不是文件夹。").arg(folderName);
+    if (target.isDir())
+        return QStringLiteral("这是一个文件夹的名字。");
+    if (target.exists() && !target.isWritable())
+        return QStringLiteral("文件是只读的，或没有写入它的权限。");
+    if (!folder.isWritable())
+        return QStringLiteral("没有在文件夹“%1”中写入的权限。").arg(folderName);
+    const QStorageInfo storage(folder.absoluteFilePath());
+    if (storage.isValid() && storage.bytesAvailable() < 1024 * 1024)
+        return QStringLiteral("磁盘空间不足。");
+    switch (error) {
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("没有写入的权限。");
+    case QFileDevice::ResourceError:
+        return QStringLiteral("磁盘空间或系统资源不足。");
+    case QFileDevice::OpenError:
+        return QStringLiteral("无法打开文件（可能正被其它程序使用）。");
+    default:
+        return QStringLiteral("写入文件时出错。");
     }
 }
 
@@ -22,13 +56,13 @@ bool ReplaceWithWrittenFile(const QString &scratchPath, const QString &path, QSt
 {
     QFile written(scratchPath);
     if (!written.open(QIODevice::ReadOnly)) {
-        *error = written.errorString();
+        *error = QStringLiteral("无法读取刚写好的临时文件。");
         return false;
     }
     const QByteArray bytes = written.readAll();
     QSaveFile target(path);
     if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit()) {
-        *error = target.errorString();
+        *error = WriteFailureReason(path, target.error());
         return false;
     }
     return true;

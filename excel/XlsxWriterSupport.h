@@ -3,6 +3,7 @@
 #include "excel/CNumericLocale.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <xlsxwriter.h>
@@ -31,6 +32,9 @@ public:
 private:
     lxw_workbook *m_workbook = nullptr;
 };
+
+// Why path could not be written, in Chinese, from what can be seen of it and its folder.
+QString WriteFailureReason(const QString &path, QFileDevice::FileError error);
 
 // Puts the file the writer finished at scratchPath in place of path in one step, so that a
 // failure never leaves half a file there. False with the reason otherwise.

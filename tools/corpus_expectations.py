@@ -238,6 +238,7 @@ def xls_rows(path):
 TABLE = "urn:oasis:names:tc:opendocument:xmlns:table:1.0"
 TEXT = "urn:oasis:names:tc:opendocument:xmlns:text:1.0"
 OFFICE = "urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+CALCEXT = "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"
 
 
 def ods_paragraph(element, state):
@@ -265,8 +266,8 @@ def ods_paragraph(element, state):
             elif ns == TEXT and name == "line-break":
                 out.append("\n")
                 state["blank"] = False
-            elif ns == TEXT and name in ("span", "a", "meta", "ruby-base"):
-                out.append(ods_paragraph(node, state))
+            elif ns == TEXT and name not in ("ruby-text", "note"):
+                out.append(ods_paragraph(node, state))  # spans, links, ruby bases, fields
     return "".join(out)
 
 
@@ -291,7 +292,11 @@ def iso_date_text(value):
 
 def ods_cell_text(cell):
     attrs = cell.attributes
+    if cell.qname == (TABLE, "covered-table-cell"):
+        return ""  # hidden under a merged cell: spreadsheet programs show nothing of it
     kind = attrs.get((OFFICE, "value-type"))
+    if attrs.get((CALCEXT, "value-type")) == "error":
+        kind = None  # an error cell is shown by its text
     if kind in ("float", "percentage", "currency"):
         return number_text(float(attrs.get((OFFICE, "value"))))
     if kind == "date":

@@ -162,6 +162,11 @@ unsigned textCodePage(quint16 codePage)
     case 367:
         number = 20127; // ASCII
         break;
+    case 1200:
+        // UTF-16 names no 8-bit encoding: BIFF5 writers put it there for "unknown", so it falls
+        // back as an unknown code page does.
+        number = 1252;
+        break;
     case 32768:
         number = 10000; // Mac Roman
         break;

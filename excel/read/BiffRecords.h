@@ -7,7 +7,6 @@
 #include <QList>
 #include <QString>
 
-
 // The records of a BIFF5 to BIFF8 workbook stream and the values inside them. Every read checks
 // what is left first: the bytes come from any file at all.
 namespace Biff {

@@ -14,7 +14,11 @@ public:
     QString text(int row, int column) const;
     void setText(int row, int column, const QString &text);
     int rowCount() const { return int(m_rows.size()); }
+    // Whether the reader met a cell with text below the rows it was asked for (within the columns).
+    bool textBeyond() const { return m_textBeyond; }
+    void markTextBeyond() { m_textBeyond = true; }
 
 private:
     QList<QStringList> m_rows;
+    bool m_textBeyond = false;
 };

@@ -253,5 +253,6 @@ bool CompoundFile::readStream(QStringView name, QByteArray *stream, WorkbookErro
     if (ok)
         return true;
     stream->clear();
-    return WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿文件已损坏（数据流无法读取），无法读取。"));
+    return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                               QStringLiteral("工作簿文件已损坏（数据流无法读取），无法读取。"));
 }

@@ -5,6 +5,8 @@
 #include "excel/read/XmlPart.h"
 #include "excel/read/ZipArchive.h"
 
+#include <algorithm>
+
 namespace {
 
 const QLatin1String TableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
@@ -15,6 +17,10 @@ bool isElement(const QXmlStreamReader &xml, QLatin1String ns, QLatin1String name
 {
     return xml.name() == name && xml.namespaceUri() == ns;
 }
+
+// As in the other readers: once this many rows past those wanted hold nothing, the rest of the
+// table is taken to hold nothing either.
+constexpr int RowsBeyondBeforeStop = 1024;
 
 qint64 repeatCount(const QXmlStreamReader &xml, QLatin1String attribute)
 {
@@ -72,12 +78,11 @@ bool readParagraph(XmlPart &part, QString *text)
                     return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
-            } else if (isElement(xml, TextNs, QLatin1String("span")) || isElement(xml, TextNs, QLatin1String("a")) ||
-                       isElement(xml, TextNs, QLatin1String("meta")) ||
-                       isElement(xml, TextNs, QLatin1String("ruby-base"))) {
-                ++depth; // their text is part of the paragraph
+            } else if (xml.namespaceUri() == TextNs && xml.name() != QLatin1String("ruby-text") &&
+                       xml.name() != QLatin1String("note")) {
+                ++depth; // spans, links, ruby bases, fields (a date, the sheet's name): their text is shown
             } else {
-                xml.skipCurrentElement(); // comments, notes, fields' frames, drawings
+                xml.skipCurrentElement(); // comments, notes, phonetic guides, drawings
             }
         }
     }
@@ -112,10 +117,15 @@ bool readCell(XmlPart &part, QString *text)
 {
     QXmlStreamReader &xml = part.xml();
     const QXmlStreamAttributes attributes = xml.attributes();
-    QStringView type = attributes.value(OfficeNs, QLatin1String("value-type"));
-    if (type.isEmpty())
-        type = attributes.value(QLatin1String("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"),
-                                QLatin1String("value-type"));
+    const QStringView calcType =
+        attributes.value(QLatin1String("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"),
+                         QLatin1String("value-type"));
+    const QStringView type = attributes.hasAttribute(OfficeNs, QLatin1String("value-type"))
+                                 ? attributes.value(OfficeNs, QLatin1String("value-type"))
+                                 : calcType;
+    // An error (#DIV/0!, #N/A, Err:502) is shown by its text, whatever value the file gives with it.
+    if (calcType == QLatin1String("error"))
+        return readCellParagraphs(part, text);
     if (type == QLatin1String("float") || type == QLatin1String("percentage") || type == QLatin1String("currency")) {
         *text = CellText::fromNumberText(attributes.value(OfficeNs, QLatin1String("value")));
     } else if (type == QLatin1String("date")) {
@@ -255,20 +265,30 @@ bool OdsReader::readRow(XmlPart &part, CellGrid *grid)
         }
         const qint64 columns = repeatCount(xml, QLatin1String("number-columns-repeated"));
         QString text;
-        if (!readCell(part, &text)) {
+        // A covered cell lies under a merged cell: spreadsheet programs show nothing of it.
+        if (isElement(xml, TableNs, QLatin1String("covered-table-cell")))
+            xml.skipCurrentElement();
+        else if (!readCell(part, &text)) {
             m_done = true;
             return false;
         }
         for (qint64 k = 0; k < columns && cells.size() < m_limits.maxColumns; ++k)
             cells.append(text);
     }
-    for (qint64 k = 0; k < repeat && m_row < m_limits.maxRows; ++k) {
+    const qint64 end = m_row + repeat;
+    for (; m_row < end && m_row < m_limits.maxRows;) {
         ++m_row;
         for (int c = 0; m_row >= m_limits.firstRow && c < cells.size(); ++c) {
             if (!cells.at(c).isEmpty())
                 grid->setText(int(m_row), c + 1, cells.at(c));
         }
     }
-    m_done = m_row >= m_limits.maxRows;
+    // Past the rows wanted, a row with text tells the caller that the sheet goes on; empty rows
+    // there are passed over for a while, as programs write a long run of them at the end.
+    if (end > m_limits.maxRows &&
+        std::any_of(cells.cbegin(), cells.cend(), [](const QString &t) { return !t.isEmpty(); }))
+        grid->markTextBeyond();
+    m_row = end;
+    m_done = grid->textBeyond() || (end > m_limits.maxRows && ++m_rowsBeyond >= RowsBeyondBeforeStop);
     return true;
 }

@@ -29,5 +29,6 @@ private:
     ReadLimits m_limits;
     ReadBudget m_budget;
     qint64 m_row = 0; // rows passed so far
+    int m_rowsBeyond = 0;
     bool m_done = false;
 };

@@ -6,7 +6,7 @@
 
 ReadBudget::ReadBudget(const ReadLimits &limits)
     : m_inflatedLeft(limits.maxInflatedBytes), m_inflatedLimit(limits.maxInflatedBytes),
-      m_textLeft(limits.maxTextCharacters), m_textLimit(limits.maxTextCharacters)
+      m_textLeft(limits.maxTextCharacters), m_textLimit(limits.maxTextCharacters), m_maxXmlDepth(limits.maxXmlDepth)
 {
 }
 

@@ -28,6 +28,8 @@ public:
     // Called when a part's elements nest deeper than any workbook program writes them.
     void refuseNesting(int depth);
 
+    int maxXmlDepth() const { return m_maxXmlDepth; }
+
     bool exhausted() const { return m_exhausted != Nothing; }
     // Why the reading ended early: a Chinese message, empty while the budget lasts.
     QString message() const;
@@ -47,6 +49,7 @@ private:
     qint64 m_inflatedLimit;
     qint64 m_textLeft;
     qint64 m_textLimit;
+    int m_maxXmlDepth;
     int m_nesting = 0;
     Exhausted m_exhausted = Nothing;
 };

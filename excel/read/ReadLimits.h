@@ -13,4 +13,7 @@ struct ReadLimits
     // What the zipped formats may decompress in all, and the cell text they may keep in all.
     qint64 maxInflatedBytes = 32 * 1024 * 1024;
     qint64 maxTextCharacters = 4 * 1024 * 1024;
+    // How deep the elements of a part may nest: workbooks nest a dozen levels, and the parser keeps
+    // every open element, so a file of nothing but nested elements would cost gigabytes.
+    int maxXmlDepth = 256;
 };

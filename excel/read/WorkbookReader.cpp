@@ -2,7 +2,6 @@
 
 #include "excel/read/CompoundFile.h"
 #include "excel/read/OdsReader.h"
-#include "excel/read/ReadBudget.h"
 #include "excel/read/XlsReader.h"
 #include "excel/read/XlsWorkbook.h"
 #include "excel/read/XlsxReader.h"
@@ -37,12 +36,9 @@ bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid 
         return WorkbookError::fail(error, Kind::FileMissing, QStringLiteral("找不到文件“%1”。").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return WorkbookError::fail(error, Kind::FileAccess,
-                                   QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString()));
-    if (file.size() > MaxWorkbookFileSize)
-        return WorkbookError::fail(error, Kind::OverBudget,
-                                   QStringLiteral("文件“%1”过大（超过 %2），不像是报价单工作簿。")
-                                       .arg(path, ReadBudget::sizeText(MaxWorkbookFileSize)));
+        return WorkbookError::fail(
+            error, Kind::FileAccess,
+            QStringLiteral("无法打开文件“%1”：没有读取的权限，或文件正被其它程序独占。").arg(path));
     const QByteArray head = file.peek(8);
     file.close();
     if (CompoundFile::looksLikeCompoundFile(head))

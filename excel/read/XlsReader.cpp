@@ -123,6 +123,8 @@ bool interpret(const QProcess &process, const ChildOutput &output, const ReadLim
         return WorkbookError::fail(error, result.error.kind, result.error.text);
     for (const XlsCell &cell : std::as_const(result.cells))
         grid->setText(cell.row, cell.column, cell.text);
+    if (result.textBeyond)
+        grid->markTextBeyond();
     return true;
 }
 
@@ -144,7 +146,7 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
         process.waitForFinished(1000);
         return WorkbookError::fail(
             error, Kind::ReaderFailed,
-            QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：%2").arg(program, process.errorString()));
+            QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：请重新安装本程序。").arg(program));
     }
     const ChildOutput output = collectOutput(process, deadline);
     CellGrid read;

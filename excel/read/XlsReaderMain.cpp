@@ -36,7 +36,8 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
     XlsReaderResult result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = {WorkbookError::Kind::FileAccess, QStringLiteral("无法打开文件：%1").arg(file.errorString())};
+        result.error = {WorkbookError::Kind::FileAccess,
+                        QStringLiteral("无法打开文件：没有读取的权限，或文件正被其它程序独占。")};
         return result;
     }
     // The whole workbook stream is held in memory here, so the file's size is bounded first.

@@ -98,6 +98,7 @@ QByteArray encode(const XlsReaderResult &result)
         appendU32(out, quint32(cell.column));
         appendText(out, cell.text.toUtf8());
     }
+    out.append(char(result.textBeyond ? 1 : 0));
     return out;
 }
 
@@ -147,6 +148,10 @@ bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *
             }
             read.cells.append(cell);
         }
+        char beyond = 0;
+        if (!cursor.byte(&beyond) || (beyond != 0 && beyond != 1))
+            return false;
+        read.textBeyond = beyond == 1;
         read.ok = true;
     } else {
         return false;

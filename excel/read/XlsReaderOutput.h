@@ -12,9 +12,10 @@
 // output in this format; the program trusts none of it.
 //
 // Binary, integers little-endian:
-//   "QVXL", version (1 byte, 2), kind (1 byte: 0 cells, 1 error)
+//   "QVXL", version (1 byte, 3), kind (1 byte: 0 cells, 1 error)
 //   cells: count (u32), then per cell row (u32, 1-based), column (u32, 1-based), length (u32), UTF-8 text;
-//          rows and columns within the limits, cells in strictly increasing row-major order
+//          rows and columns within the limits, cells in strictly increasing row-major order; then
+//          1 byte: 1 when a cell below the rows asked for holds something, else 0
 //   error: the error's kind (1 byte, WorkbookError::Kind), length (u32), UTF-8 message of at most
 //          MaxErrorBytes bytes
 // and nothing after. The child exits with 0 after cells, with 1 after an error.
@@ -31,13 +32,14 @@ struct XlsCell
 struct XlsReaderResult
 {
     bool ok = false;
-    QList<XlsCell> cells; // when ok
-    WorkbookError error;  // when not ok
+    QList<XlsCell> cells;    // when ok
+    bool textBeyond = false; // a cell below the rows asked for holds something
+    WorkbookError error;     // when not ok
 };
 
 namespace XlsReaderOutput {
 
-constexpr int Version = 2;
+constexpr int Version = 3;
 constexpr qsizetype MaxErrorBytes = 4096;
 
 QByteArray encode(const XlsReaderResult &result);

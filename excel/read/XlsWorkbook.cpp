@@ -124,6 +124,8 @@ private:
     QString numberText(quint16 xf, double value) const;
     bool wanted(quint16 row, quint16 column) const
     {
+        // A cell below the rows wanted tells the caller that the sheet goes on.
+        m_textBeyond = m_textBeyond || (row >= m_limits.maxRows && column < m_limits.maxColumns);
         return row + 1 >= m_limits.firstRow && row < m_limits.maxRows && column < m_limits.maxColumns;
     }
     void set(quint16 row, quint16 column, const QString &text)
@@ -138,6 +140,7 @@ private:
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
     unsigned m_codePage = 1252;
     std::map<std::pair<quint16, quint16>, Value> m_cells;
+    mutable bool m_textBeyond = false;
 };
 
 QString Reader::byteString(QByteArrayView bytes) const
@@ -430,6 +433,7 @@ XlsReaderResult Reader::read(bool bookStream)
     for (const auto &[key, value] : m_cells)
         if (!value.text.isEmpty())
             result.cells.append({int(key.first) + 1, int(key.second) + 1, value.text});
+    result.textBeyond = m_textBeyond;
     result.ok = true;
     return result;
 }

@@ -139,6 +139,18 @@ bool isBinaryWorkbook(const ZipArchive &archive, const QString &workbookPart)
             !archive.contains(QStringLiteral("xl/workbook.xml")));
 }
 
+// Whether the cell element at hand holds a value or text; reads to its end.
+bool holdsValue(QXmlStreamReader &xml)
+{
+    bool found = false;
+    for (int depth = 1; depth > 0 && !xml.atEnd();) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        depth += token == QXmlStreamReader::StartElement ? 1 : token == QXmlStreamReader::EndElement ? -1 : 0;
+        found = found || (token == QXmlStreamReader::Characters && !xml.isWhitespace());
+    }
+    return found;
+}
+
 bool missingSharedString(WorkbookError *error)
 {
     return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
@@ -265,7 +277,7 @@ bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
             rowsBeyond = row > m_limits.maxRows ? rowsBeyond + 1 : 0;
             if (rowsBeyond >= RowsBeyondBeforeStop)
                 break;
-            if (row > m_limits.maxRows || row < m_limits.firstRow)
+            if (row < m_limits.firstRow)
                 xml.skipCurrentElement();
         } else {
             int cellRow = row, cellColumn = column + 1;
@@ -274,10 +286,14 @@ bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
                 cellColumn = column + 1;
             }
             column = cellColumn;
-            if (cellRow < m_limits.firstRow || cellRow > m_limits.maxRows || cellColumn > m_limits.maxColumns)
+            if (cellRow < m_limits.firstRow || cellColumn > m_limits.maxColumns) {
                 xml.skipCurrentElement();
-            else
+            } else if (cellRow <= m_limits.maxRows) {
                 readCell(part, cellRow, cellColumn, grid);
+            } else if (holdsValue(xml)) {
+                grid->markTextBeyond(); // the caller learns that the sheet goes on; the rest is not read
+                break;
+            }
         }
     }
     return part.finish(error);
@@ -397,11 +413,18 @@ bool XlsxReader::readStyles(WorkbookError *error)
 
 bool XlsxReader::placePending(CellGrid *grid, WorkbookError *error)
 {
+    // A shared string was paid for once when read; every further cell it lands in is paid again,
+    // as that is where the text costs.
+    QSet<qint64> landed;
     for (const PendingCell &cell : std::as_const(m_pending)) {
         if (cell.shared) {
-            const auto it = m_strings.constFind(cell.value.toLongLong());
+            const qint64 index = cell.value.toLongLong();
+            const auto it = m_strings.constFind(index);
             if (it == m_strings.cend())
                 return missingSharedString(error);
+            if (landed.contains(index) && !m_budget.spendText(it->size()))
+                return WorkbookError::fail(error, WorkbookError::Kind::OverBudget, m_budget.message());
+            landed.insert(index);
             grid->setText(cell.row, cell.column, *it);
             continue;
         }

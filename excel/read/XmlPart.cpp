@@ -1,6 +1,7 @@
 #include "excel/read/XmlPart.h"
 
 #include "excel/read/WorkbookError.h"
+#include "excel/read/XmlDepthGauge.h"
 
 #include <QIODevice>
 
@@ -39,6 +40,12 @@ protected:
             return 0;
         }
         m_budget.spendInflated(got);
+        if (!m_depth.feed(QByteArrayView(data, got), m_budget.maxXmlDepth())) {
+            // Nothing of it reaches the parser: it ends here, and the budget's message says why.
+            m_budget.refuseNesting(m_budget.maxXmlDepth());
+            m_ended = true;
+            return 0;
+        }
         return got;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
@@ -46,6 +53,7 @@ protected:
 private:
     zip_file *m_entry;
     ReadBudget &m_budget;
+    XmlDepthGauge m_depth;
     bool m_ended = false;
     bool m_damaged = false;
 };
@@ -86,13 +94,12 @@ bool XmlPart::finish(WorkbookError *error) const
     if (m_budget.exhausted())
         return WorkbookError::fail(error, Kind::OverBudget, m_budget.message());
     if (m_device && static_cast<const EntryDevice *>(m_device.get())->damaged())
-        return WorkbookError::fail(error, Kind::Damaged, QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name));
-    if (m_xml.hasError())
         return WorkbookError::fail(error, Kind::Damaged,
-                                   QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行：%3）。")
-                                       .arg(m_name)
-                                       .arg(m_xml.lineNumber())
-                                       .arg(m_xml.errorString()));
+                                   QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name));
+    if (m_xml.hasError())
+        return WorkbookError::fail(
+            error, Kind::Damaged,
+            QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行）。").arg(m_name).arg(m_xml.lineNumber()));
     return true;
 }
 

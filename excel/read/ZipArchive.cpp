@@ -32,7 +32,8 @@ bool ZipArchive::open(const QByteArray &data, WorkbookError *error)
     }
     zip_error_fini(&zipError);
     if (!m_archive)
-        return WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                                   QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
     return true;
 }
 
@@ -41,9 +42,11 @@ bool ZipArchive::openFile(const QString &path, WorkbookError *error)
     int code = 0;
     m_archive = zip_open(ZipPath(path).constData(), ZIP_RDONLY, &code);
     if (!m_archive && (code == ZIP_ER_OPEN || code == ZIP_ER_READ))
-        return WorkbookError::fail(error, WorkbookError::Kind::FileAccess, QStringLiteral("无法打开文件“%1”。").arg(path));
+        return WorkbookError::fail(error, WorkbookError::Kind::FileAccess,
+                                   QStringLiteral("无法打开文件“%1”。").arg(path));
     if (!m_archive)
-        return WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                                   QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
     return true;
 }
 
@@ -69,7 +72,8 @@ zip_file *ZipArchive::openEntry(const QString &name, WorkbookError *error) const
 {
     const qint64 index = locate(name);
     if (index < 0) {
-        WorkbookError::fail(error, WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏：缺少部件“%1”。").arg(name));
+        WorkbookError::fail(error, WorkbookError::Kind::Damaged,
+                            QStringLiteral("工作簿已损坏：缺少部件“%1”。").arg(name));
         return nullptr;
     }
     zip_file_t *file = zip_fopen_index(m_archive, zip_uint64_t(index), 0);
@@ -125,9 +129,9 @@ bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *conten
     zip_fclose(file);
     if (content->size() > limit) {
         content->clear();
-        return WorkbookError::fail(error, WorkbookError::Kind::OverBudget,
-                                   QStringLiteral("工作簿的部件“%1”过大（解压后超过 %2），不予读取。")
-                                       .arg(name, ReadBudget::sizeText(limit)));
+        return WorkbookError::fail(
+            error, WorkbookError::Kind::OverBudget,
+            QStringLiteral("工作簿的部件“%1”过大（解压后超过 %2），不予读取。").arg(name, ReadBudget::sizeText(limit)));
     }
     return true;
 }

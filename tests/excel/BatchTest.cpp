@@ -170,6 +170,37 @@ TEST(Batch, ExecutableRunsEveryStepInOrder)
         EXPECT_EQ(json(back).value(key), json(run).value(key)) << key;
 }
 
+// A quote of n lines of 1 yuan each comes back whole: written by the program's own export (its totals
+// row holds the head count 7), or without a totals row.
+TEST(Batch, LongQuotesComeBackWhole)
+{
+    QTemporaryDir dir;
+    for (const int lines : {499, 500, 501, 600, 2000}) {
+        for (const bool totals : {true, false}) {
+            const QString path = dir.filePath(QStringLiteral("%1-%2.xlsx").arg(lines).arg(totals));
+            CostSheet sheet;
+            QList<CostLine> quote;
+            QByteArray rows = inlineRow(1, "项目");
+            for (int k = 1; k <= lines; ++k) {
+                quote.append({QString::number(k), "餐", {}, {}, "1", true});
+                rows += inlineRow(k + 1, "餐", "1");
+            }
+            sheet.replaceRows(quote);
+            sheet.setText3("7");
+            ASSERT_TRUE(totals ? WriteQuoteWorkbook(sheet, path, nullptr) : writeZipForTest(path, xlsx(rows)));
+            const BatchRun run = runInProcess({"--import", path, "--json"});
+            ASSERT_EQ(run.status, 0) << run.err.toStdString();
+            const QJsonArray back = json(run).value("rows").toArray();
+            // Without a totals row, rows 2 to 501 are read as they always were.
+            const int expected = totals ? std::max(lines, 20) : std::max(lines, 500);
+            ASSERT_EQ(back.size(), expected) << lines << " " << totals;
+            EXPECT_EQ(back.at(expected - 1).toObject().value("included").toBool(), expected == lines || !totals);
+            EXPECT_EQ(json(run).value("total").toString(), QString::number(lines)) << lines << " " << totals;
+            EXPECT_EQ(json(run).value("headcount").toString(), totals ? "7" : "0") << lines << " " << totals;
+        }
+    }
+}
+
 TEST(Batch, QueryFillsTheSheetFromTheDatabase)
 {
     const BatchRun run = runExecutable({"--query", Query, "--ini", SampleIni, "--headcount", "30", "--json"});

@@ -8,6 +8,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
@@ -109,7 +111,53 @@ TEST_F(ExcelCommands, CancelAndFailureChangeNothing)
         EXPECT_EQ(shown.first().title, QString::fromUtf8(c.title));
         EXPECT_EQ(shown.first().icon, Dialogs::Icon::Warning);
         EXPECT_TRUE(shown.first().text.contains(QString::fromUtf8(c.message))) << shown.first().text.toStdString();
+        // Entirely in Chinese, whatever the system said: no English words once the paths are left out.
+        QString text = shown.first().text;
+        text.remove(QDir::toNativeSeparators(c.fileName))
+            .remove(QDir::toNativeSeparators(QFileInfo(c.fileName).path()));
+        EXPECT_FALSE(text.remove(QStringLiteral("Excel")).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}"))))
+            << text.toStdString();
     }
+}
+
+// A fresh account has no documents folder: it is made, or the home folder is suggested instead.
+TEST_F(ExcelCommands, ExportSuggestsAFolderThatExists)
+{
+    const QString documents = dir.filePath(QStringLiteral("新用户/文档"));
+    EXPECT_EQ(SuggestedExportPath(documents), documents + QStringLiteral("/报价单.xlsx"));
+    EXPECT_TRUE(QFileInfo(documents).isDir());
+    const QString home = QDir::home().filePath(QStringLiteral("报价单.xlsx"));
+    EXPECT_EQ(SuggestedExportPath(QStringLiteral("/proc/无法创建")), home);
+    EXPECT_EQ(SuggestedExportPath(QString()), home);
+}
+
+// Without a program to open it, the planner is told where the file went.
+TEST_F(ExcelCommands, ExportWithoutASpreadsheetProgramSaysWhereTheFileIs)
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    CostSheet sheet;
+    fillSample(sheet);
+    const QString path = dir.filePath(QStringLiteral("报价单.xlsx"));
+    Dialogs::setNextFileName(path);
+    EXPECT_TRUE(OutExcel(&window, sheet));
+    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().icon, Dialogs::Icon::Information);
+    EXPECT_TRUE(shown.first().text.contains(QDir::toNativeSeparators(path))) << shown.first().text.toStdString();
+}
+
+// WPS's own workbook (.et, a BIFF8 compound file as .xls is) is offered after the other formats and read.
+TEST_F(ExcelCommands, ImportsAWpsWorkbook)
+{
+    EXPECT_TRUE(ImportFileFilters().endsWith(QStringLiteral(";;WPS 表格 (*.et *.ett)")));
+    const QString et = dir.filePath(QStringLiteral("报价.et"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/lo_quote.xls"), et));
+    CostSheet sheet;
+    Dialogs::setNextFileName(et);
+    EXPECT_TRUE(InExcelCommand(&window, sheet));
+    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    EXPECT_TRUE(sheet.row(1).Included);
+    EXPECT_FALSE(sheet.row(1).AmountText.isEmpty());
 }
 
 TEST_F(ExcelCommands, ImportReplacesTheSheetAndRecomputesTheTotals)

@@ -95,7 +95,9 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         {"stops at the totals row, filled up to twenty", 3, 5, "合计：6元/8人＝0.75元", 20, 3, "8"},
         {"totals row in row 2", 0, 2, "合计：0元/12人＝0元", 20, 0, "12"},
         {"a category beginning with the marker", 5, 4, "合计费用 元/3", 20, 2, "3"},
-        {"no marker: 500 rows, the head count from row 501", 600, 501, "x7人", 500, 500, "7"},
+        {"no marker, rows 2 to 501: 500 rows, the head count from row 501", 499, 501, "x7人", 500, 500, "7"},
+        {"no marker, text past row 501: every row, the head count from the last", 600, 0, "", 600, 600, "601"},
+        {"a totals row past row 501", 600, 602, "合计：1元/9人", 600, 600, "9"},
         {"blank rows count as data rows, an empty row 501 gives 0", 0, 0, "", 500, 500, "0"},
     };
     for (const auto &c : cases) {
@@ -108,19 +110,38 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         if (c.markerRow > 0)
             grid.setText(c.markerRow, 1, QString::fromUtf8(c.marker));
         CostSheet sheet;
-        LoadQuote(sheet, QuoteFromGrid(grid));
+        ImportedQuote quote;
+        ASSERT_TRUE(QuoteFromGrid(grid, &quote, nullptr)) << c.name;
+        LoadQuote(sheet, quote);
         EXPECT_EQ(sheet.Text3(), QString::fromUtf8(c.headCount)) << c.name;
         ASSERT_EQ(sheet.rowCount(), c.lines) << c.name;
         for (int i = 0; i < c.lines; ++i) {
             const CostLine &line = sheet.row(i + 1);
             const int r = i + 2; // the grid row of the line
-            const bool data = i < c.ticked && r < 2 + c.dataRows;
+            const bool data = i < c.ticked && (r < 2 + c.dataRows || r == c.markerRow);
             const QString category = r == c.markerRow ? QString::fromUtf8(c.marker) : QStringLiteral("A%1").arg(r);
             EXPECT_EQ(line.Number, QString::number(i + 1)) << c.name;
             EXPECT_EQ(line.Included, i < c.ticked) << c.name << " line " << i + 1;
             EXPECT_EQ(line.Category, data ? category : QString()) << c.name << " line " << i + 1;
-            EXPECT_EQ(line.AmountText, data ? QString::number(r) : QString()) << c.name << " line " << i + 1;
+            EXPECT_EQ(line.AmountText, data && r != c.markerRow ? QString::number(r) : QString())
+                << c.name << " line " << i + 1;
         }
+    }
+    // More rows than a sheet holds and no totals row to end them: refused by the limit, never cut.
+    for (const bool beyond : {false, true}) {
+        CellGrid grid;
+        grid.setText(beyond ? 40 : CostSheet::MaxRows + 2, 2, QStringLiteral("x"));
+        if (beyond)
+            grid.markTextBeyond();
+        ImportedQuote quote;
+        WorkbookError error;
+        EXPECT_FALSE(QuoteFromGrid(grid, &quote, &error));
+        EXPECT_EQ(error.kind, WorkbookError::Kind::TooManyRows);
+        EXPECT_TRUE(error.text.contains(QStringLiteral("32766"))) << error.text.toStdString();
+        EXPECT_TRUE(quote.rows.isEmpty());
+        grid.setText(CostSheet::MaxRows + 2, 1, QStringLiteral("合计：0元/3人"));
+        EXPECT_TRUE(QuoteFromGrid(grid, &quote, &error)); // a totals row ends the data whatever follows
+        EXPECT_EQ(quote.rows.size(), CostSheet::MaxRows);
     }
 }
 

@@ -79,7 +79,7 @@ TEST_F(ExportImport, RoundTripGivesBackEveryExportedLineTheHeadCountAndTheTotals
                                       {"车", "大巴\t\"往返\"\n第二行", "", "1200.5"},
                                       {" 大交通 ", "机票", "单价: 1000 × 8人", "-12.25"},
                                       {"123", "0.50", "1,200", "1,200.00"},
-                                      {"综费", "很长的金额", "", "1234567890123456789"}};
+                                      {"综费", "很长的金额", "", "0.1234567890123456"}};
     ASSERT_EQ(back.rowCount(), 20);
     for (int position = 1; position <= 20; ++position) {
         const CostLine &line = back.row(position);
@@ -89,19 +89,24 @@ TEST_F(ExportImport, RoundTripGivesBackEveryExportedLineTheHeadCountAndTheTotals
         EXPECT_EQ(texts, exported.value(position - 1, QStringList(4))) << position;
     }
     EXPECT_EQ(back.Text3(), QStringLiteral("8"));
-    // The long amount overflows the money range in both sheets alike.
+    EXPECT_EQ(sheet.Text1(), QStringLiteral("4789.3735"));
     EXPECT_EQ(back.Text1(), sheet.Text1());
     EXPECT_EQ(back.Text4(), sheet.Text4());
 
-    // Without the overflowing line the totals are plain numbers and still agree.
-    sheet.setIncluded(7, false);
-    sheet.RefreshTotals();
-    ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error));
-    ASSERT_TRUE(InExcel(back, file, &error));
-    back.RefreshTotals();
-    EXPECT_EQ(sheet.Text1(), QStringLiteral("4789.25"));
-    EXPECT_EQ(back.Text1(), sheet.Text1());
-    EXPECT_EQ(back.Text4(), sheet.Text4());
+    // An overflowed amount (溢出) or total never leaves as a quote: refused, naming the row.
+    const QString before = QString::fromUtf8(zipEntry(file, "xl/worksheets/sheet1.xml"));
+    for (const char *amount : {"溢出", "1234567890123456789"}) {
+        sheet.setAmountText(3, QString::fromUtf8(amount));
+        sheet.RefreshTotals();
+        EXPECT_FALSE(WriteQuoteWorkbook(sheet, file, &error));
+        EXPECT_EQ(error.kind, WorkbookError::Kind::Refused);
+        EXPECT_TRUE(error.text.contains(QStringLiteral("第 3 行"))) << error.text.toStdString();
+    }
+    sheet.setAmountText(3, QStringLiteral("1"));
+    sheet.setText1(QStringLiteral("溢出"));
+    EXPECT_FALSE(WriteQuoteWorkbook(sheet, file, &error));
+    EXPECT_TRUE(error.text.contains(QStringLiteral("合计金额溢出"))) << error.text.toStdString();
+    EXPECT_EQ(QString::fromUtf8(zipEntry(file, "xl/worksheets/sheet1.xml")), before);
 }
 
 TEST_F(ExportImport, LayoutOfTheWrittenFile)

@@ -19,8 +19,6 @@
 // leaving the sheet as it was.
 namespace {
 
-using Entries = QList<QPair<QString, QByteArray>>;
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -61,65 +59,6 @@ QByteArray olderExcel(const char *bofHex)
     return QByteArray::fromHex(bofHex) + QByteArray::fromHex("03020e00000000000000000000000000f03f0a000000");
 }
 
-const QByteArray SheetNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-
-Entries xlsx(const QByteArray &sheetData, const QByteArray &sharedStrings = QByteArray(),
-             const QByteArray &sheetProlog = QByteArray())
-{
-    QByteArray relationships =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-        "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
-    if (!sharedStrings.isEmpty())
-        relationships += "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                         "relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>";
-    relationships += "</Relationships>";
-    Entries entries{
-        {"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
-        {"xl/workbook.xml", "<workbook xmlns=\"" + SheetNs +
-                                "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                                "<sheets><sheet name=\"报价\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels", relationships},
-        {"xl/worksheets/sheet1.xml",
-         sheetProlog + "<worksheet xmlns=\"" + SheetNs + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}};
-    if (!sharedStrings.isEmpty())
-        entries.append({"xl/sharedStrings.xml", "<sst xmlns=\"" + SheetNs + "\">" + sharedStrings + "</sst>"});
-    return entries;
-}
-
-QByteArray inlineRow(int row, const QByteArray &a, const QByteArray &d = QByteArray())
-{
-    const QByteArray r = QByteArray::number(row);
-    QByteArray xml = "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>" + a + "</t></is></c>";
-    if (!d.isEmpty())
-        xml += "<c r=\"D" + r + "\"><v>" + d + "</v></c>";
-    return xml + "</row>";
-}
-
-Entries ods(const QByteArray &tableContent, const QByteArray &manifest = QByteArray())
-{
-    Entries entries{{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-                    {"content.xml",
-                     "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                     "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
-                     "<office:spreadsheet><table:table table:name=\"a\">" +
-                         tableContent + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
-    if (!manifest.isEmpty())
-        entries.append({"META-INF/manifest.xml", manifest});
-    return entries;
-}
-
-QByteArray odsRow(const QByteArray &a, const QByteArray &d = QByteArray())
-{
-    QByteArray row = "<table:table-row><table:table-cell><text:p>" + a + "</text:p></table:table-cell>";
-    if (!d.isEmpty())
-        row += "<table:table-cell table:number-columns-repeated=\"2\"/><table:table-cell office:value-type=\"float\" "
-               "office:value=\"" +
-               d + "\"/>";
-    return row + "</table:table-row>";
-}
-
 // A header row, the rows given, then the totals row: the import's usual shape.
 QByteArray odsQuote(const QByteArray &rows)
 {
@@ -155,8 +94,8 @@ void PrintTo(const Case &c, std::ostream *out)
 const Case cases[] = {
     {"nested row groups.ods",
      [] {
-         // Far deeper than any stack holds frames for.
-         const int depth = 200000;
+         // Deeper than any program nests them, within what a part may nest.
+         const int depth = 200;
          return zipped(ods(odsRow("项目") + QByteArray("<table:table-row-group>").repeated(depth) +
                            odsRow("房", "3600") + QByteArray("</table:table-row-group>").repeated(depth) +
                            odsRow("合计：3600元/7人＝1元")));
@@ -228,6 +167,57 @@ const Case cases[] = {
      ""},
     {"damaged directory.xls", [] { return readAll(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/damaged-directory.xls")); },
      "损坏"},
+    {"deeply nested elements.xlsx",
+     [] { return zipped(xlsx(inlineRow(2, "房") + QByteArray("<x>").repeated(1000000))); }, "嵌套超过 256 层"},
+    {"one long shared string in every cell.xlsx",
+     [] {
+         QByteArray rows;
+         for (int r = 2; r <= 501; ++r)
+             rows += "<row r=\"" + QByteArray::number(r) + "\"><c t=\"s\"><v>0</v></c></row>";
+         return zipped(xlsx(rows, "<si><t>" + QByteArray(32767, 'x') + "</t></si>"));
+     },
+     "文字过多"},
+    {"oversized mimetype.ods",
+     [] {
+         Entries entries = ods(odsQuote(QByteArray()));
+         entries[0].second += QByteArray(2000, ' ');
+         return zipped(entries);
+     },
+     "解压后超过 1 KB"},
+    {"more rows than a sheet holds.xlsx",
+     [] { return zipped(xlsx(inlineRow(2, "房", "1") + inlineRow(40000, "远处"))); }, "32766"},
+    {"more rows than a sheet holds.ods",
+     [] {
+         return zipped(ods(odsRow("项目") +
+                           "<table:table-row table:number-rows-repeated=\"40000\"><table:table-cell/>"
+                           "</table:table-row>" +
+                           odsRow("远处")));
+     },
+     "32766"},
+    // What LibreOffice shows of a cell: an error by its text, ruby and fields by their base text,
+    // nothing of a cell covered by a merged one.
+    {"error cell.ods",
+     [] {
+         return zipped(ods(odsQuote("<table:table-row><table:table-cell office:value-type=\"float\" "
+                                    "calcext:value-type=\"error\"><text:p>#DIV/0!</text:p></table:table-cell>"
+                                    "</table:table-row>")));
+     },
+     nullptr, "#DIV/0!", "", "6"},
+    {"ruby and a field.ods",
+     [] {
+         return zipped(ods(odsQuote(odsRow("<text:ruby><text:ruby-base>锦江</text:ruby-base><text:ruby-text>jǐn"
+                                           "</text:ruby-text></text:ruby>之星<text:sheet-name>表</text:sheet-name>",
+                                           "1"))));
+     },
+     nullptr, "锦江之星表", "1", "6"},
+    {"covered cell.ods",
+     [] {
+         return zipped(ods(odsQuote("<table:table-row><table:covered-table-cell><text:p>隐藏</text:p>"
+                                    "</table:covered-table-cell><table:table-cell table:number-columns-repeated=\"2\"/>"
+                                    "<table:table-cell office:value-type=\"float\" office:value=\"5\"/>"
+                                    "</table:table-row>")));
+     },
+     nullptr, "", "5", "6"},
     {"Excel 2.x.xls", [] { return olderExcel("0900040000000000"); }, "Excel 2.x"},
     {"Excel 3.0.xls", [] { return olderExcel("09020600000000000000"); }, "Excel 3.0"},
     {"Excel 4.0.xls", [] { return olderExcel("09040600000000000000"); }, "Excel 4.0"},

@@ -28,8 +28,8 @@ inline void fillSample(CostSheet &sheet)
     set(3, "车", "大巴\t\"往返\"\n第二行", "", "1200.5", true);
     set(4, "导游", "", "单价: 1.2345 × 3天", "   ", true); // blank amount: skipped
     set(5, " 大交通 ", "机票", "单价: 1000 × 8人", "-12.25", true);
-    set(6, "123", "0.50", "1,200", "1,200.00", true);              // number-like texts and a text amount
-    set(7, "综费", "很长的金额", "", "1234567890123456789", true); // too long for a number cell
+    set(6, "123", "0.50", "1,200", "1,200.00", true);             // number-like texts and a text amount
+    set(7, "综费", "很长的金额", "", "0.1234567890123456", true); // too many digits for a number cell
     sheet.setText3(QStringLiteral("8"));
     sheet.RefreshTotals();
 }

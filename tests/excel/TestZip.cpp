@@ -32,3 +32,63 @@ QByteArray entityBomb()
     }
     return dtd + "]>";
 }
+
+static const QByteArray SheetNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+Entries xlsx(const QByteArray &sheetData, const QByteArray &sharedStrings, const QByteArray &sheetProlog)
+{
+    QByteArray relationships =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+    if (!sharedStrings.isEmpty())
+        relationships += "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                         "relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>";
+    relationships += "</Relationships>";
+    Entries entries{
+        {"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+        {"xl/workbook.xml", "<workbook xmlns=\"" + SheetNs +
+                                "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                                "<sheets><sheet name=\"报价\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels", relationships},
+        {"xl/worksheets/sheet1.xml",
+         sheetProlog + "<worksheet xmlns=\"" + SheetNs + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}};
+    if (!sharedStrings.isEmpty())
+        entries.append({"xl/sharedStrings.xml", "<sst xmlns=\"" + SheetNs + "\">" + sharedStrings + "</sst>"});
+    return entries;
+}
+
+QByteArray inlineRow(int row, const QByteArray &a, const QByteArray &d)
+{
+    const QByteArray r = QByteArray::number(row);
+    QByteArray xml = "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>" + a + "</t></is></c>";
+    if (!d.isEmpty())
+        xml += "<c r=\"D" + r + "\"><v>" + d + "</v></c>";
+    return xml + "</row>";
+}
+
+Entries ods(const QByteArray &tableContent, const QByteArray &manifest)
+{
+    Entries entries{
+        {"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+        {"content.xml",
+         "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+         "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\"><office:body>"
+         "<office:spreadsheet><table:table table:name=\"a\">" +
+             tableContent + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
+    if (!manifest.isEmpty())
+        entries.append({"META-INF/manifest.xml", manifest});
+    return entries;
+}
+
+QByteArray odsRow(const QByteArray &a, const QByteArray &d)
+{
+    QByteArray row = "<table:table-row><table:table-cell><text:p>" + a + "</text:p></table:table-cell>";
+    if (!d.isEmpty())
+        row += "<table:table-cell table:number-columns-repeated=\"2\"/><table:table-cell office:value-type=\"float\" "
+               "office:value=\"" +
+               d + "\"/>";
+    return row + "</table:table-row>";
+}

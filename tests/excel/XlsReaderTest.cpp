@@ -213,6 +213,12 @@ TEST(XlsParser, RecordsAsRowOneReads)
     };
     for (const auto &c : cases)
         EXPECT_EQ(firstRow(read(workbook(c.globals, c.sheets))), c.row) << c.name;
+    // BIFF5 texts are 8-bit whatever the code page says: 1200 (UTF-16) falls back to Western European.
+    const QByteArray cafe = record(0x0204, at(0, 0) + u16(4) + "caf\xe9");
+    EXPECT_EQ(firstRow(read(workbook(record(0x0042, u16(1200)), {{0, cafe}}, 0x0500))), "café|||");
+    // A cell below the rows asked for tells the import that the sheet goes on.
+    EXPECT_FALSE(read(workbook({}, {{0, one}})).textBeyond);
+    EXPECT_TRUE(read(workbook({}, {{0, record(0x0203, at(40000, 0) + f64(1))}})).textBeyond);
 }
 
 // Each refusal names its reason.
@@ -295,11 +301,13 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWhole)
     failure.error = {WorkbookError::Kind::Encrypted, QStringLiteral("工作簿有密码保护，无法读取。")};
     XlsReaderResult empty;
     empty.ok = true;
+    empty.textBeyond = true;
     for (const XlsReaderResult &sent : {cells, failure, empty}) {
         XlsReaderResult got;
         ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(sent), limits, &got));
         EXPECT_EQ(got.ok, sent.ok);
         EXPECT_EQ(got.cells, sent.cells);
+        EXPECT_EQ(got.textBeyond, sent.textBeyond);
         EXPECT_EQ(got.error.text, sent.error.text);
         EXPECT_EQ(got.error.kind, sent.error.kind);
     }
