@@ -88,9 +88,7 @@ void WritePgIni(const QString &iniPath, const PgServer &server, const QString &u
 void WriteSqlServerIni(const QString &iniPath, const QString &dataSource, const QString &user, const QString &password,
                        const QString &database)
 {
-    // Under Wine the host's FreeTDS serves the Windows build: Wine's ODBC knows the host's drivers.
-    writeLogIn(iniPath, dataSource, database, false, user, password,
-               qEnvironmentVariable("QUILVAR_TEST_SQLSERVER_DRIVER"));
+    writeLogIn(iniPath, dataSource, database, false, user, password);
 }
 
 void WriteSqliteIni(const QString &iniPath, const QString &databaseFile)

@@ -16,8 +16,10 @@ winepath_dirs=("$prefix/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64
 WINEPATH=
 for dir in "${winepath_dirs[@]}"; do WINEPATH="$WINEPATH${WINEPATH:+;}$(to_windows "$dir")"; done
 export WINEPATH
-# The database tests reach SQL Server through the host's FreeTDS, which Wine's ODBC hands them to.
-export QUILVAR_TEST_SQLSERVER_DRIVER=FreeTDS
+# Wine's ODBC hands every call to the host's unixODBC, which reads its environment from the Unix
+# side, where a Windows program's own settings never arrive: the tests' driver registrations
+# (FreeTDS also under the names Windows gives SQL Server's drivers) are named from here.
+export ODBCSYSINI=$build/tests/db/odbc
 # The tests' Windows programs must not lean on a Chinese system code page: Wine takes its code page
 # from the locale, here a Western one.
 export LC_ALL=C.UTF-8
