@@ -50,12 +50,14 @@ QString quoteFreeTdsValue(const QString &value)
 
 // The SQLite driver reads no braces: a value runs to the next ";". A file whose path holds one
 // goes as a URI, in which SQLite undoes the percent escapes.
-QString sqliteDatabase(QString file, const QString &baseDirectory)
+QString sqliteDatabase(QString file, const QString &baseDirectory, const OdbcDriver &driver)
 {
     if (!file.isEmpty() && file != QStringLiteral(":memory:") && QDir::isRelativePath(file) && !baseDirectory.isEmpty())
         file = QDir(baseDirectory).filePath(file);
+    if (!file.isEmpty() && file != QStringLiteral(":memory:"))
+        file = OdbcDriverFilePath(file, driver);
     if (!file.contains(u';') && !file.startsWith(u' ') && !file.endsWith(u' '))
-        return QDir::toNativeSeparators(file);
+        return file;
     return QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded(QUrl::FullyEncoded).replace(";", "%3B"));
 }
 
@@ -113,7 +115,8 @@ QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDrive
     };
 
     if (kind == OdbcDriverKind::Sqlite) {
-        parts.append(QStringLiteral("DATABASE=") + sqliteDatabase(settings.dataSource.trimmed(), baseDirectory));
+        parts.append(QStringLiteral("DATABASE=") +
+                     sqliteDatabase(settings.dataSource.trimmed(), baseDirectory, driver));
         // A missing database file is an error, not a new empty database.
         parts.append(QStringLiteral("NoCreat=1"));
         return parts.join(u';');

@@ -21,6 +21,7 @@ struct OdbcDriver
 {
     QString name; // as registered with the driver manager
     OdbcDriverKind kind = OdbcDriverKind::Other;
+    QString library; // the file the driver manager loads for it; may be empty
 };
 
 // The driver that the settings file's "ODBC Driver" value names; the empty value names this
@@ -35,6 +36,10 @@ struct InstalledOdbcDriver
     QString library;
 };
 QList<InstalledOdbcDriver> InstalledOdbcDrivers();
+
+// A local file's path as the driver opens it: this platform's own form, except for a Linux driver
+// that Wine's ODBC loaded for a Windows program, which opens the file's Unix path.
+QString OdbcDriverFilePath(const QString &path, const OdbcDriver &driver);
 
 // The kind of the driver whose library file is named so (a path or a bare file name).
 OdbcDriverKind OdbcDriverKindOfLibrary(const QString &library);

@@ -8,10 +8,16 @@ OdbcDriver FindOdbcDriver(const QString &setting)
     driver.name = setting.isEmpty() ? QStringLiteral("FreeTDS") : setting;
     for (const InstalledOdbcDriver &installed : InstalledOdbcDrivers()) {
         if (installed.name.compare(driver.name, Qt::CaseInsensitive) == 0) {
+            driver.library = installed.library;
             if (!installed.library.isEmpty())
                 driver.kind = OdbcDriverKindOfLibrary(installed.library);
             break;
         }
     }
     return driver;
+}
+
+QString OdbcDriverFilePath(const QString &path, const OdbcDriver &)
+{
+    return path;
 }

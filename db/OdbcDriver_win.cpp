@@ -1,5 +1,7 @@
 #include "db/OdbcDriver.h"
 
+#include <QDir>
+
 #include <windows.h>
 
 namespace {
@@ -46,8 +48,27 @@ OdbcDriver FindOdbcDriver(const QString &setting)
     }
     if (!found)
         return driver;
-    const QString library = found->library.isEmpty() ? registryLibrary(found->name) : found->library;
-    if (!library.isEmpty())
-        driver.kind = OdbcDriverKindOfLibrary(library);
+    driver.library = found->library.isEmpty() ? registryLibrary(found->name) : found->library;
+    if (!driver.library.isEmpty())
+        driver.kind = OdbcDriverKindOfLibrary(driver.library);
     return driver;
+}
+
+QString OdbcDriverFilePath(const QString &path, const OdbcDriver &driver)
+{
+    if (!driver.library.endsWith(QStringLiteral(".so"), Qt::CaseInsensitive))
+        return QDir::toNativeSeparators(path);
+    // Wine's own name for a Windows path's Unix file; Windows itself has no such function.
+    using UnixFileName = char *(CDECL *)(const wchar_t *);
+    const auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char *unix =
+        unixFileName
+            ? unixFileName(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(QDir::cleanPath(path)).utf16()))
+            : nullptr;
+    if (!unix)
+        return path;
+    const QString converted = QString::fromUtf8(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return converted;
 }

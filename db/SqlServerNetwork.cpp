@@ -1,20 +1,13 @@
 #include "db/SqlServerNetwork.h"
 
+#include "db/Sockets.h"
+
 #include <QByteArray>
 #include <QList>
 
 #include <atomic>
 #include <memory>
 #include <vector>
-
-#ifndef Q_OS_WIN
-#include <cerrno>
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -48,25 +41,6 @@ int tcpPortOf(const QByteArray &reply, const QString &instance)
     return 0;
 }
 
-#ifndef Q_OS_WIN
-
-class Socket
-{
-public:
-    explicit Socket(int fd) : m_fd(fd) {}
-    ~Socket()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Socket(const Socket &) = delete;
-    Socket &operator=(const Socket &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Waits until one of the sockets can be read (or written), at most until the deadline or for
 // limitMs; a deadline that never expires with no limit waits for as long as it takes.
 bool waitFor(std::vector<pollfd> &fds, const QDeadlineTimer &deadline, qint64 limitMs = -1)
@@ -75,15 +49,15 @@ bool waitFor(std::vector<pollfd> &fds, const QDeadlineTimer &deadline, qint64 li
         qint64 remaining = deadline.remainingTime(); // -1: never expires
         if (limitMs >= 0 && (remaining < 0 || remaining > limitMs))
             remaining = limitMs;
-        const int rc = ::poll(fds.data(), nfds_t(fds.size()), remaining < 0 ? -1 : int(remaining));
+        const int rc = Sockets::poll(fds, remaining < 0 ? -1 : int(remaining));
         if (rc > 0)
             return true;
-        if (rc == 0 || errno != EINTR)
+        if (rc == 0 || !Sockets::lastWasInterrupted())
             return false;
     }
 }
 
-bool waitFor(int fd, short events, const QDeadlineTimer &deadline, qint64 limitMs = -1)
+bool waitFor(Sockets::Handle fd, short events, const QDeadlineTimer &deadline, qint64 limitMs = -1)
 {
     std::vector<pollfd> fds{pollfd{fd, events, 0}};
     return waitFor(fds, deadline, limitMs);
@@ -91,6 +65,8 @@ bool waitFor(int fd, short events, const QDeadlineTimer &deadline, qint64 limitM
 
 addrinfo *lookUp(const QString &host, quint16 port, int socketType)
 {
+    if (!Sockets::start())
+        return nullptr;
     addrinfo hints{};
     hints.ai_family = 0; // IPv4 or IPv6, whichever the name gives
     hints.ai_socktype = socketType;
@@ -99,8 +75,6 @@ addrinfo *lookUp(const QString &host, quint16 port, int socketType)
         return nullptr;
     return found;
 }
-
-#endif
 
 } // namespace
 
@@ -113,22 +87,6 @@ void setSqlBrowserPort(quint16 port)
 {
     browserPort.store(port);
 }
-
-#ifdef Q_OS_WIN
-
-int ResolveInstancePort(const QString &, const QString &, const QDeadlineTimer &, QString *error)
-{
-    if (error)
-        *error = QStringLiteral("此平台上命名实例由 SQL Server 驱动程序自行查找。");
-    return 0;
-}
-
-bool ServerOffersNoEncryption(const QString &, int, const QDeadlineTimer &)
-{
-    return false;
-}
-
-#else
 
 int ResolveInstancePort(const QString &host, const QString &instance, const QDeadlineTimer &deadline, QString *error)
 {
@@ -143,11 +101,13 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
     // Every address the name gives is asked at once: a name such as localhost gives ::1 first on
     // most machines, while the browser service may listen on IPv4 only. Each socket is connected,
     // so that "nobody listens here" comes back as an error instead of silence.
-    std::vector<std::unique_ptr<Socket>> sockets;
+    std::vector<std::unique_ptr<Sockets::Socket>> sockets;
     for (const addrinfo *address = found; address; address = address->ai_next) {
-        auto socket =
-            std::make_unique<Socket>(::socket(address->ai_family, address->ai_socktype, address->ai_protocol));
-        if (socket->fd() >= 0 && ::connect(socket->fd(), address->ai_addr, address->ai_addrlen) == 0)
+        auto socket = std::make_unique<Sockets::Socket>(address->ai_family, address->ai_socktype, address->ai_protocol);
+        // Never blocking: a socket said to be readable may still have nothing to give (Wine's does,
+        // after a "port unreachable").
+        if (socket->isValid() && ::connect(socket->handle(), address->ai_addr, int(address->ai_addrlen)) == 0 &&
+            socket->setNonBlocking())
             sockets.push_back(std::move(socket));
     }
     ::freeaddrinfo(found);
@@ -164,7 +124,7 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
     bool refused = false;
     // An address where nobody listens is dropped; the others are asked until the deadline.
     const auto drop = [&](std::size_t i) {
-        refused = refused || errno == ECONNREFUSED;
+        refused = refused || Sockets::lastWasRefused();
         sockets.erase(sockets.begin() + std::ptrdiff_t(i));
     };
     // UDP may lose the question or the answer: ask again once a second until the deadline. What
@@ -174,20 +134,28 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
         if (round.hasExpired()) {
             round.setRemainingTime(1000);
             for (std::size_t i = sockets.size(); i-- > 0;) {
-                if (::send(sockets[i]->fd(), request.constData(), size_t(request.size()), 0) < 0)
+                if (::send(sockets[i]->handle(), request.constData(), int(request.size()), 0) < 0)
                     drop(i);
             }
         }
         std::vector<pollfd> fds;
         for (const auto &socket : sockets)
-            fds.push_back(pollfd{socket->fd(), POLLIN, 0});
+            fds.push_back(pollfd{socket->handle(), POLLIN, 0});
         if (fds.empty() || !waitFor(fds, deadline, qMax<qint64>(0, round.remainingTime())))
             continue;
         for (std::size_t i = fds.size(); i-- > 0;) {
             if (fds[i].revents == 0)
                 continue;
+            // "Nobody listens here" comes back as the socket's error.
+            if (fds[i].revents & (POLLERR | POLLHUP)) {
+                refused = refused || Sockets::takeRefusal(fds[i].fd);
+                sockets.erase(sockets.begin() + std::ptrdiff_t(i));
+                continue;
+            }
             char reply[4096];
-            const ssize_t got = ::recv(fds[i].fd, reply, sizeof reply, 0);
+            const auto got = ::recv(fds[i].fd, reply, int(sizeof reply), 0);
+            if (got < 0 && Sockets::lastWasWouldBlock())
+                continue;
             if (got < 0) {
                 drop(i);
                 continue;
@@ -213,18 +181,20 @@ bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTime
     if (!found)
         return false;
     // The first address that takes the connection, as the driver itself goes through them.
-    std::unique_ptr<Socket> socket;
+    std::unique_ptr<Sockets::Socket> socket;
     for (const addrinfo *address = found; address && !socket; address = address->ai_next) {
         auto candidate =
-            std::make_unique<Socket>(::socket(address->ai_family, address->ai_socktype, address->ai_protocol));
-        if (candidate->fd() < 0)
+            std::make_unique<Sockets::Socket>(address->ai_family, address->ai_socktype, address->ai_protocol);
+        if (!candidate->isValid() || !candidate->setNonBlocking())
             continue;
-        ::fcntl(candidate->fd(), F_SETFL, ::fcntl(candidate->fd(), F_GETFL) | O_NONBLOCK);
-        const bool connected = ::connect(candidate->fd(), address->ai_addr, address->ai_addrlen) == 0 ||
-                               (errno == EINPROGRESS && waitFor(candidate->fd(), POLLOUT, deadline));
+        const Sockets::Handle handle = candidate->handle();
+        const bool connected = ::connect(handle, address->ai_addr, int(address->ai_addrlen)) == 0 ||
+                               (Sockets::lastWasInProgress() && waitFor(handle, POLLOUT, deadline));
         int soError = 0;
         socklen_t soLength = sizeof soError;
-        if (connected && ::getsockopt(candidate->fd(), SOL_SOCKET, SO_ERROR, &soError, &soLength) == 0 && soError == 0)
+        if (connected &&
+            ::getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&soError), &soLength) == 0 &&
+            soError == 0)
             socket = std::move(candidate);
     }
     ::freeaddrinfo(found);
@@ -238,14 +208,15 @@ bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTime
                                              0xFF,                                           // end
                                              0x00, 0x00, 0x00, 0x00, 0x00, 0x00,             // version
                                              0x01};                                          // ENCRYPT_ON
-    if (::send(socket->fd(), prelogin, sizeof prelogin, MSG_NOSIGNAL) != ssize_t(sizeof prelogin))
+    if (::send(socket->handle(), reinterpret_cast<const char *>(prelogin), int(sizeof prelogin), Sockets::NoSignal) !=
+        int(sizeof prelogin))
         return false;
     QByteArray answer;
     while (answer.size() < 8 || answer.size() < ((quint8(answer.at(2)) << 8) | quint8(answer.at(3)))) {
-        if (!waitFor(socket->fd(), POLLIN, deadline))
+        if (!waitFor(socket->handle(), POLLIN, deadline))
             return false;
         char buffer[512];
-        const ssize_t got = ::recv(socket->fd(), buffer, sizeof buffer, 0);
+        const auto got = ::recv(socket->handle(), buffer, int(sizeof buffer), 0);
         if (got <= 0 || answer.size() > 4096)
             return false;
         answer.append(buffer, got);
@@ -259,5 +230,3 @@ bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTime
     }
     return false;
 }
-
-#endif

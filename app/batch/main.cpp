@@ -1,4 +1,5 @@
 #include "app/batch/BatchRun.h"
+#include "common/ProcessArguments.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -10,10 +11,9 @@
 int main(int argc, char *argv[])
 {
     // The arguments are the host's, every one of them: Qt is handed none (it would take "-reverse"
-    // or "-platform" out of a tour name).
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // or "-platform" out of a tour name). On Windows they come from the wide command line, so that
+    // Chinese file names arrive whole whatever the system's code page.
+    const QStringList arguments = ProcessArguments(argc, argv);
 
     // The PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no
     // window, so it runs on the offscreen platform on a machine without a display.

@@ -3,6 +3,7 @@
 #include "db/OdbcConnectionString.h"
 #include "db/TextScramble.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -102,7 +103,13 @@ TEST(ConnectionText, CarriesEveryValueAsItIs)
         s.password = QString::fromUtf8(c.password);
         s.initialCatalog = QString::fromUtf8(c.catalog);
         s.dataSource = QString::fromUtf8(c.dataSource);
-        EXPECT_EQ(OdbcConnectionString(s, c.driver, "/opt/quilvar", c.options).toStdString(), c.odbc) << c.odbc;
+        // A local file in this platform's own form.
+        const QString expected = QString::fromUtf8(c.odbc);
+        EXPECT_EQ(OdbcConnectionString(s, c.driver, "/opt/quilvar", c.options),
+                  c.driver.kind == OdbcDriverKind::Sqlite && !expected.contains("file:")
+                      ? QDir::toNativeSeparators(expected)
+                      : expected)
+            << c.odbc;
         // FreeTDS 1.3 cannot carry "};": refused with the reason, by FreeTDS only.
         s.password += "};x";
         EXPECT_EQ(UnpassableValueError(s, c.driver.kind).isEmpty(),

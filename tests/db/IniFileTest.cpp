@@ -122,7 +122,9 @@ TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndReadsItBack)
 {
     ASSERT_TRUE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("服务器\\实例"), path()));
     ASSERT_TRUE(WriteIni("ConnUser", "UserName", "", path()));
+#ifndef _WIN32 // on Windows the file takes its folder's access list, which these bits do not show
     EXPECT_EQ(QFile::permissions(path()), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+#endif
     EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("服务器\\实例"));
     EXPECT_EQ(ReadIni("ConnUser", "UserName", path()), "");
     EXPECT_TRUE(readBytes().contains("UserName=\r\n")); // the key stays, with nothing after "="

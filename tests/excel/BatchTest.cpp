@@ -46,8 +46,9 @@ BatchRun runExecutable(const QStringList &arguments)
     QProcess process;
     process.start(QStringLiteral(QUILVAR_BATCH_EXECUTABLE), arguments);
     EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    // Windows ends a console program's lines with CR LF.
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).replace("\r\n", "\n"),
+            QString::fromUtf8(process.readAllStandardError()).replace("\r\n", "\n")};
 }
 
 QJsonObject json(const BatchRun &run)

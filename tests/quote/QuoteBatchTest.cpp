@@ -155,7 +155,14 @@ TEST(QuoteBatch, CustomerDocumentsShowPricesAndNeverCosts)
                                      workedSettings);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     QString sheetName;
+#ifdef _WIN32
+    // Under Wine a Windows program cannot start the host's pdftotext: the PDF's text is read by the
+    // Linux build's run of this test, here only its being there.
+    EXPECT_TRUE(QFile(pdf).size() > 0);
+    const QString documents[] = {workbookText(xlsx, &sheetName)};
+#else
     const QString documents[] = {pdfText(pdf), workbookText(xlsx, &sheetName)};
+#endif
     EXPECT_EQ(sheetName, QStringLiteral("报价单"));
     for (const QString &text : documents) {
         for (const QString &expected :

@@ -33,8 +33,9 @@ fi
 fonts=$WINEPREFIX/drive_c/windows/Fonts
 mkdir -p "$fonts"
 cp -n /usr/share/wine/fonts/tahoma*.ttf "$fonts/" 2>/dev/null || true
-# One Wine server for the whole run instead of one per test program.
-/usr/lib/wine/wineserver -p 60
+# One Wine server for the whole run instead of one per test program (one still running from a run
+# a moment ago serves as well).
+/usr/lib/wine/wineserver -p 60 2>/dev/null || true
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
