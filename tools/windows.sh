@@ -71,6 +71,11 @@ $SUDO mkdir -p "$cache"
     fi
 ) 9>"$cache/.lock"
 
+# Qt's own Chinese texts (dialog buttons, the line edit's menu) are the host's: the same Qt version,
+# and the files are the same on every platform.
+qt_chinese=/usr/share/qt6/translations/qtbase_zh_CN.qm
+[ -f "$prefix/translations/qtbase_zh_CN.qm" ] || { $SUDO mkdir -p "$prefix/translations" && $SUDO cp "$qt_chinese" "$prefix/translations/"; }
+
 # --- the programs and the tests -----------------------------------------------------------------
 export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH= PKG_CONFIG_SYSROOT_DIR=
 build=build/win64
@@ -114,7 +119,9 @@ while [ -n "$pending" ]; do
     pending=$next
 done
 # The plugins beside the programs, never the folder the libraries were built into.
-printf '[Paths]\r\nPrefix=.\r\nPlugins=.\r\n' >"$package/qt.conf"
+printf '[Paths]\r\nPrefix=.\r\nPlugins=.\r\nTranslations=translations\r\n' >"$package/qt.conf"
+mkdir -p "$package/translations"
+cp "$qt_chinese" "$package/translations/"
 cp tools/windows/default.ini "$package/default.ini"
 cp tools/windows/使用说明.txt "$package/使用说明.txt"
 x86_64-w64-mingw32-strip "$package"/*.exe "$package"/*.dll "$package"/*/*.dll

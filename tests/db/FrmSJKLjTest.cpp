@@ -229,9 +229,11 @@ TEST_F(FrmSJKLjTest, SaveIsOneRewriteAndKeepsTheLogInPrivate)
     EXPECT_EQ(messageTexts().value(0), SaveSucceededMessage);
     EXPECT_EQ(ReadIni("ConnServ", "initial catalog", ini()), "changed");
     EXPECT_EQ(ReadConnectionSettings(ini()).password, QStringLiteral("密码 secret"));
+#ifndef _WIN32 // on Windows the file takes its folder's access list, which these bits do not show
     const QFile::Permissions others =
         QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     EXPECT_EQ(QFile::permissions(ini()) & others, QFile::Permissions());
+#endif
 }
 
 TEST_F(FrmSJKLjTest, SaveWritesTheBoxesThenClosingOpensMainConn)
