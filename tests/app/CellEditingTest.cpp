@@ -18,73 +18,53 @@ class CellEditingTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void resolvesColumns_data()
-    {
-        QTest::addColumn<float>("x");
-        QTest::addColumn<int>("column");
-        QTest::newRow("left edge of the list") << 0.f << int(NumberColumn);
-        QTest::newRow("border 1|2 goes left") << 280.f << int(NumberColumn);
-        QTest::newRow("just right of border 1|2") << 281.f << int(CategoryColumn);
-        QTest::newRow("border 2|3 goes to the category") << 1480.f << int(CategoryColumn);
-        QTest::newRow("expression") << 4000.f << int(ExpressionColumn);
-        QTest::newRow("right edge of the amount column") << 6180.f << int(AmountColumn);
-        QTest::newRow("right of the last column") << 6181.f << int(NoColumn);
-        QTest::newRow("left of the list") << -1.f << int(NoColumn);
-    }
-
     void resolvesColumns()
     {
-        QFETCH(float, x);
-        QFETCH(int, column);
-        QCOMPARE(resolveColumn(x, startColumns()), column);
-    }
-
-    void resolvesRows_data()
-    {
-        QTest::addColumn<float>("y");
-        QTest::addColumn<float>("firstTop");
-        QTest::addColumn<int>("rowCount");
-        QTest::addColumn<int>("row");
-        // Rows 240 twips high, the first one under a 300-twip header.
-        QTest::newRow("top of row 1") << 300.f << 300.f << 20 << 1;
-        QTest::newRow("border 1|2 goes up") << 540.f << 300.f << 20 << 1;
-        QTest::newRow("just below the border") << 541.f << 300.f << 20 << 2;
-        QTest::newRow("row 20") << 300.f + 19 * 240 + 1 << 300.f << 20 << 20;
-        QTest::newRow("bottom edge of the last row") << 300.f + 20 * 240 << 300.f << 20 << 20;
-        QTest::newRow("below the last row") << 300.f + 20 * 240 + 1 << 300.f << 20 << 21;
-        QTest::newRow("above the first row") << 299.f << 300.f << 20 << 21;
-        QTest::newRow("scrolled: row 100 at the top") << 301.f << 300.f - 99 * 240 << 32766 << 100;
-        QTest::newRow("empty sheet") << 400.f << 300.f << 0 << 1;
+        const struct
+        {
+            float x;
+            int column;
+        } cases[] = {{0, NumberColumn},        {280, NumberColumn},    // the border 1|2 goes left
+                     {281, CategoryColumn},    {1480, CategoryColumn}, // the border 2|3 goes to the category
+                     {4000, ExpressionColumn}, {6180, AmountColumn},   // the amount column's right edge
+                     {6181, NoColumn},         {-1, NoColumn}};
+        for (const auto &c : cases)
+            QCOMPARE(resolveColumn(c.x, startColumns()), c.column);
     }
 
     void resolvesRows()
     {
-        QFETCH(float, y);
-        QFETCH(float, firstTop);
-        QFETCH(int, rowCount);
-        QFETCH(int, row);
-        QCOMPARE(resolveRow(y, RowGrid{firstTop, 240, rowCount}), row);
-    }
-
-    void movesTheExpressionEditorSideways_data()
-    {
-        QTest::addColumn<float>("left");
-        QTest::addColumn<float>("width");
-        QTest::addColumn<float>("newLeft");
-        // Window 9675 twips wide inside; list at 60; column 4 at 3380, column 5 at 5280.
-        QTest::newRow("fits: back to column 4 without the inset") << 3470.f << 1740.f << 60.f + 3380;
-        QTest::newRow("right edge exactly at the window's edge fits") << 7935.f << 1740.f << 60.f + 3380;
-        QTest::newRow("passes the window's edge") << 7000.f << 3000.f << 60.f + 5280 - 3000;
-        QTest::newRow("left of the window") << -10.f << 1740.f << 60.f + 5280 - 1740;
-        QTest::newRow("wider than the way to column 5: at the window's left edge") << 3470.f << 6600.f << 0.f;
+        // Rows 240 twips high, the first one under a 300-twip header; a border goes up.
+        const struct
+        {
+            float y, firstTop;
+            int rowCount, row;
+        } cases[] = {{300, 300, 20, 1},
+                     {540, 300, 20, 1},
+                     {541, 300, 20, 2},
+                     {300 + 19 * 240 + 1, 300, 20, 20},
+                     {300 + 20 * 240, 300, 20, 20}, // the last row's bottom edge
+                     {300 + 20 * 240 + 1, 300, 20, 21},
+                     {299, 300, 20, 21},
+                     {301, 300 - 99 * 240, 32766, 100}, // scrolled: row 100 at the top
+                     {400, 300, 0, 1}};                 // an empty sheet
+        for (const auto &c : cases)
+            QCOMPARE(resolveRow(c.y, RowGrid{c.firstTop, 240, c.rowCount}), c.row);
     }
 
     void movesTheExpressionEditorSideways()
     {
-        QFETCH(float, left);
-        QFETCH(float, width);
-        QFETCH(float, newLeft);
-        QCOMPARE(expressionEditorLeft(left, width, 9675, 60, 3380, 5280), newLeft);
+        // Window 9675 twips wide inside; list at 60; column 4 at 3380, column 5 at 5280.
+        const struct
+        {
+            float left, width, newLeft;
+        } cases[] = {{3470, 1740, 60 + 3380},        // fits: back to column 4 without the inset
+                     {7935, 1740, 60 + 3380},        // the right edge exactly at the window's edge fits
+                     {7000, 3000, 60 + 5280 - 3000}, // passes the window's edge
+                     {-10, 1740, 60 + 5280 - 1740},  // left of the window
+                     {3470, 6600, 0}};               // wider than the way to column 5: at the window's left
+        for (const auto &c : cases)
+            QCOMPARE(expressionEditorLeft(c.left, c.width, 9675, 60, 3380, 5280), c.newLeft);
     }
 
     void sheetModelFollowsTheSheet()

@@ -38,6 +38,7 @@ TEST(ClipboardTable, TabText)
         {"quoted cell with a CR LF, a tab and doubled quotes",
          u"\"第一行\r\n第二行\"\t\"x\ty\"\t\"5\"\"高\"\"\"\t1\r\n",
          {row(u"第一行\r\n第二行", u"x\ty", u"5\"高\"", u"1")}},
+        {"a quoted cell with an LF", u"\"a\nb\"\tc\n", {row(u"a\nb", u"c")}},
         {"a quote inside an unquoted cell is literal", u"5\"\tb\"c\r\n", {row(u"5\"", u"b\"c")}},
         {"an opening quote without its close is literal", u"\"abc\tdef\r\n", {row(u"\"abc", u"def")}},
         {"text after a closing quote makes the cell literal", u"\"12\" x\ty\n", {row(u"\"12\" x", u"y")}},
@@ -103,15 +104,8 @@ TEST(ClipboardTable, CopiedRowsReadBackUnchanged)
     QList<CostLine> lines;
     QList<RowTexts> expected;
     for (const char16_t *t : texts) {
-        CostLine line;
-        line.Number = QStringLiteral("9");
-        line.Category = q(t);
-        line.Content = q(u"x") + q(t);
-        line.Expression = q(t) + q(u"y");
-        line.AmountText = q(t);
-        line.Included = true;
-        lines.append(line);
-        expected.append({line.Category, line.Content, line.Expression, line.AmountText});
+        lines.append(CostLine(QStringLiteral("9"), q(t), q(u"x") + q(t), q(t) + q(u"y"), q(t), true));
+        expected.append(lines.last());
     }
     const QString text = RowsAsTabText(lines);
     EXPECT_TRUE(text.endsWith(u'\n'));

@@ -8,39 +8,23 @@ namespace {
 
 TEST(PriceBreaks, HeadCountList)
 {
-    const struct
-    {
-        const char16_t *list;
-        QStringList parsed; // empty: refused
-    } cases[] = {
-        {u"16,20,25,30", {"16", "20", "25", "30"}},
-        {u" 8 , 12.5", {"8", "12.5"}},
-        {u"16", {"16"}},
-        {u"", {}},
-        {u"16,,20", {}},
-        {u"16,", {}},
-        {u"0,16", {}},
-        {u"-5", {}},
-        {u"16人", {}},
-        {u"1e3", {}},
-        {u"&H10", {}},
-        {u"1,234.50", {"1", "234.50"}}, // a thousands separator reads as two head counts
-        {u"1234567890", {}},
-    };
-    for (const auto &c : cases) {
+    // Each case is the list, "=", what it reads as split at "|" (nothing: refused). A thousands separator
+    // reads as two head counts.
+    for (const char16_t *c : {u"16,20,25,30=16|20|25|30", u" 8 , 12.5=8|12.5", u"16=16", u"=", u"16,,20=", u"16,=",
+                              u"0,16=", u"-5=", u"16人=", u"1e3=", u"&H10=", u"1,234.50=1|234.50", u"1234567890="}) {
+        const QString list = q(c).section(u'=', 0, 0);
+        const QStringList expected = q(c).section(u'=', 1).split(u'|', Qt::SkipEmptyParts);
         QStringList parsed{"left over"};
         QString error;
-        const bool ok = ParseHeadCountList(q(c.list), &parsed, &error);
-        EXPECT_EQ(ok, !c.parsed.isEmpty()) << QString(q(c.list)).toStdString();
-        EXPECT_EQ(parsed, c.parsed) << QString(q(c.list)).toStdString();
-        EXPECT_EQ(error.isEmpty(), ok) << QString(q(c.list)).toStdString();
+        const bool ok = ParseHeadCountList(list, &parsed, &error);
+        EXPECT_EQ(ok, !expected.isEmpty()) << list.toStdString();
+        EXPECT_EQ(parsed, expected) << list.toStdString();
+        EXPECT_EQ(error.isEmpty(), ok) << list.toStdString();
     }
-    QString tooLong = QStringLiteral("1");
-    for (int k = 1; k <= MaxPriceBreaks; ++k)
-        tooLong += QStringLiteral(",1");
     QStringList parsed;
     QString error;
-    EXPECT_FALSE(ParseHeadCountList(tooLong, &parsed, &error));
+    EXPECT_FALSE(
+        ParseHeadCountList(QStringLiteral("1") + QStringLiteral(",1").repeated(MaxPriceBreaks), &parsed, &error));
 }
 
 TEST(PriceBreaks, EachBreakIsARefreshOfTheSheetAsItStands)
