@@ -156,7 +156,9 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
         EXPECT_EQ(xmlValues(xml, "col", "width"),
                   (QStringList{"10.7109375", "20.7109375", "40.7109375", "10.7109375"}));
         EXPECT_EQ(xmlValues(xml, "mergeCell", "ref"), QStringList{c.merge});
-        // Printed one page wide (1 is the default), as many pages tall as it takes, the header row on each page.
+        // Printed on A4 (9), one page wide (1 is the default), as many pages tall as it takes, the header row on each
+        // page.
+        EXPECT_EQ(xmlValues(xml, "pageSetup", "paperSize"), QStringList{"9"});
         EXPECT_EQ(xmlValues(xml, "pageSetUpPr", "fitToPage"), QStringList{"1"});
         EXPECT_EQ(xmlValues(xml, "pageSetup", "fitToWidth"), QStringList{""});
         EXPECT_EQ(xmlValues(xml, "pageSetup", "fitToHeight"), QStringList{"0"});
