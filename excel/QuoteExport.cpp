@@ -115,12 +115,12 @@ QString OverflowMessage(const CostSheet &sheet)
     for (const CostLine &line : sheet.rows()) {
         ++position;
         if (IsExportedLine(line) && !Amount::fromText(line.AmountText).isValid())
-            return QStringLiteral("第 %1 行的金额“%2”超出了金额的范围（溢出），不能作为报价导出：请先改正这一行。")
+            return QStringLiteral("第 %1 行的金额“%2”超出了金额的范围，不能作为报价导出。请先改正这一行。")
                 .arg(position)
                 .arg(line.AmountText.trimmed().left(40));
     }
     if (sheet.Text1() == OverflowText() || sheet.Text4() == OverflowText())
-        return QStringLiteral("合计金额溢出（超出了金额的范围），不能作为报价导出：请先改正金额过大的行。");
+        return QStringLiteral("合计金额溢出（超出了金额的范围），不能作为报价导出。请先改正金额过大的行。");
     return QString();
 }
 
