@@ -115,12 +115,12 @@ QString OverflowMessage(const CostSheet &sheet)
     for (const CostLine &line : sheet.rows()) {
         ++position;
         if (IsExportedLine(line) && !Amount::fromText(line.AmountText).isValid())
-            return QStringLiteral("第 %1 行的金额“%2”超出了金额的范围（溢出），不能作为报价导出：请先改正这一行。")
+            return QStringLiteral("第 %1 行的金额“%2”超出了金额的范围，不能作为报价导出。请先改正这一行。")
                 .arg(position)
                 .arg(line.AmountText.trimmed().left(40));
     }
     if (sheet.Text1() == OverflowText() || sheet.Text4() == OverflowText())
-        return QStringLiteral("合计金额溢出（超出了金额的范围），不能作为报价导出：请先改正金额过大的行。");
+        return QStringLiteral("合计金额溢出（超出了金额的范围），不能作为报价导出。请先改正金额过大的行。");
     return QString();
 }
 
@@ -140,7 +140,7 @@ lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const
 
 lxw_error writeExtraWorksheet(lxw_workbook *workbook, const ExtraWorksheet &extra, lxw_format *header, lxw_format *cell)
 {
-    lxw_worksheet *sheet = workbook_add_worksheet(workbook, extra.name.toUtf8().constData());
+    lxw_worksheet *sheet = AddA4Worksheet(workbook, extra.name.toUtf8().constData());
     if (!sheet)
         return LXW_ERROR_PARAMETER_VALIDATION;
     lxw_error result = LXW_NO_ERROR;
@@ -210,7 +210,7 @@ QString writeWorkbookFile(const CostSheet &sheet, const QString &file, const QLi
     XlsxWriterWorkbook workbook(QFile::encodeName(file));
     if (!workbook.get())
         return QStringLiteral("无法创建工作簿。");
-    lxw_worksheet *worksheet = workbook_add_worksheet(workbook.get(), "Sheet1");
+    lxw_worksheet *worksheet = AddA4Worksheet(workbook.get(), "Sheet1");
     const Formats formats{workbook_add_format(workbook.get()), workbook_add_format(workbook.get())};
     if (!worksheet || !formats.header || !formats.cell)
         return QStringLiteral("内存不足。");

@@ -22,6 +22,15 @@ QString XlsxWriterMessage(lxw_error code)
     }
 }
 
+lxw_worksheet *AddA4Worksheet(lxw_workbook *workbook, const char *name)
+{
+    constexpr uint8_t A4 = 9;
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook, name);
+    if (sheet)
+        worksheet_set_paper(sheet, A4);
+    return sheet;
+}
+
 QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
 {
     const QFileInfo target(path);

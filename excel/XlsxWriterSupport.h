@@ -11,6 +11,10 @@
 // A message in Chinese for a writer's error code.
 QString XlsxWriterMessage(lxw_error code);
 
+// A new worksheet that prints on A4, the paper Chinese offices use (the writer's default is Letter);
+// null when the writer refuses the name or runs out of memory.
+lxw_worksheet *AddA4Worksheet(lxw_workbook *workbook, const char *name);
+
 // The writer's workbook, closed (and so thrown away) when a failure leaves it before close().
 class XlsxWriterWorkbook
 {

@@ -63,7 +63,7 @@ bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path,
     {
         const CNumericLocale numbersWithPoint;
         XlsxWriterWorkbook workbook(QFile::encodeName(scratchPath));
-        lxw_worksheet *sheet = workbook.get() ? workbook_add_worksheet(workbook.get(), "报价单") : nullptr;
+        lxw_worksheet *sheet = workbook.get() ? AddA4Worksheet(workbook.get(), "报价单") : nullptr;
         if (!sheet)
             return fail(QStringLiteral("无法创建工作簿。"));
         Writer out(workbook.get(), sheet);

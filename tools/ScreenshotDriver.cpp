@@ -13,15 +13,20 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+
+#include <xlsxwriter.h>
 
 namespace {
 struct PricedLine
@@ -64,6 +69,61 @@ void shoot(const QString &file)
     if (status != 0)
         std::fprintf(stderr, "import failed with %d\n", status);
 }
+// Calls act on the modal window of type T once it is open: dialogs take their time to appear.
+template <typename T, typename Act> void whenModal(Act act)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            act(modal);
+        }
+    });
+    poll->start(100);
+}
+
+// The workbook commands through their real dialogs: the open dialog's formats, an export refused
+// for an overflowed amount, an export that no program opened, an import of too many rows.
+void workbookScene(QApplication &app, CalculatorWindow &window, const QString &scene, const QString &file,
+                   const QString &folder)
+{
+    const QByteArray path = qgetenv("PATH");
+    auto shootAndQuit = [&app, file, path](QWidget *modal) {
+        QTimer::singleShot(500, [&app, file, path, modal] {
+            qputenv("PATH", path);
+            shoot(file);
+            modal->close();
+            app.quit();
+        });
+    };
+    const QString workbook = QDir(folder).filePath(QStringLiteral("报价单.xlsx"));
+    const char *command = "MnuLv_2OutExcel";
+    if (scene == QLatin1String("open") || scene == QLatin1String("toolong")) {
+        command = "MnuLv_2InExcel";
+        // Text in row 40,000 and no 合计 row: more rows than a sheet holds.
+        lxw_workbook *book = workbook_new(workbook.toUtf8().constData());
+        worksheet_write_string(workbook_add_worksheet(book, nullptr), 39999, 0, "房", nullptr);
+        workbook_close(book);
+    }
+    if (scene == QLatin1String("overflow")) {
+        window.sheet().setAmountText(3, QStringLiteral("溢出"));
+        window.sheet().RefreshTotals();
+    }
+    whenModal<QFileDialog>([=](QFileDialog *dialog) {
+        if (scene == QLatin1String("open")) {
+            dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->showPopup();
+            shootAndQuit(dialog);
+            return;
+        }
+        if (scene == QLatin1String("saved"))
+            qputenv("PATH", folder.toLocal8Bit()); // no program that opens workbooks
+        dialog->selectFile(workbook);
+        QMetaObject::invokeMethod(dialog, "accept");
+        whenModal<QMessageBox>(shootAndQuit);
+    });
+    window.popupMenu()->findChild<QAction *>(QString::fromLatin1(command))->trigger();
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -72,7 +132,9 @@ int main(int argc, char *argv[])
     LoadQtChineseTranslations(app);
     if (argc != 3) {
         std::fprintf(stderr,
-                     "usage: %s main|editor|category|dropdown|menu|quote|refresh|about|help|connerror|settings OUTPUT.png\n",
+                     "usage: %s "
+                     "main|editor|category|dropdown|menu|quote|refresh|open|overflow|saved|toolong|about|help|"
+                     "connerror|settings OUTPUT.png\n",
                      argv[0]);
         return 2;
     }
@@ -145,6 +207,9 @@ int main(int argc, char *argv[])
             auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
             frame->findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("abc"));
             frame->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
+            return;
+        } else if (QStringList{"open", "overflow", "saved", "toolong"}.contains(scene)) {
+            workbookScene(app, window, scene, file, scratch.path());
             return;
         } else if (scene == QLatin1String("about") || scene == QLatin1String("help")) {
             // The dialog runs modally; it is photographed and closed from inside its loop.

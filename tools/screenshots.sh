@@ -35,7 +35,8 @@ for font in wqy noto; do
     for scale in 1 1.5 2; do
         dir="$out/$font-$scale"
         mkdir -p "$dir"
-        for scene in main editor category dropdown menu quote refresh about help connerror settings; do
+        for scene in main editor category dropdown menu quote refresh open overflow saved toolong about help connerror \
+            settings; do
             rm -f "$dir/$scene.png"
             # The settings window, closed without a server to connect to, ends the program with a
             # status of 1 after the picture; the picture is what counts.

@@ -6,23 +6,18 @@
 namespace {
 // One slot's three controls take 30 + 555 + 30 + 675 + 30 + 300 twips.
 constexpr int SlotPixels = 108;
-
-void showActive(QWidget &widget)
-{
-    widget.show();
-    widget.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&widget));
-}
 } // namespace
 
 class ControlJsjTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void appendsAndTypes()
+    void appendsTypesAndMovesOnWithEnter()
     {
         ControlJsj editor;
-        showActive(editor);
+        editor.show();
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
         QSignalSpy changes(&editor, &ControlJsj::ChangeText);
         QSignalSpy resizes(&editor, &ControlJsj::Resize);
         const int startWidth = editor.width();
@@ -40,52 +35,13 @@ private slots:
         QCOMPARE(editor.CurHjje(), Amount::fromUnits(600 * Amount::Scale));
         // The unit list stays empty: the planner types the unit word.
         QCOMPARE(editor.unitField(1)->count(), 0);
-    }
 
-    void deletesAFactorInTheMiddle()
-    {
-        ControlJsj editor;
-        editor.show();
-        editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天 × 2晚"));
-        editor.ReadStrBds();
-        QCOMPARE(editor.unitPriceField()->text(), QStringLiteral("123"));
-        QCOMPARE(editor.countField(2)->text(), QStringLiteral("6"));
-        QCOMPARE(editor.unitField(2)->currentText(), QStringLiteral("天"));
-        const int slot1Left = editor.countField(1)->x();
-        const int slot2Left = editor.countField(2)->x();
-        const int fullWidth = editor.width();
-        QSignalSpy resizes(&editor, &ControlJsj::Resize);
-
-        // The slot-1 button deletes slot 2; slot 3 moves left into its place.
-        QTest::mouseClick(editor.timesButton(1), Qt::LeftButton);
-        QVERIFY(!editor.countField(2));
-        QVERIFY(!editor.unitField(2));
-        QVERIFY(!editor.timesButton(2));
-        QCOMPARE(editor.countField(3)->x(), slot2Left);
-        QCOMPARE(editor.unitField(3)->currentText(), QStringLiteral("晚"));
-        QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 45间 × 2晚"));
-        QCOMPARE(editor.width(), fullWidth - SlotPixels);
-        QCOMPARE(resizes.count(), 1);
-
-        // The slot-0 button then deletes slot 1; slot 3 moves again, skipping the free slot 2.
-        QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
-        QVERIFY(!editor.countField(1));
-        QCOMPARE(editor.countField(3)->x(), slot1Left);
-        QCOMPARE(editor.timesButton(3)->x() + editor.timesButton(3)->width() + 4, editor.width());
-        QCOMPARE(editor.StrBds(), QStringLiteral("单价: 123.00 × 2晚"));
-    }
-
-    void enterMovesOnAsTab()
-    {
-        ControlJsj editor;
-        showActive(editor);
-        editor.timesButton(0)->click();
+        // Enter moves on as Tab does, and appends nothing.
         QLineEdit *count = editor.countField(1);
         count->setFocus();
         QTest::keyClick(count, Qt::Key_Return);
         QTRY_COMPARE(QApplication::focusWidget(), editor.unitField(1));
-        QCOMPARE(editor.model().LastSlot(), 1); // Enter appends nothing
-
+        QCOMPARE(editor.model().LastSlot(), 1);
         editor.unitPriceField()->setFocus();
         QTest::keyClick(editor.unitPriceField(), Qt::Key_Enter);
         QTRY_VERIFY(editor.timesButton(0)->hasFocus());
@@ -95,7 +51,7 @@ private slots:
         QCOMPARE(editor.model().LastSlot(), 2);
     }
 
-    void hostResizeRaisesResize()
+    void deletesAFactorInTheMiddleAndRaisesResize()
     {
         ControlJsj editor;
         editor.show();
@@ -105,10 +61,32 @@ private slots:
         QCOMPARE(label.width(), 24);
         QCOMPARE(label.height(), qMax(12, editor.findChild<QLabel *>(QStringLiteral("Label1"))->sizeHint().height()));
 
+        editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天 × 2晚"));
+        editor.ReadStrBds();
+        const int slot1Left = editor.countField(1)->x();
+        const int slot2Left = editor.countField(2)->x();
+        const int fullWidth = editor.width();
         QSignalSpy resizes(&editor, &ControlJsj::Resize);
+
+        // The slot-1 button deletes slot 2; slot 3 moves left into its place.
+        QTest::mouseClick(editor.timesButton(1), Qt::LeftButton);
+        QVERIFY(!editor.countField(2) && !editor.unitField(2) && !editor.timesButton(2));
+        QCOMPARE(editor.countField(3)->x(), slot2Left);
+        QCOMPARE(editor.unitField(3)->currentText(), QStringLiteral("晚"));
+        QCOMPARE(editor.width(), fullWidth - SlotPixels);
+        QCOMPARE(resizes.count(), 1);
+
+        // The slot-0 button then deletes slot 1; slot 3 moves again, skipping the free slot 2.
+        QTest::mouseClick(editor.timesButton(0), Qt::LeftButton);
+        QVERIFY(!editor.countField(1));
+        QCOMPARE(editor.countField(3)->x(), slot1Left);
+        QCOMPARE(editor.timesButton(3)->x() + editor.timesButton(3)->width() + 4, editor.width());
+
+        // A resize by the host raises Resize, as the editor's own growing does, once each.
+        resizes.clear();
         editor.resize(editor.width() + 40, editor.height());
         QCOMPARE(resizes.count(), 1);
-        editor.timesButton(0)->click(); // and its own growing, once
+        editor.timesButton(editor.model().LastSlot())->click();
         QCOMPARE(resizes.count(), 2);
     }
 };

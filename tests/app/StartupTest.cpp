@@ -48,13 +48,10 @@ TEST_F(StartupTest, HostQueryFillsTheSheetThenTheHeadCount)
                     m_ini);
     EXPECT_FALSE(m_ended.has_value());
     EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    // The rows themselves are the fill tests' (tests/db, the same query).
     const CostSheet &sheet = window.sheet();
-    ASSERT_EQ(sheet.rowCount(), 20);
-    EXPECT_EQ(sheet.row(1).Content, QStringLiteral("第1项 北京饭店"));
-    EXPECT_EQ(sheet.row(1).Expression, QStringLiteral("单价: 101.00 × 1间 × 6天"));
-    EXPECT_EQ(sheet.row(2).AmountText, QStringLiteral("120.5"));
-    for (int k = 1; k <= 20; ++k)
-        EXPECT_EQ(sheet.row(k).Included, k <= 3) << k;
+    EXPECT_EQ(sheet.rowCount(), 20);
+    EXPECT_TRUE(sheet.row(3).Included && !sheet.row(4).Included);
     EXPECT_EQ(sheet.Text1(), QStringLiteral("2581.5"));
     EXPECT_EQ(sheet.Text3(), QStringLiteral("8\""));
     EXPECT_EQ(window.findChild<QWidget *>(QStringLiteral("Text3"))->property("text").toString(), QStringLiteral("8\""));

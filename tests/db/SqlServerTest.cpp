@@ -134,10 +134,8 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
             SCOPED_TRACE(std::string(driver) + (c.encryption ? c.encryption : "-"));
             QFile::remove(ini());
             WriteSqlServerIni(ini(), at(m_server.*c.port), QStringLiteral("张三"), QStringLiteral("密码"));
-            if (*driver)
-                ASSERT_TRUE(WriteIni("ConnServ", "ODBC Driver", driver, ini()));
-            if (c.encryption)
-                ASSERT_TRUE(WriteIni("ConnServ", "Encryption", c.encryption, ini()));
+            ASSERT_TRUE(!*driver || WriteIni("ConnServ", "ODBC Driver", driver, ini()));
+            ASSERT_TRUE(!c.encryption || WriteIni("ConnServ", "Encryption", c.encryption, ini()));
             m_server.takeLogins();
             CostSheet sheet;
             QString message;
@@ -246,7 +244,7 @@ TEST_F(SqlServerFill, MainConnGivesUpWithinItsTenSeconds)
         setSqlBrowserPort(quint16(m_server.silentUdp));
         const QString port = QString::number(m_server.silentTcp);
         if (*silent == 'P')
-            WritePgIni(ini(), {"127.0.0.1", port}, "u", "p", "d");
+            WritePgIni(ini(), {"127.0.0.1", port, {}, {}, {}}, "u", "p", "d");
         else if (*silent == 't') // the server answers MainConn's log-in, and never the fill's
             WriteSqlServerIni(ini(), at(m_server.login), "once", "pw");
         else

@@ -62,27 +62,20 @@ QJsonObject json(const BatchRun &run)
 TEST(Batch, ExitStatuses)
 {
     QTemporaryDir dir;
-    const struct
+    struct Case
     {
         QStringList arguments;
         bool executable;
         int status;
         QString message; // part of stderr
-    } cases[] = {
+    };
+    QList<Case> cases = {
         {{"--help"}, false, 0, ""},
         {{"--help"}, true, 0, ""},
-        {{"--bogus"}, false, 2, "用法"},
-        {{"file.xlsx"}, false, 2, "用法"},
-        {{"--import"}, false, 2, "用法"},
-        {{"--import", "a.xlsx", "--import", "b.xlsx"}, false, 2, "用法"},
-        {{"--json=yes"}, false, 2, "用法"},
-        {{"--import="}, false, 2, "用法"},
-        {{"--export", ""}, false, 2, "用法"},
-        {{"-json"}, false, 2, "用法"},
         {{"--nope"}, true, 2, "未知的参数"},
+        {{"--ini", SampleIni}, false, 2, "用法"}, // an ini without a query
         {{"--headcounts", "", "--json"}, false, 2, "--headcounts"},
         {{"--headcounts", "16,x", "--json"}, false, 2, "--headcounts"},
-        {{"--ini", SampleIni}, false, 2, "用法"}, // an ini without a query
         {{"--query", Query, "--ini", dir.filePath("none.ini"), "--json"}, false, 3, "保存设置信息的文件没有找到"},
         {{"--query", "SELECT a, b, c, d FROM no_such_table", "--ini", SampleIni}, false, 3, "no_such_table"},
         {{"--import", dir.filePath("missing.xlsx"), "--json"}, false, 4, "找不到文件"},
@@ -91,6 +84,10 @@ TEST(Batch, ExitStatuses)
         {{"--headcount", "0", "--refresh", "--json"}, true, 2, "大于 0 的人数"},
         {{"--refresh", "--json"}, false, 2, "大于 0 的人数"},
     };
+    // The usage for what makes no command (words split at blanks).
+    for (const char *usage : {"--bogus", "file.xlsx", "--import", "--json=yes", "--import a.xlsx --import b.xlsx",
+                              "--import=", "--export ", "-json"})
+        cases.append({QString::fromUtf8(usage).split(u' '), false, 2, "用法"});
     for (const auto &c : cases) {
         const std::string name = c.arguments.join(' ').toStdString();
         const BatchRun run = c.executable ? runExecutable(c.arguments) : runInProcess(c.arguments);
@@ -233,8 +230,6 @@ TEST(Batch, PricesEachGroupSizeAndExportsTheTable)
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QList<QStringList> expected{
         {"10", "6400", "640"}, {"16", "9100", "568.75"}, {"25", "13150", "526"}, {"7", "5050", "721.4286"}};
-    EXPECT_TRUE(
-        run.out.contains(QStringLiteral("\"breaks\":[{\"headcount\":\"10\",\"total\":\"6400\",\"perhead\":\"640\"},")));
     QList<QStringList> breaks;
     for (const QJsonValue &b : json(run).value("breaks").toArray())
         breaks.append({b["headcount"].toString(), b["total"].toString(), b["perhead"].toString()});

@@ -51,29 +51,36 @@ protected:
 
 } // namespace
 
+// A name typed without a suffix gets ".xlsx", so that the file opens in a spreadsheet program; without
+// a program to open it, the planner is told where the file went.
 TEST_F(ExcelCommands, ExportWritesAndOpensTheFile)
 {
-    // A name typed without a suffix gets ".xlsx", so that the file opens in a spreadsheet program.
-    const struct
-    {
-        const char *typed;
-        const char *written;
-    } names[] = {{"报价单.xlsx", "报价单.xlsx"}, {"报价单", "报价单.xlsx"}, {"旧报价.XLSX", "旧报价.XLSX"}};
-    for (const auto &name : names) {
+    const char *names[][2] = {
+        {"报价单.xlsx", "报价单.xlsx"}, {"报价单", "报价单.xlsx"}, {"旧报价.XLSX", "旧报价.XLSX"}};
+    for (const auto &[typed, written] : names) {
         CostSheet sheet;
         fillSample(sheet);
         const SheetState before = SheetState::of(sheet);
-        const QString path = dir.filePath(QString::fromUtf8(name.written));
+        const QString path = dir.filePath(QString::fromUtf8(written));
         opened.urls.clear();
-        Dialogs::setNextFileName(dir.filePath(QString::fromUtf8(name.typed)));
+        Dialogs::setNextFileName(dir.filePath(QString::fromUtf8(typed)));
         EXPECT_TRUE(OutExcel(&window, sheet));
-        EXPECT_TRUE(QFile::exists(path)) << name.typed;
-        ASSERT_EQ(opened.urls.size(), 1);
-        EXPECT_EQ(opened.urls.first(), QUrl::fromLocalFile(path));
+        EXPECT_TRUE(QFile::exists(path)) << typed;
+        EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
         EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
         EXPECT_EQ(SheetState::of(sheet), before);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("报价单"))));
+
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    CostSheet sheet;
+    const QString path = dir.filePath(QStringLiteral("无程序.xlsx"));
+    Dialogs::setNextFileName(path);
+    EXPECT_TRUE(OutExcel(&window, sheet));
+    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().icon, Dialogs::Icon::Information);
+    EXPECT_TRUE(shown.first().text.contains(QDir::toNativeSeparators(path))) << shown.first().text.toStdString();
 }
 
 // A cancelled dialog changes nothing and says nothing; a failure says why under the command's title.
@@ -131,46 +138,25 @@ TEST_F(ExcelCommands, ExportSuggestsAFolderThatExists)
     EXPECT_EQ(SuggestedExportPath(QString()), home);
 }
 
-// Without a program to open it, the planner is told where the file went.
-TEST_F(ExcelCommands, ExportWithoutASpreadsheetProgramSaysWhereTheFileIs)
-{
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    CostSheet sheet;
-    fillSample(sheet);
-    const QString path = dir.filePath(QStringLiteral("报价单.xlsx"));
-    Dialogs::setNextFileName(path);
-    EXPECT_TRUE(OutExcel(&window, sheet));
-    const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown.first().icon, Dialogs::Icon::Information);
-    EXPECT_TRUE(shown.first().text.contains(QDir::toNativeSeparators(path))) << shown.first().text.toStdString();
-}
-
-// WPS's own workbook (.et, a BIFF8 compound file as .xls is) is offered after the other formats and read.
-TEST_F(ExcelCommands, ImportsAWpsWorkbook)
+// The import replaces the sheet and recomputes the totals; WPS's own workbook (.et, a BIFF8 compound
+// file as .xls is; here LibreOffice's .xls renamed) is offered after the other formats and read.
+TEST_F(ExcelCommands, ImportReplacesTheSheetAndRecomputesTheTotals)
 {
     EXPECT_TRUE(ImportFileFilters().endsWith(QStringLiteral(";;WPS 表格 (*.et *.ett)")));
     const QString et = dir.filePath(QStringLiteral("报价.et"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/lo_quote.xls"), et));
-    CostSheet sheet;
-    Dialogs::setNextFileName(et);
-    EXPECT_TRUE(InExcelCommand(&window, sheet));
-    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
-    EXPECT_TRUE(sheet.row(1).Included);
-    EXPECT_FALSE(sheet.row(1).AmountText.isEmpty());
-}
-
-TEST_F(ExcelCommands, ImportReplacesTheSheetAndRecomputesTheTotals)
-{
-    CostSheet sheet;
-    fillSample(sheet);
-    Dialogs::setNextFileName(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/openpyxl_quote.xlsx"));
-    EXPECT_TRUE(InExcelCommand(&window, sheet));
-    EXPECT_EQ(sheet.row(1).Content, QStringLiteral("  锦江之星 "));
-    EXPECT_EQ(sheet.Text3(), QStringLiteral("8"));
-    EXPECT_EQ(sheet.Text1(), QStringLiteral("4111.8"));
-    EXPECT_EQ(sheet.Text4(), QStringLiteral("513.975"));
-    EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    const QStringList cases[] = {
+        {QStringLiteral(QUILVAR_EXCEL_FIXTURES "/openpyxl_quote.xlsx"), "  锦江之星 ", "8", "4111.8", "513.975"},
+        {et, "锦江之星 标准间", "8", "2790", "348.75"}};
+    for (const QStringList &c : cases) {
+        CostSheet sheet;
+        fillSample(sheet);
+        Dialogs::setNextFileName(c.at(0));
+        EXPECT_TRUE(InExcelCommand(&window, sheet));
+        EXPECT_EQ((QStringList{c.at(0), sheet.row(1).Content, sheet.Text3(), sheet.Text1(), sheet.Text4()}), c);
+        EXPECT_TRUE(sheet.row(1).Included);
+        EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
+    }
 }
 
 int main(int argc, char **argv)

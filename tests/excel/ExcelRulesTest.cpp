@@ -6,50 +6,24 @@
 
 #include <gtest/gtest.h>
 
-TEST(ExcelRules, PlainDecimalBecomesANumberCell)
+TEST(ExcelRules, PlainDecimalAmountsBecomeNumberCellsOnTickedLinesWithAnAmount)
 {
-    struct Case
-    {
-        const char *text;
-        bool number;
-    } cases[] = {
-        {"0", true},
-        {"1200", true},
-        {"-12.5", true},
-        {"333.3333", true},
-        {"007", true},
-        {"123456789012345", true},         // 15 significant digits: kept exactly by a number cell
-        {"1234567890123456", false},       // 16 would lose a digit
-        {"123456789012.3456", false},      // 16 again
-        {"0.000000000000000000012", true}, // leading zeros are not significant
-        {"", false},
-        {" 12", false},
-        {"12 ", false},
-        {"+12", false},
-        {"1.", false},
-        {".5", false},
-        {"1,200", false},
-        {"1e5", false},
-        {"-", false},
-        {"12元", false},
-        {"１２", false}, // full-width digits stay text
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(IsPlainDecimal(QString::fromUtf8(c.text)), c.number) << c.text;
-}
+    // 15 significant digits are kept exactly by a number cell, 16 would lose one; leading zeros are
+    // not significant; full-width digits stay text.
+    for (const char *number : {"0", "1200", "-12.5", "333.3333", "007", "123456789012345", "0.000000000000000000012"})
+        EXPECT_TRUE(IsPlainDecimal(QString::fromUtf8(number))) << number;
+    for (const char *text : {"1234567890123456", "123456789012.3456", "", " 12", "12 ", "+12", "1.", ".5", "1,200",
+                             "1e5", "-", "12元", "１２"})
+        EXPECT_FALSE(IsPlainDecimal(QString::fromUtf8(text))) << text;
 
-TEST(ExcelRules, ExportedLinesAreTickedWithAnAmount)
-{
+    // Only the ASCII space is a blank amount here.
     const struct
     {
         bool included;
         const char *amount;
         bool exported;
-    } cases[] = {{true, "   ", false},
-                 {true, "\t", true} /* only the ASCII space is a blank here */,
-                 {true, " 0 ", true},
-                 {false, " 0 ", false}};
-    for (const auto &c : cases) {
+    } lines[] = {{true, "   ", false}, {true, "\t", true}, {true, " 0 ", true}, {false, " 0 ", false}};
+    for (const auto &c : lines) {
         CostLine line;
         line.Included = c.included;
         line.AmountText = QString::fromUtf8(c.amount);
@@ -57,28 +31,16 @@ TEST(ExcelRules, ExportedLinesAreTickedWithAnAmount)
     }
 }
 
+// At most four characters after "元/" (blanks are ignored by the number rule, but count as characters),
+// the first "元/"; without one, from the second character.
 TEST(ExcelRules, HeadCountFromTotals)
 {
-    struct Case
-    {
-        const char *totals;
-        const char *headCount;
-    } cases[] = {
-        {"合计：960元/8人＝120元", "8"},
-        {"合计：960元/12345人＝0元", "1234"}, // at most four characters
-        {"合计：960元/2.5人＝384元", "2.5"},
-        {"合计：960元/人＝元", "0"},
-        {"合计：元/ 1 2人", "12"}, // blanks are ignored by the number rule, but count as characters
-        {"合计：960元/-3人", "-3"},
-        {"合计：960元/&H10人", "16"},
-        {"x12345", "1234"}, // without "元/": from the second character
-        {"合计", "0"},
-        {"", "0"},
-        {"元/", "0"},
-        {"合计：5元/6人＝元/7", "6"}, // the first "元/"
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(HeadCountFromTotals(QString::fromUtf8(c.totals)), QString::fromUtf8(c.headCount)) << c.totals;
+    for (const char *c : {"合计：960元/8人＝120元|8", "合计：960元/12345人＝0元|1234", "合计：960元/2.5人＝384元|2.5",
+                          "合计：960元/人＝元|0", "合计：元/ 1 2人|12", "合计：960元/-3人|-3", "合计：960元/&H10人|16",
+                          "x12345|1234", "合计|0", "|0", "元/|0", "合计：5元/6人＝元/7|6"}) {
+        const QStringList totalsAndCount = QString::fromUtf8(c).split(u'|');
+        EXPECT_EQ(HeadCountFromTotals(totalsAndCount.first()), totalsAndCount.last()) << c;
+    }
 }
 
 // The grid's data rows: "A<row>" in A and the row number in D from row 2, then a marker text in A.
@@ -145,43 +107,31 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
     }
 }
 
+// Each cell value as text; serial 60 is the leap day Excel counts in 1900.
 TEST(ExcelRules, CellTexts)
 {
-    const struct
-    {
-        QString got;
-        const char *want;
-    } cases[] = {
-        {CellText::fromNumberText(u"3600"), "3600"},
-        {CellText::fromNumberText(u"0.30000000000000004"), "0.3"},
-        {CellText::fromNumberText(u"-0"), "0"},
-        {CellText::fromNumberText(u"nan"), "nan"},
-        {CellText::fromNumberText(u"1e999"), "1e999"},
-        {CellText::fromNumberText(u"abc"), "abc"},
-        {CellText::fromSerial(45413, false, true, false), "2024-05-01"},
-        {CellText::fromSerial(45413.5, false, true, false), "2024-05-01 12:00:00"},
-        {CellText::fromSerial(45413, false, true, true), "2024-05-01 00:00:00"},
-        {CellText::fromSerial(0.75, false, false, true), "18:00:00"},
-        {CellText::fromSerial(1, false, true, false), "1900-01-01"},
-        {CellText::fromSerial(59, false, true, false), "1900-02-28"},
-        {CellText::fromSerial(60, false, true, false), "1900-02-29"}, // the leap day Excel counts
-        {CellText::fromSerial(61, false, true, false), "1900-03-01"},
-        {CellText::fromSerial(0, true, true, false), "1904-01-01"},
-        {CellText::fromSerial(-1, false, true, false), "-1"},
-        {CellText::fromSerial(1e300, false, true, false), "1E+300"},
-        {CellText::fromIsoDateTime(u"2024-05-01"), "2024-05-01"},
-        {CellText::fromIsoDateTime(u"2024-05-01T08:30:00.250"), "2024-05-01 08:30:00"},
-        {CellText::fromIsoDateTime(u"2024-05-01T00:00:00"), "2024-05-01"},
-        {CellText::fromIsoDateTime(u"2024-13-01"), "2024-13-01"},
-        {CellText::fromIsoDuration(u"PT08H30M00S"), "08:30:00"},
-        {CellText::fromIsoDuration(u"P1DT1H"), "25:00:00"},
-        {CellText::fromIsoDuration(u"PTxS"), "PTxS"},
-        {CellText::fromIsoDuration(u"PT99999999999999999999H"), "PT99999999999999999999H"},
-        {CellText::decodeOoxmlEscapes(QStringLiteral("a_x000D_b")), "a\rb"},
-        {CellText::decodeOoxmlEscapes(QStringLiteral("_x005F_x0041_")), "_x0041_"},
-        {CellText::decodeOoxmlEscapes(QStringLiteral("_x00G1_ _x12_")), "_x00G1_ _x12_"},
-    };
-    int i = 0;
-    for (const auto &c : cases)
-        EXPECT_EQ(c.got, QString::fromUtf8(c.want)) << "case " << i++;
+    const std::pair<QString (*)(QStringView), QStringList> readers[] = {
+        {CellText::fromNumberText,
+         {"3600|3600", "0.30000000000000004|0.3", "-0|0", "nan|nan", "1e999|1e999", "abc|abc"}},
+        {CellText::fromIsoDateTime,
+         {"2024-05-01|2024-05-01", "2024-05-01T08:30:00.250|2024-05-01 08:30:00", "2024-05-01T00:00:00|2024-05-01",
+          "2024-13-01|2024-13-01"}},
+        {CellText::fromIsoDuration,
+         {"PT08H30M00S|08:30:00", "P1DT1H|25:00:00", "PTxS|PTxS", "PT99999999999999999999H|PT99999999999999999999H"}},
+        {[](QStringView text) { return CellText::decodeOoxmlEscapes(text.toString()); },
+         {"a_x000D_b|a\rb", "_x005F_x0041_|_x0041_", "_x00G1_ _x12_|_x00G1_ _x12_"}}};
+    for (const auto &[read, cases] : readers)
+        for (const QString &c : cases)
+            EXPECT_EQ(read(c.section(u'|', 0, 0)), c.section(u'|', 1)) << c.toStdString();
+    EXPECT_EQ(CellText::fromSerial(45413, false, true, false), "2024-05-01");
+    EXPECT_EQ(CellText::fromSerial(45413.5, false, true, false), "2024-05-01 12:00:00");
+    EXPECT_EQ(CellText::fromSerial(45413, false, true, true), "2024-05-01 00:00:00");
+    EXPECT_EQ(CellText::fromSerial(0.75, false, false, true), "18:00:00");
+    EXPECT_EQ(CellText::fromSerial(1, false, true, false), "1900-01-01");
+    EXPECT_EQ(CellText::fromSerial(59, false, true, false), "1900-02-28");
+    EXPECT_EQ(CellText::fromSerial(60, false, true, false), "1900-02-29");
+    EXPECT_EQ(CellText::fromSerial(61, false, true, false), "1900-03-01");
+    EXPECT_EQ(CellText::fromSerial(0, true, true, false), "1904-01-01");
+    EXPECT_EQ(CellText::fromSerial(-1, false, true, false), "-1");
+    EXPECT_EQ(CellText::fromSerial(1e300, false, true, false), "1E+300");
 }

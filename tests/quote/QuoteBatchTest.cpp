@@ -132,6 +132,7 @@ QString workbookText(const QString &path, QString *sheetName)
     EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/sharedStrings.xml"), 1 << 20, &strings, &error));
     EXPECT_TRUE(zip.readEntry(QStringLiteral("xl/worksheets/sheet1.xml"), 1 << 20, &cells, &error));
     EXPECT_FALSE(zip.contains(QStringLiteral("xl/worksheets/sheet2.xml")));
+    EXPECT_TRUE(cells.contains("<pageSetup paperSize=\"9\"")) << "printed on A4";
     *sheetName = QString::fromUtf8(workbook).section(QStringLiteral("<sheet name=\""), 1).section(u'"', 0, 0);
     return QString::fromUtf8(strings + cells);
 }

@@ -4,13 +4,6 @@
 
 #include <gtest/gtest.h>
 
-// Failures show the four texts.
-void PrintTo(const RowTexts &r, std::ostream *os)
-{
-    *os << '[' << r.Category.toStdString() << '|' << r.Content.toStdString() << '|' << r.Expression.toStdString() << '|'
-        << r.AmountText.toStdString() << ']';
-}
-
 namespace {
 
 RowTexts row(const char16_t *a, const char16_t *b = u"", const char16_t *c = u"", const char16_t *d = u"")
@@ -25,7 +18,7 @@ struct Case
     QList<RowTexts> rows;
 };
 
-TEST(ClipboardTable, TabText)
+TEST(ClipboardTable, TabTextAndAsOneLine)
 {
     const Case cases[] = {
         {"as Excel writes it: CR LF rows, a trailing row end",
@@ -51,21 +44,19 @@ TEST(ClipboardTable, TabText)
     };
     for (const Case &c : cases)
         EXPECT_EQ(ParseTabText(q(c.text)), c.rows) << c.what;
-}
 
-TEST(ClipboardTable, AsOneLine)
-{
+    // Pasted into one text box, the table is one line.
     const struct
     {
         const char16_t *text;
         bool dropTrailing;
         const char16_t *line;
-    } cases[] = {
+    } oneLine[] = {
         {u"房\t如家\r\n餐\t午餐\r\n", true, u"房 如家 餐 午餐"},
         {u"a\rb\nc\x01\x7F", false, u"a b c"},
         {u"x\n", false, u"x "},
     };
-    for (const auto &c : cases)
+    for (const auto &c : oneLine)
         EXPECT_EQ(AsOneLine(q(c.text), c.dropTrailing), q(c.line));
 }
 

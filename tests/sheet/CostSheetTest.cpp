@@ -28,6 +28,25 @@ TEST(CostSheet, TotalCountsTickedRowsOnly)
     EXPECT_EQ(sheet.Text1(), q(u"134.5"));
     sheet.TickChanged(1, false);
     EXPECT_EQ(sheet.Text1(), q(u"34.5"));
+
+    // Overflowed lines make the total say so.
+    sheet.TickChanged(2, false);
+    sheet.TickChanged(4, false);
+    tick(sheet, 1, q(u"900000000000000"));
+    tick(sheet, 2, q(u"900000000000000"));
+    sheet.setText3(q(u"2"));
+    EXPECT_EQ(sheet.Text1(), q(u"溢出"));
+    EXPECT_EQ(sheet.Text4(), q(u"溢出"));
+    sheet.setCurRow(3);
+    sheet.TickChanged(2, false);
+    EXPECT_EQ(sheet.Text4(), q(u"450000000000000"));
+    sheet.EditorChange(q(u"x"), Amount::overflowed());
+    EXPECT_EQ(sheet.row(3).AmountText, q(u"溢出"));
+    EXPECT_EQ(sheet.Text1(), q(u"溢出"));
+    // A tiny head count makes the per-head value overflow rather than wrap.
+    sheet.TickChanged(3, false);
+    sheet.setText3(q(u"0.0001"));
+    EXPECT_EQ(sheet.Text4(), q(u"溢出"));
 }
 
 TEST(CostSheet, PerHeadFollowsTheHeadCount)
@@ -62,26 +81,15 @@ TEST(CostSheet, PerHeadFollowsTheHeadCount)
 TEST(CostSheet, RowsComeAndGoWithinTheLimit)
 {
     CostSheet sheet;
-    std::vector<std::pair<int, int>> changed;
-    int inserted = 0, removed = 0;
-    QObject::connect(&sheet, &CostSheet::rowsChanged, [&](int a, int b) { changed.emplace_back(a, b); });
-    QObject::connect(&sheet, &CostSheet::rowsInserted, [&] { ++inserted; });
-    QObject::connect(&sheet, &CostSheet::rowsRemoved, [&] { ++removed; });
-    sheet.setCategory(5, q(u"房"));
-    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{5, 5}}));
     tick(sheet, 1, q(u"100"));
     tick(sheet, 3, q(u"50"));
     sheet.setText3(q(u"2"));
-    changed.clear();
     sheet.DeleteRow(3); // a ticked row: the totals follow
     EXPECT_EQ(sheet.Text4(), q(u"50"));
     ASSERT_TRUE(sheet.AddRow());
     EXPECT_EQ(sheet.row(3).Number, q(u"4"));
     EXPECT_EQ(sheet.row(19).Number, q(u"20"));
     EXPECT_EQ(sheet.row(20).Number, q(u"20"));
-    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{}));
-    EXPECT_EQ(inserted, 1);
-    EXPECT_EQ(removed, 1);
     // A position that names no row (nothing selected) changes nothing.
     sheet.DeleteRow(0);
     sheet.DeleteRow(21);
@@ -109,26 +117,6 @@ TEST(CostSheet, EditorChangeLandsInTheCurrentRowOnly)
     sheet.EditorChange(q(u"单价: 9.00"), Amount::fromUnits(90000));
     EXPECT_EQ(sheet.rowCount(), 20);
     EXPECT_EQ(sheet.Text1(), q(u"5535"));
-}
-
-TEST(CostSheet, OverflowedLinesMakeTheTotalSaySo)
-{
-    CostSheet sheet;
-    tick(sheet, 1, q(u"900000000000000"));
-    tick(sheet, 2, q(u"900000000000000"));
-    sheet.setText3(q(u"2"));
-    EXPECT_EQ(sheet.Text1(), q(u"溢出"));
-    EXPECT_EQ(sheet.Text4(), q(u"溢出"));
-    sheet.setCurRow(3);
-    sheet.TickChanged(2, false);
-    EXPECT_EQ(sheet.Text4(), q(u"450000000000000"));
-    sheet.EditorChange(q(u"x"), Amount::overflowed());
-    EXPECT_EQ(sheet.row(3).AmountText, q(u"溢出"));
-    EXPECT_EQ(sheet.Text1(), q(u"溢出"));
-    // A tiny head count makes the per-head value overflow rather than wrap.
-    sheet.TickChanged(3, false);
-    sheet.setText3(q(u"0.0001"));
-    EXPECT_EQ(sheet.Text4(), q(u"溢出"));
 }
 
 } // namespace

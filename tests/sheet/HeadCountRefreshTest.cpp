@@ -30,6 +30,21 @@ TEST(RefreshHeadCount, WorkedExample)
     EXPECT_EQ(sheet.rowCount(), 20);
     EXPECT_EQ(sheet.Text1(), q(u"4000"));
     EXPECT_EQ(sheet.Text4(), q(u"160"));
+
+    // Blank lines are skipped, not the end of the walk.
+    CostSheet walk;
+    walk.setText3(q(u"4"));
+    for (int i = 1; i <= 5; ++i)
+        line(walk, i, q(u"单价: 10.00 × 2人"));
+    line(walk, 2, q(u"  "));
+    walk.setAmountText(2, q(u"7"));
+    RefreshHeadCount(walk);
+    for (int i : {1, 3, 4, 5})
+        EXPECT_EQ(walk.row(i), (CostLine(QString::number(i), {}, {}, q(u"单价: 10.00 × 4人"), "40", true)));
+    EXPECT_EQ(walk.row(2), (CostLine("2", {}, {}, q(u"  "), "7", true)));
+    // The totals are those of every ticked row, the untouched blank one included.
+    EXPECT_EQ(walk.Text1(), q(u"167"));
+    EXPECT_EQ(walk.Text4(), q(u"41.75"));
 }
 
 TEST(RefreshHeadCount, RewritesOneRow)
@@ -94,23 +109,6 @@ TEST(RefreshHeadCount, RefusesAHeadCountThatIsNoPositiveNumber)
         EXPECT_EQ(sheet.Text1(), q(u"7"));
         EXPECT_EQ(sheet.Text4(), perHead);
     }
-}
-
-TEST(RefreshHeadCount, BlankLinesAreSkippedNotTheEndOfTheWalk)
-{
-    CostSheet sheet;
-    sheet.setText3(q(u"4"));
-    for (int i = 1; i <= 5; ++i)
-        line(sheet, i, q(u"单价: 10.00 × 2人"));
-    line(sheet, 2, q(u"  "));
-    sheet.setAmountText(2, q(u"7"));
-    RefreshHeadCount(sheet);
-    for (int i : {1, 3, 4, 5})
-        EXPECT_EQ(sheet.row(i), (CostLine(QString::number(i), {}, {}, q(u"单价: 10.00 × 4人"), "40", true)));
-    EXPECT_EQ(sheet.row(2), (CostLine("2", {}, {}, q(u"  "), "7", true)));
-    // The totals are those of every ticked row, the untouched blank one included.
-    EXPECT_EQ(sheet.Text1(), q(u"167"));
-    EXPECT_EQ(sheet.Text4(), q(u"41.75"));
 }
 
 } // namespace

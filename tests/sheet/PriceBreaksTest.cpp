@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(PriceBreaks, HeadCountList)
+TEST(PriceBreaks, HeadCountListAndEachBreak)
 {
     // Each case is the list, "=", what it reads as split at "|" (nothing: refused). A thousands separator
     // reads as two head counts.
@@ -25,10 +25,8 @@ TEST(PriceBreaks, HeadCountList)
     QString error;
     EXPECT_FALSE(
         ParseHeadCountList(QStringLiteral("1") + QStringLiteral(",1").repeated(MaxPriceBreaks), &parsed, &error));
-}
 
-TEST(PriceBreaks, EachBreakIsARefreshOfTheSheetAsItStands)
-{
+    // Each break is a refresh of the sheet as it stands.
     CostSheet sheet;
     sheet.setRow(1, {"1", q(u"房"), {}, q(u"单价: 200 × 2间 × 3人"), "1200", true}); // 400 a head
     sheet.setRow(2, {"2", q(u"餐"), {}, q(u"单价: 50 × 3人"), "150", true});         // 50 a head
