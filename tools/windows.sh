@@ -122,8 +122,10 @@ done
 printf '[Paths]\r\nPrefix=.\r\nPlugins=.\r\nTranslations=translations\r\n' >"$package/qt.conf"
 mkdir -p "$package/translations"
 cp "$qt_chinese" "$package/translations/"
-cp tools/windows/default.ini "$package/default.ini"
-cp tools/windows/使用说明.txt "$package/使用说明.txt"
+# The settings file in GBK as every Windows installation keeps it; the note in UTF-8 with its mark,
+# which Notepad reads on every Windows; both with Windows' line ends.
+sed 's/$/\r/' tools/windows/default.ini | iconv -f UTF-8 -t GBK >"$package/default.ini"
+{ printf '\xEF\xBB\xBF'; sed 's/$/\r/' tools/windows/使用说明.txt; } >"$package/使用说明.txt"
 x86_64-w64-mingw32-strip "$package"/*.exe "$package"/*.dll "$package"/*/*.dll
 (cd "$build/package" && zip -qr -X ../quilvar-win64.zip quilvar)
 echo "Windows package: $build/quilvar-win64.zip ($(du -h "$build/quilvar-win64.zip" | cut -f1))"
