@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -22,7 +23,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -70,9 +70,12 @@ void shoot(const QString &file)
     if (status != 0)
         std::fprintf(stderr, "import failed with %d\n", status);
     // No import to start (the Windows build under Wine): the picture is taken from outside while
-    // the windows stay as they are.
-    if (status == -2)
-        QThread::sleep(8);
+    // the windows stay on the screen, still drawn.
+    if (status == -2) {
+        QEventLoop stay;
+        QTimer::singleShot(8000, &stay, &QEventLoop::quit);
+        stay.exec();
+    }
 }
 // Calls act on the modal window of type T once it is open: dialogs take their time to appear.
 template <typename T, typename Act> void whenModal(Act act)

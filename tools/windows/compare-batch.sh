@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Imports every workbook of the test fixtures and the shared corpus with the Linux quilvar-batch and
-# with quilvar-batch.exe under Wine, and compares the JSON (and exit status) of the two.
+# with quilvar-batch.exe under Wine, and compares the JSON (and exit status) of the two; then each
+# build exports what it imported, and the two exported workbooks must read back the same.
 # Usage: compare-batch.sh LINUX_BATCH WINDOWS_FOLDER [WORKBOOK...]
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -17,6 +18,14 @@ same=0 differ=0
 for file in "${files[@]}"; do
     a=$("$linux" --import "$file" --json 2>/dev/null; echo "exit $?")
     b=$(/usr/lib/wine/wine64 "$windows/quilvar-batch.exe" --import "$file" --json 2>/dev/null | tr -d '\r'; echo "exit ${PIPESTATUS[0]}")
+    if [ "$a" = "$b" ] && [ "${a##*exit }" = 0 ]; then
+        scratch=$(mktemp -d)
+        "$linux" --import "$file" --export "$scratch/linux.xlsx" >/dev/null 2>&1
+        /usr/lib/wine/wine64 "$windows/quilvar-batch.exe" --import "$file" --export "$scratch/windows.xlsx" >/dev/null 2>&1
+        a="$a $("$linux" --import "$scratch/linux.xlsx" --json 2>/dev/null)"
+        b="$b $("$linux" --import "$scratch/windows.xlsx" --json 2>/dev/null)"
+        rm -rf "$scratch"
+    fi
     if [ "$a" = "$b" ]; then
         same=$((same + 1))
     else
