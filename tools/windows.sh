@@ -79,10 +79,11 @@ qt_chinese=/usr/share/qt6/translations/qtbase_zh_CN.qm
 # --- the programs and the tests -----------------------------------------------------------------
 export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH= PKG_CONFIG_SYSROOT_DIR=
 build=build/win64
+mkdir -p "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$prefix/toolchain.cmake" \
     -DCMAKE_PREFIX_PATH="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$source_dir/tools/windows/wine.sh" -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
-    >"$build-configure.log" 2>&1 || { cat "$build-configure.log"; exit 1; }
+    >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
 echo "$prefix" >"$build/windows-libraries"
 
