@@ -46,13 +46,8 @@ protected:
 
 TEST_F(SqlServerFill, FillsTheSheetAsTexts)
 {
-    const struct
-    {
-        const char *query;
-        int status;
-        const char *cells; // row 1; empty when left unchanged
-        const char *total;
-    } cases[] = {
+    // Query, exit status, row 1 (empty: left unchanged), total.
+    const std::tuple<const char *, int, const char *, const char *> cases[] = {
         {"SELECT fill_row", 0, "住宿|北京饭店 标准间|380×2×3|120.5", "120.5"},
         {"SELECT bit_row", 0, "x|y|True|False", "0"},
         {"SELECT null_row", 0, "交通||1|2", "2"},
@@ -68,16 +63,16 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
     // FreeTDS would write every log-in, password included, into the file TDSDUMP names.
     const QString dump = m_dir.filePath("freetds.log");
     qputenv("TDSDUMP", dump.toLocal8Bit());
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.query);
+    for (const auto &[query, status, row1, total] : cases) {
+        SCOPED_TRACE(query);
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, c.query, &message), c.status) << message.toStdString();
-        EXPECT_EQ(message.contains("3704"), QByteArray(c.query).startsWith("INSERT")) << message.toStdString();
-        EXPECT_EQ(cells(sheet.row(1)), QString::fromUtf8(*c.cells ? c.cells : "|||"));
-        EXPECT_EQ(sheet.row(1).Included, *c.cells != 0);
+        EXPECT_EQ(fill(sheet, query, &message), status) << message.toStdString();
+        EXPECT_EQ(message.contains("3704"), QByteArray(query).startsWith("INSERT")) << message.toStdString();
+        EXPECT_EQ(cells(sheet.row(1)), QString::fromUtf8(*row1 ? row1 : "|||"));
+        EXPECT_EQ(sheet.row(1).Included, *row1 != 0);
         EXPECT_EQ(sheet.rowCount(), 20);
-        EXPECT_EQ(sheet.Text1(), QString::fromUtf8(c.total));
+        EXPECT_EQ(sheet.Text1(), QString::fromUtf8(total));
     }
     EXPECT_FALSE(QFile::exists(dump));
 }
@@ -120,28 +115,24 @@ TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
 // and "MSSQL"): the log-in crosses encrypted or not at all, and Chinese arrives whole.
 TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
 {
-    const struct
-    {
-        int TdsServer::*port;
-        const char *encryption; // the extension key, or nullptr
-        int status;
-    } cases[] = {
+    // Port, the "Encryption" key (nullptr: none), exit status.
+    const std::tuple<int TdsServer::*, const char *, int> cases[] = {
         {&TdsServer::plain, nullptr, 3},  {&TdsServer::plain, "require", 3}, {&TdsServer::plain, "Optional", 0},
         {&TdsServer::forced, nullptr, 0}, {&TdsServer::login, nullptr, 0},
     };
     for (const char *driver : {"", "SQL Server", "MSSQL"}) {
-        for (const auto &c : cases) {
-            SCOPED_TRACE(std::string(driver) + (c.encryption ? c.encryption : "-"));
+        for (const auto &[port, encryption, status] : cases) {
+            SCOPED_TRACE(std::string(driver) + (encryption ? encryption : "-"));
             QFile::remove(ini());
-            WriteSqlServerIni(ini(), at(m_server.*c.port), QStringLiteral("张三"), QStringLiteral("密码"));
+            WriteSqlServerIni(ini(), at(m_server.*port), QStringLiteral("张三"), QStringLiteral("密码"));
             ASSERT_TRUE(!*driver || WriteIni("ConnServ", "ODBC Driver", driver, ini()));
-            ASSERT_TRUE(!c.encryption || WriteIni("ConnServ", "Encryption", c.encryption, ini()));
+            ASSERT_TRUE(!encryption || WriteIni("ConnServ", "Encryption", encryption, ini()));
             m_server.takeLogins();
             CostSheet sheet;
             QString message;
-            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), c.status) << message.toStdString();
-            EXPECT_EQ(message.contains(PlainLoginRefusedMessage), c.status != 0) << message.toStdString();
-            EXPECT_EQ(cells(sheet.row(1)), c.status == 0 ? QStringLiteral("张三|密码|tours|") : QStringLiteral("|||"));
+            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), status) << message.toStdString();
+            EXPECT_EQ(message.contains(PlainLoginRefusedMessage), status != 0) << message.toStdString();
+            EXPECT_EQ(cells(sheet.row(1)), status == 0 ? QStringLiteral("张三|密码|tours|") : QStringLiteral("|||"));
             // MainConn and the fill's own connection; other tests log in meanwhile.
             int logIns = 0;
             int encrypted = 0;
@@ -149,8 +140,8 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
                 logIns += line.contains("\"user\": \"张三\",");
                 encrypted += line.contains("\"user\": \"张三\",") && line.contains("\"encrypted\": true");
             }
-            EXPECT_EQ(logIns, c.status == 0 ? 2 : 0);
-            EXPECT_EQ(encrypted, c.status == 0 && !c.encryption ? 2 : 0);
+            EXPECT_EQ(logIns, status == 0 ? 2 : 0);
+            EXPECT_EQ(encrypted, status == 0 && !encryption ? 2 : 0);
         }
     }
 }

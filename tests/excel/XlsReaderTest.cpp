@@ -191,13 +191,7 @@ TEST(XlsParser, RecordsAsRowOneReads)
     const QByteArray chart = bof(0x20) + record(0x0203, at(0, 0) + f64(7)) + eof();
     const QByteArray nine = record(0x0203, at(0, 0) + f64(9));
     const QByteArray one = record(0x0203, at(0, 0) + f64(1));
-    const struct
-    {
-        const char *name;
-        QByteArray globals;
-        QList<Sheet> sheets;
-        std::string row;
-    } cases[] = {
+    const std::tuple<const char *, QByteArray, QList<Sheet>, std::string> cases[] = {
         {"shared strings across CONTINUE records", sst, {{0, labels}}, "项目|ABC合计|房|ok"},
         {"1900 date system", formats, {{0, dated}}, "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
         {"1904 date system",
@@ -240,8 +234,8 @@ TEST(XlsParser, RecordsAsRowOneReads)
         {"listed as a chart", {}, {{2, nine, 0x10}, {0, one}}, "1|||"},
         {"a chart's records", {}, {{0, nine, 0x20}, {0, one}}, "1|||"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(firstRow(read(workbook(c.globals, c.sheets))), c.row) << c.name;
+    for (const auto &[name, globals, sheets, row] : cases)
+        EXPECT_EQ(firstRow(read(workbook(globals, sheets))), row) << name;
     // BIFF5 texts are 8-bit whatever the code page says: 1200 (UTF-16) falls back to Western European.
     const QByteArray cafe = record(0x0204, at(0, 0) + u16(4) + "caf\xe9");
     EXPECT_EQ(firstRow(read(workbook(record(0x0042, u16(1200)), {{0, cafe}}, 0x0500))), "café|||");
@@ -260,12 +254,7 @@ TEST(XlsParser, RefusalsSayWhy)
     QByteArray siblingLoop = good;
     qToLittleEndian<quint32>(1, siblingLoop.data() + CompoundDirectoryOffset + 128 + 72);
 
-    const struct
-    {
-        const char *name;
-        QByteArray file;
-        const char *message;
-    } cases[] = {
+    const std::tuple<const char *, QByteArray, const char *> cases[] = {
         {"password", compoundFile({{"Workbook", workbook(record(0x002f, QByteArray(54, '\0')), {{0, sheet}})}}),
          "已加密"},
         {"encrypted Office 2007 workbook",
@@ -280,12 +269,12 @@ TEST(XlsParser, RefusalsSayWhy)
         {"no BOF", compoundFile({{"Workbook", sheet}}), "损坏"},
     };
     EXPECT_EQ(firstRow(ReadXlsWorkbook(good, ReadLimits{})), "1|||");
-    for (const auto &c : cases) {
-        const XlsReaderResult result = ReadXlsWorkbook(c.file, ReadLimits{});
-        EXPECT_FALSE(result.ok) << c.name;
-        EXPECT_TRUE(result.cells.isEmpty()) << c.name;
-        EXPECT_TRUE(result.error.text.contains(QString::fromUtf8(c.message)))
-            << c.name << ": " << result.error.text.toStdString();
+    for (const auto &[name, file, message] : cases) {
+        const XlsReaderResult result = ReadXlsWorkbook(file, ReadLimits{});
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_TRUE(result.cells.isEmpty()) << name;
+        EXPECT_TRUE(result.error.text.contains(QString::fromUtf8(message)))
+            << name << ": " << result.error.text.toStdString();
     }
 }
 
@@ -296,24 +285,20 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
     QTemporaryDir dir;
     const QString renamed = dir.filePath(QStringLiteral("报价 单 (副本).xls"));
     ASSERT_TRUE(QFile::copy(fixture("xlwt_quote.xls"), renamed));
-    const struct
-    {
-        QString path;
-        ReadLimits limits;
-        QList<QStringList> rows; // columns A to C
-    } cases[] = {
+    // The rows read, columns A to C.
+    const std::tuple<QString, ReadLimits, QList<QStringList>> cases[] = {
         {renamed, {3, 2}, {{"项目", "内容", ""}, {"  大交通", "机票 ", ""}, {"景点门票", "故宫", ""}}},
         {fixture("damaged-sector-chain.xls"), {}, {}}, // read as an empty sheet, the stale cell gone
     };
-    for (const auto &c : cases) {
+    for (const auto &[path, limits, expected] : cases) {
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("stale"));
         WorkbookError error;
-        ASSERT_TRUE(ReadFirstWorksheet(c.path, c.limits, &grid, &error)) << error.text.toStdString();
+        ASSERT_TRUE(ReadFirstWorksheet(path, limits, &grid, &error)) << error.text.toStdString();
         QList<QStringList> rows;
         for (int r = 1; r <= grid.rowCount(); ++r)
             rows.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3)});
-        EXPECT_EQ(rows, c.rows) << c.path.toStdString();
+        EXPECT_EQ(rows, expected) << path.toStdString();
     }
 }
 
