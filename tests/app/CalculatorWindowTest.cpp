@@ -2,15 +2,10 @@
 
 #include "app/HelpDialog.h"
 #include "app/QtTranslations.h"
-#include "app/VendorLinks.h"
-#include "common/Dialogs.h"
 #include "sheet/CostSheetModel.h"
 
-#include <QAbstractItemView>
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QHelpEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -20,18 +15,15 @@
 
 namespace {
 // Help text as the planner reads it.
-const QStringList HelpLines = {
-    QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用"),
-    QStringLiteral("            的时候可以使用“从Excel导入”导入，也"),
-    QStringLiteral("            可以将报价发送给同行。"),
-    QStringLiteral("要求：本机必须安装有“Microsoft Excel”"),
-    QString(),
-    QStringLiteral("从Excel导入：将导出的数据恢复到本程序中"),
-    QStringLiteral("要求：1.格式不能改变，每列都是原来的内容。"),
-    QStringLiteral("      2.“表达式”列不能修改，“单价: 123.00 × "),
-    QStringLiteral("        45间 × 6天”其中“123.00”前必须有一个半"),
-    QStringLiteral("        角空格，“×”的前后各有一个空格。"),
-};
+const QString HelpText = QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用\n"
+                                        "            的时候可以使用“从Excel导入”导入，也\n"
+                                        "            可以将报价发送给同行。\n"
+                                        "要求：本机必须安装有“Microsoft Excel”\n\n"
+                                        "从Excel导入：将导出的数据恢复到本程序中\n"
+                                        "要求：1.格式不能改变，每列都是原来的内容。\n"
+                                        "      2.“表达式”列不能修改，“单价: 123.00 × \n"
+                                        "        45间 × 6天”其中“123.00”前必须有一个半\n"
+                                        "        角空格，“×”的前后各有一个空格。");
 
 // The help text's indents line up with the text above them.
 void checkIndents(QPlainTextEdit *text)
@@ -167,8 +159,24 @@ private slots:
         // Editing the cell again reads the expression back into the editor.
         w.click(2, 4);
         QTRY_VERIFY(w.expression->isVisible());
-        QCOMPARE(w.expression->countField(1)->text(), QStringLiteral("45"));
-        QCOMPARE(w.expression->unitField(1)->currentText(), QStringLiteral("间"));
+        QCOMPARE(w.expression->countField(1)->text() + w.expression->unitField(1)->currentText(),
+                 QStringLiteral("45间"));
+
+        // Rows and editors are one height, and the editors stand on their row.
+        const int row = w.cell(1, 2).height();
+        QVERIFY(row >= w.category->minimumSizeHint().height());
+        for (int column : {2, 3, 4}) {
+            w.click(1, column);
+            QTRY_VERIFY(w.editor(column)->isVisible());
+            QCOMPARE(w.editor(column)->height(), row);
+            QCOMPARE(w.editor(column)->y(), w.list->viewport()->mapTo(&w.window, w.cell(1, 2).topLeft()).y());
+        }
+        // The expression editor's fields are not squeezed below what their font needs.
+        w.expression->timesButton(0)->click();
+        const QList<QWidget *> fields = {w.expression->unitPriceField(), w.expression->countField(1),
+                                         w.expression->unitField(1)};
+        for (QWidget *field : fields)
+            QVERIFY(field->height() >= field->minimumSizeHint().height());
     }
 
     void keysMoveOn()
@@ -261,25 +269,6 @@ private slots:
         }
     }
 
-    void rowsAndEditorsAreOneHeight()
-    {
-        Window w;
-        const int row = w.cell(1, 2).height();
-        QVERIFY(row >= w.category->minimumSizeHint().height());
-        for (int column : {2, 3, 4}) {
-            w.click(1, column);
-            QTRY_VERIFY(w.editor(column)->isVisible());
-            QCOMPARE(w.editor(column)->height(), row);
-            QCOMPARE(w.editor(column)->y(), w.list->viewport()->mapTo(&w.window, w.cell(1, 2).topLeft()).y());
-        }
-        // The expression editor's fields are not squeezed below what their font needs.
-        w.expression->timesButton(0)->click();
-        const QList<QWidget *> fields = {w.expression->unitPriceField(), w.expression->countField(1),
-                                         w.expression->unitField(1)};
-        for (QWidget *field : fields)
-            QVERIFY(field->height() >= field->minimumSizeHint().height());
-    }
-
     void clicksWithoutEditorTicksAndTypedBoxes()
     {
         Window w;
@@ -316,6 +305,17 @@ private slots:
         w.box("Text3")->clear();
         typeText(w.box("Text3"), QStringLiteral("0.1"));
         QCOMPARE(w.box("Text4")->text(), QStringLiteral("100.0004"));
+
+        // A text cut at the column's edge shows whole in its tooltip.
+        const QString longText = QStringLiteral("北京饭店 标准间 含双早 延迟退房至十八点 另加床一张 接送机两次");
+        w.sheet().setContent(2, longText);
+        w.sheet().setContent(3, QStringLiteral("短"));
+        for (int row : {2, 3}) {
+            const QPoint at = w.cell(row, 3).center();
+            QHelpEvent help(QEvent::ToolTip, at, w.list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(w.list->viewport(), &help);
+            QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), row == 2 ? longText : QString());
+        }
     }
 
     void expressionEditorStaysInsideTheWindow()
@@ -361,20 +361,6 @@ private slots:
         for (int x = right + 2; x < cell.right() - 2; ++x)
             for (int y = cell.top() + 2; y < cell.bottom() - 2; ++y)
                 QCOMPARE(image.pixel(x, y), image.pixel(right + 2, cell.top() + 2));
-    }
-
-    void cutTextShowsWholeInItsTooltip()
-    {
-        Window w;
-        const QString longText = QStringLiteral("北京饭店 标准间 含双早 延迟退房至十八点 另加床一张 接送机两次");
-        w.sheet().setContent(2, longText);
-        w.sheet().setContent(3, QStringLiteral("短"));
-        for (int row : {2, 3}) {
-            const QPoint at = w.cell(row, 3).center();
-            QHelpEvent help(QEvent::ToolTip, at, w.list->viewport()->mapToGlobal(at));
-            QApplication::sendEvent(w.list->viewport(), &help);
-            QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), row == 2 ? longText : QString());
-        }
     }
 
     void unitTypedIntoTheCountBoxIsKeptAndRefreshNeedsAHeadCount()
@@ -452,10 +438,8 @@ private slots:
                                 "MnuLv_Sitedown Orvane软件下载|MnuLv_3|MnuLv_4help 帮助|MnuLv_4about 关于"));
 
         // The row commands.
-        w.sheet().setAmountText(3, QStringLiteral("50"));
-        w.sheet().setIncluded(3, true);
-        w.sheet().setAmountText(4, QStringLiteral("7"));
-        w.sheet().setIncluded(4, true);
+        w.sheet().setRow(3, {"3", {}, {}, {}, "50", true});
+        w.sheet().setRow(4, {"4", {}, {}, {}, "7", true});
         w.click(3, 5); // selects row 3 in the list
         w.choose("MnuLv_1Del");
         QCOMPARE(w.sheet().rowCount(), 19);
@@ -478,10 +462,9 @@ private slots:
         });
         w.choose("MnuLv_4about");
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-        const QList<QUrl> expected = {VendorLinks::HomePage(), QUrl(QStringLiteral("https://bbs.orvane.example/")),
-                                      QUrl(QStringLiteral("https://www.orvane.example/download")),
-                                      VendorLinks::HomePage()};
-        QCOMPARE(recorder.opened, expected);
+        const QUrl home(QStringLiteral("https://www.orvane.example/"));
+        QCOMPARE(recorder.opened, (QList<QUrl>{home, QUrl(QStringLiteral("https://bbs.orvane.example/")),
+                                               QUrl(QStringLiteral("https://www.orvane.example/download")), home}));
         QVERIFY(Dialogs::takeShownMessages().isEmpty());
 
         // A right press opens the menu at the pointer, over the rows and below them.
@@ -508,7 +491,7 @@ private slots:
         menu->hide();
     }
 
-    void textsWithoutTheWindow()
+    void qtTextsAndDialogsAreChineseAndModal()
     {
         QVERIFY(LoadQtChineseTranslations(*qApp));
         QMessageBox message;
@@ -520,14 +503,11 @@ private slots:
         proportional.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
         box.setFont(proportional);
         box.setLineWrapMode(QPlainTextEdit::NoWrap);
-        box.setPlainText(HelpLines.join(QLatin1Char('\n')));
+        box.setPlainText(HelpText);
         HelpDialog::alignToHalfWidthGrid(box);
         box.resize(640, 400);
         checkIndents(&box);
-    }
 
-    void aboutAndHelpAreModal()
-    {
         Window w;
         // While a dialog is open, a click on the main window (sent through its window, where modal
         // blocking happens) opens no editor.
@@ -564,14 +544,15 @@ private slots:
         QCOMPARE(seen, QStringLiteral("FrmAbout"));
 
         // Help, twice: whatever was typed into its box is gone at the next opening.
-        QCOMPARE(HelpDialog::HelpText(), HelpLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        QCOMPARE(HelpDialog::HelpText(),
+                 QString(HelpText).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         for (int opening = 0; opening < 2; ++opening) {
             seen.clear();
             answerNextModal([&](QWidget *modal) {
                 seen = modal->objectName();
                 QCOMPARE(modal->windowTitle(), QStringLiteral("帮助"));
                 auto *text = modal->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-                QCOMPARE(text->toPlainText(), HelpLines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+                QCOMPARE(text->toPlainText(), HelpText + QLatin1Char('\n'));
                 QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
                 checkIndents(text);
                 QTextCursor end(text->document());

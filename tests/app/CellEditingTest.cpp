@@ -9,10 +9,7 @@
 using namespace CellEditing;
 
 // The start widths, 280, 1200, 1900, 1900, 900 twips, from the list's left edge.
-static ColumnSpans startColumns()
-{
-    return {{{0, 280}, {280, 1200}, {1480, 1900}, {3380, 1900}, {5280, 900}}};
-}
+static const ColumnSpans StartColumns = {{{0, 280}, {280, 1200}, {1480, 1900}, {3380, 1900}, {5280, 900}}};
 
 class CellEditingTest : public QObject
 {
@@ -25,7 +22,7 @@ private slots:
         for (const auto &[x, column] :
              {C{0, NumberColumn}, C{280, NumberColumn}, C{281, CategoryColumn}, C{1480, CategoryColumn},
               C{4000, ExpressionColumn}, C{6180, AmountColumn}, C{6181, NoColumn}, C{-1, NoColumn}})
-            QCOMPARE(resolveColumn(x, startColumns()), column);
+            QCOMPARE(resolveColumn(x, StartColumns), column);
     }
 
     void resolvesRows()

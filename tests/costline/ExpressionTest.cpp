@@ -73,11 +73,10 @@ TEST(ParseStrBds, ReadsSegmentsInTextOrder)
 
 TEST(SplitStrBds, EmptyPiecesCountAndComparisonIsExact)
 {
-    EXPECT_EQ(SplitStrBds(u"a ×  × b").size(), 3);
-    EXPECT_EQ(SplitStrBds(u"a × × b").size(), 2); // the separators overlap: one cut
-    EXPECT_EQ(SplitStrBds(u"").size(), 1);
-    EXPECT_EQ(SplitStrBds(u"a x b").size(), 1); // a Latin x is no separator
-    EXPECT_EQ(SplitStrBds(u"a ×b").size(), 1);
+    // Overlapping separators make one cut; a Latin x is no separator.
+    for (const auto &[text, count] : {std::pair(u"a ×  × b", 3), std::pair(u"a × × b", 2), std::pair(u"", 1),
+                                      std::pair(u"a x b", 1), std::pair(u"a ×b", 1)})
+        EXPECT_EQ(SplitStrBds(text).size(), count) << q(text).toStdString();
     const auto pieces = SplitStrBds(u" × ");
     ASSERT_EQ(pieces.size(), 2);
     EXPECT_TRUE(pieces[0].isEmpty() && pieces[1].isEmpty());

@@ -1,6 +1,5 @@
 #include "tests/app/WindowTests.h"
 
-#include "common/Dialogs.h"
 #include "db/IniFile.h"
 #include "quote/QuoteTableModel.h"
 #include "quote/QuoteWindow.h"
@@ -8,7 +7,6 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -53,11 +51,9 @@ class QuoteWindowTest : public QObject
     QuoteView open(Window &w)
     {
         w.window.setIniFilePath(m_ini);
-        int position = 0;
-        for (const auto &[category, expression] : workedRows) {
-            ++position;
-            w.sheet().setRow(position,
-                             {QString::number(position), q(category), QString(), q(expression), QString(), true});
+        for (int row = 1; row <= 5; ++row) {
+            const auto [category, expression] = workedRows[row - 1];
+            w.sheet().setRow(row, {QString::number(row), q(category), {}, q(expression), {}, true});
         }
         w.choose("MnuLv_2Quote");
         QWidget *window = w.window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
