@@ -82,19 +82,9 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
 // FreeTDS 1.3 ends at the first "};": such a value is refused with the reason.
 TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
 {
-    const char *forms[] = {"a;b}c",
-                           "}",
-                           "x}",
-                           "{x",
-                           "{a;b}",
-                           "a}}b",
-                           "a=b",
-                           "with blank",
-                           "x;user id=mallory",
-                           "abc;Integrated Security=SSPI",
-                           ";",
-                           "};x"};
-    for (const char *form : forms) {
+
+    for (const char *form : {"a;b}c", "}", "x}", "{x", "{a;b}", "a}}b", "a=b", "with blank", "x;user id=mallory",
+                             "abc;Integrated Security=SSPI", ";", "};x"}) {
         const QString value = QString::fromUtf8(form);
         SCOPED_TRACE(form);
         for (int field = 0; field < 3; ++field) {
