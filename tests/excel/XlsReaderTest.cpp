@@ -10,11 +10,6 @@
 
 namespace {
 
-QString fixture(const char *name)
-{
-    return QStringLiteral(QUILVAR_EXCEL_FIXTURES "/") + QString::fromUtf8(name);
-}
-
 template <typename T> QByteArray le(T value)
 {
     QByteArray out(sizeof(T), '\0');
@@ -282,11 +277,13 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
 {
     QTemporaryDir dir;
     const QString renamed = dir.filePath(QStringLiteral("报价 单 (副本).xls"));
-    ASSERT_TRUE(QFile::copy(fixture("xlwt_quote.xls"), renamed));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/xlwt_quote.xls"), renamed));
     // The rows read, columns A to C.
     const std::tuple<QString, ReadLimits, QList<QStringList>> cases[] = {
         {renamed, {3, 2}, {{"项目", "内容", ""}, {"  大交通", "机票 ", ""}, {"景点门票", "故宫", ""}}},
-        {fixture("damaged-sector-chain.xls"), {}, {}}, // read as an empty sheet, the stale cell gone
+        {QStringLiteral(QUILVAR_EXCEL_FIXTURES "/damaged-sector-chain.xls"),
+         {},
+         {}}, // read as an empty sheet, the stale cell gone
     };
     for (const auto &[path, limits, expected] : cases) {
         CellGrid grid;
