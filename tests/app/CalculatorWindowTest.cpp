@@ -36,17 +36,15 @@ const QStringList HelpLines = {
 // The help text's indents line up with the text above them.
 void checkIndents(QPlainTextEdit *text)
 {
-    const struct
-    {
-        int line, column, aboveLine, aboveColumn;
-    } indents[] = {{1, 12, 0, 9}, {2, 12, 0, 9}, {7, 6, 6, 3}, {8, 8, 7, 8}, {9, 8, 7, 8}};
+    using Indent = std::tuple<int, int, int, int>; // line, column, and the line and column above
     auto x = [text](int line, int column) {
         QTextCursor cursor(text->document()->findBlockByNumber(line));
         cursor.setPosition(cursor.position() + column);
         return text->cursorRect(cursor).x();
     };
-    for (const auto &indent : indents)
-        QVERIFY(qAbs(x(indent.line, indent.column) - x(indent.aboveLine, indent.aboveColumn)) <= 1);
+    for (const auto &[line, column, aboveLine, aboveColumn] :
+         {Indent{1, 12, 0, 9}, Indent{2, 12, 0, 9}, Indent{7, 6, 6, 3}, Indent{8, 8, 7, 8}, Indent{9, 8, 7, 8}})
+        QVERIFY(qAbs(x(line, column) - x(aboveLine, aboveColumn)) <= 1);
 }
 } // namespace
 
@@ -69,27 +67,19 @@ private slots:
         QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
 
         // The bottom bar: texts, left, top and width as designed (heights follow the font).
-        const struct
-        {
-            const char *name;
-            const char16_t *text;
-            int left, top, width;
-        } bar[] = {{"Label1", u"合计", 180, 300, 0},
-                   {"Text1", u"", 660, 240, 1515},
-                   {"Label2", u"元 /", 2340, 300, 0},
-                   {"Text3", u"", 2880, 240, 855},
-                   {"Label3", u"人                ＝", 3900, 300, 1800},
-                   {"Command2", u"刷新人数(&S)", 4140, 240, 1275},
-                   {"Text4", u"", 5760, 240, 1455},
-                   {"Label4", u"元", 7320, 300, 0},
-                   {"Command1", u"其它功能(&Q)", 7620, 240, 1275}};
-        for (const auto &control : bar) {
-            QWidget *widget = w.bar<QWidget>(control.name);
-            QVERIFY2(widget, control.name);
-            QCOMPARE(widget->property("text").toString(), QString::fromUtf16(control.text));
-            QCOMPARE(widget->pos(), QPoint(qRound(control.left / 15.0), qRound(control.top / 15.0)));
-            if (control.width)
-                QCOMPARE(widget->width(), qRound(control.width / 15.0));
+        using Control = std::tuple<const char *, const char16_t *, int, int, int>; // name, text, left, top, width
+        for (const auto &[name, text, left, top, width] :
+             {Control{"Label1", u"合计", 180, 300, 0}, Control{"Text1", u"", 660, 240, 1515},
+              Control{"Label2", u"元 /", 2340, 300, 0}, Control{"Text3", u"", 2880, 240, 855},
+              Control{"Label3", u"人                ＝", 3900, 300, 1800},
+              Control{"Command2", u"刷新人数(&S)", 4140, 240, 1275}, Control{"Text4", u"", 5760, 240, 1455},
+              Control{"Label4", u"元", 7320, 300, 0}, Control{"Command1", u"其它功能(&Q)", 7620, 240, 1275}}) {
+            QWidget *widget = w.bar<QWidget>(name);
+            QVERIFY2(widget, name);
+            QCOMPARE(widget->property("text").toString(), QString::fromUtf16(text));
+            QCOMPARE(widget->pos(), QPoint(qRound(left / 15.0), qRound(top / 15.0)));
+            if (width)
+                QCOMPARE(widget->width(), qRound(width / 15.0));
         }
 
         // 人 and ＝ are drawn at the two ends of Label3 in whatever font, with Command2 between them.
@@ -184,27 +174,25 @@ private slots:
     void keysMoveOn()
     {
         const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
-        const struct
-        {
-            int column, key, modifiers;
-            bool movesOn;
-        } cases[] = {{2, Qt::Key_Right, 0, true},      {2, Qt::Key_Return, 0, true}, {2, Qt::Key_Enter, keypad, true},
-                     {2, Qt::Key_Right, shift, true},  {2, Qt::Key_Left, 0, false},  {2, Qt::Key_Escape, 0, false},
-                     {3, Qt::Key_Left, 0, true},       {3, Qt::Key_Return, 0, true}, {3, Qt::Key_Enter, keypad, true},
-                     {3, Qt::Key_Return, shift, true}, {3, Qt::Key_Right, 0, false}}; // Left, Right move the caret
-        for (const auto &c : cases) {
+        // In the content editor (3) Left moves on and Right moves the caret.
+        using Key = std::tuple<int, int, int, bool>; // column, key, modifiers, whether the edit moves on
+        for (const auto &[column, key, modifiers, movesOn] :
+             {Key{2, Qt::Key_Right, 0, true}, Key{2, Qt::Key_Return, 0, true}, Key{2, Qt::Key_Enter, keypad, true},
+              Key{2, Qt::Key_Right, shift, true}, Key{2, Qt::Key_Left, 0, false}, Key{2, Qt::Key_Escape, 0, false},
+              Key{3, Qt::Key_Left, 0, true}, Key{3, Qt::Key_Return, 0, true}, Key{3, Qt::Key_Enter, keypad, true},
+              Key{3, Qt::Key_Return, shift, true}, Key{3, Qt::Key_Right, 0, false}}) {
             Window w;
             w.sheet().setContent(3, QStringLiteral("旧"));
-            w.edit(3, c.column, QStringLiteral("新"));
-            QTest::keyClick(w.editor(c.column), Qt::Key(c.key), Qt::KeyboardModifiers(c.modifiers));
+            w.edit(3, column, QStringLiteral("新"));
+            QTest::keyClick(w.editor(column), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
             const CostLine &line = w.sheet().row(3);
-            const QString before = c.column == 2 ? QString() : QStringLiteral("旧");
-            QCOMPARE(c.column == 2 ? line.Category : line.Content, c.movesOn ? QStringLiteral("新") : before);
-            QCOMPARE(w.editor(c.column)->isVisible(), !c.movesOn);
-            QCOMPARE(w.editor(c.column + 1)->isVisible(), c.movesOn);
-            if (c.movesOn) {
-                QCOMPARE(w.editor(c.column + 1)->y(), w.list->viewport()->mapTo(&w.window, w.cell(3, 1).topLeft()).y());
-                QTRY_VERIFY(w.editor(c.column + 1)->hasFocus());
+            const QString before = column == 2 ? QString() : QStringLiteral("旧");
+            QCOMPARE(column == 2 ? line.Category : line.Content, movesOn ? QStringLiteral("新") : before);
+            QCOMPARE(w.editor(column)->isVisible(), !movesOn);
+            QCOMPARE(w.editor(column + 1)->isVisible(), movesOn);
+            if (movesOn) {
+                QCOMPARE(w.editor(column + 1)->y(), w.list->viewport()->mapTo(&w.window, w.cell(3, 1).topLeft()).y());
+                QTRY_VERIFY(w.editor(column + 1)->hasFocus());
             }
         }
     }
@@ -238,18 +226,17 @@ private slots:
     {
         // Where the focus goes: another row's cell, the head-count box (row 0), nowhere as the list
         // scrolls under the editor (row -1).
-        const struct
-        {
-            int column, otherRow, otherColumn;
-        } cases[] = {{2, 0, 0}, {3, 0, 0}, {2, 6, 3}, {3, 6, 2}, {3, 1, 4}, {2, -1, 0}, {3, -1, 0}, {4, -1, 0}};
-        for (const auto &c : cases) {
+        using Leave = std::tuple<int, int, int>; // the edited column, where the focus goes
+        for (const auto &[column, otherRow, otherColumn] :
+             {Leave{2, 0, 0}, Leave{3, 0, 0}, Leave{2, 6, 3}, Leave{3, 6, 2}, Leave{3, 1, 4}, Leave{2, -1, 0},
+              Leave{3, -1, 0}, Leave{4, -1, 0}}) {
             Window w;
             w.sheet().setCategory(6, QStringLiteral("导游"));
             w.sheet().setContent(6, QStringLiteral("全陪"));
-            w.edit(2, c.column, QStringLiteral("8"));
-            if (c.otherRow > 0) {
-                w.click(c.otherRow, c.otherColumn);
-            } else if (c.otherRow == 0) {
+            w.edit(2, column, QStringLiteral("8"));
+            if (otherRow > 0) {
+                w.click(otherRow, otherColumn);
+            } else if (otherRow == 0) {
                 QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
             } else {
                 const QPoint at = w.cell(5, 3).center();
@@ -257,21 +244,18 @@ private slots:
                                   Qt::NoModifier, Qt::NoScrollPhase, false);
                 QApplication::sendEvent(w.list->viewport(), &wheel);
                 QVERIFY(w.list->verticalScrollBar()->value() > 0);
-                QVERIFY(!w.editor(c.column)->isVisible());
+                QVERIFY(!w.editor(column)->isVisible());
             }
             // The edit ends in the row it began in, before the click names another row.
-            QTRY_VERIFY(!w.editor(c.column)->isVisible());
+            QTRY_VERIFY(!w.editor(column)->isVisible());
             const CostLine &line = w.sheet().row(2);
-            QCOMPARE(c.column == 2   ? line.Category
-                     : c.column == 3 ? line.Content
-                                     : line.AmountText,
-                     QStringLiteral("8"));
+            QCOMPARE(QStringList({line.Category, line.Content, line.AmountText}).at(column - 2), QStringLiteral("8"));
             QCOMPARE(w.sheet().row(6).Category, QStringLiteral("导游"));
             QCOMPARE(w.sheet().row(6).Content, QStringLiteral("全陪"));
-            if (c.otherRow > 0) {
-                QCOMPARE(w.sheet().CurRow(), c.otherRow);
-                QTRY_VERIFY(w.editor(c.otherColumn)->isVisible());
-                if (c.otherColumn == 3) // the content editor selects all
+            if (otherRow > 0) {
+                QCOMPARE(w.sheet().CurRow(), otherRow);
+                QTRY_VERIFY(w.editor(otherColumn)->isVisible());
+                if (otherColumn == 3) // the content editor selects all
                     QCOMPARE(w.content->selectedText(), QStringLiteral("全陪"));
             }
         }
@@ -301,17 +285,13 @@ private slots:
         Window w;
         w.window.resize(653, 900); // every row in sight
         const QRect amount = w.cell(7, 5), last = w.cell(20, 2), number = w.cell(6, 1);
-        const struct
-        {
-            QPoint at;
-            int curRow;
-        } clicks[] = {{w.cell(4, 5).center(), 4},
-                      {number.bottomRight(), 6}, // beside the tick box
-                      {QPoint(amount.right() + 5, amount.center().y()), 7},
-                      {QPoint(last.center().x(), last.bottom() + 10), 21}};
-        for (const auto &click : clicks) {
-            QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, click.at);
-            QCOMPARE(w.sheet().CurRow(), click.curRow);
+        // On an amount, beside a tick box, right of the columns, below the rows.
+        using Click = std::pair<QPoint, int>;
+        for (const auto &[at, curRow] : {Click{w.cell(4, 5).center(), 4}, Click{number.bottomRight(), 6},
+                                         Click{QPoint(amount.right() + 5, amount.center().y()), 7},
+                                         Click{QPoint(last.center().x(), last.bottom() + 10), 21}}) {
+            QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, at);
+            QCOMPARE(w.sheet().CurRow(), curRow);
             QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
         }
         QCOMPARE(w.sheet().rowCount(), 20);
@@ -459,26 +439,17 @@ private slots:
     {
         Window w;
         // Each item by name and caption; an empty caption is a separator.
-        const QStringList items = {"MnuLv_1Del 删除选中行",
-                                   "MnuLv_1Add 追加一行",
-                                   "MnuLv_1",
-                                   "MnuLv_2OutExcel 导出到Excel",
-                                   "MnuLv_2InExcel 从Excel导入",
-                                   "MnuLv_2Quote 报价单(&B)…",
-                                   "MnuLv_2",
-                                   "MnuLv_SiteWeb 登录Orvane网站",
-                                   "MnuLv_SiteBbs 登录Orvane论坛",
-                                   "MnuLv_Sitedown Orvane软件下载",
-                                   "MnuLv_3",
-                                   "MnuLv_4help 帮助",
-                                   "MnuLv_4about 关于"};
         QStringList shown;
         for (const QAction *action : w.window.popupMenu()->actions()) {
             QCOMPARE(action->isSeparator(), action->text().isEmpty());
             QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
             shown << (action->objectName() + QLatin1Char(' ') + action->text()).trimmed();
         }
-        QCOMPARE(shown, items);
+        QCOMPARE(shown.join(u'|'),
+                 QStringLiteral("MnuLv_1Del 删除选中行|MnuLv_1Add 追加一行|MnuLv_1|MnuLv_2OutExcel 导出到Excel|"
+                                "MnuLv_2InExcel 从Excel导入|MnuLv_2Quote 报价单(&B)…|MnuLv_2|"
+                                "MnuLv_SiteWeb 登录Orvane网站|MnuLv_SiteBbs 登录Orvane论坛|"
+                                "MnuLv_Sitedown Orvane软件下载|MnuLv_3|MnuLv_4help 帮助|MnuLv_4about 关于"));
 
         // The row commands.
         w.sheet().setAmountText(3, QStringLiteral("50"));
@@ -575,20 +546,14 @@ private slots:
             const auto label = [modal](const char *name) {
                 return modal->findChild<QLabel *>(QString::fromLatin1(name));
             };
-            const struct
-            {
-                const char *name;
-                const char16_t *text;
-                qreal points;
-                bool bold;
-            } labels[] = {{"Label4", u"Orvane旅游软件系列", 14.25, false},
-                          {"Label1", u"Quilvar", 26.25, true},
-                          {"Label2", u"免费绿色版V2.0", 15, true},
-                          {"Label5", u"https://www.orvane.example/", 10.5, true}};
-            for (const auto &expected : labels) {
-                QCOMPARE(label(expected.name)->text(), QString::fromUtf16(expected.text));
-                QCOMPARE(label(expected.name)->font().pointSizeF(), expected.points);
-                QCOMPARE(label(expected.name)->font().bold(), expected.bold);
+            using Label = std::tuple<const char *, const char16_t *, qreal, bool>; // name, text, points, bold
+            for (const auto &[name, text, points, bold] :
+                 {Label{"Label4", u"Orvane旅游软件系列", 14.25, false}, Label{"Label1", u"Quilvar", 26.25, true},
+                  Label{"Label2", u"免费绿色版V2.0", 15, true},
+                  Label{"Label5", u"https://www.orvane.example/", 10.5, true}}) {
+                QCOMPARE(label(name)->text(), QString::fromUtf16(text));
+                QCOMPARE(label(name)->font().pointSizeF(), points);
+                QCOMPARE(label(name)->font().bold(), bold);
             }
             QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
             QVERIFY(label("Label5")->font().underline());

@@ -80,12 +80,7 @@ struct Window
         return list->viewport()->mapTo(&window, QPoint(list->header()->sectionViewportPosition(column - 1), 0)).x();
     }
     // The editor of a column (2 category, 3 content, 4 expression).
-    QWidget *editor(int column) const
-    {
-        return column == 2   ? static_cast<QWidget *>(category)
-               : column == 3 ? static_cast<QWidget *>(content)
-                             : expression;
-    }
+    QWidget *editor(int column) const { return QList<QWidget *>{category, content, expression}.at(column - 2); }
     // Opens a cell's editor with a click and types into it.
     QWidget *edit(int row, int column, const QString &text)
     {

@@ -42,13 +42,8 @@ const QStringList agencyFigures{"32190", "2146", "148.3019", "325.6981", "12.43"
                                 "39540", "1977", "136.4151", "296.5849", "12.31", "5931.698",
                                 "13500", "单价", "成本",     "利润",     "税金",  "毛利"};
 
-struct UsageCase
-{
-    QStringList arguments;
-    const char16_t *message;
-};
-
-const UsageCase usageCases[] = {
+// The arguments and the start of the message that refuses them.
+const std::pair<QStringList, const char16_t *> usageCases[] = {
     {{"--quote", "0"}, u"团队人数“0”不是 1 到 9999 的整数"},
     {{"--quote", "15,1.5"}, u"团队人数“1.5”不是"},
     {{"--quote", "10000"}, u"团队人数“10000”不是"},
@@ -71,18 +66,18 @@ const UsageCase usageCases[] = {
 
 TEST(QuoteBatch, UsageErrorsWriteNothing)
 {
-    for (const UsageCase &c : usageCases) {
+    for (const auto &[given, message] : usageCases) {
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("q.pdf")), xlsx = dir.filePath(QStringLiteral("q.xlsx"));
-        QStringList arguments = c.arguments;
+        QStringList arguments = given;
         if (!arguments.contains(QStringLiteral("--quote-pdf")))
             arguments << "--quote-pdf" << pdf;
-        if (c.arguments.contains(QStringLiteral("--quote")))
+        if (given.contains(QStringLiteral("--quote")))
             arguments << "--quote-xlsx" << xlsx << "--json";
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         EXPECT_EQ(RunBatch(arguments, outStream, errStream), BatchBadArguments) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(err.contains(q(c.message))) << err.toStdString();
+        EXPECT_TRUE(err.contains(q(message))) << err.toStdString();
         EXPECT_TRUE(out.isEmpty());
         EXPECT_FALSE(QFile::exists(pdf) || QFile::exists(xlsx));
     }
@@ -91,8 +86,7 @@ TEST(QuoteBatch, UsageErrorsWriteNothing)
 struct BatchResult
 {
     int status;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
 BatchResult runBatch(const QStringList &arguments)

@@ -37,8 +37,7 @@ struct QuoteView
     }
     QString cell(int row, int column) const
     {
-        const QAbstractItemModel *model = get<QTableView>("TblQuote")->model();
-        return model->index(row, column).data().toString();
+        return get<QTableView>("TblQuote")->model()->index(row, column).data().toString();
     }
 };
 
@@ -50,8 +49,10 @@ class QuoteWindowTest : public QObject
     QTemporaryDir m_dir;
     QString m_ini = m_dir.filePath(QStringLiteral("default.ini"));
 
+    // The worked example's rows in the calculator, and the quote window opened from its menu.
     QuoteView open(Window &w)
     {
+        w.window.setIniFilePath(m_ini);
         int position = 0;
         for (const auto &[category, expression] : workedRows) {
             ++position;
@@ -72,9 +73,7 @@ private slots:
 
     void followsTheSheetAndRemembersItsSettings()
     {
-        auto *calculator = new CalculatorWindow;
-        calculator->setIniFilePath(m_ini);
-        Window w(calculator);
+        Window w;
         const QuoteView quote = open(w);
         QCOMPARE(quote.window->windowTitle(), q(u"报价单"));
         QVERIFY(!quote.window->isModal());
@@ -119,9 +118,7 @@ private slots:
 
     void exportButtonsWriteTheCustomerQuote()
     {
-        auto *calculator = new CalculatorWindow;
-        calculator->setIniFilePath(m_ini);
-        Window w(calculator);
+        Window w;
         const QuoteView quote = open(w);
         QTest::keyClicks(quote.get("TxtTourName"), QStringLiteral("Yunnan"));
         const std::pair<const char *, const char *> buttons[] = {{"CmdPdf", "%PDF-"}, {"CmdXlsx", "PK"}};
