@@ -178,16 +178,12 @@ TEST(SqliteFill, TheBundledSampleDatabase)
     WriteSqliteIni(ini, QStringLiteral(QUILVAR_SAMPLE_DB));
     CostSheet sheet;
     QString message;
-    ASSERT_EQ(
-        FillSheetHeadless(
-            sheet, ini,
-            "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'BJ6D' ORDER BY line_no",
-            &message),
-        0)
-        << message.toStdString();
+    const char *query =
+        "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'BJ6D' ORDER BY line_no";
+    ASSERT_EQ(FillSheetHeadless(sheet, ini, query, &message), 0) << message.toStdString();
     EXPECT_EQ(sheet.rowCount(), 20);
-    EXPECT_EQ(sheet.row(1).Category + '|' + sheet.row(1).Content + '|' + sheet.row(1).Expression + '|' +
-                  sheet.row(1).AmountText,
+    const CostLine &first = sheet.row(1);
+    EXPECT_EQ(first.Category + '|' + first.Content + '|' + first.Expression + '|' + first.AmountText,
               QStringLiteral("房|北京饭店 标准间（含早）|单价: 580.00 × 15间 × 5晚|43500"));
     EXPECT_TRUE(sheet.row(14).Included);
     EXPECT_FALSE(sheet.row(15).Included);

@@ -149,14 +149,13 @@ TEST_F(FrmSJKLjTest, TestConnectionThroughFreeTds)
     if (!server.available())
         GTEST_SKIP() << "no test SQL Server: run through ctest, which starts one";
     setSqlBrowserPort(quint16(server.silentUdp));
+    const auto at = [](int port) { return QStringLiteral("127.0.0.1,%1").arg(port); };
     const std::tuple<QString, const char *, QString> cases[] = {
-        {QStringLiteral("127.0.0.1,%1").arg(server.login), "secret", TestSucceededMessage},
-        {QStringLiteral("127.0.0.1,%1").arg(server.login), "wrong", TestFailedMessage},
-        {QStringLiteral("127.0.0.1,%1").arg(server.plain), "secret",
-         TestFailedMessage + "\n\n" + PlainLoginRefusedMessage},
-        {QStringLiteral("127.0.0.1,%1").arg(server.silentTcp), "secret", TestFailedMessage},
-        {"127.0.0.1\\SQLEXPRESS", "secret", TestFailedMessage},
-    };
+        {at(server.login), "secret", TestSucceededMessage},
+        {at(server.login), "wrong", TestFailedMessage},
+        {at(server.plain), "secret", TestFailedMessage + "\n\n" + PlainLoginRefusedMessage},
+        {at(server.silentTcp), "secret", TestFailedMessage},
+        {"127.0.0.1\\SQLEXPRESS", "secret", TestFailedMessage}};
     for (const auto &[dataSource, password, expected] : cases) {
         SCOPED_TRACE(dataSource.toStdString() + password);
         WriteSqlServerIni(ini(), dataSource, "sa", password);
@@ -208,8 +207,7 @@ TEST_F(FrmSJKLjTest, SaveIsOneRewriteAndKeepsTheLogInPrivate)
         ASSERT_EQ(shown.size(), 1);
         EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("连接设置没有保存成功！"))) << shown[0].text.toStdString();
         EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
-        EXPECT_TRUE(window.isVisible()); // a failed save does not close the window
-                                         // nor connect
+        EXPECT_TRUE(window.isVisible()); // a failed save neither closes the window nor connects
         EXPECT_FALSE(MainConn().isOpen());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), before);

@@ -97,7 +97,7 @@ TEST_F(IniFileTest, WriteKeepsOtherLinesTheirOrderAndCrlf)
     EXPECT_EQ(ReadIni("Extra", "key", path()), QStringLiteral("报价"));
 }
 
-TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndReadsItBack)
+TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndCutsValuesTo128Characters)
 {
     ASSERT_TRUE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("服务器\\实例"), path()));
     ASSERT_TRUE(WriteIni("ConnUser", "UserName", "", path()));
@@ -107,10 +107,6 @@ TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndReadsItBack)
     EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("服务器\\实例"));
     EXPECT_EQ(ReadIni("ConnUser", "UserName", path()), "");
     EXPECT_TRUE(readBytes().contains("UserName=\r\n")); // the key stays, with nothing after "="
-}
-
-TEST_F(IniFileTest, ValuesAreCutTo128Characters)
-{
     const QString long200 = QString(100, u'房') + QString(100, u'x');
     ASSERT_TRUE(WriteIni("S", "long", long200, path()));
     EXPECT_EQ(ReadIni("S", "long", path()), long200.left(128));
@@ -148,13 +144,26 @@ TEST_F(IniFileTest, AReadOnlyFileIsReportedAndLeftAlone)
     EXPECT_EQ(readBytes(), WindowsFile);
 }
 
-TEST_F(IniFileTest, AFolderThatCannotHoldTheFile)
+// A folder that cannot hold the file; a FIFO, which would block the program for ever: anything but a regular file
+// is no settings file.
+TEST_F(IniFileTest, WhatIsNoRegularFileIsNeitherReadNorWritten)
 {
     writeBytes("not a folder", "plain");
     QString error;
     EXPECT_FALSE(WriteIni("S", "k", "v", path("plain/default.ini"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(ReadIni("S", "k", path("plain/default.ini")), "");
+#ifdef _WIN32
+    ASSERT_TRUE(QDir().mkdir(path())); // no FIFOs here: a folder is the other thing that is not a file
+#else
+    ASSERT_EQ(mkfifo(path().toLocal8Bit().constData(), 0600), 0);
+#endif
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
+    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "x", path(), &error));
+    EXPECT_TRUE(error.contains(path())) << error.toStdString();
+    int missing = 0;
+    BuildConnStr(path(), [&] { ++missing; });
+    EXPECT_EQ(missing, 1);
 }
 
 // Every line the program does not change keeps its bytes, even where they are not valid in the
@@ -177,23 +186,6 @@ TEST_F(IniFileTest, OtherLinesKeepTheirBytesInEveryEncoding)
         EXPECT_EQ(readBytes().toHex(' '), after.toHex(' '));
         EXPECT_EQ(ReadIni("connserv", "initial catalog", path()), QStringLiteral("库"));
     }
-}
-
-// A FIFO would block the program for ever: anything but a regular file is no settings file.
-TEST_F(IniFileTest, OnlyARegularFileIsRead)
-{
-#ifdef _WIN32
-    ASSERT_TRUE(QDir().mkdir(path())); // no FIFOs here: a folder is the other thing that is not a file
-#else
-    ASSERT_EQ(mkfifo(path().toLocal8Bit().constData(), 0600), 0);
-#endif
-    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
-    QString error;
-    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "x", path(), &error));
-    EXPECT_TRUE(error.contains(path())) << error.toStdString();
-    int missing = 0;
-    BuildConnStr(path(), [&] { ++missing; });
-    EXPECT_EQ(missing, 1);
 }
 
 } // namespace

@@ -34,11 +34,6 @@ protected:
     void TearDown() override { setSqlBrowserPort(1434); }
     QString ini() const { return m_dir.filePath("default.ini"); }
     static QString at(int port) { return QStringLiteral("127.0.0.1,%1").arg(port); }
-    // The fill as quilvar-batch runs it: 0, or 3 with the message.
-    int fill(CostSheet &sheet, const QString &query, QString *message)
-    {
-        return FillSheetHeadless(sheet, ini(), query, message);
-    }
 
     TdsServer m_server = TdsServer::fromEnvironment();
     QTemporaryDir m_dir;
@@ -67,7 +62,7 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
         SCOPED_TRACE(query);
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, query, &message), status) << message.toStdString();
+        EXPECT_EQ(FillSheetHeadless(sheet, ini(), query, &message), status) << message.toStdString();
         EXPECT_EQ(message.contains("3704"), QByteArray(query).startsWith("INSERT")) << message.toStdString();
         EXPECT_EQ(cells(sheet.row(1)), QString::fromUtf8(*row1 ? row1 : "|||"));
         EXPECT_EQ(sheet.row(1).Included, *row1 != 0);
@@ -82,19 +77,9 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
 // FreeTDS 1.3 ends at the first "};": such a value is refused with the reason.
 TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
 {
-    const char *forms[] = {"a;b}c",
-                           "}",
-                           "x}",
-                           "{x",
-                           "{a;b}",
-                           "a}}b",
-                           "a=b",
-                           "with blank",
-                           "x;user id=mallory",
-                           "abc;Integrated Security=SSPI",
-                           ";",
-                           "};x"};
-    for (const char *form : forms) {
+
+    for (const char *form : {"a;b}c", "}", "x}", "{x", "{a;b}", "a}}b", "a=b", "with blank", "x;user id=mallory",
+                             "abc;Integrated Security=SSPI", ";", "};x"}) {
         const QString value = QString::fromUtf8(form);
         SCOPED_TRACE(form);
         for (int field = 0; field < 3; ++field) {
@@ -104,7 +89,8 @@ TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
             CostSheet sheet;
             QString message;
             const bool unpassable = value.contains(QStringLiteral("};"));
-            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), unpassable ? 3 : 0) << message.toStdString();
+            EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), unpassable ? 3 : 0)
+                << message.toStdString();
             EXPECT_TRUE(unpassable ? message.contains(QStringLiteral("“};”")) : cells(sheet.row(1)) == sent.join(u'|'))
                 << message.toStdString() << cells(sheet.row(1)).toStdString();
         }
@@ -130,7 +116,7 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
             m_server.takeLogins();
             CostSheet sheet;
             QString message;
-            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), status) << message.toStdString();
+            EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), status) << message.toStdString();
             EXPECT_EQ(message.contains(PlainLoginRefusedMessage), status != 0) << message.toStdString();
             EXPECT_EQ(cells(sheet.row(1)), status == 0 ? QStringLiteral("张三|密码|tours|") : QStringLiteral("|||"));
             // MainConn and the fill's own connection; other tests log in meanwhile.
@@ -199,7 +185,7 @@ TEST_F(SqlServerFill, NamedInstanceThroughTheBrowserService)
         WriteSqlServerIni(ini(), source);
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), 0) << message.toStdString();
+        EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), 0) << message.toStdString();
         EXPECT_EQ(sheet.row(1).Category, "sa");
     }
     // No browser service at all: said at once, instead of waiting out the timeout.
@@ -244,7 +230,7 @@ TEST_F(SqlServerFill, MainConnGivesUpWithinItsTenSeconds)
         timer.start();
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), 3);
+        EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), 3);
         EXPECT_LT(timer.elapsed(), 11500);
         EXPECT_FALSE(message.isEmpty());
     }

@@ -11,6 +11,7 @@ Each statement of "a; b" is answered: INSERT/UPDATE/DELETE with a row count, QUE
 Usage: tds_server.py CERT KEY READYFILE -- writes "name=port" lines to READYFILE once listening.
 """
 
+import contextlib
 import decimal
 import functools
 import itertools
@@ -115,17 +116,13 @@ class Connection:
 
     def recv_bytes(self, n):
         while len(self.buffer) < n:
-            if self.tls:
-                try:
-                    data = self.tls[0].read(65536)
-                except ssl.SSLWantReadError:
-                    data = self.sock.recv(65536)
-                    if not data:
-                        raise EOFError
+            try:
+                data = self.tls[0].read(65536) if self.tls else self.sock.recv(65536)
+            except ssl.SSLWantReadError:  # TLS wants more of what the socket holds
+                data = self.sock.recv(65536)
+                if data:
                     self.tls[1].write(data)
                     continue
-            else:
-                data = self.sock.recv(65536)
             if not data:
                 raise EOFError
             self.buffer += data
@@ -249,12 +246,8 @@ def serve_tcp(listener, stance, context, logins):
         sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
 
         def run(sock=sock):
-            try:
+            with sock, contextlib.suppress(EOFError, ConnectionError, ssl.SSLError, struct.error):
                 Connection(sock, stance, context, logins).run()
-            except (EOFError, ConnectionError, ssl.SSLError, struct.error):
-                pass
-            finally:
-                sock.close()
 
         threading.Thread(target=run, daemon=True).start()
 

@@ -81,6 +81,14 @@ TEST_F(ExcelCommands, ExportWritesAndOpensTheFile)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown.first().icon, Dialogs::Icon::Information);
     EXPECT_TRUE(shown.first().text.contains(QDir::toNativeSeparators(path))) << shown.first().text.toStdString();
+
+    // A fresh account has no documents folder: it is made, or the home folder is suggested instead.
+    const QString documents = dir.filePath(QStringLiteral("新用户/文档"));
+    EXPECT_EQ(SuggestedExportPath(documents), documents + QStringLiteral("/报价单.xlsx"));
+    EXPECT_TRUE(QFileInfo(documents).isDir());
+    const QString home = QDir::home().filePath(QStringLiteral("报价单.xlsx"));
+    EXPECT_EQ(SuggestedExportPath(QStringLiteral("/proc/无法创建")), home);
+    EXPECT_EQ(SuggestedExportPath(QString()), home);
 }
 
 // A cancelled dialog changes nothing and says nothing; a failure says why under the command's title.
@@ -119,17 +127,6 @@ TEST_F(ExcelCommands, CancelAndFailureChangeNothing)
         EXPECT_FALSE(text.remove(QStringLiteral("Excel")).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}"))))
             << text.toStdString();
     }
-}
-
-// A fresh account has no documents folder: it is made, or the home folder is suggested instead.
-TEST_F(ExcelCommands, ExportSuggestsAFolderThatExists)
-{
-    const QString documents = dir.filePath(QStringLiteral("新用户/文档"));
-    EXPECT_EQ(SuggestedExportPath(documents), documents + QStringLiteral("/报价单.xlsx"));
-    EXPECT_TRUE(QFileInfo(documents).isDir());
-    const QString home = QDir::home().filePath(QStringLiteral("报价单.xlsx"));
-    EXPECT_EQ(SuggestedExportPath(QStringLiteral("/proc/无法创建")), home);
-    EXPECT_EQ(SuggestedExportPath(QString()), home);
 }
 
 // The import replaces the sheet and recomputes the totals; WPS's own workbook (.et, a BIFF8 compound
