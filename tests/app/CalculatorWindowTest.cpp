@@ -2,15 +2,10 @@
 
 #include "app/HelpDialog.h"
 #include "app/QtTranslations.h"
-#include "app/VendorLinks.h"
-#include "common/Dialogs.h"
 #include "sheet/CostSheetModel.h"
 
-#include <QAbstractItemView>
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QHelpEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -20,33 +15,28 @@
 
 namespace {
 // Help text as the planner reads it.
-const QStringList HelpLines = {
-    QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用"),
-    QStringLiteral("            的时候可以使用“从Excel导入”导入，也"),
-    QStringLiteral("            可以将报价发送给同行。"),
-    QStringLiteral("要求：本机必须安装有“Microsoft Excel”"),
-    QString(),
-    QStringLiteral("从Excel导入：将导出的数据恢复到本程序中"),
-    QStringLiteral("要求：1.格式不能改变，每列都是原来的内容。"),
-    QStringLiteral("      2.“表达式”列不能修改，“单价: 123.00 × "),
-    QStringLiteral("        45间 × 6天”其中“123.00”前必须有一个半"),
-    QStringLiteral("        角空格，“×”的前后各有一个空格。"),
-};
+const QString HelpText = QStringLiteral("导出到Excel:将计算的结果保存到Excel中，以后要使用\n"
+                                        "            的时候可以使用“从Excel导入”导入，也\n"
+                                        "            可以将报价发送给同行。\n"
+                                        "要求：本机必须安装有“Microsoft Excel”\n\n"
+                                        "从Excel导入：将导出的数据恢复到本程序中\n"
+                                        "要求：1.格式不能改变，每列都是原来的内容。\n"
+                                        "      2.“表达式”列不能修改，“单价: 123.00 × \n"
+                                        "        45间 × 6天”其中“123.00”前必须有一个半\n"
+                                        "        角空格，“×”的前后各有一个空格。");
 
 // The help text's indents line up with the text above them.
 void checkIndents(QPlainTextEdit *text)
 {
-    const struct
-    {
-        int line, column, aboveLine, aboveColumn;
-    } indents[] = {{1, 12, 0, 9}, {2, 12, 0, 9}, {7, 6, 6, 3}, {8, 8, 7, 8}, {9, 8, 7, 8}};
+    using Indent = std::tuple<int, int, int, int>; // line, column, and the line and column above
     auto x = [text](int line, int column) {
         QTextCursor cursor(text->document()->findBlockByNumber(line));
         cursor.setPosition(cursor.position() + column);
         return text->cursorRect(cursor).x();
     };
-    for (const auto &indent : indents)
-        QVERIFY(qAbs(x(indent.line, indent.column) - x(indent.aboveLine, indent.aboveColumn)) <= 1);
+    for (const auto &[line, column, aboveLine, aboveColumn] :
+         {Indent{1, 12, 0, 9}, Indent{2, 12, 0, 9}, Indent{7, 6, 6, 3}, Indent{8, 8, 7, 8}, Indent{9, 8, 7, 8}})
+        QVERIFY(qAbs(x(line, column) - x(aboveLine, aboveColumn)) <= 1);
 }
 } // namespace
 
@@ -69,27 +59,19 @@ private slots:
         QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
 
         // The bottom bar: texts, left, top and width as designed (heights follow the font).
-        const struct
-        {
-            const char *name;
-            const char16_t *text;
-            int left, top, width;
-        } bar[] = {{"Label1", u"合计", 180, 300, 0},
-                   {"Text1", u"", 660, 240, 1515},
-                   {"Label2", u"元 /", 2340, 300, 0},
-                   {"Text3", u"", 2880, 240, 855},
-                   {"Label3", u"人                ＝", 3900, 300, 1800},
-                   {"Command2", u"刷新人数(&S)", 4140, 240, 1275},
-                   {"Text4", u"", 5760, 240, 1455},
-                   {"Label4", u"元", 7320, 300, 0},
-                   {"Command1", u"其它功能(&Q)", 7620, 240, 1275}};
-        for (const auto &control : bar) {
-            QWidget *widget = w.bar<QWidget>(control.name);
-            QVERIFY2(widget, control.name);
-            QCOMPARE(widget->property("text").toString(), QString::fromUtf16(control.text));
-            QCOMPARE(widget->pos(), QPoint(qRound(control.left / 15.0), qRound(control.top / 15.0)));
-            if (control.width)
-                QCOMPARE(widget->width(), qRound(control.width / 15.0));
+        using Control = std::tuple<const char *, const char16_t *, int, int, int>; // name, text, left, top, width
+        for (const auto &[name, text, left, top, width] :
+             {Control{"Label1", u"合计", 180, 300, 0}, Control{"Text1", u"", 660, 240, 1515},
+              Control{"Label2", u"元 /", 2340, 300, 0}, Control{"Text3", u"", 2880, 240, 855},
+              Control{"Label3", u"人                ＝", 3900, 300, 1800},
+              Control{"Command2", u"刷新人数(&S)", 4140, 240, 1275}, Control{"Text4", u"", 5760, 240, 1455},
+              Control{"Label4", u"元", 7320, 300, 0}, Control{"Command1", u"其它功能(&Q)", 7620, 240, 1275}}) {
+            QWidget *widget = w.bar<QWidget>(name);
+            QVERIFY2(widget, name);
+            QCOMPARE(widget->property("text").toString(), QString::fromUtf16(text));
+            QCOMPARE(widget->pos(), QPoint(qRound(left / 15.0), qRound(top / 15.0)));
+            if (width)
+                QCOMPARE(widget->width(), qRound(width / 15.0));
         }
 
         // 人 and ＝ are drawn at the two ends of Label3 in whatever font, with Command2 between them.
@@ -177,34 +159,48 @@ private slots:
         // Editing the cell again reads the expression back into the editor.
         w.click(2, 4);
         QTRY_VERIFY(w.expression->isVisible());
-        QCOMPARE(w.expression->countField(1)->text(), QStringLiteral("45"));
-        QCOMPARE(w.expression->unitField(1)->currentText(), QStringLiteral("间"));
+        QCOMPARE(w.expression->countField(1)->text() + w.expression->unitField(1)->currentText(),
+                 QStringLiteral("45间"));
+
+        // Rows and editors are one height, and the editors stand on their row.
+        const int row = w.cell(1, 2).height();
+        QVERIFY(row >= w.category->minimumSizeHint().height());
+        for (int column : {2, 3, 4}) {
+            w.click(1, column);
+            QTRY_VERIFY(w.editor(column)->isVisible());
+            QCOMPARE(w.editor(column)->height(), row);
+            QCOMPARE(w.editor(column)->y(), w.list->viewport()->mapTo(&w.window, w.cell(1, 2).topLeft()).y());
+        }
+        // The expression editor's fields are not squeezed below what their font needs.
+        w.expression->timesButton(0)->click();
+        const QList<QWidget *> fields = {w.expression->unitPriceField(), w.expression->countField(1),
+                                         w.expression->unitField(1)};
+        for (QWidget *field : fields)
+            QVERIFY(field->height() >= field->minimumSizeHint().height());
     }
 
     void keysMoveOn()
     {
         const int shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
-        const struct
-        {
-            int column, key, modifiers;
-            bool movesOn;
-        } cases[] = {{2, Qt::Key_Right, 0, true},      {2, Qt::Key_Return, 0, true}, {2, Qt::Key_Enter, keypad, true},
-                     {2, Qt::Key_Right, shift, true},  {2, Qt::Key_Left, 0, false},  {2, Qt::Key_Escape, 0, false},
-                     {3, Qt::Key_Left, 0, true},       {3, Qt::Key_Return, 0, true}, {3, Qt::Key_Enter, keypad, true},
-                     {3, Qt::Key_Return, shift, true}, {3, Qt::Key_Right, 0, false}}; // Left, Right move the caret
-        for (const auto &c : cases) {
+        // In the content editor (3) Left moves on and Right moves the caret.
+        using Key = std::tuple<int, int, int, bool>; // column, key, modifiers, whether the edit moves on
+        for (const auto &[column, key, modifiers, movesOn] :
+             {Key{2, Qt::Key_Right, 0, true}, Key{2, Qt::Key_Return, 0, true}, Key{2, Qt::Key_Enter, keypad, true},
+              Key{2, Qt::Key_Right, shift, true}, Key{2, Qt::Key_Left, 0, false}, Key{2, Qt::Key_Escape, 0, false},
+              Key{3, Qt::Key_Left, 0, true}, Key{3, Qt::Key_Return, 0, true}, Key{3, Qt::Key_Enter, keypad, true},
+              Key{3, Qt::Key_Return, shift, true}, Key{3, Qt::Key_Right, 0, false}}) {
             Window w;
             w.sheet().setContent(3, QStringLiteral("旧"));
-            w.edit(3, c.column, QStringLiteral("新"));
-            QTest::keyClick(w.editor(c.column), Qt::Key(c.key), Qt::KeyboardModifiers(c.modifiers));
+            w.edit(3, column, QStringLiteral("新"));
+            QTest::keyClick(w.editor(column), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
             const CostLine &line = w.sheet().row(3);
-            const QString before = c.column == 2 ? QString() : QStringLiteral("旧");
-            QCOMPARE(c.column == 2 ? line.Category : line.Content, c.movesOn ? QStringLiteral("新") : before);
-            QCOMPARE(w.editor(c.column)->isVisible(), !c.movesOn);
-            QCOMPARE(w.editor(c.column + 1)->isVisible(), c.movesOn);
-            if (c.movesOn) {
-                QCOMPARE(w.editor(c.column + 1)->y(), w.list->viewport()->mapTo(&w.window, w.cell(3, 1).topLeft()).y());
-                QTRY_VERIFY(w.editor(c.column + 1)->hasFocus());
+            const QString before = column == 2 ? QString() : QStringLiteral("旧");
+            QCOMPARE(column == 2 ? line.Category : line.Content, movesOn ? QStringLiteral("新") : before);
+            QCOMPARE(w.editor(column)->isVisible(), !movesOn);
+            QCOMPARE(w.editor(column + 1)->isVisible(), movesOn);
+            if (movesOn) {
+                QCOMPARE(w.editor(column + 1)->y(), w.list->viewport()->mapTo(&w.window, w.cell(3, 1).topLeft()).y());
+                QTRY_VERIFY(w.editor(column + 1)->hasFocus());
             }
         }
     }
@@ -238,18 +234,17 @@ private slots:
     {
         // Where the focus goes: another row's cell, the head-count box (row 0), nowhere as the list
         // scrolls under the editor (row -1).
-        const struct
-        {
-            int column, otherRow, otherColumn;
-        } cases[] = {{2, 0, 0}, {3, 0, 0}, {2, 6, 3}, {3, 6, 2}, {3, 1, 4}, {2, -1, 0}, {3, -1, 0}, {4, -1, 0}};
-        for (const auto &c : cases) {
+        using Leave = std::tuple<int, int, int>; // the edited column, where the focus goes
+        for (const auto &[column, otherRow, otherColumn] :
+             {Leave{2, 0, 0}, Leave{3, 0, 0}, Leave{2, 6, 3}, Leave{3, 6, 2}, Leave{3, 1, 4}, Leave{2, -1, 0},
+              Leave{3, -1, 0}, Leave{4, -1, 0}}) {
             Window w;
             w.sheet().setCategory(6, QStringLiteral("导游"));
             w.sheet().setContent(6, QStringLiteral("全陪"));
-            w.edit(2, c.column, QStringLiteral("8"));
-            if (c.otherRow > 0) {
-                w.click(c.otherRow, c.otherColumn);
-            } else if (c.otherRow == 0) {
+            w.edit(2, column, QStringLiteral("8"));
+            if (otherRow > 0) {
+                w.click(otherRow, otherColumn);
+            } else if (otherRow == 0) {
                 QTest::mouseClick(w.box("Text3"), Qt::LeftButton);
             } else {
                 const QPoint at = w.cell(5, 3).center();
@@ -257,43 +252,21 @@ private slots:
                                   Qt::NoModifier, Qt::NoScrollPhase, false);
                 QApplication::sendEvent(w.list->viewport(), &wheel);
                 QVERIFY(w.list->verticalScrollBar()->value() > 0);
-                QVERIFY(!w.editor(c.column)->isVisible());
+                QVERIFY(!w.editor(column)->isVisible());
             }
             // The edit ends in the row it began in, before the click names another row.
-            QTRY_VERIFY(!w.editor(c.column)->isVisible());
+            QTRY_VERIFY(!w.editor(column)->isVisible());
             const CostLine &line = w.sheet().row(2);
-            QCOMPARE(c.column == 2   ? line.Category
-                     : c.column == 3 ? line.Content
-                                     : line.AmountText,
-                     QStringLiteral("8"));
+            QCOMPARE(QStringList({line.Category, line.Content, line.AmountText}).at(column - 2), QStringLiteral("8"));
             QCOMPARE(w.sheet().row(6).Category, QStringLiteral("导游"));
             QCOMPARE(w.sheet().row(6).Content, QStringLiteral("全陪"));
-            if (c.otherRow > 0) {
-                QCOMPARE(w.sheet().CurRow(), c.otherRow);
-                QTRY_VERIFY(w.editor(c.otherColumn)->isVisible());
-                if (c.otherColumn == 3) // the content editor selects all
+            if (otherRow > 0) {
+                QCOMPARE(w.sheet().CurRow(), otherRow);
+                QTRY_VERIFY(w.editor(otherColumn)->isVisible());
+                if (otherColumn == 3) // the content editor selects all
                     QCOMPARE(w.content->selectedText(), QStringLiteral("全陪"));
             }
         }
-    }
-
-    void rowsAndEditorsAreOneHeight()
-    {
-        Window w;
-        const int row = w.cell(1, 2).height();
-        QVERIFY(row >= w.category->minimumSizeHint().height());
-        for (int column : {2, 3, 4}) {
-            w.click(1, column);
-            QTRY_VERIFY(w.editor(column)->isVisible());
-            QCOMPARE(w.editor(column)->height(), row);
-            QCOMPARE(w.editor(column)->y(), w.list->viewport()->mapTo(&w.window, w.cell(1, 2).topLeft()).y());
-        }
-        // The expression editor's fields are not squeezed below what their font needs.
-        w.expression->timesButton(0)->click();
-        const QList<QWidget *> fields = {w.expression->unitPriceField(), w.expression->countField(1),
-                                         w.expression->unitField(1)};
-        for (QWidget *field : fields)
-            QVERIFY(field->height() >= field->minimumSizeHint().height());
     }
 
     void clicksWithoutEditorTicksAndTypedBoxes()
@@ -301,17 +274,13 @@ private slots:
         Window w;
         w.window.resize(653, 900); // every row in sight
         const QRect amount = w.cell(7, 5), last = w.cell(20, 2), number = w.cell(6, 1);
-        const struct
-        {
-            QPoint at;
-            int curRow;
-        } clicks[] = {{w.cell(4, 5).center(), 4},
-                      {number.bottomRight(), 6}, // beside the tick box
-                      {QPoint(amount.right() + 5, amount.center().y()), 7},
-                      {QPoint(last.center().x(), last.bottom() + 10), 21}};
-        for (const auto &click : clicks) {
-            QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, click.at);
-            QCOMPARE(w.sheet().CurRow(), click.curRow);
+        // On an amount, beside a tick box, right of the columns, below the rows.
+        using Click = std::pair<QPoint, int>;
+        for (const auto &[at, curRow] : {Click{w.cell(4, 5).center(), 4}, Click{number.bottomRight(), 6},
+                                         Click{QPoint(amount.right() + 5, amount.center().y()), 7},
+                                         Click{QPoint(last.center().x(), last.bottom() + 10), 21}}) {
+            QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, at);
+            QCOMPARE(w.sheet().CurRow(), curRow);
             QVERIFY(!w.category->isVisible() && !w.content->isVisible() && !w.expression->isVisible());
         }
         QCOMPARE(w.sheet().rowCount(), 20);
@@ -336,6 +305,17 @@ private slots:
         w.box("Text3")->clear();
         typeText(w.box("Text3"), QStringLiteral("0.1"));
         QCOMPARE(w.box("Text4")->text(), QStringLiteral("100.0004"));
+
+        // A text cut at the column's edge shows whole in its tooltip.
+        const QString longText = QStringLiteral("北京饭店 标准间 含双早 延迟退房至十八点 另加床一张 接送机两次");
+        w.sheet().setContent(2, longText);
+        w.sheet().setContent(3, QStringLiteral("短"));
+        for (int row : {2, 3}) {
+            const QPoint at = w.cell(row, 3).center();
+            QHelpEvent help(QEvent::ToolTip, at, w.list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(w.list->viewport(), &help);
+            QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), row == 2 ? longText : QString());
+        }
     }
 
     void expressionEditorStaysInsideTheWindow()
@@ -381,20 +361,6 @@ private slots:
         for (int x = right + 2; x < cell.right() - 2; ++x)
             for (int y = cell.top() + 2; y < cell.bottom() - 2; ++y)
                 QCOMPARE(image.pixel(x, y), image.pixel(right + 2, cell.top() + 2));
-    }
-
-    void cutTextShowsWholeInItsTooltip()
-    {
-        Window w;
-        const QString longText = QStringLiteral("北京饭店 标准间 含双早 延迟退房至十八点 另加床一张 接送机两次");
-        w.sheet().setContent(2, longText);
-        w.sheet().setContent(3, QStringLiteral("短"));
-        for (int row : {2, 3}) {
-            const QPoint at = w.cell(row, 3).center();
-            QHelpEvent help(QEvent::ToolTip, at, w.list->viewport()->mapToGlobal(at));
-            QApplication::sendEvent(w.list->viewport(), &help);
-            QTRY_COMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), row == 2 ? longText : QString());
-        }
     }
 
     void unitTypedIntoTheCountBoxIsKeptAndRefreshNeedsAHeadCount()
@@ -459,32 +425,21 @@ private slots:
     {
         Window w;
         // Each item by name and caption; an empty caption is a separator.
-        const QStringList items = {"MnuLv_1Del 删除选中行",
-                                   "MnuLv_1Add 追加一行",
-                                   "MnuLv_1",
-                                   "MnuLv_2OutExcel 导出到Excel",
-                                   "MnuLv_2InExcel 从Excel导入",
-                                   "MnuLv_2Quote 报价单(&B)…",
-                                   "MnuLv_2",
-                                   "MnuLv_SiteWeb 登录Orvane网站",
-                                   "MnuLv_SiteBbs 登录Orvane论坛",
-                                   "MnuLv_Sitedown Orvane软件下载",
-                                   "MnuLv_3",
-                                   "MnuLv_4help 帮助",
-                                   "MnuLv_4about 关于"};
         QStringList shown;
         for (const QAction *action : w.window.popupMenu()->actions()) {
             QCOMPARE(action->isSeparator(), action->text().isEmpty());
             QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
             shown << (action->objectName() + QLatin1Char(' ') + action->text()).trimmed();
         }
-        QCOMPARE(shown, items);
+        QCOMPARE(shown.join(u'|'),
+                 QStringLiteral("MnuLv_1Del 删除选中行|MnuLv_1Add 追加一行|MnuLv_1|MnuLv_2OutExcel 导出到Excel|"
+                                "MnuLv_2InExcel 从Excel导入|MnuLv_2Quote 报价单(&B)…|MnuLv_2|"
+                                "MnuLv_SiteWeb 登录Orvane网站|MnuLv_SiteBbs 登录Orvane论坛|"
+                                "MnuLv_Sitedown Orvane软件下载|MnuLv_3|MnuLv_4help 帮助|MnuLv_4about 关于"));
 
         // The row commands.
-        w.sheet().setAmountText(3, QStringLiteral("50"));
-        w.sheet().setIncluded(3, true);
-        w.sheet().setAmountText(4, QStringLiteral("7"));
-        w.sheet().setIncluded(4, true);
+        w.sheet().setRow(3, {"3", {}, {}, {}, "50", true});
+        w.sheet().setRow(4, {"4", {}, {}, {}, "7", true});
         w.click(3, 5); // selects row 3 in the list
         w.choose("MnuLv_1Del");
         QCOMPARE(w.sheet().rowCount(), 19);
@@ -507,10 +462,9 @@ private slots:
         });
         w.choose("MnuLv_4about");
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-        const QList<QUrl> expected = {VendorLinks::HomePage(), QUrl(QStringLiteral("https://bbs.orvane.example/")),
-                                      QUrl(QStringLiteral("https://www.orvane.example/download")),
-                                      VendorLinks::HomePage()};
-        QCOMPARE(recorder.opened, expected);
+        const QUrl home(QStringLiteral("https://www.orvane.example/"));
+        QCOMPARE(recorder.opened, (QList<QUrl>{home, QUrl(QStringLiteral("https://bbs.orvane.example/")),
+                                               QUrl(QStringLiteral("https://www.orvane.example/download")), home}));
         QVERIFY(Dialogs::takeShownMessages().isEmpty());
 
         // A right press opens the menu at the pointer, over the rows and below them.
@@ -537,7 +491,7 @@ private slots:
         menu->hide();
     }
 
-    void textsWithoutTheWindow()
+    void qtTextsAndDialogsAreChineseAndModal()
     {
         QVERIFY(LoadQtChineseTranslations(*qApp));
         QMessageBox message;
@@ -549,14 +503,11 @@ private slots:
         proportional.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
         box.setFont(proportional);
         box.setLineWrapMode(QPlainTextEdit::NoWrap);
-        box.setPlainText(HelpLines.join(QLatin1Char('\n')));
+        box.setPlainText(HelpText);
         HelpDialog::alignToHalfWidthGrid(box);
         box.resize(640, 400);
         checkIndents(&box);
-    }
 
-    void aboutAndHelpAreModal()
-    {
         Window w;
         // While a dialog is open, a click on the main window (sent through its window, where modal
         // blocking happens) opens no editor.
@@ -575,20 +526,14 @@ private slots:
             const auto label = [modal](const char *name) {
                 return modal->findChild<QLabel *>(QString::fromLatin1(name));
             };
-            const struct
-            {
-                const char *name;
-                const char16_t *text;
-                qreal points;
-                bool bold;
-            } labels[] = {{"Label4", u"Orvane旅游软件系列", 14.25, false},
-                          {"Label1", u"Quilvar", 26.25, true},
-                          {"Label2", u"免费绿色版V2.0", 15, true},
-                          {"Label5", u"https://www.orvane.example/", 10.5, true}};
-            for (const auto &expected : labels) {
-                QCOMPARE(label(expected.name)->text(), QString::fromUtf16(expected.text));
-                QCOMPARE(label(expected.name)->font().pointSizeF(), expected.points);
-                QCOMPARE(label(expected.name)->font().bold(), expected.bold);
+            using Label = std::tuple<const char *, const char16_t *, qreal, bool>; // name, text, points, bold
+            for (const auto &[name, text, points, bold] :
+                 {Label{"Label4", u"Orvane旅游软件系列", 14.25, false}, Label{"Label1", u"Quilvar", 26.25, true},
+                  Label{"Label2", u"免费绿色版V2.0", 15, true},
+                  Label{"Label5", u"https://www.orvane.example/", 10.5, true}}) {
+                QCOMPARE(label(name)->text(), QString::fromUtf16(text));
+                QCOMPARE(label(name)->font().pointSizeF(), points);
+                QCOMPARE(label(name)->font().bold(), bold);
             }
             QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
             QVERIFY(label("Label5")->font().underline());
@@ -599,14 +544,15 @@ private slots:
         QCOMPARE(seen, QStringLiteral("FrmAbout"));
 
         // Help, twice: whatever was typed into its box is gone at the next opening.
-        QCOMPARE(HelpDialog::HelpText(), HelpLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        QCOMPARE(HelpDialog::HelpText(),
+                 QString(HelpText).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         for (int opening = 0; opening < 2; ++opening) {
             seen.clear();
             answerNextModal([&](QWidget *modal) {
                 seen = modal->objectName();
                 QCOMPARE(modal->windowTitle(), QStringLiteral("帮助"));
                 auto *text = modal->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-                QCOMPARE(text->toPlainText(), HelpLines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+                QCOMPARE(text->toPlainText(), HelpText + QLatin1Char('\n'));
                 QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
                 checkIndents(text);
                 QTextCursor end(text->document());

@@ -9,10 +9,7 @@
 using namespace CellEditing;
 
 // The start widths, 280, 1200, 1900, 1900, 900 twips, from the list's left edge.
-static ColumnSpans startColumns()
-{
-    return {{{0, 280}, {280, 1200}, {1480, 1900}, {3380, 1900}, {5280, 900}}};
-}
+static const ColumnSpans StartColumns = {{{0, 280}, {280, 1200}, {1480, 1900}, {3380, 1900}, {5280, 900}}};
 
 class CellEditingTest : public QObject
 {
@@ -20,51 +17,37 @@ class CellEditingTest : public QObject
 private slots:
     void resolvesColumns()
     {
-        const struct
-        {
-            float x;
-            int column;
-        } cases[] = {{0, NumberColumn},        {280, NumberColumn},    // the border 1|2 goes left
-                     {281, CategoryColumn},    {1480, CategoryColumn}, // the border 2|3 goes to the category
-                     {4000, ExpressionColumn}, {6180, AmountColumn},   // the amount column's right edge
-                     {6181, NoColumn},         {-1, NoColumn}};
-        for (const auto &c : cases)
-            QCOMPARE(resolveColumn(c.x, startColumns()), c.column);
+        // A border goes to the column on its left; 6180 is the amount column's right edge.
+        using C = std::pair<float, int>;
+        for (const auto &[x, column] :
+             {C{0, NumberColumn}, C{280, NumberColumn}, C{281, CategoryColumn}, C{1480, CategoryColumn},
+              C{4000, ExpressionColumn}, C{6180, AmountColumn}, C{6181, NoColumn}, C{-1, NoColumn}})
+            QCOMPARE(resolveColumn(x, StartColumns), column);
     }
 
     void resolvesRows()
     {
         // Rows 240 twips high, the first one under a 300-twip header; a border goes up.
-        const struct
-        {
-            float y, firstTop;
-            int rowCount, row;
-        } cases[] = {{300, 300, 20, 1},
-                     {540, 300, 20, 1},
-                     {541, 300, 20, 2},
-                     {300 + 19 * 240 + 1, 300, 20, 20},
-                     {300 + 20 * 240, 300, 20, 20}, // the last row's bottom edge
-                     {300 + 20 * 240 + 1, 300, 20, 21},
-                     {299, 300, 20, 21},
-                     {301, 300 - 99 * 240, 32766, 100}, // scrolled: row 100 at the top
-                     {400, 300, 0, 1}};                 // an empty sheet
-        for (const auto &c : cases)
-            QCOMPARE(resolveRow(c.y, RowGrid{c.firstTop, 240, c.rowCount}), c.row);
+        // y, the first row's top, row count, the row; 5100 is the last row's bottom edge, row 100 at
+        // the top is a scrolled list and 0 rows an empty sheet.
+        using C = std::tuple<float, float, int, int>;
+        for (const auto &[y, firstTop, rowCount, row] :
+             {C{300, 300, 20, 1}, C{540, 300, 20, 1}, C{541, 300, 20, 2}, C{300 + 19 * 240 + 1, 300, 20, 20},
+              C{5100, 300, 20, 20}, C{5101, 300, 20, 21}, C{299, 300, 20, 21}, C{301, 300 - 99 * 240, 32766, 100},
+              C{400, 300, 0, 1}})
+            QCOMPARE(resolveRow(y, RowGrid{firstTop, 240, rowCount}), row);
     }
 
     void movesTheExpressionEditorSideways()
     {
         // Window 9675 twips wide inside; list at 60; column 4 at 3380, column 5 at 5280.
-        const struct
-        {
-            float left, width, newLeft;
-        } cases[] = {{3470, 1740, 60 + 3380},        // fits: back to column 4 without the inset
-                     {7935, 1740, 60 + 3380},        // the right edge exactly at the window's edge fits
-                     {7000, 3000, 60 + 5280 - 3000}, // passes the window's edge
-                     {-10, 1740, 60 + 5280 - 1740},  // left of the window
-                     {3470, 6600, 0}};               // wider than the way to column 5: at the window's left
-        for (const auto &c : cases)
-            QCOMPARE(expressionEditorLeft(c.left, c.width, 9675, 60, 3380, 5280), c.newLeft);
+        // Fits (at the window's edge too): back to column 4 without the inset; passes the window's
+        // edge or its left: left of column 5; wider than the way to column 5: at the window's left.
+        using C = std::tuple<float, float, float>;
+        for (const auto &[left, width, newLeft] :
+             {C{3470, 1740, 60 + 3380}, C{7935, 1740, 60 + 3380}, C{7000, 3000, 60 + 5280 - 3000},
+              C{-10, 1740, 60 + 5280 - 1740}, C{3470, 6600, 0}})
+            QCOMPARE(expressionEditorLeft(left, width, 9675, 60, 3380, 5280), newLeft);
     }
 
     void sheetModelFollowsTheSheet()

@@ -8,35 +8,22 @@ namespace {
 
 TEST(CommandLine, CutsQueryAndHeadCount)
 {
-    const struct
-    {
-        const char16_t *arguments;
-        bool hasQuery;
-        const char16_t *query;
-        std::optional<const char16_t *> headCount;
-    } cases[] = {{u"", false, u"", std::nullopt},
-                 {u"    ", false, u"", std::nullopt},
-                 // A tab is not a blank: the command line is not empty.
-                 {u"\t", true, u"\t", std::nullopt},
-                 {u"q", true, u"q", std::nullopt},
-                 {u"q#-#", true, u"q", u""},
-                 {u"#-#5", true, u"", u"5"},
-                 {u"\"select x#-#12\"", true, u"select x", u"12\""},
-                 {u"\"select x\"#-#12", true, u"select x\"", u"12"},
-                 {u"  select x  #-#  12  ", true, u"select x", u"  12  "},
-                 {u"q#-#5#-#9", true, u"q", u"5"},
-                 {u"a#-##-#b", true, u"a", u""},
-                 {u"q#-#5", true, u"q", u"5"},
-                 {u"q #-# 5", true, u"q", u" 5"},
-                 {u"\"\"q", true, u"\"q", std::nullopt},
-                 {u"q#-5", true, u"q#-5", std::nullopt},
-                 {u"q#-#人数", true, u"q", u"人数"}};
-    for (const auto &c : cases) {
-        const CommandLine cut = CutCommandLine(QString::fromUtf16(c.arguments));
-        EXPECT_EQ(cut.hasQuery, c.hasQuery);
-        EXPECT_EQ(cut.query, QString::fromUtf16(c.query));
-        EXPECT_EQ(cut.headCountText, c.headCount ? std::optional(QString::fromUtf16(*c.headCount)) : std::nullopt)
-            << QString::fromUtf16(c.arguments).toStdString();
+    // The arguments, whether there is a query, the query and the head count's text. A tab is not a
+    // blank: the command line is not empty.
+    using C = std::tuple<const char16_t *, bool, const char16_t *, std::optional<const char16_t *>>;
+    const std::nullopt_t none = std::nullopt;
+    for (const auto &[arguments, hasQuery, query, headCount] :
+         {C{u"", false, u"", none}, C{u"    ", false, u"", none}, C{u"\t", true, u"\t", none},
+          C{u"q", true, u"q", none}, C{u"q#-#", true, u"q", u""}, C{u"#-#5", true, u"", u"5"},
+          C{u"\"select x#-#12\"", true, u"select x", u"12\""}, C{u"\"select x\"#-#12", true, u"select x\"", u"12"},
+          C{u"  select x  #-#  12  ", true, u"select x", u"  12  "}, C{u"q#-#5#-#9", true, u"q", u"5"},
+          C{u"a#-##-#b", true, u"a", u""}, C{u"q#-#5", true, u"q", u"5"}, C{u"q #-# 5", true, u"q", u" 5"},
+          C{u"\"\"q", true, u"\"q", none}, C{u"q#-5", true, u"q#-5", none}, C{u"q#-#人数", true, u"q", u"人数"}}) {
+        const CommandLine cut = CutCommandLine(QString::fromUtf16(arguments));
+        EXPECT_EQ(cut.hasQuery, hasQuery);
+        EXPECT_EQ(cut.query, QString::fromUtf16(query));
+        EXPECT_EQ(cut.headCountText, headCount ? std::optional(QString::fromUtf16(*headCount)) : std::nullopt)
+            << QString::fromUtf16(arguments).toStdString();
     }
 }
 

@@ -1,12 +1,7 @@
 #include "WindowTests.h"
 
-#include <QLabel>
-#include <QSignalSpy>
-
-namespace {
 // One slot's three controls take 30 + 555 + 30 + 675 + 30 + 300 twips.
-constexpr int SlotPixels = 108;
-} // namespace
+static constexpr int SlotPixels = 108;
 
 class ControlJsjTest : public QObject
 {
@@ -37,9 +32,8 @@ private slots:
         QCOMPARE(editor.unitField(1)->count(), 0);
 
         // Enter moves on as Tab does, and appends nothing.
-        QLineEdit *count = editor.countField(1);
-        count->setFocus();
-        QTest::keyClick(count, Qt::Key_Return);
+        editor.countField(1)->setFocus();
+        QTest::keyClick(editor.countField(1), Qt::Key_Return);
         QTRY_COMPARE(QApplication::focusWidget(), editor.unitField(1));
         QCOMPARE(editor.model().LastSlot(), 1);
         editor.unitPriceField()->setFocus();
@@ -56,10 +50,9 @@ private slots:
         ControlJsj editor;
         editor.show();
         // "单价" at (60, 60), 360 twips wide, about the middle of its designed 180 twips.
-        const QRect label = editor.findChild<QLabel *>(QStringLiteral("Label1"))->geometry();
-        QCOMPARE(QPoint(label.x(), label.center().y()), QPoint(4, 9));
-        QCOMPARE(label.width(), 24);
-        QCOMPARE(label.height(), qMax(12, editor.findChild<QLabel *>(QStringLiteral("Label1"))->sizeHint().height()));
+        const QLabel *label = editor.findChild<QLabel *>(QStringLiteral("Label1"));
+        QCOMPARE(QPoint(label->x(), label->geometry().center().y()), QPoint(4, 9));
+        QCOMPARE(label->size(), QSize(24, qMax(12, label->sizeHint().height())));
 
         editor.setStrBds(QStringLiteral("单价: 123.00 × 45间 × 6天 × 2晚"));
         editor.ReadStrBds();

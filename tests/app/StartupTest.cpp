@@ -22,12 +22,11 @@ protected:
         Dialogs::setScripted(true);
         setEndProgramHandler([this](int status) { m_ended = status; });
         ASSERT_TRUE(m_dir.isValid());
-        m_ini = m_dir.filePath(QStringLiteral("default.ini"));
     }
     void TearDown() override { setEndProgramHandler(nullptr); }
 
     QTemporaryDir m_dir;
-    QString m_ini;
+    QString m_ini = m_dir.filePath(QStringLiteral("default.ini"));
     std::optional<int> m_ended;
 };
 

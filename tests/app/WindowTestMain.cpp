@@ -1,11 +1,6 @@
 #include "WindowTests.h"
 
-#include "common/Dialogs.h"
-
-#include <QApplication>
-#include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 void typeText(QWidget *widget, const QString &text)
 {

@@ -2,16 +2,20 @@
 
 #include "app/CalculatorWindow.h"
 #include "app/SheetEditCommands.h"
+#include "common/Dialogs.h"
 #include "costline/ControlJsj.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QObject>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
@@ -61,10 +65,7 @@ struct Window
     CostSheet &sheet() { return window.sheet(); }
     SheetHistory &history() { return window.editCommands().history(); }
     QRect cell(int row, int column) const { return list->visualRect(list->model()->index(row - 1, column - 1)); }
-    void click(int row, int column)
-    {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell(row, column).center());
-    }
+    void click(int row, int col) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell(row, col).center()); }
     // Clicks a row's tick box.
     void tick(int row)
     {
@@ -80,12 +81,7 @@ struct Window
         return list->viewport()->mapTo(&window, QPoint(list->header()->sectionViewportPosition(column - 1), 0)).x();
     }
     // The editor of a column (2 category, 3 content, 4 expression).
-    QWidget *editor(int column) const
-    {
-        return column == 2   ? static_cast<QWidget *>(category)
-               : column == 3 ? static_cast<QWidget *>(content)
-                             : expression;
-    }
+    QWidget *editor(int column) const { return QList<QWidget *>{category, content, expression}.at(column - 2); }
     // Opens a cell's editor with a click and types into it.
     QWidget *edit(int row, int column, const QString &text)
     {

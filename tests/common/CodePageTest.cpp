@@ -4,45 +4,30 @@
 
 namespace {
 
-struct Case
-{
-    unsigned codePage;
-    const char16_t *text;
-    const char *hex; // the bytes every build writes; nullptr where the code page has none
-};
-
-// The same bytes on every build: a settings file or a workbook written on one platform reads
-// unchanged on the other.
-const Case Cases[] = {
-    {936, u"房", "b7bf"},
-    {936, u"单价: 123.00 \u00D7 45间", "b5a5bcdb3a203132332e303020a1c1203435bce4"},
-    {936, u"\u20AC", "80"}, // Windows' own addition to GBK
-    {936, u"\u00E9\u03A9", "a8a6a6b8"},
-    {936, u"\u00F1", nullptr}, // no best-fit "n" in its place
-    {936, u"\uD55C", nullptr},
-    {936, u"😀", nullptr},
-    {936, u"\xD800", nullptr},
-    {1252, u"\u00E9\u20AC\u00D7", "e980d7"},
-    {1252, u"房", nullptr},
-    {932, u"房\u00D7", "965b817e"},
-    {950, u"臺\u00D7", "bb4fa1d1"},
-    {1251, u"\u0416", "c6"},
-};
+// The bytes every build writes (nullptr where the code page has none): a settings file or a
+// workbook written on one platform reads unchanged on the other. GBK here is Windows' (€ is its own
+// addition), and a character without bytes has no best-fit look-alike (no "n" for ñ).
+using Case = std::tuple<unsigned, const char16_t *, const char *>;
 
 TEST(CodePage, SameBytesBothWaysOnEveryPlatform)
 {
-    for (const Case &c : Cases) {
-        const QString text = QString::fromUtf16(c.text);
-        SCOPED_TRACE(testing::Message() << c.codePage << " " << text.toStdString());
-        ASSERT_TRUE(CodePage::isSupported(c.codePage));
+    for (const auto &[codePage, utf16, hex] :
+         {Case{936, u"房", "b7bf"}, Case{936, u"单价: 123.00 \u00D7 45间", "b5a5bcdb3a203132332e303020a1c1203435bce4"},
+          Case{936, u"\u20AC", "80"}, Case{936, u"\u00E9\u03A9", "a8a6a6b8"}, Case{936, u"\u00F1", nullptr},
+          Case{936, u"\uD55C", nullptr}, Case{936, u"😀", nullptr}, Case{936, u"\xD800", nullptr},
+          Case{1252, u"\u00E9\u20AC\u00D7", "e980d7"}, Case{1252, u"房", nullptr}, Case{932, u"房\u00D7", "965b817e"},
+          Case{950, u"臺\u00D7", "bb4fa1d1"}, Case{1251, u"\u0416", "c6"}}) {
+        const QString text = QString::fromUtf16(utf16);
+        SCOPED_TRACE(testing::Message() << codePage << " " << text.toStdString());
+        ASSERT_TRUE(CodePage::isSupported(codePage));
         bool ok = false;
-        const QByteArray bytes = CodePage::fromUnicode(c.codePage, text, &ok);
-        EXPECT_EQ(ok, c.hex != nullptr);
-        EXPECT_EQ(CodePage::canEncode(c.codePage, text), c.hex != nullptr);
-        if (!c.hex)
+        const QByteArray bytes = CodePage::fromUnicode(codePage, text, &ok);
+        EXPECT_EQ(ok, hex != nullptr);
+        EXPECT_EQ(CodePage::canEncode(codePage, text), hex != nullptr);
+        if (!hex)
             continue;
-        EXPECT_EQ(bytes.toHex(), QByteArray(c.hex));
-        EXPECT_EQ(CodePage::toUnicode(c.codePage, QByteArray::fromHex(c.hex), &ok), text);
+        EXPECT_EQ(bytes.toHex(), QByteArray(hex));
+        EXPECT_EQ(CodePage::toUnicode(codePage, QByteArray::fromHex(hex), &ok), text);
         EXPECT_TRUE(ok);
     }
 }

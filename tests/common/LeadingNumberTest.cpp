@@ -10,52 +10,35 @@ namespace {
 
 constexpr double Inf = std::numeric_limits<double>::infinity();
 
-struct Case
-{
-    const char16_t *text;
-    double expected;
-};
+using Case = std::pair<const char16_t *, double>;
 
-class LeadingNumberTest : public testing::TestWithParam<Case>
+TEST(LeadingNumber, ReadsTheLeadingNumber)
 {
-};
-
-TEST_P(LeadingNumberTest, ReadsTheLeadingNumber)
-{
-    const Case &c = GetParam();
-    EXPECT_EQ(LeadingNumber(QStringView(c.text)), c.expected) << QString::fromUtf16(c.text).toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LeadingNumberTest,
-    testing::Values(
-        // Plain numbers and the unit words that follow them.
-        Case{u"12.5间", 12.5}, Case{u"45", 45}, Case{u"0.5", 0.5}, Case{u".5", 0.5}, Case{u"5.", 5}, Case{u"-2", -2},
-        Case{u"+3", 3}, Case{u"007", 7},
-        // Blanks, tabs and line feeds vanish wherever they stand; other characters end the number.
-        Case{u"1 000", 1000}, Case{u" 4 5", 45}, Case{u"\t1\n2", 12}, Case{u"- 2", -2}, Case{u"1\r2", 1},
-        Case{u"1,234.50", 1}, Case{u"2.5.1天", 2.5}, Case{u"1.2.3", 1.2}, Case{u"１２", 0},
-        // Exponents, with E or D in either case; an exponent without digits is not part of it.
-        Case{u"1E3", 1000}, Case{u"1e-2", 0.01}, Case{u"2D2", 200}, Case{u"2d+2", 200}, Case{u"1E", 1}, Case{u"1E+", 1},
-        Case{u"3e x", 3}, Case{u"1 E 2", 100},
-        // Hexadecimal and octal integers.
-        Case{u"&H1F", 31}, Case{u"&hff", 255}, Case{u"&O17", 15}, Case{u"&o8", 0}, Case{u"& H 10", 16}, Case{u"&X1", 0},
-        Case{u"&", 0}, Case{u"&H", 0},
-        // No number at all.
-        Case{u"", 0}, Case{u"abc", 0}, Case{u"-", 0}, Case{u".", 0}, Case{u"+.", 0}, Case{u"单价", 0}, Case{u"e5", 0},
-        // The nearest double, as the compiler reads the same text.
-        Case{u"0.1", 0.1}, Case{u"333.3333", 333.3333}, Case{u"922337203685477.5807", 922337203685477.5807},
-        // Beyond the double range: infinity or zero, whatever the exponent's length.
-        Case{u"1e400", Inf}, Case{u"-1e400", -Inf}, Case{u"1e-400", 0}, Case{u"0e99999999999999999999", 0},
-        Case{u"0.0001e99999999999999999999", Inf}, Case{u"1000e-99999999999999999999", 0}));
-
-TEST(LeadingNumber, LongDigitRunsAreReadExactly)
-{
-    const QString longFraction = QStringLiteral("0.") + QString(5000, QLatin1Char('3'));
-    EXPECT_DOUBLE_EQ(LeadingNumber(longFraction), 1.0 / 3.0);
-    const QString longInteger = QStringLiteral("1") + QString(300, QLatin1Char('0'));
-    EXPECT_EQ(LeadingNumber(longInteger), 1e300);
-    EXPECT_EQ(LeadingNumber(QString(400, QLatin1Char('9'))), Inf);
+    for (const auto &[text, expected] :
+         {// Plain numbers and the unit words that follow them.
+          Case{u"12.5间", 12.5}, Case{u"45", 45}, Case{u"0.5", 0.5}, Case{u".5", 0.5}, Case{u"5.", 5}, Case{u"-2", -2},
+          Case{u"+3", 3}, Case{u"007", 7},
+          // Blanks, tabs and line feeds vanish wherever they stand; other characters end the number.
+          Case{u"1 000", 1000}, Case{u" 4 5", 45}, Case{u"\t1\n2", 12}, Case{u"- 2", -2}, Case{u"1\r2", 1},
+          Case{u"1,234.50", 1}, Case{u"2.5.1天", 2.5}, Case{u"1.2.3", 1.2}, Case{u"１２", 0},
+          // Exponents, with E or D in either case; an exponent without digits is not part of it.
+          Case{u"1E3", 1000}, Case{u"1e-2", 0.01}, Case{u"2D2", 200}, Case{u"2d+2", 200}, Case{u"1E", 1},
+          Case{u"1E+", 1}, Case{u"3e x", 3}, Case{u"1 E 2", 100},
+          // Hexadecimal and octal integers.
+          Case{u"&H1F", 31}, Case{u"&hff", 255}, Case{u"&O17", 15}, Case{u"&o8", 0}, Case{u"& H 10", 16},
+          Case{u"&X1", 0}, Case{u"&", 0}, Case{u"&H", 0},
+          // No number at all.
+          Case{u"", 0}, Case{u"abc", 0}, Case{u"-", 0}, Case{u".", 0}, Case{u"+.", 0}, Case{u"单价", 0}, Case{u"e5", 0},
+          // The nearest double, as the compiler reads the same text.
+          Case{u"0.1", 0.1}, Case{u"333.3333", 333.3333}, Case{u"922337203685477.5807", 922337203685477.5807},
+          // Beyond the double range: infinity or zero, whatever the exponent's length.
+          Case{u"1e400", Inf}, Case{u"-1e400", -Inf}, Case{u"1e-400", 0}, Case{u"0e99999999999999999999", 0},
+          Case{u"0.0001e99999999999999999999", Inf}, Case{u"1000e-99999999999999999999", 0}})
+        EXPECT_EQ(LeadingNumber(QStringView(text)), expected) << QString::fromUtf16(text).toStdString();
+    // Long digit runs are read exactly.
+    EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("0.") + QString(5000, u'3')), 1.0 / 3.0);
+    EXPECT_EQ(LeadingNumber(QStringLiteral("1") + QString(300, u'0')), 1e300);
+    EXPECT_EQ(LeadingNumber(QString(400, u'9')), Inf);
 }
 
 } // namespace

@@ -7,16 +7,12 @@
 
 namespace {
 
-struct Case
-{
-    double value;
-    const char16_t *text;
-};
+using Case = std::pair<double, const char16_t *>;
 
 void expectForm(QString (*form)(double), std::initializer_list<Case> cases)
 {
-    for (const Case &c : cases)
-        EXPECT_EQ(form(c.value), QString::fromUtf16(c.text)) << c.value;
+    for (const auto &[value, text] : cases)
+        EXPECT_EQ(form(value), QString::fromUtf16(text)) << value;
 }
 
 TEST(Fixed2Text, TwoDecimalsHalvesAwayFromZero)

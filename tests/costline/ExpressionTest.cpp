@@ -5,22 +5,13 @@
 
 namespace {
 
-Factor f(const char16_t *count, const char16_t *unit)
-{
-    return {QString::fromUtf16(count), QString::fromUtf16(unit)};
-}
+const auto f = [](const char16_t *count, const char16_t *unit) { return Factor{q(count), q(unit)}; };
 
-struct BuildCase
-{
-    const char16_t *price;
-    QList<Factor> factors;
-    const char16_t *text;
-    const char16_t *amount;
-};
+using BuildCase = std::tuple<const char16_t *, QList<Factor>, const char16_t *, const char16_t *>;
 
 TEST(BuildStrBds, BuildsTextAndAmount)
 {
-    for (const BuildCase &c :
+    for (const auto &[price, factors, text, amount] :
          {BuildCase{u"123",
                     {f(u"45", u"间"), f(u"6", u"天"), f(u"1", u"人"), f(u"", u"晚")},
                     u"单价: 123.00 × 45间 × 6天",
@@ -45,31 +36,22 @@ TEST(BuildStrBds, BuildsTextAndAmount)
           // Beyond the amount range the amount says so instead of wrapping.
           BuildCase{u"900000000000000", {f(u"2", u"间")}, u"单价: 900000000000000.00 × 2间", u"溢出"},
           BuildCase{u"1e400", {}, u"单价: 1E+309", u"溢出"}}) {
-        const BuiltExpression built = BuildStrBds(q(c.price), c.factors);
-        EXPECT_EQ(built.text, q(c.text));
-        EXPECT_EQ(AmountToText(built.amount), q(c.amount));
+        const BuiltExpression built = BuildStrBds(q(price), factors);
+        EXPECT_EQ(built.text, q(text));
+        EXPECT_EQ(AmountToText(built.amount), q(amount));
     }
 }
 
-struct ParseCase
-{
-    const char16_t *text;
-    QList<StrBdsSegment> segments;
+using ParseCase = std::pair<const char16_t *, QList<StrBdsSegment>>;
+
+const auto price = [](const char16_t *text) { return StrBdsSegment{StrBdsSegment::Price, q(text), {}}; };
+const auto factor = [](const char16_t *count, const char16_t *unit) {
+    return StrBdsSegment{StrBdsSegment::FactorSegment, {}, f(count, unit)};
 };
-
-StrBdsSegment price(const char16_t *text)
-{
-    return {StrBdsSegment::Price, q(text), {}};
-}
-
-StrBdsSegment factor(const char16_t *count, const char16_t *unit)
-{
-    return {StrBdsSegment::FactorSegment, {}, f(count, unit)};
-}
 
 TEST(ParseStrBds, ReadsSegmentsInTextOrder)
 {
-    for (const ParseCase &c :
+    for (const auto &[text, segments] :
          {ParseCase{u"单价: 123.00 × 45间 × 6天", {price(u"123"), factor(u"45", u"间"), factor(u"6", u"天")}},
           ParseCase{u"单价: 88.80", {price(u"88.8")}}, ParseCase{u"单价: 123.45", {price(u"123.45")}},
           ParseCase{u"单价:123.00 × 45间", {factor(u"0", u"单价:123.00"), factor(u"45", u"间")}},
@@ -86,16 +68,15 @@ TEST(ParseStrBds, ReadsSegmentsInTextOrder)
           ParseCase{u"单价: 5 × 2a × b", {price(u"5"), factor(u"2", u"a"), factor(u"0", u"b")}},
           ParseCase{u"单价: 5 ×  × ", {price(u"5"), factor(u"0", u""), factor(u"0", u"")}},
           ParseCase{u"单价: 1 × 单价: 2", {price(u"1"), price(u"2")}}})
-        EXPECT_EQ(ParseStrBds(q(c.text)), c.segments) << q(c.text).toStdString();
+        EXPECT_EQ(ParseStrBds(q(text)), segments) << q(text).toStdString();
 }
 
 TEST(SplitStrBds, EmptyPiecesCountAndComparisonIsExact)
 {
-    EXPECT_EQ(SplitStrBds(u"a ×  × b").size(), 3);
-    EXPECT_EQ(SplitStrBds(u"a × × b").size(), 2); // the separators overlap: one cut
-    EXPECT_EQ(SplitStrBds(u"").size(), 1);
-    EXPECT_EQ(SplitStrBds(u"a x b").size(), 1); // a Latin x is no separator
-    EXPECT_EQ(SplitStrBds(u"a ×b").size(), 1);
+    // Overlapping separators make one cut; a Latin x is no separator.
+    for (const auto &[text, count] : {std::pair(u"a ×  × b", 3), std::pair(u"a × × b", 2), std::pair(u"", 1),
+                                      std::pair(u"a x b", 1), std::pair(u"a ×b", 1)})
+        EXPECT_EQ(SplitStrBds(text).size(), count) << q(text).toStdString();
     const auto pieces = SplitStrBds(u" × ");
     ASSERT_EQ(pieces.size(), 2);
     EXPECT_TRUE(pieces[0].isEmpty() && pieces[1].isEmpty());

@@ -27,20 +27,19 @@ struct TranslationCase
     OdbcOptions options = {};
 };
 
+const OdbcOptions Relaxed{0, false};    // a server that cannot encrypt is taken
+const OdbcOptions Browsed{49172, true}; // the port the browser service gave
+
 #define FREETDS_TAIL ";ClientCharset=UTF-8;TDS_Version=7.4;Language=;Encryption=require"
 #define MSSQL_TAIL ";Encrypt=yes;TrustServerCertificate=yes"
 
 const TranslationCase Translations[] = {
     // SQL Server through FreeTDS: the log-in encrypted or refused, the login's own language.
     {"sa", "pw", "db1", "srv", FreeTds, "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;UID=sa;PWD=pw" FREETDS_TAIL},
-    {"sa",
-     "pw",
-     "db1",
-     "srv",
-     FreeTds,
+    {"sa", "pw", "db1", "srv", FreeTds,
      "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;UID=sa;PWD=pw;ClientCharset=UTF-8;TDS_Version=7.4;Language=;"
      "Encryption=request",
-     {0, false}},
+     Relaxed},
     {nullptr, "", "db1", "srv", FreeTds,
      "DRIVER={FreeTDS};SERVER=srv;DATABASE=db1;Trusted_Connection=yes" FREETDS_TAIL},
     {"", "", "", "tcp:10.0.0.5,1433", FreeTds,
@@ -48,14 +47,9 @@ const TranslationCase Translations[] = {
     {"u", "p", "d", ".", FreeTds, "DRIVER={FreeTDS};SERVER=127.0.0.1;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL},
     {"u", "p", "d", "(LOCAL)\\SQLEXPRESS", FreeTds,
      "DRIVER={FreeTDS};SERVER=127.0.0.1\\SQLEXPRESS;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL},
-    // A named instance whose port the browser service gave: FreeTDS goes straight there.
-    {"u",
-     "p",
-     "d",
-     "db.example\\INST",
-     FreeTds,
-     "DRIVER={FreeTDS};SERVER=db.example;PORT=49172;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL,
-     {49172, true}},
+    // A named instance whose port is known: FreeTDS goes straight there.
+    {"u", "p", "d", "db.example\\INST", FreeTds,
+     "DRIVER={FreeTDS};SERVER=db.example;PORT=49172;DATABASE=d;UID=u;PWD=p" FREETDS_TAIL, Browsed},
     // Every value as typed, whatever it holds: FreeTDS 1.3 reads a braced value up to "};" and
     // keeps "}}" as two, so braces only where a ";" or a leading "{" needs them.
     {"x;y", "a;b}c", "{d}", "srv ", FreeTds,
@@ -70,13 +64,9 @@ const TranslationCase Translations[] = {
     {nullptr, "", "d", "(local)\\SQLEXPRESS", Msodbc18,
      "DRIVER={ODBC Driver 18 for SQL Server};SERVER=(local)\\SQLEXPRESS;DATABASE=d;Trusted_Connection=yes" MSSQL_TAIL},
     // Relaxed: Driver 18 would otherwise encrypt and check the certificate all the same.
-    {"u",
-     "p",
-     "d",
-     "srv",
-     Msodbc18,
+    {"u", "p", "d", "srv", Msodbc18,
      "DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv;DATABASE=d;UID=u;PWD=p;Encrypt=no;TrustServerCertificate=yes",
-     {0, false}},
+     Relaxed},
     // Windows' own driver cannot skip the certificate check: no encryption keys (the server is
     // asked before the log-in instead).
     {nullptr, "", "d", "(local)\\SQLEXPRESS", Windows,
@@ -124,19 +114,16 @@ TEST(ConnectionText, CarriesEveryValueAsItIs)
 // tests' odbcinst.ini registers FreeTDS also as "SQL Server" and as "MSSQL".
 TEST(ConnectionText, TheDriverIsToldByWhatItIs)
 {
-    const struct
-    {
-        const char *name;
-        OdbcDriverKind kind;
-    } cases[] = {{"", OdbcDriverKind::FreeTds},
-                 {"SQL Server", OdbcDriverKind::FreeTds},
-                 {"mssql", OdbcDriverKind::FreeTds},
-                 {"PostgreSQL Unicode", OdbcDriverKind::PostgreSql},
-                 {"SQLite3", OdbcDriverKind::Sqlite},
-                 {"Not Installed SQLite", OdbcDriverKind::Other},
-                 {"ODBC Driver 17 for SQL Server", OdbcDriverKind::FreeTds}};
-    for (const auto &c : cases)
-        EXPECT_EQ(int(FindOdbcDriver(c.name).kind), int(c.kind)) << c.name;
+    const std::tuple<const char *, OdbcDriverKind> cases[] = {
+        {"", OdbcDriverKind::FreeTds},
+        {"SQL Server", OdbcDriverKind::FreeTds},
+        {"mssql", OdbcDriverKind::FreeTds},
+        {"PostgreSQL Unicode", OdbcDriverKind::PostgreSql},
+        {"SQLite3", OdbcDriverKind::Sqlite},
+        {"Not Installed SQLite", OdbcDriverKind::Other},
+        {"ODBC Driver 17 for SQL Server", OdbcDriverKind::FreeTds}};
+    for (const auto &[name, kind] : cases)
+        EXPECT_EQ(int(FindOdbcDriver(name).kind), int(kind)) << name;
         // Without a setting: FreeTDS on Linux; on Windows Microsoft's newest installed driver (the
         // tests register "ODBC Driver 17 for SQL Server" and "SQL Server"), before Windows' own.
 #ifdef _WIN32
@@ -144,44 +131,38 @@ TEST(ConnectionText, TheDriverIsToldByWhatItIs)
 #else
     EXPECT_EQ(FindOdbcDriver(QString()).name, "FreeTDS");
 #endif
-    const struct
-    {
-        const char *library;
-        OdbcDriverKind kind;
-    } libraries[] = {{"C:\\Windows\\system32\\SQLSRV32.dll", OdbcDriverKind::MicrosoftLegacy},
-                     {"C:\\Windows\\system32\\msodbcsql18.dll", OdbcDriverKind::Microsoft},
-                     {"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", OdbcDriverKind::FreeTds}};
-    for (const auto &c : libraries)
-        EXPECT_EQ(int(OdbcDriverKindOfLibrary(c.library)), int(c.kind)) << c.library;
+    const std::tuple<const char *, OdbcDriverKind> libraries[] = {
+        {"C:\\Windows\\system32\\SQLSRV32.dll", OdbcDriverKind::MicrosoftLegacy},
+        {"C:\\Windows\\system32\\msodbcsql18.dll", OdbcDriverKind::Microsoft},
+        {"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", OdbcDriverKind::FreeTds}};
+    for (const auto &[library, kind] : libraries)
+        EXPECT_EQ(int(OdbcDriverKindOfLibrary(library)), int(kind)) << library;
 }
 
 TEST(BuildConnStr, FromTheSettingsFileAndTheWindow)
 {
-    const struct
-    {
-        const char *dataSource, *catalog, *accountType; // nullptr: no settings file
-        const char *connStr;
-    } cases[] = {
+    // A null data source: no settings file.
+    const std::tuple<const char *, const char *, const char *, const char *> cases[] = {
         {"srv", "db1", " SYSTEM ", "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db1;Data Source=srv"},
         // The file reader drops blanks at either end, so a stored blank can only be in the middle.
         {"srv;x", "my db", "system",
          "Provider=SQLOLEDB.1;Password=123456;User ID=sa;Initial Catalog=my db;Data Source=srv;x"},
         {nullptr, nullptr, nullptr, "Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source="},
     };
-    for (const auto &c : cases) {
+    for (const auto &[dataSource, catalog, accountType, connStr] : cases) {
         QTemporaryDir dir;
         const QString ini = dir.filePath("default.ini");
-        if (c.dataSource) {
-            ASSERT_TRUE(WriteIniValues({{"ConnServ", "DATA SOURCE", c.dataSource},
-                                        {"ConnServ", "initial catalog", c.catalog},
-                                        {"ConnUserType", "SQLUser", c.accountType},
+        if (dataSource) {
+            ASSERT_TRUE(WriteIniValues({{"ConnServ", "DATA SOURCE", dataSource},
+                                        {"ConnServ", "initial catalog", catalog},
+                                        {"ConnUserType", "SQLUser", accountType},
                                         {"ConnUser", "UserName", EncodeText("sa")},
                                         {"ConnUser", "PassWd", EncodeText("123456")}},
                                        ini, true));
         }
         int missing = 0;
-        EXPECT_EQ(BuildConnStr(ini, [&] { ++missing; }), c.connStr);
-        EXPECT_EQ(missing, c.dataSource ? 0 : 1) << "a missing file is told once, before the empty values";
+        EXPECT_EQ(BuildConnStr(ini, [&] { ++missing; }), connStr);
+        EXPECT_EQ(missing, dataSource ? 0 : 1) << "a missing file is told once, before the empty values";
     }
 
     // The window's text trims every box.

@@ -88,6 +88,7 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
                      "1e20::float8, 123456789.123456789::float8, time '07:05:09', 0.25::real, "
                      "12345678901234567890123456.7890000000::numeric(38,10) FROM cost_line WHERE line_no = 2",
                      &error));
+    // The last has more digits than a double holds.
     const char *expected[] = {"2024-05-03",
                               "",
                               "1234.56",
@@ -100,7 +101,7 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
                               "123456789.123457",
                               "07:05:09",
                               "0.25",
-                              "12345678901234567890123456.789"}; // more digits than a double holds
+                              "12345678901234567890123456.789"};
     for (int c = 0; c < int(std::size(expected)); ++c) {
         QString text;
         bool isNull = false;
@@ -113,13 +114,8 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
 // Each failure gives a number and a description; the rows filled before it stay, and the totals are not recomputed.
 TEST_F(PgFill, FailuresGiveANumberAndADescription)
 {
-    const struct
-    {
-        const char *query;
-        long number; // 0: whatever the driver says
-        const char *inDescription;
-        int filled;
-    } cases[] = {
+    // Query, error number (0: whatever the driver says), part of the description, rows filled.
+    const std::tuple<const char *, long, const char *, int> cases[] = {
         {"SELECT category, content, expression, amount FROM no_such_table", 0, "no_such_table", 0},
         {"SELEKT 1", 0, "SELEKT", 0},
         {"SELECT category, content, expression FROM cost_line", DbErrorNumber::ItemNotFound, "3", 0},
@@ -128,16 +124,16 @@ TEST_F(PgFill, FailuresGiveANumberAndADescription)
         {"SELECT 'x', 'y', 'z', '1' FROM generate_series(1, 32767)", DbErrorNumber::Overflow, "32766",
          CostSheet::MaxRows},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.query);
+    for (const auto &[query, number, inDescription, filled] : cases) {
+        SCOPED_TRACE(query);
         CostSheet sheet;
         DbError error;
-        EXPECT_FALSE(fill(sheet, c.query, &error));
-        EXPECT_EQ(error.number, c.number ? c.number : error.number);
-        EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.inDescription))) << error.description.toStdString();
+        EXPECT_FALSE(fill(sheet, query, &error));
+        EXPECT_EQ(error.number, number ? number : error.number);
+        EXPECT_TRUE(error.description.contains(QString::fromUtf8(inDescription))) << error.description.toStdString();
         EXPECT_FALSE(error.description.isEmpty());
-        EXPECT_EQ(sheet.rowCount(), qMax(20, c.filled));
-        EXPECT_EQ(sheet.row(qMax(1, c.filled)).Included, c.filled > 0);
+        EXPECT_EQ(sheet.rowCount(), qMax(20, filled));
+        EXPECT_EQ(sheet.row(qMax(1, filled)).Included, filled > 0);
         EXPECT_TRUE(sheet.Text1().isEmpty()); // RefreshTotals was not called
         EXPECT_FALSE(FillErrorText(error).isEmpty());
     }
@@ -150,31 +146,27 @@ TEST_F(PgFill, FailuresGiveANumberAndADescription)
 // The fill as quilvar-batch runs it, from the settings file: 0, or 3 with the message.
 TEST_F(PgFill, HeadlessFillFromTheSettingsFile)
 {
-    const struct
-    {
-        const char *password, *database; // nullptr: no settings file
-        int rows, status;
-        QString message;
-    } cases[] = {
+    // Password and database (nullptr: no settings file), rows asked, exit status, message.
+    const std::tuple<const char *, const char *, int, int, QString> cases[] = {
         {nullptr, nullptr, 3, 3, MissingIniMessage},
         {"wrong", "", 3, 3, ConnectErrorMessage},
         {"", "no_such_db", 3, 3, ConnectErrorMessage},
         {"", "", 23, 0, ""},
         {"", "", 0, 3, "3265"}, // one column only
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.status);
+    for (const auto &[password, database, rows, status, expected] : cases) {
+        SCOPED_TRACE(status);
         QTemporaryDir dir;
         const QString ini = dir.filePath("default.ini");
-        if (c.password)
-            WritePgIni(ini, m_server, m_server.user, *c.password ? c.password : m_server.password,
-                       *c.database ? c.database : m_server.database);
+        if (password)
+            WritePgIni(ini, m_server, m_server.user, *password ? password : m_server.password,
+                       *database ? database : m_server.database);
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(FillSheetHeadless(sheet, ini, c.rows ? limited(c.rows) : "SELECT 1", &message), c.status);
-        EXPECT_TRUE(c.status ? message.contains(c.message) : message.isEmpty()) << message.toStdString();
-        EXPECT_EQ(MainConn().isOpen(), c.status == 0 || c.rows == 0);
-        EXPECT_EQ(sheet.rowCount(), c.status ? 20 : c.rows);
+        EXPECT_EQ(FillSheetHeadless(sheet, ini, rows ? limited(rows) : "SELECT 1", &message), status);
+        EXPECT_TRUE(status ? message.contains(expected) : message.isEmpty()) << message.toStdString();
+        EXPECT_EQ(MainConn().isOpen(), status == 0 || rows == 0);
+        EXPECT_EQ(sheet.rowCount(), status ? 20 : rows);
     }
     EXPECT_TRUE(ConnStr().startsWith("Provider=SQLOLEDB.1;Password="));
 }
@@ -186,16 +178,12 @@ TEST(SqliteFill, TheBundledSampleDatabase)
     WriteSqliteIni(ini, QStringLiteral(QUILVAR_SAMPLE_DB));
     CostSheet sheet;
     QString message;
-    ASSERT_EQ(
-        FillSheetHeadless(
-            sheet, ini,
-            "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'BJ6D' ORDER BY line_no",
-            &message),
-        0)
-        << message.toStdString();
+    const char *query =
+        "SELECT category, content, expression, amount FROM tour_cost WHERE tour_code = 'BJ6D' ORDER BY line_no";
+    ASSERT_EQ(FillSheetHeadless(sheet, ini, query, &message), 0) << message.toStdString();
     EXPECT_EQ(sheet.rowCount(), 20);
-    EXPECT_EQ(sheet.row(1).Category + '|' + sheet.row(1).Content + '|' + sheet.row(1).Expression + '|' +
-                  sheet.row(1).AmountText,
+    const CostLine &first = sheet.row(1);
+    EXPECT_EQ(first.Category + '|' + first.Content + '|' + first.Expression + '|' + first.AmountText,
               QStringLiteral("房|北京饭店 标准间（含早）|单价: 580.00 × 15间 × 5晚|43500"));
     EXPECT_TRUE(sheet.row(14).Included);
     EXPECT_FALSE(sheet.row(15).Included);

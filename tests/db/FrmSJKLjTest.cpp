@@ -115,33 +115,28 @@ TEST_F(FrmSJKLjTest, EchoFocusOrderAndLayoutInEitherCjkFont)
 
 TEST_F(FrmSJKLjTest, OpensWithEachAccountType)
 {
-    const struct
-    {
-        const char *accountType; // nullptr: no key
-        const char *storedUser;
-        bool system;
-        const char *shownUser;
-    } cases[] = {
+    // Account type (nullptr: no key), stored user, system account, shown user.
+    const std::tuple<const char *, const char *, bool, const char *> cases[] = {
         {"SYSTEM", "aG", true, ""},     {" SYSTEM ", "aG", true, ""}, {"SQL User", "aG", false, "sa"},
         {nullptr, " aG ", false, "sa"}, {"system", "", false, ""},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.accountType ? c.accountType : "(none)");
+    for (const auto &[accountType, storedUser, system, shownUser] : cases) {
+        SCOPED_TRACE(accountType ? accountType : "(none)");
         QFile::remove(ini());
         WriteIniValues({{"ConnServ", "DATA SOURCE", QStringLiteral("服务器,1433")},
                         {"ConnServ", "initial catalog", "tours"},
-                        {"ConnUser", "UserName", c.storedUser},
+                        {"ConnUser", "UserName", storedUser},
                         {"ConnUser", "PassWd", EncodeText("123456")}},
                        ini(), true);
-        if (c.accountType)
-            WriteIni("ConnUserType", "SQLUser", c.accountType, ini());
+        if (accountType)
+            WriteIni("ConnUserType", "SQLUser", accountType, ini());
         FrmSJKLj window(ini());
         EXPECT_EQ(child(window, "TxtDs")->text(), QStringLiteral("服务器,1433"));
         EXPECT_EQ(child(window, "TxtIn")->text(), "tours");
-        EXPECT_EQ(child<QRadioButton>(window, "OptAcc_1")->isChecked(), c.system);
-        EXPECT_EQ(child<QRadioButton>(window, "OptAcc_0")->isChecked(), !c.system);
-        EXPECT_EQ(child(window, "TxtUs")->text(), QString::fromUtf8(c.shownUser));
-        EXPECT_EQ(child(window, "TxtPw")->text(), c.system ? "" : "123456");
+        EXPECT_EQ(child<QRadioButton>(window, "OptAcc_1")->isChecked(), system);
+        EXPECT_EQ(child<QRadioButton>(window, "OptAcc_0")->isChecked(), !system);
+        EXPECT_EQ(child(window, "TxtUs")->text(), QString::fromUtf8(shownUser));
+        EXPECT_EQ(child(window, "TxtPw")->text(), system ? "" : "123456");
     }
 }
 
@@ -154,22 +149,16 @@ TEST_F(FrmSJKLjTest, TestConnectionThroughFreeTds)
     if (!server.available())
         GTEST_SKIP() << "no test SQL Server: run through ctest, which starts one";
     setSqlBrowserPort(quint16(server.silentUdp));
-    const struct
-    {
-        QString dataSource;
-        const char *password;
-        QString shown;
-    } cases[] = {
-        {QStringLiteral("127.0.0.1,%1").arg(server.login), "secret", TestSucceededMessage},
-        {QStringLiteral("127.0.0.1,%1").arg(server.login), "wrong", TestFailedMessage},
-        {QStringLiteral("127.0.0.1,%1").arg(server.plain), "secret",
-         TestFailedMessage + "\n\n" + PlainLoginRefusedMessage},
-        {QStringLiteral("127.0.0.1,%1").arg(server.silentTcp), "secret", TestFailedMessage},
-        {"127.0.0.1\\SQLEXPRESS", "secret", TestFailedMessage},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.dataSource.toStdString() + c.password);
-        WriteSqlServerIni(ini(), c.dataSource, "sa", c.password);
+    const auto at = [](int port) { return QStringLiteral("127.0.0.1,%1").arg(port); };
+    const std::tuple<QString, const char *, QString> cases[] = {
+        {at(server.login), "secret", TestSucceededMessage},
+        {at(server.login), "wrong", TestFailedMessage},
+        {at(server.plain), "secret", TestFailedMessage + "\n\n" + PlainLoginRefusedMessage},
+        {at(server.silentTcp), "secret", TestFailedMessage},
+        {"127.0.0.1\\SQLEXPRESS", "secret", TestFailedMessage}};
+    for (const auto &[dataSource, password, expected] : cases) {
+        SCOPED_TRACE(dataSource.toStdString() + password);
+        WriteSqlServerIni(ini(), dataSource, "sa", password);
         FrmSJKLj window(ini());
         QElapsedTimer timer;
         timer.start();
@@ -177,10 +166,10 @@ TEST_F(FrmSJKLjTest, TestConnectionThroughFreeTds)
         EXPECT_LT(timer.elapsed(), 6500);
         const auto shown = Dialogs::takeShownMessages();
         ASSERT_EQ(shown.size(), 1);
-        EXPECT_EQ(shown[0].text, c.shown);
+        EXPECT_EQ(shown[0].text, expected);
         EXPECT_EQ(shown[0].title, OperationTitle);
         EXPECT_EQ(shown[0].icon,
-                  c.shown == TestSucceededMessage ? Dialogs::Icon::Information : Dialogs::Icon::Critical);
+                  expected == TestSucceededMessage ? Dialogs::Icon::Information : Dialogs::Icon::Critical);
         EXPECT_FALSE(MainConn().isOpen()); // the test does not touch MainConn
     }
     setSqlBrowserPort(1434);
@@ -218,8 +207,7 @@ TEST_F(FrmSJKLjTest, SaveIsOneRewriteAndKeepsTheLogInPrivate)
         ASSERT_EQ(shown.size(), 1);
         EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("连接设置没有保存成功！"))) << shown[0].text.toStdString();
         EXPECT_EQ(shown[0].icon, Dialogs::Icon::Critical);
-        EXPECT_TRUE(window.isVisible()); // a failed save does not close the window
-                                         // nor connect
+        EXPECT_TRUE(window.isVisible()); // a failed save neither closes the window nor connects
         EXPECT_FALSE(MainConn().isOpen());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), before);

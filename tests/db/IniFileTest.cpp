@@ -42,26 +42,14 @@ protected:
 };
 
 // What a Windows installation wrote: GBK text, CRLF line ends. 房 is B7 BF, × is A1 C1.
-const QByteArray WindowsFile = "[ConnServ]\r\n"
-                               "DATA SOURCE=\xB7\xBF\xA1\xC1srv\r\n"
-                               "initial catalog=db1\r\n"
-                               "\r\n"
-                               "[ConnUserType]\r\n"
-                               "SQLUser=SQL User\r\n"
-                               "[ConnUser]\r\n"
-                               "UserName=aG\r\n"
-                               "PassWd=\r\n";
+const QByteArray WindowsFile = "[ConnServ]\r\nDATA SOURCE=\xB7\xBF\xA1\xC1srv\r\ninitial catalog=db1\r\n\r\n"
+                               "[ConnUserType]\r\nSQLUser=SQL User\r\n[ConnUser]\r\nUserName=aG\r\nPassWd=\r\n";
 
 TEST_F(IniFileTest, Reads)
 {
     const QByteArray oddLines = "; a comment\n  [ ConnServ ]  \nno equals sign here\n  DATA SOURCE  =  srv,1433  \n"
                                 "\tinitial catalog\t=\tdb\t\n";
-    const struct
-    {
-        const QByteArray &file;
-        const char *section, *key;
-        const char16_t *value;
-    } cases[] = {
+    const std::tuple<const QByteArray &, const char *, const char *, const char16_t *> cases[] = {
         {WindowsFile, "ConnServ", "DATA SOURCE", u"房×srv"}, // GBK
         {WindowsFile, "ConnServ", "initial catalog", u"db1"}, {WindowsFile, "ConnUserType", "SQLUser", u"SQL User"},
         {WindowsFile, "ConnUser", "UserName", u"aG"},         {WindowsFile, "ConnUser", "PassWd", u""},
@@ -71,9 +59,9 @@ TEST_F(IniFileTest, Reads)
         {oddLines, "ConnServ", "DATA SOURCE", u"srv,1433"},   {oddLines, "ConnServ", "initial catalog", u"db"},
     };
     EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "") << "no file";
-    for (const auto &c : cases) {
-        writeBytes(c.file);
-        EXPECT_EQ(ReadIni(c.section, c.key, path()), QString::fromUtf16(c.value)) << c.section << '/' << c.key;
+    for (const auto &[file, section, key, value] : cases) {
+        writeBytes(file);
+        EXPECT_EQ(ReadIni(section, key, path()), QString::fromUtf16(value)) << section << '/' << key;
     }
 }
 
@@ -103,22 +91,13 @@ TEST_F(IniFileTest, WriteKeepsOtherLinesTheirOrderAndCrlf)
     ASSERT_TRUE(WriteIni("ConnUser", "passwd", "xyz", path()));            // replaced in place
     ASSERT_TRUE(WriteIni("ConnServ", "ODBC Driver", "SQLite3", path()));   // added at its section's end
     ASSERT_TRUE(WriteIni("Extra", "Key", QStringLiteral("报价"), path())); // new section at the end
-    EXPECT_EQ(readBytes(), QByteArray("[ConnServ]\r\n"
-                                      "DATA SOURCE=\xB7\xBF\xA1\xC1srv\r\n"
-                                      "initial catalog=db1\r\n"
-                                      "ODBC Driver=SQLite3\r\n"
-                                      "\r\n"
-                                      "[ConnUserType]\r\n"
-                                      "SQLUser=SQL User\r\n"
-                                      "[ConnUser]\r\n"
-                                      "UserName=aG\r\n"
-                                      "passwd=xyz\r\n"
-                                      "[Extra]\r\n"
-                                      "Key=\xB1\xA8\xBC\xDB\r\n"));
+    EXPECT_EQ(readBytes(), QByteArray("[ConnServ]\r\nDATA SOURCE=\xB7\xBF\xA1\xC1srv\r\ninitial catalog=db1\r\n"
+                                      "ODBC Driver=SQLite3\r\n\r\n[ConnUserType]\r\nSQLUser=SQL User\r\n[ConnUser]\r\n"
+                                      "UserName=aG\r\npasswd=xyz\r\n[Extra]\r\nKey=\xB1\xA8\xBC\xDB\r\n"));
     EXPECT_EQ(ReadIni("Extra", "key", path()), QStringLiteral("报价"));
 }
 
-TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndReadsItBack)
+TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndCutsValuesTo128Characters)
 {
     ASSERT_TRUE(WriteIni("ConnServ", "DATA SOURCE", QStringLiteral("服务器\\实例"), path()));
     ASSERT_TRUE(WriteIni("ConnUser", "UserName", "", path()));
@@ -128,10 +107,6 @@ TEST_F(IniFileTest, CreatesAFileForItsOwnerOnlyAndReadsItBack)
     EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), QStringLiteral("服务器\\实例"));
     EXPECT_EQ(ReadIni("ConnUser", "UserName", path()), "");
     EXPECT_TRUE(readBytes().contains("UserName=\r\n")); // the key stays, with nothing after "="
-}
-
-TEST_F(IniFileTest, ValuesAreCutTo128Characters)
-{
     const QString long200 = QString(100, u'房') + QString(100, u'x');
     ASSERT_TRUE(WriteIni("S", "long", long200, path()));
     EXPECT_EQ(ReadIni("S", "long", path()), long200.left(128));
@@ -169,23 +144,33 @@ TEST_F(IniFileTest, AReadOnlyFileIsReportedAndLeftAlone)
     EXPECT_EQ(readBytes(), WindowsFile);
 }
 
-TEST_F(IniFileTest, AFolderThatCannotHoldTheFile)
+// A folder that cannot hold the file; a FIFO, which would block the program for ever: anything but a regular file
+// is no settings file.
+TEST_F(IniFileTest, WhatIsNoRegularFileIsNeitherReadNorWritten)
 {
     writeBytes("not a folder", "plain");
     QString error;
     EXPECT_FALSE(WriteIni("S", "k", "v", path("plain/default.ini"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(ReadIni("S", "k", path("plain/default.ini")), "");
+#ifdef _WIN32
+    ASSERT_TRUE(QDir().mkdir(path())); // no FIFOs here: a folder is the other thing that is not a file
+#else
+    ASSERT_EQ(mkfifo(path().toLocal8Bit().constData(), 0600), 0);
+#endif
+    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
+    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "x", path(), &error));
+    EXPECT_TRUE(error.contains(path())) << error.toStdString();
+    int missing = 0;
+    BuildConnStr(path(), [&] { ++missing; });
+    EXPECT_EQ(missing, 1);
 }
 
 // Every line the program does not change keeps its bytes, even where they are not valid in the
 // file's encoding (a comment another program wrote); the new line is in the file's encoding.
 TEST_F(IniFileTest, OtherLinesKeepTheirBytesInEveryEncoding)
 {
-    const struct
-    {
-        QByteArray before, after;
-    } cases[] = {
+    const std::tuple<QByteArray, QByteArray> cases[] = {
         {"\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\n; \xB7\xBF gbk\n",
          "\xEF\xBB\xBF[ConnServ]\nDATA SOURCE=\xE6\x88\xBF\n; \xB7\xBF gbk\ninitial catalog=\xE5\xBA\x93\n"},
         {"; \xFF\x80 not gbk\r\n[ConnServ]\r\nDATA SOURCE=\xB7\xBF\r\n",
@@ -195,29 +180,12 @@ TEST_F(IniFileTest, OtherLinesKeepTheirBytesInEveryEncoding)
                     "a\0l\0o\0g\0=\0\x93\x5E\r\0\n\0",
                     74)},
     };
-    for (const auto &c : cases) {
-        writeBytes(c.before);
+    for (const auto &[before, after] : cases) {
+        writeBytes(before);
         EXPECT_TRUE(WriteIni("ConnServ", "initial catalog", QStringLiteral("库"), path()));
-        EXPECT_EQ(readBytes().toHex(' '), c.after.toHex(' '));
+        EXPECT_EQ(readBytes().toHex(' '), after.toHex(' '));
         EXPECT_EQ(ReadIni("connserv", "initial catalog", path()), QStringLiteral("库"));
     }
-}
-
-// A FIFO would block the program for ever: anything but a regular file is no settings file.
-TEST_F(IniFileTest, OnlyARegularFileIsRead)
-{
-#ifdef _WIN32
-    ASSERT_TRUE(QDir().mkdir(path())); // no FIFOs here: a folder is the other thing that is not a file
-#else
-    ASSERT_EQ(mkfifo(path().toLocal8Bit().constData(), 0600), 0);
-#endif
-    EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
-    QString error;
-    EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "x", path(), &error));
-    EXPECT_TRUE(error.contains(path())) << error.toStdString();
-    int missing = 0;
-    BuildConnStr(path(), [&] { ++missing; });
-    EXPECT_EQ(missing, 1);
 }
 
 } // namespace

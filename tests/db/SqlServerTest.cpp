@@ -34,11 +34,6 @@ protected:
     void TearDown() override { setSqlBrowserPort(1434); }
     QString ini() const { return m_dir.filePath("default.ini"); }
     static QString at(int port) { return QStringLiteral("127.0.0.1,%1").arg(port); }
-    // The fill as quilvar-batch runs it: 0, or 3 with the message.
-    int fill(CostSheet &sheet, const QString &query, QString *message)
-    {
-        return FillSheetHeadless(sheet, ini(), query, message);
-    }
 
     TdsServer m_server = TdsServer::fromEnvironment();
     QTemporaryDir m_dir;
@@ -46,13 +41,8 @@ protected:
 
 TEST_F(SqlServerFill, FillsTheSheetAsTexts)
 {
-    const struct
-    {
-        const char *query;
-        int status;
-        const char *cells; // row 1; empty when left unchanged
-        const char *total;
-    } cases[] = {
+    // Query, exit status, row 1 (empty: left unchanged), total.
+    const std::tuple<const char *, int, const char *, const char *> cases[] = {
         {"SELECT fill_row", 0, "住宿|北京饭店 标准间|380×2×3|120.5", "120.5"},
         {"SELECT bit_row", 0, "x|y|True|False", "0"},
         {"SELECT null_row", 0, "交通||1|2", "2"},
@@ -68,16 +58,16 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
     // FreeTDS would write every log-in, password included, into the file TDSDUMP names.
     const QString dump = m_dir.filePath("freetds.log");
     qputenv("TDSDUMP", dump.toLocal8Bit());
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.query);
+    for (const auto &[query, status, row1, total] : cases) {
+        SCOPED_TRACE(query);
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, c.query, &message), c.status) << message.toStdString();
-        EXPECT_EQ(message.contains("3704"), QByteArray(c.query).startsWith("INSERT")) << message.toStdString();
-        EXPECT_EQ(cells(sheet.row(1)), QString::fromUtf8(*c.cells ? c.cells : "|||"));
-        EXPECT_EQ(sheet.row(1).Included, *c.cells != 0);
+        EXPECT_EQ(FillSheetHeadless(sheet, ini(), query, &message), status) << message.toStdString();
+        EXPECT_EQ(message.contains("3704"), QByteArray(query).startsWith("INSERT")) << message.toStdString();
+        EXPECT_EQ(cells(sheet.row(1)), QString::fromUtf8(*row1 ? row1 : "|||"));
+        EXPECT_EQ(sheet.row(1).Included, *row1 != 0);
         EXPECT_EQ(sheet.rowCount(), 20);
-        EXPECT_EQ(sheet.Text1(), QString::fromUtf8(c.total));
+        EXPECT_EQ(sheet.Text1(), QString::fromUtf8(total));
     }
     EXPECT_FALSE(QFile::exists(dump));
 }
@@ -87,19 +77,9 @@ TEST_F(SqlServerFill, FillsTheSheetAsTexts)
 // FreeTDS 1.3 ends at the first "};": such a value is refused with the reason.
 TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
 {
-    const char *forms[] = {"a;b}c",
-                           "}",
-                           "x}",
-                           "{x",
-                           "{a;b}",
-                           "a}}b",
-                           "a=b",
-                           "with blank",
-                           "x;user id=mallory",
-                           "abc;Integrated Security=SSPI",
-                           ";",
-                           "};x"};
-    for (const char *form : forms) {
+
+    for (const char *form : {"a;b}c", "}", "x}", "{x", "{a;b}", "a}}b", "a=b", "with blank", "x;user id=mallory",
+                             "abc;Integrated Security=SSPI", ";", "};x"}) {
         const QString value = QString::fromUtf8(form);
         SCOPED_TRACE(form);
         for (int field = 0; field < 3; ++field) {
@@ -109,7 +89,8 @@ TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
             CostSheet sheet;
             QString message;
             const bool unpassable = value.contains(QStringLiteral("};"));
-            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), unpassable ? 3 : 0) << message.toStdString();
+            EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), unpassable ? 3 : 0)
+                << message.toStdString();
             EXPECT_TRUE(unpassable ? message.contains(QStringLiteral("“};”")) : cells(sheet.row(1)) == sent.join(u'|'))
                 << message.toStdString() << cells(sheet.row(1)).toStdString();
         }
@@ -120,28 +101,24 @@ TEST_F(SqlServerFill, EveryCredentialArrivesExactly)
 // and "MSSQL"): the log-in crosses encrypted or not at all, and Chinese arrives whole.
 TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
 {
-    const struct
-    {
-        int TdsServer::*port;
-        const char *encryption; // the extension key, or nullptr
-        int status;
-    } cases[] = {
+    // Port, the "Encryption" key (nullptr: none), exit status.
+    const std::tuple<int TdsServer::*, const char *, int> cases[] = {
         {&TdsServer::plain, nullptr, 3},  {&TdsServer::plain, "require", 3}, {&TdsServer::plain, "Optional", 0},
         {&TdsServer::forced, nullptr, 0}, {&TdsServer::login, nullptr, 0},
     };
     for (const char *driver : {"", "SQL Server", "MSSQL"}) {
-        for (const auto &c : cases) {
-            SCOPED_TRACE(std::string(driver) + (c.encryption ? c.encryption : "-"));
+        for (const auto &[port, encryption, status] : cases) {
+            SCOPED_TRACE(std::string(driver) + (encryption ? encryption : "-"));
             QFile::remove(ini());
-            WriteSqlServerIni(ini(), at(m_server.*c.port), QStringLiteral("张三"), QStringLiteral("密码"));
+            WriteSqlServerIni(ini(), at(m_server.*port), QStringLiteral("张三"), QStringLiteral("密码"));
             ASSERT_TRUE(!*driver || WriteIni("ConnServ", "ODBC Driver", driver, ini()));
-            ASSERT_TRUE(!c.encryption || WriteIni("ConnServ", "Encryption", c.encryption, ini()));
+            ASSERT_TRUE(!encryption || WriteIni("ConnServ", "Encryption", encryption, ini()));
             m_server.takeLogins();
             CostSheet sheet;
             QString message;
-            EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), c.status) << message.toStdString();
-            EXPECT_EQ(message.contains(PlainLoginRefusedMessage), c.status != 0) << message.toStdString();
-            EXPECT_EQ(cells(sheet.row(1)), c.status == 0 ? QStringLiteral("张三|密码|tours|") : QStringLiteral("|||"));
+            EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), status) << message.toStdString();
+            EXPECT_EQ(message.contains(PlainLoginRefusedMessage), status != 0) << message.toStdString();
+            EXPECT_EQ(cells(sheet.row(1)), status == 0 ? QStringLiteral("张三|密码|tours|") : QStringLiteral("|||"));
             // MainConn and the fill's own connection; other tests log in meanwhile.
             int logIns = 0;
             int encrypted = 0;
@@ -149,8 +126,8 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
                 logIns += line.contains("\"user\": \"张三\",");
                 encrypted += line.contains("\"user\": \"张三\",") && line.contains("\"encrypted\": true");
             }
-            EXPECT_EQ(logIns, c.status == 0 ? 2 : 0);
-            EXPECT_EQ(encrypted, c.status == 0 && !c.encryption ? 2 : 0);
+            EXPECT_EQ(logIns, status == 0 ? 2 : 0);
+            EXPECT_EQ(encrypted, status == 0 && !encryption ? 2 : 0);
         }
     }
 }
@@ -208,7 +185,7 @@ TEST_F(SqlServerFill, NamedInstanceThroughTheBrowserService)
         WriteSqlServerIni(ini(), source);
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), 0) << message.toStdString();
+        EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), 0) << message.toStdString();
         EXPECT_EQ(sheet.row(1).Category, "sa");
     }
     // No browser service at all: said at once, instead of waiting out the timeout.
@@ -253,7 +230,7 @@ TEST_F(SqlServerFill, MainConnGivesUpWithinItsTenSeconds)
         timer.start();
         CostSheet sheet;
         QString message;
-        EXPECT_EQ(fill(sheet, "SELECT login_facts", &message), 3);
+        EXPECT_EQ(FillSheetHeadless(sheet, ini(), "SELECT login_facts", &message), 3);
         EXPECT_LT(timer.elapsed(), 11500);
         EXPECT_FALSE(message.isEmpty());
     }

@@ -60,13 +60,9 @@ QString PgServer::odbc() const
 TdsServer TdsServer::fromEnvironment()
 {
     const auto facts = readFacts("tds-server.env");
-    return {facts.value("plain").toInt(),
-            facts.value("login").toInt(),
-            facts.value("forced").toInt(),
-            facts.value("browser").toInt(),
-            facts.value("silent_tcp").toInt(),
-            facts.value("silent_udp").toInt(),
-            facts.value("DIR")};
+    const auto port = [&](const char *name) { return facts.value(name).toInt(); };
+    return {port("plain"),      port("login"),      port("forced"),    port("browser"),
+            port("silent_tcp"), port("silent_udp"), facts.value("DIR")};
 }
 
 QByteArray TdsServer::takeLogins() const

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Starts or stops a database server of the tests' own on loopback, in a directory of its own.
-#   server_fixture.sh pg|tds start ENVFILE   writes the server's facts into ENVFILE (KEY=VALUE lines)
-#   server_fixture.sh pg|tds stop ENVFILE    stops it and removes its directory
-# pg: PostgreSQL on a free port, seeded with pg_seed.sql. tds: tds_server.py (a SQL Server for the
-# FreeTDS driver) with a self-signed certificate made for the run, its ports as plain, login,
-# forced and browser.
+# Starts or stops a database server of the tests' own on loopback, in a directory of its own:
+#   server_fixture.sh pg|tds start|stop ENVFILE   (start writes the server's facts into ENVFILE, KEY=VALUE lines)
+# pg: PostgreSQL on a free port, seeded with pg_seed.sql; tds: tds_server.py with a certificate made for the run.
 set -euo pipefail
 kind=${1:?pg or tds}
 action=${2:?start or stop}

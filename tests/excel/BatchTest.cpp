@@ -62,14 +62,8 @@ QJsonObject json(const BatchRun &run)
 TEST(Batch, ExitStatuses)
 {
     QTemporaryDir dir;
-    struct Case
-    {
-        QStringList arguments;
-        bool executable;
-        int status;
-        QString message; // part of stderr
-    };
-    QList<Case> cases = {
+    // Arguments, run as the executable (or in-process), exit status, part of stderr.
+    QList<std::tuple<QStringList, bool, int, QString>> cases = {
         {{"--help"}, false, 0, ""},
         {{"--help"}, true, 0, ""},
         {{"--nope"}, true, 2, "未知的参数"},
@@ -88,12 +82,12 @@ TEST(Batch, ExitStatuses)
     for (const char *usage : {"--bogus", "file.xlsx", "--import", "--json=yes", "--import a.xlsx --import b.xlsx",
                               "--import=", "--export ", "-json"})
         cases.append({QString::fromUtf8(usage).split(u' '), false, 2, "用法"});
-    for (const auto &c : cases) {
-        const std::string name = c.arguments.join(' ').toStdString();
-        const BatchRun run = c.executable ? runExecutable(c.arguments) : runInProcess(c.arguments);
-        EXPECT_EQ(run.status, c.status) << name;
-        EXPECT_TRUE(run.err.contains(c.message)) << name << ": " << run.err.toStdString();
-        if (c.status == 0)
+    for (const auto &[arguments, executable, status, message] : cases) {
+        const std::string name = arguments.join(' ').toStdString();
+        const BatchRun run = executable ? runExecutable(arguments) : runInProcess(arguments);
+        EXPECT_EQ(run.status, status) << name;
+        EXPECT_TRUE(run.err.contains(message)) << name << ": " << run.err.toStdString();
+        if (status == 0)
             EXPECT_TRUE(run.out.contains("--import")) << name;
         else
             EXPECT_TRUE(run.out.isEmpty()) << name;

@@ -81,6 +81,14 @@ TEST_F(ExcelCommands, ExportWritesAndOpensTheFile)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown.first().icon, Dialogs::Icon::Information);
     EXPECT_TRUE(shown.first().text.contains(QDir::toNativeSeparators(path))) << shown.first().text.toStdString();
+
+    // A fresh account has no documents folder: it is made, or the home folder is suggested instead.
+    const QString documents = dir.filePath(QStringLiteral("新用户/文档"));
+    EXPECT_EQ(SuggestedExportPath(documents), documents + QStringLiteral("/报价单.xlsx"));
+    EXPECT_TRUE(QFileInfo(documents).isDir());
+    const QString home = QDir::home().filePath(QStringLiteral("报价单.xlsx"));
+    EXPECT_EQ(SuggestedExportPath(QStringLiteral("/proc/无法创建")), home);
+    EXPECT_EQ(SuggestedExportPath(QString()), home);
 }
 
 // A cancelled dialog changes nothing and says nothing; a failure says why under the command's title.
@@ -91,51 +99,34 @@ TEST_F(ExcelCommands, CancelAndFailureChangeNothing)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("PK\x03\x04 not really a zip");
     file.close();
-    const struct
-    {
-        bool export_;
-        QString fileName; // the dialog's answer: empty for a cancel
-        const char *title;
-        const char *message;
-    } cases[] = {
+    // Export or import, the dialog's answer (empty: a cancel), title, part of the message.
+    const std::tuple<bool, QString, const char *, const char *> cases[] = {
         {true, QString(), "", ""},
         {true, dir.filePath(QStringLiteral("missing folder/报价单.xlsx")), "导出到Excel", "无法写入"},
         {false, QString(), "", ""},
         {false, damaged, "从Excel导入", "损坏"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[export_, fileName, title, message] : cases) {
         CostSheet sheet;
         fillSample(sheet);
         const SheetState before = SheetState::of(sheet);
-        Dialogs::setNextFileName(c.fileName);
-        EXPECT_FALSE(c.export_ ? OutExcel(&window, sheet) : InExcelCommand(&window, sheet)) << c.title;
-        EXPECT_EQ(SheetState::of(sheet), before) << c.title;
+        Dialogs::setNextFileName(fileName);
+        EXPECT_FALSE(export_ ? OutExcel(&window, sheet) : InExcelCommand(&window, sheet)) << title;
+        EXPECT_EQ(SheetState::of(sheet), before) << title;
         EXPECT_TRUE(opened.urls.isEmpty());
         const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
-        ASSERT_EQ(shown.size(), c.fileName.isEmpty() ? 0 : 1) << c.title;
+        ASSERT_EQ(shown.size(), fileName.isEmpty() ? 0 : 1) << title;
         if (shown.isEmpty())
             continue;
-        EXPECT_EQ(shown.first().title, QString::fromUtf8(c.title));
+        EXPECT_EQ(shown.first().title, QString::fromUtf8(title));
         EXPECT_EQ(shown.first().icon, Dialogs::Icon::Warning);
-        EXPECT_TRUE(shown.first().text.contains(QString::fromUtf8(c.message))) << shown.first().text.toStdString();
+        EXPECT_TRUE(shown.first().text.contains(QString::fromUtf8(message))) << shown.first().text.toStdString();
         // Entirely in Chinese, whatever the system said: no English words once the paths are left out.
         QString text = shown.first().text;
-        text.remove(QDir::toNativeSeparators(c.fileName))
-            .remove(QDir::toNativeSeparators(QFileInfo(c.fileName).path()));
+        text.remove(QDir::toNativeSeparators(fileName)).remove(QDir::toNativeSeparators(QFileInfo(fileName).path()));
         EXPECT_FALSE(text.remove(QStringLiteral("Excel")).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2}"))))
             << text.toStdString();
     }
-}
-
-// A fresh account has no documents folder: it is made, or the home folder is suggested instead.
-TEST_F(ExcelCommands, ExportSuggestsAFolderThatExists)
-{
-    const QString documents = dir.filePath(QStringLiteral("新用户/文档"));
-    EXPECT_EQ(SuggestedExportPath(documents), documents + QStringLiteral("/报价单.xlsx"));
-    EXPECT_TRUE(QFileInfo(documents).isDir());
-    const QString home = QDir::home().filePath(QStringLiteral("报价单.xlsx"));
-    EXPECT_EQ(SuggestedExportPath(QStringLiteral("/proc/无法创建")), home);
-    EXPECT_EQ(SuggestedExportPath(QString()), home);
 }
 
 // The import replaces the sheet and recomputes the totals; WPS's own workbook (.et, a BIFF8 compound

@@ -17,17 +17,13 @@ TEST(ExcelRules, PlainDecimalAmountsBecomeNumberCellsOnTickedLinesWithAnAmount)
         EXPECT_FALSE(IsPlainDecimal(QString::fromUtf8(text))) << text;
 
     // Only the ASCII space is a blank amount here.
-    const struct
-    {
-        bool included;
-        const char *amount;
-        bool exported;
-    } lines[] = {{true, "   ", false}, {true, "\t", true}, {true, " 0 ", true}, {false, " 0 ", false}};
-    for (const auto &c : lines) {
+    const std::tuple<bool, const char *, bool> lines[] = {
+        {true, "   ", false}, {true, "\t", true}, {true, " 0 ", true}, {false, " 0 ", false}};
+    for (const auto &[included, amount, exported] : lines) {
         CostLine line;
-        line.Included = c.included;
-        line.AmountText = QString::fromUtf8(c.amount);
-        EXPECT_EQ(IsExportedLine(line), c.exported) << c.included << " '" << c.amount << "'";
+        line.Included = included;
+        line.AmountText = QString::fromUtf8(amount);
+        EXPECT_EQ(IsExportedLine(line), exported) << included << " '" << amount << "'";
     }
 }
 
@@ -46,14 +42,7 @@ TEST(ExcelRules, HeadCountFromTotals)
 // The grid's data rows: "A<row>" in A and the row number in D from row 2, then a marker text in A.
 TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
 {
-    const struct
-    {
-        const char *name;
-        int dataRows, markerRow;
-        const char *marker;
-        int lines, ticked;
-        const char *headCount;
-    } cases[] = {
+    const std::tuple<const char *, int, int, const char *, int, int, const char *> cases[] = {
         {"stops at the totals row, filled up to twenty", 3, 5, "合计：6元/8人＝0.75元", 20, 3, "8"},
         {"totals row in row 2", 0, 2, "合计：0元/12人＝0元", 20, 0, "12"},
         {"a category beginning with the marker", 5, 4, "合计费用 元/3", 20, 2, "3"},
@@ -62,31 +51,31 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         {"a totals row past row 501", 600, 602, "合计：1元/9人", 600, 600, "9"},
         {"blank rows count as data rows, an empty row 501 gives 0", 0, 0, "", 500, 500, "0"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[name, dataRows, markerRow, marker, lines, ticked, headCount] : cases) {
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("项目"));
-        for (int r = 2; r < 2 + c.dataRows; ++r) {
+        for (int r = 2; r < 2 + dataRows; ++r) {
             grid.setText(r, 1, QStringLiteral("A%1").arg(r));
             grid.setText(r, 4, QString::number(r));
         }
-        if (c.markerRow > 0)
-            grid.setText(c.markerRow, 1, QString::fromUtf8(c.marker));
+        if (markerRow > 0)
+            grid.setText(markerRow, 1, QString::fromUtf8(marker));
         CostSheet sheet;
         ImportedQuote quote;
-        ASSERT_TRUE(QuoteFromGrid(grid, &quote, nullptr)) << c.name;
+        ASSERT_TRUE(QuoteFromGrid(grid, &quote, nullptr)) << name;
         LoadQuote(sheet, quote);
-        EXPECT_EQ(sheet.Text3(), QString::fromUtf8(c.headCount)) << c.name;
-        ASSERT_EQ(sheet.rowCount(), c.lines) << c.name;
-        for (int i = 0; i < c.lines; ++i) {
+        EXPECT_EQ(sheet.Text3(), QString::fromUtf8(headCount)) << name;
+        ASSERT_EQ(sheet.rowCount(), lines) << name;
+        for (int i = 0; i < lines; ++i) {
             const CostLine &line = sheet.row(i + 1);
             const int r = i + 2; // the grid row of the line
-            const bool data = i < c.ticked && (r < 2 + c.dataRows || r == c.markerRow);
-            const QString category = r == c.markerRow ? QString::fromUtf8(c.marker) : QStringLiteral("A%1").arg(r);
-            EXPECT_EQ(line.Number, QString::number(i + 1)) << c.name;
-            EXPECT_EQ(line.Included, i < c.ticked) << c.name << " line " << i + 1;
-            EXPECT_EQ(line.Category, data ? category : QString()) << c.name << " line " << i + 1;
-            EXPECT_EQ(line.AmountText, data && r != c.markerRow ? QString::number(r) : QString())
-                << c.name << " line " << i + 1;
+            const bool data = i < ticked && (r < 2 + dataRows || r == markerRow);
+            const QString category = r == markerRow ? QString::fromUtf8(marker) : QStringLiteral("A%1").arg(r);
+            EXPECT_EQ(line.Number, QString::number(i + 1)) << name;
+            EXPECT_EQ(line.Included, i < ticked) << name << " line " << i + 1;
+            EXPECT_EQ(line.Category, data ? category : QString()) << name << " line " << i + 1;
+            EXPECT_EQ(line.AmountText, data && r != markerRow ? QString::number(r) : QString())
+                << name << " line " << i + 1;
         }
     }
     // More rows than a sheet holds and no totals row to end them: refused by the limit, never cut.

@@ -112,14 +112,9 @@ TEST_F(ExportImport, RoundTripGivesBackEveryExportedLineTheHeadCountAndTheTotals
 
 TEST_F(ExportImport, LayoutOfTheWrittenFile)
 {
-    const struct
-    {
-        const char *name;
-        std::function<void(CostSheet &)> fill;
-        QStringList column1; // column A as our own reader sees it
-        QString merge;       // the totals row
-        QStringList numbers; // number cells: plain decimal amounts only, never a number-like text
-    } cases[] = {
+    // Column A as our own reader sees it, the totals row's merge, the number cells (plain decimal amounts only,
+    // never a number-like text).
+    const std::tuple<const char *, std::function<void(CostSheet &)>, QStringList, QString, QStringList> cases[] = {
         {"sample",
          [](CostSheet &s) {
              fillSample(s);
@@ -138,9 +133,9 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
          "A2:D2",
          {}},
     };
-    for (const auto &c : cases) {
+    for (const auto &[name, fill, expectedColumn1, merge, expectedNumbers] : cases) {
         CostSheet sheet;
-        c.fill(sheet);
+        fill(sheet);
         const QString file = path("layout.xlsx");
         WorkbookError error;
         ASSERT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.text.toStdString();
@@ -149,7 +144,7 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
         QStringList column1;
         for (int row = 1; row <= grid.rowCount(); ++row)
             column1.append(grid.text(row, 1));
-        EXPECT_EQ(column1, c.column1) << c.name;
+        EXPECT_EQ(column1, expectedColumn1) << name;
         EXPECT_EQ((QStringList{grid.text(1, 2), grid.text(1, 3), grid.text(1, 4)}),
                   (QStringList{"内容", "表达式", "金额"}));
 
@@ -159,7 +154,7 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
         // Excel's column widths 10, 20, 40 and 10 in its default font, as stored.
         EXPECT_EQ(xmlValues(xml, "col", "width"),
                   (QStringList{"10.7109375", "20.7109375", "40.7109375", "10.7109375"}));
-        EXPECT_EQ(xmlValues(xml, "mergeCell", "ref"), QStringList{c.merge});
+        EXPECT_EQ(xmlValues(xml, "mergeCell", "ref"), QStringList{merge});
         // Printed on A4 (9), one page wide (1 is the default), as many pages tall as it takes, the header row on each
         // page.
         EXPECT_EQ(xmlValues(xml, "pageSetup", "paperSize"), QStringList{"9"});
@@ -172,7 +167,7 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
         const QStringList formats = cellFormats(zipEntry(file, "xl/styles.xml"));
         const QStringList refs = xmlValues(xml, "c", "r");
         const QStringList styles = xmlValues(xml, "c", "s");
-        ASSERT_EQ(refs.size(), 4 * c.column1.size()) << c.name;
+        ASSERT_EQ(refs.size(), 4 * expectedColumn1.size()) << name;
         for (int i = 0; i < refs.size(); ++i) {
             EXPECT_EQ(refs.at(i), QString(QChar('A' + i % 4)) + QString::number(i / 4 + 1));
             EXPECT_EQ(formats.value(styles.at(i).toInt()), i < 4 ? QStringLiteral("bold 黑体 thin,thin,thin,thin")
@@ -185,8 +180,8 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
         for (int i = 0; i < refs.size(); ++i)
             if (types.at(i).isEmpty() && values.contains(refs.at(i))) // blanks have neither type nor value
                 numbers.append(refs.at(i));
-        EXPECT_EQ(numbers, c.numbers) << c.name;
-        EXPECT_EQ(values.value("D4"), c.numbers.isEmpty() ? QString() : QStringLiteral("-12.25"));
+        EXPECT_EQ(numbers, expectedNumbers) << name;
+        EXPECT_EQ(values.value("D4"), expectedNumbers.isEmpty() ? QString() : QStringLiteral("-12.25"));
     }
 }
 
@@ -200,11 +195,7 @@ TEST_F(ExportImport, RefusalsLeaveTheTargetAlone)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("old content");
     }
-    const struct
-    {
-        std::function<void(CostSheet &)> change;
-        const char *message;
-    } cases[] = {
+    const std::tuple<std::function<void(CostSheet &)>, const char *> cases[] = {
         {[](CostSheet &s) { s.setContent(1, QString(40000, QLatin1Char('x'))); },
          "第 1 行的“内容”有 40000 个字符，超过 Excel 单元格的上限 32767"},
         {[](CostSheet &s) { s.setText1(QString(32767, QLatin1Char('9'))); }, "合计行的文字有 \\d+ 个字符，超过.*32767"},
@@ -212,15 +203,15 @@ TEST_F(ExportImport, RefusalsLeaveTheTargetAlone)
         {[](CostSheet &s) { s.setAmountText(3, QStringLiteral("1234567890123456789")), s.RefreshTotals(); }, "第 3 行"},
         {[](CostSheet &s) { s.setText1(QStringLiteral("溢出")); }, "合计金额溢出"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[change, message] : cases) {
         CostSheet sheet;
         fillSample(sheet);
-        c.change(sheet);
+        change(sheet);
         const SheetState changed = SheetState::of(sheet);
         WorkbookError error;
         EXPECT_FALSE(WriteQuoteWorkbook(sheet, file, &error));
         EXPECT_EQ(error.kind, WorkbookError::Kind::Refused);
-        EXPECT_TRUE(error.text.contains(QRegularExpression(QString::fromUtf8(c.message)))) << error.text.toStdString();
+        EXPECT_TRUE(error.text.contains(QRegularExpression(QString::fromUtf8(message)))) << error.text.toStdString();
         QFile old(file);
         ASSERT_TRUE(old.open(QIODevice::ReadOnly));
         EXPECT_EQ(old.readAll(), QByteArray("old content"));

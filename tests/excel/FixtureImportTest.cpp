@@ -42,20 +42,14 @@ QList<QStringList> errorCells()
     return rows << QStringList{"房", "", "", "100"} << QStringList{"合计：100元/2人", "", "", ""};
 }
 
-struct Case
-{
-    const char *file;
-    QList<QStringList> rows; // the whole grid from the header row, columns A to D
-    const char *headCount;
-    const char *total; // after the import, recomputed
-};
-
 } // namespace
 
 TEST(FixtureImport, ReadsAsStoredAndImportsAmountsAndHeadCount)
 {
     const QList<QStringList> loQuote = formulaQuote("合计：2790元/8人＝348.75元", false);
-    const Case cases[] = {
+    // The file, its whole grid from the header row (columns A to D), the head count and the total recomputed
+    // after the import.
+    const std::tuple<const char *, QList<QStringList>, const char *, const char *> cases[] = {
         {"openpyxl_quote.xlsx", // absolute part targets
          {Header,
           {"房", "  锦江之星 ", "单价: 180.00 × 10间 × 2天", "3600"},
@@ -106,33 +100,32 @@ TEST(FixtureImport, ReadsAsStoredAndImportsAmountsAndHeadCount)
         // An error in 金额 is a text, not an amount of 1 元.
         {"gnumeric_errors.xls", errorCells(), "2", "100"},
     };
-    for (const Case &c : cases) {
-        const QString path = QStringLiteral(QUILVAR_EXCEL_FIXTURES "/") + QString::fromUtf8(c.file);
+    for (const auto &[file, rows, headCount, total] : cases) {
+        const QString path = QStringLiteral(QUILVAR_EXCEL_FIXTURES "/") + QString::fromUtf8(file);
         CellGrid grid;
         WorkbookError error;
-        ASSERT_TRUE(ReadFirstWorksheet(path, ReadLimits{}, &grid, &error))
-            << c.file << ": " << error.text.toStdString();
+        ASSERT_TRUE(ReadFirstWorksheet(path, ReadLimits{}, &grid, &error)) << file << ": " << error.text.toStdString();
         QList<QStringList> read;
         for (int r = 1; r <= grid.rowCount(); ++r)
             read.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3), grid.text(r, 4)});
-        EXPECT_EQ(show(read), show(c.rows)) << c.file;
+        EXPECT_EQ(show(read), show(rows)) << file;
 
         CostSheet sheet;
-        ASSERT_TRUE(InExcel(sheet, path, &error)) << c.file << ": " << error.text.toStdString();
+        ASSERT_TRUE(InExcel(sheet, path, &error)) << file << ": " << error.text.toStdString();
         sheet.RefreshTotals();
-        EXPECT_EQ(sheet.Text3(), QString::fromUtf8(c.headCount)) << c.file;
-        EXPECT_EQ(sheet.Text1(), QString::fromUtf8(c.total)) << c.file;
+        EXPECT_EQ(sheet.Text3(), QString::fromUtf8(headCount)) << file;
+        EXPECT_EQ(sheet.Text1(), QString::fromUtf8(total)) << file;
         // The lines are the rows between the header and the totals row, numbered and ticked.
         qsizetype lines = 0;
-        while (lines + 1 < c.rows.size() && !c.rows.at(lines + 1).first().startsWith(QStringLiteral("合计")))
+        while (lines + 1 < rows.size() && !rows.at(lines + 1).first().startsWith(QStringLiteral("合计")))
             ++lines;
-        ASSERT_EQ(sheet.rowCount(), std::max<qsizetype>(lines, CostSheet::InitialRows)) << c.file;
+        ASSERT_EQ(sheet.rowCount(), std::max<qsizetype>(lines, CostSheet::InitialRows)) << file;
         for (int i = 0; i < sheet.rowCount(); ++i) {
             const CostLine &line = sheet.row(i + 1);
             EXPECT_EQ(line.Number, QString::number(i + 1));
-            EXPECT_EQ(line.Included, i < lines) << c.file << " line " << i + 1;
+            EXPECT_EQ(line.Included, i < lines) << file << " line " << i + 1;
             const QStringList texts{line.Category, line.Content, line.Expression, line.AmountText};
-            EXPECT_EQ(texts, i < lines ? c.rows.at(i + 1) : QStringList(4)) << c.file << " line " << i + 1;
+            EXPECT_EQ(texts, i < lines ? rows.at(i + 1) : QStringList(4)) << file << " line " << i + 1;
         }
     }
 }

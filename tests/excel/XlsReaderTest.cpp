@@ -10,11 +10,6 @@
 
 namespace {
 
-QString fixture(const char *name)
-{
-    return QStringLiteral(QUILVAR_EXCEL_FIXTURES "/") + QString::fromUtf8(name);
-}
-
 template <typename T> QByteArray le(T value)
 {
     QByteArray out(sizeof(T), '\0');
@@ -115,6 +110,11 @@ struct Sheet
     quint16 substream = 0;
 };
 
+QList<Sheet> worksheet(const QByteArray &records)
+{
+    return {{0, records}};
+}
+
 // A workbook stream: the globals, then one substream for each sheet, in that order.
 QByteArray workbook(const QByteArray &globals, const QList<Sheet> &sheets, quint16 version = 0x0600)
 {
@@ -191,57 +191,44 @@ TEST(XlsParser, RecordsAsRowOneReads)
     const QByteArray chart = bof(0x20) + record(0x0203, at(0, 0) + f64(7)) + eof();
     const QByteArray nine = record(0x0203, at(0, 0) + f64(9));
     const QByteArray one = record(0x0203, at(0, 0) + f64(1));
-    const struct
-    {
-        const char *name;
-        QByteArray globals;
-        QList<Sheet> sheets;
-        std::string row;
-    } cases[] = {
-        {"shared strings across CONTINUE records", sst, {{0, labels}}, "项目|ABC合计|房|ok"},
-        {"1900 date system", formats, {{0, dated}}, "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
-        {"1904 date system",
-         record(0x0022, u16(1)) + formats,
-         {{0, dated}},
+    const std::tuple<const char *, QByteArray, QList<Sheet>, std::string> cases[] = {
+        {"shared strings across CONTINUE records", sst, worksheet(labels), "项目|ABC合计|房|ok"},
+        {"1900 date system", formats, worksheet(dated), "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
+        {"1904 date system", record(0x0022, u16(1)) + formats, worksheet(dated),
          "255:10:10|2028-05-02|1904-01-02|2028-05-02 12:00:00"},
-        {"numbers in 30 bits",
-         {},
-         {{0, record(0x027e, at(0, 0) + u32((12345u << 2) | 3)) + record(0x027e, at(0, 1) + u32(0x3ff80000))}},
+        {"numbers in 30 bits", QByteArray(),
+         worksheet(record(0x027e, at(0, 0) + u32((12345u << 2) | 3)) + record(0x027e, at(0, 1) + u32(0x3ff80000))),
          "123.45|1.5||"},
-        {"several numbers in one record",
-         {},
-         {{0, record(0x00bd, u16(0) + u16(1) + u16(0) + u32(4u << 2 | 2) + u16(0) + u32(quint32(-5) << 2 | 2) + u16(0) +
-                                 u32(6u << 2 | 2) + u16(3))}},
+        {"several numbers in one record", QByteArray(),
+         worksheet(record(0x00bd, u16(0) + u16(1) + u16(0) + u32(4u << 2 | 2) + u16(0) + u32(quint32(-5) << 2 | 2) +
+                                      u16(0) + u32(6u << 2 | 2) + u16(3))),
          "|4|-5|6"},
-        {"text of a formula, after a shared formula",
-         {},
-         {{0, formula(0, 0, 0) + record(0x04bc, QByteArray(10, '\0')) +
-                  record(0x0207, unicode(QStringLiteral("合计："))) + formula(0, 1, 3) +
-                  record(0x0207, unicode(QStringLiteral("stray")))}},
+        {"text of a formula, after a shared formula", QByteArray(),
+         worksheet(formula(0, 0, 0) + record(0x04bc, QByteArray(10, '\0')) +
+                   record(0x0207, unicode(QStringLiteral("合计："))) + formula(0, 1, 3) +
+                   record(0x0207, unicode(QStringLiteral("stray")))),
          "合计：|||"},
-        {"text of a formula in a CONTINUE record",
-         {},
-         {{0, formula(0, 0, 0) + record(0x0207, u16(4) + '\0' + "AB") +
-                  record(0x003c, '\x01' + wide(QStringLiteral("元/")))}},
+        {"text of a formula in a CONTINUE record", QByteArray(),
+         worksheet(formula(0, 0, 0) + record(0x0207, u16(4) + '\0' + "AB") +
+                   record(0x003c, '\x01' + wide(QStringLiteral("元/")))),
          "AB元/|||"},
-        {"logical and error results",
-         {},
-         {{0, formula(0, 0, 1, 1) + formula(0, 1, 1, 0) + formula(0, 2, 2, 0x2a) +
-                  record(0x0205, at(0, 3) + '\x07' + '\x01')}},
+        {"logical and error results", QByteArray(),
+         worksheet(formula(0, 0, 1, 1) + formula(0, 1, 1, 0) + formula(0, 2, 2, 0x2a) +
+                   record(0x0205, at(0, 3) + '\x07' + '\x01')),
          "TRUE|FALSE|#N/A|#DIV/0!"},
-        {"a chart inside the sheet is no part of it", {}, {{0, chart + record(0x0203, at(0, 1) + f64(2.5))}}, "|2.5||"},
-        {"cells past column D are left out", {}, {{0, record(0x0203, at(0, 4) + f64(1))}}, "|||"},
+        {"a chart inside the sheet is no part of it", QByteArray(),
+         worksheet(chart + record(0x0203, at(0, 1) + f64(2.5))), "|2.5||"},
+        {"cells past column D are left out", QByteArray(), worksheet(record(0x0203, at(0, 4) + f64(1))), "|||"},
         // No cell keeps more than Excel can hold, however long the record says its text is.
-        {"a text beyond what a cell holds",
-         {},
-         {{0, record(0x0204, at(0, 0) + u16(40000) + '\0' + QByteArray(40000, 'a'))}},
+        {"a text beyond what a cell holds", QByteArray(),
+         worksheet(record(0x0204, at(0, 0) + u16(40000) + '\0' + QByteArray(40000, 'a'))),
          std::string(32767, 'a') + "|||"},
         // The first worksheet is the first sheet that both the list and the sheet itself call one.
-        {"listed as a chart", {}, {{2, nine, 0x10}, {0, one}}, "1|||"},
-        {"a chart's records", {}, {{0, nine, 0x20}, {0, one}}, "1|||"},
+        {"listed as a chart", QByteArray(), {{2, nine, 0x10}, {0, one}}, "1|||"},
+        {"a chart's records", QByteArray(), {{0, nine, 0x20}, {0, one}}, "1|||"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(firstRow(read(workbook(c.globals, c.sheets))), c.row) << c.name;
+    for (const auto &[name, globals, sheets, row] : cases)
+        EXPECT_EQ(firstRow(read(workbook(globals, sheets))), row) << name;
     // BIFF5 texts are 8-bit whatever the code page says: 1200 (UTF-16) falls back to Western European.
     const QByteArray cafe = record(0x0204, at(0, 0) + u16(4) + "caf\xe9");
     EXPECT_EQ(firstRow(read(workbook(record(0x0042, u16(1200)), {{0, cafe}}, 0x0500))), "café|||");
@@ -260,12 +247,7 @@ TEST(XlsParser, RefusalsSayWhy)
     QByteArray siblingLoop = good;
     qToLittleEndian<quint32>(1, siblingLoop.data() + CompoundDirectoryOffset + 128 + 72);
 
-    const struct
-    {
-        const char *name;
-        QByteArray file;
-        const char *message;
-    } cases[] = {
+    const std::tuple<const char *, QByteArray, const char *> cases[] = {
         {"password", compoundFile({{"Workbook", workbook(record(0x002f, QByteArray(54, '\0')), {{0, sheet}})}}),
          "已加密"},
         {"encrypted Office 2007 workbook",
@@ -280,12 +262,12 @@ TEST(XlsParser, RefusalsSayWhy)
         {"no BOF", compoundFile({{"Workbook", sheet}}), "损坏"},
     };
     EXPECT_EQ(firstRow(ReadXlsWorkbook(good, ReadLimits{})), "1|||");
-    for (const auto &c : cases) {
-        const XlsReaderResult result = ReadXlsWorkbook(c.file, ReadLimits{});
-        EXPECT_FALSE(result.ok) << c.name;
-        EXPECT_TRUE(result.cells.isEmpty()) << c.name;
-        EXPECT_TRUE(result.error.text.contains(QString::fromUtf8(c.message)))
-            << c.name << ": " << result.error.text.toStdString();
+    for (const auto &[name, file, message] : cases) {
+        const XlsReaderResult result = ReadXlsWorkbook(file, ReadLimits{});
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_TRUE(result.cells.isEmpty()) << name;
+        EXPECT_TRUE(result.error.text.contains(QString::fromUtf8(message)))
+            << name << ": " << result.error.text.toStdString();
     }
 }
 
@@ -295,25 +277,23 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
 {
     QTemporaryDir dir;
     const QString renamed = dir.filePath(QStringLiteral("报价 单 (副本).xls"));
-    ASSERT_TRUE(QFile::copy(fixture("xlwt_quote.xls"), renamed));
-    const struct
-    {
-        QString path;
-        ReadLimits limits;
-        QList<QStringList> rows; // columns A to C
-    } cases[] = {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILVAR_EXCEL_FIXTURES "/xlwt_quote.xls"), renamed));
+    // The rows read, columns A to C.
+    const std::tuple<QString, ReadLimits, QList<QStringList>> cases[] = {
         {renamed, {3, 2}, {{"项目", "内容", ""}, {"  大交通", "机票 ", ""}, {"景点门票", "故宫", ""}}},
-        {fixture("damaged-sector-chain.xls"), {}, {}}, // read as an empty sheet, the stale cell gone
+        {QStringLiteral(QUILVAR_EXCEL_FIXTURES "/damaged-sector-chain.xls"),
+         {},
+         {}}, // read as an empty sheet, the stale cell gone
     };
-    for (const auto &c : cases) {
+    for (const auto &[path, limits, expected] : cases) {
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("stale"));
         WorkbookError error;
-        ASSERT_TRUE(ReadFirstWorksheet(c.path, c.limits, &grid, &error)) << error.text.toStdString();
+        ASSERT_TRUE(ReadFirstWorksheet(path, limits, &grid, &error)) << error.text.toStdString();
         QList<QStringList> rows;
         for (int r = 1; r <= grid.rowCount(); ++r)
             rows.append({grid.text(r, 1), grid.text(r, 2), grid.text(r, 3)});
-        EXPECT_EQ(rows, c.rows) << c.path.toStdString();
+        EXPECT_EQ(rows, expected) << path.toStdString();
     }
 }
 

@@ -42,47 +42,35 @@ const QStringList agencyFigures{"32190", "2146", "148.3019", "325.6981", "12.43"
                                 "39540", "1977", "136.4151", "296.5849", "12.31", "5931.698",
                                 "13500", "单价", "成本",     "利润",     "税金",  "毛利"};
 
-struct UsageCase
-{
-    QStringList arguments;
-    const char16_t *message;
-};
-
-const UsageCase usageCases[] = {
-    {{"--quote", "0"}, u"团队人数“0”不是 1 到 9999 的整数"},
-    {{"--quote", "15,1.5"}, u"团队人数“1.5”不是"},
-    {{"--quote", "10000"}, u"团队人数“10000”不是"},
-    {{"--quote", "15,,20"}, u"团队人数“”不是"},
-    {{"--quote", QStringLiteral("1,").repeated(100) + "1"}, u"团队人数最多 100 档"},
-    {{"--quote", "15", "--markup", "10", "--margin", "20"}, u"只能给出其中一个"},
-    {{"--quote", "15", "--margin", "100"}, u"毛利率“100”必须小于 100"},
-    {{"--quote", "15", "--profit", "-5"}, u"加价“-5”不是"},
-    {{"--quote", "15", "--tax", "-1"}, u"税点“-1”不是 0 到 100"},
-    {{"--quote", "15", "--tax", "100.5"}, u"税点“100.5”不是"},
-    {{"--quote", "15", "--tax-base", "gross"}, u"计税方式“gross”"},
-    {{"--quote", "15", "--child-excludes", "房,酒店"}, u"儿童价不含的项目“酒店”"},
-    {{"--quote", "15", "--rooms", "double"}, u"排房方式“double”"},
-    {{"--quote", "15", "--foc", "x"}, u"免费名额“x”"},
-    {{"--quote", "15", "--staff", "-1"}, u"陪同人数“-1”"},
-    {{"--quote", "15", "--round", "0.00001"}, u"取整“0.00001”"},
-    {{"--foc", "15"}, u"选项 --foc 只能与 --quote 一起使用"},
-    {{"--quote", "15", "--quote-pdf", ""}, u"选项 --quote-pdf 缺少文件名"},
-};
+// The arguments, separated by blanks, and the start of the message that refuses them.
+using Usage = std::pair<QString, const char16_t *>;
 
 TEST(QuoteBatch, UsageErrorsWriteNothing)
 {
-    for (const UsageCase &c : usageCases) {
+    for (const auto &[given, message] :
+         {Usage{"--quote 0", u"团队人数“0”不是 1 到 9999 的整数"}, Usage{"--quote 15,1.5", u"团队人数“1.5”不是"},
+          Usage{"--quote 10000", u"团队人数“10000”不是"}, Usage{"--quote 15,,20", u"团队人数“”不是"},
+          Usage{"--quote " + QStringLiteral("1,").repeated(100) + "1", u"团队人数最多 100 档"},
+          Usage{"--quote 15 --markup 10 --margin 20", u"只能给出其中一个"},
+          Usage{"--quote 15 --margin 100", u"毛利率“100”必须小于 100"},
+          Usage{"--quote 15 --profit -5", u"加价“-5”不是"}, Usage{"--quote 15 --tax -1", u"税点“-1”不是 0 到 100"},
+          Usage{"--quote 15 --tax 100.5", u"税点“100.5”不是"}, Usage{"--quote 15 --tax-base gross", u"计税方式“gross”"},
+          Usage{"--quote 15 --child-excludes 房,酒店", u"儿童价不含的项目“酒店”"},
+          Usage{"--quote 15 --rooms double", u"排房方式“double”"}, Usage{"--quote 15 --foc x", u"免费名额“x”"},
+          Usage{"--quote 15 --staff -1", u"陪同人数“-1”"}, Usage{"--quote 15 --round 0.00001", u"取整“0.00001”"},
+          Usage{"--foc 15", u"选项 --foc 只能与 --quote 一起使用"},
+          Usage{"--quote 15 --quote-pdf ", u"选项 --quote-pdf 缺少文件名"}}) {
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("q.pdf")), xlsx = dir.filePath(QStringLiteral("q.xlsx"));
-        QStringList arguments = c.arguments;
+        QStringList arguments = given.split(u' ');
         if (!arguments.contains(QStringLiteral("--quote-pdf")))
             arguments << "--quote-pdf" << pdf;
-        if (c.arguments.contains(QStringLiteral("--quote")))
+        if (given.startsWith(QStringLiteral("--quote ")))
             arguments << "--quote-xlsx" << xlsx << "--json";
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         EXPECT_EQ(RunBatch(arguments, outStream, errStream), BatchBadArguments) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(err.contains(q(c.message))) << err.toStdString();
+        EXPECT_TRUE(err.contains(q(message))) << err.toStdString();
         EXPECT_TRUE(out.isEmpty());
         EXPECT_FALSE(QFile::exists(pdf) || QFile::exists(xlsx));
     }
@@ -91,8 +79,7 @@ TEST(QuoteBatch, UsageErrorsWriteNothing)
 struct BatchResult
 {
     int status;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
 BatchResult runBatch(const QStringList &arguments)

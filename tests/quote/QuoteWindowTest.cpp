@@ -1,6 +1,5 @@
 #include "tests/app/WindowTests.h"
 
-#include "common/Dialogs.h"
 #include "db/IniFile.h"
 #include "quote/QuoteTableModel.h"
 #include "quote/QuoteWindow.h"
@@ -8,7 +7,6 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -37,8 +35,7 @@ struct QuoteView
     }
     QString cell(int row, int column) const
     {
-        const QAbstractItemModel *model = get<QTableView>("TblQuote")->model();
-        return model->index(row, column).data().toString();
+        return get<QTableView>("TblQuote")->model()->index(row, column).data().toString();
     }
 };
 
@@ -50,13 +47,13 @@ class QuoteWindowTest : public QObject
     QTemporaryDir m_dir;
     QString m_ini = m_dir.filePath(QStringLiteral("default.ini"));
 
+    // The worked example's rows in the calculator, and the quote window opened from its menu.
     QuoteView open(Window &w)
     {
-        int position = 0;
-        for (const auto &[category, expression] : workedRows) {
-            ++position;
-            w.sheet().setRow(position,
-                             {QString::number(position), q(category), QString(), q(expression), QString(), true});
+        w.window.setIniFilePath(m_ini);
+        for (int row = 1; row <= 5; ++row) {
+            const auto [category, expression] = workedRows[row - 1];
+            w.sheet().setRow(row, {QString::number(row), q(category), {}, q(expression), {}, true});
         }
         w.choose("MnuLv_2Quote");
         QWidget *window = w.window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
@@ -72,9 +69,7 @@ private slots:
 
     void followsTheSheetAndRemembersItsSettings()
     {
-        auto *calculator = new CalculatorWindow;
-        calculator->setIniFilePath(m_ini);
-        Window w(calculator);
+        Window w;
         const QuoteView quote = open(w);
         QCOMPARE(quote.window->windowTitle(), q(u"报价单"));
         QVERIFY(!quote.window->isModal());
@@ -119,9 +114,7 @@ private slots:
 
     void exportButtonsWriteTheCustomerQuote()
     {
-        auto *calculator = new CalculatorWindow;
-        calculator->setIniFilePath(m_ini);
-        Window w(calculator);
+        Window w;
         const QuoteView quote = open(w);
         QTest::keyClicks(quote.get("TxtTourName"), QStringLiteral("Yunnan"));
         const std::pair<const char *, const char *> buttons[] = {{"CmdPdf", "%PDF-"}, {"CmdXlsx", "PK"}};
