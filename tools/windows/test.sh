@@ -35,7 +35,9 @@ mkdir -p "$fonts"
 cp -n /usr/share/wine/fonts/tahoma*.ttf "$fonts/" 2>/dev/null || true
 # One Wine server for the whole run instead of one per test program (one still running from a run
 # a moment ago serves as well).
-/usr/lib/wine/wineserver -p 60 2>/dev/null || true
+/usr/lib/wine/wineserver -p 60 >/dev/null 2>&1 || true
+# Wine's system processes would keep that server alive after the run: it ends with the run.
+trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
