@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the unit and widget tests (under AddressSanitizer and
 # UndefinedBehaviorSanitizer, with a PostgreSQL server of their own), then each fuzz target for a
-# short, fixed time. The benchmarks are built too.
+# short, fixed time. The benchmarks are built too. Then the Windows build and its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,3 +38,9 @@ for target in $(find build/fuzz/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u
         "$corpus" $seeds 2>&1 | tail -n 12
 done
 echo "fuzzing: every target ran ${fuzz_seconds}s without a crash"
+
+# The Windows half: the same programs cross-built for Windows and every test under Wine, against the
+# same servers. QUILVAR_WINDOWS=0 skips it for a quick local run.
+if [ "${QUILVAR_WINDOWS:-1}" != 0 ]; then
+    bash tools/windows.sh --test
+fi
