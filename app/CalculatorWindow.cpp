@@ -9,6 +9,7 @@
 #include "app/UiFont.h"
 #include "app/VendorLinks.h"
 #include "common/Dialogs.h"
+#include "common/NumberBoxMark.h"
 #include "costline/ControlJsj.h"
 #include "costline/Twips.h"
 #include "sheet/CostSheetModel.h"
@@ -145,6 +146,7 @@ void CalculatorWindow::buildBottomBar()
     m_total = box("Text1", 660, 1515);
     label(new QLabel(QStringLiteral("元 /")), "Label2", 2340);
     m_headCount = box("Text3", 2880, 855);
+    MarkMisreadNumbers(m_headCount);
     // 人 and ＝ at the two ends of the label whatever the font, with the refresh button between.
     label(new GapLabel(QStringLiteral("人                ＝")), "Label3", 3900, 1800);
     m_refresh = button("Command2", QStringLiteral("刷新人数(&S)"), 4140);
