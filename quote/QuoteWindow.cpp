@@ -198,8 +198,30 @@ void QuoteWindow::buildDocument()
     buttons->addWidget(m_pdf);
     buttons->addWidget(m_workbook);
     form->addRow(buttons);
+    connect(m_tourName, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
+    connect(m_tourDate, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
+    connect(m_excludes, &QPlainTextEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
     connect(m_pdf, &QPushButton::clicked, this, [this] { exportDocument(true); });
     connect(m_workbook, &QPushButton::clicked, this, [this] { exportDocument(false); });
+}
+
+QJsonObject QuoteWindow::perTourTexts() const
+{
+    QJsonObject texts = m_carried;
+    texts.insert(QStringLiteral("tourName"), m_tourName->text());
+    texts.insert(QStringLiteral("tourDate"), m_tourDate->text());
+    texts.insert(QStringLiteral("excludes"), m_excludes->toPlainText());
+    return texts;
+}
+
+void QuoteWindow::setPerTourTexts(const QJsonObject &texts)
+{
+    m_carried = texts;
+    const QSignalBlocker blockers[] = {QSignalBlocker(m_tourName), QSignalBlocker(m_tourDate),
+                                       QSignalBlocker(m_excludes)};
+    m_tourName->setText(texts.value(QStringLiteral("tourName")).toString());
+    m_tourDate->setText(texts.value(QStringLiteral("tourDate")).toString());
+    m_excludes->setPlainText(texts.value(QStringLiteral("excludes")).toString());
 }
 
 QuoteSettingTexts QuoteWindow::settingTexts() const

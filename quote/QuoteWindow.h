@@ -2,6 +2,7 @@
 
 #include "quote/GroupQuote.h"
 
+#include <QJsonObject>
 #include <QTimer>
 #include <QWidget>
 
@@ -25,6 +26,15 @@ public:
     QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWidget *parent = nullptr);
 
     const GroupQuote &quote() const;
+
+    // The texts of this tour's customer quote (tour name "tourName", dates "tourDate", 费用不含
+    // "excludes"), as one object: kept with the sheet and brought back with it. Keys it does not
+    // know are carried along unchanged; missing ones are empty.
+    QJsonObject perTourTexts() const;
+    void setPerTourTexts(const QJsonObject &texts);
+
+signals:
+    void perTourTextsChanged();
 
 private:
     void buildSettings();
@@ -60,4 +70,5 @@ private:
     QPushButton *m_workbook = nullptr;
     bool m_settingsValid = false;
     QString m_savedTexts;
+    QJsonObject m_carried;
 };

@@ -1,5 +1,6 @@
 #include "tests/app/WindowTests.h"
 
+#include "app/memory/SheetFolder.h"
 #include "db/IniFile.h"
 #include "quote/QuoteTableModel.h"
 #include "quote/QuoteWindow.h"
@@ -134,6 +135,8 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     Dialogs::setScripted(true);
+    QTemporaryDir sheets;
+    SheetFolder::setPathForTests(sheets.path());
     QuoteWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }
