@@ -326,7 +326,7 @@ void CalculatorWindow::applyLayout()
 {
     // The notice bar, when shown, stands above the list, which starts below it.
     int listTop = TwipsToPixels(ListMargin);
-    if (m_notice && m_notice->isVisible()) {
+    if (m_notice && !m_notice->isHidden()) {
         const int width = qMax(0, this->width() - 2 * listTop);
         const int height = m_notice->heightForWidth(width);
         m_notice->setGeometry(listTop, listTop / 2, width, height > 0 ? height : m_notice->sizeHint().height());

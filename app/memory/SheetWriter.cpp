@@ -2,6 +2,8 @@
 
 #include "app/memory/SheetFolder.h"
 
+#include <chrono>
+
 SheetWriter::SheetWriter(QObject *parent) : QObject(parent), m_thread([this] { run(); }) {}
 
 SheetWriter::~SheetWriter()
@@ -42,7 +44,15 @@ void SheetWriter::run()
         m_busy = true;
         lock.unlock();
         QString error;
-        if (WriteRecordFile(job.path, job.record, &error))
+        // A reader of the folder (another calculator listing it) may hold the file for a moment,
+        // and Windows refuses to replace a file that is open.
+        bool done = false;
+        for (int attempt = 0; attempt < 3 && !done; ++attempt) {
+            if (attempt)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            done = WriteRecordFile(job.path, job.record, &error);
+        }
+        if (done)
             emit written(job.record.sequence);
         else
             emit failed(error);

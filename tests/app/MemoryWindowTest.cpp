@@ -76,6 +76,7 @@ private slots:
         StartCalculator(*started, QString(), QString());
         Window again(started);
         QCOMPARE(again.window.notice().text(), QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。"));
+        QVERIFY(again.list->y() > again.window.notice().geometry().bottom()); // the bar hides no row
         const Boxes fresh = boxesOf(again);
         openRecent(again, 0, [](QTreeView *list, QPushButton *) {
             QCOMPARE(list->model()->rowCount(), 1);

@@ -115,7 +115,7 @@ TEST(SheetMemory, AFolderThatCannotBeUsedIsToldOfOnceAndTypingGoesOn)
 TEST(SheetMemory, KilledAtRandomTheSheetComesBackExactly)
 {
     QTemporaryDir dir;
-    for (int run = 0; run < 25; ++run) {
+    for (int run = 0; run < 20; ++run) {
         SCOPED_TRACE(run);
         const QString folder = dir.filePath(QString::number(run));
         const quint32 seed = QRandomGenerator::global()->generate() % 100000;
