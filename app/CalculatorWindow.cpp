@@ -261,10 +261,11 @@ void CalculatorWindow::showQuoteWindow()
 
 void CalculatorWindow::noteLastEnd(bool tellOfCrash)
 {
-    const FolderScan scan = ScanSheetFolder(SheetFolder::path(), QDateTime::currentDateTimeUtc(), m_memory->path());
-    tell(scan.problems);
-    if (tellOfCrash && MarkUnclosedSheets(scan) > 0)
-        tell({QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。")});
+    m_memory->lookAtFolder(tellOfCrash, [this](const QStringList &problems, int unclosed) {
+        tell(problems);
+        if (unclosed > 0)
+            tell({QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。")});
+    });
 }
 
 void CalculatorWindow::tell(const QStringList &problems)

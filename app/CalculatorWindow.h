@@ -41,8 +41,9 @@ public:
     // The head-count box, as start-up and the import set it.
     void setHeadCountText(const QString &text);
 
-    // Reads the kept sheets at start: tells of damaged ones and, with `tellOfCrash` (a start without a
-    // host's query), of a sheet whose calculator ended without its close.
+    // Reads the kept sheets at start, in the background: tells of damaged ones and, with
+    // `tellOfCrash` (a start without a host's query), of a sheet whose calculator ended without its
+    // close.
     void noteLastEnd(bool tellOfCrash);
     SheetMemory &memory() { return *m_memory; }
     NoticeBar &notice() { return *m_notice; }

@@ -34,9 +34,29 @@ SheetMemory::SheetMemory(CostSheet &sheet, const QString &folder, QObject *paren
 
 SheetMemory::~SheetMemory()
 {
+    if (m_look.joinable())
+        m_look.join();
     if (m_gather.isActive())
         handOver();
     m_writer.flush();
+}
+
+void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const QStringList &problems, int unclosed)> done)
+{
+    if (m_look.joinable())
+        m_look.join();
+    m_look = std::thread([this, folder = m_folder, own = m_path, markUnclosed, done] {
+        const FolderScan scan = ScanSheetFolder(folder, QDateTime::currentDateTimeUtc(), own);
+        const int unclosed = markUnclosed ? MarkUnclosedSheets(scan) : 0;
+        // Dropped when this object is gone before the call arrives.
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, problems = scan.problems, unclosed] {
+                done(problems, unclosed);
+                emit folderLooked();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void SheetMemory::start()

@@ -8,7 +8,9 @@
 #include <QSet>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <thread>
 
 class CostSheet;
 
@@ -39,12 +41,19 @@ public:
     // Hands the sheet as it stands to the writer at once, as the end of a gathering does.
     void handOver();
 
+    // Reads the folder on a thread of its own, so that many large kept sheets never slow the start:
+    // prunes it, moves damaged files aside and, with `markUnclosed`, marks the sheets whose
+    // calculator ended without its close. `done` runs on this object's thread.
+    void lookAtFolder(bool markUnclosed, std::function<void(const QStringList &problems, int unclosed)> done);
+
     QString path() const { return m_path; }
     qint64 lastWritten() const { return m_lastWritten; }
 
 signals:
     // A failure of the memory, once per kind: the planner's work goes on unsaved.
     void problem(const QString &text);
+    // lookAtFolder is done, its `done` called.
+    void folderLooked();
 
 private:
     void changed();
@@ -61,6 +70,7 @@ private:
     QSet<int> m_reported;
     qint64 m_lastWritten = 0;
     bool m_started = false;
+    std::thread m_look;
 };
 
 // Puts a kept sheet into the sheet as an import does: every row, then the three boxes as they stood.

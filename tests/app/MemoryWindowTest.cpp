@@ -75,7 +75,7 @@ private slots:
         auto *started = new CalculatorWindow;
         StartCalculator(*started, QString(), QString());
         Window again(started);
-        QCOMPARE(again.window.notice().text(), QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。"));
+        QTRY_COMPARE(again.window.notice().text(), QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。"));
         QVERIFY(again.list->y() > again.window.notice().geometry().bottom()); // the bar hides no row
         const Boxes fresh = boxesOf(again);
         openRecent(again, 0, [](QTreeView *list, QPushButton *) {
@@ -98,7 +98,9 @@ private slots:
 
         // Told of once.
         auto *later = new CalculatorWindow;
+        QSignalSpy looked(&later->memory(), &SheetMemory::folderLooked);
         StartCalculator(*later, QString(), QString());
+        QTRY_COMPARE(looked.count(), 1);
         QVERIFY(later->notice().isHidden());
         delete later;
     }
@@ -122,7 +124,9 @@ private slots:
         openRecent(two, 0);
         QCOMPARE(two.sheet().row(1).Content, QStringLiteral("一"));
         auto *started = new CalculatorWindow;
+        QSignalSpy looked(&started->memory(), &SheetMemory::folderLooked);
         StartCalculator(*started, QString(), QString());
+        QTRY_COMPARE(looked.count(), 1);
         QVERIFY(started->notice().isHidden());
         delete started;
     }
