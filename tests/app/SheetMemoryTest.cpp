@@ -109,6 +109,30 @@ TEST(SheetMemory, AFolderThatCannotBeUsedIsToldOfOnceAndTypingGoesOn)
     }
 }
 
+// A disk that takes no more (the file-size limit stands in for a full disk): told once, then silence,
+// while the sheet goes on changing.
+TEST(SheetMemory, AFullDiskIsToldOfOnce)
+{
+    if (!QFile::exists(QStringLiteral("/bin/sh")))
+        GTEST_SKIP() << "no shell to set a file-size limit";
+    QTemporaryDir dir;
+    QProcess child;
+    child.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 64; exec \"$0\" \"$1\" 7"),
+                 QStringLiteral(QUILVAR_KILL_CHILD), dir.path()});
+    ASSERT_TRUE(child.waitForStarted());
+    QByteArray told;
+    for (int i = 0; i < 100 && !told.contains("\n"); ++i) {
+        child.waitForReadyRead(100);
+        told += child.readAllStandardError();
+    }
+    QThread::msleep(1500); // many more writes fail meanwhile
+    told += child.readAllStandardError();
+    child.kill();
+    child.waitForFinished();
+    EXPECT_EQ(told.count("没能保存"), 1) << told.toStdString();
+}
+
 // The child changes its sheet many times a second and is killed at a random moment: what it left
 // reads whole, is at least as new as the last write it finished, and is exactly the sheet it had
 // after the count of changes the record holds.
