@@ -94,8 +94,15 @@ bool WriteRecordFile(const QString &path, const SheetRecord &record, QString *er
         if (file.write(json) == json.size() && file.commit())
             return true;
     }
-    if (error)
-        *error = file.errorString();
+    if (error) {
+        const QFileDevice::FileError kind = file.error();
+        const QString why = kind == QFileDevice::ResourceError || kind == QFileDevice::WriteError
+                                ? QStringLiteral("磁盘已满或文件写不进去")
+                            : kind == QFileDevice::OpenError || kind == QFileDevice::PermissionsError
+                                ? QStringLiteral("没有在这里写文件的权限")
+                                : QStringLiteral("写入失败");
+        *error = QStringLiteral("%1（%2）").arg(why, file.errorString());
+    }
     file.cancelWriting();
     return false;
 }
