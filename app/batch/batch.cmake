@@ -6,6 +6,7 @@ target_link_libraries(quilvar_batch_rules PUBLIC quilvar_excel quilvar_sheet qui
 
 add_executable(quilvar-batch ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quilvar-batch PRIVATE quilvar_batch_rules)
+quilvar_windows_program(quilvar-batch "Quilvar 批处理工具（命令行，无窗口）")
 
 include(GNUInstallDirs)
 install(TARGETS quilvar-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

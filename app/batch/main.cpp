@@ -1,4 +1,5 @@
 #include "app/batch/BatchRun.h"
+#include "common/ConsoleOutput.h"
 #include "common/ProcessArguments.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,9 @@ int main(int argc, char *argv[])
     else
         application = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
 
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    ConsoleOutput outDevice(stdout);
+    ConsoleOutput errDevice(stderr);
+    QTextStream out(&outDevice);
+    QTextStream err(&errDevice);
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }
