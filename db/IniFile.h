@@ -27,7 +27,8 @@ struct IniEntry
 };
 
 // Stores all the values in one rewrite of the file: written beside it, then put in its place, so
-// that a failure at any point leaves the old file whole. With ownerOnly the file ends readable by
+// that a failure at any point leaves the old file whole (in place where the folder takes no new
+// file but the file may be written). With ownerOnly the file ends readable by
 // its owner only, whatever its mode was (it holds a scrambled log-in). Returns false, with a reason
 // in Chinese, when any value could not be stored; then none is.
 bool WriteIniValues(const QList<IniEntry> &entries, const QString &file, bool ownerOnly, QString *error = nullptr);

@@ -361,7 +361,7 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
 
     // 2. Where the sheet's content comes from: a host's query, a workbook.
     if (options.query) {
-        const QString iniPath = options.iniPath.value_or(IniFilePathFor(defaultIniDir));
+        const QString iniPath = options.iniPath.value_or(SettingsFileFor(defaultIniDir));
         QString message;
         if (FillSheetHeadless(sheet, iniPath, *options.query, &message) != 0) {
             err << "quilvar-batch：" << message << '\n';
