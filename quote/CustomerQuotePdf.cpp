@@ -1,6 +1,10 @@
 #include "quote/CustomerQuote.h"
+#include "quote/PdfFonts.h"
+
+#include <algorithm>
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -52,6 +56,14 @@ QString quoteHtml(const CustomerQuote &quote)
 bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QString *error)
 {
     QSaveFile file(path);
+    // Without a Chinese font every character would be an empty box, in a file that looks written.
+    const QStringList installed = QFontDatabase::families();
+    const QStringList families = PdfFontFamilies();
+    if (std::none_of(families.begin(), families.end(), [&](const QString &f) { return installed.contains(f); })) {
+        *error = QStringLiteral("无法写出报价单“%1”：本机没有可用的中文字体（需要 %2 之一）。")
+                     .arg(path, families.join(QStringLiteral("、")));
+        return false;
+    }
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, file.errorString());
         return false;
@@ -64,11 +76,8 @@ bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QStr
         pdf.setCreator(QStringLiteral("Quilvar"));
 
         QTextDocument document;
-        // WenQuanYi first: its glyphs map back to the characters exactly, so a customer who
-        // copies text out of the PDF gets 人 and not the look-alike radical ⼈.
         QFont font;
-        font.setFamilies(
-            {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK")});
+        font.setFamilies(PdfFontFamilies());
         font.setPointSizeF(11);
         document.setDefaultFont(font);
         document.setHtml(quoteHtml(quote));

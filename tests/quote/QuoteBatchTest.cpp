@@ -6,8 +6,10 @@
 #include "tests/common/TestText.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -82,9 +84,11 @@ struct BatchResult
     QString out, err;
 };
 
-BatchResult runBatch(const QStringList &arguments)
+BatchResult runBatch(const QStringList &arguments, const QProcessEnvironment &environment = {})
 {
     QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUILVAR_BATCH_EXECUTABLE), arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -171,6 +175,26 @@ TEST(QuoteBatch, FiguresBeyondTheMoneyRangeMakeNoDocument)
         QStringList{"--import", workedExample(dir), "--quote", "9999", "--profit", "999999999999", "--quote-pdf", pdf});
     EXPECT_EQ(run.status, BatchWorkbookFailed);
     EXPECT_TRUE(run.err.contains(q(u"超出金额范围"))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// A system without a Chinese font would get a PDF of empty boxes: refused by name, nothing written.
+TEST(QuoteBatch, NoChineseFontMakesNoPdf)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("q.pdf")), noFonts = dir.filePath(QStringLiteral("fonts"));
+    ASSERT_TRUE(QDir().mkpath(noFonts));
+    QFile config(dir.filePath(QStringLiteral("fonts.conf")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("<?xml version=\"1.0\"?><fontconfig><cachedir>" + noFonts.toUtf8() + "</cachedir></fontconfig>");
+    config.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FONTCONFIG_FILE"), config.fileName()); // fontconfig: no font at all
+    environment.insert(QStringLiteral("QT_QPA_FONTDIR"), noFonts);            // Windows: an empty font folder
+    const BatchResult run =
+        runBatch(QStringList{"--import", workedExample(dir), "--quote-pdf", pdf} + workedSettings, environment);
+    EXPECT_EQ(run.status, BatchWorkbookFailed);
+    EXPECT_TRUE(run.err.contains(q(u"没有可用的中文字体"))) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
