@@ -4,11 +4,13 @@
 
 #include <qt_windows.h>
 
-// 宋体 where the program was designed, Microsoft YaHei on a Windows without it.
+// 宋体 where the program was designed, Microsoft YaHei on a Windows without it; last, the free
+// CJK fonts a user may have installed.
 QStringList PdfFontFamilies()
 {
-    return {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Microsoft YaHei"),
-            QStringLiteral("微软雅黑"), QStringLiteral("NSimSun")};
+    return {QStringLiteral("SimSun"),          QStringLiteral("宋体"),    QStringLiteral("Microsoft YaHei"),
+            QStringLiteral("微软雅黑"),        QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("Noto Sans CJK SC")};
 }
 
 void ShowSystemFontsOffscreen()
