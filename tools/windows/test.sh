@@ -49,3 +49,6 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)
 # text (the host's pdftotext), and what the programs' files say of themselves.
 [ "$#" -eq 0 ] || exit 0
 bash tools/windows/check-package.sh "$build"
+# The installer in a Wine prefix of its own (after this run's Wine server has ended).
+/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+bash tools/windows/check-installer.sh "$build"
