@@ -3,7 +3,8 @@
 ; folder the zip is made of), ICON and OUTFILE.
 ;   quilvar-setup.exe /S [/D=C:\其它\文件夹]   silent install, for an agency's IT
 ;   uninstall.exe /S [/REMOVESETTINGS]         silent removal; the settings stay unless asked
-Unicode true
+; A 64-bit installer, like the programs: a 32-bit Windows refuses it itself.
+Target amd64-unicode
 ManifestSupportedOS Win10
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
