@@ -65,16 +65,21 @@ bool MakeCustomerQuote(const GroupQuote &quote, const QList<CostLine> &rows, con
 QString AgencyContactLine(const AgencyDetails &agency)
 {
     namespace T = CustomerQuoteText;
-    QStringList parts;
-    const std::pair<QString, QString> fields[] = {{T::address(), agency.address},
-                                                  {T::telephone(), agency.telephone},
-                                                  {T::contact(), agency.contact},
-                                                  {T::licence(), agency.licence}};
-    for (const auto &[label, value] : fields) {
-        if (!value.trimmed().isEmpty())
-            parts.append(label + QStringLiteral("：") + value.trimmed());
+    auto part = [](const QString &label, const QString &value) {
+        return value.trimmed().isEmpty() ? QString() : label + QStringLiteral("：") + value.trimmed();
+    };
+    QStringList second;
+    for (const QString &text : {part(T::telephone(), agency.telephone), part(T::contact(), agency.contact),
+                                part(T::licence(), agency.licence)}) {
+        if (!text.isEmpty())
+            second.append(text);
     }
-    return parts.join(QStringLiteral("　"));
+    QStringList lines;
+    if (!agency.address.trimmed().isEmpty())
+        lines.append(part(T::address(), agency.address));
+    if (!second.isEmpty())
+        lines.append(second.join(QStringLiteral("　")));
+    return lines.join(QLatin1Char('\n'));
 }
 
 QStringList QuoteHeadLines(const CustomerQuote &quote)

@@ -115,7 +115,8 @@ inline QString page(int number, int count)
 }
 } // namespace CustomerQuoteText
 
-// The agency's contact line ("地址：… 电话：… 联系人：… 经营许可证号：…"), the parts that are set.
+// The agency's contacts, the parts that are set: "地址：…" on a line, "电话：…　联系人：…　经营许可证号：…"
+// on the next.
 QString AgencyContactLine(const AgencyDetails &agency);
 // The lines under the title: number, date of issue, validity, tour name and date, each "label：value".
 QStringList QuoteHeadLines(const CustomerQuote &quote);

@@ -3,7 +3,9 @@
 #include "excel/QuoteExport.h"
 #include "excel/XlsxWriterSupport.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 
 namespace {
@@ -124,10 +126,13 @@ void letterhead(Writer &out, const Formats &f, const CustomerQuote &quote)
         return;
     const lxw_col_t first = logo.isEmpty() ? 0 : 1;
     if (!logo.isEmpty()) {
-        // Scaled to the two letterhead rows: about 45 points high.
+        // Scaled into column A and the two letterhead rows (in pixels at 96 dpi).
+        QBuffer buffer(&logo);
+        const QSize size = QImageReader(&buffer).size();
         lxw_image_options options = {};
         options.object_position = LXW_OBJECT_MOVE_DONT_SIZE;
-        options.x_scale = options.y_scale = 0.5;
+        options.x_scale = options.y_scale =
+            size.isValid() ? qMin(1.0, qMin(110.0 / size.width(), 70.0 / size.height())) : 0.5;
         out.setResult(worksheet_insert_image_buffer_opt(out.sheet(), out.row(), 0,
                                                         reinterpret_cast<const unsigned char *>(logo.constData()),
                                                         size_t(logo.size()), &options));
@@ -147,7 +152,7 @@ void priceTable(Writer &out, const Formats &f, const CustomerQuote &quote)
         out.write(2, T::child(), f.header);
     for (const CustomerQuote::Price &price : quote.prices) {
         out.nextRow();
-        out.write(0, price.group, f.boxed);
+        out.merged(0, 0, price.group, f.boxed, 13);
         if (quote.showChild) {
             out.write(1, price.adult, f.amount, true);
             out.write(2, price.child, f.amount, true);

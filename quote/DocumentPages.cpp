@@ -95,10 +95,10 @@ void DocumentPages::imageBeside(const QImage &image, double imageHeight, const Q
     QList<std::shared_ptr<QTextLayout>> layouts;
     double textHeight = 0;
     for (const auto &[text, font] : texts) {
-        if (text.isEmpty())
-            continue;
-        layouts.append(layOut(text, font, m_width - indent, Qt::AlignLeft));
-        textHeight += layouts.last()->boundingRect().height();
+        for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            layouts.append(layOut(line, font, m_width - indent, Qt::AlignLeft));
+            textHeight += layouts.last()->boundingRect().height();
+        }
     }
     const double height = qMax(image.isNull() ? 0 : imageHeight, textHeight);
     m_blocks.append({height, false, [=](QPainter &painter, double top) {

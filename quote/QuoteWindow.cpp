@@ -241,6 +241,7 @@ void QuoteWindow::buildDocumentTexts(QFormLayout *form)
     m_issueDate = named(new QDateEdit(QDate::currentDate(), box), "DtpIssueDate");
     m_issueDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_issueDate->setCalendarPopup(true);
+    m_issueDate->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("2026-12-07")) + 48);
     m_validDays = named(new QSpinBox(box), "SpnValidDays");
     m_validDays->setRange(0, MaxValidDays);
     m_validDays->setValue(QuoteTexts().validDays);
@@ -265,7 +266,7 @@ void QuoteWindow::buildDocumentTexts(QFormLayout *form)
     m_childRule = line("TxtChildRule");
     m_childRule->setText(QuoteTexts().childRule);
     form->addRow(QStringLiteral("儿童标准："), m_childRule);
-    m_includes = text("TxtIncludes", 4);
+    m_includes = text("TxtIncludes", 6);
     auto *refill = named(new QPushButton(QStringLiteral("按费用表重填"), box), "CmdRefillIncludes");
     connect(refill, &QPushButton::clicked, this, [this] {
         m_filledIncludes = QString();
