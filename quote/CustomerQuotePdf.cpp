@@ -111,7 +111,8 @@ QByteArray render(const CustomerQuote &quote)
             p.drawText(line, Qt::AlignCenter, T::page(page, count));
         });
     painter.end();
-    return MendPdfTextLayer(buffer.data());
+    const QString drawn = pages.drawnCharacters() + T::page(0, 0);
+    return MendPdfTextLayer(buffer.data(), DrawnAs({CustomerDocumentFont(11), CustomerDocumentFont(11, true)}, drawn));
 }
 
 } // namespace

@@ -9,8 +9,10 @@ DocumentPages::DocumentPages(QPaintDevice *device, double width, double height)
 }
 
 std::shared_ptr<QTextLayout> DocumentPages::layOut(const QString &text, const QFont &font, double width,
-                                                   Qt::Alignment alignment) const
+                                                   Qt::Alignment alignment)
 {
+    for (QChar c : text)
+        m_drawn[c.unicode()] = true;
     auto layout = std::make_shared<QTextLayout>(text, font, m_device);
     QTextOption option(alignment);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -131,6 +133,17 @@ void DocumentPages::paginate()
         y += m_blocks[i].height;
     }
     m_pages = page + 1;
+}
+
+QString DocumentPages::drawnCharacters() const
+{
+    QString out;
+    for (char16_t c = 0; c < 0xFFFF; ++c) {
+        // Halves of a pair are no characters of their own.
+        if (m_drawn[c] && !QChar::isSurrogate(c))
+            out += QChar(c);
+    }
+    return out;
 }
 
 int DocumentPages::pageCount()

@@ -35,6 +35,8 @@ public:
     // The page count once every block is in; paint() calls footer(painter, page, count) on each page
     // after its blocks; newPage() starts the device's next page.
     int pageCount();
+    // Every character the blocks draw, each once.
+    QString drawnCharacters() const;
     void paint(QPainter &painter, const std::function<void()> &newPage,
                const std::function<void(QPainter &, int, int)> &footer);
 
@@ -45,8 +47,7 @@ private:
         bool keepWithNext;
         std::function<void(QPainter &, double top)> paint;
     };
-    std::shared_ptr<QTextLayout> layOut(const QString &text, const QFont &font, double width,
-                                        Qt::Alignment alignment) const;
+    std::shared_ptr<QTextLayout> layOut(const QString &text, const QFont &font, double width, Qt::Alignment alignment);
     void paginate();
 
     QPaintDevice *m_device;
@@ -54,4 +55,5 @@ private:
     QList<Block> m_blocks;
     QList<std::pair<int, double>> m_places; // page and top of each block
     int m_pages = 0;
+    QList<bool> m_drawn = QList<bool>(0x10000, false);
 };

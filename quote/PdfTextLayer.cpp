@@ -9,11 +9,13 @@ namespace {
 
 const QByteArray CMapStart("/CIDInit /ProcSet findresource begin");
 
-QString mended(const QString &text)
+QString mended(const QString &text, const QHash<char16_t, char16_t> &drawnAs)
 {
     if (text.size() != 1)
         return text;
     const char16_t c = text.at(0).unicode();
+    if (drawnAs.contains(c))
+        return QString(QChar(drawnAs.value(c)));
     if (c < 0x20)
         return QStringLiteral(" ");
     if (c >= 0x2E80 && c <= 0x2FDF) {
@@ -120,7 +122,7 @@ struct Edit
 };
 
 // The edits that give every text map its mended form: the stream and its /Length.
-QList<Edit> mapEdits(const QByteArray &pdf)
+QList<Edit> mapEdits(const QByteArray &pdf, const QHash<char16_t, char16_t> &drawnAs)
 {
     static const QRegularExpression lengthKey(QStringLiteral("/Length (\\d+)\\s*>>\\s*stream\\r?\\n$"));
     QList<Edit> edits;
@@ -137,7 +139,7 @@ QList<Edit> mapEdits(const QByteArray &pdf)
             continue;
         bool changed = false;
         for (QString &text : map) {
-            const QString better = mended(text);
+            const QString better = mended(text, drawnAs);
             changed = changed || better != text;
             text = better;
         }
@@ -153,9 +155,9 @@ QList<Edit> mapEdits(const QByteArray &pdf)
 
 } // namespace
 
-QByteArray MendPdfTextLayer(const QByteArray &pdf)
+QByteArray MendPdfTextLayer(const QByteArray &pdf, const QHash<char16_t, char16_t> &drawnAs)
 {
-    const QList<Edit> edits = mapEdits(pdf);
+    const QList<Edit> edits = mapEdits(pdf, drawnAs);
     if (edits.isEmpty())
         return pdf;
     const qsizetype startxref = pdf.lastIndexOf("startxref");
