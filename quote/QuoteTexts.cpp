@@ -57,9 +57,10 @@ QString DocumentDate(QDate date)
 
 QString IncludesFromRows(const QList<CostLine> &rows)
 {
-    QStringList categories;
-    QHash<QString, QStringList> contents;
-    QSet<QString> seen; // category and description, so that each description shows once
+    // Each category with its descriptions, each description once, in the order they first appear.
+    QList<std::pair<QString, QStringList>> categories;
+    QHash<QString, qsizetype> categoryAt;
+    QList<QSet<QString>> seen;
     for (const CostLine &line : rows) {
         if (!line.Included)
             continue;
@@ -67,18 +68,20 @@ QString IncludesFromRows(const QList<CostLine> &rows)
         const QString content = line.Content.simplified();
         if (category.isEmpty() && content.isEmpty())
             continue;
-        if (!contents.contains(category)) {
-            categories.append(category);
-            contents.insert(category, {});
+        auto at = categoryAt.constFind(category);
+        if (at == categoryAt.cend()) {
+            at = categoryAt.insert(category, categories.size());
+            categories.append({category, {}});
+            seen.append(QSet<QString>());
         }
-        if (!content.isEmpty() && !seen.contains(category + QChar(0) + content)) {
-            seen.insert(category + QChar(0) + content);
-            contents[category].append(content);
+        if (!content.isEmpty() && !seen[*at].contains(content)) {
+            seen[*at].insert(content);
+            categories[*at].second.append(content);
         }
     }
     QStringList lines;
-    for (const QString &category : categories) {
-        const QString items = contents.value(category).join(QStringLiteral("、"));
+    for (const auto &[category, contents] : categories) {
+        const QString items = contents.join(QStringLiteral("、"));
         lines.append(category.isEmpty() ? items : items.isEmpty() ? category : category + QStringLiteral("：") + items);
     }
     return lines.join(QLatin1Char('\n'));

@@ -106,15 +106,11 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     // so a paste of many rows costs one, and the table is current before the next keystroke.
     m_follow.setSingleShot(true);
     m_follow.setInterval(0);
-    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
-    // 费用包含 follows the ticked rows less eagerly: its text is the same for every group size.
-    m_followIncludes.setSingleShot(true);
-    m_followIncludes.setInterval(250);
-    connect(&m_followIncludes, &QTimer::timeout, this, &QuoteWindow::followIncludes);
-    auto follow = [this] {
-        m_follow.start();
-        m_followIncludes.start();
-    };
+    connect(&m_follow, &QTimer::timeout, this, [this] {
+        recompute();
+        followIncludes();
+    });
+    auto follow = [this] { m_follow.start(); };
     connect(&sheet, &CostSheet::rowsInserted, this, follow);
     connect(&sheet, &CostSheet::rowsRemoved, this, follow);
     connect(&sheet, &CostSheet::reset, this, follow);

@@ -78,7 +78,6 @@ private:
     QLabel *m_roundNote = nullptr;
     // 费用包含 follows the ticked rows until the planner writes it: the text last filled in.
     QString m_filledIncludes;
-    QTimer m_followIncludes;
     QPushButton *m_pdf = nullptr;
     QPushButton *m_workbook = nullptr;
     bool m_settingsValid = false;
