@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 namespace {
 
 namespace T = CustomerQuoteText;

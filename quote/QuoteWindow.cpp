@@ -92,9 +92,6 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     m_supplement->setTextInteractionFlags(Qt::TextSelectableByMouse);
     supplementRow->addWidget(m_supplement);
     supplementRow->addStretch();
-    m_roundNote = named(new QLabel(QStringLiteral("报价取整为 0：报价单上的价格向上取整到分。"), this), "LblRoundNote");
-    m_roundNote->hide();
-    supplementRow->addWidget(m_roundNote);
     layout->addLayout(supplementRow);
     buildDocument();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
@@ -106,10 +103,8 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     // so a paste of many rows costs one, and the table is current before the next keystroke.
     m_follow.setSingleShot(true);
     m_follow.setInterval(0);
-    connect(&m_follow, &QTimer::timeout, this, [this] {
-        recompute();
-        followIncludes();
-    });
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::followIncludes);
     auto follow = [this] { m_follow.start(); };
     connect(&sheet, &CostSheet::rowsInserted, this, follow);
     connect(&sheet, &CostSheet::rowsRemoved, this, follow);
@@ -195,6 +190,9 @@ void QuoteWindow::buildDocument()
     auto *box = named(new QGroupBox(QStringLiteral("客人报价单（不含成本、利润和税金）"), this), "FraDocument");
     auto *form = new QFormLayout(box);
     buildDocumentTexts(form);
+    m_roundNote = named(new QLabel(QStringLiteral("报价取整为 0：报价单上的价格向上取整到分。"), box), "LblRoundNote");
+    m_roundNote->hide();
+    form->addRow(m_roundNote);
     auto *buttons = new QHBoxLayout;
     auto *agency = named(new QPushButton(QStringLiteral("报价单抬头(&H)…"), box), "CmdAgency");
     connect(agency, &QPushButton::clicked, this, [this] {
@@ -231,7 +229,32 @@ void QuoteWindow::buildDocumentTexts(QFormLayout *form)
     form->addRow(QStringLiteral("团名："), m_tourName);
     m_tourDate = line("TxtTourDate");
     form->addRow(QStringLiteral("日期："), m_tourDate);
-    m_quoteNumber = line("TxtQuoteNumber");
+    buildNumberAndDates(form);
+    m_childRule = line("TxtChildRule");
+    m_childRule->setText(QuoteTexts().childRule);
+    form->addRow(QStringLiteral("儿童标准："), m_childRule);
+    m_includes = text("TxtIncludes", 6);
+    auto *refill = named(new QPushButton(QStringLiteral("按费用表重填"), box), "CmdRefillIncludes");
+    connect(refill, &QPushButton::clicked, this, [this] {
+        m_filledIncludes = QString();
+        m_includes->setPlainText(QString());
+        followIncludes();
+    });
+    auto *includesRow = new QHBoxLayout;
+    includesRow->addWidget(m_includes, 1);
+    includesRow->addWidget(refill, 0, Qt::AlignTop);
+    form->addRow(QStringLiteral("费用包含："), includesRow);
+    m_excludes = text("TxtExcludes", 3);
+    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    showValidity();
+}
+
+// 报价编号, 报价日期 and the days of validity on one line, with the date they give.
+void QuoteWindow::buildNumberAndDates(QFormLayout *form)
+{
+    QWidget *box = form->parentWidget();
+    m_quoteNumber = named(new QLineEdit(box), "TxtQuoteNumber");
+    connect(m_quoteNumber, &QLineEdit::textChanged, this, &QuoteWindow::quoteTextsChanged);
     m_quoteNumber->setMaximumWidth(160);
     m_quoteNumber->setText(NextQuoteNumber(ReadLastQuoteNumber(m_iniFilePath), QDate::currentDate()));
     m_issueDate = named(new QDateEdit(QDate::currentDate(), box), "DtpIssueDate");
@@ -251,31 +274,14 @@ void QuoteWindow::buildDocumentTexts(QFormLayout *form)
         emit quoteTextsChanged();
     });
     auto *numberRow = new QHBoxLayout;
-    for (QWidget *w :
-         {static_cast<QWidget *>(m_quoteNumber),
-          static_cast<QWidget *>(new QLabel(QStringLiteral("  报价日期："), box)), static_cast<QWidget *>(m_issueDate),
-          static_cast<QWidget *>(new QLabel(QStringLiteral("  有效"), box)), static_cast<QWidget *>(m_validDays),
-          static_cast<QWidget *>(new QLabel(QStringLiteral("天  "), box)), static_cast<QWidget *>(m_validUntil)})
+    const QList<QWidget *> row{m_quoteNumber, new QLabel(QStringLiteral("  报价日期："), box),
+                               m_issueDate,   new QLabel(QStringLiteral("  有效"), box),
+                               m_validDays,   new QLabel(QStringLiteral("天  "), box),
+                               m_validUntil};
+    for (QWidget *w : row)
         numberRow->addWidget(w);
     numberRow->addStretch();
     form->addRow(QStringLiteral("报价编号："), numberRow);
-    m_childRule = line("TxtChildRule");
-    m_childRule->setText(QuoteTexts().childRule);
-    form->addRow(QStringLiteral("儿童标准："), m_childRule);
-    m_includes = text("TxtIncludes", 6);
-    auto *refill = named(new QPushButton(QStringLiteral("按费用表重填"), box), "CmdRefillIncludes");
-    connect(refill, &QPushButton::clicked, this, [this] {
-        m_filledIncludes = QString();
-        m_includes->setPlainText(QString());
-        followIncludes();
-    });
-    auto *includesRow = new QHBoxLayout;
-    includesRow->addWidget(m_includes, 1);
-    includesRow->addWidget(refill, 0, Qt::AlignTop);
-    form->addRow(QStringLiteral("费用包含："), includesRow);
-    m_excludes = text("TxtExcludes", 3);
-    form->addRow(QStringLiteral("费用不含："), m_excludes);
-    showValidity();
 }
 
 void QuoteWindow::showValidity()

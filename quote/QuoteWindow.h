@@ -45,6 +45,7 @@ private:
     void saveSettings();
     void exportDocument(bool pdf);
     void buildDocumentTexts(class QFormLayout *form);
+    void buildNumberAndDates(QFormLayout *form);
     void followIncludes();
     void showValidity();
 

@@ -78,7 +78,8 @@ bool readDocumentOptions(BatchOptions *options, QString *error)
 
 // The quote's settings from its options; the window's defaults except that the rooms stay as the
 // sheet has them unless asked.
-bool readQuoteOptions(BatchOptions *options, QString *error)
+// False with a message for a quote option given without --quote.
+bool quoteOptionsNeedQuote(const BatchOptions *options, QString *error)
 {
     const std::pair<const std::optional<QString> *, QLatin1String> needQuote[] = {
         {&options->foc, QLatin1String("--foc")},
@@ -102,15 +103,19 @@ bool readQuoteOptions(BatchOptions *options, QString *error)
         {&options->childRule, QLatin1String("--child-rule")},
         {&options->includes, QLatin1String("--includes")},
     };
-    if (!options->quote) {
-        for (const auto &[value, name] : needQuote) {
-            if (value->has_value()) {
-                *error = QStringLiteral("选项 %1 只能与 --quote 一起使用。").arg(name);
-                return false;
-            }
+    for (const auto &[value, name] : needQuote) {
+        if (value->has_value()) {
+            *error = QStringLiteral("选项 %1 只能与 --quote 一起使用。").arg(name);
+            return false;
         }
-        return true;
     }
+    return true;
+}
+
+bool readQuoteOptions(BatchOptions *options, QString *error)
+{
+    if (!options->quote)
+        return quoteOptionsNeedQuote(options, error);
     QuoteSettingTexts texts;
     texts.sizes = *options->quote;
     texts.rooms = options->rooms.value_or(QStringLiteral("fixed"));
