@@ -213,7 +213,7 @@ void QuoteWindow::buildDocument()
 void QuoteWindow::buildDocumentTexts(QFormLayout *form)
 {
     QWidget *box = form->parentWidget();
-    auto changed = [this] { emit quoteTextsChanged(); };
+    auto changed = [this] { emit perTourTextsChanged(); };
     auto line = [&](const char *name) {
         auto *edit = named(new QLineEdit(box), name);
         connect(edit, &QLineEdit::textChanged, this, changed);
@@ -254,7 +254,7 @@ void QuoteWindow::buildNumberAndDates(QFormLayout *form)
 {
     QWidget *box = form->parentWidget();
     m_quoteNumber = named(new QLineEdit(box), "TxtQuoteNumber");
-    connect(m_quoteNumber, &QLineEdit::textChanged, this, &QuoteWindow::quoteTextsChanged);
+    connect(m_quoteNumber, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
     m_quoteNumber->setMaximumWidth(160);
     m_quoteNumber->setText(NextQuoteNumber(ReadLastQuoteNumber(m_iniFilePath), QDate::currentDate()));
     m_issueDate = named(new QDateEdit(QDate::currentDate(), box), "DtpIssueDate");
@@ -267,11 +267,11 @@ void QuoteWindow::buildNumberAndDates(QFormLayout *form)
     m_validUntil = named(new QLabel(box), "LblValidUntil");
     connect(m_issueDate, &QDateEdit::dateChanged, this, [this] {
         showValidity();
-        emit quoteTextsChanged();
+        emit perTourTextsChanged();
     });
     connect(m_validDays, &QSpinBox::valueChanged, this, [this] {
         showValidity();
-        emit quoteTextsChanged();
+        emit perTourTextsChanged();
     });
     auto *numberRow = new QHBoxLayout;
     const QList<QWidget *> row{m_quoteNumber, new QLabel(QStringLiteral("  报价日期："), box),
@@ -336,7 +336,21 @@ void QuoteWindow::setQuoteTexts(const QuoteTexts &t)
     m_filledIncludes = t.includes.isEmpty() ? QString() : m_filledIncludes;
     followIncludes();
     showValidity();
-    emit quoteTextsChanged();
+}
+
+QJsonObject QuoteWindow::perTourTexts() const
+{
+    QJsonObject texts = m_carried;
+    const QJsonObject known = quoteTexts().toJson();
+    for (auto it = known.begin(); it != known.end(); ++it)
+        texts.insert(it.key(), it.value());
+    return texts;
+}
+
+void QuoteWindow::setPerTourTexts(const QJsonObject &texts)
+{
+    m_carried = texts;
+    setQuoteTexts(QuoteTexts::fromJson(texts));
 }
 
 QuoteSettingTexts QuoteWindow::settingTexts() const

@@ -3,6 +3,7 @@
 #include "quote/GroupQuote.h"
 #include "quote/QuoteTexts.h"
 
+#include <QJsonObject>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,12 +30,17 @@ public:
 
     const GroupQuote &quote() const;
 
-    // The texts of the customer's quote as the planner has them now, and a whole set put in.
+    // The texts of the customer's quote as the planner has them now, and a whole set put in
+    // (without perTourTextsChanged).
     QuoteTexts quoteTexts() const;
     void setQuoteTexts(const QuoteTexts &texts);
+    // The same as one object (QuoteTexts' JSON): kept with the sheet and brought back with it.
+    // Keys it does not know are carried along unchanged; missing ones take their defaults.
+    QJsonObject perTourTexts() const;
+    void setPerTourTexts(const QJsonObject &texts);
 
 signals:
-    void quoteTextsChanged();
+    void perTourTextsChanged();
 
 private:
     void buildSettings();
@@ -79,6 +85,7 @@ private:
     QLabel *m_roundNote = nullptr;
     // 费用包含 follows the ticked rows until the planner writes it: the text last filled in.
     QString m_filledIncludes;
+    QJsonObject m_carried;
     QPushButton *m_pdf = nullptr;
     QPushButton *m_workbook = nullptr;
     bool m_settingsValid = false;

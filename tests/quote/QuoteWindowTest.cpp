@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
+#include <QJsonObject>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -201,6 +202,15 @@ private slots:
         // Refilled from the sheet on request.
         QTest::mouseClick(quote.get<QPushButton>("CmdRefillIncludes"), Qt::LeftButton);
         QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n景点门票"));
+
+        // The texts kept with a sheet come back whole, keys of later versions carried along.
+        auto *window = qobject_cast<QuoteWindow *>(quote.window);
+        QJsonObject kept = window->perTourTexts();
+        kept.insert(QStringLiteral("later"), 1);
+        kept.insert(QStringLiteral("tourName"), q(u"八日游"));
+        window->setPerTourTexts(kept);
+        QCOMPARE(quote.get("TxtTourName")->text(), q(u"八日游"));
+        QCOMPARE(window->perTourTexts(), kept);
     }
 };
 
