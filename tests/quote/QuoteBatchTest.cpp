@@ -196,6 +196,9 @@ QString fontConfigWithout(const QTemporaryDir &dir, const QString &pattern)
 
 TEST(QuoteBatch, DocumentsOnTheAgencysPaperReadBackInEitherFont)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the fonts are chosen through fontconfig and read back with pdftotext: the Linux run";
+#endif
     // The embedded font's name, and the fonts hidden so that it is the only CJK font.
     const std::pair<const char *, const char *> fonts[] = {{"NotoSansCJK", "*/wqy/*"}, {"WenQuanYi", "*/noto/*CJK*"}};
     for (const auto &[font, hidden] : fonts) {
