@@ -177,6 +177,9 @@ private slots:
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("agency-logo.png"))));
         QCOMPARE(ReadIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), m_ini), QStringLiteral("db1"));
 
+        // Without a rounding step the documents' prices go up to the fen, and the window says so.
+        QVERIFY(quote.get<QLabel>("LblRoundNote")->isVisible());
+
         // 费用包含 follows the ticked rows until the planner writes in it.
         auto *includes = quote.get<QPlainTextEdit>("TxtIncludes");
         QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n景点门票"));
