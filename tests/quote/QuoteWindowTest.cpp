@@ -178,7 +178,10 @@ private slots:
         QCOMPARE(ReadIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), m_ini), QStringLiteral("db1"));
 
         // Without a rounding step the documents' prices go up to the fen, and the window says so.
-        QVERIFY(quote.get<QLabel>("LblRoundNote")->isVisible());
+        quote.type("TxtRound", QStringLiteral("0"));
+        QTRY_VERIFY(quote.get<QLabel>("LblRoundNote")->isVisible());
+        quote.type("TxtRound", QStringLiteral("10"));
+        QTRY_VERIFY(!quote.get<QLabel>("LblRoundNote")->isVisible());
 
         // 费用包含 follows the ticked rows until the planner writes in it.
         auto *includes = quote.get<QPlainTextEdit>("TxtIncludes");
