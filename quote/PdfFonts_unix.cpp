@@ -1,10 +1,11 @@
 #include "quote/PdfFonts.h"
 
-// WenQuanYi first: its glyphs map back to the characters exactly, so a customer who copies text
-// out of the PDF gets 人 and not the look-alike radical ⼈.
+// The CJK fonts Linux distributions install (the PDF's text layer is mended for either), then
+// those a user may have copied from Windows.
 QStringList PdfFontFamilies()
 {
-    return {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK")};
+    return {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK"),
+            QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")};
 }
 
 // fontconfig shows the offscreen platform every installed font.
