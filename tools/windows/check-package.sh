@@ -28,6 +28,12 @@ for exe in app/quilvar.exe app/quilvar-batch.exe app/quilvar-xls-reader.exe; do
     check holds_text "$file" "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" utf-8
 done
 
+echo "== the zip's names: UTF-8, flagged so (Explorer then shows 使用说明.txt as such)"
+utf8_flagged() { python3 -c 'import sys, zipfile
+names = [i for i in zipfile.ZipFile(sys.argv[1]).infolist() if not i.filename.isascii()]
+sys.exit(0 if names and all(i.flag_bits & 0x800 for i in names) else 1)' "$1"; }
+check utf8_flagged "$build/quilvar-win64.zip"
+
 echo "== the customer PDF written by quilvar-batch.exe"
 out=$build/check
 rm -rf "$out"
