@@ -51,7 +51,7 @@ printf '[ConnServ]\r\nDATA SOURCE=kept\r\n' >"$drive_c/ProgramData/Quilvar/defau
 "$wine" "$drive_c/Program Files/Quilvar/uninstall.exe" /S >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
 sleep 2 # the uninstaller runs on from a copy of itself
-check test ! -f "$drive_c/Program Files/Quilvar/quilvar.exe"
+check test ! -e "$drive_c/Program Files/Quilvar"
 check grep -q kept "$drive_c/ProgramData/Quilvar/default.ini"
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 

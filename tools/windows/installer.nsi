@@ -112,7 +112,18 @@ Section "Uninstall"
     DeleteRegKey HKLM "${APP_PATHS}\quilvar.exe"
     DeleteRegKey HKLM "${APP_PATHS}\quilvar-batch.exe"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
-    RMDir /r "$INSTDIR"
+    ; What was installed, by name: a folder chosen with /D= may hold other files (or be a drive's
+    ; root), which stay.
+    Delete "$INSTDIR\*.exe"
+    Delete "$INSTDIR\*.dll"
+    Delete "$INSTDIR\qt.conf"
+    Delete "$INSTDIR\使用说明.txt"
+    RMDir /r "$INSTDIR\platforms"
+    RMDir /r "$INSTDIR\styles"
+    RMDir /r "$INSTDIR\imageformats"
+    RMDir /r "$INSTDIR\translations"
+    RMDir /r "$INSTDIR\第三方软件许可"
+    RMDir "$INSTDIR"
     ; The agency's connection settings stay for a later install unless asked otherwise.
     ${GetParameters} $0
     ClearErrors
