@@ -1,11 +1,13 @@
 #pragma once
 
 #include "quote/GroupQuote.h"
+#include "quote/QuoteSettings.h"
 
 #include <QTimer>
 #include <QWidget>
 
 class CostSheet;
+class FlaggedLinesModel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -14,7 +16,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class QuoteTableModel;
-struct QuoteSettingTexts;
 
 // 报价单: the price of the sheet at each group size, following the sheet as it is edited, and
 // the customer's quote as a PDF or a workbook. Not modal; the settings are kept in default.ini.
@@ -28,9 +29,14 @@ public:
 
 private:
     void buildSettings();
+    QLineEdit *settingEdit(const char *name, int width);
+    void buildTable();
+    void buildFlagged();
     void buildDocument();
     QuoteSettingTexts settingTexts() const;
     void showSettingTexts(const QuoteSettingTexts &texts);
+    void loadSettings();
+    void showUnknownSettings();
     void recompute();
     void saveSettings();
     void exportDocument(bool pdf);
@@ -50,14 +56,22 @@ private:
     QComboBox *m_taxBase = nullptr;
     QLineEdit *m_round = nullptr;
     QLineEdit *m_childExcludes = nullptr;
+    QLineEdit *m_roomCategories = nullptr;
+    QLabel *m_unknownSettings = nullptr;
     QLabel *m_message = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_supplement = nullptr;
+    FlaggedLinesModel *m_flaggedModel = nullptr;
+    QWidget *m_flagged = nullptr;
     QLineEdit *m_tourName = nullptr;
     QLineEdit *m_tourDate = nullptr;
     QPlainTextEdit *m_excludes = nullptr;
     QPushButton *m_pdf = nullptr;
     QPushButton *m_workbook = nullptr;
     bool m_settingsValid = false;
-    QString m_savedTexts;
+    GroupCostCalculator m_calculator;
+    // The settings as the file holds them; a setting that does not hold in the window keeps this.
+    QuoteSettingTexts m_stored;
+    // Stored values the window did not understand, shown unset until the planner sets them.
+    QList<QuoteSettingField> m_unknown;
 };

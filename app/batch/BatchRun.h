@@ -28,7 +28,8 @@ struct BatchOptions
     std::optional<QString> exportPath; // --export FILE
     bool json = false;                 // --json
     // The group quote, after every other step: --quote LIST and its settings.
-    std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes;
+    std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes,
+        roomCategories;
     std::optional<QString> tourName, tourDate, excludes, quotePdf, quoteXlsx;
     QuoteSettings quoteSettings; // those, read
 };
