@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 struct CostLine;
 struct QuoteSettings;
@@ -68,10 +70,22 @@ private:
         QList<Amount> headOnly;  // at each size, "人" factors only; filled when first asked for
         QList<Amount> withRooms; // at each size, "间" factors too
     };
-    Expression &figures(const QString &expression);
+    // What one row gave at the last call, reused while its texts are the same.
+    struct Row
+    {
+        QString expression, amountText, category;
+        std::shared_ptr<Expression> figures; // none for a blank expression
+        Amount amount;
+        bool room = false;     // in a room category
+        bool excluded = false; // in a category a child does not pay for
+    };
+    Row &row(qsizetype position, const CostLine &line, const QuoteSettings &settings);
+    std::shared_ptr<Expression> figures(const QString &expression);
     const QList<Amount> &atSizes(Expression &figures, const QString &expression, bool withRooms);
     void forgetUnused(const QList<CostLine> &rows);
 
-    QHash<QString, Expression> m_expressions;
+    QHash<QString, std::shared_ptr<Expression>> m_expressions;
+    std::vector<Row> m_rows;
     QList<GroupCounts> m_counts;
+    QStringList m_roomCategories, m_childExcludes;
 };

@@ -235,9 +235,22 @@ TEST(GroupQuote, CostIsTheSheetsTotalWhenNoFactorChanges)
         settings.freeEvery = 15;
         settings.staff = 1;
         settings.roomsFollow = false;
-        const GroupQuote quote = ComputeGroupQuote(sheet.rows(), settings);
+        GroupCostCalculator kept;
+        const GroupQuote quote = ComputeGroupQuote(sheet.rows(), settings, &kept);
         EXPECT_EQ(AmountToText(quote.breaks.first().cost), sheet.Text1());
         EXPECT_TRUE(quote.flagged.isEmpty());
+
+        // One row edited as the window sees it: what the calculator kept gives what a fresh one gives.
+        CostLine line = sheet.row(random.bounded(sheet.rowCount()) + 1);
+        line.Category = q(u"房");
+        line.AmountText = QString::number(random.bounded(1000));
+        line.Included = true;
+        sheet.setRow(line.Number.toInt(), line);
+        const GroupQuote edited = ComputeGroupQuote(sheet.rows(), settings, &kept);
+        const GroupQuote fresh = ComputeGroupQuote(sheet.rows(), settings);
+        EXPECT_EQ(edited.breaks.first().cost, fresh.breaks.first().cost);
+        EXPECT_EQ(edited.singleSupplement, fresh.singleSupplement);
+        EXPECT_EQ(edited.flagged, fresh.flagged);
     }
 }
 
