@@ -150,8 +150,10 @@ void quoteCheckScene(CalculatorWindow &window, const QString &scene, const QStri
     for (const auto &[key, value] : stored)
         WriteIni(QStringLiteral("Quote"), QString::fromLatin1(key), QString::fromLatin1(value), ini);
     window.setIniFilePath(ini);
-    if (!unknown)
+    if (!unknown) {
         window.sheet().setAmountText(1, QStringLiteral("20000"));
+        window.sheet().RefreshTotals();
+    }
     window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
     auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
     quote->move(window.frameGeometry().right() + 10, 0);

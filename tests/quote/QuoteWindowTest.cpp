@@ -130,6 +130,7 @@ private slots:
     {
         const QString ini = m_dir.filePath(QStringLiteral("unknown.ini"));
         for (const auto &[key, value] : {std::pair{"Sizes", "15"},
+                                         {"Staff", "x"},
                                          {"Rooms", "FIXED"},
                                          {"Rule", "Markup"},
                                          {"RuleValue", "15"},
@@ -142,6 +143,8 @@ private slots:
         QVERIFY(quote.get<QLabel>("LblUnknownSettings")->isVisible());
         QVERIFY2(notice.contains(QStringLiteral("Rooms=FIXED")) && notice.contains(QStringLiteral("Rule=Markup")),
                  qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("Staff=x")), qPrintable(notice));
+        QCOMPARE(quote.get("TxtStaff")->text(), QString());
         QCOMPARE(quote.get<QComboBox>("CboRule")->currentIndex(), -1);
         QCOMPARE(quote.get<QCheckBox>("ChkRooms")->checkState(), Qt::PartiallyChecked);
         QCOMPARE(quote.get<QTableView>("TblQuote")->model()->rowCount(), 0);
@@ -151,7 +154,9 @@ private slots:
         QTRY_COMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Tax"), ini), q(u"９"));
         QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Rule"), ini), QStringLiteral("Markup"));
         QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Rooms"), ini), QStringLiteral("FIXED"));
+        QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Staff"), ini), QStringLiteral("x"));
 
+        quote.type("TxtStaff", QStringLiteral("0"));
         QCheckBox *rooms = quote.get<QCheckBox>("ChkRooms");
         QTest::mouseClick(rooms, Qt::LeftButton, {}, QPoint(8, rooms->height() / 2)); // on its box
         QTest::keyClick(quote.get<QComboBox>("CboRule"), Qt::Key_Down);
