@@ -2,6 +2,7 @@
 
 #include "app/batch/BatchRun.h"
 #include "common/SameFile.h"
+#include "quote/AgencyDetails.h"
 
 #include <QList>
 
@@ -25,8 +26,15 @@ bool CheckBatchPaths(const BatchOptions &options, const QString &defaultIniPath,
 {
     QList<NamedPath> inputs, outputs;
     addGiven(inputs, QLatin1String("--import"), options.importPath);
-    if (options.query)
-        inputs.append({QLatin1String("--ini"), options.iniPath.value_or(defaultIniPath)});
+    const bool documents = options.quotePdf || options.quoteXlsx;
+    if (options.query || documents) {
+        const QString ini = options.iniPath.value_or(defaultIniPath);
+        inputs.append({QLatin1String("--ini"), ini});
+        // The letterhead's logo, kept beside the settings file.
+        const QString logo = documents ? AgencyLogoPath(ReadAgencyDetails(ini), ini) : QString();
+        if (!logo.isEmpty())
+            inputs.append({QLatin1String("--ini"), logo});
+    }
     addGiven(outputs, QLatin1String("--export"), options.exportPath);
     addGiven(outputs, QLatin1String("--quote-pdf"), options.quotePdf);
     addGiven(outputs, QLatin1String("--quote-xlsx"), options.quoteXlsx);
