@@ -40,7 +40,7 @@ QList<CostLine> rows(int count)
     QList<CostLine> out;
     for (int i = 0; i < count; ++i) {
         const auto [expression, amount] = pricedLine(i);
-        out.append({QString::number(i + 1), categories[i % 4], QStringLiteral("内容"), expression,
+        out.append({QString::number(i + 1), categories[i % 4], QStringLiteral("内容%1").arg(i % 2000), expression,
                     QString::number(amount), true});
     }
     return out;
