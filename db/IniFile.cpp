@@ -207,22 +207,22 @@ bool validName(const QString &name)
 
 } // namespace
 
-QString ReadIni(const QString &section, const QString &key, const QString &file)
+QString ReadIni(const QString &section, const QString &key, const QString &file, const QString &missing)
 {
     QByteArray bytes;
     if (!readFile(file, &bytes))
-        return QString();
+        return missing;
     const IniText ini = decodeFile(bytes);
     const qsizetype header = findSection(ini.lines, section);
     if (header < 0)
-        return QString();
+        return missing;
     for (qsizetype i = header + 1; i < ini.lines.size() && !isSectionLine(ini.lines.at(i)); ++i) {
         QString name;
         QString value;
         if (splitKeyLine(ini.lines.at(i), &name, &value) && sameName(name, key))
             return cutToReadLimit(value, ini.encoding);
     }
-    return QString();
+    return missing;
 }
 
 namespace {

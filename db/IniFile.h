@@ -9,8 +9,9 @@
 // The text is GBK (code page 936), so that a file from a Windows installation reads unchanged; a
 // file that starts with a UTF-8 or UTF-16 byte-order mark is read and rewritten in that encoding.
 
-// The value of the key in the section, or the empty text. Never fails.
-QString ReadIni(const QString &section, const QString &key, const QString &file);
+// The value of the key in the section; missing when the file, the section or the key is missing
+// (a key written empty reads as the empty text). Never fails.
+QString ReadIni(const QString &section, const QString &key, const QString &file, const QString &missing = QString());
 
 // Stores the value (cut to its first 128 characters) under the key in the section, creating the
 // file (readable by its owner only), the section and the key when they are missing. Returns false,
