@@ -1,13 +1,16 @@
 #include "quote/QuoteWindow.h"
 
 #include "common/Dialogs.h"
+#include "quote/AgencyDialog.h"
 #include "quote/CustomerQuote.h"
+#include "quote/FlaggedLinesModel.h"
 #include "quote/QuoteIni.h"
 #include "quote/QuoteTableModel.h"
 #include "sheet/CostSheet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -17,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -43,11 +47,22 @@ const RuleChoice ruleChoices[] = {
 };
 const QLatin1String taxBases[] = {QLatin1String("price"), QLatin1String("profit")};
 
-QString joined(const QuoteSettingTexts &t)
+QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
 {
-    return QStringList{t.sizes,     t.freeEvery, t.staff,   t.rooms, t.rule,
-                       t.ruleValue, t.tax,       t.taxBase, t.round, t.childExcludes}
-        .join(QChar(0));
+    auto *line = new QHBoxLayout;
+    for (QWidget *w : widgets)
+        line->addWidget(w);
+    line->addStretch();
+    return line;
+}
+
+bool sameTexts(const QuoteSettingTexts &a, const QuoteSettingTexts &b)
+{
+    for (const QuoteSettingField &field : QuoteSettingFields()) {
+        if (a.*field.text != b.*field.text)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -65,12 +80,49 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     auto *layout = new QVBoxLayout(this);
     buildSettings();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraSettings")));
+    m_unknownSettings = named(new QLabel(this), "LblUnknownSettings");
     m_message = named(new QLabel(this), "LblMessage");
-    m_message->setStyleSheet(QStringLiteral("color: #b00020"));
-    m_message->setWordWrap(true);
-    m_message->hide();
-    layout->addWidget(m_message);
+    for (QLabel *label : {m_unknownSettings, m_message}) {
+        label->setStyleSheet(QStringLiteral("color: #b00020"));
+        label->setWordWrap(true);
+        label->hide();
+        layout->addWidget(label);
+    }
 
+    buildTable();
+    layout->addWidget(m_table, 1);
+    auto *supplementRow = new QHBoxLayout;
+    supplementRow->addWidget(new QLabel(QStringLiteral("单房差（元/人）："), this));
+    m_supplement = named(new QLabel(this), "LblSupplement");
+    m_supplement->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    supplementRow->addWidget(m_supplement);
+    supplementRow->addStretch();
+    layout->addLayout(supplementRow);
+    buildFlagged();
+    layout->addWidget(m_flagged);
+    buildDocument();
+    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
+    loadSettings();
+
+    // Every change of the sheet lands in one recomputation once the event that made it is done,
+    // so a paste of many rows costs one, and the table is current before the next keystroke.
+    m_follow.setSingleShot(true);
+    m_follow.setInterval(0);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::followIncludes);
+    auto follow = [this] { m_follow.start(); };
+    connect(&sheet, &CostSheet::rowsInserted, this, follow);
+    connect(&sheet, &CostSheet::rowsRemoved, this, follow);
+    connect(&sheet, &CostSheet::reset, this, follow);
+    connect(&sheet, &CostSheet::rowsChanged, this, follow);
+    connect(&sheet, &CostSheet::text3Changed, this, follow);
+    recompute();
+    followIncludes();
+    resize(qMax(800, sizeHint().width()), sizeHint().height());
+}
+
+void QuoteWindow::buildTable()
+{
     m_model = new QuoteTableModel(this);
     m_table = named(new QTableView(this), "TblQuote");
     m_table->setModel(m_model);
@@ -82,33 +134,6 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     const int rowHeight = fontMetrics().height() + 8;
     m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + 5 * rowHeight + 4);
-    layout->addWidget(m_table, 1);
-    auto *supplementRow = new QHBoxLayout;
-    supplementRow->addWidget(new QLabel(QStringLiteral("单房差（元/人）："), this));
-    m_supplement = named(new QLabel(this), "LblSupplement");
-    m_supplement->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    supplementRow->addWidget(m_supplement);
-    supplementRow->addStretch();
-    layout->addLayout(supplementRow);
-    buildDocument();
-    layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
-
-    showSettingTexts(ReadQuoteSettings(m_iniFilePath));
-    m_savedTexts = joined(settingTexts());
-
-    // Every change of the sheet lands in one recomputation once the event that made it is done,
-    // so a paste of many rows costs one, and the table is current before the next keystroke.
-    m_follow.setSingleShot(true);
-    m_follow.setInterval(0);
-    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
-    auto follow = [this] { m_follow.start(); };
-    connect(&sheet, &CostSheet::rowsInserted, this, follow);
-    connect(&sheet, &CostSheet::rowsRemoved, this, follow);
-    connect(&sheet, &CostSheet::reset, this, follow);
-    connect(&sheet, &CostSheet::rowsChanged, this, follow);
-    connect(&sheet, &CostSheet::text3Changed, this, follow);
-    recompute();
-    resize(qMax(800, sizeHint().width()), sizeHint().height());
 }
 
 const GroupQuote &QuoteWindow::quote() const
@@ -116,24 +141,20 @@ const GroupQuote &QuoteWindow::quote() const
     return m_model->quote();
 }
 
+QLineEdit *QuoteWindow::settingEdit(const char *name, int width)
+{
+    auto *edit = named(new QLineEdit(this), name);
+    edit->setMaximumWidth(width);
+    connect(edit, &QLineEdit::textChanged, this, &QuoteWindow::recompute);
+    connect(edit, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
+    return edit;
+}
+
 void QuoteWindow::buildSettings()
 {
     auto *box = named(new QGroupBox(QStringLiteral("报价设置"), this), "FraSettings");
     auto *form = new QFormLayout(box);
-    auto edit = [this](const char *name, int width = 80) {
-        auto *e = named(new QLineEdit(this), name);
-        e->setMaximumWidth(width);
-        connect(e, &QLineEdit::textChanged, this, &QuoteWindow::recompute);
-        connect(e, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
-        return e;
-    };
-    auto row = [](std::initializer_list<QWidget *> widgets) {
-        auto *line = new QHBoxLayout;
-        for (QWidget *w : widgets)
-            line->addWidget(w);
-        line->addStretch();
-        return line;
-    };
+    auto edit = [this](const char *name, int width = 80) { return settingEdit(name, width); };
     auto text = [box](const QString &caption) { return new QLabel(caption, box); };
 
     m_sizes = edit("TxtSizes", 320);
@@ -145,11 +166,16 @@ void QuoteWindow::buildSettings()
                  row({text(QStringLiteral("每")), m_freeEvery, text(QStringLiteral("人免 1（0 为不免）")),
                       text(QStringLiteral("    陪同")), m_staff, text(QStringLiteral("人"))}));
     m_rooms = named(new QCheckBox(QStringLiteral("房间按人数排（两人一间，陪同各一间）"), box), "ChkRooms");
-    connect(m_rooms, &QCheckBox::toggled, this, [this] {
+    // Partly checked only while the file's value is not understood; a click settles it.
+    connect(m_rooms, &QCheckBox::stateChanged, this, [this](int state) {
+        m_rooms->setTristate(state == Qt::PartiallyChecked);
         recompute();
         saveSettings();
     });
     form->addRow(QString(), m_rooms);
+    m_roomCategories = edit("TxtRoomCategories", 320);
+    m_roomCategories->setPlaceholderText(QStringLiteral("这些项目的“间”按人数排房，并计入单房差，如 房,住宿"));
+    form->addRow(QStringLiteral("房费类别："), m_roomCategories);
 
     m_rule = named(new QComboBox(box), "CboRule");
     for (const RuleChoice &choice : ruleChoices)
@@ -157,8 +183,8 @@ void QuoteWindow::buildSettings()
     m_ruleValue = edit("TxtRuleValue");
     m_ruleUnit = named(new QLabel(box), "LblRuleUnit");
     connect(m_rule, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_ruleUnit->setText(QString::fromUtf16(ruleChoices[qMax(0, index)].unit));
-        m_ruleValue->setEnabled(index > 0);
+        m_ruleUnit->setText(index < 0 ? QString() : QString::fromUtf16(ruleChoices[index].unit));
+        m_ruleValue->setEnabled(index != 0);
         recompute();
         saveSettings();
     });
@@ -180,85 +206,275 @@ void QuoteWindow::buildSettings()
     form->addRow(QStringLiteral("儿童价不含："), m_childExcludes);
 }
 
+void QuoteWindow::buildFlagged()
+{
+    m_flagged = named(new QWidget(this), "FraFlagged");
+    auto *layout = new QVBoxLayout(m_flagged);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *caption = new QLabel(
+        QStringLiteral("以下各行的金额与表达式算出的不同（改过金额或议过价），报价按表达式计算，请核对："), m_flagged);
+    caption->setWordWrap(true);
+    layout->addWidget(caption);
+    m_flaggedModel = new FlaggedLinesModel(this);
+    auto *table = named(new QTableView(m_flagged), "TblFlagged");
+    table->setModel(m_flaggedModel);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(FlaggedLinesModel::ContentColumn, QHeaderView::Stretch);
+    const int rowHeight = fontMetrics().height() + 8;
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    table->setMaximumHeight(table->horizontalHeader()->sizeHint().height() + 3 * rowHeight + 4);
+    layout->addWidget(table);
+    m_flagged->hide();
+}
+
 void QuoteWindow::buildDocument()
 {
     auto *box = named(new QGroupBox(QStringLiteral("客人报价单（不含成本、利润和税金）"), this), "FraDocument");
     auto *form = new QFormLayout(box);
-    m_tourName = named(new QLineEdit(box), "TxtTourName");
-    form->addRow(QStringLiteral("团名："), m_tourName);
-    m_tourDate = named(new QLineEdit(box), "TxtTourDate");
-    form->addRow(QStringLiteral("日期："), m_tourDate);
-    m_excludes = named(new QPlainTextEdit(box), "TxtExcludes");
-    m_excludes->setMaximumHeight(4 * fontMetrics().height());
-    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    buildDocumentTexts(form);
+    m_roundNote = named(new QLabel(QStringLiteral("报价取整为 0：报价单上的价格向上取整到分。"), box), "LblRoundNote");
+    m_roundNote->hide();
+    form->addRow(m_roundNote);
     auto *buttons = new QHBoxLayout;
+    auto *agency = named(new QPushButton(QStringLiteral("报价单抬头(&H)…"), box), "CmdAgency");
+    connect(agency, &QPushButton::clicked, this, [this] {
+        AgencyDialog dialog(m_iniFilePath, this);
+        dialog.exec();
+    });
+    buttons->addWidget(agency);
     buttons->addStretch();
     m_pdf = named(new QPushButton(QStringLiteral("导出PDF(&P)…"), box), "CmdPdf");
     m_workbook = named(new QPushButton(QStringLiteral("导出Excel(&E)…"), box), "CmdXlsx");
     buttons->addWidget(m_pdf);
     buttons->addWidget(m_workbook);
     form->addRow(buttons);
-    connect(m_tourName, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
-    connect(m_tourDate, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
-    connect(m_excludes, &QPlainTextEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
     connect(m_pdf, &QPushButton::clicked, this, [this] { exportDocument(true); });
     connect(m_workbook, &QPushButton::clicked, this, [this] { exportDocument(false); });
+}
+
+void QuoteWindow::buildDocumentTexts(QFormLayout *form)
+{
+    QWidget *box = form->parentWidget();
+    auto changed = [this] { emit perTourTextsChanged(); };
+    auto line = [&](const char *name) {
+        auto *edit = named(new QLineEdit(box), name);
+        connect(edit, &QLineEdit::textChanged, this, changed);
+        return edit;
+    };
+    auto text = [&](const char *name, int lines) {
+        auto *edit = named(new QPlainTextEdit(box), name);
+        edit->setMaximumHeight((lines + 1) * fontMetrics().height());
+        connect(edit, &QPlainTextEdit::textChanged, this, changed);
+        return edit;
+    };
+    m_tourName = line("TxtTourName");
+    form->addRow(QStringLiteral("团名："), m_tourName);
+    m_tourDate = line("TxtTourDate");
+    form->addRow(QStringLiteral("日期："), m_tourDate);
+    buildNumberAndDates(form);
+    m_childRule = line("TxtChildRule");
+    m_childRule->setText(QuoteTexts().childRule);
+    form->addRow(QStringLiteral("儿童标准："), m_childRule);
+    m_includes = text("TxtIncludes", 6);
+    auto *refill = named(new QPushButton(QStringLiteral("按费用表重填"), box), "CmdRefillIncludes");
+    connect(refill, &QPushButton::clicked, this, [this] {
+        m_filledIncludes = QString();
+        m_includes->setPlainText(QString());
+        followIncludes();
+    });
+    auto *includesRow = new QHBoxLayout;
+    includesRow->addWidget(m_includes, 1);
+    includesRow->addWidget(refill, 0, Qt::AlignTop);
+    form->addRow(QStringLiteral("费用包含："), includesRow);
+    m_excludes = text("TxtExcludes", 3);
+    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    showValidity();
+}
+
+// 报价编号, 报价日期 and the days of validity on one line, with the date they give.
+void QuoteWindow::buildNumberAndDates(QFormLayout *form)
+{
+    QWidget *box = form->parentWidget();
+    m_quoteNumber = named(new QLineEdit(box), "TxtQuoteNumber");
+    connect(m_quoteNumber, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
+    m_quoteNumber->setMaximumWidth(160);
+    m_quoteNumber->setText(NextQuoteNumber(ReadLastQuoteNumber(m_iniFilePath), QDate::currentDate()));
+    m_issueDate = named(new QDateEdit(QDate::currentDate(), box), "DtpIssueDate");
+    m_issueDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_issueDate->setCalendarPopup(true);
+    m_issueDate->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("2026-12-07")) + 48);
+    m_validDays = named(new QSpinBox(box), "SpnValidDays");
+    m_validDays->setRange(0, MaxValidDays);
+    m_validDays->setValue(QuoteTexts().validDays);
+    m_validUntil = named(new QLabel(box), "LblValidUntil");
+    connect(m_issueDate, &QDateEdit::dateChanged, this, [this] {
+        showValidity();
+        emit perTourTextsChanged();
+    });
+    connect(m_validDays, &QSpinBox::valueChanged, this, [this] {
+        showValidity();
+        emit perTourTextsChanged();
+    });
+    auto *numberRow = new QHBoxLayout;
+    const QList<QWidget *> row{m_quoteNumber, new QLabel(QStringLiteral("  报价日期："), box),
+                               m_issueDate,   new QLabel(QStringLiteral("  有效"), box),
+                               m_validDays,   new QLabel(QStringLiteral("天  "), box),
+                               m_validUntil};
+    for (QWidget *w : row)
+        numberRow->addWidget(w);
+    numberRow->addStretch();
+    form->addRow(QStringLiteral("报价编号："), numberRow);
+}
+
+void QuoteWindow::showValidity()
+{
+    m_validUntil->setText(CustomerQuoteText::validity(m_issueDate->date().addDays(m_validDays->value())));
+}
+
+// 费用包含 is filled from the ticked rows, and refilled as they change for as long as it holds
+// what was filled in; once the planner has written in it, it is theirs.
+void QuoteWindow::followIncludes()
+{
+    if (m_includes->toPlainText() != m_filledIncludes)
+        return;
+    m_filledIncludes = IncludesFromRows(m_sheet.rows());
+    if (m_includes->toPlainText() != m_filledIncludes)
+        m_includes->setPlainText(m_filledIncludes);
+}
+
+QuoteTexts QuoteWindow::quoteTexts() const
+{
+    QuoteTexts t;
+    t.tourName = m_tourName->text();
+    t.tourDate = m_tourDate->text();
+    t.quoteNumber = m_quoteNumber->text();
+    t.issueDate = m_issueDate->date();
+    t.validDays = m_validDays->value();
+    t.childRule = m_childRule->text();
+    t.includes = m_includes->toPlainText();
+    t.excludes = m_excludes->toPlainText();
+    return t;
+}
+
+void QuoteWindow::setQuoteTexts(const QuoteTexts &t)
+{
+    {
+        const QSignalBlocker blockers[] = {QSignalBlocker(m_tourName),    QSignalBlocker(m_tourDate),
+                                           QSignalBlocker(m_quoteNumber), QSignalBlocker(m_issueDate),
+                                           QSignalBlocker(m_validDays),   QSignalBlocker(m_childRule),
+                                           QSignalBlocker(m_includes),    QSignalBlocker(m_excludes)};
+        m_tourName->setText(t.tourName);
+        m_tourDate->setText(t.tourDate);
+        if (!t.quoteNumber.isEmpty())
+            m_quoteNumber->setText(t.quoteNumber);
+        if (t.issueDate.isValid())
+            m_issueDate->setDate(t.issueDate);
+        m_validDays->setValue(t.validDays);
+        m_childRule->setText(t.childRule);
+        m_includes->setPlainText(t.includes);
+        m_excludes->setPlainText(t.excludes);
+    }
+    // Texts that were never written follow the sheet again.
+    m_filledIncludes = t.includes.isEmpty() ? QString() : m_filledIncludes;
+    followIncludes();
+    showValidity();
 }
 
 QJsonObject QuoteWindow::perTourTexts() const
 {
     QJsonObject texts = m_carried;
-    texts.insert(QStringLiteral("tourName"), m_tourName->text());
-    texts.insert(QStringLiteral("tourDate"), m_tourDate->text());
-    texts.insert(QStringLiteral("excludes"), m_excludes->toPlainText());
+    const QJsonObject known = quoteTexts().toJson();
+    for (auto it = known.begin(); it != known.end(); ++it)
+        texts.insert(it.key(), it.value());
     return texts;
 }
 
 void QuoteWindow::setPerTourTexts(const QJsonObject &texts)
 {
     m_carried = texts;
-    const QSignalBlocker blockers[] = {QSignalBlocker(m_tourName), QSignalBlocker(m_tourDate),
-                                       QSignalBlocker(m_excludes)};
-    m_tourName->setText(texts.value(QStringLiteral("tourName")).toString());
-    m_tourDate->setText(texts.value(QStringLiteral("tourDate")).toString());
-    m_excludes->setPlainText(texts.value(QStringLiteral("excludes")).toString());
+    setQuoteTexts(QuoteTexts::fromJson(texts));
 }
 
 QuoteSettingTexts QuoteWindow::settingTexts() const
 {
+    // A choice left unset shows as the empty text, which no setting accepts.
+    const Qt::CheckState rooms = m_rooms->checkState();
     QuoteSettingTexts t;
     t.sizes = m_sizes->text();
     t.freeEvery = m_freeEvery->text();
     t.staff = m_staff->text();
-    t.rooms = m_rooms->isChecked() ? QStringLiteral("twin") : QStringLiteral("fixed");
+    t.rooms = rooms == Qt::PartiallyChecked ? QString()
+              : rooms == Qt::Checked        ? QStringLiteral("twin")
+                                            : QStringLiteral("fixed");
     t.rule = m_rule->currentData().toString();
     t.ruleValue = m_ruleValue->text();
     t.tax = m_tax->text();
     t.taxBase = m_taxBase->currentData().toString();
     t.round = m_round->text();
     t.childExcludes = m_childExcludes->text();
+    t.roomCategories = m_roomCategories->text();
     return t;
 }
 
 void QuoteWindow::showSettingTexts(const QuoteSettingTexts &t)
 {
     const QSignalBlocker blockers[] = {
-        QSignalBlocker(m_sizes),   QSignalBlocker(m_freeEvery), QSignalBlocker(m_staff),
-        QSignalBlocker(m_rooms),   QSignalBlocker(m_ruleValue), QSignalBlocker(m_tax),
-        QSignalBlocker(m_taxBase), QSignalBlocker(m_round),     QSignalBlocker(m_childExcludes)};
+        QSignalBlocker(m_sizes),         QSignalBlocker(m_freeEvery),     QSignalBlocker(m_staff),
+        QSignalBlocker(m_rooms),         QSignalBlocker(m_rule),          QSignalBlocker(m_ruleValue),
+        QSignalBlocker(m_tax),           QSignalBlocker(m_taxBase),       QSignalBlocker(m_round),
+        QSignalBlocker(m_childExcludes), QSignalBlocker(m_roomCategories)};
     m_sizes->setText(t.sizes);
     m_freeEvery->setText(t.freeEvery);
     m_staff->setText(t.staff);
-    m_rooms->setChecked(t.rooms.trimmed() != QLatin1String("fixed"));
-    // A keyword the window does not know shows as the first choice; the message names the stored text.
-    m_rule->setCurrentIndex(qMax(0, m_rule->findData(t.rule.trimmed())));
-    m_ruleUnit->setText(QString::fromUtf16(ruleChoices[m_rule->currentIndex()].unit));
-    m_ruleValue->setEnabled(m_rule->currentIndex() > 0);
+    const QString rooms = t.rooms.trimmed();
+    m_rooms->setTristate(rooms != QLatin1String("twin") && rooms != QLatin1String("fixed"));
+    m_rooms->setCheckState(m_rooms->isTristate()            ? Qt::PartiallyChecked
+                           : rooms == QLatin1String("twin") ? Qt::Checked
+                                                            : Qt::Unchecked);
+    // A keyword the window does not know leaves the choice empty.
+    m_rule->setCurrentIndex(m_rule->findData(t.rule.trimmed()));
+    const int rule = m_rule->currentIndex();
+    m_ruleUnit->setText(rule < 0 ? QString() : QString::fromUtf16(ruleChoices[rule].unit));
+    m_ruleValue->setEnabled(rule != 0);
     m_ruleValue->setText(t.ruleValue);
     m_tax->setText(t.tax);
-    m_taxBase->setCurrentIndex(qMax(0, m_taxBase->findData(t.taxBase.trimmed())));
+    m_taxBase->setCurrentIndex(m_taxBase->findData(t.taxBase.trimmed()));
     m_round->setText(t.round);
     m_childExcludes->setText(t.childExcludes);
+    m_roomCategories->setText(t.roomCategories);
+}
+
+// A stored value the window does not understand is never read as another one: it shows unset,
+// is named once, and stays in the file until the planner sets that field.
+void QuoteWindow::loadSettings()
+{
+    m_stored = ReadQuoteSettings(m_iniFilePath);
+    QuoteSettingTexts shown = m_stored;
+    for (const QuoteSettingField &field : QuoteSettingFields()) {
+        if (!QuoteSettingHolds(m_stored, field.text, MaxWindowSizes)) {
+            m_unknown.append(field);
+            shown.*field.text = QString();
+        }
+    }
+    showSettingTexts(shown);
+    showUnknownSettings();
+}
+
+void QuoteWindow::showUnknownSettings()
+{
+    const QuoteSettingTexts texts = settingTexts();
+    m_unknown.removeIf([&](const QuoteSettingField &field) { return !(texts.*field.text).isEmpty(); });
+    QStringList values;
+    for (const QuoteSettingField &field : m_unknown)
+        values.append(field.key + QLatin1Char('=') + m_stored.*field.text);
+    m_unknownSettings->setText(
+        QStringLiteral("设置文件 %1 的 [Quote] 中有无法识别的设置：%2。这些设置在窗口中显示为未设置，"
+                       "重新设定之前文件中的值保持不变。")
+            .arg(QDir::toNativeSeparators(m_iniFilePath), values.join(QStringLiteral("、"))));
+    m_unknownSettings->setVisible(!m_unknown.isEmpty());
 }
 
 void QuoteWindow::recompute()
@@ -266,22 +482,33 @@ void QuoteWindow::recompute()
     QuoteSettings settings;
     QString error;
     m_settingsValid = ParseQuoteSettings(settingTexts(), MaxWindowSizes, &settings, &error);
-    const GroupQuote quote = m_settingsValid ? ComputeGroupQuote(m_sheet.rows(), settings) : GroupQuote();
+    const GroupQuote quote =
+        m_settingsValid ? ComputeGroupQuote(m_sheet.rows(), settings, &m_calculator) : GroupQuote();
     if (m_settingsValid && quote.overflowed())
         error = QStringLiteral("有金额超出范围（显示为“溢出”），请检查报价表。");
+    if (!m_unknown.isEmpty())
+        showUnknownSettings();
     m_message->setText(error);
     m_message->setVisible(!error.isEmpty());
     m_model->setQuote(quote);
+    m_flaggedModel->setLines(quote.flagged);
+    m_flagged->setVisible(!quote.flagged.isEmpty());
     m_supplement->setText(m_settingsValid ? AmountToText(quote.singleSupplement) : QString());
     m_pdf->setEnabled(m_settingsValid && !quote.overflowed());
+    m_roundNote->setVisible(m_settingsValid && settings.roundStep.units() == 0);
     m_workbook->setEnabled(m_pdf->isEnabled());
 }
 
 void QuoteWindow::saveSettings()
 {
-    // Only settings that hold are kept, and only when they changed.
-    const QuoteSettingTexts texts = settingTexts();
-    if (!m_settingsValid || m_iniFilePath.isEmpty() || joined(texts) == m_savedTexts)
+    // Only settings that hold are kept, and only when they changed; one that does not hold — typed
+    // half-way, or not understood in the file — keeps what the file has.
+    QuoteSettingTexts texts = settingTexts();
+    for (const QuoteSettingField &field : QuoteSettingFields()) {
+        if (!QuoteSettingHolds(texts, field.text, MaxWindowSizes))
+            texts.*field.text = m_stored.*field.text;
+    }
+    if (m_iniFilePath.isEmpty() || sameTexts(texts, m_stored))
         return;
     QString error;
     if (!WriteQuoteSettings(texts, m_iniFilePath, &error)) {
@@ -289,7 +516,7 @@ void QuoteWindow::saveSettings()
         m_message->show();
         return;
     }
-    m_savedTexts = joined(texts);
+    m_stored = texts;
 }
 
 void QuoteWindow::exportDocument(bool pdf)
@@ -297,13 +524,18 @@ void QuoteWindow::exportDocument(bool pdf)
     recompute();
     CustomerQuote document;
     QString error;
-    if (!MakeCustomerQuote(quote(), m_sheet.rows(), m_tourName->text(), m_tourDate->text(), m_excludes->toPlainText(),
-                           &document, &error)) {
-        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+    const QuoteTexts texts = quoteTexts();
+    const AgencyDetails agency = ReadAgencyDetails(m_iniFilePath);
+    if (!m_settingsValid || !MakeCustomerQuote(quote(), m_sheet.rows(), texts, agency,
+                                               AgencyLogoPath(agency, m_iniFilePath), &document, &error)) {
+        Dialogs::message(this, m_settingsValid ? error : QStringLiteral("报价设置有误，不能生成报价单。"),
+                         QStringLiteral("操作提示"), Dialogs::Icon::Warning);
         return;
     }
-    const QString name = (m_tourName->text().trimmed().isEmpty() ? QString() : m_tourName->text().trimmed()) +
-                         QStringLiteral("报价单") + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
+    const QString name =
+        texts.tourName.trimmed() + QStringLiteral("报价单") +
+        (texts.quoteNumber.trimmed().isEmpty() ? QString() : QLatin1Char('-') + texts.quoteNumber.trimmed()) +
+        (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
     const QString path = Dialogs::saveFileName(
         this, pdf ? QStringLiteral("导出报价单（PDF）") : QStringLiteral("导出报价单（Excel）"),
         QDir::home().filePath(name), pdf ? QStringLiteral("PDF 文件 (*.pdf)") : QStringLiteral("Excel 工作簿 (*.xlsx)"),
@@ -312,6 +544,14 @@ void QuoteWindow::exportDocument(bool pdf)
         return;
     const bool written =
         pdf ? WriteCustomerQuotePdf(document, path, &error) : WriteCustomerQuoteWorkbook(document, path, &error);
-    if (!written)
+    if (!written) {
         Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Critical);
+        return;
+    }
+    // The running number moves on once a document carries it; both documents of one quote share it.
+    if (!m_iniFilePath.isEmpty() && texts.quoteNumber.trimmed() != ReadLastQuoteNumber(m_iniFilePath) &&
+        !WriteLastQuoteNumber(texts.quoteNumber, m_iniFilePath, &error)) {
+        m_message->setText(QStringLiteral("报价编号没有记下：") + error);
+        m_message->show();
+    }
 }

@@ -193,6 +193,33 @@ void memoryScene(QApplication &app, CalculatorWindow &window, const QString &sce
         QToolTip::showText(price->mapToGlobal(QPoint(0, price->height())), price->toolTip(), price);
     }
 }
+
+// The quote window opened over a settings file: one with values it does not know (named, shown
+// unset), or one that prices the sheet with the room line's amount typed over (listed under the
+// table).
+void quoteCheckScene(CalculatorWindow &window, const QString &scene, const QString &folder)
+{
+    const QString ini = QDir(folder).filePath(QStringLiteral("default.ini"));
+    const bool unknown = scene == QLatin1String("quoteunknown");
+    const std::pair<const char *, const char *> stored[] = {{"Sizes", "16,20,25,30"},
+                                                            {"FreeEvery", "15"},
+                                                            {"Staff", "1"},
+                                                            {"Rooms", unknown ? "FIXED" : "twin"},
+                                                            {"Rule", unknown ? "Markup" : "markup"},
+                                                            {"RuleValue", "15"},
+                                                            {"Tax", "6"},
+                                                            {"Round", "10"}};
+    for (const auto &[key, value] : stored)
+        WriteIni(QStringLiteral("Quote"), QString::fromLatin1(key), QString::fromLatin1(value), ini);
+    window.setIniFilePath(ini);
+    if (!unknown) {
+        window.sheet().setAmountText(1, QStringLiteral("20000"));
+        window.sheet().RefreshTotals();
+    }
+    window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
+    auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
+    quote->move(window.frameGeometry().right() + 10, 0);
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -204,7 +231,8 @@ int main(int argc, char *argv[])
     if (argc != 3) {
         std::fprintf(stderr,
                      "usage: %s "
-                     "main|editor|category|dropdown|menu|quote|refresh|open|overflow|saved|toolong|about|help|"
+                     "main|editor|category|dropdown|menu|quote|quoteunknown|quoteflagged|agency|refresh|open|overflow|"
+                     "saved|toolong|about|help|"
                      "connerror|settings|recent|crashnote|paste|marked OUTPUT.png\n",
                      argv[0]);
         return 2;
@@ -260,8 +288,20 @@ int main(int argc, char *argv[])
             auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
             auto *button = frame->findChild<QPushButton *>(QStringLiteral("Command1"));
             window.showMenuAt(frame->pos() + button->pos());
-        } else if (scene == QLatin1String("quote")) {
-            // The quote window beside the calculator, with the sizes and rules of a real quote.
+        } else if (scene == QLatin1String("quote") || scene == QLatin1String("agency")) {
+            // The quote window beside the calculator, with the sizes and rules of a real quote;
+            // for agency, its letterhead dialog over it.
+            const QString ini = scratch.filePath(QStringLiteral("default.ini"));
+            const std::pair<const char *, const char *> agency[] = {
+                {"Name", "北京长城国际旅行社有限公司"},
+                {"Address", "北京市东城区王府井大街 100 号"},
+                {"Telephone", "010-6512 3456"},
+                {"Contact", "王芳"},
+                {"Licence", "L-BJ-CJ00321"},
+                {"Terms1", "签约付 30% 订金，出发前 7 天付清余款。"}};
+            for (const auto &[key, value] : agency)
+                WriteIni(QStringLiteral("Agency"), QString::fromLatin1(key), QString::fromUtf8(value), ini);
+            window.setIniFilePath(ini);
             window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
             auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
             const std::pair<const char *, const char *> settings[] = {
@@ -272,6 +312,18 @@ int main(int argc, char *argv[])
             for (const auto &[name, text] : settings)
                 quote->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
             quote->move(window.frameGeometry().right() + 10, 0);
+            if (scene == QLatin1String("agency")) {
+                QTimer::singleShot(settle, [&] {
+                    shoot(file);
+                    if (QWidget *modal = QApplication::activeModalWidget())
+                        modal->close();
+                    app.quit();
+                });
+                quote->findChild<QPushButton *>(QStringLiteral("CmdAgency"))->click();
+                return;
+            }
+        } else if (scene == QLatin1String("quoteunknown") || scene == QLatin1String("quoteflagged")) {
+            quoteCheckScene(window, scene, scratch.path());
         } else if (scene == QLatin1String("refresh")) {
             // A head count that is no positive number: the refresh is refused with a message.
             QTimer::singleShot(settle, [&] {
