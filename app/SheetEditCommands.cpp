@@ -153,9 +153,10 @@ void SheetEditCommands::paste()
             Append,
             Cancel
         };
+        // Enter appends: the safe choice is the one a hurried planner gets.
         const int answer =
             Dialogs::ask(m_window, OverwriteQuestion(int(rows.size()), overwrite), QStringLiteral("粘贴"),
-                         {QStringLiteral("覆盖"), QStringLiteral("插入到末尾"), QStringLiteral("取消")});
+                         {QStringLiteral("覆盖"), QStringLiteral("插入到末尾"), QStringLiteral("取消")}, Append);
         if (answer == Cancel)
             return;
         if (answer == Append)

@@ -30,7 +30,7 @@ QString takeFileName()
 void message(QWidget *parent, const QString &text, const QString &title, Icon icon)
 {
     if (script().on) {
-        script().shown.append({text, title, icon});
+        script().shown.append({text, title, icon, -1});
         return;
     }
     QMessageBox::Icon boxIcon = QMessageBox::Information;
@@ -42,18 +42,18 @@ void message(QWidget *parent, const QString &text, const QString &title, Icon ic
     box.exec();
 }
 
-int ask(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons)
+int ask(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons, int defaultButton)
 {
     const int cancel = int(buttons.size()) - 1;
     if (script().on) {
-        script().shown.append({text, title, Icon::Information});
+        script().shown.append({text, title, Icon::Information, defaultButton});
         return script().answers.isEmpty() ? cancel : script().answers.takeFirst();
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     QList<QAbstractButton *> added;
     for (int i = 0; i < buttons.size(); ++i)
         added.append(box.addButton(buttons.at(i), i == cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
-    box.setDefaultButton(qobject_cast<QPushButton *>(added.value(0)));
+    box.setDefaultButton(qobject_cast<QPushButton *>(added.value(defaultButton)));
     box.setEscapeButton(added.value(cancel));
     box.exec();
     const int chosen = int(added.indexOf(box.clickedButton()));

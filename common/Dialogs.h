@@ -20,9 +20,9 @@ enum class Icon
 // A message box with the text, the title, the icon and an OK button; returns when it is closed.
 void message(QWidget *parent, const QString &text, const QString &title, Icon icon);
 
-// A question with its own buttons, the first the default; returns the index of the button chosen,
-// or the last (the cancel) when the box is closed without a choice.
-int ask(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons);
+// A question with its own buttons; Enter chooses defaultButton, Escape the last (the cancel).
+// Returns the index of the button chosen, or the cancel's when the box is closed without a choice.
+int ask(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons, int defaultButton = 0);
 
 // An existing file to open, or the empty text when the user cancelled.
 QString openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filters);
@@ -38,6 +38,8 @@ struct ShownMessage
     QString text;
     QString title;
     Icon icon;
+    // For a question, the button Enter would choose; -1 for a message.
+    int defaultButton = -1;
 };
 void setScripted(bool scripted);
 bool isScripted();

@@ -106,8 +106,10 @@ private slots:
             w.key(Qt::Key_V);
             const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
             QVERIFY2(shown.size() == (c.answer >= 0 ? 1 : 0), c.what);
-            if (c.answer >= 0)
+            if (c.answer >= 0) {
                 QVERIFY2(shown.first().text == QStringLiteral("粘贴的 3 行将覆盖第 2–4 行。"), c.what);
+                QVERIFY2(shown.first().defaultButton == 1, c.what); // Enter appends, never overwrites
+            }
             if (!c.landsAt) {
                 QVERIFY2(stateOf(w) == before, c.what);
                 continue;
