@@ -12,7 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,9 +20,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <type_traits>
 
 namespace {
 
@@ -56,6 +61,40 @@ QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
     return line;
 }
 
+// A grid of two columns of captioned fields, side by side with a gap between them.
+QGridLayout *twoColumnGrid(QWidget *box)
+{
+    auto *grid = new QGridLayout(box);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(2, 16);
+    grid->setColumnStretch(4, 1);
+    grid->setVerticalSpacing(4);
+    return grid;
+}
+
+// A caption and its field (a widget or a layout) in one of the grid's two columns.
+// A field spanning both columns goes in column 0 with span 4.
+template <typename Field>
+void place(QGridLayout *grid, int line, int column, const QString &caption, Field *field, int span = 1,
+           Qt::Alignment captionAt = Qt::AlignVCenter)
+{
+    if (!caption.isEmpty())
+        grid->addWidget(new QLabel(caption, grid->parentWidget()), line, 3 * column, Qt::AlignLeft | captionAt);
+    if constexpr (std::is_base_of_v<QLayout, Field>)
+        grid->addLayout(field, line, 3 * column + 1, 1, span);
+    else
+        grid->addWidget(field, line, 3 * column + 1, 1, span);
+}
+
+// A table that asks for no more height than its minimum: the page opens as short as it can,
+// and the table takes whatever height the window has beyond that.
+class CompactTable : public QTableView
+{
+public:
+    using QTableView::QTableView;
+    QSize sizeHint() const override { return {QTableView::sizeHint().width(), minimumHeight()}; }
+};
+
 bool sameTexts(const QuoteSettingTexts &a, const QuoteSettingTexts &b)
 {
     for (const QuoteSettingField &field : QuoteSettingFields()) {
@@ -77,7 +116,17 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     if (parent)
         setFont(parent->font());
 
-    auto *layout = new QVBoxLayout(this);
+    // Everything in one scrolling page, so the window fits a laptop's screen at any scale.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = named(new QScrollArea(this), "ScrQuote");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    outer->addWidget(scroll);
+    auto *contents = named(new QWidget(scroll), "FraQuoteContents");
+    auto *layout = new QVBoxLayout(contents);
+    const QMargins margins = layout->contentsMargins();
+    layout->setContentsMargins(margins.left(), 6, margins.right(), 6);
     buildSettings();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraSettings")));
     m_unknownSettings = named(new QLabel(this), "LblUnknownSettings");
@@ -102,6 +151,7 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     layout->addWidget(m_flagged);
     buildDocument();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
+    scroll->setWidget(contents);
     loadSettings();
 
     // Every change of the sheet lands in one recomputation once the event that made it is done,
@@ -118,22 +168,33 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     connect(&sheet, &CostSheet::text3Changed, this, follow);
     recompute();
     followIncludes();
-    resize(qMax(800, sizeHint().width()), sizeHint().height());
+    fitScreen(contents);
+}
+
+// The whole page when the screen has room for it; otherwise as much as the screen's free area
+// holds beside a window frame, and the rest a scroll away.
+void QuoteWindow::fitScreen(QWidget *contents)
+{
+    QSize wanted(qMax(800, contents->sizeHint().width()), contents->sizeHint().height());
+    const QSize room = screen()->availableGeometry().size() - WindowFrame;
+    if (wanted.height() > room.height())
+        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(wanted.boundedTo(room));
 }
 
 void QuoteWindow::buildTable()
 {
     m_model = new QuoteTableModel(this);
-    m_table = named(new QTableView(this), "TblQuote");
+    m_table = named(new CompactTable(this), "TblQuote");
     m_table->setModel(m_model);
     m_table->verticalHeader()->hide();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // Rows as tall as the text needs, and room for five sizes before the table scrolls.
-    const int rowHeight = fontMetrics().height() + 8;
+    // Rows as tall as the text needs, and room for four sizes before the table scrolls.
+    const int rowHeight = fontMetrics().height() + 6;
     m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
-    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + 5 * rowHeight + 4);
+    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + 4 * rowHeight + 4);
 }
 
 const GroupQuote &QuoteWindow::quote() const
@@ -150,21 +211,22 @@ QLineEdit *QuoteWindow::settingEdit(const char *name, int width)
     return edit;
 }
 
+// Two columns: who travels and how they sleep on the left, how the price is made on the right.
 void QuoteWindow::buildSettings()
 {
     auto *box = named(new QGroupBox(QStringLiteral("报价设置"), this), "FraSettings");
-    auto *form = new QFormLayout(box);
+    auto *grid = twoColumnGrid(box);
     auto edit = [this](const char *name, int width = 80) { return settingEdit(name, width); };
     auto text = [box](const QString &caption) { return new QLabel(caption, box); };
 
     m_sizes = edit("TxtSizes", 320);
     m_sizes->setPlaceholderText(QStringLiteral("付费人数，用逗号分隔，如 15,20,25,30"));
-    form->addRow(QStringLiteral("团队人数："), m_sizes);
+    place(grid, 0, 0, QStringLiteral("团队人数："), m_sizes);
     m_freeEvery = edit("TxtFreeEvery");
     m_staff = edit("TxtStaff");
-    form->addRow(QStringLiteral("免费名额："),
-                 row({text(QStringLiteral("每")), m_freeEvery, text(QStringLiteral("人免 1（0 为不免）")),
-                      text(QStringLiteral("    陪同")), m_staff, text(QStringLiteral("人"))}));
+    place(grid, 1, 0, QStringLiteral("免费名额："),
+          row({text(QStringLiteral("每")), m_freeEvery, text(QStringLiteral("人免 1（0 为不免）")),
+               text(QStringLiteral("    陪同")), m_staff, text(QStringLiteral("人"))}));
     m_rooms = named(new QCheckBox(QStringLiteral("房间按人数排（两人一间，陪同各一间）"), box), "ChkRooms");
     // Partly checked only while the file's value is not understood; a click settles it.
     connect(m_rooms, &QCheckBox::stateChanged, this, [this](int state) {
@@ -172,15 +234,21 @@ void QuoteWindow::buildSettings()
         recompute();
         saveSettings();
     });
-    form->addRow(QString(), m_rooms);
+    place(grid, 2, 0, QString(), m_rooms);
     m_roomCategories = edit("TxtRoomCategories", 320);
     m_roomCategories->setPlaceholderText(QStringLiteral("这些项目的“间”按人数排房，并计入单房差，如 房,住宿"));
-    form->addRow(QStringLiteral("房费类别："), m_roomCategories);
+    place(grid, 3, 0, QStringLiteral("房费类别："), m_roomCategories);
+    buildPricing(grid);
+}
 
+void QuoteWindow::buildPricing(QGridLayout *grid)
+{
+    QWidget *box = grid->parentWidget();
+    auto text = [box](const QString &caption) { return new QLabel(caption, box); };
     m_rule = named(new QComboBox(box), "CboRule");
     for (const RuleChoice &choice : ruleChoices)
         m_rule->addItem(QString::fromUtf16(choice.caption), choice.keyword);
-    m_ruleValue = edit("TxtRuleValue");
+    m_ruleValue = settingEdit("TxtRuleValue", 80);
     m_ruleUnit = named(new QLabel(box), "LblRuleUnit");
     connect(m_rule, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_ruleUnit->setText(index < 0 ? QString() : QString::fromUtf16(ruleChoices[index].unit));
@@ -188,9 +256,9 @@ void QuoteWindow::buildSettings()
         recompute();
         saveSettings();
     });
-    form->addRow(QStringLiteral("定价："), row({m_rule, m_ruleValue, m_ruleUnit}));
+    place(grid, 0, 1, QStringLiteral("定价："), row({m_rule, m_ruleValue, m_ruleUnit}));
 
-    m_tax = edit("TxtTax");
+    m_tax = settingEdit("TxtTax", 80);
     m_taxBase = named(new QComboBox(box), "CboTaxBase");
     m_taxBase->addItem(QStringLiteral("按报价全额计税"), taxBases[0]);
     m_taxBase->addItem(QStringLiteral("按利润差额计税"), taxBases[1]);
@@ -198,12 +266,12 @@ void QuoteWindow::buildSettings()
         recompute();
         saveSettings();
     });
-    form->addRow(QStringLiteral("税点："), row({m_tax, text(QStringLiteral("%")), m_taxBase}));
-    m_round = edit("TxtRound");
-    form->addRow(QStringLiteral("报价取整："),
-                 row({text(QStringLiteral("向上取整到")), m_round, text(QStringLiteral("元的倍数（0 为不取整）"))}));
-    m_childExcludes = edit("TxtChildExcludes", 320);
-    form->addRow(QStringLiteral("儿童价不含："), m_childExcludes);
+    place(grid, 1, 1, QStringLiteral("税点："), row({m_tax, text(QStringLiteral("%")), m_taxBase}));
+    m_round = settingEdit("TxtRound", 80);
+    place(grid, 2, 1, QStringLiteral("报价取整："),
+          row({text(QStringLiteral("向上取整到")), m_round, text(QStringLiteral("元的倍数（0 为不取整）"))}));
+    m_childExcludes = settingEdit("TxtChildExcludes", 320);
+    place(grid, 3, 1, QStringLiteral("儿童价不含："), m_childExcludes);
 }
 
 void QuoteWindow::buildFlagged()
@@ -213,7 +281,6 @@ void QuoteWindow::buildFlagged()
     layout->setContentsMargins(0, 0, 0, 0);
     auto *caption = new QLabel(
         QStringLiteral("以下各行的金额与表达式算出的不同（改过金额或议过价），报价按表达式计算，请核对："), m_flagged);
-    caption->setWordWrap(true);
     layout->addWidget(caption);
     m_flaggedModel = new FlaggedLinesModel(this);
     auto *table = named(new QTableView(m_flagged), "TblFlagged");
@@ -223,9 +290,9 @@ void QuoteWindow::buildFlagged()
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(FlaggedLinesModel::ContentColumn, QHeaderView::Stretch);
-    const int rowHeight = fontMetrics().height() + 8;
+    const int rowHeight = fontMetrics().height() + 6;
     table->verticalHeader()->setDefaultSectionSize(rowHeight);
-    table->setMaximumHeight(table->horizontalHeader()->sizeHint().height() + 3 * rowHeight + 4);
+    table->setMaximumHeight(table->horizontalHeader()->sizeHint().height() + 2 * rowHeight + 4);
     layout->addWidget(table);
     m_flagged->hide();
 }
@@ -233,11 +300,12 @@ void QuoteWindow::buildFlagged()
 void QuoteWindow::buildDocument()
 {
     auto *box = named(new QGroupBox(QStringLiteral("客人报价单（不含成本、利润和税金）"), this), "FraDocument");
-    auto *form = new QFormLayout(box);
-    buildDocumentTexts(form);
+    auto *grid = twoColumnGrid(box);
+    buildDocumentTexts(grid);
     m_roundNote = named(new QLabel(QStringLiteral("报价取整为 0：报价单上的价格向上取整到分。"), box), "LblRoundNote");
     m_roundNote->hide();
-    form->addRow(m_roundNote);
+    grid->addWidget(m_roundNote, 4, 0, 1, 5);
+    // The letterhead and the exports share the last line with 儿童标准.
     auto *buttons = new QHBoxLayout;
     auto *agency = named(new QPushButton(QStringLiteral("报价单抬头(&H)…"), box), "CmdAgency");
     connect(agency, &QPushButton::clicked, this, [this] {
@@ -250,35 +318,36 @@ void QuoteWindow::buildDocument()
     m_workbook = named(new QPushButton(QStringLiteral("导出Excel(&E)…"), box), "CmdXlsx");
     buttons->addWidget(m_pdf);
     buttons->addWidget(m_workbook);
-    form->addRow(buttons);
+    grid->addLayout(buttons, 3, 3, 1, 2);
     connect(m_pdf, &QPushButton::clicked, this, [this] { exportDocument(true); });
     connect(m_workbook, &QPushButton::clicked, this, [this] { exportDocument(false); });
 }
 
-void QuoteWindow::buildDocumentTexts(QFormLayout *form)
+// The tour and the quote's number and dates above, 费用包含 and 费用不含 side by side below.
+void QuoteWindow::buildDocumentTexts(QGridLayout *grid)
 {
-    QWidget *box = form->parentWidget();
+    QWidget *box = grid->parentWidget();
     auto changed = [this] { emit perTourTextsChanged(); };
     auto line = [&](const char *name) {
         auto *edit = named(new QLineEdit(box), name);
         connect(edit, &QLineEdit::textChanged, this, changed);
         return edit;
     };
-    auto text = [&](const char *name, int lines) {
+    auto text = [&](const char *name) {
         auto *edit = named(new QPlainTextEdit(box), name);
-        edit->setMaximumHeight((lines + 1) * fontMetrics().height());
+        edit->setMaximumHeight(6 * fontMetrics().height());
         connect(edit, &QPlainTextEdit::textChanged, this, changed);
         return edit;
     };
     m_tourName = line("TxtTourName");
-    form->addRow(QStringLiteral("团名："), m_tourName);
+    place(grid, 0, 0, QStringLiteral("团名："), m_tourName);
     m_tourDate = line("TxtTourDate");
-    form->addRow(QStringLiteral("日期："), m_tourDate);
-    buildNumberAndDates(form);
+    place(grid, 0, 1, QStringLiteral("日期："), m_tourDate);
+    buildNumberAndDates(grid);
     m_childRule = line("TxtChildRule");
     m_childRule->setText(QuoteTexts().childRule);
-    form->addRow(QStringLiteral("儿童标准："), m_childRule);
-    m_includes = text("TxtIncludes", 6);
+    place(grid, 3, 0, QStringLiteral("儿童标准："), m_childRule);
+    m_includes = text("TxtIncludes");
     auto *refill = named(new QPushButton(QStringLiteral("按费用表重填"), box), "CmdRefillIncludes");
     connect(refill, &QPushButton::clicked, this, [this] {
         m_filledIncludes = QString();
@@ -288,16 +357,16 @@ void QuoteWindow::buildDocumentTexts(QFormLayout *form)
     auto *includesRow = new QHBoxLayout;
     includesRow->addWidget(m_includes, 1);
     includesRow->addWidget(refill, 0, Qt::AlignTop);
-    form->addRow(QStringLiteral("费用包含："), includesRow);
-    m_excludes = text("TxtExcludes", 3);
-    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    place(grid, 2, 0, QStringLiteral("费用包含："), includesRow, 1, Qt::AlignTop);
+    m_excludes = text("TxtExcludes");
+    place(grid, 2, 1, QStringLiteral("费用不含："), m_excludes, 1, Qt::AlignTop);
     showValidity();
 }
 
 // 报价编号, 报价日期 and the days of validity on one line, with the date they give.
-void QuoteWindow::buildNumberAndDates(QFormLayout *form)
+void QuoteWindow::buildNumberAndDates(QGridLayout *grid)
 {
-    QWidget *box = form->parentWidget();
+    QWidget *box = grid->parentWidget();
     m_quoteNumber = named(new QLineEdit(box), "TxtQuoteNumber");
     connect(m_quoteNumber, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
     m_quoteNumber->setMaximumWidth(160);
@@ -326,7 +395,7 @@ void QuoteWindow::buildNumberAndDates(QFormLayout *form)
     for (QWidget *w : row)
         numberRow->addWidget(w);
     numberRow->addStretch();
-    form->addRow(QStringLiteral("报价编号："), numberRow);
+    place(grid, 1, 0, QStringLiteral("报价编号："), numberRow, 4);
 }
 
 void QuoteWindow::showValidity()

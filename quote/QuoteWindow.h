@@ -13,6 +13,7 @@ class FlaggedLinesModel;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -45,6 +46,7 @@ signals:
 
 private:
     void buildSettings();
+    void buildPricing(QGridLayout *grid);
     QLineEdit *settingEdit(const char *name, int width);
     void buildTable();
     void buildFlagged();
@@ -56,10 +58,14 @@ private:
     void recompute();
     void saveSettings();
     void exportDocument(bool pdf);
-    void buildDocumentTexts(class QFormLayout *form);
-    void buildNumberAndDates(QFormLayout *form);
+    void buildDocumentTexts(QGridLayout *grid);
+    void buildNumberAndDates(QGridLayout *grid);
+    void fitScreen(QWidget *contents);
     void followIncludes();
     void showValidity();
+
+    // What a window manager's title bar and borders take around the window, at most.
+    static constexpr QSize WindowFrame{16, 40};
 
     const CostSheet &m_sheet;
     QString m_iniFilePath;

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QJsonObject>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -202,6 +203,22 @@ private slots:
         QCOMPARE(flagged->index(0, 3).data().toString(), QStringLiteral("14000"));
         QCOMPARE(flagged->index(0, 4).data().toString(), QStringLiteral("15000"));
         QCOMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("1970"));
+    }
+
+    // A 1366×768 laptop leaves about 690 pixels between its task bar and the window's title bar:
+    // the whole window fits there, the list of typed-over lines included.
+    void fitsALaptopScreen()
+    {
+        Window w;
+        const QuoteView quote = open(w, m_ini);
+        w.sheet().setAmountText(1, QStringLiteral("14000"));
+        w.sheet().setAmountText(2, QStringLiteral("9100"));
+        QTRY_VERIFY(quote.get<QWidget>("FraFlagged")->isVisible());
+        const QSize page = quote.get<QWidget>("FraQuoteContents")->sizeHint();
+        QVERIFY2(page.width() <= 1366 - 16 && page.height() <= 690,
+                 qPrintable(QStringLiteral("%1×%2").arg(page.width()).arg(page.height())));
+        const QSize room = quote.window->screen()->availableGeometry().size();
+        QVERIFY(quote.window->width() <= room.width() && quote.window->height() <= room.height());
     }
 
     void exportButtonsWriteTheCustomerQuote()
