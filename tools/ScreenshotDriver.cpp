@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
@@ -194,6 +195,14 @@ void memoryScene(QApplication &app, CalculatorWindow &window, const QString &sce
     }
 }
 
+// The quote window beside the calculator, as far right as the screen lets it be.
+void placeBeside(const QWidget &window, QWidget *quote)
+{
+    const QRect room = window.screen()->availableGeometry();
+    quote->move(qMax(0, qMin(window.frameGeometry().right() + 10, room.right() + 1 - quote->frameGeometry().width())),
+                0);
+}
+
 // The quote window opened over a settings file: one with values it does not know (named, shown
 // unset), or one that prices the sheet with the room line's amount typed over (listed under the
 // table).
@@ -218,7 +227,7 @@ void quoteCheckScene(CalculatorWindow &window, const QString &scene, const QStri
     }
     window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
     auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
-    quote->move(window.frameGeometry().right() + 10, 0);
+    placeBeside(window, quote);
 }
 } // namespace
 
@@ -311,7 +320,7 @@ int main(int argc, char *argv[])
             quote->findChild<QComboBox *>(QStringLiteral("CboRule"))->setCurrentIndex(1);
             for (const auto &[name, text] : settings)
                 quote->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
-            quote->move(window.frameGeometry().right() + 10, 0);
+            placeBeside(window, quote);
             if (scene == QLatin1String("agency")) {
                 QTimer::singleShot(settle, [&] {
                     shoot(file);
