@@ -86,7 +86,7 @@ bool readParagraph(XmlPart &part, QString *text)
                     return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
-            } else if (xml.namespaceUri() == TextNs && xml.name() != "ruby-text" && xml.name() != "note") {
+            } else if (xml.namespaceUri() == TextNs && !xml.nameIs("ruby-text") && !xml.nameIs("note")) {
                 ++depth; // spans, links, ruby bases, fields (a date, the sheet's name): their text is shown
             } else {
                 xml.skipCurrentElement(); // comments, notes, phonetic guides, drawings
@@ -159,7 +159,7 @@ bool isEncrypted(const ZipArchive &archive, ReadBudget &budget)
         return false;
     XmlScanner &xml = part.xml();
     while (!xml.atEnd()) {
-        if (xml.next() == XmlScanner::StartElement && xml.name() == "encryption-data")
+        if (xml.next() == XmlScanner::StartElement && xml.nameIs("encryption-data"))
             return true;
     }
     return false;

@@ -142,9 +142,9 @@ QString readStringItem(XmlPart &part)
         if (token == XmlScanner::EndElement) {
             --depth;
         } else if (token == XmlScanner::StartElement) {
-            if (xml.name() == "t")
+            if (xml.nameIs("t"))
                 part.appendText(&text);
-            else if (xml.name() == "r")
+            else if (xml.nameIs("r"))
                 ++depth;
             else
                 xml.skipCurrentElement(); // rPr, rPh, phoneticPr
@@ -207,7 +207,7 @@ bool XlsxReader::readRelationships(const QString &sourcePart, Relationships *rel
     XmlScanner &xml = part.xml();
     const QString base = directoryOf(sourcePart);
     while (!xml.atEnd()) {
-        if (xml.next() != XmlScanner::StartElement || xml.name() != "Relationship")
+        if (xml.next() != XmlScanner::StartElement || !xml.nameIs("Relationship"))
             continue;
         if (xml.attribute("TargetMode") == "External")
             continue;
@@ -246,11 +246,11 @@ bool XlsxReader::readWorkbook(WorkbookError *error)
     while (!xml.atEnd()) {
         const XmlScanner::Token token = xml.next();
         if (token == XmlScanner::StartElement) {
-            if (xml.name() == "workbookPr")
+            if (xml.nameIs("workbookPr"))
                 m_date1904 = isTrue(xml.attribute("date1904"));
-            else if (xml.name() == "sheet" && m_sheetIds.size() < 65536)
+            else if (xml.nameIs("sheet") && m_sheetIds.size() < 65536)
                 m_sheetIds.append(QString::fromUtf8(xml.prefixedAttribute("id"))); // r:id, whatever the prefix
-        } else if (token == XmlScanner::EndElement && xml.name() == "sheets") {
+        } else if (token == XmlScanner::EndElement && xml.nameIs("sheets")) {
             break;
         }
     }
@@ -284,16 +284,15 @@ bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
     bool inSheetData = false;
     while (!xml.atEnd()) {
         const XmlScanner::Token token = xml.next();
-        if (token == XmlScanner::EndElement && xml.name() == "sheetData")
+        if (token == XmlScanner::EndElement && xml.nameIs("sheetData"))
             break;
         if (token != XmlScanner::StartElement)
             continue;
-        const QByteArrayView element = xml.name();
-        if (element == "sheetData") {
+        if (xml.nameIs("sheetData")) {
             inSheetData = true;
-        } else if (!inSheetData || (element != "row" && element != "c")) {
+        } else if (!inSheetData || (!xml.nameIs("row") && !xml.nameIs("c"))) {
             xml.skipCurrentElement(); // views, columns, properties; what a row holds besides cells
-        } else if (element == "row") {
+        } else if (xml.nameIs("row")) {
             const int given = parseIndex(xml.attribute("r"), SheetMaxRows);
             row = given > 0 ? given : row + 1;
             column = 0;
@@ -336,9 +335,9 @@ void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
             break; // the end of c
         if (inner != XmlScanner::StartElement)
             continue;
-        if (xml.name() == "v")
+        if (xml.nameIs("v"))
             value = part.readText();
-        else if (xml.name() == "is")
+        else if (xml.nameIs("is"))
             inlineText = readStringItem(part);
         else
             xml.skipCurrentElement();
@@ -392,7 +391,7 @@ bool XlsxReader::readSharedStrings(WorkbookError *error)
     XmlScanner &xml = part.xml();
     qint64 index = 0;
     while (!xml.atEnd() && index <= lastWanted) {
-        if (xml.next() != XmlScanner::StartElement || xml.name() != "si")
+        if (xml.next() != XmlScanner::StartElement || !xml.nameIs("si"))
             continue;
         if (wanted.contains(index))
             m_strings.insert(index, readStringItem(part));
@@ -418,15 +417,15 @@ bool XlsxReader::readStyles(WorkbookError *error)
     bool inCellXfs = false;
     while (!xml.atEnd()) {
         const XmlScanner::Token token = xml.next();
-        if (token == XmlScanner::EndElement && xml.name() == "cellXfs")
+        if (token == XmlScanner::EndElement && xml.nameIs("cellXfs"))
             break; // nothing after it matters
         if (token != XmlScanner::StartElement)
             continue;
-        if (xml.name() == "numFmt") {
+        if (xml.nameIs("numFmt")) {
             m_formatCodes.insert(parseInt(xml.attribute("numFmtId")), xml.attributeText("formatCode"));
-        } else if (xml.name() == "cellXfs") {
+        } else if (xml.nameIs("cellXfs")) {
             inCellXfs = true;
-        } else if (xml.name() == "xf" && inCellXfs) {
+        } else if (xml.nameIs("xf") && inCellXfs) {
             m_cellFormats.append(parseInt(xml.attribute("numFmtId")));
             if (m_cellFormats.size() > 65536)
                 break; // beyond what Excel allows; the rest is of no use

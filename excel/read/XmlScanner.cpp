@@ -10,6 +10,30 @@ constexpr qsizetype Chunk = 64 * 1024;
 // is refused rather than held whole.
 constexpr qsizetype MaxMarkup = 16 * 1024 * 1024;
 
+// memchr and memcmp directly: these run for every element of a part.
+qsizetype indexOf(QByteArrayView in, char c, qsizetype from = 0)
+{
+    if (from >= in.size())
+        return -1;
+    const void *at = std::memchr(in.data() + from, c, size_t(in.size() - from));
+    return at ? static_cast<const char *>(at) - in.data() : -1;
+}
+
+bool same(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
+}
+
+qint64 lineEnds(const char *from, const char *to)
+{
+    qint64 count = 0;
+    while (from < to && (from = static_cast<const char *>(std::memchr(from, '\n', size_t(to - from))))) {
+        ++count;
+        ++from;
+    }
+    return count;
+}
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -23,7 +47,7 @@ bool endsName(char c)
 
 void splitName(QByteArrayView qualified, QByteArrayView *prefix, QByteArrayView *local)
 {
-    const qsizetype colon = qualified.indexOf(':');
+    const qsizetype colon = indexOf(qualified, ':');
     *prefix = colon < 0 ? QByteArrayView() : qualified.first(colon);
     *local = colon < 0 ? qualified : qualified.sliced(colon + 1);
 }
@@ -144,7 +168,7 @@ XmlScanner::XmlScanner(Source source, int maxDepth) : m_source(std::move(source)
 
 qint64 XmlScanner::lineNumber() const
 {
-    return m_linesBefore + std::count(m_buffer.data(), m_buffer.data() + m_pos, '\n') + 1;
+    return m_linesBefore + lineEnds(m_buffer.data(), m_buffer.data() + m_pos) + 1;
 }
 
 XmlScanner::Token XmlScanner::fail(Error error)
@@ -160,7 +184,7 @@ bool XmlScanner::fill(qsizetype wanted)
 {
     while (m_end - m_pos < wanted && !m_sourceEnded) {
         if (m_pos > 0) {
-            m_linesBefore += std::count(m_buffer.data(), m_buffer.data() + m_pos, '\n');
+            m_linesBefore += lineEnds(m_buffer.data(), m_buffer.data() + m_pos);
             std::memmove(m_buffer.data(), m_buffer.data() + m_pos, size_t(m_end - m_pos));
             m_end -= m_pos;
             m_pos = 0;
@@ -182,7 +206,7 @@ bool XmlScanner::find(QByteArrayView needle, qsizetype from, qsizetype *at)
 {
     for (;;) {
         const QByteArrayView held = view(m_pos, m_end);
-        const qsizetype found = needle.size() == 1 ? held.indexOf(needle.front(), from) : held.indexOf(needle, from);
+        const qsizetype found = needle.size() == 1 ? indexOf(held, needle.front(), from) : held.indexOf(needle, from);
         if (found >= 0) {
             *at = found;
             return true;
@@ -264,7 +288,7 @@ XmlScanner::Token XmlScanner::scanText()
 {
     qsizetype lt = -1;
     for (;;) {
-        lt = view(m_pos, m_end).indexOf('<');
+        lt = indexOf(view(m_pos, m_end), '<');
         if (lt >= 0 || m_sourceEnded || m_end - m_pos >= Chunk)
             break;
         fill(m_end - m_pos + 1);
@@ -273,7 +297,7 @@ XmlScanner::Token XmlScanner::scanText()
     if (lt < 0 && !m_sourceEnded) {
         // A piece of a longer text: it must not end inside a reference, a character or a line end.
         const qsizetype amp = view(m_pos, m_pos + cut).lastIndexOf('&');
-        if (amp >= 0 && view(m_pos + amp, m_pos + cut).indexOf(';') < 0)
+        if (amp >= 0 && indexOf(view(m_pos + amp, m_pos + cut), ';') < 0)
             cut = amp;
         qsizetype lead = cut - 1; // the last character's first byte
         while (lead > 0 && cut - lead < 4 && (uchar(m_buffer[size_t(m_pos + lead)]) & 0xC0) == 0x80)
@@ -391,7 +415,7 @@ bool XmlScanner::parseAttributes(QByteArrayView tag)
             ++i;
         if (i == tag.size() || (tag.at(i) != '"' && tag.at(i) != '\''))
             return false;
-        const qsizetype close = tag.indexOf(tag.at(i), i + 1);
+        const qsizetype close = indexOf(tag, tag.at(i), i + 1);
         if (close < 0)
             return false;
         Attribute attribute{{}, {}, tag.sliced(i + 1, close - i - 1)};
@@ -414,7 +438,7 @@ XmlScanner::Token XmlScanner::scanEndTag()
     QByteArrayView qualified = view(m_pos + 2, m_pos + gt);
     while (!qualified.isEmpty() && isBlank(qualified.back()))
         qualified.chop(1);
-    if (m_nameStarts.empty() || QByteArrayView(m_openNames).sliced(m_nameStarts.back()) != qualified)
+    if (m_nameStarts.empty() || !same(QByteArrayView(m_openNames).sliced(m_nameStarts.back()), qualified))
         return fail(Malformed);
     splitName(qualified, &m_prefix, &m_name);
     m_pos += gt + 1;
@@ -425,7 +449,7 @@ XmlScanner::Token XmlScanner::scanEndTag()
 QByteArrayView XmlScanner::resolve(QByteArrayView prefix) const
 {
     for (auto it = m_bindings.crbegin(); it != m_bindings.crend(); ++it) {
-        if (it->prefix == prefix)
+        if (same(it->prefix, prefix))
             return it->uri;
     }
     return {};
@@ -438,13 +462,13 @@ QByteArrayView XmlScanner::namespaceUri() const
 
 bool XmlScanner::isElement(QByteArrayView ns, QByteArrayView localName) const
 {
-    return m_name == localName && resolve(m_prefix) == ns;
+    return same(m_name, localName) && same(resolve(m_prefix), ns);
 }
 
 QByteArrayView XmlScanner::attribute(QByteArrayView localName) const
 {
     for (const Attribute &a : m_attributes) {
-        if (a.prefix.isEmpty() && a.local == localName)
+        if (a.prefix.isEmpty() && same(a.local, localName))
             return a.value;
     }
     return {};
@@ -453,7 +477,7 @@ QByteArrayView XmlScanner::attribute(QByteArrayView localName) const
 QByteArrayView XmlScanner::attribute(QByteArrayView ns, QByteArrayView localName) const
 {
     for (const Attribute &a : m_attributes) {
-        if (a.local == localName && !a.prefix.isEmpty() && resolve(a.prefix) == ns)
+        if (same(a.local, localName) && !a.prefix.isEmpty() && same(resolve(a.prefix), ns))
             return a.value;
     }
     return {};
@@ -462,7 +486,7 @@ QByteArrayView XmlScanner::attribute(QByteArrayView ns, QByteArrayView localName
 QByteArrayView XmlScanner::prefixedAttribute(QByteArrayView localName) const
 {
     for (const Attribute &a : m_attributes) {
-        if (a.local == localName && !a.prefix.isEmpty() && !resolve(a.prefix).isEmpty())
+        if (same(a.local, localName) && !a.prefix.isEmpty() && !resolve(a.prefix).isEmpty())
             return a.value;
     }
     return {};
@@ -471,7 +495,7 @@ QByteArrayView XmlScanner::prefixedAttribute(QByteArrayView localName) const
 bool XmlScanner::hasAttribute(QByteArrayView ns, QByteArrayView localName) const
 {
     return std::any_of(m_attributes.cbegin(), m_attributes.cend(), [&](const Attribute &a) {
-        return a.local == localName && !a.prefix.isEmpty() && resolve(a.prefix) == ns;
+        return same(a.local, localName) && !a.prefix.isEmpty() && same(resolve(a.prefix), ns);
     });
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,6 +43,11 @@ public:
 
     // The current element's local name, and its namespace.
     QByteArrayView name() const { return m_name; }
+    bool nameIs(QByteArrayView localName) const
+    {
+        return m_name.size() == localName.size() &&
+               std::memcmp(m_name.data(), localName.data(), size_t(m_name.size())) == 0;
+    }
     QByteArrayView namespaceUri() const;
     bool isElement(QByteArrayView ns, QByteArrayView localName) const;
 
