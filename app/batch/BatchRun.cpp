@@ -1,6 +1,7 @@
 #include "app/batch/BatchRun.h"
 
 #include "app/CommandLine.h"
+#include "app/batch/BatchPdf.h"
 
 #include "costline/CostLineEditorModel.h"
 #include "excel/QuoteExport.h"
@@ -417,7 +418,7 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
                                              options.tourDate.value_or(QString()), options.excludes.value_or(QString()),
                                              &document, &error);
             if (written && options.quotePdf)
-                written = WriteCustomerQuotePdf(document, *options.quotePdf, &error);
+                written = WriteBatchQuotePdf(document, *options.quotePdf, &error);
             if (written && options.quoteXlsx)
                 written = WriteCustomerQuoteWorkbook(document, *options.quoteXlsx, &error);
             if (!written) {

@@ -1,12 +1,39 @@
+#include "app/batch/BatchPdf.h"
 #include "app/batch/BatchRun.h"
 #include "common/ProcessArguments.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QDir>
+#include <QProcess>
 #include <QTextStream>
 
-#include <cstdio>
-#include <memory>
+namespace {
+
+bool asksForPdf(const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--quote-pdf") || argument.startsWith(QLatin1String("--quote-pdf=")))
+            return true;
+    }
+    return false;
+}
+
+// The whole run in quilvar-batch-pdf, its output and exit status passed on as they come.
+int runWithPdf(const QStringList &arguments, QTextStream &err)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setInputChannelMode(QProcess::ForwardedInputChannel);
+    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(BatchPdfProgram()), arguments);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit) {
+        err << "quilvar-batch：无法写出 PDF：" << BatchPdfProgram() << "（应与 quilvar-batch 在同一文件夹）"
+            << (child.error() == QProcess::FailedToStart ? "无法启动。" : "意外结束。") << '\n';
+        return BatchWorkbookFailed;
+    }
+    return child.exitCode();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -14,23 +41,13 @@ int main(int argc, char *argv[])
     // or "-platform" out of a tour name). On Windows they come from the wide command line, so that
     // Chinese file names arrive whole whatever the system's code page.
     const QStringList arguments = ProcessArguments(argc, argv);
-
-    // The PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no
-    // window, so it runs on the offscreen platform on a machine without a display.
-    bool pdf = false;
-    for (const QString &argument : arguments)
-        pdf = pdf || argument == QLatin1String("--quote-pdf") || argument.startsWith(QLatin1String("--quote-pdf="));
-    char platform[] = "-platform";
-    char offscreen[] = "offscreen";
-    char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
-    int qtArgc = pdf ? 3 : 1;
-    std::unique_ptr<QCoreApplication> application;
-    if (pdf)
-        application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
-    else
-        application = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
-
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QCoreApplication application(qtArgc, qtArgv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // Only a run that writes the customer's PDF pays for Qt's graphical side.
+    if (asksForPdf(arguments))
+        return runWithPdf(arguments, err);
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

@@ -1,0 +1,22 @@
+#include "app/batch/BatchRun.h"
+#include "common/ProcessArguments.h"
+
+#include <QGuiApplication>
+#include <QTextStream>
+
+// quilvar-batch with the customer's PDF: quilvar-batch starts it for a run with --quote-pdf. The
+// PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no window, so it
+// runs on the offscreen platform on a machine without a display.
+int main(int argc, char *argv[])
+{
+    const QStringList arguments = ProcessArguments(argc, argv);
+    char platform[] = "-platform";
+    char offscreen[] = "offscreen";
+    char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
+    int qtArgc = 3;
+    QGuiApplication application(qtArgc, qtArgv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    // The settings file beside quilvar-batch is beside this program too.
+    return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
+}
