@@ -1,7 +1,7 @@
 #include "app/batch/BatchRun.h"
 
 #include "app/CommandLine.h"
-#include "app/batch/BatchPdf.h"
+#include "app/batch/BatchDocuments.h"
 
 #include "costline/CostLineEditorModel.h"
 #include "excel/QuoteExport.h"
@@ -13,6 +13,7 @@
 #include "sheet/PriceBreaks.h"
 #include "sheet/QueryFill.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -47,11 +48,39 @@ const ValuedOption valuedOptions[] = {
     {QLatin1String("--excludes"), &BatchOptions::excludes},
     {QLatin1String("--quote-pdf"), &BatchOptions::quotePdf},
     {QLatin1String("--quote-xlsx"), &BatchOptions::quoteXlsx},
+    {QLatin1String("--quote-number"), &BatchOptions::quoteNumber},
+    {QLatin1String("--issue-date"), &BatchOptions::issueDate},
+    {QLatin1String("--valid-days"), &BatchOptions::validDays},
+    {QLatin1String("--child-rule"), &BatchOptions::childRule},
+    {QLatin1String("--includes"), &BatchOptions::includes},
 };
+
+// The dates of the customer's documents: a date of issue as 2026-12-07, a validity in whole days.
+bool readDocumentOptions(BatchOptions *options, QString *error)
+{
+    options->issueDay = QDate::currentDate();
+    if (options->issueDate) {
+        options->issueDay = QDate::fromString(options->issueDate->trimmed(), Qt::ISODate);
+        if (!options->issueDay.isValid()) {
+            *error = QStringLiteral("报价日期“%1”不是“2026-12-07”这样的日期。").arg(*options->issueDate);
+            return false;
+        }
+    }
+    if (options->validDays) {
+        bool ok = false;
+        options->validDayCount = options->validDays->trimmed().toInt(&ok);
+        if (!ok || options->validDayCount < 0 || options->validDayCount > MaxValidDays) {
+            *error = QStringLiteral("报价有效天数“%1”不是 0 到 %2 的整数。").arg(*options->validDays).arg(MaxValidDays);
+            return false;
+        }
+    }
+    return true;
+}
 
 // The quote's settings from its options; the window's defaults except that the rooms stay as the
 // sheet has them unless asked.
-bool readQuoteOptions(BatchOptions *options, QString *error)
+// False with a message for a quote option given without --quote.
+bool quoteOptionsNeedQuote(const BatchOptions *options, QString *error)
 {
     const std::pair<const std::optional<QString> *, QLatin1String> needQuote[] = {
         {&options->foc, QLatin1String("--foc")},
@@ -69,16 +98,25 @@ bool readQuoteOptions(BatchOptions *options, QString *error)
         {&options->excludes, QLatin1String("--excludes")},
         {&options->quotePdf, QLatin1String("--quote-pdf")},
         {&options->quoteXlsx, QLatin1String("--quote-xlsx")},
+        {&options->quoteNumber, QLatin1String("--quote-number")},
+        {&options->issueDate, QLatin1String("--issue-date")},
+        {&options->validDays, QLatin1String("--valid-days")},
+        {&options->childRule, QLatin1String("--child-rule")},
+        {&options->includes, QLatin1String("--includes")},
     };
-    if (!options->quote) {
-        for (const auto &[value, name] : needQuote) {
-            if (value->has_value()) {
-                *error = QStringLiteral("选项 %1 只能与 --quote 一起使用。").arg(name);
-                return false;
-            }
+    for (const auto &[value, name] : needQuote) {
+        if (value->has_value()) {
+            *error = QStringLiteral("选项 %1 只能与 --quote 一起使用。").arg(name);
+            return false;
         }
-        return true;
     }
+    return true;
+}
+
+bool readQuoteOptions(BatchOptions *options, QString *error)
+{
+    if (!options->quote)
+        return quoteOptionsNeedQuote(options, error);
     QuoteSettingTexts texts;
     texts.sizes = *options->quote;
     texts.rooms = options->rooms.value_or(QStringLiteral("fixed"));
@@ -105,7 +143,7 @@ bool readQuoteOptions(BatchOptions *options, QString *error)
     }
     if (!ParseQuoteSettings(texts, MaxBatchSizes, &options->quoteSettings, error))
         return false;
-    return true;
+    return readDocumentOptions(options, error);
 }
 
 struct FlagOption
@@ -147,6 +185,43 @@ void appendJsonString(QString &out, const QString &text)
     out += QLatin1Char('"');
 }
 
+// The customer's documents on the agency's paper; false after a message.
+bool writeDocuments(const BatchOptions &options, const CostSheet &sheet, const GroupQuote &quote,
+                    const QString &iniPath, QTextStream &err)
+{
+    QuoteTexts texts;
+    texts.tourName = options.tourName.value_or(QString());
+    texts.tourDate = options.tourDate.value_or(QString());
+    texts.excludes = options.excludes.value_or(QString());
+    texts.includes = options.includes.value_or(IncludesFromRows(sheet.rows()));
+    texts.childRule = options.childRule.value_or(texts.childRule);
+    texts.issueDate = options.issueDay;
+    texts.validDays = options.validDayCount;
+    texts.quoteNumber =
+        options.quoteNumber.value_or(NextQuoteNumber(ReadLastQuoteNumber(iniPath), QDate::currentDate()));
+    const AgencyDetails agency = ReadAgencyDetails(iniPath);
+    CustomerQuote document;
+    QString error;
+    bool written =
+        MakeCustomerQuote(quote, sheet.rows(), texts, agency, AgencyLogoPath(agency, iniPath), &document, &error);
+    if (written)
+        written = WriteBatchDocuments(document, options.quotePdf, options.quoteXlsx, &error);
+    if (!written) {
+        err << "quilvar-batch：" << error << '\n';
+        err.flush();
+        return false;
+    }
+    // The running number moves on only once a document carries it, and only in a settings file
+    // that is there; one that cannot take it costs the next quote its number, not this one its
+    // documents.
+    if (!options.quoteNumber && QFileInfo::exists(iniPath) &&
+        !WriteLastQuoteNumber(texts.quoteNumber, iniPath, &error)) {
+        err << "quilvar-batch：报价编号没有记下：" << error << '\n';
+        err.flush();
+    }
+    return true;
+}
+
 } // namespace
 
 QString BatchUsage()
@@ -155,7 +230,7 @@ QString BatchUsage()
         "用法：quilvar-batch [选项]\n"
         "不打开窗口，按报价单的规则处理一张新的报价表（二十个空行）。各步骤按下列顺序执行，只执行给出的步骤：\n"
         "  --query SQL        按查询从数据库填入报价表（连接设置见 --ini），然后重新计算合计\n"
-        "  --ini 文件         数据库连接设置文件，默认为程序所在目录的 default.ini\n"
+        "  --ini 文件         设置文件（数据库连接、报价单抬头），默认为程序所在目录的 default.ini\n"
         "  --import 文件      从工作簿（.xlsx、.xls、.ods）导入，然后重新计算合计\n"
         "  --recalc           按表达式重新计算每一行的金额\n"
         "  --headcount 人数   设置人数\n"
@@ -175,6 +250,11 @@ QString BatchUsage()
         "  --round 金额       报价向上取整到该金额的倍数（默认 0，不取整）\n"
         "  --child-excludes 项目  儿童价不含的项目，逗号分隔（默认 房；空为全含）\n"
         "  --tour-name 文字   报价单上的团名；--tour-date 文字：日期；--excludes 文字：费用不含\n"
+        "  --includes 文字    费用包含（默认按勾选各行的项目和内容，每个项目一行）\n"
+        "  --quote-number 文字  报价编号（默认为日期加当天的序号，如 20261207-01，序号记在 --ini 中）\n"
+        "  --issue-date 日期  报价日期，如 2026-12-07（默认今天）；--valid-days 天数：有效天数（默认 15）\n"
+        "  --child-rule 文字  儿童标准（默认“2–11岁，不占床”）\n"
+        "                     抬头（旅行社名称、地址、电话、联系人、许可证号、标志、预订须知）取自 --ini\n"
         "  --quote-pdf 文件   写出给客人的报价单（PDF，A4）\n"
         "  --quote-xlsx 文件  写出给客人的报价单（Excel 工作簿，工作表“报价单”）\n"
         "  --json             在标准输出上以 JSON 输出报价表\n"
@@ -245,8 +325,8 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
     }
     if (!readQuoteOptions(options, error))
         return false;
-    if (options->iniPath && !options->query) {
-        *error = QStringLiteral("选项 --ini 只能与 --query 一起使用。");
+    if (options->iniPath && !options->query && !options->quotePdf && !options->quoteXlsx) {
+        *error = QStringLiteral("选项 --ini 只能与 --query、--quote-pdf 或 --quote-xlsx 一起使用。");
         return false;
     }
     return true;
@@ -412,21 +492,9 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
     std::optional<GroupQuote> quote;
     if (options.quote) {
         quote = ComputeGroupQuote(sheet.rows(), options.quoteSettings);
-        if (options.quotePdf || options.quoteXlsx) {
-            CustomerQuote document;
-            bool written = MakeCustomerQuote(*quote, sheet.rows(), options.tourName.value_or(QString()),
-                                             options.tourDate.value_or(QString()), options.excludes.value_or(QString()),
-                                             &document, &error);
-            if (written && options.quotePdf)
-                written = WriteBatchQuotePdf(document, *options.quotePdf, &error);
-            if (written && options.quoteXlsx)
-                written = WriteCustomerQuoteWorkbook(document, *options.quoteXlsx, &error);
-            if (!written) {
-                err << "quilvar-batch：" << error << '\n';
-                err.flush();
-                return BatchWorkbookFailed;
-            }
-        }
+        const QString iniPath = options.iniPath.value_or(IniFilePathFor(defaultIniDir));
+        if ((options.quotePdf || options.quoteXlsx) && !writeDocuments(options, sheet, *quote, iniPath, err))
+            return BatchWorkbookFailed;
     }
     // 9.
     if (options.json) {

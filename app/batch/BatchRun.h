@@ -1,6 +1,7 @@
 #pragma once
 
 #include "quote/GroupQuote.h"
+#include "quote/QuoteTexts.h"
 #include "sheet/PriceBreaks.h"
 
 #include <QString>
@@ -30,7 +31,10 @@ struct BatchOptions
     // The group quote, after every other step: --quote LIST and its settings.
     std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes;
     std::optional<QString> tourName, tourDate, excludes, quotePdf, quoteXlsx;
+    std::optional<QString> quoteNumber, issueDate, validDays, childRule, includes;
     QuoteSettings quoteSettings; // those, read
+    QDate issueDay;              // --issue-date, read; today without it
+    int validDayCount = QuoteTexts().validDays;
 };
 
 enum BatchExitCode

@@ -1,4 +1,4 @@
-#include "app/batch/BatchPdf.h"
+#include "app/batch/BatchDocuments.h"
 #include "app/batch/BatchRun.h"
 #include "common/ProcessArguments.h"
 
@@ -9,24 +9,26 @@
 
 namespace {
 
-bool asksForPdf(const QStringList &arguments)
+bool asksForDocument(const QStringList &arguments)
 {
     for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--quote-pdf") || argument.startsWith(QLatin1String("--quote-pdf=")))
-            return true;
+        for (const QLatin1String option : {QLatin1String("--quote-pdf"), QLatin1String("--quote-xlsx")}) {
+            if (argument == option || argument.startsWith(option + QLatin1Char('=')))
+                return true;
+        }
     }
     return false;
 }
 
-// The whole run in quilvar-batch-pdf, its output and exit status passed on as they come.
-int runWithPdf(const QStringList &arguments, QTextStream &err)
+// The whole run in quilvar-batch-documents, its output and exit status passed on as they come.
+int runWithDocuments(const QStringList &arguments, QTextStream &err)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.setInputChannelMode(QProcess::ForwardedInputChannel);
-    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(BatchPdfProgram()), arguments);
+    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(BatchDocumentsProgram()), arguments);
     if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit) {
-        err << "quilvar-batch：无法写出 PDF：" << BatchPdfProgram() << "（应与 quilvar-batch 在同一文件夹）"
+        err << "quilvar-batch：无法写出报价单文件：" << BatchDocumentsProgram() << "（应与 quilvar-batch 在同一文件夹）"
             << (child.error() == QProcess::FailedToStart ? "无法启动。" : "意外结束。") << '\n';
         return BatchWorkbookFailed;
     }
@@ -46,8 +48,8 @@ int main(int argc, char *argv[])
     QCoreApplication application(qtArgc, qtArgv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    // Only a run that writes the customer's PDF pays for Qt's graphical side.
-    if (asksForPdf(arguments))
-        return runWithPdf(arguments, err);
+    // Only a run that writes the customer's documents pays for Qt's graphical side.
+    if (asksForDocument(arguments))
+        return runWithDocuments(arguments, err);
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

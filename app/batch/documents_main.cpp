@@ -4,9 +4,10 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
-// quilvar-batch with the customer's PDF: quilvar-batch starts it for a run with --quote-pdf. The
-// PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no window, so it
-// runs on the offscreen platform on a machine without a display.
+// quilvar-batch with the customer's documents: quilvar-batch starts it for a run with --quote-pdf or
+// --quote-xlsx. They are drawn with the system's fonts and the agency's logo, which need Qt's
+// graphical side; it draws no window, so it runs on the offscreen platform on a machine without a
+// display.
 int main(int argc, char *argv[])
 {
     const QStringList arguments = ProcessArguments(argc, argv);
