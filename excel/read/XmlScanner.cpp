@@ -501,12 +501,14 @@ bool XmlScanner::hasAttribute(QByteArrayView ns, QByteArrayView localName) const
 
 QString XmlScanner::decoded(QByteArrayView raw, Normalise mode)
 {
-    QString text;
-    if (!decodeInto(raw, mode, !(m_cdata && m_token == Characters), &text)) {
+    // Decoded into a buffer that is kept, then copied at its size: a text of character references
+    // (&#20013;) decodes to an eighth of its bytes, and the cell should not carry the rest as room.
+    m_scratch.resize(0);
+    if (!decodeInto(raw, mode, !(m_cdata && m_token == Characters), &m_scratch)) {
         fail(Malformed);
-        text.clear();
+        return QString();
     }
-    return text;
+    return QString(m_scratch.constData(), m_scratch.size());
 }
 
 QString XmlScanner::attributeText(QByteArrayView localName)

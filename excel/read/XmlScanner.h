@@ -133,6 +133,7 @@ private:
     QByteArrayView m_prefix;
     QByteArrayView m_text;
     bool m_cdata = false;
+    QString m_scratch; // where text is decoded
     std::vector<Attribute> m_attributes;
     std::vector<Binding> m_bindings;
     std::string m_openNames;             // the open elements' qualified names, one after another
