@@ -278,8 +278,10 @@ void XmlScanner::popElement()
 {
     m_popPending = false;
     const int depth = int(m_nameStarts.size());
-    while (!m_bindings.empty() && m_bindings.back().depth >= depth)
+    while (!m_bindings.empty() && m_bindings.back().depth >= depth) {
         m_bindings.pop_back();
+        ++m_generation;
+    }
     m_openNames.resize(size_t(m_nameStarts.back()));
     m_nameStarts.pop_back();
 }
@@ -422,6 +424,7 @@ bool XmlScanner::parseAttributes(QByteArrayView tag)
         splitName(qualified, &attribute.prefix, &attribute.local);
         i = close + 1;
         if (qualified == "xmlns" || attribute.prefix == "xmlns") {
+            ++m_generation;
             m_bindings.push_back({depth, (qualified == "xmlns" ? QByteArrayView() : attribute.local).toByteArray(),
                                   attribute.value.toByteArray()});
             continue;
@@ -448,11 +451,25 @@ XmlScanner::Token XmlScanner::scanEndTag()
 
 QByteArrayView XmlScanner::resolve(QByteArrayView prefix) const
 {
-    for (auto it = m_bindings.crbegin(); it != m_bindings.crend(); ++it) {
-        if (same(it->prefix, prefix))
-            return it->uri;
+    if (m_resolvedFor != m_generation) {
+        for (Resolved &r : m_resolved)
+            r.prefix.assign(1, '\0'); // no prefix is a NUL
+        m_resolvedFor = m_generation;
     }
-    return {};
+    for (const Resolved &r : m_resolved) {
+        if (same(QByteArrayView(r.prefix.data(), qsizetype(r.prefix.size())), prefix))
+            return r.binding < 0 ? QByteArrayView() : QByteArrayView(m_bindings[size_t(r.binding)].uri);
+    }
+    qsizetype found = -1;
+    for (qsizetype i = qsizetype(m_bindings.size()) - 1; i >= 0 && found < 0; --i) {
+        if (same(m_bindings[size_t(i)].prefix, prefix))
+            found = i;
+    }
+    Resolved &slot = m_resolved[m_nextResolved];
+    m_nextResolved = (m_nextResolved + 1) % 4;
+    slot.prefix.assign(prefix.data(), size_t(prefix.size()));
+    slot.binding = found;
+    return found < 0 ? QByteArrayView() : QByteArrayView(m_bindings[size_t(found)].uri);
 }
 
 QByteArrayView XmlScanner::namespaceUri() const

@@ -136,6 +136,17 @@ private:
     QString m_scratch; // where text is decoded
     std::vector<Attribute> m_attributes;
     std::vector<Binding> m_bindings;
-    std::string m_openNames;             // the open elements' qualified names, one after another
-    std::vector<qsizetype> m_nameStarts; // where each begins in m_openNames
+    // The last prefixes resolved, while the bindings stay as they are: a part's elements use a
+    // handful of prefixes over and over, among dozens declared on its root.
+    struct Resolved
+    {
+        std::string prefix;
+        qsizetype binding = -1;
+    };
+    mutable Resolved m_resolved[4];
+    mutable int m_nextResolved = 0;
+    mutable size_t m_resolvedFor = size_t(-1); // the bindings' generation they were looked up in
+    size_t m_generation = 0;                   // counts every change of the bindings
+    std::string m_openNames;                   // the open elements' qualified names, one after another
+    std::vector<qsizetype> m_nameStarts;       // where each begins in m_openNames
 };
