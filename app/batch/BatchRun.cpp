@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/batch/BatchDocuments.h"
+#include "app/batch/BatchPaths.h"
 
 #include "costline/CostLineEditorModel.h"
 #include "excel/QuoteExport.h"
@@ -43,6 +44,7 @@ const ValuedOption valuedOptions[] = {
     {QLatin1String("--tax-base"), &BatchOptions::taxBase},
     {QLatin1String("--round"), &BatchOptions::round},
     {QLatin1String("--child-excludes"), &BatchOptions::childExcludes},
+    {QLatin1String("--room-categories"), &BatchOptions::roomCategories},
     {QLatin1String("--tour-name"), &BatchOptions::tourName},
     {QLatin1String("--tour-date"), &BatchOptions::tourDate},
     {QLatin1String("--excludes"), &BatchOptions::excludes},
@@ -93,6 +95,7 @@ bool quoteOptionsNeedQuote(const BatchOptions *options, QString *error)
         {&options->taxBase, QLatin1String("--tax-base")},
         {&options->round, QLatin1String("--round")},
         {&options->childExcludes, QLatin1String("--child-excludes")},
+        {&options->roomCategories, QLatin1String("--room-categories")},
         {&options->tourName, QLatin1String("--tour-name")},
         {&options->tourDate, QLatin1String("--tour-date")},
         {&options->excludes, QLatin1String("--excludes")},
@@ -126,6 +129,7 @@ bool readQuoteOptions(BatchOptions *options, QString *error)
     texts.taxBase = options->taxBase.value_or(texts.taxBase);
     texts.round = options->round.value_or(texts.round);
     texts.childExcludes = options->childExcludes.value_or(texts.childExcludes);
+    texts.roomCategories = options->roomCategories.value_or(texts.roomCategories);
     const std::pair<const std::optional<QString> *, QLatin1String> rules[] = {
         {&options->markup, QLatin1String("markup")},
         {&options->margin, QLatin1String("margin")},
@@ -185,6 +189,39 @@ void appendJsonString(QString &out, const QString &text)
     out += QLatin1Char('"');
 }
 
+// "quote":{"flagged":[…],"breaks":[…],"singlesupplement":"…"}
+void appendQuoteJson(QString &out, const GroupQuote &quote)
+{
+    out += QLatin1String(",\"quote\":{\"flagged\":[");
+    for (qsizetype i = 0; i < quote.flagged.size(); ++i) {
+        const FlaggedLine &line = quote.flagged.at(i);
+        out += QLatin1String(i ? ",{\"row\":" : "{\"row\":");
+        appendJsonString(out, line.row);
+        out += QLatin1String(",\"amount\":");
+        appendJsonString(out, AmountToText(line.amount));
+        out += QLatin1String(",\"expression\":");
+        appendJsonString(out, AmountToText(line.expression));
+        out += QLatin1Char('}');
+    }
+    out += QLatin1String("],\"breaks\":[");
+    for (qsizetype i = 0; i < quote.breaks.size(); ++i) {
+        out += QLatin1String(i ? ",{" : "{");
+        bool firstField = true;
+        for (const QuoteField &field : QuoteBreakFields(quote.breaks.at(i))) {
+            if (!firstField)
+                out += QLatin1Char(',');
+            firstField = false;
+            appendJsonString(out, field.name);
+            out += QLatin1Char(':');
+            appendJsonString(out, field.text);
+        }
+        out += QLatin1Char('}');
+    }
+    out += QLatin1String("],\"singlesupplement\":");
+    appendJsonString(out, AmountToText(quote.singleSupplement));
+    out += QLatin1Char('}');
+}
+
 // The customer's documents on the agency's paper; false after a message.
 bool writeDocuments(const BatchOptions &options, const CostSheet &sheet, const GroupQuote &quote,
                     const QString &iniPath, QTextStream &err)
@@ -239,7 +276,7 @@ QString BatchUsage()
         "                     得出人数价格表（人数、合计、每人）；随 --json 输出，随 --export 写入第二个工作表\n"
         "  --export 文件      导出为 Excel 工作簿（.xlsx），不打开\n"
         "  --quote 列表       团队报价：按列表中的各档付费人数（如 15,20，每档 1 到 9999，最多 100 档）\n"
-        "                     对报价表的副本计算成本、报价、税金、利润、毛利率和儿童价，以及单房差；\n"
+        "                     对报价表的副本计算成本、报价、税金、利润、利润占报价和儿童价，以及单房差；\n"
         "                     随 --json 输出为 \"quote\"。以下选项只能与 --quote 一起使用：\n"
         "  --foc N            每 N 位付费客人免 1 个名额（默认 0，不免）\n"
         "  --staff S          随团陪同人数（默认 0）\n"
@@ -249,6 +286,7 @@ QString BatchUsage()
         "  --tax-base price|profit  按报价全额（默认）或按利润差额计税\n"
         "  --round 金额       报价向上取整到该金额的倍数（默认 0，不取整）\n"
         "  --child-excludes 项目  儿童价不含的项目，逗号分隔（默认 房；空为全含）\n"
+        "  --room-categories 项目  房费类别：这些项目中的“间”因子按人数排房，并计入单房差（默认 房）\n"
         "  --tour-name 文字   报价单上的团名；--tour-date 文字：日期；--excludes 文字：费用不含\n"
         "  --includes 文字    费用包含（默认按勾选各行的项目和内容，每个项目一行）\n"
         "  --quote-number 文字  报价编号（默认为日期加当天的序号，如 20261207-01，序号记在 --ini 中）\n"
@@ -399,25 +437,8 @@ QString SheetJson(const CostSheet &sheet, const QList<PriceBreak> &breaks, const
         }
         out += QLatin1Char(']');
     }
-    if (quote) {
-        out += QLatin1String(",\"quote\":{\"breaks\":[");
-        for (qsizetype i = 0; i < quote->breaks.size(); ++i) {
-            out += QLatin1String(i ? ",{" : "{");
-            bool firstField = true;
-            for (const QuoteField &field : QuoteBreakFields(quote->breaks.at(i))) {
-                if (!firstField)
-                    out += QLatin1Char(',');
-                firstField = false;
-                appendJsonString(out, field.name);
-                out += QLatin1Char(':');
-                appendJsonString(out, field.text);
-            }
-            out += QLatin1Char('}');
-        }
-        out += QLatin1String("],\"singlesupplement\":");
-        appendJsonString(out, AmountToText(quote->singleSupplement));
-        out += QLatin1Char('}');
-    }
+    if (quote)
+        appendQuoteJson(out, *quote);
     out += QLatin1Char('}');
     return out;
 }
@@ -426,7 +447,8 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
 {
     BatchOptions options;
     QString error;
-    if (!ParseBatchArguments(arguments, &options, &error)) {
+    if (!ParseBatchArguments(arguments, &options, &error) ||
+        !CheckBatchPaths(options, IniFilePathFor(defaultIniDir), &error)) {
         err << "quilvar-batch：" << error << "\n\n" << BatchUsage();
         err.flush();
         return BatchBadArguments;
@@ -442,7 +464,7 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
 
     // 2. Where the sheet's content comes from: a host's query, a workbook.
     if (options.query) {
-        const QString iniPath = options.iniPath.value_or(IniFilePathFor(defaultIniDir));
+        const QString iniPath = options.iniPath.value_or(SettingsFileFor(defaultIniDir));
         QString message;
         if (FillSheetHeadless(sheet, iniPath, *options.query, &message) != 0) {
             err << "quilvar-batch：" << message << '\n';

@@ -1,5 +1,7 @@
 #include "app/batch/BatchRun.h"
+#include "common/ConsoleOutput.h"
 #include "common/ProcessArguments.h"
+#include "quote/PdfFonts.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -15,9 +17,12 @@ int main(int argc, char *argv[])
     char offscreen[] = "offscreen";
     char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
     int qtArgc = 3;
+    ShowSystemFontsOffscreen();
     QGuiApplication application(qtArgc, qtArgv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    ConsoleOutput outDevice(stdout);
+    ConsoleOutput errDevice(stderr);
+    QTextStream out(&outDevice);
+    QTextStream err(&errDevice);
     // The settings file beside quilvar-batch is beside this program too.
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

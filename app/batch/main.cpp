@@ -1,5 +1,6 @@
 #include "app/batch/BatchDocuments.h"
 #include "app/batch/BatchRun.h"
+#include "common/ConsoleOutput.h"
 #include "common/ProcessArguments.h"
 
 #include <QCoreApplication>
@@ -46,8 +47,10 @@ int main(int argc, char *argv[])
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
     QCoreApplication application(qtArgc, qtArgv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    ConsoleOutput outDevice(stdout);
+    ConsoleOutput errDevice(stderr);
+    QTextStream out(&outDevice);
+    QTextStream err(&errDevice);
     // Only a run that writes the customer's documents pays for Qt's graphical side.
     if (asksForDocument(arguments))
         return runWithDocuments(arguments, err);
