@@ -12,7 +12,7 @@ target_link_libraries(quilvar_batch_documents PUBLIC quilvar_batch_rules quilvar
 add_executable(quilvar-batch ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${CMAKE_CURRENT_LIST_DIR}/BatchDocumentsElsewhere.cpp)
 target_link_libraries(quilvar-batch PRIVATE quilvar_batch_rules)
 add_executable(quilvar-batch-documents ${CMAKE_CURRENT_LIST_DIR}/documents_main.cpp)
-target_link_libraries(quilvar-batch-documents PRIVATE quilvar_batch_documents Qt6::Gui)
+target_link_libraries(quilvar-batch-documents PRIVATE quilvar_batch_documents)
 add_dependencies(quilvar-batch quilvar-batch-documents)
 quilvar_windows_program(quilvar-batch "Quilvar 批处理工具（命令行，无窗口）")
 quilvar_windows_program(quilvar-batch-documents "Quilvar 报价单文件（由批处理工具启动）")
