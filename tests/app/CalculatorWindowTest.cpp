@@ -2,6 +2,7 @@
 
 #include "app/HelpDialog.h"
 #include "app/QtTranslations.h"
+#include "excel/QuoteExport.h"
 #include "sheet/CostSheetModel.h"
 
 #include <QDesktopServices>
@@ -9,6 +10,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -433,7 +435,8 @@ private slots:
         }
         QCOMPARE(shown.join(u'|'),
                  QStringLiteral("MnuLv_1Del 删除选中行|MnuLv_1Add 追加一行|MnuLv_1|MnuLv_2OutExcel 导出到Excel|"
-                                "MnuLv_2InExcel 从Excel导入|MnuLv_2Quote 报价单(&B)…|MnuLv_2|"
+                                "MnuLv_2InExcel 从Excel导入|MnuLv_2Quote 报价单(&B)…|"
+                                "MnuLv_2Recent 最近的报价(&R)…|MnuLv_2|"
                                 "MnuLv_SiteWeb 登录Orvane网站|MnuLv_SiteBbs 登录Orvane论坛|"
                                 "MnuLv_Sitedown Orvane软件下载|MnuLv_3|MnuLv_4help 帮助|MnuLv_4about 关于"));
 
@@ -489,6 +492,24 @@ private slots:
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), w.window.mapToGlobal(w.frame->pos() + command1->pos()));
         menu->hide();
+    }
+
+    void importShowsTheFirstRow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.xlsx"));
+        CostSheet other;
+        for (int k = 1; k <= 300; ++k)
+            other.writeRow(k, {QStringLiteral("车"), QString::number(k), {}, QStringLiteral("10")});
+        QVERIFY(WriteQuoteWorkbook(other, path, nullptr));
+        Window w;
+        for (int k = 0; k < 600; ++k)
+            w.sheet().AddRow();
+        w.list->verticalScrollBar()->setValue(w.list->verticalScrollBar()->maximum());
+        Dialogs::setNextFileName(path);
+        w.menu("MnuLv_2InExcel");
+        QCOMPARE(w.sheet().rowCount(), 300);
+        QCOMPARE(w.list->indexAt(QPoint(5, 5)).row(), 0);
     }
 
     void qtTextsAndDialogsAreChineseAndModal()

@@ -80,6 +80,44 @@ private slots:
         QVERIFY(!w.history().canUndo());
     }
 
+    void pasteOverTextAsksFirst()
+    {
+        // Rows 1 and 2 hold text; three rows pasted from row 2 would replace rows 2–4.
+        const struct
+        {
+            const char *what;
+            int select;
+            int answer; // -1: no question expected
+            int landsAt;
+        } cases[] = {
+            {"覆盖", 2, 0, 2},
+            {"插入到末尾: after row 2, the last that holds text", 2, 1, 3},
+            {"取消", 2, 2, 0},
+            {"empty rows ask nothing", 5, -1, 5},
+        };
+        for (const auto &c : cases) {
+            Window w;
+            prepare(w);
+            const State before = stateOf(w);
+            QGuiApplication::clipboard()->setText(QStringLiteral("车\t大巴\n导游\t金牌\n其它\t水\n"));
+            w.select(c.select);
+            if (c.answer >= 0)
+                Dialogs::setNextAnswer(c.answer);
+            w.key(Qt::Key_V);
+            const QList<Dialogs::ShownMessage> shown = Dialogs::takeShownMessages();
+            QVERIFY2(shown.size() == (c.answer >= 0 ? 1 : 0), c.what);
+            if (c.answer >= 0)
+                QVERIFY2(shown.first().text == QStringLiteral("粘贴的 3 行将覆盖第 2–4 行。"), c.what);
+            if (!c.landsAt) {
+                QVERIFY2(stateOf(w) == before, c.what);
+                continue;
+            }
+            QVERIFY2(w.sheet().row(c.landsAt).Content == QStringLiteral("大巴"), c.what);
+            QVERIFY2(w.sheet().row(c.landsAt + 2).Content == QStringLiteral("水"), c.what);
+            QVERIFY2(c.landsAt == 2 || w.sheet().row(2) == before.rows.at(1), c.what);
+        }
+    }
+
     void undoesAndRedoesEveryChange()
     {
         const struct
