@@ -95,7 +95,8 @@ mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/l
 package=$build/package/quilvar
 rm -rf "$build/package" "$build/quilvar-win64.zip"
 mkdir -p "$package"
-cp "$build/app/quilvar.exe" "$build/app/quilvar-batch.exe" "$build/app/quilvar-xls-reader.exe" "$package/"
+cp "$build/app/quilvar.exe" "$build/app/quilvar-batch.exe" "$build/app/quilvar-batch-documents.exe" \
+  "$build/app/quilvar-xls-reader.exe" "$package/"
 for plugin in platforms/qwindows.dll platforms/qoffscreen.dll platforms/qminimal.dll \
               styles/qwindowsvistastyle.dll imageformats/qico.dll imageformats/qgif.dll imageformats/qjpeg.dll; do
     [ -f "$prefix/plugins/$plugin" ] || continue

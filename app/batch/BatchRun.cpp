@@ -1,6 +1,7 @@
 #include "app/batch/BatchRun.h"
 
 #include "app/CommandLine.h"
+#include "app/batch/BatchDocuments.h"
 #include "app/batch/BatchPaths.h"
 
 #include "costline/CostLineEditorModel.h"
@@ -240,10 +241,8 @@ bool writeDocuments(const BatchOptions &options, const CostSheet &sheet, const G
     QString error;
     bool written =
         MakeCustomerQuote(quote, sheet.rows(), texts, agency, AgencyLogoPath(agency, iniPath), &document, &error);
-    if (written && options.quotePdf)
-        written = WriteCustomerQuotePdf(document, *options.quotePdf, &error);
-    if (written && options.quoteXlsx)
-        written = WriteCustomerQuoteWorkbook(document, *options.quoteXlsx, &error);
+    if (written)
+        written = WriteBatchDocuments(document, options.quotePdf, options.quoteXlsx, &error);
     if (!written) {
         err << "quilvar-batch：" << error << '\n';
         err.flush();

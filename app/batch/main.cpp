@@ -1,14 +1,42 @@
+#include "app/batch/BatchDocuments.h"
 #include "app/batch/BatchRun.h"
 #include "common/ConsoleOutput.h"
 #include "common/ProcessArguments.h"
-#include "quote/PdfFonts.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QDir>
+#include <QProcess>
 #include <QTextStream>
 
-#include <cstdio>
-#include <memory>
+namespace {
+
+bool asksForDocument(const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        for (const QLatin1String option : {QLatin1String("--quote-pdf"), QLatin1String("--quote-xlsx")}) {
+            if (argument == option || argument.startsWith(option + QLatin1Char('=')))
+                return true;
+        }
+    }
+    return false;
+}
+
+// The whole run in quilvar-batch-documents, its output and exit status passed on as they come.
+int runWithDocuments(const QStringList &arguments, QTextStream &err)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setInputChannelMode(QProcess::ForwardedInputChannel);
+    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(BatchDocumentsProgram()), arguments);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit) {
+        err << "quilvar-batch：无法写出报价单文件：" << BatchDocumentsProgram() << "（应与 quilvar-batch 在同一文件夹）"
+            << (child.error() == QProcess::FailedToStart ? "无法启动。" : "意外结束。") << '\n';
+        return BatchWorkbookFailed;
+    }
+    return child.exitCode();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -16,26 +44,15 @@ int main(int argc, char *argv[])
     // or "-platform" out of a tour name). On Windows they come from the wide command line, so that
     // Chinese file names arrive whole whatever the system's code page.
     const QStringList arguments = ProcessArguments(argc, argv);
-
-    // The PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no
-    // window, so it runs on the offscreen platform on a machine without a display.
-    bool pdf = false;
-    for (const QString &argument : arguments)
-        pdf = pdf || argument == QLatin1String("--quote-pdf") || argument.startsWith(QLatin1String("--quote-pdf="));
-    char platform[] = "-platform";
-    char offscreen[] = "offscreen";
-    char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
-    int qtArgc = pdf ? 3 : 1;
-    std::unique_ptr<QCoreApplication> application;
-    if (pdf) {
-        ShowSystemFontsOffscreen();
-        application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
-    } else
-        application = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
-
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QCoreApplication application(qtArgc, qtArgv);
     ConsoleOutput outDevice(stdout);
     ConsoleOutput errDevice(stderr);
     QTextStream out(&outDevice);
     QTextStream err(&errDevice);
+    // Only a run that writes the customer's documents pays for Qt's graphical side.
+    if (asksForDocument(arguments))
+        return runWithDocuments(arguments, err);
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

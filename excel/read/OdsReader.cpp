@@ -9,24 +9,32 @@
 
 namespace {
 
-const QLatin1String TableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
-const QLatin1String TextNs("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QLatin1String OfficeNs("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+constexpr QByteArrayView TableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+constexpr QByteArrayView TextNs("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+constexpr QByteArrayView OfficeNs("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+constexpr QByteArrayView CalcExtNs("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0");
 
-bool isElement(const QXmlStreamReader &xml, QLatin1String ns, QLatin1String name)
+bool isElement(const XmlScanner &xml, QByteArrayView ns, QByteArrayView name)
 {
-    return xml.name() == name && xml.namespaceUri() == ns;
+    return xml.isElement(ns, name);
+}
+
+qint64 toCount(QByteArrayView text)
+{
+    bool ok = false;
+    const qint64 count = QString::fromUtf8(text).trimmed().toLongLong(&ok);
+    return ok ? count : 0;
 }
 
 // As in the other readers: once this many rows past those wanted hold nothing, the rest of the
 // table is taken to hold nothing either.
 constexpr int RowsBeyondBeforeStop = 1024;
 
-qint64 repeatCount(const QXmlStreamReader &xml, QLatin1String attribute)
+qint64 repeatCount(const XmlScanner &xml, QByteArrayView attribute)
 {
-    bool ok = false;
-    const qint64 count = xml.attributes().value(TableNs, attribute).toLongLong(&ok);
-    return ok && count >= 1 ? std::min<qint64>(count, 1 << 30) : 1;
+    const QByteArrayView value = xml.attribute(TableNs, attribute);
+    const qint64 count = value.isEmpty() ? 0 : toCount(value);
+    return count >= 1 ? std::min<qint64>(count, 1 << 30) : 1;
 }
 
 // One paragraph: blanks in the character data collapse to one and are dropped at the start, as
@@ -34,18 +42,19 @@ qint64 repeatCount(const QXmlStreamReader &xml, QLatin1String attribute)
 // What a cell keeps is bounded by the budget, however many spaces an element asks for.
 bool readParagraph(XmlPart &part, QString *text)
 {
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     ReadBudget &budget = part.budget();
     bool afterBlank = true;
     int depth = 1;
     QString piece;
     while (depth > 0 && !xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement) {
             --depth;
-        } else if (token == QXmlStreamReader::Characters) {
+        } else if (token == XmlScanner::Characters) {
             piece.clear();
-            for (const QChar c : xml.text()) {
+            const QString characters = xml.text();
+            for (const QChar c : characters) {
                 if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
                     c == QLatin1Char('\r')) {
                     if (!afterBlank)
@@ -58,28 +67,26 @@ bool readParagraph(XmlPart &part, QString *text)
             }
             if (!budget.keep(text, piece))
                 return false;
-        } else if (token == QXmlStreamReader::StartElement) {
-            if (isElement(xml, TextNs, QLatin1String("s"))) {
-                bool ok = false;
-                qint64 count = xml.attributes().value(TextNs, QLatin1String("c")).toLongLong(&ok);
-                if (!ok || count < 1)
+        } else if (token == XmlScanner::StartElement) {
+            if (isElement(xml, TextNs, "s")) {
+                qint64 count = toCount(xml.attribute(TextNs, "c"));
+                if (count < 1)
                     count = 1;
                 if (!budget.keepRepeated(text, QLatin1Char(' '), count))
                     return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
-            } else if (isElement(xml, TextNs, QLatin1String("tab"))) {
+            } else if (isElement(xml, TextNs, "tab")) {
                 if (!budget.keep(text, u"\t"))
                     return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
-            } else if (isElement(xml, TextNs, QLatin1String("line-break"))) {
+            } else if (isElement(xml, TextNs, "line-break")) {
                 if (!budget.keep(text, u"\n"))
                     return false;
                 afterBlank = false;
                 xml.skipCurrentElement();
-            } else if (xml.namespaceUri() == TextNs && xml.name() != QLatin1String("ruby-text") &&
-                       xml.name() != QLatin1String("note")) {
+            } else if (xml.namespaceUri() == TextNs && !xml.nameIs("ruby-text") && !xml.nameIs("note")) {
                 ++depth; // spans, links, ruby bases, fields (a date, the sheet's name): their text is shown
             } else {
                 xml.skipCurrentElement(); // comments, notes, phonetic guides, drawings
@@ -92,15 +99,15 @@ bool readParagraph(XmlPart &part, QString *text)
 // The text of a cell's paragraphs, one line each; other content (comments, drawings) is left out.
 bool readCellParagraphs(XmlPart &part, QString *text)
 {
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     bool first = true;
     while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement)
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement)
             return true;
-        if (token != QXmlStreamReader::StartElement)
+        if (token != XmlScanner::StartElement)
             continue;
-        if (isElement(xml, TextNs, QLatin1String("p")) || isElement(xml, TextNs, QLatin1String("h"))) {
+        if (isElement(xml, TextNs, "p") || isElement(xml, TextNs, "h")) {
             if (!first && !part.budget().keep(text, u"\n"))
                 return false;
             first = false;
@@ -115,27 +122,24 @@ bool readCellParagraphs(XmlPart &part, QString *text)
 
 bool readCell(XmlPart &part, QString *text)
 {
-    QXmlStreamReader &xml = part.xml();
-    const QXmlStreamAttributes attributes = xml.attributes();
-    const QStringView calcType =
-        attributes.value(QLatin1String("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"),
-                         QLatin1String("value-type"));
-    const QStringView type = attributes.hasAttribute(OfficeNs, QLatin1String("value-type"))
-                                 ? attributes.value(OfficeNs, QLatin1String("value-type"))
-                                 : calcType;
+    XmlScanner &xml = part.xml();
+    // Held apart from the scanner's buffer, which moves on as the cell is read.
+    const QByteArray calcType = xml.attribute(CalcExtNs, "value-type").toByteArray();
+    const QByteArray type =
+        xml.hasAttribute(OfficeNs, "value-type") ? xml.attribute(OfficeNs, "value-type").toByteArray() : calcType;
     // An error (#DIV/0!, #N/A, Err:502) is shown by its text, whatever value the file gives with it.
-    if (calcType == QLatin1String("error"))
+    if (calcType == "error")
         return readCellParagraphs(part, text);
-    if (type == QLatin1String("float") || type == QLatin1String("percentage") || type == QLatin1String("currency")) {
-        *text = CellText::fromNumberText(attributes.value(OfficeNs, QLatin1String("value")));
-    } else if (type == QLatin1String("date")) {
-        *text = CellText::fromIsoDateTime(attributes.value(OfficeNs, QLatin1String("date-value")));
-    } else if (type == QLatin1String("time")) {
-        *text = CellText::fromIsoDuration(attributes.value(OfficeNs, QLatin1String("time-value")));
-    } else if (type == QLatin1String("boolean")) {
-        *text = CellText::fromBool(attributes.value(OfficeNs, QLatin1String("boolean-value")) == QLatin1String("true"));
-    } else if (attributes.hasAttribute(OfficeNs, QLatin1String("string-value"))) {
-        if (!part.budget().keep(text, attributes.value(OfficeNs, QLatin1String("string-value"))))
+    if (type == "float" || type == "percentage" || type == "currency") {
+        *text = CellText::fromNumberText(xml.attributeText(OfficeNs, "value"));
+    } else if (type == "date") {
+        *text = CellText::fromIsoDateTime(xml.attributeText(OfficeNs, "date-value"));
+    } else if (type == "time") {
+        *text = CellText::fromIsoDuration(xml.attributeText(OfficeNs, "time-value"));
+    } else if (type == "boolean") {
+        *text = CellText::fromBool(xml.attribute(OfficeNs, "boolean-value") == "true");
+    } else if (xml.hasAttribute(OfficeNs, "string-value")) {
+        if (!part.budget().keep(text, xml.attributeText(OfficeNs, "string-value")))
             return false;
     } else {
         return readCellParagraphs(part, text);
@@ -153,9 +157,9 @@ bool isEncrypted(const ZipArchive &archive, ReadBudget &budget)
     XmlPart part(archive, budget);
     if (!part.open(manifest, nullptr))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("encryption-data"))
+        if (xml.next() == XmlScanner::StartElement && xml.nameIs("encryption-data"))
             return true;
     }
     return false;
@@ -200,9 +204,9 @@ bool OdsReader::readContent(CellGrid *grid, WorkbookError *error)
     XmlPart part(m_archive, m_budget);
     if (!part.open(QStringLiteral("content.xml"), error))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && isElement(xml, TableNs, QLatin1String("table"))) {
+        if (xml.next() == XmlScanner::StartElement && isElement(xml, TableNs, "table")) {
             readRows(part, grid);
             return part.finish(error);
         }
@@ -215,24 +219,23 @@ bool OdsReader::readContent(CellGrid *grid, WorkbookError *error)
 // nesting in a file can exhaust the stack.
 bool OdsReader::readRows(XmlPart &part, CellGrid *grid)
 {
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     qint64 groups = 0; // open row groups inside the table
     while (!m_done && !xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement) {
             if (groups == 0)
                 return true; // the end of the table
             --groups;
             continue;
         }
-        if (token != QXmlStreamReader::StartElement)
+        if (token != XmlScanner::StartElement)
             continue;
-        if (isElement(xml, TableNs, QLatin1String("table-row"))) {
+        if (isElement(xml, TableNs, "table-row")) {
             if (!readRow(part, grid))
                 return false;
-        } else if (isElement(xml, TableNs, QLatin1String("table-header-rows")) ||
-                   isElement(xml, TableNs, QLatin1String("table-row-group")) ||
-                   isElement(xml, TableNs, QLatin1String("table-rows"))) {
+        } else if (isElement(xml, TableNs, "table-header-rows") || isElement(xml, TableNs, "table-row-group") ||
+                   isElement(xml, TableNs, "table-rows")) {
             ++groups;
         } else {
             xml.skipCurrentElement();
@@ -243,8 +246,8 @@ bool OdsReader::readRows(XmlPart &part, CellGrid *grid)
 
 bool OdsReader::readRow(XmlPart &part, CellGrid *grid)
 {
-    QXmlStreamReader &xml = part.xml();
-    const qint64 repeat = repeatCount(xml, QLatin1String("number-rows-repeated"));
+    XmlScanner &xml = part.xml();
+    const qint64 repeat = repeatCount(xml, "number-rows-repeated");
     if (m_row + repeat < m_limits.firstRow) {
         m_row += repeat; // rows that are not read at all
         xml.skipCurrentElement();
@@ -252,21 +255,20 @@ bool OdsReader::readRow(XmlPart &part, CellGrid *grid)
     }
     QStringList cells;
     while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement)
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement)
             break;
-        if (token != QXmlStreamReader::StartElement)
+        if (token != XmlScanner::StartElement)
             continue;
-        const bool cell = isElement(xml, TableNs, QLatin1String("table-cell")) ||
-                          isElement(xml, TableNs, QLatin1String("covered-table-cell"));
+        const bool cell = isElement(xml, TableNs, "table-cell") || isElement(xml, TableNs, "covered-table-cell");
         if (!cell || cells.size() >= m_limits.maxColumns) {
             xml.skipCurrentElement();
             continue;
         }
-        const qint64 columns = repeatCount(xml, QLatin1String("number-columns-repeated"));
+        const qint64 columns = repeatCount(xml, "number-columns-repeated");
         QString text;
         // A covered cell lies under a merged cell: spreadsheet programs show nothing of it.
-        if (isElement(xml, TableNs, QLatin1String("covered-table-cell")))
+        if (isElement(xml, TableNs, "covered-table-cell"))
             xml.skipCurrentElement();
         else if (!readCell(part, &text)) {
             m_done = true;

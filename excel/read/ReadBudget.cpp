@@ -40,6 +40,18 @@ bool ReadBudget::keep(QString *cellText, QStringView piece)
     return true;
 }
 
+bool ReadBudget::keep(QString *cellText, QString &&piece)
+{
+    if (!cellText->isEmpty() || piece.size() > MaxCellCharacters)
+        return keep(cellText, QStringView(piece));
+    if (!spendText(piece.size()))
+        return false;
+    if (piece.capacity() > piece.size() + piece.size() / 4 + 8)
+        piece.squeeze(); // a decoded piece may hold room for every byte it came from
+    *cellText = std::move(piece);
+    return true;
+}
+
 bool ReadBudget::keepRepeated(QString *cellText, QChar c, qint64 count)
 {
     const qsizetype room = std::max<qsizetype>(0, MaxCellCharacters - cellText->size());

@@ -21,6 +21,8 @@ public:
     void spendInflated(qint64 bytes) { m_inflatedLeft -= bytes; }
     // Appends piece to a cell's text within what a cell keeps; false once the text budget has run out.
     bool keep(QString *cellText, QStringView piece);
+    // The same for a piece of its own: taken over whole when it is all the cell holds.
+    bool keep(QString *cellText, QString &&piece);
     // Appends count copies of c the same way (a repeated-space element can ask for millions).
     bool keepRepeated(QString *cellText, QChar c, qint64 count);
     // Charges a text that lands in one more cell (a shared string used again); false once spent.

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -61,65 +62,89 @@ QString findByType(const Relationships &relationships, QLatin1String typeSuffix)
     return QString();
 }
 
-QString relationshipId(const QXmlStreamAttributes &attributes)
+bool isTrue(QByteArrayView value)
 {
-    // r:id, whatever the prefix (transitional and strict workbooks use different namespaces).
-    for (const QXmlStreamAttribute &attribute : attributes) {
-        if (attribute.name() == QLatin1String("id") && !attribute.namespaceUri().isEmpty())
-            return attribute.value().toString();
-    }
-    return QString();
+    return value == "1" || value == "true";
 }
 
-bool isTrue(QStringView value)
+bool isBlank(char c)
 {
-    return value == QLatin1String("1") || value == QLatin1String("true");
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// Plain decimal digits, at most maxDigits of them, as a number; -1 when they are none.
+qint64 parseDigits(QByteArrayView digits, int maxDigits)
+{
+    if (digits.isEmpty() || digits.size() > maxDigits)
+        return -1;
+    qint64 value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
 }
 
 // "AB12" into column 28 and row 12; false when it is no cell reference.
-bool parseCellReference(QStringView reference, int *column, int *row)
+bool parseCellReference(QByteArrayView reference, int *column, int *row)
 {
     qsizetype i = 0;
     int col = 0;
-    while (i < reference.size() && i < 3 && reference.at(i).isLetter() && reference.at(i).unicode() < 128) {
-        col = col * 26 + (reference.at(i).toUpper().unicode() - 'A' + 1);
-        ++i;
+    for (; i < reference.size() && i < 3; ++i) {
+        const char c = reference.at(i);
+        const char upper = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+        if (upper < 'A' || upper > 'Z')
+            break;
+        col = col * 26 + (upper - 'A' + 1);
     }
     if (i == 0 || col > SheetMaxColumns)
         return false;
-    const QStringView digits = reference.mid(i);
-    if (digits.isEmpty() || digits.size() > 7)
-        return false;
-    bool ok = false;
-    const int r = digits.toInt(&ok);
-    if (!ok || r < 1 || r > SheetMaxRows)
+    const qint64 r = parseDigits(reference.sliced(i), 7);
+    if (r < 1 || r > SheetMaxRows)
         return false;
     *column = col;
-    *row = r;
+    *row = int(r);
     return true;
 }
 
-int parseIndex(QStringView text, int maximum)
+int parseIndex(QByteArrayView text, int maximum)
 {
-    bool ok = false;
-    const qlonglong value = text.trimmed().toLongLong(&ok);
-    return ok && value >= 1 && value <= maximum ? int(value) : 0;
+    text = trimmed(text);
+    if (!text.isEmpty() && text.front() == '+')
+        text = text.sliced(1);
+    const qint64 value = parseDigits(text, 18);
+    return value >= 1 && value <= maximum ? int(value) : 0;
+}
+
+int parseInt(QByteArrayView text)
+{
+    return QString::fromUtf8(text).toInt();
 }
 
 // The plain text of a shared or inline string: its own text, or its runs; phonetic guides are left out.
 QString readStringItem(XmlPart &part)
 {
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     QString text;
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement) {
             --depth;
-        } else if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == QLatin1String("t"))
+        } else if (token == XmlScanner::StartElement) {
+            if (xml.nameIs("t"))
                 part.appendText(&text);
-            else if (xml.name() == QLatin1String("r"))
+            else if (xml.nameIs("r"))
                 ++depth;
             else
                 xml.skipCurrentElement(); // rPr, rPh, phoneticPr
@@ -140,13 +165,13 @@ bool isBinaryWorkbook(const ZipArchive &archive, const QString &workbookPart)
 }
 
 // Whether the cell element at hand holds a value or text; reads to its end.
-bool holdsValue(QXmlStreamReader &xml)
+bool holdsValue(XmlScanner &xml)
 {
     bool found = false;
     for (int depth = 1; depth > 0 && !xml.atEnd();) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        depth += token == QXmlStreamReader::StartElement ? 1 : token == QXmlStreamReader::EndElement ? -1 : 0;
-        found = found || (token == QXmlStreamReader::Characters && !xml.isWhitespace());
+        const XmlScanner::Token token = xml.next();
+        depth += token == XmlScanner::StartElement ? 1 : token == XmlScanner::EndElement ? -1 : 0;
+        found = found || (token == XmlScanner::Characters && !xml.isWhitespace());
     }
     return found;
 }
@@ -179,18 +204,16 @@ bool XlsxReader::readRelationships(const QString &sourcePart, Relationships *rel
     XmlPart part(m_archive, m_budget);
     if (!part.open(name, error))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     const QString base = directoryOf(sourcePart);
     while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Relationship"))
+        if (xml.next() != XmlScanner::StartElement || !xml.nameIs("Relationship"))
             continue;
-        const QXmlStreamAttributes attributes = xml.attributes();
-        if (attributes.value(QLatin1String("TargetMode")) == QLatin1String("External"))
+        if (xml.attribute("TargetMode") == "External")
             continue;
-        const QString id = attributes.value(QLatin1String("Id")).toString();
+        const QString id = xml.attributeText("Id");
         if (!relationships->contains(id))
-            relationships->insert(id, {attributes.value(QLatin1String("Type")).toString(),
-                                       resolveTarget(base, attributes.value(QLatin1String("Target")).toString())});
+            relationships->insert(id, {xml.attributeText("Type"), resolveTarget(base, xml.attributeText("Target"))});
     }
     return part.finish(error);
 }
@@ -219,15 +242,15 @@ bool XlsxReader::readWorkbook(WorkbookError *error)
     XmlPart part(m_archive, m_budget);
     if (!part.open(m_workbookPart, error))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == QLatin1String("workbookPr"))
-                m_date1904 = isTrue(xml.attributes().value(QLatin1String("date1904")));
-            else if (xml.name() == QLatin1String("sheet") && m_sheetIds.size() < 65536)
-                m_sheetIds.append(relationshipId(xml.attributes()));
-        } else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("sheets")) {
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::StartElement) {
+            if (xml.nameIs("workbookPr"))
+                m_date1904 = isTrue(xml.attribute("date1904"));
+            else if (xml.nameIs("sheet") && m_sheetIds.size() < 65536)
+                m_sheetIds.append(QString::fromUtf8(xml.prefixedAttribute("id"))); // r:id, whatever the prefix
+        } else if (token == XmlScanner::EndElement && xml.nameIs("sheets")) {
             break;
         }
     }
@@ -254,24 +277,23 @@ bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
     XmlPart part(m_archive, m_budget);
     if (!part.open(m_sheetPart, error))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     int row = 0;
     int column = 0;
     int rowsBeyond = 0;
     bool inSheetData = false;
     while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("sheetData"))
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement && xml.nameIs("sheetData"))
             break;
-        if (token != QXmlStreamReader::StartElement)
+        if (token != XmlScanner::StartElement)
             continue;
-        const QStringView element = xml.name();
-        if (element == QLatin1String("sheetData")) {
+        if (xml.nameIs("sheetData")) {
             inSheetData = true;
-        } else if (!inSheetData || (element != QLatin1String("row") && element != QLatin1String("c"))) {
+        } else if (!inSheetData || (!xml.nameIs("row") && !xml.nameIs("c"))) {
             xml.skipCurrentElement(); // views, columns, properties; what a row holds besides cells
-        } else if (element == QLatin1String("row")) {
-            const int given = parseIndex(xml.attributes().value(QLatin1String("r")), SheetMaxRows);
+        } else if (xml.nameIs("row")) {
+            const int given = parseIndex(xml.attribute("r"), SheetMaxRows);
             row = given > 0 ? given : row + 1;
             column = 0;
             rowsBeyond = row > m_limits.maxRows ? rowsBeyond + 1 : 0;
@@ -281,7 +303,7 @@ bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
                 xml.skipCurrentElement();
         } else {
             int cellRow = row, cellColumn = column + 1;
-            if (!parseCellReference(xml.attributes().value(QLatin1String("r")), &cellColumn, &cellRow)) {
+            if (!parseCellReference(xml.attribute("r"), &cellColumn, &cellRow)) {
                 cellRow = row;
                 cellColumn = column + 1;
             }
@@ -301,38 +323,41 @@ bool XlsxReader::readSheet(CellGrid *grid, WorkbookError *error)
 
 void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
 {
-    QXmlStreamReader &xml = part.xml();
-    const QXmlStreamAttributes attributes = xml.attributes();
-    const QString type = attributes.value(QLatin1String("t")).toString();
-    const int style = parseIndex(attributes.value(QLatin1String("s")), 1 << 20);
+    XmlScanner &xml = part.xml();
+    // Held apart from the scanner's buffer, which moves on; std::string keeps a short one in place.
+    const std::string type(xml.attribute("t").data(), size_t(xml.attribute("t").size()));
+    const int style = parseIndex(xml.attribute("s"), 1 << 20);
     QString value;
     QString inlineText;
     while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType inner = xml.readNext();
-        if (inner == QXmlStreamReader::EndElement)
+        const XmlScanner::Token inner = xml.next();
+        if (inner == XmlScanner::EndElement)
             break; // the end of c
-        if (inner != QXmlStreamReader::StartElement)
+        if (inner != XmlScanner::StartElement)
             continue;
-        if (xml.name() == QLatin1String("v"))
+        if (xml.nameIs("v"))
             value = part.readText();
-        else if (xml.name() == QLatin1String("is"))
+        else if (xml.nameIs("is"))
             inlineText = readStringItem(part);
         else
             xml.skipCurrentElement();
     }
-    if (type == QLatin1String("s")) {
+    if (type == "s") {
         // A shared-string cell without an index is an empty cell, as spreadsheet programs show it.
         if (!value.trimmed().isEmpty())
             m_pending.append({row, column, true, value.trimmed()});
-    } else if (type == QLatin1String("inlineStr")) {
+    } else if (type == "inlineStr") {
         grid->setText(row, column, inlineText);
-    } else if (type == QLatin1String("str")) {
+    } else if (type == "str") {
         grid->setText(row, column, CellText::decodeOoxmlEscapes(value));
-    } else if (type == QLatin1String("b")) {
-        grid->setText(row, column, value.isEmpty() ? QString() : CellText::fromBool(isTrue(value)));
-    } else if (type == QLatin1String("e")) {
+    } else if (type == "b") {
+        grid->setText(row, column,
+                      value.isEmpty()
+                          ? QString()
+                          : CellText::fromBool(value == QLatin1String("1") || value == QLatin1String("true")));
+    } else if (type == "e") {
         grid->setText(row, column, value);
-    } else if (type == QLatin1String("d")) {
+    } else if (type == "d") {
         grid->setText(row, column, CellText::fromIsoDateTime(value));
     } else if (!value.isEmpty()) {
         m_pending.append({row, column, false, value, style});
@@ -363,10 +388,10 @@ bool XlsxReader::readSharedStrings(WorkbookError *error)
     XmlPart part(m_archive, m_budget);
     if (!part.open(stringsPart, error))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     qint64 index = 0;
     while (!xml.atEnd() && index <= lastWanted) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("si"))
+        if (xml.next() != XmlScanner::StartElement || !xml.nameIs("si"))
             continue;
         if (wanted.contains(index))
             m_strings.insert(index, readStringItem(part));
@@ -388,22 +413,20 @@ bool XlsxReader::readStyles(WorkbookError *error)
     XmlPart part(m_archive, m_budget);
     if (!part.open(name, error))
         return false;
-    QXmlStreamReader &xml = part.xml();
+    XmlScanner &xml = part.xml();
     bool inCellXfs = false;
     while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs"))
+        const XmlScanner::Token token = xml.next();
+        if (token == XmlScanner::EndElement && xml.nameIs("cellXfs"))
             break; // nothing after it matters
-        if (token != QXmlStreamReader::StartElement)
+        if (token != XmlScanner::StartElement)
             continue;
-        const QXmlStreamAttributes attributes = xml.attributes();
-        if (xml.name() == QLatin1String("numFmt")) {
-            m_formatCodes.insert(attributes.value(QLatin1String("numFmtId")).toInt(),
-                                 attributes.value(QLatin1String("formatCode")).toString());
-        } else if (xml.name() == QLatin1String("cellXfs")) {
+        if (xml.nameIs("numFmt")) {
+            m_formatCodes.insert(parseInt(xml.attribute("numFmtId")), xml.attributeText("formatCode"));
+        } else if (xml.nameIs("cellXfs")) {
             inCellXfs = true;
-        } else if (xml.name() == QLatin1String("xf") && inCellXfs) {
-            m_cellFormats.append(attributes.value(QLatin1String("numFmtId")).toInt());
+        } else if (xml.nameIs("xf") && inCellXfs) {
+            m_cellFormats.append(parseInt(xml.attribute("numFmtId")));
             if (m_cellFormats.size() > 65536)
                 break; // beyond what Excel allows; the rest is of no use
         }

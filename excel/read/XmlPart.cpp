@@ -1,33 +1,90 @@
 #include "excel/read/XmlPart.h"
 
 #include "excel/read/WorkbookError.h"
-#include "excel/read/XmlDepthGauge.h"
 
-#include <QIODevice>
+#include <QStringDecoder>
 
-namespace {
+#include <cstring>
 
-// Hands the parser what the entry decompresses to, a piece at a time, within the budget.
-class EntryDevice : public QIODevice
+// Hands the scanner what the entry decompresses to, a piece at a time, within the budget; a part
+// written in another encoding than UTF-8 (UTF-16, or one its declaration names) is turned into it.
+class XmlPart::Source
 {
 public:
-    EntryDevice(zip_file *entry, ReadBudget &budget) : m_entry(entry), m_budget(budget)
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    ~EntryDevice() override { ZipArchive::closeEntry(m_entry); }
+    Source(zip_file *entry, ReadBudget &budget) : m_entry(entry), m_budget(budget) {}
+    ~Source() { ZipArchive::closeEntry(m_entry); }
+    Source(const Source &) = delete;
+    Source &operator=(const Source &) = delete;
 
-    bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_ended; }
     bool damaged() const { return m_damaged; }
+    bool badEncoding() const { return m_badEncoding; }
 
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
+    qint64 read(char *data, qint64 size)
+    {
+        if (!m_started)
+            start();
+        if (!m_decoder.isValid())
+            return m_pending.isEmpty() ? inflate(data, size) : serve(data, size);
+        while (m_pending.isEmpty() && !m_ended) {
+            QByteArray raw(64 * 1024, Qt::Uninitialized);
+            const qint64 got = inflate(raw.data(), raw.size());
+            raw.truncate(std::max<qint64>(got, 0));
+            m_pending = QString(m_decoder.decode(raw)).toUtf8();
+        }
+        return serve(data, size);
+    }
+
+private:
+    // The first bytes tell the encoding: a byte-order mark, or the declaration's encoding="…".
+    void start()
+    {
+        m_started = true;
+        m_pending.resize(256);
+        m_pending.truncate(std::max<qint64>(inflate(m_pending.data(), m_pending.size()), 0));
+        const QByteArray head = m_pending;
+        QByteArray encoding;
+        if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+            encoding = head.startsWith("\xFF\xFE") ? "UTF-16LE" : "UTF-16BE";
+        } else if (head.startsWith("<?xml")) {
+            const qsizetype end = head.indexOf("?>");
+            qsizetype i = head.indexOf("encoding", 5) + 8;
+            const auto blanks = [&] {
+                while (i < end && (head.at(i) == ' ' || head.at(i) == '\t' || head.at(i) == '\r' || head.at(i) == '\n'))
+                    ++i;
+            };
+            if (i >= 13 && i < end) {
+                blanks();
+                i += i < end && head.at(i) == '=' ? 1 : 0;
+                blanks();
+                const qsizetype to = i < end ? head.indexOf(head.at(i), i + 1) : -1;
+                if ((head.at(i) == '"' || head.at(i) == '\'') && to > i && to < end)
+                    encoding = head.mid(i + 1, to - i - 1).trimmed().toLower();
+            }
+        }
+        if (encoding.isEmpty() || encoding == "utf-8" || encoding == "utf8")
+            return;
+        m_decoder = QStringDecoder(encoding.constData());
+        m_badEncoding = !m_decoder.isValid();
+        if (m_decoder.isValid())
+            m_pending = QString(m_decoder.decode(head)).toUtf8();
+        else
+            m_ended = true;
+    }
+
+    qint64 serve(char *data, qint64 size)
+    {
+        const qint64 n = std::min<qint64>(size, m_pending.size());
+        std::memcpy(data, m_pending.constData(), size_t(n));
+        m_pending.remove(0, n);
+        return n;
+    }
+
+    qint64 inflate(char *data, qint64 maxSize)
     {
         if (m_ended)
             return 0;
         const qint64 allowed = m_budget.inflatedAllowance(maxSize);
-        // Once the budget is spent (on text as well as on bytes) the part simply ends; the parser
+        // Once the budget is spent (on text as well as on bytes) the part simply ends; the scanner
         // then finds it cut off, and the budget's message says why.
         if (allowed <= 0 || m_budget.exhausted()) {
             m_ended = true;
@@ -40,25 +97,18 @@ protected:
             return 0;
         }
         m_budget.spendInflated(got);
-        if (!m_depth.feed(QByteArrayView(data, got), m_budget.maxXmlDepth())) {
-            // Nothing of it reaches the parser: it ends here, and the budget's message says why.
-            m_budget.refuseNesting(m_budget.maxXmlDepth());
-            m_ended = true;
-            return 0;
-        }
         return got;
     }
-    qint64 writeData(const char *, qint64) override { return -1; }
 
-private:
     zip_file *m_entry;
     ReadBudget &m_budget;
-    XmlDepthGauge m_depth;
+    QStringDecoder m_decoder;
+    QByteArray m_pending; // what the scanner is handed before more is read
+    bool m_started = false;
     bool m_ended = false;
     bool m_damaged = false;
+    bool m_badEncoding = false;
 };
-
-} // namespace
 
 XmlPart::XmlPart(const ZipArchive &archive, ReadBudget &budget) : m_archive(archive), m_budget(budget) {}
 
@@ -70,15 +120,11 @@ bool XmlPart::open(const QString &name, WorkbookError *error)
     zip_file *entry = m_archive.openEntry(name, error);
     if (!entry)
         return false;
-    m_device = std::make_unique<EntryDevice>(entry, m_budget);
-    m_xml.setDevice(m_device.get());
-    while (!m_xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::DTD) {
-            m_hasDocumentType = true;
-            return finish(error);
-        }
-        if (token == QXmlStreamReader::StartElement)
+    m_source = std::make_shared<Source>(entry, m_budget);
+    m_xml = std::make_unique<XmlScanner>(
+        [source = m_source](char *data, qint64 size) { return source->read(data, size); }, m_budget.maxXmlDepth());
+    while (!m_xml->atEnd()) {
+        if (m_xml->next() == XmlScanner::StartElement)
             return true;
     }
     return finish(error);
@@ -87,19 +133,21 @@ bool XmlPart::open(const QString &name, WorkbookError *error)
 bool XmlPart::finish(WorkbookError *error) const
 {
     using Kind = WorkbookError::Kind;
-    if (m_hasDocumentType)
+    if (m_xml && m_xml->hasDocumentType())
         return WorkbookError::fail(
             error, Kind::Damaged,
             QStringLiteral("工作簿的部件“%1”含有文档类型定义（DTD），工作簿不会这样写，不予读取。").arg(m_name));
+    if (m_xml && m_xml->tooDeep())
+        m_budget.refuseNesting(m_budget.maxXmlDepth());
     if (m_budget.exhausted())
         return WorkbookError::fail(error, Kind::OverBudget, m_budget.message());
-    if (m_device && static_cast<const EntryDevice *>(m_device.get())->damaged())
+    if (m_source && m_source->damaged())
         return WorkbookError::fail(error, Kind::Damaged,
                                    QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name));
-    if (m_xml.hasError())
+    if (m_xml && (m_xml->hasError() || m_source->badEncoding()))
         return WorkbookError::fail(
             error, Kind::Damaged,
-            QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行）。").arg(m_name).arg(m_xml.lineNumber()));
+            QStringLiteral("工作簿已损坏：部件“%1”不是有效的 XML（第 %2 行）。").arg(m_name).arg(m_xml->lineNumber()));
     return true;
 }
 
@@ -113,17 +161,17 @@ QString XmlPart::readText()
 void XmlPart::appendText(QString *text)
 {
     int depth = 1;
-    while (depth > 0 && !m_xml.atEnd()) {
-        switch (m_xml.readNext()) {
-        case QXmlStreamReader::StartElement:
+    while (depth > 0 && !m_xml->atEnd()) {
+        switch (m_xml->next()) {
+        case XmlScanner::StartElement:
             ++depth;
             break;
-        case QXmlStreamReader::EndElement:
+        case XmlScanner::EndElement:
             --depth;
             break;
-        case QXmlStreamReader::Characters:
+        case XmlScanner::Characters:
             if (depth == 1)
-                m_budget.keep(text, m_xml.text());
+                m_budget.keep(text, m_xml->text());
             break;
         default:
             break;

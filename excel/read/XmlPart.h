@@ -1,14 +1,13 @@
 #pragma once
 
 #include "excel/read/ReadBudget.h"
+#include "excel/read/XmlScanner.h"
 #include "excel/read/ZipArchive.h"
 
 #include <QString>
-#include <QXmlStreamReader>
 
 #include <memory>
 
-class QIODevice;
 struct WorkbookError;
 
 // A part of a zipped workbook parsed while it decompresses, so that the reading can stop as soon
@@ -24,7 +23,7 @@ public:
 
     // Opens the part and reads its prolog, up to and including the start of the root element.
     bool open(const QString &name, WorkbookError *error);
-    QXmlStreamReader &xml() { return m_xml; }
+    XmlScanner &xml() { return *m_xml; }
     ReadBudget &budget() { return m_budget; }
     // After the parse: false with a message when the part was damaged, cut off or over budget.
     bool finish(WorkbookError *error) const;
@@ -34,11 +33,12 @@ public:
     // The same, appended to text.
     void appendText(QString *text);
 
+    class Source;
+
 private:
     const ZipArchive &m_archive;
     ReadBudget &m_budget;
     QString m_name;
-    std::unique_ptr<QIODevice> m_device;
-    QXmlStreamReader m_xml;
-    bool m_hasDocumentType = false;
+    std::shared_ptr<Source> m_source;
+    std::unique_ptr<XmlScanner> m_xml;
 };

@@ -15,7 +15,7 @@ subsystem() { x86_64-w64-mingw32-objdump -p "$1" | grep -q "^Subsystem.*($2)"; }
 holds_text() { python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); sys.exit(0 if sys.argv[2].encode(sys.argv[3]) in d else 1)' "$@"; }
 
 echo "== the programs' files"
-for exe in app/quilvar.exe app/quilvar-batch.exe app/quilvar-xls-reader.exe; do
+for exe in app/quilvar.exe app/quilvar-batch.exe app/quilvar-batch-documents.exe app/quilvar-xls-reader.exe; do
     file=$build/$exe
     case $exe in
         */quilvar.exe) check subsystem "$file" "Windows GUI" ;;

@@ -1,0 +1,567 @@
+#include "excel/read/XmlScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype Chunk = 64 * 1024;
+// No workbook program writes a start tag, comment or CDATA section of this size; a part that does
+// is refused rather than held whole.
+constexpr qsizetype MaxMarkup = 16 * 1024 * 1024;
+
+// memchr and memcmp directly: these run for every element of a part.
+qsizetype indexOf(QByteArrayView in, char c, qsizetype from = 0)
+{
+    if (from >= in.size())
+        return -1;
+    const void *at = std::memchr(in.data() + from, c, size_t(in.size() - from));
+    return at ? static_cast<const char *>(at) - in.data() : -1;
+}
+
+bool same(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
+}
+
+qint64 lineEnds(const char *from, const char *to)
+{
+    qint64 count = 0;
+    while (from < to && (from = static_cast<const char *>(std::memchr(from, '\n', size_t(to - from))))) {
+        ++count;
+        ++from;
+    }
+    return count;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// What may not appear in a name; the parts' names are otherwise taken as written.
+bool endsName(char c)
+{
+    return isBlank(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"' || c == '\'';
+}
+
+void splitName(QByteArrayView qualified, QByteArrayView *prefix, QByteArrayView *local)
+{
+    const qsizetype colon = indexOf(qualified, ':');
+    *prefix = colon < 0 ? QByteArrayView() : qualified.first(colon);
+    *local = colon < 0 ? qualified : qualified.sliced(colon + 1);
+}
+
+bool isXmlChar(char32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The character a reference stands for (its text without '&' and ';'); 0 when it is none.
+char32_t referenced(QByteArrayView name)
+{
+    if (name == "amp")
+        return '&';
+    if (name == "lt")
+        return '<';
+    if (name == "gt")
+        return '>';
+    if (name == "quot")
+        return '"';
+    if (name == "apos")
+        return '\'';
+    if (name.size() < 2 || name.size() > 10 || name.front() != '#')
+        return 0;
+    const bool hex = name.at(1) == 'x';
+    const QByteArrayView digits = name.sliced(hex ? 2 : 1);
+    char32_t value = 0;
+    for (const char c : digits) {
+        const int digit = c >= '0' && c <= '9'          ? c - '0'
+                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                        : -1;
+        if (digit < 0)
+            return 0;
+        value = value * (hex ? 16 : 10) + char32_t(digit);
+        if (value > 0x10FFFF)
+            return 0;
+    }
+    return !digits.isEmpty() && isXmlChar(value) ? value : 0;
+}
+
+// One UTF-8 sequence of more than one byte at p: its code point, or 0 when it is malformed (cut
+// short, overlong, a surrogate or past U+10FFFF).
+char32_t utf8Sequence(const uchar *&p, const uchar *end)
+{
+    const uchar lead = *p;
+    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || end - p < length)
+        return 0;
+    char32_t c = lead & (0x7F >> length);
+    for (int k = 1; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (p[k] & 0x3F);
+    }
+    const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    p += length;
+    return c;
+}
+
+void put(char16_t *&to, char32_t c)
+{
+    if (c >= 0x10000) {
+        *to++ = QChar::highSurrogate(c);
+        *to++ = QChar::lowSurrogate(c);
+    } else {
+        *to++ = char16_t(c);
+    }
+}
+
+// Character data or an attribute value into UTF-16 in one pass: references replaced (unless it is
+// CDATA), line ends (in an attribute, all blanks) normalised as the XML rules ask.
+bool decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool references, QString *out)
+{
+    const qsizetype start = out->size();
+    out->resize(start + raw.size()); // never more UTF-16 units than there are UTF-8 bytes
+    char16_t *const begin = reinterpret_cast<char16_t *>(out->data());
+    char16_t *to = begin + start;
+    const uchar *p = reinterpret_cast<const uchar *>(raw.data());
+    const uchar *const end = p + raw.size();
+    const bool attribute = mode == XmlScanner::Normalise::AttributeBlanks;
+    while (p < end) {
+        const uchar b = *p;
+        if (b >= 0x80) {
+            const char32_t c = utf8Sequence(p, end);
+            if (c == 0)
+                return false;
+            put(to, c);
+        } else if (b == '&' && references) {
+            const uchar *semicolon = static_cast<const uchar *>(std::memchr(p, ';', size_t(end - p)));
+            const char32_t c = semicolon ? referenced(QByteArrayView(p + 1, semicolon - p - 1)) : 0;
+            if (c == 0)
+                return false;
+            put(to, c);
+            p = semicolon + 1;
+        } else if (b == '\r') {
+            *to++ = attribute ? u' ' : u'\n';
+            p += p + 1 < end && p[1] == '\n' ? 2 : 1;
+        } else {
+            *to++ = attribute && (b == '\n' || b == '\t') ? u' ' : char16_t(b);
+            ++p;
+        }
+    }
+    out->truncate(to - begin);
+    return true;
+}
+
+} // namespace
+
+XmlScanner::XmlScanner(Source source, int maxDepth) : m_source(std::move(source)), m_maxDepth(maxDepth)
+{
+    m_buffer.resize(Chunk);
+    m_token = Characters; // nothing read yet: not at the end
+}
+
+qint64 XmlScanner::lineNumber() const
+{
+    return m_linesBefore + lineEnds(m_buffer.data(), m_buffer.data() + m_pos) + 1;
+}
+
+XmlScanner::Token XmlScanner::fail(Error error)
+{
+    if (m_error == None)
+        m_error = error;
+    m_token = Invalid;
+    return m_token;
+}
+
+// Has at least wanted bytes from m_pos held, reading more as needed; false when the part ends first.
+bool XmlScanner::fill(qsizetype wanted)
+{
+    while (m_end - m_pos < wanted && !m_sourceEnded) {
+        if (m_pos > 0) {
+            m_linesBefore += lineEnds(m_buffer.data(), m_buffer.data() + m_pos);
+            std::memmove(m_buffer.data(), m_buffer.data() + m_pos, size_t(m_end - m_pos));
+            m_end -= m_pos;
+            m_pos = 0;
+        }
+        if (qsizetype(m_buffer.size()) - m_end < Chunk / 2)
+            m_buffer.resize(std::min<size_t>(m_buffer.size() * 2, MaxMarkup + Chunk));
+        const qsizetype room = qsizetype(m_buffer.size()) - m_end;
+        const qint64 got = room > 0 ? m_source(m_buffer.data() + m_end, room) : 0;
+        if (got <= 0)
+            m_sourceEnded = true;
+        else
+            m_end += got;
+    }
+    return m_end - m_pos >= wanted;
+}
+
+// The offset from m_pos of needle at or after from, reading more as needed.
+bool XmlScanner::find(QByteArrayView needle, qsizetype from, qsizetype *at)
+{
+    for (;;) {
+        const QByteArrayView held = view(m_pos, m_end);
+        const qsizetype found = needle.size() == 1 ? indexOf(held, needle.front(), from) : held.indexOf(needle, from);
+        if (found >= 0) {
+            *at = found;
+            return true;
+        }
+        from = std::max<qsizetype>(from, m_end - m_pos - needle.size() + 1);
+        if (m_end - m_pos > MaxMarkup || !fill(m_end - m_pos + 1))
+            return false;
+    }
+}
+
+// The offset of the '>' that ends the tag at m_pos, passing over quoted attribute values.
+bool XmlScanner::findTagEnd(qsizetype *at)
+{
+    char quote = 0;
+    for (qsizetype i = 1;;) {
+        const char *const held = m_buffer.data() + m_pos;
+        const qsizetype size = m_end - m_pos;
+        for (; i < size; ++i) {
+            const char c = held[i];
+            if (quote) {
+                if (c == '<')
+                    return false;
+                quote = c == quote ? 0 : quote;
+            } else if (c == '>') {
+                *at = i;
+                return true;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            }
+        }
+        if (size > MaxMarkup || !fill(size + 1))
+            return false;
+    }
+}
+
+XmlScanner::Token XmlScanner::next()
+{
+    if (m_token == EndDocument && m_started)
+        return m_token;
+    if (m_token == Invalid)
+        return m_token;
+    if (m_popPending)
+        popElement();
+    if (m_pendingEnd) {
+        m_pendingEnd = false;
+        m_popPending = true;
+        return m_token = EndElement;
+    }
+    m_attributes.clear();
+    if (!fill(1))
+        return endOfInput();
+    if (m_atStart) {
+        m_atStart = false;
+        if (fill(3) && view(m_pos, m_pos + 3) == "\xEF\xBB\xBF")
+            m_pos += 3;
+        return next();
+    }
+    return m_buffer[size_t(m_pos)] == '<' ? scanMarkup() : scanText();
+}
+
+XmlScanner::Token XmlScanner::endOfInput()
+{
+    if (!m_started || !m_nameStarts.empty())
+        return fail(Malformed); // no root element, or one left open: cut off
+    return m_token = EndDocument;
+}
+
+void XmlScanner::popElement()
+{
+    m_popPending = false;
+    const int depth = int(m_nameStarts.size());
+    while (!m_bindings.empty() && m_bindings.back().depth >= depth) {
+        m_bindings.pop_back();
+        ++m_generation;
+    }
+    m_openNames.resize(size_t(m_nameStarts.back()));
+    m_nameStarts.pop_back();
+}
+
+XmlScanner::Token XmlScanner::scanText()
+{
+    qsizetype lt = -1;
+    for (;;) {
+        lt = indexOf(view(m_pos, m_end), '<');
+        if (lt >= 0 || m_sourceEnded || m_end - m_pos >= Chunk)
+            break;
+        fill(m_end - m_pos + 1);
+    }
+    qsizetype cut = lt >= 0 ? lt : m_end - m_pos;
+    if (lt < 0 && !m_sourceEnded) {
+        // A piece of a longer text: it must not end inside a reference, a character or a line end.
+        const qsizetype amp = view(m_pos, m_pos + cut).lastIndexOf('&');
+        if (amp >= 0 && indexOf(view(m_pos + amp, m_pos + cut), ';') < 0)
+            cut = amp;
+        qsizetype lead = cut - 1; // the last character's first byte
+        while (lead > 0 && cut - lead < 4 && (uchar(m_buffer[size_t(m_pos + lead)]) & 0xC0) == 0x80)
+            --lead;
+        const uchar first = lead >= 0 ? uchar(m_buffer[size_t(m_pos + lead)]) : 0;
+        if (first >= 0xC0 && cut - lead < (first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2))
+            cut = lead;
+        if (cut > 0 && m_buffer[size_t(m_pos + cut - 1)] == '\r')
+            --cut;
+        if (cut == 0)
+            return fail(Malformed);
+    }
+    m_text = view(m_pos, m_pos + cut);
+    m_cdata = false;
+    m_pos += cut;
+    if (m_nameStarts.empty()) {
+        // Outside the root element only blanks may stand.
+        if (!isWhitespace())
+            return fail(Malformed);
+        return next();
+    }
+    return m_token = Characters;
+}
+
+XmlScanner::Token XmlScanner::scanMarkup()
+{
+    if (!fill(2))
+        return fail(Malformed);
+    switch (m_buffer[size_t(m_pos + 1)]) {
+    case '/':
+        return scanEndTag();
+    case '!':
+        return scanBang();
+    case '?': {
+        qsizetype at = 0;
+        if (!find("?>", 2, &at))
+            return fail(Malformed);
+        m_pos += at + 2; // the declaration and processing instructions say nothing a reader needs
+        return next();
+    }
+    default:
+        return scanStartTag();
+    }
+}
+
+XmlScanner::Token XmlScanner::scanBang()
+{
+    fill(9);
+    const QByteArrayView head = view(m_pos, std::min(m_end, m_pos + 9));
+    qsizetype at = 0;
+    if (head.startsWith("<!--")) {
+        if (!find("-->", 4, &at))
+            return fail(Malformed);
+        m_pos += at + 3;
+        return next();
+    }
+    if (head.startsWith("<![CDATA[")) {
+        if (m_nameStarts.empty() || !find("]]>", 9, &at))
+            return fail(Malformed);
+        m_text = view(m_pos + 9, m_pos + at);
+        m_cdata = true;
+        m_pos += at + 3;
+        return m_token = Characters;
+    }
+    return fail(head.startsWith("<!DOCTYPE") ? DocumentType : Malformed);
+}
+
+XmlScanner::Token XmlScanner::scanStartTag()
+{
+    qsizetype gt = 0;
+    if (!findTagEnd(&gt))
+        return fail(Malformed);
+    const bool empty = m_buffer[size_t(m_pos + gt - 1)] == '/';
+    const QByteArrayView tag = view(m_pos + 1, m_pos + gt - (empty ? 1 : 0));
+    qsizetype nameEnd = 0;
+    while (nameEnd < tag.size() && !endsName(tag.at(nameEnd)))
+        ++nameEnd;
+    const QByteArrayView qualified = tag.first(nameEnd);
+    if (qualified.isEmpty() || (m_started && m_nameStarts.empty()))
+        return fail(Malformed); // no name, or a second root element
+    if (int(m_nameStarts.size()) >= m_maxDepth)
+        return fail(TooDeep);
+    m_nameStarts.push_back(qsizetype(m_openNames.size()));
+    m_openNames.append(qualified.data(), size_t(qualified.size()));
+    m_started = true;
+    if (!parseAttributes(tag.sliced(nameEnd)))
+        return fail(Malformed);
+    splitName(qualified, &m_prefix, &m_name);
+    m_pos += gt + 1;
+    m_pendingEnd = empty;
+    return m_token = StartElement;
+}
+
+bool XmlScanner::parseAttributes(QByteArrayView tag)
+{
+    const int depth = int(m_nameStarts.size());
+    for (qsizetype i = 0;;) {
+        const qsizetype blanksFrom = i;
+        while (i < tag.size() && isBlank(tag.at(i)))
+            ++i;
+        if (i == tag.size())
+            return true;
+        if (i == blanksFrom)
+            return false; // attributes are set apart by blanks
+        const qsizetype nameFrom = i;
+        while (i < tag.size() && !endsName(tag.at(i)))
+            ++i;
+        const QByteArrayView qualified = tag.sliced(nameFrom, i - nameFrom);
+        while (i < tag.size() && isBlank(tag.at(i)))
+            ++i;
+        if (qualified.isEmpty() || i == tag.size() || tag.at(i) != '=')
+            return false;
+        ++i;
+        while (i < tag.size() && isBlank(tag.at(i)))
+            ++i;
+        if (i == tag.size() || (tag.at(i) != '"' && tag.at(i) != '\''))
+            return false;
+        const qsizetype close = indexOf(tag, tag.at(i), i + 1);
+        if (close < 0)
+            return false;
+        Attribute attribute{{}, {}, tag.sliced(i + 1, close - i - 1)};
+        splitName(qualified, &attribute.prefix, &attribute.local);
+        i = close + 1;
+        if (qualified == "xmlns" || attribute.prefix == "xmlns") {
+            ++m_generation;
+            m_bindings.push_back({depth, (qualified == "xmlns" ? QByteArrayView() : attribute.local).toByteArray(),
+                                  attribute.value.toByteArray()});
+            continue;
+        }
+        m_attributes.push_back(attribute);
+    }
+}
+
+XmlScanner::Token XmlScanner::scanEndTag()
+{
+    qsizetype gt = 0;
+    if (!find(">", 2, &gt))
+        return fail(Malformed);
+    QByteArrayView qualified = view(m_pos + 2, m_pos + gt);
+    while (!qualified.isEmpty() && isBlank(qualified.back()))
+        qualified.chop(1);
+    if (m_nameStarts.empty() || !same(QByteArrayView(m_openNames).sliced(m_nameStarts.back()), qualified))
+        return fail(Malformed);
+    splitName(qualified, &m_prefix, &m_name);
+    m_pos += gt + 1;
+    m_popPending = true;
+    return m_token = EndElement;
+}
+
+QByteArrayView XmlScanner::resolve(QByteArrayView prefix) const
+{
+    if (m_resolvedFor != m_generation) {
+        for (Resolved &r : m_resolved)
+            r.prefix.assign(1, '\0'); // no prefix is a NUL
+        m_resolvedFor = m_generation;
+    }
+    for (const Resolved &r : m_resolved) {
+        if (same(QByteArrayView(r.prefix.data(), qsizetype(r.prefix.size())), prefix))
+            return r.binding < 0 ? QByteArrayView() : QByteArrayView(m_bindings[size_t(r.binding)].uri);
+    }
+    qsizetype found = -1;
+    for (qsizetype i = qsizetype(m_bindings.size()) - 1; i >= 0 && found < 0; --i) {
+        if (same(m_bindings[size_t(i)].prefix, prefix))
+            found = i;
+    }
+    Resolved &slot = m_resolved[m_nextResolved];
+    m_nextResolved = (m_nextResolved + 1) % 4;
+    slot.prefix.assign(prefix.data(), size_t(prefix.size()));
+    slot.binding = found;
+    return found < 0 ? QByteArrayView() : QByteArrayView(m_bindings[size_t(found)].uri);
+}
+
+QByteArrayView XmlScanner::namespaceUri() const
+{
+    return resolve(m_prefix);
+}
+
+bool XmlScanner::isElement(QByteArrayView ns, QByteArrayView localName) const
+{
+    return same(m_name, localName) && same(resolve(m_prefix), ns);
+}
+
+QByteArrayView XmlScanner::attribute(QByteArrayView localName) const
+{
+    for (const Attribute &a : m_attributes) {
+        if (a.prefix.isEmpty() && same(a.local, localName))
+            return a.value;
+    }
+    return {};
+}
+
+QByteArrayView XmlScanner::attribute(QByteArrayView ns, QByteArrayView localName) const
+{
+    for (const Attribute &a : m_attributes) {
+        if (same(a.local, localName) && !a.prefix.isEmpty() && same(resolve(a.prefix), ns))
+            return a.value;
+    }
+    return {};
+}
+
+QByteArrayView XmlScanner::prefixedAttribute(QByteArrayView localName) const
+{
+    for (const Attribute &a : m_attributes) {
+        if (same(a.local, localName) && !a.prefix.isEmpty() && !resolve(a.prefix).isEmpty())
+            return a.value;
+    }
+    return {};
+}
+
+bool XmlScanner::hasAttribute(QByteArrayView ns, QByteArrayView localName) const
+{
+    return std::any_of(m_attributes.cbegin(), m_attributes.cend(), [&](const Attribute &a) {
+        return same(a.local, localName) && !a.prefix.isEmpty() && same(resolve(a.prefix), ns);
+    });
+}
+
+QString XmlScanner::decoded(QByteArrayView raw, Normalise mode)
+{
+    // Decoded into a buffer that is kept, then copied at its size: a text of character references
+    // (&#20013;) decodes to an eighth of its bytes, and the cell should not carry the rest as room.
+    m_scratch.resize(0);
+    if (!decodeInto(raw, mode, !(m_cdata && m_token == Characters), &m_scratch)) {
+        fail(Malformed);
+        return QString();
+    }
+    return QString(m_scratch.constData(), m_scratch.size());
+}
+
+QString XmlScanner::attributeText(QByteArrayView localName)
+{
+    return decoded(attribute(localName), Normalise::AttributeBlanks);
+}
+
+QString XmlScanner::attributeText(QByteArrayView ns, QByteArrayView localName)
+{
+    return decoded(attribute(ns, localName), Normalise::AttributeBlanks);
+}
+
+QString XmlScanner::text()
+{
+    return decoded(m_text, Normalise::LineEnds);
+}
+
+bool XmlScanner::isWhitespace() const
+{
+    return std::all_of(m_text.begin(), m_text.end(), isBlank);
+}
+
+void XmlScanner::skipCurrentElement()
+{
+    for (int depth = 1; depth > 0;) {
+        const Token token = next();
+        if (token == StartElement)
+            ++depth;
+        else if (token == EndElement)
+            --depth;
+        else if (atEnd())
+            return;
+    }
+}
+
+bool XmlScanner::decode(QByteArrayView raw, Normalise mode, QString *out)
+{
+    return decodeInto(raw, mode, true, out);
+}

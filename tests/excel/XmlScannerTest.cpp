@@ -1,0 +1,123 @@
+#include "excel/read/XmlScanner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+// The workbook parts' XML scanner: what it hands the readers, and what it refuses, whatever the
+// pieces the decompressed bytes come in.
+namespace {
+
+// The tokens as text: <name> for a start (with its attribute a, when given), text between them,
+// </name> for an end; "!malformed", "!dtd" or "!deep" where the scanner stopped.
+std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8)
+{
+    qsizetype at = 0;
+    XmlScanner xml(
+        [&](char *buffer, qint64 size) {
+            const qint64 n = std::min<qint64>({size, piece, document.size() - at});
+            std::memcpy(buffer, document.constData() + at, size_t(n));
+            at += n;
+            return n;
+        },
+        maxDepth);
+    std::string out;
+    while (!xml.atEnd()) {
+        switch (xml.next()) {
+        case XmlScanner::StartElement:
+            out += "<" + xml.name().toByteArray().toStdString();
+            if (!xml.attribute("a").isEmpty())
+                out += " a=" + xml.attributeText("a").toStdString();
+            out += ">";
+            break;
+        case XmlScanner::EndElement:
+            out += "</" + xml.name().toByteArray().toStdString() + ">";
+            break;
+        case XmlScanner::Characters:
+            out += xml.text().toStdString();
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasDocumentType())
+        out += "!dtd";
+    else if (xml.tooDeep())
+        out += "!deep";
+    else if (xml.hasError())
+        out += "!malformed";
+    return out;
+}
+
+struct Case
+{
+    const char *name;
+    QByteArray document;
+    std::string tokens;
+};
+
+const Case cases[] = {
+    {"elements, references and CDATA",
+     "<?xml version=\"1.0\"?><!-- c --><r><c a='1 &amp; 2'/>&#x4E2D;&#25991;&lt;<![CDATA[&x;]]></r>",
+     "<r><c a=1 & 2></c>中文<&x;</r>"},
+    {"a byte-order mark first", "\xEF\xBB\xBF<r>x</r>", "<r>x</r>"},
+    {"line ends, and blanks in an attribute", "<r a=\"x\ty\r\nz\">1\r\n2\r3</r>", "<r a=x y z>1\n2\n3</r>"},
+    {"cut off", "<r><c>1</c>", "<r><c>1</c>!malformed"},
+    {"end tag of another element", "<r><c></r>", "<r><c>!malformed"},
+    {"unknown entity", "<r>&e;</r>", "<r>!malformed"},
+    {"character reference to nothing allowed", "<r>&#0;</r>", "<r>!malformed"},
+    {"malformed UTF-8 in the text", "<r>\xC3\x28</r>", "<r>!malformed"},
+    {"document type", "<!DOCTYPE r [<!ENTITY e \"x\">]><r>&e;</r>", "!dtd"},
+    {"nesting past the limit", QByteArray("<a>").repeated(9) + QByteArray("</a>").repeated(9),
+     "<a><a><a><a><a><a><a><a>!deep"},
+    {"a second root", "<r/><s/>", "<r></r>!malformed"},
+    {"text outside the root", "<r/>x", "<r></r>!malformed"},
+    {"unquoted attribute", "<r a=1/>", "!malformed"},
+    {"'<' in an attribute", "<r a=\"<\"/>", "!malformed"},
+    {"empty part", "", "!malformed"},
+};
+
+} // namespace
+
+TEST(XmlScanner, TokensAndRefusalsInAnyPieces)
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(scan(c.document, 1 << 20), c.tokens);
+        EXPECT_EQ(scan(c.document, 1), c.tokens); // one byte at a time
+    }
+}
+
+// A text longer than the scanner holds at once comes in pieces that never split a character, a
+// reference or a line end.
+TEST(XmlScanner, LongTextKeepsEveryCharacter)
+{
+    const QByteArray unit = "中&amp;\r\n";
+    const QByteArray document = "<r>" + unit.repeated(40000) + "</r>";
+    const std::string expected = "<r>" + QString(QStringLiteral("中&\n")).repeated(40000).toStdString() + "</r>";
+    EXPECT_EQ(scan(document, 4093), expected);
+}
+
+TEST(XmlScanner, NamespacesByTheirDeclarations)
+{
+    const QByteArray document =
+        "<o:r xmlns:o=\"urn:o\" xmlns:t=\"urn:t\"><t:c t:n=\"5\" x:id=\"r1\" xmlns:x=\"urn:x\"/></o:r>";
+    qsizetype at = 0;
+    XmlScanner xml(
+        [&](char *buffer, qint64 size) {
+            const qint64 n = std::min<qint64>(size, document.size() - at);
+            std::memcpy(buffer, document.constData() + at, size_t(n));
+            at += n;
+            return n;
+        },
+        8);
+    ASSERT_EQ(xml.next(), XmlScanner::StartElement);
+    EXPECT_TRUE(xml.isElement("urn:o", "r"));
+    ASSERT_EQ(xml.next(), XmlScanner::StartElement);
+    EXPECT_TRUE(xml.isElement("urn:t", "c"));
+    EXPECT_FALSE(xml.isElement("urn:o", "c"));
+    EXPECT_EQ(xml.attribute("urn:t", "n"), "5");
+    EXPECT_EQ(xml.prefixedAttribute("id"), "r1");
+    EXPECT_TRUE(xml.attribute("n").isEmpty()); // a prefixed attribute is not the plain one
+}
