@@ -116,7 +116,40 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     if (parent)
         setFont(parent->font());
 
-    // Everything in one scrolling page, so the window fits a laptop's screen at any scale.
+    QWidget *contents = buildPage();
+    loadSettings();
+
+    // Every change of the sheet lands in one recomputation once the event that made it is done,
+    // so a paste of many rows costs one, and the table is current before the next keystroke.
+    m_follow.setSingleShot(true);
+    m_follow.setInterval(0);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::followIncludes);
+    auto follow = [this] { m_follow.start(); };
+    connect(&sheet, &CostSheet::rowsInserted, this, follow);
+    connect(&sheet, &CostSheet::rowsRemoved, this, follow);
+    connect(&sheet, &CostSheet::reset, this, follow);
+    connect(&sheet, &CostSheet::rowsChanged, this, follow);
+    connect(&sheet, &CostSheet::text3Changed, this, follow);
+    recompute();
+    followIncludes();
+    fitScreen(contents);
+}
+
+// The whole page when the screen has room for it; otherwise as much as the screen's free area
+// holds beside a window frame, and the rest a scroll away.
+void QuoteWindow::fitScreen(QWidget *contents)
+{
+    QSize wanted(qMax(800, contents->sizeHint().width()), contents->sizeHint().height());
+    const QSize room = screen()->availableGeometry().size() - WindowFrame;
+    if (wanted.height() > room.height())
+        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(wanted.boundedTo(room));
+}
+
+// Everything in one scrolling page, so the window fits a laptop's screen at any scale.
+QWidget *QuoteWindow::buildPage()
+{
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto *scroll = named(new QScrollArea(this), "ScrQuote");
@@ -152,34 +185,7 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     buildDocument();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
     scroll->setWidget(contents);
-    loadSettings();
-
-    // Every change of the sheet lands in one recomputation once the event that made it is done,
-    // so a paste of many rows costs one, and the table is current before the next keystroke.
-    m_follow.setSingleShot(true);
-    m_follow.setInterval(0);
-    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
-    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::followIncludes);
-    auto follow = [this] { m_follow.start(); };
-    connect(&sheet, &CostSheet::rowsInserted, this, follow);
-    connect(&sheet, &CostSheet::rowsRemoved, this, follow);
-    connect(&sheet, &CostSheet::reset, this, follow);
-    connect(&sheet, &CostSheet::rowsChanged, this, follow);
-    connect(&sheet, &CostSheet::text3Changed, this, follow);
-    recompute();
-    followIncludes();
-    fitScreen(contents);
-}
-
-// The whole page when the screen has room for it; otherwise as much as the screen's free area
-// holds beside a window frame, and the rest a scroll away.
-void QuoteWindow::fitScreen(QWidget *contents)
-{
-    QSize wanted(qMax(800, contents->sizeHint().width()), contents->sizeHint().height());
-    const QSize room = screen()->availableGeometry().size() - WindowFrame;
-    if (wanted.height() > room.height())
-        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(wanted.boundedTo(room));
+    return contents;
 }
 
 void QuoteWindow::buildTable()

@@ -45,6 +45,7 @@ signals:
     void perTourTextsChanged();
 
 private:
+    QWidget *buildPage();
     void buildSettings();
     void buildPricing(QGridLayout *grid);
     QLineEdit *settingEdit(const char *name, int width);
