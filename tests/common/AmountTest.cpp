@@ -73,4 +73,70 @@ TEST(Amount, AdditionIsExactAndTextAndDoubleAgree)
     }
 }
 
+struct MulDivCase
+{
+    const char *name;
+    qint64 a, factor, divisor;
+    int decimals;
+    qint64 units;
+};
+
+TEST(Amount, MulDivIsExactUntilOneRoundingHalvesToEven)
+{
+    // Amounts in ten-thousandths: 10000 is one yuan.
+    const MulDivCase cases[] = {
+        {"a third", 10000000, 10000, 30000, 4, 3333333},
+        {"two thirds round up", 20000000, 10000, 30000, 4, 6666667},
+        {"a half unit to even below", 1, 10000, 20000, 4, 0},
+        {"a half unit to even above", 3, 10000, 20000, 4, 2},
+        {"negative half to even", -3, 10000, 20000, 4, -2},
+        {"just over a half", 10001, 1, 20000, 4, 1},
+        {"negative divisor", 10000, 10000, -30000, 4, -3333},
+        {"markup 15 %", 1234567, 1150000, 1000000, 4, 1419752},
+        {"two decimals, tie to even", 50, 10000, 10000, 2, 0},
+        {"two decimals, tie to even above", 150, 10000, 10000, 2, 200},
+        {"no product overflow before the division", Max, Max, Max, 4, Max},
+    };
+    for (const MulDivCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Amount result =
+            Amount::fromUnits(c.a).mulDiv(Amount::fromUnits(c.factor), Amount::fromUnits(c.divisor), c.decimals);
+        ASSERT_TRUE(result.isValid());
+        EXPECT_EQ(result.units(), c.units);
+    }
+}
+
+struct RoundUpCase
+{
+    const char *name;
+    qint64 units, step, rounded;
+};
+
+TEST(Amount, SubtractionProductsAndRoundingUpStayExact)
+{
+    const RoundUpCase cases[] = {
+        {"on a step", 100000, 50000, 100000},
+        {"just over", 100001, 50000, 150000},
+        {"negative goes toward zero", -70000, 50000, -50000},
+        {"a step of 0 leaves it", 12345, 0, 12345},
+        {"a step of a cent", 12341, 100, 12400},
+    };
+    for (const RoundUpCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Amount::fromUnits(c.units).roundUpTo(Amount::fromUnits(c.step)).units(), c.rounded);
+    }
+    EXPECT_EQ((Amount::fromUnits(5) - Amount::fromUnits(8)).units(), -3);
+    EXPECT_EQ(Amount::fromUnits(-7).times(3).units(), -21);
+    EXPECT_EQ(Amount::fromWhole(100).units(), 1000000);
+
+    // Beyond the range, or from an overflowed amount, the result is overflowed.
+    const Amount over = Amount::overflowed();
+    for (const Amount &result :
+         {Amount::fromUnits(Min) - Amount::fromUnits(1), Amount::fromUnits(Max).times(2), Amount::fromWhole(Max),
+          Amount::fromUnits(1).mulDiv(Amount::fromUnits(1), Amount()),
+          Amount::fromUnits(Max).mulDiv(Amount::fromUnits(Max), Amount::fromUnits(1)), over - Amount(), over.times(0),
+          over.mulDiv(Amount::fromUnits(1), Amount::fromUnits(1)), over.roundUpTo(Amount::fromUnits(100))})
+        EXPECT_FALSE(result.isValid());
+}
+
 } // namespace
