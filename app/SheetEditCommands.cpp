@@ -145,7 +145,7 @@ void SheetEditCommands::paste()
         rows = ParseHtmlTable(mime->html());
     QString error;
     if (!PasteRows(m_sheet, selectedPosition(), rows, &error))
-        Dialogs::message(m_window, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+        Dialogs::message(m_window, error, OperationTitle, Dialogs::Icon::Warning);
 }
 
 void SheetEditCommands::copy()

@@ -7,9 +7,17 @@ class QWidget;
 
 // Message boxes and file dialogs go through here, so that a test can answer them and no modal
 // window ever blocks a test run.
+// The title of the message boxes that answer an action of the planner.
+inline const QString OperationTitle = QStringLiteral("操作提示");
+
 namespace Dialogs {
 
-enum class Icon { Information, Warning, Critical };
+enum class Icon
+{
+    Information,
+    Warning,
+    Critical
+};
 
 // A message box with the text, the title, the icon and an OK button; returns when it is closed.
 void message(QWidget *parent, const QString &text, const QString &title, Icon icon);

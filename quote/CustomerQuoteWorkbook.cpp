@@ -47,11 +47,56 @@ private:
     lxw_error m_result = LXW_NO_ERROR;
 };
 
+struct Formats
+{
+    lxw_format *title, *bold, *plain, *header, *boxed;
+};
+
+// The quote's rows, from the title down to what the price does not include.
+void writeQuote(Writer &out, const CustomerQuote &quote, const Formats &f)
+{
+    namespace T = CustomerQuoteText;
+    out.write(0, T::title(), f.title);
+    out.nextRow(2);
+    out.write(0, T::tourName(), f.bold);
+    out.write(1, quote.tourName, f.plain);
+    out.nextRow();
+    out.write(0, T::tourDate(), f.bold);
+    out.write(1, quote.tourDate, f.plain);
+    out.nextRow(2);
+    out.write(0, T::group(), f.header);
+    out.write(1, T::adult(), f.header);
+    out.write(2, T::child(), f.header);
+    for (const CustomerQuote::Price &price : quote.prices) {
+        out.nextRow();
+        out.write(0, price.group, f.boxed);
+        out.write(1, price.adult, f.boxed, true);
+        out.write(2, price.child, f.boxed, true);
+    }
+    out.nextRow();
+    out.write(0, T::groupNote(), f.plain);
+    out.nextRow(2);
+    out.write(0, T::singleSupplement(), f.bold);
+    out.write(1, quote.singleSupplement, f.plain, true);
+    out.nextRow(2);
+    out.write(0, T::includes(), f.bold);
+    for (const CustomerQuote::Included &item : quote.includes) {
+        out.nextRow();
+        out.write(0, item.category, f.plain);
+        out.write(1, item.content, f.plain);
+    }
+    out.nextRow(2);
+    out.write(0, T::excludes(), f.bold);
+    for (const QString &line : quote.excludes.split(QLatin1Char('\n'))) {
+        out.nextRow();
+        out.write(0, line, f.plain);
+    }
+}
+
 } // namespace
 
 bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path, QString *error)
 {
-    namespace T = CustomerQuoteText;
     auto fail = [&](const QString &message) {
         *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, message);
         return false;
@@ -78,41 +123,7 @@ bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path,
         worksheet_set_column(sheet, 1, 2, 26, nullptr);
         worksheet_fit_to_pages(sheet, 1, 0);
 
-        out.write(0, T::title(), title);
-        out.nextRow(2);
-        out.write(0, T::tourName(), bold);
-        out.write(1, quote.tourName, plain);
-        out.nextRow();
-        out.write(0, T::tourDate(), bold);
-        out.write(1, quote.tourDate, plain);
-        out.nextRow(2);
-        out.write(0, T::group(), header);
-        out.write(1, T::adult(), header);
-        out.write(2, T::child(), header);
-        for (const CustomerQuote::Price &price : quote.prices) {
-            out.nextRow();
-            out.write(0, price.group, boxed);
-            out.write(1, price.adult, boxed, true);
-            out.write(2, price.child, boxed, true);
-        }
-        out.nextRow();
-        out.write(0, T::groupNote(), plain);
-        out.nextRow(2);
-        out.write(0, T::singleSupplement(), bold);
-        out.write(1, quote.singleSupplement, plain, true);
-        out.nextRow(2);
-        out.write(0, T::includes(), bold);
-        for (const CustomerQuote::Included &item : quote.includes) {
-            out.nextRow();
-            out.write(0, item.category, plain);
-            out.write(1, item.content, plain);
-        }
-        out.nextRow(2);
-        out.write(0, T::excludes(), bold);
-        for (const QString &line : quote.excludes.split(QLatin1Char('\n'))) {
-            out.nextRow();
-            out.write(0, line, plain);
-        }
+        writeQuote(out, quote, {title, bold, plain, header, boxed});
         if (out.result() != LXW_NO_ERROR)
             return fail(XlsxWriterMessage(out.result()));
         const lxw_error closed = workbook.close();

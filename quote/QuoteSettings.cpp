@@ -32,22 +32,9 @@ Amount percent(int whole)
     return Amount::fromUnits(qint64(whole) * Amount::Scale);
 }
 
-} // namespace
-
-bool ParsePlainDecimal(const QString &text, Amount *value)
+// The group sizes, the free places, the staff and how the rooms follow.
+bool parseGroup(const QuoteSettingTexts &texts, int maxSizes, QuoteSettings &out, QString *error)
 {
-    static const QRegularExpression plain(QStringLiteral("^([0-9]{1,12})(?:\\.([0-9]{1,4}))?$"));
-    const QRegularExpressionMatch match = plain.match(text.trimmed());
-    if (!match.hasMatch())
-        return false;
-    const QString fraction = match.captured(2).leftJustified(4, QLatin1Char('0'));
-    *value = Amount::fromUnits(match.captured(1).toLongLong() * Amount::Scale + fraction.toLongLong());
-    return true;
-}
-
-bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSettings *settings, QString *error)
-{
-    QuoteSettings out;
     const QStringList sizes = texts.sizes.split(QLatin1Char(','));
     if (sizes.size() > maxSizes)
         return fail(error, QStringLiteral("团队人数最多 %1 档。").arg(maxSizes));
@@ -66,7 +53,12 @@ bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSetti
     if (rooms != QLatin1String("twin") && rooms != QLatin1String("fixed"))
         return fail(error, QStringLiteral("排房方式“%1”应为 twin 或 fixed。").arg(rooms));
     out.roomsFollow = rooms == QLatin1String("twin");
+    return true;
+}
 
+// The selling rule and its value.
+bool parseRule(const QuoteSettingTexts &texts, QuoteSettings &out, QString *error)
+{
     const QString rule = texts.rule.trimmed();
     const std::pair<QLatin1String, SellingRule> rules[] = {{QLatin1String("none"), SellingRule::None},
                                                            {QLatin1String("markup"), SellingRule::Markup},
@@ -89,7 +81,12 @@ bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSetti
         if (out.rule == SellingRule::Margin && out.ruleValue.units() >= percent(100).units())
             return fail(error, QStringLiteral("毛利率“%1”必须小于 100。").arg(texts.ruleValue.trimmed()));
     }
+    return true;
+}
 
+// The tax, what it is reckoned on, and the rounding step.
+bool parseTax(const QuoteSettingTexts &texts, QuoteSettings &out, QString *error)
+{
     if (!ParsePlainDecimal(texts.tax, &out.taxPercent) || out.taxPercent.units() > percent(100).units())
         return fail(error, QStringLiteral("税点“%1”不是 0 到 100 的数（最多四位小数）。").arg(texts.tax.trimmed()));
     const QString taxBase = texts.taxBase.trimmed();
@@ -98,7 +95,12 @@ bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSetti
     out.taxBase = taxBase == QLatin1String("price") ? TaxBase::Price : TaxBase::Profit;
     if (!ParsePlainDecimal(texts.round, &out.roundStep))
         return fail(error, QStringLiteral("取整“%1”不是不小于 0 的数（最多四位小数）。").arg(texts.round.trimmed()));
+    return true;
+}
 
+// The sheet's categories the child's price leaves out.
+bool parseChildExcludes(const QuoteSettingTexts &texts, QuoteSettings &out, QString *error)
+{
     out.childExcludes.clear();
     if (!IsBlank(texts.childExcludes)) {
         for (const QString &item : texts.childExcludes.split(QLatin1Char(','))) {
@@ -109,6 +111,28 @@ bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSetti
             out.childExcludes.append(category);
         }
     }
+    return true;
+}
+
+} // namespace
+
+bool ParsePlainDecimal(const QString &text, Amount *value)
+{
+    static const QRegularExpression plain(QStringLiteral("^([0-9]{1,12})(?:\\.([0-9]{1,4}))?$"));
+    const QRegularExpressionMatch match = plain.match(text.trimmed());
+    if (!match.hasMatch())
+        return false;
+    const QString fraction = match.captured(2).leftJustified(4, QLatin1Char('0'));
+    *value = Amount::fromUnits(match.captured(1).toLongLong() * Amount::Scale + fraction.toLongLong());
+    return true;
+}
+
+bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSettings *settings, QString *error)
+{
+    QuoteSettings out;
+    if (!parseGroup(texts, maxSizes, out, error) || !parseRule(texts, out, error) || !parseTax(texts, out, error) ||
+        !parseChildExcludes(texts, out, error))
+        return false;
     *settings = out;
     return true;
 }

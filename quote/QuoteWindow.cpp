@@ -116,6 +116,20 @@ const GroupQuote &QuoteWindow::quote() const
     return m_model->quote();
 }
 
+namespace {
+
+// The widgets side by side, the rest of the line left empty.
+QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
+{
+    auto *line = new QHBoxLayout;
+    for (QWidget *w : widgets)
+        line->addWidget(w);
+    line->addStretch();
+    return line;
+}
+
+} // namespace
+
 void QuoteWindow::buildSettings()
 {
     auto *box = named(new QGroupBox(QStringLiteral("报价设置"), this), "FraSettings");
@@ -126,13 +140,6 @@ void QuoteWindow::buildSettings()
         connect(e, &QLineEdit::textChanged, this, &QuoteWindow::recompute);
         connect(e, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
         return e;
-    };
-    auto row = [](std::initializer_list<QWidget *> widgets) {
-        auto *line = new QHBoxLayout;
-        for (QWidget *w : widgets)
-            line->addWidget(w);
-        line->addStretch();
-        return line;
     };
     auto text = [box](const QString &caption) { return new QLabel(caption, box); };
 
@@ -277,7 +284,7 @@ void QuoteWindow::exportDocument(bool pdf)
     QString error;
     if (!MakeCustomerQuote(quote(), m_sheet.rows(), m_tourName->text(), m_tourDate->text(), m_excludes->toPlainText(),
                            &document, &error)) {
-        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+        Dialogs::message(this, error, OperationTitle, Dialogs::Icon::Warning);
         return;
     }
     const QString name = (m_tourName->text().trimmed().isEmpty() ? QString() : m_tourName->text().trimmed()) +
@@ -291,5 +298,5 @@ void QuoteWindow::exportDocument(bool pdf)
     const bool written =
         pdf ? WriteCustomerQuotePdf(document, path, &error) : WriteCustomerQuoteWorkbook(document, path, &error);
     if (!written)
-        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Critical);
+        Dialogs::message(this, error, OperationTitle, Dialogs::Icon::Critical);
 }

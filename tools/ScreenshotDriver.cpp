@@ -3,10 +3,10 @@
 #include "app/CalculatorWindow.h"
 #include "app/QtTranslations.h"
 #include "common/Dialogs.h"
+#include "common/IniFile.h"
 #include "costline/Expression.h"
 #include "db/Database.h"
 #include "db/FrmSJKLj.h"
-#include "db/IniFile.h"
 #include "db/TextScramble.h"
 #include "sheet/InPlaceEditing.h"
 

@@ -15,17 +15,17 @@ int main(int argc, char *argv[])
     // Chinese file names arrive whole whatever the system's code page.
     const QStringList arguments = ProcessArguments(argc, argv);
 
-    // The PDF is drawn with the system's fonts, which need Qt's graphical side; it draws no
-    // window, so it runs on the offscreen platform on a machine without a display.
-    bool pdf = false;
-    for (const QString &argument : arguments)
-        pdf = pdf || argument == QLatin1String("--quote-pdf") || argument.startsWith(QLatin1String("--quote-pdf="));
+    // Some options draw with the system's fonts, which need Qt's graphical side; nothing is drawn
+    // in a window, so it runs on the offscreen platform on a machine without a display.
+    BatchOptions options;
+    QString error;
+    const bool gui = ParseBatchArguments(arguments, &options, &error) && BatchNeedsGui(options);
     char platform[] = "-platform";
     char offscreen[] = "offscreen";
     char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
-    int qtArgc = pdf ? 3 : 1;
+    int qtArgc = gui ? 3 : 1;
     std::unique_ptr<QCoreApplication> application;
-    if (pdf)
+    if (gui)
         application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
     else
         application = std::make_unique<QCoreApplication>(qtArgc, qtArgv);

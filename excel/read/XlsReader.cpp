@@ -2,7 +2,6 @@
 
 #include "excel/read/AddressSanitizer.h"
 #include "excel/read/WorkbookError.h"
-#include "excel/read/XlsChildLimits.h"
 #include "excel/read/XlsReaderOutput.h"
 
 #include "common/ChildProcessLimits.h"
@@ -38,7 +37,8 @@ constexpr int ChildCpuSeconds = 2 * TimeLimitMs / 1000;
 QString readerProgram()
 {
     if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + XlsReaderExecutableName();
+        const QString beside =
+            QCoreApplication::applicationDirPath() + QLatin1Char('/') + QStringLiteral(QUILVAR_XLS_READER_NAME);
         if (QFileInfo(beside).isExecutable())
             return beside;
     }

@@ -3,9 +3,10 @@
 #include "app/CommandLine.h"
 #include "common/Dialogs.h"
 #include "common/LeadingNumber.h"
-#include "db/ProgramExit.h"
+#include "common/ProgramExit.h"
 
 #include "../db/TestServer.h"
+#include "tests/common/TestText.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
