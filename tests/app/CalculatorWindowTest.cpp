@@ -38,6 +38,16 @@ void checkIndents(QPlainTextEdit *text)
          {Indent{1, 12, 0, 9}, Indent{2, 12, 0, 9}, Indent{7, 6, 6, 3}, Indent{8, 8, 7, 8}, Indent{9, 8, 7, 8}})
         QVERIFY(qAbs(x(line, column) - x(aboveLine, aboveColumn)) <= 1);
 }
+
+// While a dialog is open, a click on the main window (sent through its window, where modal
+// blocking happens) opens no editor.
+void checkMainWindowIsBlocked(Window &w)
+{
+    const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
+    QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
+    QCOMPARE(w.sheet().CurRow(), 0);
+    QVERIFY(!w.category->isVisible());
+}
 } // namespace
 
 class CalculatorWindowTest : public QObject
@@ -491,7 +501,7 @@ private slots:
         menu->hide();
     }
 
-    void qtTextsAndDialogsAreChineseAndModal()
+    void qtTextsAreChinese()
     {
         QVERIFY(LoadQtChineseTranslations(*qApp));
         QMessageBox message;
@@ -507,16 +517,11 @@ private slots:
         HelpDialog::alignToHalfWidthGrid(box);
         box.resize(640, 400);
         checkIndents(&box);
+    }
 
+    void aboutIsModalAndAsDesigned()
+    {
         Window w;
-        // While a dialog is open, a click on the main window (sent through its window, where modal
-        // blocking happens) opens no editor.
-        auto mainWindowIsBlocked = [&w] {
-            const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
-            QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
-            QCOMPARE(w.sheet().CurRow(), 0);
-            QVERIFY(!w.category->isVisible());
-        };
         QString seen;
         answerNextModal([&](QWidget *modal) {
             seen = modal->objectName();
@@ -538,12 +543,17 @@ private slots:
             QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
             QVERIFY(label("Label5")->font().underline());
             QVERIFY(!label("Image1")->pixmap().isNull());
-            mainWindowIsBlocked();
+            checkMainWindowIsBlocked(w);
         });
         w.choose("MnuLv_4about");
         QCOMPARE(seen, QStringLiteral("FrmAbout"));
+    }
 
-        // Help, twice: whatever was typed into its box is gone at the next opening.
+    // Help, twice: whatever was typed into its box is gone at the next opening.
+    void helpIsModalAndForgetsWhatWasTyped()
+    {
+        Window w;
+        QString seen;
         QCOMPARE(HelpDialog::HelpText(),
                  QString(HelpText).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         for (int opening = 0; opening < 2; ++opening) {
@@ -561,7 +571,7 @@ private slots:
                 QVERIFY(text->cursorRect(end).bottom() < text->viewport()->height()); // no line cut off
                 text->setPlainText(QStringLiteral("涂改"));
                 QCOMPARE(modal->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("关闭"));
-                mainWindowIsBlocked();
+                checkMainWindowIsBlocked(w);
             });
             w.choose("MnuLv_4help");
             QCOMPARE(seen, QStringLiteral("FrmHelp"));

@@ -1,4 +1,5 @@
 #include "common/Amount.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,10 @@ TEST(Amount, ToTextWritesTheShortestDecimal)
     for (const auto &[units, text] :
          {ToText{0, u"0"}, ToText{12000000, u"1200"}, ToText{125000, u"12.5"}, ToText{3333333, u"333.3333"},
           ToText{5, u"0.0005"}, ToText{-5000, u"-0.5"}, ToText{-12345678, u"-1234.5678"}, ToText{1000100, u"100.01"},
-          ToText{Max, u"922337203685477.5807"}, ToText{Min, u"-922337203685477.5808"}})
+          ToText{Max, u"922337203685477.5807"}, ToText{Min, u"-922337203685477.5808"}}) {
+        SCOPED_TRACE(testing::PrintToString(units));
         EXPECT_EQ(AmountToText(Amount::fromUnits(units)), QString::fromUtf16(text));
+    }
 }
 
 using FromDouble = std::pair<double, qint64>;
@@ -33,6 +36,7 @@ TEST(Amount, FromDoubleRoundsToTenThousandthsHalvesToEven)
           FromDouble{12.34565, 123456}, FromDouble{12.34575, 123458}, FromDouble{123456789.12345, 1234567891234},
           // Near a half but not on it.
           FromDouble{0.000250001, 3}, FromDouble{0.000249999, 2}}) {
+        SCOPED_TRACE(testing::PrintToString(value));
         const Amount amount = Amount::fromDouble(value);
         ASSERT_TRUE(amount.isValid());
         EXPECT_EQ(amount.units(), units) << value;

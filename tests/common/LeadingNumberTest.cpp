@@ -1,4 +1,5 @@
 #include "common/LeadingNumber.h"
+#include "tests/common/TestText.h"
 
 #include <QString>
 
@@ -33,8 +34,10 @@ TEST(LeadingNumber, ReadsTheLeadingNumber)
           Case{u"0.1", 0.1}, Case{u"333.3333", 333.3333}, Case{u"922337203685477.5807", 922337203685477.5807},
           // Beyond the double range: infinity or zero, whatever the exponent's length.
           Case{u"1e400", Inf}, Case{u"-1e400", -Inf}, Case{u"1e-400", 0}, Case{u"0e99999999999999999999", 0},
-          Case{u"0.0001e99999999999999999999", Inf}, Case{u"1000e-99999999999999999999", 0}})
+          Case{u"0.0001e99999999999999999999", Inf}, Case{u"1000e-99999999999999999999", 0}}) {
+        SCOPED_TRACE(testing::PrintToString(q(text)));
         EXPECT_EQ(LeadingNumber(QStringView(text)), expected) << QString::fromUtf16(text).toStdString();
+    }
     // Long digit runs are read exactly.
     EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("0.") + QString(5000, u'3')), 1.0 / 3.0);
     EXPECT_EQ(LeadingNumber(QStringLiteral("1") + QString(300, u'0')), 1e300);

@@ -1,7 +1,7 @@
 #include "quote/GroupQuote.h"
 
 #include "sheet/CostLine.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
