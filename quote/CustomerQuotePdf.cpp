@@ -1,82 +1,127 @@
 #include "quote/CustomerQuote.h"
+#include "quote/DocumentFont.h"
+#include "quote/DocumentPages.h"
+#include "quote/PdfTextLayer.h"
 
-#include <QFont>
+#include <QBuffer>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QTextDocument>
 
 namespace {
 
-QString cell(const QString &text, const char *tag = "td", const char *align = "center")
+namespace T = CustomerQuoteText;
+
+constexpr int Resolution = 300; // device units per inch
+double mm(double millimetres)
 {
-    return QStringLiteral("<%1 align=\"%2\">%3</%1>")
-        .arg(QLatin1String(tag), QLatin1String(align), text.toHtmlEscaped());
+    return millimetres * Resolution / 25.4;
+}
+constexpr double PageWidth = 210, PageHeight = 297, Margin = 18, FooterHeight = 10; // millimetres
+
+void letterhead(DocumentPages &pages, const CustomerQuote &quote)
+{
+    const QImage logo = quote.logoPath.isEmpty() ? QImage() : QImage(quote.logoPath);
+    const QString contacts = AgencyContactLine(quote.agency);
+    if (logo.isNull() && quote.agency.name.trimmed().isEmpty() && contacts.isEmpty())
+        return;
+    pages.imageBeside(
+        logo, mm(16),
+        {{quote.agency.name.trimmed(), CustomerDocumentFont(16, true)}, {contacts, CustomerDocumentFont(9)}});
+    pages.gap(mm(2));
+    pages.rule();
+    pages.gap(mm(4));
 }
 
-QString paragraphs(const QString &text)
+void priceTable(DocumentPages &pages, const CustomerQuote &quote)
 {
-    QString html;
-    for (const QString &line : text.split(QLatin1Char('\n')))
-        html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
-    return html;
-}
-
-QString quoteHtml(const CustomerQuote &quote)
-{
-    namespace T = CustomerQuoteText;
-    QString html = QStringLiteral("<html><body><h1 align=\"center\">%1</h1>").arg(T::title());
-    html += QStringLiteral("<p>%1：%2</p>").arg(T::tourName(), quote.tourName.toHtmlEscaped());
-    html += QStringLiteral("<p>%1：%2</p>").arg(T::tourDate(), quote.tourDate.toHtmlEscaped());
-    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"6\" width=\"100%\"><tr>") +
-            cell(T::group(), "th") + cell(T::adult(), "th") + cell(T::child(), "th") + QStringLiteral("</tr>");
-    for (const CustomerQuote::Price &price : quote.prices)
-        html += QStringLiteral("<tr>") + cell(price.group) + cell(price.adult, "td", "right") +
-                cell(price.child, "td", "right") + QStringLiteral("</tr>");
-    html += QStringLiteral("</table><p>%1</p>").arg(T::groupNote());
-    html += QStringLiteral("<p>%1：%2</p>").arg(T::singleSupplement(), quote.singleSupplement);
-    html += QStringLiteral("<h3>%1</h3><ul>").arg(T::includes());
-    for (const CustomerQuote::Included &item : quote.includes) {
-        const QString text = item.content.isEmpty()    ? item.category
-                             : item.category.isEmpty() ? item.content
-                                                       : item.category + QStringLiteral("：") + item.content;
-        html += QStringLiteral("<li>%1</li>").arg(text.toHtmlEscaped());
+    const QFont font = CustomerDocumentFont(11), bold = CustomerDocumentFont(11, true);
+    const QList<double> shares = quote.showChild ? QList<double>{0.3, 0.35, 0.35} : QList<double>{0.4, 0.6};
+    QStringList header{T::group(), T::adult()};
+    if (quote.showChild)
+        header.append(T::child());
+    const QList<Qt::Alignment> centred(3, Qt::AlignHCenter);
+    pages.tableRow(header, shares, bold, true, centred);
+    const QList<Qt::Alignment> aligned{Qt::AlignHCenter, Qt::AlignRight, Qt::AlignRight};
+    for (const CustomerQuote::Price &price : quote.prices) {
+        QStringList row{price.group, price.adult};
+        if (quote.showChild)
+            row.append(price.child);
+        pages.tableRow(row, shares, font, false, aligned);
     }
-    html += QStringLiteral("</ul><h3>%1</h3>").arg(T::excludes()) + paragraphs(quote.excludes);
-    return html + QStringLiteral("</body></html>");
+    pages.gap(mm(2));
+    const QFont small = CustomerDocumentFont(9);
+    if (!quote.groupNote.isEmpty())
+        pages.paragraphs(quote.groupNote, small);
+    if (quote.showChild && !quote.texts.childRule.trimmed().isEmpty())
+        pages.paragraphs(T::childRule() + QStringLiteral("：") + quote.texts.childRule.trimmed(), small);
+    if (!quote.singleSupplement.isEmpty())
+        pages.paragraphs(T::singleSupplement() + QStringLiteral("：") + quote.singleSupplement, font);
+}
+
+void section(DocumentPages &pages, const QString &title, const QString &text)
+{
+    if (text.trimmed().isEmpty())
+        return;
+    pages.gap(mm(4));
+    pages.heading(title, CustomerDocumentFont(12, true));
+    pages.gap(mm(1));
+    pages.paragraphs(text.trimmed(), CustomerDocumentFont(10.5), Qt::AlignLeft, mm(3));
+}
+
+void compose(DocumentPages &pages, const CustomerQuote &quote)
+{
+    letterhead(pages, quote);
+    pages.paragraphs(T::title(), CustomerDocumentFont(18, true), Qt::AlignHCenter);
+    pages.gap(mm(3));
+    pages.paragraphs(QuoteHeadLines(quote).join(QLatin1Char('\n')), CustomerDocumentFont(10.5));
+    pages.gap(mm(4));
+    priceTable(pages, quote);
+    section(pages, T::includes(), quote.texts.includes);
+    section(pages, T::excludes(), quote.texts.excludes);
+    section(pages, T::terms(), quote.agency.footer);
+}
+
+QByteArray render(const CustomerQuote &quote)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(Resolution);
+    pdf.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    pdf.setTitle(T::title() + QLatin1Char(' ') + quote.texts.tourName);
+    pdf.setCreator(quote.agency.name.isEmpty() ? QStringLiteral("Quilvar") : quote.agency.name);
+
+    DocumentPages pages(&pdf, mm(PageWidth - 2 * Margin), mm(PageHeight - 2 * Margin - FooterHeight));
+    compose(pages, quote);
+    QPainter painter(&pdf);
+    painter.setPen(QPen(Qt::black, mm(0.25)));
+    painter.translate(mm(Margin), mm(Margin));
+    const QFont footerFont = CustomerDocumentFont(9);
+    pages.paint(
+        painter, [&pdf] { pdf.newPage(); },
+        [&](QPainter &p, int page, int count) {
+            p.setFont(footerFont);
+            const QRectF line(0, mm(PageHeight - 2 * Margin - FooterHeight / 2), mm(PageWidth - 2 * Margin),
+                              mm(FooterHeight / 2));
+            p.drawText(line, Qt::AlignCenter, T::page(page, count));
+        });
+    painter.end();
+    const QString drawn = pages.drawnCharacters() + T::page(0, 0);
+    return MendPdfTextLayer(buffer.data(), DrawnAs({CustomerDocumentFont(11), CustomerDocumentFont(11, true)}, drawn));
 }
 
 } // namespace
 
 bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QString *error)
 {
+    const QByteArray bytes = render(quote);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, file.errorString());
-        return false;
-    }
-    {
-        QPdfWriter pdf(&file);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                      QPageLayout::Millimeter));
-        pdf.setTitle(CustomerQuoteText::title() + QLatin1Char(' ') + quote.tourName);
-        pdf.setCreator(QStringLiteral("Quilvar"));
-
-        QTextDocument document;
-        // WenQuanYi first: its glyphs map back to the characters exactly, so a customer who
-        // copies text out of the PDF gets 人 and not the look-alike radical ⼈.
-        QFont font;
-        font.setFamilies(
-            {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK")});
-        font.setPointSizeF(11);
-        document.setDefaultFont(font);
-        document.setHtml(quoteHtml(quote));
-        // Without a page size of its own, the document is laid out for the writer's resolution
-        // and broken into A4 pages.
-        document.print(&pdf);
-    }
-    if (!file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, file.errorString());
         return false;
     }

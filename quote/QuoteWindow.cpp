@@ -1,6 +1,7 @@
 #include "quote/QuoteWindow.h"
 
 #include "common/Dialogs.h"
+#include "quote/AgencyDialog.h"
 #include "quote/CustomerQuote.h"
 #include "quote/QuoteIni.h"
 #include "quote/QuoteTableModel.h"
@@ -8,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -101,6 +104,7 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     m_follow.setSingleShot(true);
     m_follow.setInterval(0);
     connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::recompute);
+    connect(&m_follow, &QTimer::timeout, this, &QuoteWindow::followIncludes);
     auto follow = [this] { m_follow.start(); };
     connect(&sheet, &CostSheet::rowsInserted, this, follow);
     connect(&sheet, &CostSheet::rowsRemoved, this, follow);
@@ -108,6 +112,7 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     connect(&sheet, &CostSheet::rowsChanged, this, follow);
     connect(&sheet, &CostSheet::text3Changed, this, follow);
     recompute();
+    followIncludes();
     resize(qMax(800, sizeHint().width()), sizeHint().height());
 }
 
@@ -191,14 +196,17 @@ void QuoteWindow::buildDocument()
 {
     auto *box = named(new QGroupBox(QStringLiteral("客人报价单（不含成本、利润和税金）"), this), "FraDocument");
     auto *form = new QFormLayout(box);
-    m_tourName = named(new QLineEdit(box), "TxtTourName");
-    form->addRow(QStringLiteral("团名："), m_tourName);
-    m_tourDate = named(new QLineEdit(box), "TxtTourDate");
-    form->addRow(QStringLiteral("日期："), m_tourDate);
-    m_excludes = named(new QPlainTextEdit(box), "TxtExcludes");
-    m_excludes->setMaximumHeight(4 * fontMetrics().height());
-    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    buildDocumentTexts(form);
+    m_roundNote = named(new QLabel(QStringLiteral("报价取整为 0：报价单上的价格向上取整到分。"), box), "LblRoundNote");
+    m_roundNote->hide();
+    form->addRow(m_roundNote);
     auto *buttons = new QHBoxLayout;
+    auto *agency = named(new QPushButton(QStringLiteral("报价单抬头(&H)…"), box), "CmdAgency");
+    connect(agency, &QPushButton::clicked, this, [this] {
+        AgencyDialog dialog(m_iniFilePath, this);
+        dialog.exec();
+    });
+    buttons->addWidget(agency);
     buttons->addStretch();
     m_pdf = named(new QPushButton(QStringLiteral("导出PDF(&P)…"), box), "CmdPdf");
     m_workbook = named(new QPushButton(QStringLiteral("导出Excel(&E)…"), box), "CmdXlsx");
@@ -207,6 +215,149 @@ void QuoteWindow::buildDocument()
     form->addRow(buttons);
     connect(m_pdf, &QPushButton::clicked, this, [this] { exportDocument(true); });
     connect(m_workbook, &QPushButton::clicked, this, [this] { exportDocument(false); });
+}
+
+void QuoteWindow::buildDocumentTexts(QFormLayout *form)
+{
+    QWidget *box = form->parentWidget();
+    auto changed = [this] { emit perTourTextsChanged(); };
+    auto line = [&](const char *name) {
+        auto *edit = named(new QLineEdit(box), name);
+        connect(edit, &QLineEdit::textChanged, this, changed);
+        return edit;
+    };
+    auto text = [&](const char *name, int lines) {
+        auto *edit = named(new QPlainTextEdit(box), name);
+        edit->setMaximumHeight((lines + 1) * fontMetrics().height());
+        connect(edit, &QPlainTextEdit::textChanged, this, changed);
+        return edit;
+    };
+    m_tourName = line("TxtTourName");
+    form->addRow(QStringLiteral("团名："), m_tourName);
+    m_tourDate = line("TxtTourDate");
+    form->addRow(QStringLiteral("日期："), m_tourDate);
+    buildNumberAndDates(form);
+    m_childRule = line("TxtChildRule");
+    m_childRule->setText(QuoteTexts().childRule);
+    form->addRow(QStringLiteral("儿童标准："), m_childRule);
+    m_includes = text("TxtIncludes", 6);
+    auto *refill = named(new QPushButton(QStringLiteral("按费用表重填"), box), "CmdRefillIncludes");
+    connect(refill, &QPushButton::clicked, this, [this] {
+        m_filledIncludes = QString();
+        m_includes->setPlainText(QString());
+        followIncludes();
+    });
+    auto *includesRow = new QHBoxLayout;
+    includesRow->addWidget(m_includes, 1);
+    includesRow->addWidget(refill, 0, Qt::AlignTop);
+    form->addRow(QStringLiteral("费用包含："), includesRow);
+    m_excludes = text("TxtExcludes", 3);
+    form->addRow(QStringLiteral("费用不含："), m_excludes);
+    showValidity();
+}
+
+// 报价编号, 报价日期 and the days of validity on one line, with the date they give.
+void QuoteWindow::buildNumberAndDates(QFormLayout *form)
+{
+    QWidget *box = form->parentWidget();
+    m_quoteNumber = named(new QLineEdit(box), "TxtQuoteNumber");
+    connect(m_quoteNumber, &QLineEdit::textChanged, this, &QuoteWindow::perTourTextsChanged);
+    m_quoteNumber->setMaximumWidth(160);
+    m_quoteNumber->setText(NextQuoteNumber(ReadLastQuoteNumber(m_iniFilePath), QDate::currentDate()));
+    m_issueDate = named(new QDateEdit(QDate::currentDate(), box), "DtpIssueDate");
+    m_issueDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_issueDate->setCalendarPopup(true);
+    m_issueDate->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("2026-12-07")) + 48);
+    m_validDays = named(new QSpinBox(box), "SpnValidDays");
+    m_validDays->setRange(0, MaxValidDays);
+    m_validDays->setValue(QuoteTexts().validDays);
+    m_validUntil = named(new QLabel(box), "LblValidUntil");
+    connect(m_issueDate, &QDateEdit::dateChanged, this, [this] {
+        showValidity();
+        emit perTourTextsChanged();
+    });
+    connect(m_validDays, &QSpinBox::valueChanged, this, [this] {
+        showValidity();
+        emit perTourTextsChanged();
+    });
+    auto *numberRow = new QHBoxLayout;
+    const QList<QWidget *> row{m_quoteNumber, new QLabel(QStringLiteral("  报价日期："), box),
+                               m_issueDate,   new QLabel(QStringLiteral("  有效"), box),
+                               m_validDays,   new QLabel(QStringLiteral("天  "), box),
+                               m_validUntil};
+    for (QWidget *w : row)
+        numberRow->addWidget(w);
+    numberRow->addStretch();
+    form->addRow(QStringLiteral("报价编号："), numberRow);
+}
+
+void QuoteWindow::showValidity()
+{
+    m_validUntil->setText(CustomerQuoteText::validity(m_issueDate->date().addDays(m_validDays->value())));
+}
+
+// 费用包含 is filled from the ticked rows, and refilled as they change for as long as it holds
+// what was filled in; once the planner has written in it, it is theirs.
+void QuoteWindow::followIncludes()
+{
+    if (m_includes->toPlainText() != m_filledIncludes)
+        return;
+    m_filledIncludes = IncludesFromRows(m_sheet.rows());
+    if (m_includes->toPlainText() != m_filledIncludes)
+        m_includes->setPlainText(m_filledIncludes);
+}
+
+QuoteTexts QuoteWindow::quoteTexts() const
+{
+    QuoteTexts t;
+    t.tourName = m_tourName->text();
+    t.tourDate = m_tourDate->text();
+    t.quoteNumber = m_quoteNumber->text();
+    t.issueDate = m_issueDate->date();
+    t.validDays = m_validDays->value();
+    t.childRule = m_childRule->text();
+    t.includes = m_includes->toPlainText();
+    t.excludes = m_excludes->toPlainText();
+    return t;
+}
+
+void QuoteWindow::setQuoteTexts(const QuoteTexts &t)
+{
+    {
+        const QSignalBlocker blockers[] = {QSignalBlocker(m_tourName),    QSignalBlocker(m_tourDate),
+                                           QSignalBlocker(m_quoteNumber), QSignalBlocker(m_issueDate),
+                                           QSignalBlocker(m_validDays),   QSignalBlocker(m_childRule),
+                                           QSignalBlocker(m_includes),    QSignalBlocker(m_excludes)};
+        m_tourName->setText(t.tourName);
+        m_tourDate->setText(t.tourDate);
+        if (!t.quoteNumber.isEmpty())
+            m_quoteNumber->setText(t.quoteNumber);
+        if (t.issueDate.isValid())
+            m_issueDate->setDate(t.issueDate);
+        m_validDays->setValue(t.validDays);
+        m_childRule->setText(t.childRule);
+        m_includes->setPlainText(t.includes);
+        m_excludes->setPlainText(t.excludes);
+    }
+    // Texts that were never written follow the sheet again.
+    m_filledIncludes = t.includes.isEmpty() ? QString() : m_filledIncludes;
+    followIncludes();
+    showValidity();
+}
+
+QJsonObject QuoteWindow::perTourTexts() const
+{
+    QJsonObject texts = m_carried;
+    const QJsonObject known = quoteTexts().toJson();
+    for (auto it = known.begin(); it != known.end(); ++it)
+        texts.insert(it.key(), it.value());
+    return texts;
+}
+
+void QuoteWindow::setPerTourTexts(const QJsonObject &texts)
+{
+    m_carried = texts;
+    setQuoteTexts(QuoteTexts::fromJson(texts));
 }
 
 QuoteSettingTexts QuoteWindow::settingTexts() const
@@ -259,6 +410,7 @@ void QuoteWindow::recompute()
     m_model->setQuote(quote);
     m_supplement->setText(m_settingsValid ? AmountToText(quote.singleSupplement) : QString());
     m_pdf->setEnabled(m_settingsValid && !quote.overflowed());
+    m_roundNote->setVisible(m_settingsValid && settings.roundStep.units() == 0);
     m_workbook->setEnabled(m_pdf->isEnabled());
 }
 
@@ -282,13 +434,18 @@ void QuoteWindow::exportDocument(bool pdf)
     recompute();
     CustomerQuote document;
     QString error;
-    if (!MakeCustomerQuote(quote(), m_sheet.rows(), m_tourName->text(), m_tourDate->text(), m_excludes->toPlainText(),
-                           &document, &error)) {
-        Dialogs::message(this, error, OperationTitle, Dialogs::Icon::Warning);
+    const QuoteTexts texts = quoteTexts();
+    const AgencyDetails agency = ReadAgencyDetails(m_iniFilePath);
+    if (!m_settingsValid || !MakeCustomerQuote(quote(), m_sheet.rows(), texts, agency,
+                                               AgencyLogoPath(agency, m_iniFilePath), &document, &error)) {
+        Dialogs::message(this, m_settingsValid ? error : QStringLiteral("报价设置有误，不能生成报价单。"),
+                         OperationTitle, Dialogs::Icon::Warning);
         return;
     }
-    const QString name = (m_tourName->text().trimmed().isEmpty() ? QString() : m_tourName->text().trimmed()) +
-                         QStringLiteral("报价单") + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
+    const QString name =
+        texts.tourName.trimmed() + QStringLiteral("报价单") +
+        (texts.quoteNumber.trimmed().isEmpty() ? QString() : QLatin1Char('-') + texts.quoteNumber.trimmed()) +
+        (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
     const QString path = Dialogs::saveFileName(
         this, pdf ? QStringLiteral("导出报价单（PDF）") : QStringLiteral("导出报价单（Excel）"),
         QDir::home().filePath(name), pdf ? QStringLiteral("PDF 文件 (*.pdf)") : QStringLiteral("Excel 工作簿 (*.xlsx)"),
@@ -297,6 +454,14 @@ void QuoteWindow::exportDocument(bool pdf)
         return;
     const bool written =
         pdf ? WriteCustomerQuotePdf(document, path, &error) : WriteCustomerQuoteWorkbook(document, path, &error);
-    if (!written)
+    if (!written) {
         Dialogs::message(this, error, OperationTitle, Dialogs::Icon::Critical);
+        return;
+    }
+    // The running number moves on once a document carries it; both documents of one quote share it.
+    if (!m_iniFilePath.isEmpty() && texts.quoteNumber.trimmed() != ReadLastQuoteNumber(m_iniFilePath) &&
+        !WriteLastQuoteNumber(texts.quoteNumber, m_iniFilePath, &error)) {
+        m_message->setText(QStringLiteral("报价编号没有记下：") + error);
+        m_message->show();
+    }
 }

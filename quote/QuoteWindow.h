@@ -1,17 +1,21 @@
 #pragma once
 
 #include "quote/GroupQuote.h"
+#include "quote/QuoteTexts.h"
 
+#include <QJsonObject>
 #include <QTimer>
 #include <QWidget>
 
 class CostSheet;
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTableView;
 class QuoteTableModel;
 struct QuoteSettingTexts;
@@ -26,6 +30,18 @@ public:
 
     const GroupQuote &quote() const;
 
+    // The texts of the customer's quote as the planner has them now, and a whole set put in
+    // (without perTourTextsChanged).
+    QuoteTexts quoteTexts() const;
+    void setQuoteTexts(const QuoteTexts &texts);
+    // The same as one object (QuoteTexts' JSON): kept with the sheet and brought back with it.
+    // Keys it does not know are carried along unchanged; missing ones take their defaults.
+    QJsonObject perTourTexts() const;
+    void setPerTourTexts(const QJsonObject &texts);
+
+signals:
+    void perTourTextsChanged();
+
 private:
     void buildSettings();
     void buildDocument();
@@ -34,6 +50,10 @@ private:
     void recompute();
     void saveSettings();
     void exportDocument(bool pdf);
+    void buildDocumentTexts(class QFormLayout *form);
+    void buildNumberAndDates(QFormLayout *form);
+    void followIncludes();
+    void showValidity();
 
     const CostSheet &m_sheet;
     QString m_iniFilePath;
@@ -56,6 +76,16 @@ private:
     QLineEdit *m_tourName = nullptr;
     QLineEdit *m_tourDate = nullptr;
     QPlainTextEdit *m_excludes = nullptr;
+    QLineEdit *m_quoteNumber = nullptr;
+    QDateEdit *m_issueDate = nullptr;
+    QSpinBox *m_validDays = nullptr;
+    QLabel *m_validUntil = nullptr;
+    QLineEdit *m_childRule = nullptr;
+    QPlainTextEdit *m_includes = nullptr;
+    QLabel *m_roundNote = nullptr;
+    // 费用包含 follows the ticked rows until the planner writes it: the text last filled in.
+    QString m_filledIncludes;
+    QJsonObject m_carried;
     QPushButton *m_pdf = nullptr;
     QPushButton *m_workbook = nullptr;
     bool m_settingsValid = false;

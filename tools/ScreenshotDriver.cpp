@@ -141,7 +141,7 @@ int main(int argc, char *argv[])
     if (argc != 3) {
         std::fprintf(stderr,
                      "usage: %s "
-                     "main|editor|category|dropdown|menu|quote|refresh|open|overflow|saved|toolong|about|help|"
+                     "main|editor|category|dropdown|menu|quote|agency|refresh|open|overflow|saved|toolong|about|help|"
                      "connerror|settings OUTPUT.png\n",
                      argv[0]);
         return 2;
@@ -192,8 +192,20 @@ int main(int argc, char *argv[])
             auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
             auto *button = frame->findChild<QPushButton *>(QStringLiteral("Command1"));
             window.showMenuAt(frame->pos() + button->pos());
-        } else if (scene == QLatin1String("quote")) {
-            // The quote window beside the calculator, with the sizes and rules of a real quote.
+        } else if (scene == QLatin1String("quote") || scene == QLatin1String("agency")) {
+            // The quote window beside the calculator, with the sizes and rules of a real quote;
+            // for agency, its letterhead dialog over it.
+            const QString ini = scratch.filePath(QStringLiteral("default.ini"));
+            const std::pair<const char *, const char *> agency[] = {
+                {"Name", "北京长城国际旅行社有限公司"},
+                {"Address", "北京市东城区王府井大街 100 号"},
+                {"Telephone", "010-6512 3456"},
+                {"Contact", "王芳"},
+                {"Licence", "L-BJ-CJ00321"},
+                {"Terms1", "签约付 30% 订金，出发前 7 天付清余款。"}};
+            for (const auto &[key, value] : agency)
+                WriteIni(QStringLiteral("Agency"), QString::fromLatin1(key), QString::fromUtf8(value), ini);
+            window.setIniFilePath(ini);
             window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
             auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
             const std::pair<const char *, const char *> settings[] = {
@@ -204,6 +216,16 @@ int main(int argc, char *argv[])
             for (const auto &[name, text] : settings)
                 quote->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
             quote->move(window.frameGeometry().right() + 10, 0);
+            if (scene == QLatin1String("agency")) {
+                QTimer::singleShot(settle, [&] {
+                    shoot(file);
+                    if (QWidget *modal = QApplication::activeModalWidget())
+                        modal->close();
+                    app.quit();
+                });
+                quote->findChild<QPushButton *>(QStringLiteral("CmdAgency"))->click();
+                return;
+            }
         } else if (scene == QLatin1String("refresh")) {
             // A head count that is no positive number: the refresh is refused with a message.
             QTimer::singleShot(settle, [&] {

@@ -18,7 +18,7 @@ const BatchOption batchOptions[] = {
      .value = &O::iniPath,
      .step = Step::Source,
      .isFile = true,
-     .usage = u"  --ini 文件         数据库连接设置文件，默认为程序所在目录的 default.ini\n"},
+     .usage = u"  --ini 文件         设置文件（数据库连接、报价单抬头），默认为程序所在目录的 default.ini\n"},
     {.name = QLatin1String("--import"),
      .value = &O::importPath,
      .step = Step::Source,
@@ -102,6 +102,28 @@ const BatchOption batchOptions[] = {
      .usage = u"  --tour-name 文字   报价单上的团名；--tour-date 文字：日期；--excludes 文字：费用不含\n"},
     {.name = QLatin1String("--tour-date"), .value = &O::tourDate, .step = Step::QuoteDocuments, .needsQuote = true},
     {.name = QLatin1String("--excludes"), .value = &O::excludes, .step = Step::QuoteDocuments, .needsQuote = true},
+    {.name = QLatin1String("--includes"),
+     .value = &O::includes,
+     .step = Step::QuoteDocuments,
+     .needsQuote = true,
+     .usage = u"  --includes 文字    费用包含（默认按勾选各行的项目和内容，每个项目一行）\n"},
+    {.name = QLatin1String("--quote-number"),
+     .value = &O::quoteNumber,
+     .step = Step::QuoteDocuments,
+     .needsQuote = true,
+     .usage = u"  --quote-number 文字  报价编号（默认为日期加当天的序号，如 20261207-01，序号记在 --ini 中）\n"},
+    {.name = QLatin1String("--issue-date"),
+     .value = &O::issueDate,
+     .step = Step::QuoteDocuments,
+     .needsQuote = true,
+     .usage = u"  --issue-date 日期  报价日期，如 2026-12-07（默认今天）；--valid-days 天数：有效天数（默认 15）\n"},
+    {.name = QLatin1String("--valid-days"), .value = &O::validDays, .step = Step::QuoteDocuments, .needsQuote = true},
+    {.name = QLatin1String("--child-rule"),
+     .value = &O::childRule,
+     .step = Step::QuoteDocuments,
+     .needsQuote = true,
+     .usage = u"  --child-rule 文字  儿童标准（默认“2–11岁，不占床”）\n"
+              u"                     抬头（旅行社名称、地址、电话、联系人、许可证号、标志、预订须知）取自 --ini\n"},
     {.name = QLatin1String("--quote-pdf"),
      .value = &O::quotePdf,
      .step = Step::QuoteDocuments,
@@ -165,6 +187,26 @@ bool readOption(const QStringList &arguments, qsizetype &i, BatchOptions *option
     return fail(error, QStringLiteral("未知的参数“%1”。").arg(argument));
 }
 
+// The dates of the customer's documents: a date of issue as 2026-12-07, a validity in whole days.
+bool readDocumentOptions(BatchOptions *options, QString *error)
+{
+    options->issueDay = QDate::currentDate();
+    if (options->issueDate) {
+        options->issueDay = QDate::fromString(options->issueDate->trimmed(), Qt::ISODate);
+        if (!options->issueDay.isValid())
+            return fail(error, QStringLiteral("报价日期“%1”不是“2026-12-07”这样的日期。").arg(*options->issueDate));
+    }
+    if (options->validDays) {
+        bool ok = false;
+        options->validDayCount = options->validDays->trimmed().toInt(&ok);
+        if (!ok || options->validDayCount < 0 || options->validDayCount > MaxValidDays)
+            return fail(
+                error,
+                QStringLiteral("报价有效天数“%1”不是 0 到 %2 的整数。").arg(*options->validDays).arg(MaxValidDays));
+    }
+    return true;
+}
+
 // The quote's settings from its options; the window's defaults except that the rooms stay as the
 // sheet has them unless asked.
 bool readQuoteOptions(BatchOptions *options, QString *error)
@@ -198,7 +240,8 @@ bool readQuoteOptions(BatchOptions *options, QString *error)
         texts.rule = rule;
         texts.ruleValue = **value;
     }
-    return ParseQuoteSettings(texts, MaxBatchSizes, &options->quoteSettings, error);
+    return ParseQuoteSettings(texts, MaxBatchSizes, &options->quoteSettings, error) &&
+           readDocumentOptions(options, error);
 }
 
 } // namespace
@@ -238,8 +281,8 @@ bool ParseBatchArguments(const QStringList &arguments, BatchOptions *options, QS
     }
     if (!readQuoteOptions(options, error))
         return false;
-    if (options->iniPath && !options->query)
-        return fail(error, QStringLiteral("选项 --ini 只能与 --query 一起使用。"));
+    if (options->iniPath && !options->query && !options->quotePdf && !options->quoteXlsx)
+        return fail(error, QStringLiteral("选项 --ini 只能与 --query、--quote-pdf 或 --quote-xlsx 一起使用。"));
     return true;
 }
 

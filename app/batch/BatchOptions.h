@@ -1,6 +1,9 @@
 #pragma once
 
 #include "quote/QuoteSettings.h"
+#include "quote/QuoteTexts.h"
+
+#include <QDate>
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +28,10 @@ struct BatchOptions
     // The group quote, after every other step: --quote LIST and its settings.
     std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes;
     std::optional<QString> tourName, tourDate, excludes, quotePdf, quoteXlsx;
+    std::optional<QString> quoteNumber, issueDate, validDays, childRule, includes;
     QuoteSettings quoteSettings; // those, read
+    QDate issueDay;              // --issue-date, read; today without it
+    int validDayCount = QuoteTexts().validDays;
 };
 
 // The steps of a run, in the order they run; each option belongs to one.

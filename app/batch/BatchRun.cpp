@@ -12,6 +12,7 @@
 #include "sheet/PriceBreaks.h"
 #include "sheet/QueryFill.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -81,24 +82,48 @@ public:
         return BatchOk;
     }
 
-    // The group quote and the customer's documents, from the sheet as the steps above left it.
+    // The group quote, from the sheet as the steps above left it.
     int groupQuote()
     {
-        if (!m_options.quote)
+        if (m_options.quote)
+            m_quote = ComputeGroupQuote(m_sheet.rows(), m_options.quoteSettings);
+        return BatchOk;
+    }
+
+    // The customer's documents on the agency's paper, the agency's details from the settings file.
+    int customerDocuments()
+    {
+        if (!m_quote || (!m_options.quotePdf && !m_options.quoteXlsx))
             return BatchOk;
-        m_quote = ComputeGroupQuote(m_sheet.rows(), m_options.quoteSettings);
-        if (!m_options.quotePdf && !m_options.quoteXlsx)
-            return BatchOk;
-        QString error;
+        const QString iniPath = m_options.iniPath.value_or(IniFilePathFor(m_defaultIniDir));
+        QuoteTexts texts;
+        texts.tourName = m_options.tourName.value_or(QString());
+        texts.tourDate = m_options.tourDate.value_or(QString());
+        texts.excludes = m_options.excludes.value_or(QString());
+        texts.includes = m_options.includes.value_or(IncludesFromRows(m_sheet.rows()));
+        texts.childRule = m_options.childRule.value_or(texts.childRule);
+        texts.issueDate = m_options.issueDay;
+        texts.validDays = m_options.validDayCount;
+        texts.quoteNumber =
+            m_options.quoteNumber.value_or(NextQuoteNumber(ReadLastQuoteNumber(iniPath), QDate::currentDate()));
+        const AgencyDetails agency = ReadAgencyDetails(iniPath);
         CustomerQuote document;
-        bool written = MakeCustomerQuote(*m_quote, m_sheet.rows(), m_options.tourName.value_or(QString()),
-                                         m_options.tourDate.value_or(QString()), m_options.excludes.value_or(QString()),
+        QString error;
+        bool written = MakeCustomerQuote(*m_quote, m_sheet.rows(), texts, agency, AgencyLogoPath(agency, iniPath),
                                          &document, &error);
         if (written && m_options.quotePdf)
             written = WriteCustomerQuotePdf(document, *m_options.quotePdf, &error);
         if (written && m_options.quoteXlsx)
             written = WriteCustomerQuoteWorkbook(document, *m_options.quoteXlsx, &error);
-        return written ? BatchOk : failed(BatchWorkbookFailed, error);
+        if (!written)
+            return failed(BatchWorkbookFailed, error);
+        // The running number moves on only once a document carries it, and only in a settings file
+        // that is there; one that cannot take it costs the next quote its number, not this one its
+        // documents.
+        if (!m_options.quoteNumber && QFileInfo::exists(iniPath) &&
+            !WriteLastQuoteNumber(texts.quoteNumber, iniPath, &error))
+            failed(BatchOk, QStringLiteral("报价编号没有记下：") + error);
+        return BatchOk;
     }
 
     int json()
@@ -173,8 +198,8 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
     }
     Run run(options, out, err, defaultIniDir);
     using Step = int (Run::*)();
-    for (const Step step :
-         {&Run::fill, &Run::recalcAndRefresh, &Run::priceBreaks, &Run::exportWorkbook, &Run::groupQuote, &Run::json}) {
+    for (const Step step : {&Run::fill, &Run::recalcAndRefresh, &Run::priceBreaks, &Run::exportWorkbook,
+                            &Run::groupQuote, &Run::customerDocuments, &Run::json}) {
         if (const int status = (run.*step)(); status != BatchOk)
             return status;
     }

@@ -1,12 +1,16 @@
 // The group quote's cost: the window following one change of a 500-row sheet at 12 group sizes
 // (from the change to the table updated), and quilvar-batch's quote of a full sheet of 32,766
-// rows at 100 sizes. Prints figures; asserts nothing.
+// rows at 100 sizes, and the customer's PDF of a quote of 32,766 lines. Prints figures; asserts
+// nothing.
+#include "quote/CustomerQuote.h"
 #include "quote/GroupQuote.h"
 #include "quote/QuoteWindow.h"
 #include "sheet/CostSheet.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -77,6 +81,34 @@ void BatchQuoteOfAFullSheet(benchmark::State &state)
         benchmark::DoNotOptimize(ComputeGroupQuote(sheet, hundred));
 }
 BENCHMARK(BatchQuoteOfAFullSheet)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every row its own line of 费用包含, a quarter and all of a full sheet: the PDF's time follows its
+// lines.
+void CustomerPdfOfAFullSheet(benchmark::State &state)
+{
+    QList<CostLine> sheet = rows(int(state.range(0)));
+    QStringList lines;
+    for (CostLine &line : sheet) {
+        line.Content = QStringLiteral("第%1项 昆明锦江大酒店 双人标间 含早餐").arg(line.Number);
+        lines.append(line.Category + QStringLiteral("：") + line.Content);
+    }
+    QuoteTexts texts;
+    texts.tourName = QStringLiteral("云南八日游");
+    texts.issueDate = QDate(2026, 12, 7);
+    texts.includes = lines.join(QLatin1Char('\n'));
+    const GroupQuote quote = ComputeGroupQuote(sheet, settings(12));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("quote.pdf"));
+    for (auto _ : state) {
+        CustomerQuote document;
+        QString error;
+        MakeCustomerQuote(quote, sheet, texts, AgencyDetails(), QString(), &document, &error);
+        WriteCustomerQuotePdf(document, path, &error);
+    }
+    state.counters["lines"] = double(lines.size());
+    state.counters["MB"] = double(QFileInfo(path).size()) / 1e6;
+}
+BENCHMARK(CustomerPdfOfAFullSheet)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(8000)->Arg(CostSheet::MaxRows);
 
 } // namespace
 

@@ -1,6 +1,8 @@
 #include "tests/app/WindowTests.h"
 
 #include "common/IniFile.h"
+#include "excel/read/WorkbookError.h"
+#include "excel/read/ZipArchive.h"
 #include "quote/QuoteTableModel.h"
 #include "quote/QuoteWindow.h"
 #include "tests/common/TestText.h"
@@ -8,6 +10,9 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QFile>
+#include <QImage>
+#include <QJsonObject>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -39,6 +44,27 @@ struct QuoteView
         return get<QTableView>("TblQuote")->model()->index(row, column).data().toString();
     }
 };
+
+// Chinese text typed key by key (QTest::keyClicks takes Latin-1 only).
+void typeInto(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// The shared strings of a workbook.
+QString workbookStrings(const QString &path)
+{
+    ZipArchive zip;
+    WorkbookError error;
+    QByteArray strings;
+    if (!zip.openFile(path, &error) ||
+        !zip.readEntry(QStringLiteral("xl/sharedStrings.xml"), 1 << 20, &strings, &error))
+        return QString();
+    return QString::fromUtf8(strings);
+}
 
 } // namespace
 
@@ -131,6 +157,70 @@ private slots:
             QVERIFY(file.readAll().startsWith(magic));
         }
         QVERIFY(Dialogs::takeShownMessages().isEmpty());
+    }
+
+    void letterheadAndTheIncludesThePlannerWrites()
+    {
+        Window w;
+        const QuoteView quote = open(w);
+        // The letterhead, typed into its dialog with a logo chosen; kept beside the connection.
+        const QString logo = m_dir.filePath(QStringLiteral("chosen.png"));
+        QImage(60, 30, QImage::Format_RGB32).save(logo);
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog && dialog->objectName() == QLatin1String("FrmAgency"));
+            QCOMPARE(dialog->windowTitle(), q(u"报价单抬头"));
+            typeInto(dialog->findChild<QLineEdit *>(QStringLiteral("TxtAgencyName")), q(u"山水旅行社"));
+            typeInto(dialog->findChild<QPlainTextEdit *>(QStringLiteral("TxtAgencyFooter")), q(u"订金 30%"));
+            Dialogs::setNextFileName(logo);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CmdAgencyLogo")), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CmdOk")), Qt::LeftButton);
+        });
+        QTest::mouseClick(quote.get<QPushButton>("CmdAgency"), Qt::LeftButton);
+        QCOMPARE(ReadIni(QStringLiteral("Agency"), QStringLiteral("Name"), m_ini), q(u"山水旅行社"));
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("agency-logo.png"))));
+        QCOMPARE(ReadIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), m_ini), QStringLiteral("db1"));
+
+        // Without a rounding step the documents' prices go up to the fen, and the window says so.
+        quote.type("TxtRound", QStringLiteral("0"));
+        QTRY_VERIFY(quote.get<QLabel>("LblRoundNote")->isVisible());
+        quote.type("TxtRound", QStringLiteral("10"));
+        QTRY_VERIFY(!quote.get<QLabel>("LblRoundNote")->isVisible());
+
+        // 费用包含 follows the ticked rows until the planner writes in it.
+        auto *includes = quote.get<QPlainTextEdit>("TxtIncludes");
+        QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n景点门票"));
+        w.tick(5);
+        QTRY_COMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游"));
+        includes->moveCursor(QTextCursor::End);
+        QTest::keyClick(includes, Qt::Key_Return);
+        typeInto(includes, q(u"机场接送"));
+        w.tick(5);
+        QTRY_COMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("2146"));
+        QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n机场接送"));
+
+        // The document carries the letterhead and what the planner wrote, exactly.
+        const QString path = m_dir.filePath(QStringLiteral("letterhead.xlsx"));
+        Dialogs::setNextFileName(path);
+        QTest::mouseClick(quote.get<QPushButton>("CmdXlsx"), Qt::LeftButton);
+        const QString text = workbookStrings(path);
+        for (const QString &expected : {q(u"山水旅行社"), q(u"机场接送"), q(u"订金 30%"), q(u"报价编号")})
+            QVERIFY2(text.contains(expected), qPrintable(expected));
+        QVERIFY(!text.contains(q(u"景点门票")));
+        QVERIFY(Dialogs::takeShownMessages().isEmpty());
+
+        // Refilled from the sheet on request.
+        QTest::mouseClick(quote.get<QPushButton>("CmdRefillIncludes"), Qt::LeftButton);
+        QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n景点门票"));
+
+        // The texts kept with a sheet come back whole, keys of later versions carried along.
+        auto *window = qobject_cast<QuoteWindow *>(quote.window);
+        QJsonObject kept = window->perTourTexts();
+        kept.insert(QStringLiteral("later"), 1);
+        kept.insert(QStringLiteral("tourName"), q(u"八日游"));
+        window->setPerTourTexts(kept);
+        QCOMPARE(quote.get("TxtTourName")->text(), q(u"八日游"));
+        QCOMPARE(window->perTourTexts(), kept);
     }
 };
 
