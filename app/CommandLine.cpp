@@ -1,9 +1,12 @@
 #include "app/CommandLine.h"
 
 #include "common/ProcessArguments.h"
+#include "common/SharedSettingsFolder.h"
 #include "common/Spaces.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 QString ArgumentsText(const QStringList &arguments)
 {
@@ -30,6 +33,35 @@ QString IniFilePathFor(const QString &applicationDir)
     // Joined as text: a directory that already ends in a separator gives two in a row, which
     // every file system accepts.
     return applicationDir + QDir::separator() + QStringLiteral("default.ini");
+}
+
+QString ChooseSettingsFile(const SettingsPlace &place)
+{
+    if (place.sharedFolder.isEmpty() || place.fileBesideExists || !place.installed)
+        return IniFilePathFor(place.applicationDir);
+    return IniFilePathFor(place.sharedFolder);
+}
+
+namespace {
+
+// Whether this user may create files in the folder: tried, since on Windows only the attempt
+// reads the folder's access list.
+bool FolderIsWritable(const QString &folder)
+{
+    QTemporaryFile probe(folder + QStringLiteral("/quilvar-XXXXXX.tmp"));
+    return probe.open();
+}
+
+} // namespace
+
+QString SettingsFileFor(const QString &applicationDir)
+{
+    SettingsPlace place{applicationDir, SharedSettingsFolder()};
+    place.fileBesideExists = QFileInfo::exists(IniFilePathFor(applicationDir));
+    if (!place.sharedFolder.isEmpty() && !place.fileBesideExists)
+        place.installed =
+            QFileInfo::exists(applicationDir + QStringLiteral("/uninstall.exe")) || !FolderIsWritable(applicationDir);
+    return ChooseSettingsFile(place);
 }
 
 HostArguments::HostArguments(int argc, char **argv)

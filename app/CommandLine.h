@@ -21,6 +21,21 @@ CommandLine CutCommandLine(const QString &argumentsText);
 // The settings file's full path: the executable's directory joined with "default.ini" as text.
 QString IniFilePathFor(const QString &applicationDir);
 
+// Where the program's settings file is. Beside the executable when a file is there (the portable
+// folder, or an administrator's file), or when nothing says the program was installed. An installed
+// program's folder is for administrators only (else any user could replace what the next runs):
+// its settings are in the shared folder. sharedFolder is empty where there is none.
+struct SettingsPlace
+{
+    QString applicationDir;
+    QString sharedFolder;
+    bool fileBesideExists = false;
+    bool installed = false; // an uninstaller beside the executable, or a folder the user cannot write
+};
+QString ChooseSettingsFile(const SettingsPlace &place);
+// The same, looked up on this machine.
+QString SettingsFileFor(const QString &applicationDir);
+
 // The host's arguments and what Qt is given of them. Qt gets the executable's name alone, so that
 // none of the host's words (a query may hold -style, -reverse or -session) is taken out as a Qt
 // option; Qt's own settings come from the environment (QT_QPA_PLATFORM, QT_SCALE_FACTOR).

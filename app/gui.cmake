@@ -8,8 +8,10 @@ target_link_libraries(quilvar_app_gui PUBLIC
 # Paste, copy, undo and redo over the list.
 target_sources(quilvar_app_gui PRIVATE SheetEditCommands.cpp)
 
-add_executable(quilvar main.cpp)
+# A windowed program on Windows: no console window opens beside it, none ends it.
+add_executable(quilvar WIN32 main.cpp)
 target_link_libraries(quilvar PRIVATE quilvar_app_gui)
+quilvar_windows_program(quilvar "Quilvar 旅游报价计算器")
 
 # A build comes with the sample settings beside the executable, so that a host launch against
 # the bundled SQLite database works at once. A settings file already there is left alone.

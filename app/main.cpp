@@ -15,6 +15,6 @@ int main(int argc, char *argv[])
     LoadQtChineseTranslations(app);
 
     CalculatorWindow window;
-    StartCalculator(window, host.text(), IniFilePathFor(QCoreApplication::applicationDirPath()));
+    StartCalculator(window, host.text(), SettingsFileFor(QCoreApplication::applicationDirPath()));
     return app.exec();
 }

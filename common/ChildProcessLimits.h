@@ -30,6 +30,9 @@ public:
     // After QProcess::start succeeded: false when the limits could not be put on the child, which
     // has then been ended.
     bool started(QProcess &process);
+    // What the system holds the started child to, read back from the system (0 where nothing is
+    // held): the proof that the limits are in force, not merely asked for.
+    Limits inForce(const QProcess &process) const;
 
 private:
     struct Private;

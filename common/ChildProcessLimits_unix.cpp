@@ -41,3 +41,19 @@ bool ChildProcessLimits::started(QProcess &)
 {
     return true;
 }
+
+ChildProcessLimits::Limits ChildProcessLimits::inForce(const QProcess &process) const
+{
+    Limits limits;
+#if defined(__linux__)
+    struct rlimit held = {};
+    const pid_t pid = pid_t(process.processId());
+    if (pid > 0 && prlimit(pid, RLIMIT_AS, nullptr, &held) == 0 && held.rlim_cur != RLIM_INFINITY)
+        limits.memoryBytes = qint64(held.rlim_cur);
+    if (pid > 0 && prlimit(pid, RLIMIT_CPU, nullptr, &held) == 0 && held.rlim_cur != RLIM_INFINITY)
+        limits.cpuSeconds = int(held.rlim_cur);
+#else
+    (void)process;
+#endif
+    return limits;
+}

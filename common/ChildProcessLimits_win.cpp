@@ -58,3 +58,18 @@ bool ChildProcessLimits::started(QProcess &process)
     ResumeThread(m_d->child->hThread);
     return true;
 }
+
+ChildProcessLimits::Limits ChildProcessLimits::inForce(const QProcess &) const
+{
+    Limits limits;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
+    if (!m_d->job ||
+        !QueryInformationJobObject(m_d->job, JobObjectExtendedLimitInformation, &info, sizeof info, nullptr))
+        return limits;
+    const DWORD flags = info.BasicLimitInformation.LimitFlags;
+    if (flags & JOB_OBJECT_LIMIT_PROCESS_MEMORY)
+        limits.memoryBytes = qint64(info.ProcessMemoryLimit);
+    if (flags & JOB_OBJECT_LIMIT_PROCESS_TIME)
+        limits.cpuSeconds = int(info.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart / 10000000);
+    return limits;
+}

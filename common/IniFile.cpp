@@ -207,22 +207,22 @@ bool validName(const QString &name)
 
 } // namespace
 
-QString ReadIni(const QString &section, const QString &key, const QString &file)
+QString ReadIni(const QString &section, const QString &key, const QString &file, const QString &missing)
 {
     QByteArray bytes;
     if (!readFile(file, &bytes))
-        return QString();
+        return missing;
     const IniText ini = decodeFile(bytes);
     const qsizetype header = findSection(ini.lines, section);
     if (header < 0)
-        return QString();
+        return missing;
     for (qsizetype i = header + 1; i < ini.lines.size() && !isSectionLine(ini.lines.at(i)); ++i) {
         QString name;
         QString value;
         if (splitKeyLine(ini.lines.at(i), &name, &value) && sameName(name, key))
             return cutToReadLimit(value, ini.encoding);
     }
-    return QString();
+    return missing;
 }
 
 namespace {
@@ -253,6 +253,32 @@ void setValue(IniText *ini, const QString &section, const QString &key, const QS
     }
     ini->lines.insert(lastContent + 1, newLine);
     ini->raw.insert(lastContent + 1, QByteArray());
+}
+
+// Where the folder takes no new file but the file may be written (an administrator's grant on the
+// file alone), the file is rewritten where it is, and so keeps its access list.
+bool rewriteInPlace(const QString &file, const QByteArray &bytes)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadWrite) && in.write(bytes) == bytes.size() && in.resize(bytes.size()) && in.flush();
+}
+
+bool storeBytes(const QString &file, const QByteArray &bytes, bool exists, bool ownerOnly, QString *error)
+{
+    // The new text goes into a file beside the old one, which replaces it only once complete.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (exists && rewriteInPlace(file, bytes))
+            return true;
+        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
+    }
+    // A new file, or one that is to hold a log-in, is for its owner only from its first byte;
+    // otherwise the file keeps the permissions it had.
+    if ((ownerOnly || !exists) && !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        return fail(error, QStringLiteral("无法设置设置文件 %1 的访问权限。").arg(file));
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
+    return true;
 }
 
 } // namespace
@@ -290,17 +316,7 @@ bool WriteIniValues(const QList<IniEntry> &entries, const QString &file, bool ow
     if (unrepresentable)
         return fail(error, QStringLiteral("设置值中有 GBK 编码无法表示的字符，不能保存。"));
 
-    // The new text goes into a file beside the old one, which replaces it only once complete.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
-    // A new file, or one that is to hold a log-in, is for its owner only from its first byte;
-    // otherwise the file keeps the permissions it had.
-    if ((ownerOnly || !exists) && !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
-        return fail(error, QStringLiteral("无法设置设置文件 %1 的访问权限。").arg(file));
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
-    return true;
+    return storeBytes(file, bytes, exists, ownerOnly, error);
 }
 
 bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &file, QString *error)

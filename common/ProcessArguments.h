@@ -15,6 +15,11 @@ QStringList ProcessArguments(int argc, char **argv);
 // shell has split it already, and the arguments are joined with single spaces.
 QString ProcessArgumentsText(int argc, char **argv);
 
-// The part of a Windows command line after the program's name and the blanks that follow it, found
-// as the system's C runtime finds it: the name ends at the first blank outside double quotes.
-QString TextAfterProgramName(QStringView commandLine);
+// The part of a Windows command line after the program's name and the blanks that follow it.
+// programPaths are the executable's full path in the forms Windows knows it by (long, short).
+// A host may write the name quoted or not (`C:\Program Files\X\x.exe args`, as WinExec callers do),
+// in any case, with or without ".exe", as a full path or a relative one; a host that hands the
+// program name separately (CreateProcess) may leave it out, and then the whole line is the text.
+// A first word that names no program at all ends at the first blank outside double quotes, as
+// the C runtime would cut it.
+QString TextAfterProgramName(QStringView commandLine, const QStringList &programPaths);

@@ -68,6 +68,12 @@ QString OdbcDriverSetting(const QString &iniPath)
     return TrimSpaces(ReadIni(IniKeys::ConnServ, IniKeys::OdbcDriver, iniPath)).toString();
 }
 
+bool CertificateVerified(const QString &iniPath)
+{
+    return TrimSpaces(ReadIni(IniKeys::ConnServ, IniKeys::Certificate, iniPath))
+               .compare(IniKeys::CertificateVerify, Qt::CaseInsensitive) == 0;
+}
+
 bool EncryptionRequired(const QString &iniPath)
 {
     return TrimSpaces(ReadIni(IniKeys::ConnServ, IniKeys::Encryption, iniPath))

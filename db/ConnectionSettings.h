@@ -28,6 +28,8 @@ inline const QString InitialCatalog = QStringLiteral("initial catalog");
 inline const QString OdbcDriver = QStringLiteral("ODBC Driver");
 inline const QString Encryption = QStringLiteral("Encryption");
 inline const QString EncryptionOptional = QStringLiteral("optional");
+inline const QString Certificate = QStringLiteral("Certificate");
+inline const QString CertificateVerify = QStringLiteral("verify");
 inline const QString ConnUserType = QStringLiteral("ConnUserType");
 inline const QString SqlUser = QStringLiteral("SQLUser");
 inline const QString ConnUser = QStringLiteral("ConnUser");
@@ -61,6 +63,11 @@ QString OdbcDriverSetting(const QString &iniPath);
 // False only when "Encryption" in "ConnServ" is "optional" (any case): an old server that cannot
 // encrypt may then receive the log-in unencrypted. Every other value requires encryption.
 bool EncryptionRequired(const QString &iniPath);
+
+// True when "Certificate" in "ConnServ" is "verify" (any case): Microsoft's drivers then check the
+// server's certificate against the machine's trusted ones (a server with a certificate of its own
+// making is refused).
+bool CertificateVerified(const QString &iniPath);
 
 inline const QString MissingIniMessage = QStringLiteral("保存设置信息的文件没有找到，程序不能运行！");
 inline const QString MissingIniTitle = QStringLiteral("初始设置错误");

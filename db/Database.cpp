@@ -35,23 +35,25 @@ bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &sett
         return fail(DbError::Kind::UnpassableValue, unpassable);
     OdbcOptions options;
     options.requireEncryption = EncryptionRequired(iniPath);
+    options.verifyCertificate = CertificateVerified(iniPath);
     const bool freeTds = driver.kind == OdbcDriverKind::FreeTds;
     const bool sqlServer = freeTds || driver.kind == OdbcDriverKind::Microsoft;
-    // Windows' own "SQL Server" driver encrypts the log-in exactly when the server can: a server
-    // that cannot is asked first and never receives the password.
-    const bool askFirst = driver.kind == OdbcDriverKind::MicrosoftLegacy && options.requireEncryption;
+    // Windows' own "SQL Server" driver cannot be told to encrypt with the certificate SQL Server
+    // makes for itself, and no question asked beforehand on a connection of our own can vouch for
+    // the driver's: it is never handed a password unless the settings allow an unencrypted log-in.
+    // Windows authentication sends no password.
+    if (driver.kind == OdbcDriverKind::MicrosoftLegacy && options.requireEncryption &&
+        settings.account != ConnectionSettings::Account::System)
+        return fail(DbError::Kind::PlainLoginRefused, LegacyDriverRefusedMessage);
     const SqlServerAddress address = FreeTdsServerAddress(settings.dataSource);
     int port = address.port;
-    if ((freeTds || askFirst) && !address.instance.isEmpty() && port == 0) {
+    if (freeTds && !address.instance.isEmpty() && port == 0) {
         QString reason;
         port = ResolveInstancePort(address.host, address.instance, deadline, &reason);
         if (port == 0)
             return fail(DbError::Kind::InstanceNotFound, reason);
-        if (freeTds)
-            options.instancePort = port;
+        options.instancePort = port;
     }
-    if (askFirst && ServerOffersNoEncryption(address.host, port > 0 ? port : DefaultSqlServerPort, deadline))
-        return fail(DbError::Kind::PlainLoginRefused, PlainLoginRefusedMessage);
     // Whole seconds for the driver, rounded up so that it never gives up before the deadline.
     const qint64 left = deadline.remainingTime();
     connection.setLoginTimeout(int(qMax<qint64>(1, (left + 999) / 1000)));
@@ -59,7 +61,7 @@ bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &sett
     if (connection.open(odbc, error))
         return true;
     // The drivers say no more than "connection failed" when a server cannot encrypt; ask it
-    // ourselves, in what is left of the time.
+    // ourselves, in what is left of the time, only to say why.
     if (sqlServer && options.requireEncryption && (port > 0 || address.instance.isEmpty()) && !deadline.hasExpired() &&
         ServerOffersNoEncryption(address.host, port > 0 ? port : DefaultSqlServerPort, deadline))
         return fail(DbError::Kind::PlainLoginRefused, PlainLoginRefusedMessage);

@@ -181,7 +181,7 @@ void FrmSJKLj::CmdTest_Click()
     } else {
         // A server refused for want of encryption is named: checking the values again would not help.
         const QString text = error.kind == DbError::Kind::PlainLoginRefused
-                                 ? TestFailedMessage + QStringLiteral("\n\n") + PlainLoginRefusedMessage
+                                 ? TestFailedMessage + QStringLiteral("\n\n") + error.description
                                  : TestFailedMessage;
         Dialogs::message(this, text, OperationTitle, Dialogs::Icon::Critical);
     }

@@ -153,20 +153,21 @@ void appendDriverOptions(QStringList &parts, OdbcDriverKind kind, const OdbcOpti
         parts.append(QStringLiteral("Language="));
     }
     // FreeTDS: "request" only encrypts when the server offers it; "require" refuses one that does
-    // not. Microsoft's drivers: "Encrypt=yes" likewise. The certificate is not checked: a SQL Server
-    // without an installed certificate makes a self-signed one of its own, and the planners' clients
-    // never checked it either. A driver of unknown kind might be either and gets both. Windows' own
-    // "SQL Server" driver cannot encrypt without checking the certificate; it encrypts the log-in
-    // whenever the server can, which the connection asks the server before it sends one.
-    // "Encrypt=no" turns Driver 18's own default (encrypted, certificate checked) off where the
-    // options relax it.
+    // not. Microsoft's drivers (18, 17, 13, Native Client 11): "Encrypt=yes" likewise, the
+    // certificate taken as it is unless the settings ask for it to be checked (a SQL Server without
+    // an installed certificate makes a self-signed one of its own). A driver of unknown kind might
+    // be either and gets both. Windows' own "SQL Server" driver cannot be told to take the
+    // server's own certificate: it is never handed a password it might send in the clear
+    // (Database.cpp) and gets no encryption setting. "Encrypt=no" turns Driver 18's own default
+    // (encrypted, certificate checked) off where the settings relax it.
     if (kind == OdbcDriverKind::FreeTds || kind == OdbcDriverKind::Other)
         parts.append(options.requireEncryption ? QStringLiteral("Encryption=require")
                                                : QStringLiteral("Encryption=request"));
-    if ((kind == OdbcDriverKind::Microsoft || kind == OdbcDriverKind::Other) && options.requireEncryption)
-        parts.append(QStringLiteral("Encrypt=yes;TrustServerCertificate=yes"));
-    if (kind == OdbcDriverKind::Microsoft && !options.requireEncryption)
-        parts.append(QStringLiteral("Encrypt=no;TrustServerCertificate=yes"));
+    if (kind == OdbcDriverKind::Microsoft || (kind == OdbcDriverKind::Other && options.requireEncryption)) {
+        parts.append(options.requireEncryption ? QStringLiteral("Encrypt=yes") : QStringLiteral("Encrypt=no"));
+        parts.append(options.verifyCertificate ? QStringLiteral("TrustServerCertificate=no")
+                                               : QStringLiteral("TrustServerCertificate=yes"));
+    }
     if (kind == OdbcDriverKind::PostgreSql) {
         // Debian's driver registration turns on a protocol log in /tmp for every connection.
         parts.append(QStringLiteral("CommLog=0;Debug=0"));

@@ -22,6 +22,9 @@ struct OdbcOptions
     int instancePort = 0;
     // Refuse a server that cannot encrypt, rather than send it the password almost in the clear.
     bool requireEncryption = true;
+    // Check the server's certificate (Microsoft's drivers); otherwise any certificate is taken, as
+    // SQL Server makes one of its own where none is installed.
+    bool verifyCertificate = false;
 };
 QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDriver &driver,
                              const QString &baseDirectory = QString(), const OdbcOptions &options = {});

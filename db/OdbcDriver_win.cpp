@@ -20,8 +20,8 @@ QString registryLibrary(const QString &name)
 
 } // namespace
 
-// With no setting, SQL Server's newest driver that is installed: Microsoft's current drivers
-// encrypt and pass the log-in as on Linux; the "SQL Server" driver that comes with Windows is
+// With no setting, SQL Server's newest driver that is installed: Microsoft's drivers since Native
+// Client 11 can be told to encrypt the log-in; the "SQL Server" driver that comes with Windows is
 // the last resort. Under Wine the driver manager is the host's, which names the library itself.
 OdbcDriver FindOdbcDriver(const QString &setting)
 {
@@ -36,8 +36,10 @@ OdbcDriver FindOdbcDriver(const QString &setting)
     OdbcDriver driver;
     const InstalledOdbcDriver *found = nullptr;
     if (setting.isEmpty()) {
-        for (const QString name : {QStringLiteral("ODBC Driver 18 for SQL Server"),
-                                   QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("SQL Server")}) {
+        for (const QString name :
+             {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
+              QStringLiteral("SQL Server Native Client 11.0"), QStringLiteral("ODBC Driver 13 for SQL Server"),
+              QStringLiteral("SQL Server")}) {
             if ((found = find(name)))
                 break;
         }

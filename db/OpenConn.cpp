@@ -15,7 +15,7 @@ void OpenConn(const QString &iniPath, QWidget *parent)
         return;
     // A server refused for want of encryption is named, so that an administrator knows the way out.
     const QString text = error.kind == DbError::Kind::PlainLoginRefused
-                             ? ConnectErrorMessage + QStringLiteral("\r\n\r\n") + PlainLoginRefusedMessage
+                             ? ConnectErrorMessage + QStringLiteral("\r\n\r\n") + error.description
                              : ConnectErrorMessage;
     Dialogs::message(parent, text, ConnectErrorTitle, Dialogs::Icon::Warning);
     FrmSJKLj window(iniPath, parent);

@@ -7,8 +7,6 @@
 #include "sheet/CostSheet.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <xlsxwriter.h>
 
@@ -204,10 +202,10 @@ lxw_error writeQuoteRows(lxw_worksheet *worksheet, const CostSheet &sheet, const
 }
 
 // The whole workbook into a file of its own; empty, or why it could not be written.
-QString writeWorkbookFile(const CostSheet &sheet, const QString &file, const QList<ExtraWorksheet> &extraSheets)
+QString writeWorkbookFile(const CostSheet &sheet, const XlsxScratch &scratch, const QList<ExtraWorksheet> &extraSheets)
 {
     const CNumericLocale numbersWithPoint;
-    XlsxWriterWorkbook workbook(QFile::encodeName(file));
+    XlsxWriterWorkbook workbook(scratch);
     if (!workbook.get())
         return QStringLiteral("无法创建工作簿。");
     lxw_worksheet *worksheet = AddA4Worksheet(workbook.get(), "Sheet1");
@@ -250,18 +248,22 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookErr
     if (!overflow.isEmpty())
         return fail(WorkbookError::Kind::Refused, overflow);
 
+    // Said first, whole: the one failure the planner mends by closing a window.
+    const QString heldOpen = HeldOpenMessage(path);
+    if (!heldOpen.isEmpty())
+        return WorkbookError::fail(error, WorkbookError::Kind::FileAccess, heldOpen);
+
     // The writer takes a narrow path and writes in place; it works in a private folder, and the
     // finished file replaces the target in one step, so a failure never leaves half a file there.
-    QTemporaryDir scratch;
+    XlsxScratch scratch;
     if (!scratch.isValid())
         return fail(WorkbookError::Kind::FileAccess, QStringLiteral("无法创建临时文件夹。"));
-    const QString scratchPath = scratch.filePath(QStringLiteral("quote.xlsx"));
-    const QString written = writeWorkbookFile(sheet, scratchPath, extraSheets);
+    const QString written = writeWorkbookFile(sheet, scratch, extraSheets);
     if (!written.isEmpty())
         return fail(WorkbookError::Kind::FileAccess, written);
 
     QString replaceError;
-    if (!ReplaceWithWrittenFile(scratchPath, path, &replaceError))
+    if (!ReplaceWithWrittenFile(scratch.workbookPath(), path, &replaceError))
         return fail(WorkbookError::Kind::FileAccess, replaceError);
     return true;
 }

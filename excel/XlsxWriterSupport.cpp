@@ -1,5 +1,7 @@
 #include "excel/XlsxWriterSupport.h"
 
+#include "excel/NarrowPath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +33,27 @@ lxw_worksheet *AddA4Worksheet(lxw_workbook *workbook, const char *name)
     return sheet;
 }
 
+XlsxScratch::XlsxScratch() : m_dir(NarrowScratchBase() + QStringLiteral("/quilvar-XXXXXX")) {}
+
+XlsxWriterWorkbook::XlsxWriterWorkbook(const XlsxScratch &scratch)
+{
+    const QByteArray file = NarrowPath(scratch.workbookPath());
+    QByteArray folder = NarrowPath(scratch.path());
+    if (file.isEmpty() || folder.isEmpty())
+        return;
+    lxw_workbook_options options{};
+    options.tmpdir = folder.data(); // copied by the writer
+    m_workbook = workbook_new_opt(file.constData(), &options);
+}
+
+QString HeldOpenMessage(const QString &path)
+{
+    if (!IsHeldOpenElsewhere(path))
+        return {};
+    return QStringLiteral("文件“%1”正被其它程序（如 Excel、WPS）打开，请关闭后再导出。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
 {
     const QFileInfo target(path);
@@ -42,6 +65,8 @@ QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
         return QStringLiteral("“%1”不是文件夹。").arg(folderName);
     if (target.isDir())
         return QStringLiteral("这是一个文件夹的名字。");
+    if (IsHeldOpenElsewhere(path))
+        return QStringLiteral("文件正被其它程序（如 Excel、WPS）打开，请关闭后再导出。");
     if (target.exists() && !target.isWritable())
         return QStringLiteral("文件是只读的，或没有写入它的权限。");
     if (!folder.isWritable())

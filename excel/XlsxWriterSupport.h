@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <xlsxwriter.h>
 
@@ -15,11 +16,27 @@ QString XlsxWriterMessage(lxw_error code);
 // null when the writer refuses the name or runs out of memory.
 lxw_worksheet *AddA4Worksheet(lxw_workbook *workbook, const char *name);
 
-// The writer's workbook, closed (and so thrown away) when a failure leaves it before close().
+// A private folder for the writer's file and its scratch files, in a place whose name the writer's
+// narrow file calls can open on every system (excel/NarrowPath.h); removed with everything in it.
+class XlsxScratch
+{
+public:
+    XlsxScratch();
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString workbookPath() const { return m_dir.filePath(QStringLiteral("quote.xlsx")); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The writer's workbook, written to the scratch folder's file with its scratch files beside it;
+// closed (and so thrown away) when a failure leaves it before close(). Null when the writer cannot
+// start.
 class XlsxWriterWorkbook
 {
 public:
-    explicit XlsxWriterWorkbook(const QByteArray &path) { m_workbook = workbook_new(path.constData()); }
+    explicit XlsxWriterWorkbook(const XlsxScratch &scratch);
     ~XlsxWriterWorkbook()
     {
         if (m_workbook)
@@ -36,6 +53,9 @@ public:
 private:
     lxw_workbook *m_workbook = nullptr;
 };
+
+// The message for a target that another program holds open, empty when none does.
+QString HeldOpenMessage(const QString &path);
 
 // Why path could not be written, in Chinese, from what can be seen of it and its folder.
 QString WriteFailureReason(const QString &path, QFileDevice::FileError error);

@@ -1,9 +1,13 @@
 #include "quote/CustomerQuote.h"
 #include "quote/DocumentFont.h"
 #include "quote/DocumentPages.h"
+#include "quote/PdfFonts.h"
 #include "quote/PdfTextLayer.h"
 
+#include <algorithm>
+
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -119,6 +123,14 @@ QByteArray render(const CustomerQuote &quote)
 
 bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QString *error)
 {
+    // Without a Chinese font every character would be an empty box, in a file that looks written.
+    const QStringList installed = QFontDatabase::families();
+    const QStringList families = PdfFontFamilies();
+    if (std::none_of(families.begin(), families.end(), [&](const QString &f) { return installed.contains(f); })) {
+        *error = QStringLiteral("无法写出报价单“%1”：本机没有可用的中文字体（需要 %2 之一）。")
+                     .arg(path, families.join(QStringLiteral("、")));
+        return false;
+    }
     const QByteArray bytes = render(quote);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -213,13 +212,18 @@ bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path,
         *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, message);
         return false;
     };
-    QTemporaryDir scratch;
+    const QString heldOpen = HeldOpenMessage(path);
+    if (!heldOpen.isEmpty()) {
+        *error = heldOpen;
+        return false;
+    }
+    XlsxScratch scratch;
     if (!scratch.isValid())
-        return fail(QStringLiteral("无法创建临时文件夹（%1）。").arg(scratch.errorString()));
-    const QString scratchPath = scratch.filePath(QStringLiteral("quote.xlsx"));
+        return fail(QStringLiteral("无法创建临时文件夹。"));
+    const QString scratchPath = scratch.workbookPath();
     {
         const CNumericLocale numbersWithPoint;
-        XlsxWriterWorkbook workbook(QFile::encodeName(scratchPath));
+        XlsxWriterWorkbook workbook(scratch);
         lxw_worksheet *sheet = workbook.get() ? AddA4Worksheet(workbook.get(), "报价单") : nullptr;
         if (!sheet)
             return fail(QStringLiteral("无法创建工作簿。"));

@@ -1,4 +1,5 @@
 #include "quote/DocumentFont.h"
+#include "quote/PdfFonts.h"
 
 #include <QRawFont>
 #include <QStringList>
@@ -6,9 +7,8 @@
 QFont CustomerDocumentFont(double pointSize, bool bold)
 {
     QFont font;
-    // Whichever of the CJK fonts is installed; the PDF's text layer is mended for either.
-    font.setFamilies({QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Noto Sans CJK"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
+    // Whichever of the platform's CJK fonts is installed; the PDF's text layer is mended for either.
+    font.setFamilies(PdfFontFamilies());
     font.setPointSizeF(pointSize);
     // Glyphs as the font's character map gives them: the PDF's text layer can name only those (a
     // Latin run shaped by the font's own rules drew its digits with glyphs that copy as nothing).

@@ -1,8 +1,6 @@
 #include "quote/GroupQuote.h"
 
-#include "common/Spaces.h"
 #include "sheet/CostLine.h"
-#include "sheet/HeadCountRefresh.h"
 
 namespace {
 
@@ -61,50 +59,24 @@ private:
     const QuoteSettings &m_settings;
 };
 
-bool isCategory(const CostLine &line, const QStringList &categories)
-{
-    const QStringView category = TrimSpaces(line.Category);
-    for (const QString &name : categories) {
-        if (category == name)
-            return true;
-    }
-    return false;
-}
-
-// A row's amount after the refresh: recomputed from its expression, or as it stands when the
-// expression is blank (the refresh leaves such a row alone).
-Amount lineAmount(const CostLine &line, const RefreshCounts &counts)
-{
-    if (IsBlank(line.Expression))
-        return Amount::fromText(line.AmountText);
-    return RefreshExpression(line.Expression, counts).amount;
-}
-
-QuoteBreak priceSize(const QList<CostLine> &rows, const QuoteSettings &settings, int paying)
+// Who travels in a group of that many paying guests.
+QuoteBreak groupOf(const QuoteSettings &settings, int paying)
 {
     QuoteBreak out;
     out.paying = paying;
     out.free = settings.freeEvery > 0 ? paying / settings.freeEvery : 0;
     out.staff = settings.staff;
     out.travellers = paying + out.free + settings.staff;
-    RefreshCounts counts{double(out.travellers), std::nullopt};
-    if (settings.roomsFollow) {
+    if (settings.roomsFollow)
         out.rooms = (paying + out.free + 1) / 2 + settings.staff;
-        counts.rooms = double(*out.rooms);
-    }
+    return out;
+}
 
-    Amount excluded;
-    for (const CostLine &line : rows) {
-        if (!line.Included)
-            continue;
-        const Amount amount = lineAmount(line, counts);
-        out.cost += amount;
-        if (isCategory(line, settings.childExcludes))
-            excluded += amount;
-    }
-
+void priceSize(QuoteBreak &out, const QuoteSettings &settings, Amount cost, Amount childExcluded)
+{
+    out.cost = cost;
     const Pricing pricing(settings);
-    const Amount payingCount = whole(paying);
+    const Amount payingCount = whole(out.paying);
     const Amount one = whole(1);
     out.costPerHead = out.cost.mulDiv(one, payingCount);
     out.price = pricing.price(out.costPerHead);
@@ -114,26 +86,9 @@ QuoteBreak priceSize(const QList<CostLine> &rows, const QuoteSettings &settings,
         // Two decimals, halves to even: profit × 100 ÷ price.
         out.margin = out.profit.mulDiv(whole(100), out.price, 2);
     }
-    out.groupPrice = out.price.times(paying);
-    out.groupProfit = out.profit.times(paying);
-    out.child = pricing.price((out.cost - excluded).mulDiv(one, payingCount));
-    return out;
-}
-
-// Half the cost of one room for the stay, sold by the markup or margin (a profit per head is
-// not added to a supplement), taxed and rounded up as the prices are.
-Amount singleSupplement(const QList<CostLine> &rows, const QuoteSettings &settings)
-{
-    const RefreshCounts oneRoom{std::nullopt, 1.0};
-    Amount rooms;
-    for (const CostLine &line : rows) {
-        if (!line.Included || TrimSpaces(line.Category) != u"房" || IsBlank(line.Expression))
-            continue;
-        const RefreshedExpression refreshed = RefreshExpression(line.Expression, oneRoom);
-        if (refreshed.roomFactors > 0)
-            rooms += refreshed.amount;
-    }
-    return Pricing(settings).price(rooms.mulDiv(whole(1), whole(2)), true);
+    out.groupPrice = out.price.times(out.paying);
+    out.groupProfit = out.profit.times(out.paying);
+    out.child = pricing.price((out.cost - childExcluded).mulDiv(one, payingCount));
 }
 
 } // namespace
@@ -150,13 +105,23 @@ bool GroupQuote::overflowed() const
     return false;
 }
 
-GroupQuote ComputeGroupQuote(const QList<CostLine> &rows, const QuoteSettings &settings)
+GroupQuote ComputeGroupQuote(const QList<CostLine> &rows, const QuoteSettings &settings,
+                             GroupCostCalculator *calculator)
 {
     GroupQuote quote;
-    quote.breaks.reserve(settings.sizes.size());
-    for (int paying : settings.sizes)
-        quote.breaks.append(priceSize(rows, settings, paying));
-    quote.singleSupplement = singleSupplement(rows, settings);
+    QList<GroupCounts> counts;
+    for (int paying : settings.sizes) {
+        quote.breaks.append(groupOf(settings, paying));
+        counts.append({quote.breaks.last().travellers, quote.breaks.last().rooms});
+    }
+    GroupCostCalculator once;
+    const GroupCosts costs = (calculator ? calculator : &once)->costs(rows, settings, counts);
+    for (qsizetype i = 0; i < quote.breaks.size(); ++i)
+        priceSize(quote.breaks[i], settings, costs.cost.at(i), costs.childExcluded.at(i));
+    // Half the cost of one room for the stay, sold by the markup or margin (a profit per head is
+    // not added to a supplement), taxed and rounded up as the prices are.
+    quote.singleSupplement = Pricing(settings).price(costs.oneRoom.mulDiv(whole(1), whole(2)), true);
+    quote.flagged = costs.flagged;
     return quote;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Amount.h"
+#include "quote/GroupCosts.h"
 #include "quote/QuoteSettings.h"
 
 #include <QList>
@@ -33,15 +34,19 @@ struct GroupQuote
 {
     QList<QuoteBreak> breaks;
     Amount singleSupplement;
+    QList<FlaggedLine> flagged; // priced from their expressions, which the sheet's amounts contradict
 
     // A figure left the money range: it reads 溢出 and no customer document may be made of it.
     bool overflowed() const;
 };
 
-// Prices the sheet's rows at every group size of the settings, each on the rows as given (the
-// head-count refresh with the travellers and rooms of that size, then the total of the ticked
-// rows). The rows are not changed.
-GroupQuote ComputeGroupQuote(const QList<CostLine> &rows, const QuoteSettings &settings);
+// Prices the sheet's rows at every group size of the settings: the cost at each size is the total
+// of the ticked rows, those that follow the group as the head-count refresh with the travellers
+// (and rooms) of that size makes them, the others as the sheet has them (GroupCostCalculator).
+// When no factor changes, the cost is the sheet's total. The rows are not changed. A calculator
+// kept between calls makes a recomputation after a small edit cheap.
+GroupQuote ComputeGroupQuote(const QList<CostLine> &rows, const QuoteSettings &settings,
+                             GroupCostCalculator *calculator = nullptr);
 
 // "15+1" with free places, "15" without.
 QString PayingText(const QuoteBreak &quoteBreak);

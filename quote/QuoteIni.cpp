@@ -6,42 +6,22 @@ namespace {
 
 const QString Section = QStringLiteral("Quote");
 
-struct Key
-{
-    QLatin1String name;
-    QString QuoteSettingTexts::*field;
-};
-const Key keys[] = {
-    {QLatin1String("Sizes"), &QuoteSettingTexts::sizes},
-    {QLatin1String("FreeEvery"), &QuoteSettingTexts::freeEvery},
-    {QLatin1String("Staff"), &QuoteSettingTexts::staff},
-    {QLatin1String("Rooms"), &QuoteSettingTexts::rooms},
-    {QLatin1String("Rule"), &QuoteSettingTexts::rule},
-    {QLatin1String("RuleValue"), &QuoteSettingTexts::ruleValue},
-    {QLatin1String("Tax"), &QuoteSettingTexts::tax},
-    {QLatin1String("TaxBase"), &QuoteSettingTexts::taxBase},
-    {QLatin1String("Round"), &QuoteSettingTexts::round},
-    {QLatin1String("ChildExcludes"), &QuoteSettingTexts::childExcludes},
-};
-
 } // namespace
 
 QuoteSettingTexts ReadQuoteSettings(const QString &iniPath)
 {
+    // A key the file does not hold keeps its default; a key written empty is a value of its own
+    // (no categories excluded).
     QuoteSettingTexts texts;
-    // A missing key reads as the empty text, which for some settings is a value of its own (no
-    // categories excluded): the section counts as stored once it names the group sizes.
-    if (ReadIni(Section, QStringLiteral("Sizes"), iniPath).isEmpty())
-        return texts;
-    for (const Key &key : keys)
-        texts.*key.field = ReadIni(Section, key.name, iniPath);
+    for (const QuoteSettingField &field : QuoteSettingFields())
+        texts.*field.text = ReadIni(Section, field.key, iniPath, texts.*field.text);
     return texts;
 }
 
 bool WriteQuoteSettings(const QuoteSettingTexts &texts, const QString &iniPath, QString *error)
 {
     QList<IniEntry> entries;
-    for (const Key &key : keys)
-        entries.append({Section, key.name, texts.*key.field});
+    for (const QuoteSettingField &field : QuoteSettingFields())
+        entries.append({Section, field.key, texts.*field.text});
     return WriteIniValues(entries, iniPath, false, error);
 }

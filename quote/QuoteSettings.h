@@ -35,11 +35,17 @@ struct QuoteSettings
     TaxBase taxBase = TaxBase::Price;
     Amount roundStep; // 0 for no rounding
     QStringList childExcludes{QStringLiteral("房")};
+    // The categories of the room lines: their "间" factors follow the group, and they make the single
+    // supplement. "间" in any other category (a private dining room, a meeting room) never moves.
+    QStringList roomCategories{QStringLiteral("房")};
 };
 
 // The settings as typed (in the window), stored (in default.ini) or given (to quilvar-batch).
 // Keywords: rooms "twin" or "fixed"; rule "none", "markup", "margin" or "profit"; tax base
-// "price" or "profit"; child excludes a comma-separated list of categories.
+// "price" or "profit"; child excludes and room categories a comma-separated list of categories
+// (any texts). Numbers and lists read as a Chinese keyboard types them: full-width digits, "，"
+// and "、" between the items, a trailing "%" on a percentage, a trailing separator; a size or a
+// category given twice counts once.
 struct QuoteSettingTexts
 {
     QString sizes = QStringLiteral("15,20,25,30");
@@ -52,16 +58,29 @@ struct QuoteSettingTexts
     QString taxBase = QStringLiteral("price");
     QString round = QStringLiteral("0");
     QString childExcludes = QStringLiteral("房");
+    QString roomCategories = QStringLiteral("房");
 };
+
+// One setting: its text, and its key in default.ini's [Quote] section.
+struct QuoteSettingField
+{
+    QString QuoteSettingTexts::*text;
+    QLatin1String key;
+};
+// Every setting, in the order of the window and the file.
+const QList<QuoteSettingField> &QuoteSettingFields();
 
 // The most group sizes one quote prices: in the window, and for quilvar-batch.
 constexpr int MaxWindowSizes = 12;
 constexpr int MaxBatchSizes = 100;
 
-// False, with a message in Chinese that names the setting, for anything that is not a valid
-// setting: a size that is not a whole number from 1 to 9999, a margin of 100 or more, a negative
-// or non-numeric value, an unknown keyword or category.
+// False, with a message in Chinese that names the setting as the planner knows it, for anything
+// that is not a valid setting: a size that is not a whole number from 1 to 9999, a margin of 100
+// or more, a negative or non-numeric value, an unknown keyword.
 bool ParseQuoteSettings(const QuoteSettingTexts &texts, int maxSizes, QuoteSettings *settings, QString *error);
+// Whether that one setting holds (a rule value is judged by its rule), with the message when not.
+bool QuoteSettingHolds(const QuoteSettingTexts &texts, QString QuoteSettingTexts::*text, int maxSizes,
+                       QString *error = nullptr);
 
 // A plain decimal ("15", "6.5", at most four decimals) as an exact amount; false for anything else.
 bool ParsePlainDecimal(const QString &text, Amount *value);

@@ -57,7 +57,9 @@ QVariant QuoteTableModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char16_t *const headers[ColumnCount] = {u"人数",    u"成本/人", u"报价/人",  u"税金/人",
-                                                         u"利润/人", u"毛利率",  u"团队利润", u"儿童价"};
+    // The margin column is the profit's share of the price with tax: not named 毛利率, which as a
+    // selling rule is a share of the price before tax.
+    static const char16_t *const headers[ColumnCount] = {u"人数",    u"成本/人",     u"报价/人",  u"税金/人",
+                                                         u"利润/人", u"利润占报价%", u"团队利润", u"儿童价"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf16(headers[section]) : QVariant();
 }

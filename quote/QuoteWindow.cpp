@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "quote/AgencyDialog.h"
 #include "quote/CustomerQuote.h"
+#include "quote/FlaggedLinesModel.h"
 #include "quote/QuoteIni.h"
 #include "quote/QuoteTableModel.h"
 #include "sheet/CostSheet.h"
@@ -46,11 +47,22 @@ const RuleChoice ruleChoices[] = {
 };
 const QLatin1String taxBases[] = {QLatin1String("price"), QLatin1String("profit")};
 
-QString joined(const QuoteSettingTexts &t)
+QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
 {
-    return QStringList{t.sizes,     t.freeEvery, t.staff,   t.rooms, t.rule,
-                       t.ruleValue, t.tax,       t.taxBase, t.round, t.childExcludes}
-        .join(QChar(0));
+    auto *line = new QHBoxLayout;
+    for (QWidget *w : widgets)
+        line->addWidget(w);
+    line->addStretch();
+    return line;
+}
+
+bool sameTexts(const QuoteSettingTexts &a, const QuoteSettingTexts &b)
+{
+    for (const QuoteSettingField &field : QuoteSettingFields()) {
+        if (a.*field.text != b.*field.text)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -68,23 +80,16 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     auto *layout = new QVBoxLayout(this);
     buildSettings();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraSettings")));
+    m_unknownSettings = named(new QLabel(this), "LblUnknownSettings");
     m_message = named(new QLabel(this), "LblMessage");
-    m_message->setStyleSheet(QStringLiteral("color: #b00020"));
-    m_message->setWordWrap(true);
-    m_message->hide();
-    layout->addWidget(m_message);
+    for (QLabel *label : {m_unknownSettings, m_message}) {
+        label->setStyleSheet(QStringLiteral("color: #b00020"));
+        label->setWordWrap(true);
+        label->hide();
+        layout->addWidget(label);
+    }
 
-    m_model = new QuoteTableModel(this);
-    m_table = named(new QTableView(this), "TblQuote");
-    m_table->setModel(m_model);
-    m_table->verticalHeader()->hide();
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    // Rows as tall as the text needs, and room for five sizes before the table scrolls.
-    const int rowHeight = fontMetrics().height() + 8;
-    m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
-    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + 5 * rowHeight + 4);
+    buildTable();
     layout->addWidget(m_table, 1);
     auto *supplementRow = new QHBoxLayout;
     supplementRow->addWidget(new QLabel(QStringLiteral("单房差（元/人）："), this));
@@ -93,11 +98,11 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     supplementRow->addWidget(m_supplement);
     supplementRow->addStretch();
     layout->addLayout(supplementRow);
+    buildFlagged();
+    layout->addWidget(m_flagged);
     buildDocument();
     layout->addWidget(findChild<QGroupBox *>(QStringLiteral("FraDocument")));
-
-    showSettingTexts(ReadQuoteSettings(m_iniFilePath));
-    m_savedTexts = joined(settingTexts());
+    loadSettings();
 
     // Every change of the sheet lands in one recomputation once the event that made it is done,
     // so a paste of many rows costs one, and the table is current before the next keystroke.
@@ -116,36 +121,40 @@ QuoteWindow::QuoteWindow(const CostSheet &sheet, const QString &iniFilePath, QWi
     resize(qMax(800, sizeHint().width()), sizeHint().height());
 }
 
+void QuoteWindow::buildTable()
+{
+    m_model = new QuoteTableModel(this);
+    m_table = named(new QTableView(this), "TblQuote");
+    m_table->setModel(m_model);
+    m_table->verticalHeader()->hide();
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Rows as tall as the text needs, and room for five sizes before the table scrolls.
+    const int rowHeight = fontMetrics().height() + 8;
+    m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    m_table->setMinimumHeight(m_table->horizontalHeader()->sizeHint().height() + 5 * rowHeight + 4);
+}
+
 const GroupQuote &QuoteWindow::quote() const
 {
     return m_model->quote();
 }
 
-namespace {
-
-// The widgets side by side, the rest of the line left empty.
-QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
+QLineEdit *QuoteWindow::settingEdit(const char *name, int width)
 {
-    auto *line = new QHBoxLayout;
-    for (QWidget *w : widgets)
-        line->addWidget(w);
-    line->addStretch();
-    return line;
+    auto *edit = named(new QLineEdit(this), name);
+    edit->setMaximumWidth(width);
+    connect(edit, &QLineEdit::textChanged, this, &QuoteWindow::recompute);
+    connect(edit, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
+    return edit;
 }
-
-} // namespace
 
 void QuoteWindow::buildSettings()
 {
     auto *box = named(new QGroupBox(QStringLiteral("报价设置"), this), "FraSettings");
     auto *form = new QFormLayout(box);
-    auto edit = [this](const char *name, int width = 80) {
-        auto *e = named(new QLineEdit(this), name);
-        e->setMaximumWidth(width);
-        connect(e, &QLineEdit::textChanged, this, &QuoteWindow::recompute);
-        connect(e, &QLineEdit::editingFinished, this, &QuoteWindow::saveSettings);
-        return e;
-    };
+    auto edit = [this](const char *name, int width = 80) { return settingEdit(name, width); };
     auto text = [box](const QString &caption) { return new QLabel(caption, box); };
 
     m_sizes = edit("TxtSizes", 320);
@@ -157,11 +166,16 @@ void QuoteWindow::buildSettings()
                  row({text(QStringLiteral("每")), m_freeEvery, text(QStringLiteral("人免 1（0 为不免）")),
                       text(QStringLiteral("    陪同")), m_staff, text(QStringLiteral("人"))}));
     m_rooms = named(new QCheckBox(QStringLiteral("房间按人数排（两人一间，陪同各一间）"), box), "ChkRooms");
-    connect(m_rooms, &QCheckBox::toggled, this, [this] {
+    // Partly checked only while the file's value is not understood; a click settles it.
+    connect(m_rooms, &QCheckBox::stateChanged, this, [this](int state) {
+        m_rooms->setTristate(state == Qt::PartiallyChecked);
         recompute();
         saveSettings();
     });
     form->addRow(QString(), m_rooms);
+    m_roomCategories = edit("TxtRoomCategories", 320);
+    m_roomCategories->setPlaceholderText(QStringLiteral("这些项目的“间”按人数排房，并计入单房差，如 房,住宿"));
+    form->addRow(QStringLiteral("房费类别："), m_roomCategories);
 
     m_rule = named(new QComboBox(box), "CboRule");
     for (const RuleChoice &choice : ruleChoices)
@@ -169,8 +183,8 @@ void QuoteWindow::buildSettings()
     m_ruleValue = edit("TxtRuleValue");
     m_ruleUnit = named(new QLabel(box), "LblRuleUnit");
     connect(m_rule, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_ruleUnit->setText(QString::fromUtf16(ruleChoices[qMax(0, index)].unit));
-        m_ruleValue->setEnabled(index > 0);
+        m_ruleUnit->setText(index < 0 ? QString() : QString::fromUtf16(ruleChoices[index].unit));
+        m_ruleValue->setEnabled(index != 0);
         recompute();
         saveSettings();
     });
@@ -190,6 +204,30 @@ void QuoteWindow::buildSettings()
                  row({text(QStringLiteral("向上取整到")), m_round, text(QStringLiteral("元的倍数（0 为不取整）"))}));
     m_childExcludes = edit("TxtChildExcludes", 320);
     form->addRow(QStringLiteral("儿童价不含："), m_childExcludes);
+}
+
+void QuoteWindow::buildFlagged()
+{
+    m_flagged = named(new QWidget(this), "FraFlagged");
+    auto *layout = new QVBoxLayout(m_flagged);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *caption = new QLabel(
+        QStringLiteral("以下各行的金额与表达式算出的不同（改过金额或议过价），报价按表达式计算，请核对："), m_flagged);
+    caption->setWordWrap(true);
+    layout->addWidget(caption);
+    m_flaggedModel = new FlaggedLinesModel(this);
+    auto *table = named(new QTableView(m_flagged), "TblFlagged");
+    table->setModel(m_flaggedModel);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(FlaggedLinesModel::ContentColumn, QHeaderView::Stretch);
+    const int rowHeight = fontMetrics().height() + 8;
+    table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    table->setMaximumHeight(table->horizontalHeader()->sizeHint().height() + 3 * rowHeight + 4);
+    layout->addWidget(table);
+    m_flagged->hide();
 }
 
 void QuoteWindow::buildDocument()
@@ -362,39 +400,81 @@ void QuoteWindow::setPerTourTexts(const QJsonObject &texts)
 
 QuoteSettingTexts QuoteWindow::settingTexts() const
 {
+    // A choice left unset shows as the empty text, which no setting accepts.
+    const Qt::CheckState rooms = m_rooms->checkState();
     QuoteSettingTexts t;
     t.sizes = m_sizes->text();
     t.freeEvery = m_freeEvery->text();
     t.staff = m_staff->text();
-    t.rooms = m_rooms->isChecked() ? QStringLiteral("twin") : QStringLiteral("fixed");
+    t.rooms = rooms == Qt::PartiallyChecked ? QString()
+              : rooms == Qt::Checked        ? QStringLiteral("twin")
+                                            : QStringLiteral("fixed");
     t.rule = m_rule->currentData().toString();
     t.ruleValue = m_ruleValue->text();
     t.tax = m_tax->text();
     t.taxBase = m_taxBase->currentData().toString();
     t.round = m_round->text();
     t.childExcludes = m_childExcludes->text();
+    t.roomCategories = m_roomCategories->text();
     return t;
 }
 
 void QuoteWindow::showSettingTexts(const QuoteSettingTexts &t)
 {
     const QSignalBlocker blockers[] = {
-        QSignalBlocker(m_sizes),   QSignalBlocker(m_freeEvery), QSignalBlocker(m_staff),
-        QSignalBlocker(m_rooms),   QSignalBlocker(m_ruleValue), QSignalBlocker(m_tax),
-        QSignalBlocker(m_taxBase), QSignalBlocker(m_round),     QSignalBlocker(m_childExcludes)};
+        QSignalBlocker(m_sizes),         QSignalBlocker(m_freeEvery),     QSignalBlocker(m_staff),
+        QSignalBlocker(m_rooms),         QSignalBlocker(m_rule),          QSignalBlocker(m_ruleValue),
+        QSignalBlocker(m_tax),           QSignalBlocker(m_taxBase),       QSignalBlocker(m_round),
+        QSignalBlocker(m_childExcludes), QSignalBlocker(m_roomCategories)};
     m_sizes->setText(t.sizes);
     m_freeEvery->setText(t.freeEvery);
     m_staff->setText(t.staff);
-    m_rooms->setChecked(t.rooms.trimmed() != QLatin1String("fixed"));
-    // A keyword the window does not know shows as the first choice; the message names the stored text.
-    m_rule->setCurrentIndex(qMax(0, m_rule->findData(t.rule.trimmed())));
-    m_ruleUnit->setText(QString::fromUtf16(ruleChoices[m_rule->currentIndex()].unit));
-    m_ruleValue->setEnabled(m_rule->currentIndex() > 0);
+    const QString rooms = t.rooms.trimmed();
+    m_rooms->setTristate(rooms != QLatin1String("twin") && rooms != QLatin1String("fixed"));
+    m_rooms->setCheckState(m_rooms->isTristate()            ? Qt::PartiallyChecked
+                           : rooms == QLatin1String("twin") ? Qt::Checked
+                                                            : Qt::Unchecked);
+    // A keyword the window does not know leaves the choice empty.
+    m_rule->setCurrentIndex(m_rule->findData(t.rule.trimmed()));
+    const int rule = m_rule->currentIndex();
+    m_ruleUnit->setText(rule < 0 ? QString() : QString::fromUtf16(ruleChoices[rule].unit));
+    m_ruleValue->setEnabled(rule != 0);
     m_ruleValue->setText(t.ruleValue);
     m_tax->setText(t.tax);
-    m_taxBase->setCurrentIndex(qMax(0, m_taxBase->findData(t.taxBase.trimmed())));
+    m_taxBase->setCurrentIndex(m_taxBase->findData(t.taxBase.trimmed()));
     m_round->setText(t.round);
     m_childExcludes->setText(t.childExcludes);
+    m_roomCategories->setText(t.roomCategories);
+}
+
+// A stored value the window does not understand is never read as another one: it shows unset,
+// is named once, and stays in the file until the planner sets that field.
+void QuoteWindow::loadSettings()
+{
+    m_stored = ReadQuoteSettings(m_iniFilePath);
+    QuoteSettingTexts shown = m_stored;
+    for (const QuoteSettingField &field : QuoteSettingFields()) {
+        if (!QuoteSettingHolds(m_stored, field.text, MaxWindowSizes)) {
+            m_unknown.append(field);
+            shown.*field.text = QString();
+        }
+    }
+    showSettingTexts(shown);
+    showUnknownSettings();
+}
+
+void QuoteWindow::showUnknownSettings()
+{
+    const QuoteSettingTexts texts = settingTexts();
+    m_unknown.removeIf([&](const QuoteSettingField &field) { return !(texts.*field.text).isEmpty(); });
+    QStringList values;
+    for (const QuoteSettingField &field : m_unknown)
+        values.append(field.key + QLatin1Char('=') + m_stored.*field.text);
+    m_unknownSettings->setText(
+        QStringLiteral("设置文件 %1 的 [Quote] 中有无法识别的设置：%2。这些设置在窗口中显示为未设置，"
+                       "重新设定之前文件中的值保持不变。")
+            .arg(QDir::toNativeSeparators(m_iniFilePath), values.join(QStringLiteral("、"))));
+    m_unknownSettings->setVisible(!m_unknown.isEmpty());
 }
 
 void QuoteWindow::recompute()
@@ -402,12 +482,17 @@ void QuoteWindow::recompute()
     QuoteSettings settings;
     QString error;
     m_settingsValid = ParseQuoteSettings(settingTexts(), MaxWindowSizes, &settings, &error);
-    const GroupQuote quote = m_settingsValid ? ComputeGroupQuote(m_sheet.rows(), settings) : GroupQuote();
+    const GroupQuote quote =
+        m_settingsValid ? ComputeGroupQuote(m_sheet.rows(), settings, &m_calculator) : GroupQuote();
     if (m_settingsValid && quote.overflowed())
         error = QStringLiteral("有金额超出范围（显示为“溢出”），请检查报价表。");
+    if (!m_unknown.isEmpty())
+        showUnknownSettings();
     m_message->setText(error);
     m_message->setVisible(!error.isEmpty());
     m_model->setQuote(quote);
+    m_flaggedModel->setLines(quote.flagged);
+    m_flagged->setVisible(!quote.flagged.isEmpty());
     m_supplement->setText(m_settingsValid ? AmountToText(quote.singleSupplement) : QString());
     m_pdf->setEnabled(m_settingsValid && !quote.overflowed());
     m_roundNote->setVisible(m_settingsValid && settings.roundStep.units() == 0);
@@ -416,9 +501,14 @@ void QuoteWindow::recompute()
 
 void QuoteWindow::saveSettings()
 {
-    // Only settings that hold are kept, and only when they changed.
-    const QuoteSettingTexts texts = settingTexts();
-    if (!m_settingsValid || m_iniFilePath.isEmpty() || joined(texts) == m_savedTexts)
+    // Only settings that hold are kept, and only when they changed; one that does not hold — typed
+    // half-way, or not understood in the file — keeps what the file has.
+    QuoteSettingTexts texts = settingTexts();
+    for (const QuoteSettingField &field : QuoteSettingFields()) {
+        if (!QuoteSettingHolds(texts, field.text, MaxWindowSizes))
+            texts.*field.text = m_stored.*field.text;
+    }
+    if (m_iniFilePath.isEmpty() || sameTexts(texts, m_stored))
         return;
     QString error;
     if (!WriteQuoteSettings(texts, m_iniFilePath, &error)) {
@@ -426,7 +516,7 @@ void QuoteWindow::saveSettings()
         m_message->show();
         return;
     }
-    m_savedTexts = joined(texts);
+    m_stored = texts;
 }
 
 void QuoteWindow::exportDocument(bool pdf)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "quote/GroupQuote.h"
+#include "quote/QuoteSettings.h"
 #include "quote/QuoteTexts.h"
 
 #include <QJsonObject>
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 class CostSheet;
+class FlaggedLinesModel;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -18,7 +20,6 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 class QuoteTableModel;
-struct QuoteSettingTexts;
 
 // 报价单: the price of the sheet at each group size, following the sheet as it is edited, and
 // the customer's quote as a PDF or a workbook. Not modal; the settings are kept in default.ini.
@@ -44,9 +45,14 @@ signals:
 
 private:
     void buildSettings();
+    QLineEdit *settingEdit(const char *name, int width);
+    void buildTable();
+    void buildFlagged();
     void buildDocument();
     QuoteSettingTexts settingTexts() const;
     void showSettingTexts(const QuoteSettingTexts &texts);
+    void loadSettings();
+    void showUnknownSettings();
     void recompute();
     void saveSettings();
     void exportDocument(bool pdf);
@@ -70,9 +76,13 @@ private:
     QComboBox *m_taxBase = nullptr;
     QLineEdit *m_round = nullptr;
     QLineEdit *m_childExcludes = nullptr;
+    QLineEdit *m_roomCategories = nullptr;
+    QLabel *m_unknownSettings = nullptr;
     QLabel *m_message = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_supplement = nullptr;
+    FlaggedLinesModel *m_flaggedModel = nullptr;
+    QWidget *m_flagged = nullptr;
     QLineEdit *m_tourName = nullptr;
     QLineEdit *m_tourDate = nullptr;
     QPlainTextEdit *m_excludes = nullptr;
@@ -89,5 +99,9 @@ private:
     QPushButton *m_pdf = nullptr;
     QPushButton *m_workbook = nullptr;
     bool m_settingsValid = false;
-    QString m_savedTexts;
+    GroupCostCalculator m_calculator;
+    // The settings as the file holds them; a setting that does not hold in the window keeps this.
+    QuoteSettingTexts m_stored;
+    // Stored values the window did not understand, shown unset until the planner sets them.
+    QList<QuoteSettingField> m_unknown;
 };

@@ -45,7 +45,9 @@ RefreshedExpression RefreshExpression(QStringView expression, const RefreshCount
     // Walks the segments in place; a sheet can hold tens of thousands of lines.
     qsizetype cut = expression.indexOf(separator);
     const QStringView first = expression.left(cut < 0 ? expression.size() : cut);
-    RefreshedExpression result{Amount::fromDouble(LeadingNumber(priceText(first)))};
+    RefreshedExpression result;
+    result.price = Amount::fromDouble(LeadingNumber(priceText(first)));
+    result.amount = result.price;
     if (rebuilt)
         *rebuilt += first;
     while (cut >= 0) {
@@ -54,8 +56,10 @@ RefreshedExpression RefreshExpression(QStringView expression, const RefreshCount
         const FactorParts parts = SplitFactor(expression.mid(start, (cut < 0 ? expression.size() : cut) - start));
         float count = toSingle(LeadingNumber(parts.countPrefix));
         const QStringView unit = TrimSpaces(parts.unitWord);
-        if (unit == u"人" && newHeadCount) {
-            count = headCount;
+        if (unit == u"人") {
+            ++result.headFactors;
+            if (newHeadCount)
+                count = headCount;
         } else if (unit == u"间") {
             ++result.roomFactors;
             if (newRooms)
@@ -94,9 +98,12 @@ bool RefreshHeadCount(CostSheet &sheet, QString *error)
             return;
         QString rebuilt;
         rebuilt.reserve(line.Expression.size() + 8);
-        const Amount amount = RefreshExpression(line.Expression, counts, &rebuilt).amount;
+        const RefreshedExpression refreshed = RefreshExpression(line.Expression, counts, &rebuilt);
+        // Its amount was the planner's, not the expression's: turning it into 0 would lose it.
+        if (refreshed.keepsItsAmount())
+            return;
         line.Expression = rebuilt;
-        line.AmountText = AmountToText(amount);
+        line.AmountText = AmountToText(refreshed.amount);
     });
     // Totals over every ticked row, as every other change leaves them.
     sheet.RefreshTotals();

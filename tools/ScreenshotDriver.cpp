@@ -132,6 +132,32 @@ void workbookScene(QApplication &app, CalculatorWindow &window, const QString &s
     });
     window.popupMenu()->findChild<QAction *>(QString::fromLatin1(command))->trigger();
 }
+// The quote window opened over a settings file: one with values it does not know (named, shown
+// unset), or one that prices the sheet with the room line's amount typed over (listed under the
+// table).
+void quoteCheckScene(CalculatorWindow &window, const QString &scene, const QString &folder)
+{
+    const QString ini = QDir(folder).filePath(QStringLiteral("default.ini"));
+    const bool unknown = scene == QLatin1String("quoteunknown");
+    const std::pair<const char *, const char *> stored[] = {{"Sizes", "16,20,25,30"},
+                                                            {"FreeEvery", "15"},
+                                                            {"Staff", "1"},
+                                                            {"Rooms", unknown ? "FIXED" : "twin"},
+                                                            {"Rule", unknown ? "Markup" : "markup"},
+                                                            {"RuleValue", "15"},
+                                                            {"Tax", "6"},
+                                                            {"Round", "10"}};
+    for (const auto &[key, value] : stored)
+        WriteIni(QStringLiteral("Quote"), QString::fromLatin1(key), QString::fromLatin1(value), ini);
+    window.setIniFilePath(ini);
+    if (!unknown) {
+        window.sheet().setAmountText(1, QStringLiteral("20000"));
+        window.sheet().RefreshTotals();
+    }
+    window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Quote"))->trigger();
+    auto *quote = window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
+    quote->move(window.frameGeometry().right() + 10, 0);
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -141,7 +167,8 @@ int main(int argc, char *argv[])
     if (argc != 3) {
         std::fprintf(stderr,
                      "usage: %s "
-                     "main|editor|category|dropdown|menu|quote|agency|refresh|open|overflow|saved|toolong|about|help|"
+                     "main|editor|category|dropdown|menu|quote|quoteunknown|quoteflagged|agency|refresh|open|overflow|"
+                     "saved|toolong|about|help|"
                      "connerror|settings OUTPUT.png\n",
                      argv[0]);
         return 2;
@@ -226,6 +253,8 @@ int main(int argc, char *argv[])
                 quote->findChild<QPushButton *>(QStringLiteral("CmdAgency"))->click();
                 return;
             }
+        } else if (scene == QLatin1String("quoteunknown") || scene == QLatin1String("quoteflagged")) {
+            quoteCheckScene(window, scene, scratch.path());
         } else if (scene == QLatin1String("refresh")) {
             // A head count that is no positive number: the refresh is refused with a message.
             QTimer::singleShot(settle, [&] {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Photographs every window of the calculator under Xvfb: the priced sheet, the expression and
-# category editors over a cell, the open category list, the popup menu, the quote window, the
-# letterhead dialog, the refused head-count refresh, About
+# category editors over a cell, the open category list, the popup menu, the quote window (also
+# over a settings file with values it does not know, and with a line whose amount was typed over),
+# the letterhead dialog, the refused head-count refresh, About
 # and Help, the connection-error message and the settings window; at the scale factors 1, 1.5
 # and 2, once with WenQuanYi Zen Hei and once with Noto Sans CJK SC (each time the other font is
 # hidden from fontconfig). Images go to OUTPUT-DIR/<font>-<scale>/<scene>.png, outside git.
@@ -35,8 +36,8 @@ for font in wqy noto; do
     for scale in 1 1.5 2; do
         dir="$out/$font-$scale"
         mkdir -p "$dir"
-        for scene in main editor category dropdown menu quote agency refresh open overflow saved toolong about help connerror \
-            settings; do
+        for scene in main editor category dropdown menu quote quoteunknown quoteflagged agency refresh open overflow \
+            saved toolong about help connerror settings; do
             rm -f "$dir/$scene.png"
             # The settings window, closed without a server to connect to, ends the program with a
             # status of 1 after the picture; the picture is what counts.

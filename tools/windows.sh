@@ -21,7 +21,7 @@ bash tools/setup.sh
 
 # --- packages -----------------------------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          fonts-wine dpkg-dev zip unzip xvfb xauth)
+          fonts-wine dpkg-dev zip unzip xvfb xauth nsis osslsigncode poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -31,18 +31,19 @@ if [ "${#missing[@]}" -gt 0 ]; then
     $SUDO "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# apt-get source needs source entries: mirror the machine's Debian entries (the main archive's;
-# the security archive's sources are not always served).
+# apt-get source needs source entries: mirror the machine's Debian entries, the security
+# archive's too (a machine with a security update, zlib's for one, finds its source only there).
+# A mirror that does not serve them is warned of, not fatal: the main archive's still work.
 if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
         awk 'BEGIN { RS = ""; ORS = "\n\n" }
-             /Types:[^\n]*deb/ && !/debian-security/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
+             /Types:[^\n]*deb/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
             /etc/apt/sources.list.d/debian.sources | $SUDO tee /etc/apt/sources.list.d/quilvar-src.sources >/dev/null
     else
-        grep -hE '^deb ' /etc/apt/sources.list | grep -v security | sed 's/^deb /deb-src /' \
+        grep -hE '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
             | $SUDO tee /etc/apt/sources.list.d/quilvar-src.list >/dev/null
     fi
-    $SUDO "${apt[@]}" update -qq
+    $SUDO "${apt[@]}" update -qq || echo "warning: some source entries could not be fetched" >&2
 fi
 
 # --- the cached Windows libraries ---------------------------------------------------------------
@@ -59,6 +60,8 @@ key=$( { echo "$qt_version $zlib_version $libzip_version $xlsxwriter_version $gt
 cache=${QUILVAR_WIN_CACHE:-/var/cache/quilvar-win64}
 prefix=$cache/$key
 $SUDO mkdir -p "$cache"
+# Run by a normal user (sudo only for the installs), the cache must be theirs to write.
+[ -w "$cache" ] || $SUDO chown "$(id -u):$(id -g)" "$cache"
 (
     flock 9
     if [ ! -f "$prefix/.complete" ]; then
@@ -92,7 +95,7 @@ mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/l
 package=$build/package/quilvar
 rm -rf "$build/package" "$build/quilvar-win64.zip"
 mkdir -p "$package"
-cp "$build/app/quilvar.exe" "$build/app/quilvar-batch.exe" "$build/excel/read/quilvar-xls-reader.exe" "$package/"
+cp "$build/app/quilvar.exe" "$build/app/quilvar-batch.exe" "$build/app/quilvar-xls-reader.exe" "$package/"
 for plugin in platforms/qwindows.dll platforms/qoffscreen.dll platforms/qminimal.dll \
               styles/qwindowsvistastyle.dll imageformats/qico.dll imageformats/qgif.dll imageformats/qjpeg.dll; do
     [ -f "$prefix/plugins/$plugin" ] || continue
@@ -127,9 +130,51 @@ cp "$qt_chinese" "$package/translations/"
 # which Notepad reads on every Windows; both with Windows' line ends.
 sed 's/$/\r/' tools/windows/default.ini | iconv -f UTF-8 -t GBK >"$package/default.ini"
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' tools/windows/使用说明.txt; } >"$package/使用说明.txt"
+# The licences of what is shipped with the programs (Qt is LGPL-3), as Debian's packages of the
+# same sources state them.
+licences="$package/第三方软件许可"
+mkdir -p "$licences"
+for entry in "Qt=qt6-base-dev" "libzip=libzip-dev" "libxlsxwriter=libxlsxwriter-dev" "zlib=zlib1g-dev" \
+             "MinGW-w64=mingw-w64-common" "GCC运行库=gcc-mingw-w64-x86-64-posix-runtime"; do
+    sed 's/$/\r/' "/usr/share/doc/${entry#*=}/copyright" >"$licences/${entry%%=*}.txt"
+done
+for text in LGPL-3 GPL-3 LGPL-2.1; do sed 's/$/\r/' "/usr/share/common-licenses/$text" >"$licences/$text.txt"; done
 x86_64-w64-mingw32-strip "$package"/*.exe "$package"/*.dll "$package"/*/*.dll
-(cd "$build/package" && zip -qr -X ../quilvar-win64.zip quilvar)
+
+# Signing, when a certificate is given (QUILVAR_SIGN_CERT: a PKCS#12 file; QUILVAR_SIGN_PASSWORD;
+# QUILVAR_SIGN_TIMESTAMP: a time-stamping server's address). Unsigned, Windows' SmartScreen warns
+# of an unknown publisher on the first start.
+sign() {
+    [ -n "${QUILVAR_SIGN_CERT:-}" ] || return 0
+    local timestamp=()
+    [ -z "${QUILVAR_SIGN_TIMESTAMP:-}" ] || timestamp=(-ts "$QUILVAR_SIGN_TIMESTAMP")
+    for file in "$@"; do
+        osslsigncode sign -pkcs12 "$QUILVAR_SIGN_CERT" -pass "${QUILVAR_SIGN_PASSWORD:-}" -h sha256 \
+            -n "Quilvar 旅游报价计算器" -i "https://www.orvane.example/" "${timestamp[@]}" \
+            -in "$file" -out "$file.signed" >/dev/null
+        mv "$file.signed" "$file"
+    done
+}
+sign "$package"/*.exe
+
+# Zip entries' names in UTF-8 with the flag that says so, which Explorer reads (使用说明.txt).
+(cd "$build/package" && python3 - <<'PY'
+import os, zipfile
+with zipfile.ZipFile("../quilvar-win64.zip", "w", zipfile.ZIP_DEFLATED) as z:
+    for root, dirs, files in os.walk("quilvar"):
+        dirs.sort()
+        for name in sorted(files):
+            z.write(os.path.join(root, name))
+PY
+)
 echo "Windows package: $build/quilvar-win64.zip ($(du -h "$build/quilvar-win64.zip" | cut -f1))"
+
+# The installer, from the same folder.
+version=$(sed -n 's/^project(Quilvar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DPACKAGE="$PWD/$package" -DICON="$PWD/data/quilvar.ico" \
+    -DOUTFILE="$PWD/$build/quilvar-setup.exe" tools/windows/installer.nsi
+sign "$build/quilvar-setup.exe"
+echo "Windows installer: $build/quilvar-setup.exe ($(du -h "$build/quilvar-setup.exe" | cut -f1))"
 
 if [ "$run_tests" -eq 1 ]; then
     bash tools/windows/test.sh

@@ -71,9 +71,21 @@ void appendBreaks(QString &out, const QList<PriceBreak> &breaks)
     out += QLatin1Char(']');
 }
 
+// "quote":{"flagged":[…],"breaks":[…],"singlesupplement":"…"}
 void appendQuote(QString &out, const GroupQuote &quote)
 {
-    out += QLatin1String(",\"quote\":{\"breaks\":[");
+    out += QLatin1String(",\"quote\":{\"flagged\":[");
+    for (qsizetype i = 0; i < quote.flagged.size(); ++i) {
+        const FlaggedLine &line = quote.flagged.at(i);
+        out += QLatin1String(i ? ",{\"row\":" : "{\"row\":");
+        appendJsonString(out, line.row);
+        out += QLatin1String(",\"amount\":");
+        appendJsonString(out, AmountToText(line.amount));
+        out += QLatin1String(",\"expression\":");
+        appendJsonString(out, AmountToText(line.expression));
+        out += QLatin1Char('}');
+    }
+    out += QLatin1String("],\"breaks\":[");
     for (qsizetype i = 0; i < quote.breaks.size(); ++i) {
         out += QLatin1String(i ? ",{" : "{");
         bool firstField = true;

@@ -51,7 +51,7 @@ const BatchOption batchOptions[] = {
      .value = &O::quote,
      .step = Step::Quote,
      .usage = u"  --quote 列表       团队报价：按列表中的各档付费人数（如 15,20，每档 1 到 9999，最多 100 档）\n"
-              u"                     对报价表的副本计算成本、报价、税金、利润、毛利率和儿童价，以及单房差；\n"
+              u"                     对报价表的副本计算成本、报价、税金、利润、利润占报价和儿童价，以及单房差；\n"
               u"                     随 --json 输出为 \"quote\"。以下选项只能与 --quote 一起使用：\n"},
     {.name = QLatin1String("--foc"),
      .value = &O::foc,
@@ -95,6 +95,11 @@ const BatchOption batchOptions[] = {
      .step = Step::Quote,
      .needsQuote = true,
      .usage = u"  --child-excludes 项目  儿童价不含的项目，逗号分隔（默认 房；空为全含）\n"},
+    {.name = QLatin1String("--room-categories"),
+     .value = &O::roomCategories,
+     .step = Step::Quote,
+     .needsQuote = true,
+     .usage = u"  --room-categories 项目  房费类别：这些项目中的“间”因子按人数排房，并计入单房差（默认 房）\n"},
     {.name = QLatin1String("--tour-name"),
      .value = &O::tourName,
      .step = Step::QuoteDocuments,
@@ -227,6 +232,7 @@ bool readQuoteOptions(BatchOptions *options, QString *error)
     texts.taxBase = options->taxBase.value_or(texts.taxBase);
     texts.round = options->round.value_or(texts.round);
     texts.childExcludes = options->childExcludes.value_or(texts.childExcludes);
+    texts.roomCategories = options->roomCategories.value_or(texts.roomCategories);
     const std::pair<const std::optional<QString> *, QLatin1String> rules[] = {
         {&options->markup, QLatin1String("markup")},
         {&options->margin, QLatin1String("margin")},

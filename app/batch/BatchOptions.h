@@ -26,7 +26,8 @@ struct BatchOptions
     std::optional<QString> exportPath; // --export FILE
     bool json = false;                 // --json
     // The group quote, after every other step: --quote LIST and its settings.
-    std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes;
+    std::optional<QString> quote, foc, staff, rooms, markup, margin, profit, tax, taxBase, round, childExcludes,
+        roomCategories;
     std::optional<QString> tourName, tourDate, excludes, quotePdf, quoteXlsx;
     std::optional<QString> quoteNumber, issueDate, validDays, childRule, includes;
     QuoteSettings quoteSettings; // those, read

@@ -1,6 +1,7 @@
 #include "app/batch/BatchRun.h"
 
 #include "app/CommandLine.h"
+#include "app/batch/BatchPaths.h"
 
 #include "costline/CostLineEditorModel.h"
 #include "excel/QuoteExport.h"
@@ -32,7 +33,7 @@ public:
     int fill()
     {
         if (m_options.query) {
-            const QString iniPath = m_options.iniPath.value_or(IniFilePathFor(m_defaultIniDir));
+            const QString iniPath = m_options.iniPath.value_or(SettingsFileFor(m_defaultIniDir));
             QString message;
             if (FillSheetHeadless(m_sheet, iniPath, *m_options.query, &message) != 0)
                 return failed(BatchDatabaseFailed, message);
@@ -186,7 +187,8 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
 {
     BatchOptions options;
     QString error;
-    if (!ParseBatchArguments(arguments, &options, &error)) {
+    if (!ParseBatchArguments(arguments, &options, &error) ||
+        !CheckBatchPaths(options, IniFilePathFor(defaultIniDir), &error)) {
         err << "quilvar-batch：" << error << "\n\n" << BatchUsage();
         err.flush();
         return BatchBadArguments;

@@ -1,5 +1,7 @@
 #include "app/batch/BatchRun.h"
+#include "common/ConsoleOutput.h"
 #include "common/ProcessArguments.h"
+#include "quote/PdfFonts.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -25,12 +27,15 @@ int main(int argc, char *argv[])
     char *qtArgv[] = {argv[0], platform, offscreen, nullptr};
     int qtArgc = gui ? 3 : 1;
     std::unique_ptr<QCoreApplication> application;
-    if (gui)
+    if (gui) {
+        ShowSystemFontsOffscreen();
         application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
-    else
+    } else
         application = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
 
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    ConsoleOutput outDevice(stdout);
+    ConsoleOutput errDevice(stderr);
+    QTextStream out(&outDevice);
+    QTextStream err(&errDevice);
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

@@ -2,13 +2,13 @@
 
 #include "excel/read/AddressSanitizer.h"
 #include "excel/read/WorkbookError.h"
+#include "excel/read/XlsChildLimits.h"
 #include "excel/read/XlsReaderOutput.h"
 
 #include "common/ChildProcessLimits.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -34,16 +34,20 @@ constexpr qint64 ChildMemory = 0;
 // be gone.
 constexpr int ChildCpuSeconds = 2 * TimeLimitMs / 1000;
 
+QString &readerOverride()
+{
+    static QString path;
+    return path;
+}
+
+// Beside the executable and nowhere else: a program found anywhere else could be anyone's.
 QString readerProgram()
 {
-    if (QCoreApplication::instance()) {
-        const QString beside =
-            QCoreApplication::applicationDirPath() + QLatin1Char('/') + QStringLiteral(QUILVAR_XLS_READER_NAME);
-        if (QFileInfo(beside).isExecutable())
-            return beside;
-    }
-    // Tests, benchmarks and fuzzers run from the build tree.
-    return QStringLiteral(QUILVAR_XLS_READER_PATH);
+    if (!readerOverride().isEmpty())
+        return readerOverride();
+    if (!QCoreApplication::instance())
+        return XlsReaderExecutableName();
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + XlsReaderExecutableName();
 }
 
 void prepareChild(QProcess &process, ChildProcessLimits &limits)
@@ -129,6 +133,11 @@ bool interpret(const QProcess &process, const ChildOutput &output, const ReadLim
 }
 
 } // namespace
+
+void UseXlsReaderProgram(const QString &path)
+{
+    readerOverride() = path;
+}
 
 bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, WorkbookError *error)
 {

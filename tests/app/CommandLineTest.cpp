@@ -37,4 +37,22 @@ TEST(CommandLine, IniPathIsJoinedAsText)
     EXPECT_EQ(IniFilePathFor(QStringLiteral("/")).size(), 13);
 }
 
+// The portable folder keeps its file beside the program; an installed program, whose folder only
+// administrators may write, keeps it in the shared folder, unless an administrator put one beside it.
+TEST(CommandLine, SettingsFileOfAPortableAndOfAnInstalledProgram)
+{
+    const QString dir = QStringLiteral("C:/Program Files/Quilvar"), shared = QStringLiteral("C:/ProgramData/Quilvar");
+    const QString beside = IniFilePathFor(dir), inShared = IniFilePathFor(shared);
+    const std::tuple<const char *, SettingsPlace, QString> cases[] = {
+        {"portable folder", {dir, shared, false, false}, beside},
+        {"installed", {dir, shared, false, true}, inShared},
+        {"installed, an administrator's file beside", {dir, shared, true, true}, beside},
+        {"no shared folder on this system", {dir, QString(), false, true}, beside},
+    };
+    for (const auto &[name, place, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ChooseSettingsFile(place).toStdString(), expected.toStdString());
+    }
+}
+
 } // namespace

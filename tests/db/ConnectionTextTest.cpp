@@ -14,6 +14,8 @@ namespace {
 const OdbcDriver FreeTds{"FreeTDS", OdbcDriverKind::FreeTds};
 const OdbcDriver Msodbc{"ODBC Driver 17 for SQL Server", OdbcDriverKind::Microsoft};
 const OdbcDriver Msodbc18{"ODBC Driver 18 for SQL Server", OdbcDriverKind::Microsoft};
+const OdbcDriver NativeClient{"SQL Server Native Client 11.0", OdbcDriverKind::Microsoft};
+const OdbcDriver Msodbc13{"ODBC Driver 13 for SQL Server", OdbcDriverKind::Microsoft};
 const OdbcDriver Windows{"SQL Server", OdbcDriverKind::MicrosoftLegacy};
 const OdbcDriver Pg{"PostgreSQL Unicode", OdbcDriverKind::PostgreSql};
 const OdbcDriver Sqlite{"SQLite3", OdbcDriverKind::Sqlite};
@@ -28,8 +30,9 @@ struct TranslationCase
     OdbcOptions options = {};
 };
 
-const OdbcOptions Relaxed{0, false};    // a server that cannot encrypt is taken
-const OdbcOptions Browsed{49172, true}; // the port the browser service gave
+const OdbcOptions Relaxed{0, false};       // a server that cannot encrypt is taken
+const OdbcOptions Browsed{49172, true};    // the port the browser service gave
+const OdbcOptions Verified{0, true, true}; // the server's certificate checked
 
 #define FREETDS_TAIL ";ClientCharset=UTF-8;TDS_Version=7.4;Language=;Encryption=require"
 #define MSSQL_TAIL ";Encrypt=yes;TrustServerCertificate=yes"
@@ -68,10 +71,18 @@ const TranslationCase Translations[] = {
     {"u", "p", "d", "srv", Msodbc18,
      "DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv;DATABASE=d;UID=u;PWD=p;Encrypt=no;TrustServerCertificate=yes",
      Relaxed},
-    // Windows' own driver cannot skip the certificate check: no encryption keys (the server is
-    // asked before the log-in instead).
+    // Native Client 11 and Driver 13 are told as 17 and 18 are; the certificate checked on request.
+    {"u", "p", "d", "srv", NativeClient,
+     "DRIVER={SQL Server Native Client 11.0};SERVER=srv;DATABASE=d;UID=u;PWD=p" MSSQL_TAIL},
+    {"u", "p", "d", ".", Msodbc13, "DRIVER={ODBC Driver 13 for SQL Server};SERVER=.;DATABASE=d;UID=u;PWD=p" MSSQL_TAIL},
+    {"u", "p", "d", "srv", Msodbc18,
+     "DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv;DATABASE=d;UID=u;PWD=p;Encrypt=yes;TrustServerCertificate=no",
+     Verified},
+    // Windows' own driver cannot be told to take the server's own certificate: no encryption keys
+    // (a password never reaches it unless the settings relax the rule).
     {nullptr, "", "d", "(local)\\SQLEXPRESS", Windows,
      "DRIVER={SQL Server};SERVER=(local)\\SQLEXPRESS;DATABASE=d;Trusted_Connection=yes"},
+    {"u", "p", "d", "srv", Windows, "DRIVER={SQL Server};SERVER=srv;DATABASE=d;UID=u;PWD=p", Relaxed},
     // A driver of unknown kind: the encryption settings of both.
     {"u", "p", "d", "srv,1500", Unknown,
      "DRIVER={MyDriver};SERVER=srv;PORT=1500;DATABASE=d;UID=u;PWD=p;Encryption=require" MSSQL_TAIL},

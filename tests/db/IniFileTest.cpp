@@ -145,6 +145,27 @@ TEST_F(IniFileTest, AReadOnlyFileIsReportedAndLeftAlone)
     EXPECT_EQ(readBytes(), WindowsFile);
 }
 
+// An administrator's grant on the file alone (a program folder users may not write): the file is
+// rewritten in place, every other line kept.
+TEST_F(IniFileTest, AWritableFileInAFolderThatTakesNoNewFileIsRewrittenInPlace)
+{
+    writeBytes(WindowsFile);
+    const QString folder = m_dir.path();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    const bool root = geteuid() == 0;
+    if (root && QProcess::execute("chattr", {"+i", folder}) != 0)
+        GTEST_SKIP() << "running as root without chattr: no way to close a folder";
+    QString error;
+    const bool written = WriteIni("ConnServ", "initial catalog", "db2", path(), &error);
+    if (root)
+        QProcess::execute("chattr", {"-i", folder});
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(written) << error.toStdString();
+    QByteArray expected = WindowsFile;
+    expected.replace("initial catalog=db1", "initial catalog=db2");
+    EXPECT_EQ(readBytes(), expected);
+}
+
 // A folder that cannot hold the file; a FIFO, which would block the program for ever: anything but a regular file
 // is no settings file.
 TEST_F(IniFileTest, WhatIsNoRegularFileIsNeitherReadNorWritten)

@@ -133,17 +133,30 @@ TEST_F(SqlServerFill, TheLogInIsNeverSentInTheClear)
     }
 }
 
-// Windows' own "SQL Server" driver encrypts the log-in only where the server can: one that cannot
-// is refused before the driver is reached (here a registration whose library does not exist).
-TEST_F(SqlServerFill, WindowsOwnDriverAsksTheServerFirst)
+// Windows' own "SQL Server" driver cannot be told to encrypt: it is never handed a password,
+// whatever a server (one that offers encryption, one that refuses it, a port where none listens)
+// would answer a question asked beforehand. Only the settings' "Encryption=optional" or Windows
+// authentication reach the driver (here a registration whose library does not exist).
+TEST_F(SqlServerFill, WindowsOwnDriverIsNeverHandedAPassword)
 {
-    for (int TdsServer::*port : {&TdsServer::plain, &TdsServer::login}) {
-        WriteSqlServerIni(ini(), at(m_server.*port));
+    const QString nobody = QStringLiteral("127.0.0.1,1");
+    const std::tuple<QString, const char *, bool, bool> cases[] = {
+        {at(m_server.login), nullptr, false, true},
+        {at(m_server.plain), nullptr, false, true},
+        {nobody, nullptr, false, true},
+        {at(m_server.login), "optional", false, false},
+        {at(m_server.login), nullptr, true, false},
+    };
+    for (const auto &[server, encryption, system, refused] : cases) {
+        SCOPED_TRACE(server.toStdString() + (encryption ? encryption : "-") + (system ? " system" : ""));
+        QFile::remove(ini());
+        WriteSqlServerIni(ini(), server);
         ASSERT_TRUE(WriteIni("ConnServ", "ODBC Driver", "Windows SQL Server", ini()));
+        ASSERT_TRUE(!encryption || WriteIni("ConnServ", "Encryption", encryption, ini()));
+        ASSERT_TRUE(!system || WriteIni("ConnUserType", "SQLUser", "SYSTEM", ini()));
         DbError error;
         EXPECT_FALSE(OpenMainConn(ini(), {}, &error));
-        EXPECT_EQ(error.kind == DbError::Kind::PlainLoginRefused, port == &TdsServer::plain)
-            << error.description.toStdString();
+        EXPECT_EQ(error.description == LegacyDriverRefusedMessage, refused) << error.description.toStdString();
     }
 }
 

@@ -10,6 +10,8 @@
 #include "tests/sheet/TestRows.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,10 +44,10 @@ BatchRun runInProcess(const QStringList &arguments)
     return run;
 }
 
-BatchRun runExecutable(const QStringList &arguments)
+BatchRun runExecutable(const QStringList &arguments, const QString &program = QStringLiteral(QUILVAR_BATCH_EXECUTABLE))
 {
     QProcess process;
-    process.start(QStringLiteral(QUILVAR_BATCH_EXECUTABLE), arguments);
+    process.start(program, arguments);
     EXPECT_TRUE(process.waitForFinished(30000));
     // Windows ends a console program's lines with CR LF.
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).replace("\r\n", "\n"),
@@ -161,6 +163,17 @@ TEST(Batch, ExecutableRunsEveryStepInOrder)
     ASSERT_EQ(back.status, 0);
     for (const char *key : {"total", "headcount", "perhead"})
         EXPECT_EQ(json(back).value(key), json(run).value(key)) << key;
+}
+
+// The .xls reader is looked for beside the program only, never where the build made it.
+TEST(Batch, ExecutableAwayFromTheReaderDoesNotReadXls)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QFileInfo(QStringLiteral(QUILVAR_BATCH_EXECUTABLE)).fileName());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILVAR_BATCH_EXECUTABLE), program));
+    const BatchRun run = runExecutable({"--import", Fixtures + QStringLiteral("/xlwt_quote.xls"), "--json"}, program);
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("无法启动读取 .xls 工作簿的程序"))) << run.err.toStdString();
 }
 
 // A quote of n lines of 1 yuan each comes back whole: written by the program's own export (its totals

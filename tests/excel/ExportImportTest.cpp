@@ -1,3 +1,4 @@
+#include "PlatformFiles.h"
 #include "SheetState.h"
 #include "TestWorkbookParts.h"
 #include "TestZip.h"
@@ -220,6 +221,37 @@ TEST_F(ExportImport, RefusalsLeaveTheTargetAlone)
         EXPECT_EQ(old.readAll(), QByteArray("old content"));
         EXPECT_EQ(SheetState::of(sheet), changed);
     }
+}
+
+// A user whose temporary folder the system's code page cannot name (a Chinese user name on an
+// English Windows) exports as any other; a workbook open in Excel is named, and left as it was.
+TEST_F(ExportImport, ExportsForAnyUserAndNamesAWorkbookHeldOpen)
+{
+    const QString original = QDir::tempPath(), temporary = path("临时 文件夹");
+    ASSERT_TRUE(QDir().mkpath(temporary));
+    UseTemporaryFolder(temporary);
+    CostSheet sheet;
+    fillSample(sheet);
+    const QString file = path("报价单.xlsx");
+    WorkbookError error;
+    EXPECT_TRUE(WriteQuoteWorkbook(sheet, file, &error)) << error.text.toStdString();
+    UseTemporaryFolder(original);
+
+    const std::shared_ptr<void> held = HoldOpenAsExcelDoes(file);
+    if (!held)
+        GTEST_SKIP() << "no system lock keeps a file from being replaced here";
+    const QByteArray before = [&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    sheet.setContent(1, QStringLiteral("改过"));
+    EXPECT_FALSE(WriteQuoteWorkbook(sheet, file, &error));
+    EXPECT_EQ(error.text.toStdString(), QStringLiteral("文件“%1”正被其它程序（如 Excel、WPS）打开，请关闭后再导出。")
+                                            .arg(QDir::toNativeSeparators(file))
+                                            .toStdString());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
 }
 
 TEST_F(ExportImport, NumbersAreWrittenWithAPointUnderACommaLocale)

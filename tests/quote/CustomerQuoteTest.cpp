@@ -13,14 +13,15 @@ namespace {
 
 QList<CostLine> workedRows(bool withRooms = true, bool ticked = true)
 {
-    const std::pair<const char16_t *, const char16_t *> rows[] = {
-        {u"房", u"单价: 300.00 × 10间 × 5晚"}, {u"餐", u"单价: 50.00 × 20人 × 9餐"},  {u"车", u"单价: 1200.00 × 6天"},
-        {u"导游", u"单价: 300.00 × 6天"},      {u"景点门票", u"单价: 120.00 × 20人"},
+    const std::tuple<const char16_t *, const char16_t *, const char *> rows[] = {
+        {u"房", u"单价: 300.00 × 10间 × 5晚", "15000"}, {u"餐", u"单价: 50.00 × 20人 × 9餐", "9000"},
+        {u"车", u"单价: 1200.00 × 6天", "7200"},        {u"导游", u"单价: 300.00 × 6天", "1800"},
+        {u"景点门票", u"单价: 120.00 × 20人", "2400"},
     };
     QList<CostLine> out;
-    for (const auto &[category, expression] : rows) {
+    for (const auto &[category, expression, amount] : rows) {
         if (withRooms || q(category) != q(u"房"))
-            out.append({QString::number(out.size() + 1), q(category), q(u"内容"), q(expression), {}, ticked});
+            out.append({QString::number(out.size() + 1), q(category), q(u"内容"), q(expression), amount, ticked});
     }
     return out;
 }

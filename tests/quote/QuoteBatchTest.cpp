@@ -8,9 +8,11 @@
 #include "tests/common/TestText.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -22,15 +24,16 @@ namespace {
 // The worked example's sheet, as a workbook quilvar-batch imports.
 QString workedExample(const QTemporaryDir &dir)
 {
-    const std::pair<const char16_t *, const char16_t *> rows[] = {
-        {u"房", u"单价: 300.00 × 10间 × 5晚"}, {u"餐", u"单价: 50.00 × 20人 × 9餐"},  {u"车", u"单价: 1200.00 × 6天"},
-        {u"导游", u"单价: 300.00 × 6天"},      {u"景点门票", u"单价: 120.00 × 20人"},
+    const std::tuple<const char16_t *, const char16_t *, const char *> rows[] = {
+        {u"房", u"单价: 300.00 × 10间 × 5晚", "15000"}, {u"餐", u"单价: 50.00 × 20人 × 9餐", "9000"},
+        {u"车", u"单价: 1200.00 × 6天", "7200"},        {u"导游", u"单价: 300.00 × 6天", "1800"},
+        {u"景点门票", u"单价: 120.00 × 20人", "2400"},
     };
     CostSheet sheet;
     int position = 0;
-    for (const auto &[category, expression] : rows) {
+    for (const auto &[category, expression, amount] : rows) {
         const QString number = QString::number(++position);
-        sheet.setRow(position, {number, q(category), q(u"内容") + number, q(expression), QStringLiteral("1"), true});
+        sheet.setRow(position, {number, q(category), q(u"内容") + number, q(expression), amount, true});
     }
     const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
     WorkbookError error;
@@ -49,13 +52,22 @@ QString zeroSheet(const QTemporaryDir &dir)
     return path;
 }
 
-const QStringList workedSettings{"--quote", "15,20",    "--foc", "15",    "--staff", "1",       "--rooms",
-                                 "twin",    "--markup", "15",    "--tax", "6",       "--round", "10"};
+// As a Chinese keyboard may type them.
+const QStringList workedSettings{"--quote", "15、20，15，", "--foc", "１５",  "--staff", "1",       "--rooms",
+                                 "twin",    "--markup",     "15%",   "--tax", "６",      "--round", "10"};
 
 // Every figure of the worked example that only the agency may see.
 const QStringList agencyFigures{"32190", "2146", "148.3019", "325.6981", "12.43", "4885.4715",
                                 "39540", "1977", "136.4151", "296.5849", "12.31", "5931.698",
                                 "13500", "单价", "成本",     "利润",     "税金",  "毛利"};
+
+QString sizes(int count)
+{
+    QStringList list;
+    for (int i = 1; i <= count; ++i)
+        list.append(QString::number(i));
+    return list.join(u',');
+}
 
 // The arguments, separated by blanks, and the start of the message that refuses them.
 using Usage = std::pair<QString, const char16_t *>;
@@ -63,14 +75,14 @@ using Usage = std::pair<QString, const char16_t *>;
 TEST(QuoteBatch, UsageErrorsWriteNothing)
 {
     for (const auto &[given, message] :
-         {Usage{"--quote 0", u"团队人数“0”不是 1 到 9999 的整数"}, Usage{"--quote 15,1.5", u"团队人数“1.5”不是"},
-          Usage{"--quote 10000", u"团队人数“10000”不是"}, Usage{"--quote 15,,20", u"团队人数“”不是"},
-          Usage{"--quote " + QStringLiteral("1,").repeated(100) + "1", u"团队人数最多 100 档"},
+         {Usage{"--quote 0", u"团队人数“0”应为 1 到 9999 的整数"}, Usage{"--quote 15,1.5", u"团队人数“1.5”应为"},
+          Usage{"--quote 10000", u"团队人数“10000”应为"}, Usage{"--quote ,", u"请填写团队人数"},
+          Usage{"--quote " + sizes(101), u"团队人数最多 100 档"},
           Usage{"--quote 15 --markup 10 --margin 20", u"只能给出其中一个"},
-          Usage{"--quote 15 --margin 100", u"毛利率“100”必须小于 100"},
-          Usage{"--quote 15 --profit -5", u"加价“-5”不是"}, Usage{"--quote 15 --tax -1", u"税点“-1”不是 0 到 100"},
-          Usage{"--quote 15 --tax 100.5", u"税点“100.5”不是"}, Usage{"--quote 15 --tax-base gross", u"计税方式“gross”"},
-          Usage{"--quote 15 --child-excludes 房,酒店", u"儿童价不含的项目“酒店”"},
+          Usage{"--quote 15 --margin 100", u"毛利率“100”应小于 100"},
+          Usage{"--quote 15 --profit -5", u"每人利润“-5”应为 0 或更大的数"},
+          Usage{"--quote 15 --tax -1", u"税点“-1”应为 0 到 100"}, Usage{"--quote 15 --tax 100.5", u"税点“100.5”应为"},
+          Usage{"--quote 15 --tax-base gross", u"计税方式“gross”"},
           Usage{"--quote 15 --rooms double", u"排房方式“double”"}, Usage{"--quote 15 --foc x", u"免费名额“x”"},
           Usage{"--quote 15 --staff -1", u"陪同人数“-1”"}, Usage{"--quote 15 --round 0.00001", u"取整“0.00001”"},
           Usage{"--foc 15", u"选项 --foc 只能与 --quote 一起使用"},
@@ -92,18 +104,67 @@ TEST(QuoteBatch, UsageErrorsWriteNothing)
     }
 }
 
+// A file the run would write is one it reads, or another it writes, under another name: refused
+// before anything is written. (No PDF here: it needs the batch program's own application object.)
+TEST(QuoteBatch, NoFileOverwrittenByTheRunsOwnOutputs)
+{
+    QTemporaryDir dir;
+    const QString cost = workedExample(dir);
+    QFile costFile(cost);
+    ASSERT_TRUE(costFile.open(QIODevice::ReadOnly));
+    const QByteArray costBytes = costFile.readAll();
+    costFile.close();
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    QFile::link(cost, dir.filePath(QStringLiteral("link.xlsx")));
+    // Where the file system ignores case, the upper-case name is the cost workbook too.
+    const bool caseBlind = QFile::exists(dir.filePath(QStringLiteral("SHEET.XLSX")));
+    const std::tuple<const char *, QString, bool> cases[] = {
+        {"ImportAsQuote", "--import sheet.xlsx --quote-xlsx sheet.xlsx", true},
+        {"ThroughDotDot", "--import sheet.xlsx --quote-xlsx sub/../sheet.xlsx", true},
+        {"OtherCase", "--import sheet.xlsx --quote-xlsx SHEET.XLSX", caseBlind},
+#ifndef _WIN32
+        {"ThroughALink", "--import link.xlsx --export sheet.xlsx", true},
+#endif
+        {"ExportOverImport", "--import sheet.xlsx --export ./sheet.xlsx", true},
+        {"TwoDocumentsOneFile", "--export q.out --quote-xlsx sub/../q.out", true},
+        {"ExportAsDocument", "--export e.xlsx --quote-xlsx e.xlsx", true},
+        {"SettingsFile", "--query x --ini default.ini --quote-xlsx ./default.ini", true},
+        {"DifferentFiles", "--import sheet.xlsx --export other.xlsx --quote-xlsx q.xlsx", false},
+    };
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    for (const auto &[name, given, same] : cases) {
+        SCOPED_TRACE(name);
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        const QStringList arguments = given.split(u' ') + QStringList{"--quote", "15"};
+        EXPECT_EQ(RunBatch(arguments, outStream, errStream), same ? BatchBadArguments : BatchOk) << err.toStdString();
+        EXPECT_EQ(err.contains(q(u"是同一个文件")), same) << err.toStdString();
+        QFile file(cost);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), costBytes);
+        EXPECT_EQ(QFile::exists(QStringLiteral("q.out")) || QFile::exists(QStringLiteral("e.xlsx")), false);
+    }
+    QDir::setCurrent(before);
+}
+
 struct BatchResult
 {
     int status;
     QString out, err;
 };
 
-BatchResult runBatch(const QStringList &arguments, const QString &fontConfig = QString())
+// fontConfig: a fontconfig set-up (Linux); fontDir: the one font folder (Windows' offscreen platform).
+BatchResult runBatch(const QStringList &arguments, const QString &fontConfig = QString(),
+                     const QString &fontDir = QString())
 {
     QProcess process;
-    if (!fontConfig.isEmpty()) {
+    if (!fontConfig.isEmpty() || !fontDir.isEmpty()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("FONTCONFIG_FILE"), fontConfig);
+        if (!fontConfig.isEmpty())
+            environment.insert(QStringLiteral("FONTCONFIG_FILE"), fontConfig);
+        if (!fontDir.isEmpty())
+            environment.insert(QStringLiteral("QT_QPA_FONTDIR"), fontDir);
         process.setProcessEnvironment(environment);
     }
     process.start(QStringLiteral(QUILVAR_BATCH_EXECUTABLE), arguments);
@@ -118,15 +179,22 @@ TEST(QuoteBatch, JsonAfterEveryOtherStep)
     const BatchResult run = runBatch(QStringList{"--import", workedExample(dir), "--json"} + workedSettings);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     // The sheet's own figures stay as the import left them.
-    EXPECT_TRUE(run.out.contains(QStringLiteral("\"total\":\"5\",")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\"total\":\"35400\",")));
     EXPECT_TRUE(run.out.contains(QStringLiteral(
-        R"("quote":{"breaks":[{"paying":"15","free":"1","staff":"1","travellers":"17","rooms":"9","cost":"32190",)"
+        R"("quote":{"flagged":[],"breaks":[{"paying":"15","free":"1","staff":"1","travellers":"17","rooms":"9","cost":"32190",)"
         R"("costperhead":"2146","price":"2620","tax":"148.3019","profit":"325.6981","margin":"12.43",)"
         R"("groupprice":"39300","groupprofit":"4885.4715","child":"1520"},{"paying":"20","free":"1","staff":"1",)"
         R"("travellers":"22","rooms":"12","cost":"39540","costperhead":"1977","price":"2410","tax":"136.4151",)"
         R"("profit":"296.5849","margin":"12.31","groupprice":"48200","groupprofit":"5931.698","child":"1320"}],)"
         R"("singlesupplement":"920"}})")))
         << run.out.toStdString();
+
+    GroupQuote flagged;
+    flagged.flagged.append({"3", q(u"房"), {}, Amount::fromUnits(350000000), Amount::fromUnits(375000000)});
+    EXPECT_TRUE(
+        SheetJson(CostSheet(), {}, flagged)
+            .endsWith(QStringLiteral(R"("quote":{"flagged":[{"row":"3","amount":"35000","expression":"37500"}],)"
+                                     R"("breaks":[],"singlesupplement":"0"}})")));
 }
 
 // The texts of a workbook: its shared strings and the cells of its only worksheet.
@@ -278,6 +346,19 @@ TEST(QuoteBatch, NoDocumentWithoutAPrice)
         EXPECT_TRUE(run.err.contains(q(c.message))) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(pdf));
     }
+}
+
+// A system without a Chinese font would get a PDF of empty boxes: refused by name, nothing written.
+TEST(QuoteBatch, NoChineseFontMakesNoPdf)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("q.pdf")), noFonts = dir.filePath(QStringLiteral("fonts"));
+    ASSERT_TRUE(QDir().mkpath(noFonts));
+    const BatchResult run = runBatch(QStringList{"--import", workedExample(dir), "--quote-pdf", pdf} + workedSettings,
+                                     fontConfigWithout(dir, QStringLiteral("*")), noFonts);
+    EXPECT_EQ(run.status, BatchWorkbookFailed);
+    EXPECT_TRUE(run.err.contains(q(u"没有可用的中文字体"))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 } // namespace

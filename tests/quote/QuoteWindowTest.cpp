@@ -18,9 +18,10 @@
 
 namespace {
 
-const std::pair<const char16_t *, const char16_t *> workedRows[] = {
-    {u"房", u"单价: 300.00 × 10间 × 5晚"}, {u"餐", u"单价: 50.00 × 20人 × 9餐"},  {u"车", u"单价: 1200.00 × 6天"},
-    {u"导游", u"单价: 300.00 × 6天"},      {u"景点门票", u"单价: 120.00 × 20人"},
+const std::tuple<const char16_t *, const char16_t *, const char *> workedRows[] = {
+    {u"房", u"单价: 300.00 × 10间 × 5晚", "15000"}, {u"餐", u"单价: 50.00 × 20人 × 9餐", "9000"},
+    {u"车", u"单价: 1200.00 × 6天", "7200"},        {u"导游", u"单价: 300.00 × 6天", "1800"},
+    {u"景点门票", u"单价: 120.00 × 20人", "2400"},
 };
 
 struct QuoteView
@@ -36,7 +37,10 @@ struct QuoteView
         QLineEdit *edit = get(name);
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
+        for (const QChar c : text) { // Chinese and full-width characters too
+            QTest::sendKeyEvent(QTest::Press, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
         QTest::keyClick(edit, Qt::Key_Return);
     }
     QString cell(int row, int column) const
@@ -75,12 +79,12 @@ class QuoteWindowTest : public QObject
     QString m_ini = m_dir.filePath(QStringLiteral("default.ini"));
 
     // The worked example's rows in the calculator, and the quote window opened from its menu.
-    QuoteView open(Window &w)
+    QuoteView open(Window &w, const QString &ini)
     {
-        w.window.setIniFilePath(m_ini);
+        w.window.setIniFilePath(ini);
         for (int row = 1; row <= 5; ++row) {
-            const auto [category, expression] = workedRows[row - 1];
-            w.sheet().setRow(row, {QString::number(row), q(category), {}, q(expression), {}, true});
+            const auto [category, expression, amount] = workedRows[row - 1];
+            w.sheet().setRow(row, {QString::number(row), q(category), {}, q(expression), amount, true});
         }
         w.choose("MnuLv_2Quote");
         QWidget *window = w.window.findChild<QWidget *>(QStringLiteral("FrmQuote"));
@@ -97,7 +101,7 @@ private slots:
     void followsTheSheetAndRemembersItsSettings()
     {
         Window w;
-        const QuoteView quote = open(w);
+        const QuoteView quote = open(w, m_ini);
         // Every change of the figures below is told to the view as a model must tell it.
         QAbstractItemModelTester tester(quote.get<QTableView>("TblQuote")->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -124,9 +128,17 @@ private slots:
         QCOMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("2010"));
 
         // Kept in the settings file beside the connection settings.
-        const std::pair<const char *, const char *> stored[] = {
-            {"Sizes", "15,20"},  {"FreeEvery", "15"}, {"Staff", "1"},       {"Rooms", "twin"}, {"Rule", "markup"},
-            {"RuleValue", "15"}, {"Tax", "6"},        {"TaxBase", "price"}, {"Round", "10"},   {"ChildExcludes", "房"}};
+        const std::pair<const char *, const char *> stored[] = {{"Sizes", "15,20"},
+                                                                {"FreeEvery", "15"},
+                                                                {"Staff", "1"},
+                                                                {"Rooms", "twin"},
+                                                                {"Rule", "markup"},
+                                                                {"RuleValue", "15"},
+                                                                {"Tax", "6"},
+                                                                {"TaxBase", "price"},
+                                                                {"Round", "10"},
+                                                                {"ChildExcludes", "房"},
+                                                                {"RoomCategories", "房"}};
         for (const auto &[key, value] : stored)
             QCOMPARE(ReadIni(QStringLiteral("Quote"), QString::fromLatin1(key), m_ini), QString::fromUtf8(value));
         QCOMPARE(ReadIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), m_ini), QStringLiteral("db1"));
@@ -142,10 +154,63 @@ private slots:
         QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Tax"), m_ini), QStringLiteral("6"));
     }
 
+    // Values the window does not know are named once, shown unset and left in the file until the
+    // planner sets them; a typed-over amount is listed under the table.
+    void unknownSettingsAndFlaggedLines()
+    {
+        const QString ini = m_dir.filePath(QStringLiteral("unknown.ini"));
+        for (const auto &[key, value] : {std::pair{"Sizes", "15"},
+                                         {"Staff", "x"},
+                                         {"Rooms", "FIXED"},
+                                         {"Rule", "Markup"},
+                                         {"RuleValue", "15"},
+                                         {"Tax", "6"},
+                                         {"TaxBase", "price"}})
+            QVERIFY(WriteIni(QStringLiteral("Quote"), QString::fromLatin1(key), QString::fromLatin1(value), ini));
+        Window w;
+        const QuoteView quote = open(w, ini);
+        const QString notice = quote.get<QLabel>("LblUnknownSettings")->text();
+        QVERIFY(quote.get<QLabel>("LblUnknownSettings")->isVisible());
+        QVERIFY2(notice.contains(QStringLiteral("Rooms=FIXED")) && notice.contains(QStringLiteral("Rule=Markup")),
+                 qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("Staff=x")), qPrintable(notice));
+        QCOMPARE(quote.get("TxtStaff")->text(), QString());
+        QCOMPARE(quote.get<QComboBox>("CboRule")->currentIndex(), -1);
+        QCOMPARE(quote.get<QCheckBox>("ChkRooms")->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(quote.get<QTableView>("TblQuote")->model()->rowCount(), 0);
+
+        // Another setting is kept; the unknown ones stay as the file has them.
+        quote.type("TxtTax", QStringLiteral("９"));
+        QTRY_COMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Tax"), ini), q(u"９"));
+        QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Rule"), ini), QStringLiteral("Markup"));
+        QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Rooms"), ini), QStringLiteral("FIXED"));
+        QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Staff"), ini), QStringLiteral("x"));
+
+        quote.type("TxtStaff", QStringLiteral("0"));
+        QCheckBox *rooms = quote.get<QCheckBox>("ChkRooms");
+        QTest::mouseClick(rooms, Qt::LeftButton, {}, QPoint(8, rooms->height() / 2)); // on its box
+        QTest::keyClick(quote.get<QComboBox>("CboRule"), Qt::Key_Down);
+        QTRY_COMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Rule"), ini), QStringLiteral("none"));
+        QCOMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Rooms"), ini), QStringLiteral("twin"));
+        QVERIFY(!quote.get<QLabel>("LblUnknownSettings")->isVisible());
+        QTRY_COMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("1970"));
+
+        // The room line's amount typed over: priced from its expression, and named.
+        QVERIFY(!quote.get<QWidget>("FraFlagged")->isVisible());
+        w.sheet().setAmountText(1, QStringLiteral("14000"));
+        QTRY_VERIFY(quote.get<QWidget>("FraFlagged")->isVisible());
+        const QAbstractItemModel *flagged = quote.get<QTableView>("TblFlagged")->model();
+        QCOMPARE(flagged->rowCount(), 1);
+        QCOMPARE(flagged->index(0, 0).data().toString(), QStringLiteral("1"));
+        QCOMPARE(flagged->index(0, 3).data().toString(), QStringLiteral("14000"));
+        QCOMPARE(flagged->index(0, 4).data().toString(), QStringLiteral("15000"));
+        QCOMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("1970"));
+    }
+
     void exportButtonsWriteTheCustomerQuote()
     {
         Window w;
-        const QuoteView quote = open(w);
+        const QuoteView quote = open(w, m_ini);
         QTest::keyClicks(quote.get("TxtTourName"), QStringLiteral("Yunnan"));
         const std::pair<const char *, const char *> buttons[] = {{"CmdPdf", "%PDF-"}, {"CmdXlsx", "PK"}};
         for (const auto &[button, magic] : buttons) {
@@ -162,7 +227,7 @@ private slots:
     void letterheadAndTheIncludesThePlannerWrites()
     {
         Window w;
-        const QuoteView quote = open(w);
+        const QuoteView quote = open(w, m_ini);
         // The letterhead, typed into its dialog with a logo chosen; kept beside the connection.
         const QString logo = m_dir.filePath(QStringLiteral("chosen.png"));
         QImage(60, 30, QImage::Format_RGB32).save(logo);

@@ -68,10 +68,13 @@ TEST(RefreshHeadCount, RewritesOneRow)
         {u"5", u"单价: 1.00 × 045间 × 2.50天", u"单价: 1.00 × 45间 × 2.5天", u"112.5"},
         {u"5", u"单价: 1.00 × 12345678间", u"单价: 1.00 × 1.234568E+07间", u"12345678"},
         {u"5", u"单价: 1.00 × 0.1间", u"单价: 1.00 × 0.1间", u"0.1"},
-        // Without ": " the price starts at the second character.
-        {u"5", u"单价:80.00 × 3人", u"单价:80.00 × 5人", u"0"},
-        {u"5", u"8", u"8", u"0"},
+        // Without ": " the price starts at the second character; a row whose price reads 0 there
+        // (free text, a product typed as text, a missing space after the colon) keeps its amount.
         {u"5", u"89", u"89", u"9"},
+        {u"5", u"单价:80.00 × 3人", u"单价:80.00 × 3人", u"7"},
+        {u"5", u"8", u"8", u"7"},
+        {u"5", u"按实际结算", u"按实际结算", u"7"},
+        {u"5", u"300*10*5", u"300*10*5", u"7"},
         {u"5", u"单价: 50.00", u"单价: 50.00", u"50"},
         {u"5", u"单价:  50.00 ", u"单价:  50.00 ", u"50"},
         // A later segment with ": " is a factor.
@@ -85,6 +88,7 @@ TEST(RefreshHeadCount, RewritesOneRow)
         CostSheet sheet;
         sheet.setText3(q(c.headCount));
         line(sheet, 1, q(c.before));
+        sheet.setAmountText(1, QStringLiteral("7"));
         RefreshHeadCount(sheet);
         EXPECT_EQ(sheet.row(1).Expression, q(c.after));
         EXPECT_EQ(sheet.row(1).AmountText, q(c.amount)) << q(c.before).toStdString();

@@ -1,0 +1,6 @@
+#include "common/SharedSettingsFolder.h"
+
+QString SharedSettingsFolder()
+{
+    return {};
+}

@@ -1,0 +1,6 @@
+#include "excel/read/XlsChildLimits.h"
+
+QString XlsReaderExecutableName()
+{
+    return QStringLiteral("quilvar-xls-reader");
+}
