@@ -5,10 +5,14 @@
 #include "app/GapLabel.h"
 #include "app/HelpDialog.h"
 #include "app/LayoutRule.h"
+#include "app/NoticeBar.h"
+#include "app/RecentQuotesDialog.h"
 #include "app/SheetEditCommands.h"
 #include "app/UiFont.h"
 #include "app/VendorLinks.h"
+#include "app/memory/SheetMemory.h"
 #include "common/Dialogs.h"
+#include "common/NumberBoxMark.h"
 #include "costline/ControlJsj.h"
 #include "costline/Twips.h"
 #include "sheet/CostSheetModel.h"
@@ -19,6 +23,7 @@
 #include "quote/QuoteWindow.h"
 #include "sheet/QueryFillWindow.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -61,6 +66,10 @@ CalculatorWindow::CalculatorWindow(QWidget *parent) : QWidget(parent)
     buildList();
     buildBottomBar();
     buildMenu();
+    m_notice = new NoticeBar(this);
+    connect(m_notice, &NoticeBar::visibilityChanged, this, &CalculatorWindow::applyLayout);
+    m_memory = new SheetMemory(m_sheet, SheetFolder::path(), this);
+    connect(m_memory, &SheetMemory::problem, this, [this](const QString &text) { tell({text}); });
 
     // The overlay editors, hidden until a cell is clicked.
     m_category = named(new QComboBox(this), "Combo1");
@@ -85,6 +94,7 @@ CalculatorWindow::~CalculatorWindow()
     // The in-place editing and the list refer to the sheet, a member that is gone before the
     // children are deleted: they go first, with their event filters and connections.
     delete m_quoteWindow;
+    delete m_memory;
     delete m_editCommands;
     delete m_editing;
     m_list->viewport()->removeEventFilter(this);
@@ -145,6 +155,7 @@ void CalculatorWindow::buildBottomBar()
     m_total = box("Text1", 660, 1515);
     label(new QLabel(QStringLiteral("元 /")), "Label2", 2340);
     m_headCount = box("Text3", 2880, 855);
+    MarkMisreadNumbers(m_headCount);
     // 人 and ＝ at the two ends of the label whatever the font, with the refresh button between.
     label(new GapLabel(QStringLiteral("人                ＝")), "Label3", 3900, 1800);
     m_refresh = button("Command2", QStringLiteral("刷新人数(&S)"), 4140);
@@ -189,6 +200,7 @@ void CalculatorWindow::buildMenu()
     item("MnuLv_2OutExcel", QStringLiteral("导出到Excel"), [this] { exportToWorkbook(); });
     item("MnuLv_2InExcel", QStringLiteral("从Excel导入"), [this] { importFromWorkbook(); });
     item("MnuLv_2Quote", QStringLiteral("报价单(&B)…"), [this] { showQuoteWindow(); });
+    item("MnuLv_2Recent", QStringLiteral("最近的报价(&R)…"), [this] { openRecentQuote(); });
     separator("MnuLv_2");
     item("MnuLv_SiteWeb", QStringLiteral("登录Orvane网站"), [] { VendorLinks::open(VendorLinks::HomePage()); });
     item("MnuLv_SiteBbs", QStringLiteral("登录Orvane论坛"), [] { VendorLinks::open(VendorLinks::ForumPage()); });
@@ -206,7 +218,16 @@ void CalculatorWindow::buildMenu()
 
 bool CalculatorWindow::CzTable(const QString &query)
 {
-    return RunCzTable(m_sheet, query, m_iniFilePath, this);
+    m_memory->setQuery(query);
+    const bool filled = RunCzTable(m_sheet, query, m_iniFilePath, this);
+    showFirstRow();
+    return filled;
+}
+
+void CalculatorWindow::showFirstRow()
+{
+    // A quote brought in whole starts at its first line, not at the blank rows after it.
+    m_list->scrollToTop();
 }
 
 void CalculatorWindow::setHeadCountText(const QString &text)
@@ -221,16 +242,56 @@ void CalculatorWindow::exportToWorkbook()
 
 void CalculatorWindow::importFromWorkbook()
 {
-    InExcelCommand(this, m_sheet);
+    if (InExcelCommand(this, m_sheet))
+        showFirstRow();
 }
 
 void CalculatorWindow::showQuoteWindow()
 {
-    if (!m_quoteWindow)
+    if (!m_quoteWindow) {
         m_quoteWindow = new QuoteWindow(m_sheet, m_iniFilePath, this);
+        m_quoteWindow->setPerTourTexts(m_memory->quoteTexts());
+        connect(m_quoteWindow, &QuoteWindow::perTourTextsChanged, this,
+                [this] { m_memory->setQuoteTexts(m_quoteWindow->perTourTexts()); });
+    }
     m_quoteWindow->show();
     m_quoteWindow->raise();
     m_quoteWindow->activateWindow();
+}
+
+void CalculatorWindow::noteLastEnd(bool tellOfCrash)
+{
+    m_memory->lookAtFolder(tellOfCrash, [this](const QStringList &problems, int unclosed) {
+        tell(problems);
+        if (unclosed > 0)
+            tell({QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。")});
+    });
+}
+
+void CalculatorWindow::tell(const QStringList &problems)
+{
+    // Each once: a file of a later version is found again at every look into the folder.
+    for (const QString &problem : problems) {
+        if (!m_told.contains(problem)) {
+            m_told << problem;
+            m_notice->add(problem);
+        }
+    }
+}
+
+void CalculatorWindow::openRecentQuote()
+{
+    const FolderScan scan = ScanSheetFolder(SheetFolder::path(), QDateTime::currentDateTimeUtc(), m_memory->path());
+    tell(scan.problems);
+    RecentQuotesDialog dialog(scan.sheets, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
+        return;
+    const SheetRecord record = dialog.chosen()->record;
+    RestoreRecord(m_sheet, record);
+    m_memory->setQuoteTexts(record.quoteTexts);
+    if (m_quoteWindow)
+        m_quoteWindow->setPerTourTexts(record.quoteTexts);
+    showFirstRow();
 }
 
 void CalculatorWindow::showMenuAt(const QPoint &windowPoint)
@@ -264,6 +325,15 @@ void CalculatorWindow::addRow()
 
 void CalculatorWindow::applyLayout()
 {
+    // The notice bar, when shown, stands above the list, which starts below it.
+    int listTop = TwipsToPixels(ListMargin);
+    if (m_notice && !m_notice->isHidden()) {
+        const int width = qMax(0, this->width() - 2 * listTop);
+        const int height = m_notice->heightForWidth(width);
+        m_notice->setGeometry(listTop, listTop / 2, width, height > 0 ? height : m_notice->sizeHint().height());
+        listTop = m_notice->geometry().bottom() + 1 + listTop / 2;
+    }
+    m_list->move(m_list->x(), listTop);
     LayoutInput in;
     in.innerWidth = float(PixelsToTwips(width()));
     in.innerHeight = float(PixelsToTwips(height()));
@@ -312,6 +382,14 @@ void CalculatorWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     fitOuterStartSize();
+    // What the planner first sees is where the sheet starts; a host's fill is no change of theirs.
+    m_memory->start();
+}
+
+void CalculatorWindow::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    m_memory->closeNormally();
 }
 
 void CalculatorWindow::moveEvent(QMoveEvent *event)

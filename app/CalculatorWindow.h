@@ -6,6 +6,8 @@
 #include <QWidget>
 
 class ControlJsj;
+class NoticeBar;
+class SheetMemory;
 class CostSheetModel;
 class InPlaceEditing;
 class SheetEditCommands;
@@ -39,6 +41,13 @@ public:
     // The head-count box, as start-up and the import set it.
     void setHeadCountText(const QString &text);
 
+    // Reads the kept sheets at start, in the background: tells of damaged ones and, with
+    // `tellOfCrash` (a start without a host's query), of a sheet whose calculator ended without its
+    // close.
+    void noteLastEnd(bool tellOfCrash);
+    SheetMemory &memory() { return *m_memory; }
+    NoticeBar &notice() { return *m_notice; }
+
     // The popup menu with its top-left corner at a point of the window.
     void showMenuAt(const QPoint &windowPoint);
 
@@ -47,6 +56,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -63,6 +73,9 @@ private:
     void exportToWorkbook();
     void importFromWorkbook();
     void showQuoteWindow();
+    void showFirstRow();
+    void openRecentQuote();
+    void tell(const QStringList &problems);
 
     CostSheet m_sheet;
     QString m_iniFilePath;
@@ -81,6 +94,9 @@ private:
     QPushButton *m_more = nullptr;
     QMenu *m_menu = nullptr;
     QPointer<QuoteWindow> m_quoteWindow;
+    SheetMemory *m_memory = nullptr;
+    NoticeBar *m_notice = nullptr;
+    QStringList m_told;
     bool m_fittingStartSize = true;
     QSize m_fittedSize;
 };

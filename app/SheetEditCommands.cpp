@@ -143,8 +143,26 @@ void SheetEditCommands::paste()
         rows = ParseTabText(mime->text());
     else if (mime && mime->hasHtml())
         rows = ParseHtmlTable(mime->html());
+    int first = selectedPosition();
+    // Rows that hold text are never replaced unasked.
+    const PasteOverwrite overwrite = OverwrittenRows(m_sheet, first, int(rows.size()));
+    if (overwrite.any()) {
+        enum
+        {
+            Overwrite,
+            Append,
+            Cancel
+        };
+        const int answer =
+            Dialogs::ask(m_window, OverwriteQuestion(int(rows.size()), overwrite), QStringLiteral("粘贴"),
+                         {QStringLiteral("覆盖"), QStringLiteral("插入到末尾"), QStringLiteral("取消")});
+        if (answer == Cancel)
+            return;
+        if (answer == Append)
+            first = AfterLastTextRow(m_sheet);
+    }
     QString error;
-    if (!PasteRows(m_sheet, selectedPosition(), rows, &error))
+    if (!PasteRows(m_sheet, first, rows, &error))
         Dialogs::message(m_window, error, OperationTitle, Dialogs::Icon::Warning);
 }
 

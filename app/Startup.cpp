@@ -15,6 +15,8 @@ void StartCalculator(CalculatorWindow &window, const QString &argumentsText, con
         if (commandLine.headCountText)
             window.setHeadCountText(*commandLine.headCountText);
     }
+    // A host's launch is never interrupted by a note about an earlier calculator.
+    window.noteLastEnd(!commandLine.hasQuery);
     window.show();
     window.update();
 }

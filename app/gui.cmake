@@ -1,10 +1,10 @@
 # The calculator window and its dialogs.
 add_library(quilvar_app_gui STATIC
-  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp GapLabel.cpp HelpDialog.cpp LayoutRule.cpp QtTranslations.cpp Startup.cpp
-  UiFont.cpp VendorLinks.cpp)
+  AboutDialog.cpp AppIcon.cpp CalculatorWindow.cpp FixedDialog.cpp GapLabel.cpp HelpDialog.cpp LayoutRule.cpp NoticeBar.cpp
+  QtTranslations.cpp RecentQuotesDialog.cpp Startup.cpp UiFont.cpp VendorLinks.cpp)
 target_link_libraries(quilvar_app_gui PUBLIC
   quilvar_sheet quilvar_sheet_gui quilvar_costline_gui quilvar_common_gui quilvar_app_rules quilvar_excel_gui
-  quilvar_db_gui quilvar_sheet_query_gui quilvar_quote_gui Qt6::Widgets)
+  quilvar_db_gui quilvar_sheet_query_gui quilvar_quote_gui quilvar_memory Qt6::Widgets)
 # Paste, copy, undo and redo over the list.
 target_sources(quilvar_app_gui PRIVATE SheetEditCommands.cpp)
 

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace Dialogs {
@@ -12,6 +13,7 @@ struct Script
     bool on = false;
     QList<ShownMessage> shown;
     QStringList fileNames;
+    QList<int> answers;
 };
 Script &script()
 {
@@ -38,6 +40,24 @@ void message(QWidget *parent, const QString &text, const QString &title, Icon ic
         boxIcon = QMessageBox::Critical;
     QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+int ask(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons)
+{
+    const int cancel = int(buttons.size()) - 1;
+    if (script().on) {
+        script().shown.append({text, title, Icon::Information});
+        return script().answers.isEmpty() ? cancel : script().answers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> added;
+    for (int i = 0; i < buttons.size(); ++i)
+        added.append(box.addButton(buttons.at(i), i == cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    box.setDefaultButton(qobject_cast<QPushButton *>(added.value(0)));
+    box.setEscapeButton(added.value(cancel));
+    box.exec();
+    const int chosen = int(added.indexOf(box.clickedButton()));
+    return chosen < 0 ? cancel : chosen;
 }
 
 QString openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filters)
@@ -87,6 +107,11 @@ QList<ShownMessage> takeShownMessages()
 void setNextFileName(const QString &fileName)
 {
     script().fileNames.append(fileName);
+}
+
+void setNextAnswer(int button)
+{
+    script().answers.append(button);
 }
 
 } // namespace Dialogs

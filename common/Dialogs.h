@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,10 @@ enum class Icon
 // A message box with the text, the title, the icon and an OK button; returns when it is closed.
 void message(QWidget *parent, const QString &text, const QString &title, Icon icon);
 
+// A question with its own buttons, the first the default; returns the index of the button chosen,
+// or the last (the cancel) when the box is closed without a choice.
+int ask(QWidget *parent, const QString &text, const QString &title, const QStringList &buttons);
+
 // An existing file to open, or the empty text when the user cancelled.
 QString openFileName(QWidget *parent, const QString &title, const QString &directory, const QString &filters);
 // A file to write, or the empty text when the user cancelled. A name typed without a suffix gets
@@ -41,5 +46,8 @@ void setScripted(bool scripted);
 bool isScripted();
 QList<ShownMessage> takeShownMessages();
 void setNextFileName(const QString &fileName);
+// The answer of the next question (a button's index); with none queued a question is cancelled.
+// Questions are recorded among the shown messages.
+void setNextAnswer(int button);
 
 } // namespace Dialogs

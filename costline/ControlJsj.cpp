@@ -1,6 +1,7 @@
 #include "costline/ControlJsj.h"
 
 #include "common/Dialogs.h"
+#include "common/NumberBoxMark.h"
 #include "costline/Twips.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ ControlJsj::ControlJsj(QWidget *parent) : QWidget(parent)
     m_price->setObjectName(QStringLiteral("Text1"));
     connect(m_price, &QLineEdit::textEdited, this, [this](const QString &text) { m_model.setUnitPriceText(text); });
     watchEnter(m_price);
+    MarkMisreadNumbers(m_price);
 
     // The editor takes the focus in its unit-price field.
     setFocusProxy(m_price);
@@ -165,6 +167,7 @@ void ControlJsj::addSlot(int slot)
     connect(widgets.count, &QLineEdit::textEdited, this,
             [this, slot](const QString &text) { m_model.setCountText(slot, text); });
     watchEnter(widgets.count);
+    MarkMisreadNumbers(widgets.count);
 
     widgets.unit = new QComboBox(this);
     widgets.unit->setObjectName(QStringLiteral("Combo1_%1").arg(slot));

@@ -2,8 +2,11 @@
 // `import`. Run it under Xvfb through tools/screenshots.sh.
 #include "app/CalculatorWindow.h"
 #include "app/QtTranslations.h"
+#include "app/SheetEditCommands.h"
+#include "app/memory/SheetFolder.h"
 #include "common/Dialogs.h"
 #include "common/IniFile.h"
+#include "costline/ControlJsj.h"
 #include "costline/Expression.h"
 #include "db/Database.h"
 #include "db/FrmSJKLj.h"
@@ -11,6 +14,7 @@
 #include "sheet/InPlaceEditing.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -18,12 +22,15 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
+#include <QTreeView>
 
 #include <cstdio>
 
@@ -132,6 +139,61 @@ void workbookScene(QApplication &app, CalculatorWindow &window, const QString &s
     });
     window.popupMenu()->findChild<QAction *>(QString::fromLatin1(command))->trigger();
 }
+// Sheets kept by earlier calculators: one ended by a crash, one a host started, one still open.
+void keepEarlierSheets(CalculatorWindow &window, QLockFile &stillOpen)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    SheetRecord record;
+    record.rows = window.sheet().rows();
+    record.text1 = window.sheet().Text1();
+    record.text3 = QStringLiteral("25");
+    record.text4 = window.sheet().Text4();
+    record.started = record.changed = now.addSecs(-600);
+    record.quoteTexts = {{QStringLiteral("tourName"), QStringLiteral("北京五日游")}};
+    WriteRecordFile(QDir(SheetFolder::path()).filePath(QStringLiteral("a.qsheet")), record, nullptr);
+    record.quoteTexts = {};
+    record.closed = true;
+    record.changed = now.addDays(-2);
+    record.query = QStringLiteral("select 项目, 内容, 表达式, 金额 from 报价明细 where 团号 = 'YN8D-1207'");
+    WriteRecordFile(QDir(SheetFolder::path()).filePath(QStringLiteral("b.qsheet")), record, nullptr);
+    record.query.clear();
+    record.rows.removeFirst();
+    record.changed = now.addSecs(-60);
+    const QString open = QDir(SheetFolder::path()).filePath(QStringLiteral("c.qsheet"));
+    WriteRecordFile(open, record, nullptr);
+    stillOpen.setStaleLockTime(0);
+    stillOpen.tryLock(0);
+}
+
+// The memory's windows and the paste question and a misread number.
+void memoryScene(QApplication &app, CalculatorWindow &window, const QString &scene, const QString &file)
+{
+    auto shootAndQuit = [&app, file] {
+        QTimer::singleShot(600, [&app, file] {
+            shoot(file);
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            app.quit();
+        });
+    };
+    shootAndQuit();
+    if (scene == QLatin1String("recent")) {
+        window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Recent"))->trigger();
+    } else if (scene == QLatin1String("paste")) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("车\t大巴\n导游\t金牌\n其它\t水\n"));
+        auto *list = window.findChild<QTreeView *>(QStringLiteral("Lv1"));
+        list->setCurrentIndex(list->model()->index(1, 0));
+        window.editCommands().paste();
+    } else if (scene == QLatin1String("marked")) {
+        window.findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("３０人"));
+        window.sheet().setCurRow(2);
+        window.editing().EditCell(ExpressionColumn, 2);
+        QLineEdit *price = window.findChild<ControlJsj *>(QStringLiteral("ControlJsj1"))->unitPriceField();
+        price->setText(QStringLiteral("1,900"));
+        QToolTip::showText(price->mapToGlobal(QPoint(0, price->height())), price->toolTip(), price);
+    }
+}
+
 // The quote window opened over a settings file: one with values it does not know (named, shown
 // unset), or one that prices the sheet with the room line's amount typed over (listed under the
 // table).
@@ -164,12 +226,14 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     LoadQtChineseTranslations(app);
+    QTemporaryDir sheets;
+    SheetFolder::setPathForTests(sheets.path());
     if (argc != 3) {
         std::fprintf(stderr,
                      "usage: %s "
                      "main|editor|category|dropdown|menu|quote|quoteunknown|quoteflagged|agency|refresh|open|overflow|"
                      "saved|toolong|about|help|"
-                     "connerror|settings OUTPUT.png\n",
+                     "connerror|settings|recent|crashnote|paste|marked OUTPUT.png\n",
                      argv[0]);
         return 2;
     }
@@ -203,6 +267,11 @@ int main(int argc, char *argv[])
     CalculatorWindow window;
     window.move(0, 0);
     fillPricedSheet(window);
+    QLockFile stillOpen(QDir(SheetFolder::path()).filePath(QStringLiteral("c.qsheet.lock")));
+    if (scene == QLatin1String("recent") || scene == QLatin1String("crashnote")) {
+        keepEarlierSheets(window, stillOpen);
+        window.noteLastEnd(true);
+    }
     window.show();
 
     const int settle = 600;
@@ -266,6 +335,9 @@ int main(int argc, char *argv[])
             auto *frame = window.findChild<QGroupBox *>(QStringLiteral("Frame1"));
             frame->findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("abc"));
             frame->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
+            return;
+        } else if (QStringList{"recent", "paste", "marked"}.contains(scene)) {
+            memoryScene(app, window, scene, file);
             return;
         } else if (QStringList{"open", "overflow", "saved", "toolong"}.contains(scene)) {
             workbookScene(app, window, scene, file, scratch.path());

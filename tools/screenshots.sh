@@ -2,7 +2,8 @@
 # Photographs every window of the calculator under Xvfb: the priced sheet, the expression and
 # category editors over a cell, the open category list, the popup menu, the quote window (also
 # over a settings file with values it does not know, and with a line whose amount was typed over),
-# the letterhead dialog, the refused head-count refresh, About
+# the letterhead dialog, the refused head-count refresh, the recent quotes, the note after a crash,
+# the paste question, a misread number marked, About
 # and Help, the connection-error message and the settings window; at the scale factors 1, 1.5
 # and 2, once with WenQuanYi Zen Hei and once with Noto Sans CJK SC (each time the other font is
 # hidden from fontconfig). Images go to OUTPUT-DIR/<font>-<scale>/<scene>.png, outside git.
@@ -37,7 +38,7 @@ for font in wqy noto; do
         dir="$out/$font-$scale"
         mkdir -p "$dir"
         for scene in main editor category dropdown menu quote quoteunknown quoteflagged agency refresh open overflow \
-            saved toolong about help connerror settings; do
+            saved toolong about help connerror settings recent crashnote paste marked; do
             rm -f "$dir/$scene.png"
             # The settings window, closed without a server to connect to, ends the program with a
             # status of 1 after the picture; the picture is what counts.

@@ -2,6 +2,7 @@
 // times keystrokes in its unit-price field: from the key press to row, total and per-head boxes
 // updated and the window repainted. Prints figures; asserts nothing.
 #include "app/CalculatorWindow.h"
+#include "app/memory/SheetFolder.h"
 #include "costline/ControlJsj.h"
 #include "costline/Expression.h"
 #include "sheet/InPlaceEditing.h"
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,6 +35,8 @@ long residentKiB()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QTemporaryDir sheets;
+    SheetFolder::setPathForTests(sheets.path());
     CalculatorWindow window;
     CostSheet &sheet = window.sheet();
 

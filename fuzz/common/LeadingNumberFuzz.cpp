@@ -2,6 +2,7 @@
 
 #include "common/Amount.h"
 #include "common/LeadingNumber.h"
+#include "common/NumberReading.h"
 #include "common/NumberText.h"
 
 #include <cmath>
@@ -13,6 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const double value = LeadingNumber(text);
     if (std::isnan(value))
         std::abort(); // a text never reads as "not a number"
+
+    // The part that explains a reading reads as the whole text does.
+    const double readPart = LeadingNumber(QStringView(text).left(LeadingNumberLength(text)));
+    if (!(readPart == value || (readPart == 0 && value == 0)))
+        std::abort();
+    ExplainReading(text);
 
     // Every form a number is written in must read back as (nearly) the same number.
     const QString general = NumberText(value);

@@ -2,6 +2,7 @@
 
 #include "app/HelpDialog.h"
 #include "app/QtTranslations.h"
+#include "excel/QuoteExport.h"
 #include "sheet/CostSheetModel.h"
 
 #include <QDesktopServices>
@@ -9,6 +10,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -37,16 +39,6 @@ void checkIndents(QPlainTextEdit *text)
     for (const auto &[line, column, aboveLine, aboveColumn] :
          {Indent{1, 12, 0, 9}, Indent{2, 12, 0, 9}, Indent{7, 6, 6, 3}, Indent{8, 8, 7, 8}, Indent{9, 8, 7, 8}})
         QVERIFY(qAbs(x(line, column) - x(aboveLine, aboveColumn)) <= 1);
-}
-
-// While a dialog is open, a click on the main window (sent through its window, where modal
-// blocking happens) opens no editor.
-void checkMainWindowIsBlocked(Window &w)
-{
-    const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
-    QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
-    QCOMPARE(w.sheet().CurRow(), 0);
-    QVERIFY(!w.category->isVisible());
 }
 } // namespace
 
@@ -443,7 +435,8 @@ private slots:
         }
         QCOMPARE(shown.join(u'|'),
                  QStringLiteral("MnuLv_1Del 删除选中行|MnuLv_1Add 追加一行|MnuLv_1|MnuLv_2OutExcel 导出到Excel|"
-                                "MnuLv_2InExcel 从Excel导入|MnuLv_2Quote 报价单(&B)…|MnuLv_2|"
+                                "MnuLv_2InExcel 从Excel导入|MnuLv_2Quote 报价单(&B)…|"
+                                "MnuLv_2Recent 最近的报价(&R)…|MnuLv_2|"
                                 "MnuLv_SiteWeb 登录Orvane网站|MnuLv_SiteBbs 登录Orvane论坛|"
                                 "MnuLv_Sitedown Orvane软件下载|MnuLv_3|MnuLv_4help 帮助|MnuLv_4about 关于"));
 
@@ -501,7 +494,25 @@ private slots:
         menu->hide();
     }
 
-    void qtTextsAreChinese()
+    void importShowsTheFirstRow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.xlsx"));
+        CostSheet other;
+        for (int k = 1; k <= 300; ++k)
+            other.writeRow(k, {QStringLiteral("车"), QString::number(k), {}, QStringLiteral("10")});
+        QVERIFY(WriteQuoteWorkbook(other, path, nullptr));
+        Window w;
+        for (int k = 0; k < 600; ++k)
+            w.sheet().AddRow();
+        w.list->verticalScrollBar()->setValue(w.list->verticalScrollBar()->maximum());
+        Dialogs::setNextFileName(path);
+        w.menu("MnuLv_2InExcel");
+        QCOMPARE(w.sheet().rowCount(), 300);
+        QCOMPARE(w.list->indexAt(QPoint(5, 5)).row(), 0);
+    }
+
+    void qtTextsAndDialogsAreChineseAndModal()
     {
         QVERIFY(LoadQtChineseTranslations(*qApp));
         QMessageBox message;
@@ -517,11 +528,16 @@ private slots:
         HelpDialog::alignToHalfWidthGrid(box);
         box.resize(640, 400);
         checkIndents(&box);
-    }
 
-    void aboutIsModalAndAsDesigned()
-    {
         Window w;
+        // While a dialog is open, a click on the main window (sent through its window, where modal
+        // blocking happens) opens no editor.
+        auto mainWindowIsBlocked = [&w] {
+            const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
+            QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
+            QCOMPARE(w.sheet().CurRow(), 0);
+            QVERIFY(!w.category->isVisible());
+        };
         QString seen;
         answerNextModal([&](QWidget *modal) {
             seen = modal->objectName();
@@ -543,17 +559,12 @@ private slots:
             QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
             QVERIFY(label("Label5")->font().underline());
             QVERIFY(!label("Image1")->pixmap().isNull());
-            checkMainWindowIsBlocked(w);
+            mainWindowIsBlocked();
         });
         w.choose("MnuLv_4about");
         QCOMPARE(seen, QStringLiteral("FrmAbout"));
-    }
 
-    // Help, twice: whatever was typed into its box is gone at the next opening.
-    void helpIsModalAndForgetsWhatWasTyped()
-    {
-        Window w;
-        QString seen;
+        // Help, twice: whatever was typed into its box is gone at the next opening.
         QCOMPARE(HelpDialog::HelpText(),
                  QString(HelpText).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         for (int opening = 0; opening < 2; ++opening) {
@@ -571,7 +582,7 @@ private slots:
                 QVERIFY(text->cursorRect(end).bottom() < text->viewport()->height()); // no line cut off
                 text->setPlainText(QStringLiteral("涂改"));
                 QCOMPARE(modal->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("关闭"));
-                checkMainWindowIsBlocked(w);
+                mainWindowIsBlocked();
             });
             w.choose("MnuLv_4help");
             QCOMPARE(seen, QStringLiteral("FrmHelp"));

@@ -82,6 +82,48 @@ private slots:
         editor.timesButton(editor.model().LastSlot())->click();
         QCOMPARE(resizes.count(), 2);
     }
+
+    void marksNumbersThatDoNotReadWhole()
+    {
+        Window w;
+        checkMarks(w.box("Text3"), "head count");
+        w.click(1, 4);
+        QTRY_VERIFY(w.expression->isVisible());
+        QTest::mouseClick(w.expression->timesButton(0), Qt::LeftButton);
+        checkMarks(w.expression->unitPriceField(), "price");
+        checkMarks(w.expression->countField(1), "count");
+        // The reading itself is unchanged: 「30.5.1」 in the count prices 30.5 of the unit.
+        for (const auto &[field, typed] :
+             {std::pair{w.expression->countField(1), "30.5.1"}, std::pair{w.expression->unitPriceField(), "2"}}) {
+            field->setFocus();
+            field->selectAll();
+            typeText(field, QString::fromLatin1(typed));
+        }
+        QCOMPARE(w.sheet().row(1).AmountText, QStringLiteral("61"));
+    }
+
+private:
+    static void checkMarks(QLineEdit *field, const char *box)
+    {
+        using Typed = std::pair<const char16_t *, const char16_t *>;
+        for (const auto &[typed, tip] :
+             {Typed{u"1,900", u"只读到 1：“,” 之后的文字不算数"}, Typed{u"￥1900", u"读作 0：“￥” 不是数字"},
+              Typed{u"三十", u"读作 0：“三”是中文数字，请用阿拉伯数字"},
+              Typed{u"３０", u"读作 0：“３”是全角数字，请用半角数字"},
+              Typed{u"30.5.1", u"只读到 30.5：“.” 之后的文字不算数"}, Typed{u"1900", u""}, Typed{u"30人", u""}}) {
+            const QString what = QStringLiteral("%1 %2").arg(QString::fromLatin1(box), QString::fromUtf16(typed));
+            field->setFocus();
+            field->selectAll();
+            typeText(field, QString::fromUtf16(typed));
+            QVERIFY2(field->toolTip() == QString::fromUtf16(tip), qPrintable(what));
+            // The frame is red whatever the style draws around an ordinary box.
+            const auto red = [field] {
+                const QColor edge = field->grab().toImage().pixelColor(0, field->height() / 2);
+                return edge.red() > 180 && edge.green() < 60 && edge.blue() < 60;
+            };
+            QTRY_VERIFY2(red() == (*tip != 0), qPrintable(what));
+        }
+    }
 };
 
 int runControlJsjTests(int argc, char *argv[])

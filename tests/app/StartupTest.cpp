@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 #include "app/CalculatorWindow.h"
 #include "app/CommandLine.h"
+#include "app/memory/SheetFolder.h"
 #include "common/Dialogs.h"
 #include "common/LeadingNumber.h"
 #include "common/ProgramExit.h"
@@ -112,5 +113,7 @@ int main(int argc, char *argv[])
     ProgramText = host.text();
     testing::InitGoogleTest(&argc, argv);
     QApplication app(host.qtArgc(), host.qtArgv());
+    QTemporaryDir sheets;
+    SheetFolder::setPathForTests(sheets.path());
     return RUN_ALL_TESTS();
 }

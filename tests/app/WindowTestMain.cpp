@@ -1,5 +1,8 @@
 #include "WindowTests.h"
 
+#include "app/memory/SheetFolder.h"
+
+#include <QTemporaryDir>
 #include <QTimer>
 
 void typeText(QWidget *widget, const QString &text)
@@ -31,8 +34,11 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Dialogs::setScripted(true);
+    // Every calculator of the tests keeps its sheet here, never in the user's folder.
+    QTemporaryDir sheets;
+    SheetFolder::setPathForTests(sheets.path());
     int status = 0;
-    for (auto run : {runControlJsjTests, runCalculatorWindowTests, runSheetEditCommandsTests})
+    for (auto run : {runControlJsjTests, runCalculatorWindowTests, runSheetEditCommandsTests, runMemoryWindowTests})
         status |= run(argc, argv);
     return status;
 }

@@ -119,3 +119,4 @@ struct Window
 int runControlJsjTests(int argc, char *argv[]);
 int runCalculatorWindowTests(int argc, char *argv[]);
 int runSheetEditCommandsTests(int argc, char *argv[]);
+int runMemoryWindowTests(int argc, char *argv[]);

@@ -6,7 +6,7 @@ add_test(NAME app_view_rules COMMAND quilvar_app_rules_gui_tests)
 set_tests_properties(app_view_rules PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
 # The calculator window driven as a planner drives it, with paste, copy, undo and redo over the list.
-add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.cpp SheetEditCommandsTest.cpp
+add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.cpp MemoryWindowTest.cpp SheetEditCommandsTest.cpp
   WindowTestMain.cpp WindowTests.h)
 target_link_libraries(quilvar_app_window_tests PRIVATE quilvar_app_gui Qt6::Test)
 add_test(NAME app_window COMMAND quilvar_app_window_tests)

@@ -1,5 +1,5 @@
 #include "common/LeadingNumber.h"
-#include "tests/common/TestText.h"
+#include "common/NumberReading.h"
 
 #include <QString>
 
@@ -35,13 +35,36 @@ TEST(LeadingNumber, ReadsTheLeadingNumber)
           // Beyond the double range: infinity or zero, whatever the exponent's length.
           Case{u"1e400", Inf}, Case{u"-1e400", -Inf}, Case{u"1e-400", 0}, Case{u"0e99999999999999999999", 0},
           Case{u"0.0001e99999999999999999999", Inf}, Case{u"1000e-99999999999999999999", 0}}) {
-        SCOPED_TRACE(testing::PrintToString(q(text)));
         EXPECT_EQ(LeadingNumber(QStringView(text)), expected) << QString::fromUtf16(text).toStdString();
+        // The part a reading is explained by is the part that reads.
+        const QStringView read = QStringView(text).left(LeadingNumberLength(text));
+        EXPECT_EQ(LeadingNumber(read), expected) << QString::fromUtf16(text).toStdString();
     }
     // Long digit runs are read exactly.
     EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("0.") + QString(5000, u'3')), 1.0 / 3.0);
     EXPECT_EQ(LeadingNumber(QStringLiteral("1") + QString(300, u'0')), 1e300);
     EXPECT_EQ(LeadingNumber(QString(400, u'9')), Inf);
+}
+
+using Explained = std::pair<const char16_t *, const char16_t *>;
+
+TEST(LeadingNumber, ExplainsAReadingThatIsNotWhole)
+{
+    for (const auto &[text, explanation] :
+         {Explained{u"1,900", u"只读到 1：“,” 之后的文字不算数"}, Explained{u"￥1900", u"读作 0：“￥” 不是数字"},
+          Explained{u"三十", u"读作 0：“三”是中文数字，请用阿拉伯数字"},
+          Explained{u"３０人", u"读作 0：“３”是全角数字，请用半角数字"},
+          Explained{u"30.5.1", u"只读到 30.5：“.” 之后的文字不算数"},
+          Explained{u"12万", u"只读到 12：“万”是中文数字，请用阿拉伯数字"},
+          Explained{u"3间2", u"只读到 3：“间” 之后的文字不算数"},
+          // Read wholly: nothing to say.
+          Explained{u"", u""}, Explained{u"1900", u""}, Explained{u" 1 000 ", u""}, Explained{u"30人", u""},
+          Explained{u"2.5晚", u""}, Explained{u"1e3", u""}, Explained{u"&H1F", u""}}) {
+        const NumberReading reading = ExplainReading(text);
+        EXPECT_EQ(reading.explanation, QString::fromUtf16(explanation)) << QString::fromUtf16(text).toStdString();
+        EXPECT_EQ(reading.whole, reading.explanation.isEmpty());
+        EXPECT_EQ(reading.value, LeadingNumber(text));
+    }
 }
 
 } // namespace

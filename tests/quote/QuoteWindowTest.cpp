@@ -1,5 +1,6 @@
 #include "tests/app/WindowTests.h"
 
+#include "app/memory/SheetFolder.h"
 #include "common/IniFile.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/ZipArchive.h"
@@ -293,6 +294,8 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     Dialogs::setScripted(true);
+    QTemporaryDir sheets;
+    SheetFolder::setPathForTests(sheets.path());
     QuoteWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }

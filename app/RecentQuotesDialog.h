@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/memory/SheetFolder.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QStandardItemModel;
+class QTreeView;
+
+// 最近的报价: the kept sheets, newest first, with when each was last changed, its tour name (or
+// the host's query, or its first line's description), lines, total and head count. A sheet still
+// open in another calculator says so and opens as a copy.
+class RecentQuotesDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    RecentQuotesDialog(const QList<RecentSheet> &sheets, QWidget *parent = nullptr);
+
+    // The sheet chosen, once the dialog was accepted.
+    const RecentSheet *chosen() const;
+
+private:
+    void followSelection();
+    int selectedRow() const;
+
+    QList<RecentSheet> m_sheets;
+    QStandardItemModel *m_model = nullptr;
+    QTreeView *m_list = nullptr;
+    QPushButton *m_open = nullptr;
+};

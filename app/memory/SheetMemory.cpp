@@ -1,0 +1,147 @@
+#include "app/memory/SheetMemory.h"
+
+#include "app/memory/SheetFolder.h"
+#include "sheet/CostSheet.h"
+
+#include <QDir>
+
+namespace {
+enum Problem
+{
+    FolderProblem,
+    WriteProblem
+};
+}
+
+SheetMemory::SheetMemory(CostSheet &sheet, const QString &folder, QObject *parent)
+    : QObject(parent), m_sheet(sheet), m_folder(folder)
+{
+    m_record.started = QDateTime::currentDateTimeUtc();
+    m_gather.setSingleShot(true);
+    m_gather.setInterval(GatherMs);
+    connect(&m_gather, &QTimer::timeout, this, &SheetMemory::handOver);
+    connect(&m_writer, &SheetWriter::written, this, [this](qint64 sequence) { m_lastWritten = sequence; });
+    connect(&m_writer, &SheetWriter::failed, this, [this](const QString &error) {
+        report(WriteProblem, QStringLiteral("这张表没能保存到“%1”：%2。计算器照常工作，请尽快导出到Excel。")
+                                 .arg(QDir::toNativeSeparators(m_path), error));
+    });
+    for (auto signal : {&CostSheet::rowsInserted, &CostSheet::rowsRemoved, &CostSheet::reset})
+        connect(&sheet, signal, this, &SheetMemory::changed);
+    connect(&sheet, &CostSheet::rowsChanged, this, &SheetMemory::changed);
+    for (auto signal : {&CostSheet::text1Changed, &CostSheet::text3Changed, &CostSheet::text4Changed})
+        connect(&sheet, signal, this, &SheetMemory::changed);
+}
+
+SheetMemory::~SheetMemory()
+{
+    if (m_look.joinable())
+        m_look.join();
+    if (m_gather.isActive())
+        handOver();
+    m_writer.flush();
+}
+
+void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const QStringList &problems, int unclosed)> done)
+{
+    if (m_look.joinable())
+        m_look.join();
+    m_look = std::thread([this, folder = m_folder, own = m_path, markUnclosed, done] {
+        const FolderScan scan = ScanSheetFolder(folder, QDateTime::currentDateTimeUtc(), own);
+        const int unclosed = markUnclosed ? MarkUnclosedSheets(scan) : 0;
+        // Dropped when this object is gone before the call arrives.
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, problems = scan.problems, unclosed] {
+                done(problems, unclosed);
+                emit folderLooked();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void SheetMemory::start()
+{
+    m_started = true;
+}
+
+void SheetMemory::setQuoteTexts(const QJsonObject &texts)
+{
+    if (texts == m_record.quoteTexts)
+        return;
+    m_record.quoteTexts = texts;
+    changed();
+}
+
+void SheetMemory::changed()
+{
+    if (m_started && !m_gather.isActive())
+        m_gather.start();
+}
+
+bool SheetMemory::prepareFile()
+{
+    if (!m_path.isEmpty())
+        return true;
+    if (!QDir().mkpath(m_folder)) {
+        report(FolderProblem, QStringLiteral("无法使用保存报价的文件夹“%1”，这张表不会被保存。计算器照常工作，"
+                                             "请尽快导出到Excel。")
+                                  .arg(QDir::toNativeSeparators(m_folder)));
+        return false;
+    }
+    m_path = QDir(m_folder).filePath(SheetFolder::newFileName());
+    m_lock = std::make_unique<QLockFile>(SheetFolder::lockPathFor(m_path));
+    m_lock->setStaleLockTime(0);
+    m_lock->tryLock(0);
+    return true;
+}
+
+void SheetMemory::handOver()
+{
+    m_gather.stop();
+    if (!prepareFile())
+        return;
+    // Shared copies: the rows are copied only when the sheet next changes them.
+    m_record.rows = m_sheet.rows();
+    m_record.text1 = m_sheet.Text1();
+    m_record.text3 = m_sheet.Text3();
+    m_record.text4 = m_sheet.Text4();
+    m_record.changed = QDateTime::currentDateTimeUtc();
+    ++m_record.sequence;
+    m_writer.post(m_path, m_record);
+}
+
+void SheetMemory::flush()
+{
+    if (m_gather.isActive())
+        handOver();
+    m_writer.flush();
+}
+
+void SheetMemory::closeNormally()
+{
+    // Only a sheet that is kept is marked; one never changed leaves no file.
+    flush();
+    if (m_path.isEmpty())
+        return;
+    m_record.closed = true;
+    m_writer.post(m_path, m_record);
+    m_writer.flush();
+    // The sheet is no longer open here: another calculator may open it as it is.
+    m_lock.reset();
+}
+
+void SheetMemory::report(int kind, const QString &text)
+{
+    if (m_reported.contains(kind))
+        return;
+    m_reported.insert(kind);
+    emit problem(text);
+}
+
+void RestoreRecord(CostSheet &sheet, const SheetRecord &record)
+{
+    sheet.replaceRows(record.rows);
+    sheet.setText1(record.text1);
+    sheet.setText3(record.text3);
+    sheet.setText4(record.text4);
+}

@@ -1,0 +1,141 @@
+#include "WindowTests.h"
+
+#include "app/NoticeBar.h"
+#include "app/Startup.h"
+#include "app/memory/SheetFolder.h"
+#include "app/memory/SheetMemory.h"
+
+#include <QDialog>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Boxes
+{
+    QList<CostLine> rows;
+    QString text1, text3, text4;
+    bool operator==(const Boxes &) const = default;
+};
+
+Boxes boxesOf(Window &w)
+{
+    return {w.sheet().rows(), w.box("Text1")->text(), w.box("Text3")->text(), w.box("Text4")->text()};
+}
+
+QLineEdit *tourName(Window &w)
+{
+    w.menu("MnuLv_2Quote");
+    return w.window.findChild<QLineEdit *>(QStringLiteral("TxtTourName"));
+}
+
+// Opens 最近的报价 and the entry at `row` (-1: looks only), after `check` has seen the list.
+void openRecent(Window &w, int row, std::function<void(QTreeView *, QPushButton *)> check = {})
+{
+    answerNextModal([row, check](QWidget *modal) {
+        auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
+        auto *open = modal->findChild<QPushButton *>(QStringLiteral("CmdOpen"));
+        if (row >= 0)
+            list->setCurrentIndex(list->model()->index(row, 0));
+        if (check)
+            check(list, open);
+        if (row >= 0)
+            open->click();
+    });
+    w.menu("MnuLv_2Recent");
+}
+
+} // namespace
+
+class MemoryWindowTest : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_folder;
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        SheetFolder::setPathForTests(m_folder->path());
+    }
+    void cleanup() { Dialogs::takeShownMessages(); }
+
+    void anAbruptEndLosesNothing()
+    {
+        Boxes edited;
+        {
+            Window first;
+            first.edit(3, 3, QStringLiteral("北京—上海 高铁"));
+            first.edit(3, 4, QStringLiteral("553"));
+            typeText(first.box("Text3"), QStringLiteral("31"));
+            typeText(tourName(first), QStringLiteral("华东五市"));
+            edited = boxesOf(first);
+            first.window.memory().flush();
+        } // ended without its close, as a crash ends it
+
+        auto *started = new CalculatorWindow;
+        StartCalculator(*started, QString(), QString());
+        Window again(started);
+        QTRY_COMPARE(again.window.notice().text(), QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。"));
+        QVERIFY(again.list->y() > again.window.notice().geometry().bottom()); // the bar hides no row
+        const Boxes fresh = boxesOf(again);
+        openRecent(again, 0, [](QTreeView *list, QPushButton *) {
+            QCOMPARE(list->model()->rowCount(), 1);
+            const QString shown = list->model()->index(0, 1).data().toString() + u'|' +
+                                  list->model()->index(0, 2).data().toString() + u'|' +
+                                  list->model()->index(0, 3).data().toString() + u'|' +
+                                  list->model()->index(0, 4).data().toString();
+            QCOMPARE(shown, QStringLiteral("华东五市|1|553|31"));
+        });
+        QVERIFY(boxesOf(again) == edited);
+        // One step, undone as an import is.
+        again.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&again.window));
+        again.select(1);
+        QTRY_COMPARE(again.history().undoCount(), 1);
+        again.key(Qt::Key_Z);
+        QVERIFY(boxesOf(again) == fresh);
+        QCOMPARE(tourName(again)->text(), QStringLiteral("华东五市"));
+
+        // Told of once.
+        auto *later = new CalculatorWindow;
+        QSignalSpy looked(&later->memory(), &SheetMemory::folderLooked);
+        StartCalculator(*later, QString(), QString());
+        QTRY_COMPARE(looked.count(), 1);
+        QVERIFY(later->notice().isHidden());
+        delete later;
+    }
+
+    void twoCalculatorsKeepTwoSheets()
+    {
+        Window one, two;
+        one.sheet().setContent(1, QStringLiteral("一"));
+        two.sheet().setContent(1, QStringLiteral("二"));
+        one.window.memory().flush();
+        two.window.memory().flush();
+        QVERIFY(one.window.memory().path() != two.window.memory().path());
+        openRecent(two, -1, [](QTreeView *list, QPushButton *open) {
+            QCOMPARE(list->model()->rowCount(), 1);
+            QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("一"));
+            QCOMPARE(list->model()->index(0, 5).data().toString(), QStringLiteral("在另一个计算器中打开"));
+            QCOMPARE(open->text(), QStringLiteral("打开副本(&O)"));
+        });
+        // A sheet closed normally is listed, but not as open, and brings no note.
+        one.window.close();
+        openRecent(two, 0);
+        QCOMPARE(two.sheet().row(1).Content, QStringLiteral("一"));
+        auto *started = new CalculatorWindow;
+        QSignalSpy looked(&started->memory(), &SheetMemory::folderLooked);
+        StartCalculator(*started, QString(), QString());
+        QTRY_COMPARE(looked.count(), 1);
+        QVERIFY(started->notice().isHidden());
+        delete started;
+    }
+};
+
+int runMemoryWindowTests(int argc, char *argv[])
+{
+    MemoryWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MemoryWindowTest.moc"
