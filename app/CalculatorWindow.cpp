@@ -320,7 +320,7 @@ void CalculatorWindow::addRow()
 {
     QString error;
     if (!m_sheet.AddRow(&error))
-        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+        Dialogs::message(this, error, OperationTitle, Dialogs::Icon::Warning);
 }
 
 void CalculatorWindow::applyLayout()

@@ -164,7 +164,7 @@ void SheetEditCommands::paste()
     }
     QString error;
     if (!PasteRows(m_sheet, first, rows, &error))
-        Dialogs::message(m_window, error, QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+        Dialogs::message(m_window, error, OperationTitle, Dialogs::Icon::Warning);
 }
 
 void SheetEditCommands::copy()

@@ -5,14 +5,58 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace {
+
 constexpr double TwoTo63 = 9223372036854775808.0;
+
+// Wide enough for the product of two amounts.
+using Wide = __int128;
+
+// The one rounding rule of money: a value between two neighbours goes to the nearer, and on a tie
+// to the even one. `againstHalf` says where the rest lies against half a step: below (< 0), on it
+// (0) or above (> 0).
+bool roundsUp(int againstHalf, bool lowerIsOdd)
+{
+    return againstHalf > 0 || (againstHalf == 0 && lowerIsOdd);
 }
 
-namespace {
+// numerator ÷ denominator, halves to the even neighbour.
+Wide divideHalfEven(Wide numerator, Wide denominator)
+{
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    Wide quotient = numerator / denominator;
+    Wide remainder = numerator % denominator;
+    if (remainder < 0) { // floor division, so the remainder is never negative
+        quotient -= 1;
+        remainder += denominator;
+    }
+    const Wide twice = remainder * 2;
+    const int againstHalf = twice < denominator ? -1 : twice == denominator ? 0 : 1;
+    return roundsUp(againstHalf, quotient % 2 != 0) ? quotient + 1 : quotient;
+}
+
+Amount fromWide(Wide units)
+{
+    if (units > std::numeric_limits<qint64>::max() || units < std::numeric_limits<qint64>::min())
+        return Amount::overflowed();
+    return Amount::fromUnits(qint64(units));
+}
+
+// Where the digits after the fourth decimal lie against half a ten-thousandth.
+int digitsAgainstHalf(const std::string &rest)
+{
+    if (rest.empty() || rest[0] < '5')
+        return -1;
+    if (rest[0] > '5')
+        return 1;
+    return rest.find_first_not_of('0', 1) != std::string::npos ? 1 : 0;
+}
 
 // Rounds the shortest decimal text of the value (the number as a person reads it) to four
 // places, ties to even. Only used near a tie, where the binary value alone would decide by an
@@ -34,12 +78,7 @@ Amount roundDecimalText(double value)
             return Amount::overflowed();
         units = units * 10 + quint64(c - '0');
     }
-    bool up = false;
-    if (!rest.empty() && rest[0] > '5')
-        up = true;
-    else if (!rest.empty() && rest[0] == '5')
-        up = rest.find_first_not_of('0', 1) != std::string::npos || units % 2 == 1;
-    if (up)
+    if (roundsUp(digitsAgainstHalf(rest), units % 2 == 1))
         ++units;
     const bool negative = std::signbit(value);
     if (units > (quint64(1) << 63) || (!negative && units == (quint64(1) << 63)))
@@ -67,6 +106,11 @@ Amount Amount::fromDouble(double value)
     return fromUnits(static_cast<qint64>(rounded));
 }
 
+Amount Amount::fromWhole(qint64 yuan)
+{
+    return fromWide(Wide(yuan) * Scale);
+}
+
 Amount Amount::fromText(const QString &text)
 {
     if (QStringView(text).trimmed() == OverflowText())
@@ -90,6 +134,38 @@ Amount Amount::operator+(Amount other) const
     if ((other.m_units > 0 && m_units > max - other.m_units) || (other.m_units < 0 && m_units < min - other.m_units))
         return overflowed();
     return fromUnits(m_units + other.m_units);
+}
+
+Amount Amount::operator-(Amount other) const
+{
+    if (!m_valid || !other.m_valid)
+        return overflowed();
+    return fromWide(Wide(m_units) - other.m_units);
+}
+
+Amount Amount::times(qint64 count) const
+{
+    return m_valid ? fromWide(Wide(m_units) * count) : overflowed();
+}
+
+Amount Amount::mulDiv(Amount factor, Amount divisor, int decimals) const
+{
+    if (!m_valid || !factor.m_valid || !divisor.m_valid || divisor.m_units == 0 || decimals < 0 || decimals > 4)
+        return overflowed();
+    qint64 step = 1; // one unit of the last kept decimal, in ten-thousandths
+    for (int i = decimals; i < 4; ++i)
+        step *= 10;
+    return fromWide(divideHalfEven(Wide(m_units) * factor.m_units, Wide(divisor.m_units) * step) * step);
+}
+
+Amount Amount::roundUpTo(Amount step) const
+{
+    if (!m_valid || step.m_units == 0)
+        return *this;
+    Wide multiples = Wide(m_units) / step.m_units;
+    if (Wide(m_units) % step.m_units > 0)
+        multiples += 1;
+    return fromWide(multiples * step.m_units);
 }
 
 Amount Amount::timesDouble(double factor) const

@@ -18,6 +18,8 @@ public:
     constexpr Amount() = default;
     static constexpr Amount fromUnits(qint64 tenThousandths) { return Amount(tenThousandths, true); }
     static constexpr Amount overflowed() { return Amount(0, false); }
+    // A whole number of yuan; overflowed beyond the range.
+    static Amount fromWhole(qint64 yuan);
 
     // Four decimal places; a value halfway between two ten-thousandths goes to the even
     // neighbour. Halfway is judged on the decimal the double stands for (0.00025 is a tie),
@@ -34,6 +36,14 @@ public:
     // Exact; overflowed when the result leaves the range.
     Amount operator+(Amount other) const;
     Amount &operator+=(Amount other) { return *this = *this + other; }
+    Amount operator-(Amount other) const;
+    // this × count, exact.
+    Amount times(qint64 count) const;
+    // this × factor ÷ divisor, exact until the one rounding to `decimals` places (at most four),
+    // halves to the even neighbour. Overflowed for a divisor of 0.
+    Amount mulDiv(Amount factor, Amount divisor, int decimals = 4) const;
+    // Up to the next multiple of the step, exactly; the amount itself for a step of 0.
+    Amount roundUpTo(Amount step) const;
     // The product taken in double precision and converted back by fromDouble.
     Amount timesDouble(double factor) const;
 
@@ -47,7 +57,10 @@ private:
 };
 
 // The text shown for an overflowed amount.
-inline QString OverflowText() { return QStringLiteral("溢出"); }
+inline QString OverflowText()
+{
+    return QStringLiteral("溢出");
+}
 
 // "-" when negative, the integer digits without grouping, and "." with one to four fraction
 // digits only when the fraction is not zero: 0, 1200, 12.5, 333.3333.

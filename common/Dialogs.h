@@ -8,6 +8,9 @@ class QWidget;
 
 // Message boxes and file dialogs go through here, so that a test can answer them and no modal
 // window ever blocks a test run.
+// The title of the message boxes that answer an action of the planner.
+inline const QString OperationTitle = QStringLiteral("操作提示");
+
 namespace Dialogs {
 
 enum class Icon

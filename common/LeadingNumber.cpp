@@ -88,102 +88,127 @@ private:
     std::string m_large;
 };
 
+// A number's text as it is read: the characters for the conversion, and what the digits tell of the
+// number's size, to tell an overflow from an underflow when the conversion is out of range.
+struct NumberScan
+{
+    NumberBuffer buffer;
+    bool negative = false;
+    long long integerDigits = 0; // significant digits before the point
+    long long leadingFractionZeros = 0;
+    bool anyDigit = false;
+    bool nonZero = false;
+    long long exponent = 0; // saturated
+};
+
+// &H1F, &O17: an integer in base 16 or 8; anything else after the & is 0.
+double readRadixLiteral(Cursor cursor)
+{
+    cursor.next();
+    const char16_t kind = cursor.peek();
+    cursor.next();
+    if (kind == u'H' || kind == u'h')
+        return readRadixInteger(cursor, 16);
+    if (kind == u'O' || kind == u'o')
+        return readRadixInteger(cursor, 8);
+    return 0;
+}
+
+// The sign, the integer digits and the fraction.
+void readMantissa(Cursor &cursor, NumberScan &scan)
+{
+    if (cursor.peek() == u'+' || cursor.peek() == u'-') {
+        scan.negative = cursor.peek() == u'-';
+        cursor.next();
+    }
+    if (scan.negative)
+        scan.buffer.push('-');
+    while (isDigit(cursor.peek())) {
+        const char c = char(cursor.peek());
+        if (c != '0' || scan.nonZero) {
+            scan.nonZero = true;
+            ++scan.integerDigits;
+        }
+        scan.buffer.push(c);
+        scan.anyDigit = true;
+        cursor.next();
+    }
+    if (cursor.peek() != u'.')
+        return;
+    if (!scan.anyDigit)
+        scan.buffer.push('0');
+    scan.buffer.push('.');
+    cursor.next();
+    while (isDigit(cursor.peek())) {
+        const char c = char(cursor.peek());
+        if (c == '0' && !scan.nonZero)
+            ++scan.leadingFractionZeros;
+        else
+            scan.nonZero = true;
+        scan.buffer.push(c);
+        scan.anyDigit = true;
+        cursor.next();
+    }
+}
+
+// E or D, an optional sign and at least one digit; without a digit the letter is not part of it.
+void readExponent(Cursor after, NumberScan &scan)
+{
+    const char16_t e = after.peek();
+    if (e != u'E' && e != u'e' && e != u'D' && e != u'd')
+        return;
+    after.next();
+    bool negativeExponent = false;
+    if (after.peek() == u'+' || after.peek() == u'-') {
+        negativeExponent = after.peek() == u'-';
+        after.next();
+    }
+    if (!isDigit(after.peek()))
+        return;
+    scan.buffer.push('e');
+    if (negativeExponent)
+        scan.buffer.push('-');
+    while (isDigit(after.peek())) {
+        const int digit = after.peek() - u'0';
+        if (scan.exponent < 1000000000LL)
+            scan.exponent = scan.exponent * 10 + digit;
+        scan.buffer.push(char(after.peek()));
+        after.next();
+    }
+    if (negativeExponent)
+        scan.exponent = -scan.exponent;
+}
+
+double convert(const NumberScan &scan)
+{
+    double value = 0;
+    const auto result = std::from_chars(scan.buffer.data(), scan.buffer.data() + scan.buffer.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        const double zero = scan.negative ? -0.0 : 0.0;
+        if (!scan.nonZero)
+            return zero;
+        const long long magnitude =
+            scan.exponent + (scan.integerDigits > 0 ? scan.integerDigits : -scan.leadingFractionZeros);
+        if (magnitude > 0)
+            return scan.negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        return zero;
+    }
+    if (result.ec != std::errc())
+        return 0;
+    return value;
+}
+
 } // namespace
 
 double LeadingNumber(QStringView text)
 {
     Cursor cursor(text);
-    if (cursor.peek() == u'&') {
-        Cursor after = cursor.lookahead();
-        after.next();
-        const char16_t kind = after.peek();
-        after.next();
-        if (kind == u'H' || kind == u'h')
-            return readRadixInteger(after, 16);
-        if (kind == u'O' || kind == u'o')
-            return readRadixInteger(after, 8);
+    if (cursor.peek() == u'&')
+        return readRadixLiteral(cursor);
+    NumberScan scan;
+    readMantissa(cursor, scan);
+    if (!scan.anyDigit)
         return 0;
-    }
-
-    NumberBuffer buffer;
-    bool negative = false;
-    if (cursor.peek() == u'+' || cursor.peek() == u'-') {
-        negative = cursor.peek() == u'-';
-        cursor.next();
-    }
-    if (negative)
-        buffer.push('-');
-
-    long long integerDigits = 0;     // significant digits before the point
-    long long leadingFractionZeros = 0;
-    bool anyDigit = false;
-    bool nonZero = false;
-    while (isDigit(cursor.peek())) {
-        const char c = char(cursor.peek());
-        if (c != '0' || nonZero) {
-            nonZero = true;
-            ++integerDigits;
-        }
-        buffer.push(c);
-        anyDigit = true;
-        cursor.next();
-    }
-    if (cursor.peek() == u'.') {
-        if (!anyDigit)
-            buffer.push('0');
-        buffer.push('.');
-        cursor.next();
-        while (isDigit(cursor.peek())) {
-            const char c = char(cursor.peek());
-            if (c == '0' && !nonZero)
-                ++leadingFractionZeros;
-            else
-                nonZero = true;
-            buffer.push(c);
-            anyDigit = true;
-            cursor.next();
-        }
-    }
-    if (!anyDigit)
-        return 0;
-
-    long long exponent = 0; // saturated, only to tell an overflow from an underflow
-    const char16_t e = cursor.peek();
-    if (e == u'E' || e == u'e' || e == u'D' || e == u'd') {
-        Cursor after = cursor.lookahead();
-        after.next();
-        bool negativeExponent = false;
-        if (after.peek() == u'+' || after.peek() == u'-') {
-            negativeExponent = after.peek() == u'-';
-            after.next();
-        }
-        if (isDigit(after.peek())) {
-            buffer.push('e');
-            if (negativeExponent)
-                buffer.push('-');
-            while (isDigit(after.peek())) {
-                const int digit = after.peek() - u'0';
-                if (exponent < 1000000000LL)
-                    exponent = exponent * 10 + digit;
-                buffer.push(char(after.peek()));
-                after.next();
-            }
-            if (negativeExponent)
-                exponent = -exponent;
-        }
-    }
-
-    double value = 0;
-    const auto result = std::from_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        if (!nonZero)
-            return negative ? -0.0 : 0.0;
-        const long long magnitude = exponent + (integerDigits > 0 ? integerDigits : -leadingFractionZeros);
-        if (magnitude > 0)
-            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-        return negative ? -0.0 : 0.0;
-    }
-    if (result.ec != std::errc())
-        return 0;
-    return value;
+    readExponent(cursor, scan);
+    return convert(scan);
 }

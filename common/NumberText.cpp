@@ -34,6 +34,66 @@ char *writeInfinite(char *out, bool negative, int maxExponent)
     return writeInteger(out, unsigned(maxExponent + 1));
 }
 
+// The significant digits of a positive value rounded to the given number (trailing zeros dropped)
+// and its decimal exponent.
+struct Digits
+{
+    char digits[24];
+    int count = 0;
+    int exponent = 0;
+};
+
+Digits significant(double magnitude, int significantDigits)
+{
+    Digits out;
+    char scientific[40];
+    const auto result = std::to_chars(scientific, scientific + sizeof scientific, magnitude,
+                                      std::chars_format::scientific, significantDigits - 1);
+    const char *e = std::find(scientific, result.ptr, 'e');
+    for (const char *c = scientific; c != e; ++c)
+        if (*c != '.')
+            out.digits[out.count++] = *c;
+    while (out.count > 1 && out.digits[out.count - 1] == '0')
+        --out.count;
+    std::from_chars(e[1] == '+' ? e + 2 : e + 1, result.ptr, out.exponent);
+    return out;
+}
+
+// 1E+15, 1.5E-05: at least two exponent digits.
+char *writeExponentForm(char *p, const Digits &d)
+{
+    *p++ = d.digits[0];
+    if (d.count > 1) {
+        *p++ = '.';
+        p = std::copy(d.digits + 1, d.digits + d.count, p);
+    }
+    *p++ = 'E';
+    *p++ = d.exponent < 0 ? '-' : '+';
+    const int absolute = std::abs(d.exponent);
+    if (absolute < 10)
+        *p++ = '0';
+    return writeInteger(p, unsigned(absolute));
+}
+
+char *writeDecimalForm(char *p, const Digits &d)
+{
+    const int integerLength = d.exponent + 1; // digits before the point; 0 or less for a fraction
+    if (integerLength <= 0) {
+        *p++ = '0';
+        *p++ = '.';
+        p = std::fill_n(p, -integerLength, '0');
+        p = std::copy(d.digits, d.digits + d.count, p);
+    } else if (d.count <= integerLength) {
+        p = std::copy(d.digits, d.digits + d.count, p);
+        p = std::fill_n(p, integerLength - d.count, '0');
+    } else {
+        p = std::copy(d.digits, d.digits + integerLength, p);
+        *p++ = '.';
+        p = std::copy(d.digits + integerLength, d.digits + d.count, p);
+    }
+    return p;
+}
+
 // General form with the given number of significant digits: plain decimal for magnitudes from
 // 1E-04 up to below 10^digits, exponent form (as the planner's older tools write it: 1E+15,
 // 1.5E-05) outside that range.
@@ -55,55 +115,13 @@ char *writeGeneralForm(char *out, double value, int significantDigits, int maxEx
     // Whole counts are by far the most common: write them directly.
     static const double limits[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    if (magnitude < limits[significantDigits] && magnitude == std::floor(magnitude)) {
-        p = writeInteger(p, static_cast<unsigned long long>(magnitude));
-        return p;
-    }
+    if (magnitude < limits[significantDigits] && magnitude == std::floor(magnitude))
+        return writeInteger(p, static_cast<unsigned long long>(magnitude));
 
-    char scientific[40];
-    const auto result = std::to_chars(scientific, scientific + sizeof scientific, magnitude,
-                                      std::chars_format::scientific, significantDigits - 1);
-    const char *e = std::find(scientific, result.ptr, 'e');
-    char digits[24];
-    int count = 0;
-    for (const char *c = scientific; c != e; ++c)
-        if (*c != '.')
-            digits[count++] = *c;
-    while (count > 1 && digits[count - 1] == '0')
-        --count;
-    int exponent = 0;
-    std::from_chars(e[1] == '+' ? e + 2 : e + 1, result.ptr, exponent);
-
-    if (exponent >= significantDigits || exponent < -4) {
-        *p++ = digits[0];
-        if (count > 1) {
-            *p++ = '.';
-            p = std::copy(digits + 1, digits + count, p);
-        }
-        *p++ = 'E';
-        *p++ = exponent < 0 ? '-' : '+';
-        const int absolute = std::abs(exponent);
-        if (absolute < 10)
-            *p++ = '0';
-        p = writeInteger(p, unsigned(absolute));
-        return p;
-    }
-
-    const int integerLength = exponent + 1; // digits before the point; 0 or less for a fraction
-    if (integerLength <= 0) {
-        *p++ = '0';
-        *p++ = '.';
-        p = std::fill_n(p, -integerLength, '0');
-        p = std::copy(digits, digits + count, p);
-    } else if (count <= integerLength) {
-        p = std::copy(digits, digits + count, p);
-        p = std::fill_n(p, integerLength - count, '0');
-    } else {
-        p = std::copy(digits, digits + integerLength, p);
-        *p++ = '.';
-        p = std::copy(digits + integerLength, digits + count, p);
-    }
-    return p;
+    const Digits digits = significant(magnitude, significantDigits);
+    if (digits.exponent >= significantDigits || digits.exponent < -4)
+        return writeExponentForm(p, digits);
+    return writeDecimalForm(p, digits);
 }
 
 QString generalForm(double value, int significantDigits, int maxExponent)

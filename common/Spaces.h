@@ -6,4 +6,7 @@
 // spaces are part of the text, as they always were in the files and command lines we read).
 QStringView TrimSpaces(QStringView text);
 // Empty, or spaces only.
-inline bool IsBlank(QStringView text) { return TrimSpaces(text).isEmpty(); }
+inline bool IsBlank(QStringView text)
+{
+    return TrimSpaces(text).isEmpty();
+}

@@ -1,7 +1,7 @@
 #include "db/ConnectionSettings.h"
 
+#include "common/IniFile.h"
 #include "common/Spaces.h"
-#include "db/IniFile.h"
 #include "db/TextScramble.h"
 
 #include <QFileInfo>

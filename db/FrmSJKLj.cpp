@@ -1,11 +1,11 @@
 #include "db/FrmSJKLj.h"
 
 #include "common/Dialogs.h"
+#include "common/IniFile.h"
 #include "common/PaddedLabel.h"
+#include "common/ProgramExit.h"
 #include "common/Spaces.h"
 #include "db/Database.h"
-#include "db/IniFile.h"
-#include "db/ProgramExit.h"
 #include "db/TextScramble.h"
 
 #include <QButtonGroup>
@@ -56,39 +56,8 @@ FrmSJKLj::FrmSJKLj(const QString &iniPath, QWidget *parent) : QDialog(parent), m
     setWindowTitle(QStringLiteral("数据库连接信息"));
     setModal(true);
 
-    auto *frame2 = new QGroupBox(QStringLiteral("连接选项"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    m_txtDs = makeBox(frame2, "TxtDs", false);
-    m_txtIn = makeBox(frame2, "TxtIn", false);
-    auto *serverGrid = new QGridLayout(frame2);
-    serverGrid->addWidget(makeLabel(frame2, "Label2", QStringLiteral("数  据  源(&DATA SOURCE)    ："), m_txtDs), 0, 0);
-    serverGrid->addWidget(m_txtDs, 0, 1);
-    serverGrid->addWidget(makeLabel(frame2, "Label3", QStringLiteral("数据库名称(&Initial Catalog)："), m_txtIn), 1, 0);
-    serverGrid->addWidget(m_txtIn, 1, 1);
-
-    auto *frame1 = new QGroupBox(QStringLiteral("启动服务帐户"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    m_txtUs = makeBox(frame1, "TxtUs", true);
-    m_txtPw = makeBox(frame1, "TxtPw", true);
-    m_optAcc[0] = new QRadioButton(QStringLiteral("SQL Server帐户"), frame1);
-    m_optAcc[0]->setObjectName(QStringLiteral("OptAcc_0"));
-    m_optAcc[1] = new QRadioButton(QStringLiteral("系统帐户"), frame1);
-    m_optAcc[1]->setObjectName(QStringLiteral("OptAcc_1"));
-    auto *group = new QButtonGroup(this);
-    group->setObjectName(QStringLiteral("OptAcc"));
-    group->addButton(m_optAcc[0], 0);
-    group->addButton(m_optAcc[1], 1);
-    m_optAcc[0]->setChecked(true);
-    auto *accountGrid = new QGridLayout(frame1);
-    accountGrid->addWidget(makeLabel(frame1, "Label4", QStringLiteral("用户名(&User id)："), m_txtUs), 0, 0);
-    accountGrid->addWidget(m_txtUs, 0, 1);
-    accountGrid->addWidget(makeLabel(frame1, "Label5", QStringLiteral("密  码(&Pwd)    ："), m_txtPw), 1, 0);
-    accountGrid->addWidget(m_txtPw, 1, 1);
-    auto *options = new QHBoxLayout;
-    options->addWidget(m_optAcc[0]);
-    options->addWidget(m_optAcc[1]);
-    accountGrid->addLayout(options, 2, 0, 1, 2);
-
+    QWidget *frame2 = buildServerFrame();
+    QWidget *frame1 = buildAccountFrame();
     m_cmdTest = makeButton(this, "CmdTest", QStringLiteral("测试连接(&T)"));
     m_cmdSave = makeButton(this, "CmdSave", QStringLiteral("保存(&S)"));
     m_cmdExit = makeButton(this, "CmdExit", QStringLiteral("退出(&E)"));
@@ -121,6 +90,49 @@ FrmSJKLj::FrmSJKLj(const QString &iniPath, QWidget *parent) : QDialog(parent), m
 
     load();
     m_cmdSave->setFocus();
+}
+
+// Frame2: the data source and the database.
+QWidget *FrmSJKLj::buildServerFrame()
+{
+    auto *frame2 = new QGroupBox(QStringLiteral("连接选项"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    m_txtDs = makeBox(frame2, "TxtDs", false);
+    m_txtIn = makeBox(frame2, "TxtIn", false);
+    auto *serverGrid = new QGridLayout(frame2);
+    serverGrid->addWidget(makeLabel(frame2, "Label2", QStringLiteral("数  据  源(&DATA SOURCE)    ："), m_txtDs), 0, 0);
+    serverGrid->addWidget(m_txtDs, 0, 1);
+    serverGrid->addWidget(makeLabel(frame2, "Label3", QStringLiteral("数据库名称(&Initial Catalog)："), m_txtIn), 1, 0);
+    serverGrid->addWidget(m_txtIn, 1, 1);
+    return frame2;
+}
+
+// Frame1: the account's name and password, and which account.
+QWidget *FrmSJKLj::buildAccountFrame()
+{
+    auto *frame1 = new QGroupBox(QStringLiteral("启动服务帐户"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    m_txtUs = makeBox(frame1, "TxtUs", true);
+    m_txtPw = makeBox(frame1, "TxtPw", true);
+    m_optAcc[0] = new QRadioButton(QStringLiteral("SQL Server帐户"), frame1);
+    m_optAcc[0]->setObjectName(QStringLiteral("OptAcc_0"));
+    m_optAcc[1] = new QRadioButton(QStringLiteral("系统帐户"), frame1);
+    m_optAcc[1]->setObjectName(QStringLiteral("OptAcc_1"));
+    auto *group = new QButtonGroup(this);
+    group->setObjectName(QStringLiteral("OptAcc"));
+    group->addButton(m_optAcc[0], 0);
+    group->addButton(m_optAcc[1], 1);
+    m_optAcc[0]->setChecked(true);
+    auto *accountGrid = new QGridLayout(frame1);
+    accountGrid->addWidget(makeLabel(frame1, "Label4", QStringLiteral("用户名(&User id)："), m_txtUs), 0, 0);
+    accountGrid->addWidget(m_txtUs, 0, 1);
+    accountGrid->addWidget(makeLabel(frame1, "Label5", QStringLiteral("密  码(&Pwd)    ："), m_txtPw), 1, 0);
+    accountGrid->addWidget(m_txtPw, 1, 1);
+    auto *options = new QHBoxLayout;
+    options->addWidget(m_optAcc[0]);
+    options->addWidget(m_optAcc[1]);
+    accountGrid->addLayout(options, 2, 0, 1, 2);
+    return frame1;
 }
 
 void FrmSJKLj::load()

@@ -23,6 +23,8 @@ public:
     void done(int result) override;
 
 private:
+    QWidget *buildServerFrame();
+    QWidget *buildAccountFrame();
     void load();
     void CmdTest_Click();
     void CmdSave_Click();
@@ -40,7 +42,6 @@ private:
     bool m_closing = false;
 };
 
-inline const QString OperationTitle = QStringLiteral("操作提示");
 inline const QString TestSucceededMessage = QStringLiteral("数据库连接测试成功！");
 inline const QString TestFailedMessage = QStringLiteral("错误，请检查后再试！");
 inline const QString SaveSucceededMessage = QStringLiteral("信息保存成功！");

@@ -101,27 +101,20 @@ QString UnpassableValueError(const ConnectionSettings &settings, OdbcDriverKind 
     return QString();
 }
 
-QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDriver &driver, const QString &baseDirectory,
-                             const OdbcOptions &options)
+namespace {
+
+// KEY=value, the value quoted as the driver reads it.
+void appendValue(QStringList &parts, OdbcDriverKind kind, const char *key, const QString &value)
 {
-    const OdbcDriverKind kind = driver.kind;
-    QString braced = driver.name;
-    braced.replace(QStringLiteral("}"), QStringLiteral("}}"));
-    QStringList parts;
-    parts.append(QStringLiteral("DRIVER={") + braced + u'}');
-    const auto add = [&](const char *key, const QString &value) {
-        parts.append(QLatin1String(key) + u'=' +
-                     (kind == OdbcDriverKind::FreeTds ? quoteFreeTdsValue(value) : QuoteOdbcValue(value)));
-    };
+    parts.append(QLatin1String(key) + u'=' +
+                 (kind == OdbcDriverKind::FreeTds ? quoteFreeTdsValue(value) : QuoteOdbcValue(value)));
+}
 
-    if (kind == OdbcDriverKind::Sqlite) {
-        parts.append(QStringLiteral("DATABASE=") +
-                     sqliteDatabase(settings.dataSource.trimmed(), baseDirectory, driver));
-        // A missing database file is an error, not a new empty database.
-        parts.append(QStringLiteral("NoCreat=1"));
-        return parts.join(u';');
-    }
-
+// The server, its port, the database and the account.
+void appendServerAndLogin(QStringList &parts, const ConnectionSettings &settings, OdbcDriverKind kind,
+                          const OdbcOptions &options)
+{
+    const auto add = [&](const char *key, const QString &value) { appendValue(parts, kind, key, value); };
     Server server = splitDataSource(settings.dataSource, kind);
     if (kind == OdbcDriverKind::FreeTds && options.instancePort > 0) {
         // The instance was found through the browser service: FreeTDS goes straight to its port.
@@ -144,6 +137,11 @@ QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDrive
         add("UID", settings.userName);
         add("PWD", settings.password);
     }
+}
+
+// What each kind of driver needs to be told beyond the server and the account.
+void appendDriverOptions(QStringList &parts, OdbcDriverKind kind, const OdbcOptions &options)
+{
     if (kind == OdbcDriverKind::FreeTds) {
         // Without it FreeTDS hands Chinese text over as "??".
         parts.append(QStringLiteral("ClientCharset=UTF-8"));
@@ -174,5 +172,26 @@ QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDrive
         // Debian's driver registration turns on a protocol log in /tmp for every connection.
         parts.append(QStringLiteral("CommLog=0;Debug=0"));
     }
+}
+
+} // namespace
+
+QString OdbcConnectionString(const ConnectionSettings &settings, const OdbcDriver &driver, const QString &baseDirectory,
+                             const OdbcOptions &options)
+{
+    const OdbcDriverKind kind = driver.kind;
+    QString braced = driver.name;
+    braced.replace(QStringLiteral("}"), QStringLiteral("}}"));
+    QStringList parts;
+    parts.append(QStringLiteral("DRIVER={") + braced + u'}');
+    if (kind == OdbcDriverKind::Sqlite) {
+        parts.append(QStringLiteral("DATABASE=") +
+                     sqliteDatabase(settings.dataSource.trimmed(), baseDirectory, driver));
+        // A missing database file is an error, not a new empty database.
+        parts.append(QStringLiteral("NoCreat=1"));
+        return parts.join(u';');
+    }
+    appendServerAndLogin(parts, settings, kind, options);
+    appendDriverOptions(parts, kind, options);
     return parts.join(u';');
 }

@@ -70,6 +70,120 @@ QString shortestDecimal(QString text)
     return digits;
 }
 
+// Each reads one column of the current row into its cell, which stays empty for NULL; false when the
+// driver fails.
+bool readDecimal(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+{
+    SQLLEN indicator = 0;
+    char buffer[128];
+    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_CHAR, buffer, sizeof buffer, &indicator)))
+        return false;
+    if (indicator != SQL_NULL_DATA) {
+        const qsizetype length = indicator >= 0 ? qMin<qsizetype>(indicator, sizeof buffer - 1) : qstrlen(buffer);
+        cell = shortestDecimal(QString::fromLatin1(buffer, length));
+    }
+    return true;
+}
+
+bool readBit(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+{
+    // The text form a boolean has on the planners' platform.
+    SQLLEN indicator = 0;
+    unsigned char value = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_BIT, &value, sizeof value, &indicator)))
+        return false;
+    if (indicator != SQL_NULL_DATA)
+        cell = value ? QStringLiteral("True") : QStringLiteral("False");
+    return true;
+}
+
+bool readReal(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+{
+    SQLLEN indicator = 0;
+    float value = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_FLOAT, &value, 0, &indicator)))
+        return false;
+    if (indicator != SQL_NULL_DATA)
+        cell = NumberTextSingle(value);
+    return true;
+}
+
+bool readDouble(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+{
+    SQLLEN indicator = 0;
+    double value = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_DOUBLE, &value, 0, &indicator)))
+        return false;
+    if (indicator != SQL_NULL_DATA)
+        cell = NumberText(value);
+    return true;
+}
+
+bool readTemporal(SQLHSTMT statement, SQLUSMALLINT number, short sqlType, std::optional<QString> &cell)
+{
+    // All three arrive as a timestamp (a time with today's date, a date at midnight).
+    SQLLEN indicator = 0;
+    SQL_TIMESTAMP_STRUCT value = {};
+    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_TYPE_TIMESTAMP, &value, sizeof value, &indicator)))
+        return false;
+    if (indicator != SQL_NULL_DATA)
+        cell = temporalText(sqlType, value);
+    return true;
+}
+
+// Everything else as text, in pieces as long as it is.
+bool readText(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+{
+    SQLLEN indicator = 0;
+    QString text;
+    SQLWCHAR buffer[4096];
+    for (;;) {
+        const SQLRETURN rc = SQLGetData(statement, number, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            return false;
+        if (indicator == SQL_NULL_DATA) {
+            cell = std::nullopt;
+            return true;
+        }
+        const qsizetype capacity = qsizetype(std::size(buffer)) - 1;
+        const bool more = indicator == SQL_NO_TOTAL || indicator / qsizetype(sizeof(SQLWCHAR)) > capacity;
+        const qsizetype units = more ? capacity : indicator / qsizetype(sizeof(SQLWCHAR));
+        text += fromSqlWChar(buffer, units);
+        if (rc == SQL_SUCCESS || !more)
+            break;
+    }
+    cell = text;
+    return true;
+}
+
+bool readCell(SQLHSTMT statement, SQLUSMALLINT number, short sqlType, std::optional<QString> &cell)
+{
+    switch (sqlType) {
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+        return readDecimal(statement, number, cell);
+    case SQL_BIT:
+        return readBit(statement, number, cell);
+    case SQL_REAL:
+        return readReal(statement, number, cell);
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return readDouble(statement, number, cell);
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+        return readTemporal(statement, number, sqlType, cell);
+    default:
+        return readText(statement, number, cell);
+    }
+}
+
 } // namespace
 
 OdbcRecordset::OdbcRecordset(OdbcConnection &connection) : m_connection(connection) {}
@@ -98,6 +212,25 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
             *error = DbError::of(DbError::Kind::NotOpen, QStringLiteral("连接没有打开，不能执行查询。"));
         return false;
     }
+    if (!allocateStatement(error))
+        return false;
+    // Some drivers take an empty text as a statement that returns nothing; it is a failing query.
+    if (query.trimmed().isEmpty()) {
+        if (error)
+            *error = DbError::of(DbError::Kind::EmptyQuery, QStringLiteral("查询语句为空。"));
+        close();
+        return false;
+    }
+    if (!executeToFirstColumns(query, error)) {
+        close();
+        return false;
+    }
+    return fetch(error);
+}
+
+// A forward-only, read-only statement under the query time limit.
+bool OdbcRecordset::allocateStatement(DbError *error)
+{
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_connection.handle(), &stmt))) {
         ReadOdbcDiagnostics(SQL_HANDLE_DBC, m_connection.handle(), QStringLiteral("无法创建查询。"), error);
@@ -113,28 +246,24 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
             m_connection.driverKind() == OdbcDriverKind::FreeTds ? qMax(1, m_queryTimeout / 2) : m_queryTimeout;
         SQLSetStmtAttrW(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0);
     }
+    return true;
+}
 
-    // Some drivers take an empty text as a statement that returns nothing; it is a failing query.
-    if (query.trimmed().isEmpty()) {
-        if (error)
-            *error = DbError::of(DbError::Kind::EmptyQuery, QStringLiteral("查询语句为空。"));
-        close();
-        return false;
-    }
-    // The first result that has columns: a batch may begin with row counts ("UPDATE …; SELECT …"
-    // without SET NOCOUNT ON). A query without any is a failure, as it was for ADO's closed record
-    // set, not an empty result.
+// The first result that has columns: a batch may begin with row counts ("UPDATE …; SELECT …"
+// without SET NOCOUNT ON). A query without any is a failure, as it was for ADO's closed record
+// set, not an empty result. The columns' types are kept for reading the values.
+bool OdbcRecordset::executeToFirstColumns(const QString &query, DbError *error)
+{
+    const SQLHSTMT stmt = m_statement;
     SQLRETURN rc = SQLExecDirectW(stmt, toSqlWChar(query), SQL_NTS);
     SQLSMALLINT count = 0;
     for (;;) {
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
             ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("查询执行失败。"), error);
-            close();
             return false;
         }
         if (rc != SQL_NO_DATA && !SQL_SUCCEEDED(SQLNumResultCols(stmt, &count))) {
             ReadOdbcDiagnostics(SQL_HANDLE_STMT, stmt, QStringLiteral("无法读取查询结果。"), error);
-            close();
             return false;
         }
         if (count > 0)
@@ -143,7 +272,6 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
         if (rc == SQL_NO_DATA) {
             if (error)
                 *error = DbError::of(DbError::Kind::NotOpen, NoRecordsetMessage);
-            close();
             return false;
         }
     }
@@ -157,7 +285,7 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
         SQLDescribeColW(stmt, SQLUSMALLINT(c), name, 1, &nameLength, &type, &size, &digits, &nullable);
         m_columns.append(Column{type});
     }
-    return fetch(error);
+    return true;
 }
 
 bool OdbcRecordset::moveNext(DbError *error)
@@ -216,90 +344,8 @@ bool OdbcRecordset::value(int column, QString *text, DbError *error, bool *isNul
 
 bool OdbcRecordset::readColumn(int column, DbError *error)
 {
-    const SQLUSMALLINT number = SQLUSMALLINT(column + 1);
-    SQLLEN indicator = 0;
-    auto failed = [&]() {
-        ReadOdbcDiagnostics(SQL_HANDLE_STMT, m_statement, QStringLiteral("读取第 %1 列失败。").arg(column + 1), error);
-        return false;
-    };
-
-    switch (m_columns.at(column).sqlType) {
-    case SQL_DECIMAL:
-    case SQL_NUMERIC:
-    case SQL_INTEGER:
-    case SQL_SMALLINT:
-    case SQL_TINYINT:
-    case SQL_BIGINT: {
-        char buffer[128];
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_CHAR, buffer, sizeof buffer, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA) {
-            const qsizetype length = indicator >= 0 ? qMin<qsizetype>(indicator, sizeof buffer - 1) : qstrlen(buffer);
-            m_row[column] = shortestDecimal(QString::fromLatin1(buffer, length));
-        }
+    if (readCell(m_statement, SQLUSMALLINT(column + 1), m_columns.at(column).sqlType, m_row[column]))
         return true;
-    }
-    case SQL_BIT: {
-        // The text form a boolean has on the planners' platform.
-        unsigned char value = 0;
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_BIT, &value, sizeof value, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA)
-            m_row[column] = value ? QStringLiteral("True") : QStringLiteral("False");
-        return true;
-    }
-    case SQL_REAL: {
-        float value = 0;
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_FLOAT, &value, 0, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA)
-            m_row[column] = NumberTextSingle(value);
-        return true;
-    }
-    case SQL_FLOAT:
-    case SQL_DOUBLE: {
-        double value = 0;
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_DOUBLE, &value, 0, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA)
-            m_row[column] = NumberText(value);
-        return true;
-    }
-    case SQL_TYPE_DATE:
-    case SQL_TYPE_TIME:
-    case SQL_TYPE_TIMESTAMP: {
-        // All three arrive as a timestamp (a time with today's date, a date at midnight).
-        SQL_TIMESTAMP_STRUCT value = {};
-        if (!SQL_SUCCEEDED(SQLGetData(m_statement, number, SQL_C_TYPE_TIMESTAMP, &value, sizeof value, &indicator)))
-            return failed();
-        if (indicator != SQL_NULL_DATA)
-            m_row[column] = temporalText(m_columns.at(column).sqlType, value);
-        return true;
-    }
-    default:
-        break;
-    }
-
-    // Everything else as text, in pieces as long as it is.
-    QString text;
-    SQLWCHAR buffer[4096];
-    for (;;) {
-        const SQLRETURN rc = SQLGetData(m_statement, number, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(rc))
-            return failed();
-        if (indicator == SQL_NULL_DATA) {
-            m_row[column] = std::nullopt;
-            return true;
-        }
-        const qsizetype capacity = qsizetype(std::size(buffer)) - 1;
-        const bool more = indicator == SQL_NO_TOTAL || indicator / qsizetype(sizeof(SQLWCHAR)) > capacity;
-        const qsizetype units = more ? capacity : indicator / qsizetype(sizeof(SQLWCHAR));
-        text += fromSqlWChar(buffer, units);
-        if (rc == SQL_SUCCESS || !more)
-            break;
-    }
-    m_row[column] = text;
-    return true;
+    ReadOdbcDiagnostics(SQL_HANDLE_STMT, m_statement, QStringLiteral("读取第 %1 列失败。").arg(column + 1), error);
+    return false;
 }

@@ -46,6 +46,8 @@ private:
     {
         short sqlType = 0;
     };
+    bool allocateStatement(DbError *error);
+    bool executeToFirstColumns(const QString &query, DbError *error);
     bool fetch(DbError *error);
     bool readColumn(int column, DbError *error);
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -76,6 +77,96 @@ addrinfo *lookUp(const QString &host, quint16 port, int socketType)
     return found;
 }
 
+using SocketList = std::vector<std::unique_ptr<Sockets::Socket>>;
+
+// Every address the name gives is asked at once: a name such as localhost gives ::1 first on
+// most machines, while the browser service may listen on IPv4 only. Each socket is connected,
+// so that "nobody listens here" comes back as an error instead of silence.
+SocketList connectedSockets(const addrinfo *found)
+{
+    SocketList sockets;
+    for (const addrinfo *address = found; address; address = address->ai_next) {
+        auto socket = std::make_unique<Sockets::Socket>(address->ai_family, address->ai_socktype, address->ai_protocol);
+        // Never blocking: a socket said to be readable may still have nothing to give (Wine's does,
+        // after a "port unreachable").
+        if (socket->isValid() && ::connect(socket->handle(), address->ai_addr, int(address->ai_addrlen)) == 0 &&
+            socket->setNonBlocking())
+            sockets.push_back(std::move(socket));
+    }
+    return sockets;
+}
+
+// The question for an instance's port, put to the browser service of every address. An address
+// where nobody listens is dropped; the others are asked until the caller gives up.
+class BrowserQuestion
+{
+public:
+    BrowserQuestion(SocketList sockets, const QString &instance)
+        : m_sockets(std::move(sockets)), m_request('\x04' + instance.toLocal8Bit() + '\0') // CLNT_UCAST_INST
+    {
+    }
+    bool anyLeft() const { return !m_sockets.empty(); }
+    // Whether an address said that nobody listens there.
+    bool refused() const { return m_refused; }
+
+    void ask()
+    {
+        for (std::size_t i = m_sockets.size(); i-- > 0;) {
+            if (::send(m_sockets[i]->handle(), m_request.constData(), int(m_request.size()), 0) < 0)
+                drop(i);
+        }
+    }
+
+    // The text of the first reply that arrives within the time; what arrives that is not a reply is
+    // read and ignored.
+    std::optional<QByteArray> listen(const QDeadlineTimer &deadline, qint64 limitMs)
+    {
+        std::vector<pollfd> fds;
+        for (const auto &socket : m_sockets)
+            fds.push_back(pollfd{socket->handle(), POLLIN, 0});
+        if (fds.empty() || !waitFor(fds, deadline, limitMs))
+            return std::nullopt;
+        for (std::size_t i = fds.size(); i-- > 0;) {
+            if (fds[i].revents == 0)
+                continue;
+            // "Nobody listens here" comes back as the socket's error.
+            if (fds[i].revents & (POLLERR | POLLHUP)) {
+                m_refused = m_refused || Sockets::takeRefusal(fds[i].fd);
+                m_sockets.erase(m_sockets.begin() + std::ptrdiff_t(i));
+                continue;
+            }
+            if (std::optional<QByteArray> reply = receive(i, fds[i].fd))
+                return reply;
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::optional<QByteArray> receive(std::size_t i, Sockets::Handle fd)
+    {
+        char reply[4096];
+        const auto got = ::recv(fd, reply, int(sizeof reply), 0);
+        if (got < 0 && !Sockets::lastWasWouldBlock())
+            drop(i);
+        // SVR_RESP: 0x05, the length of the text (two bytes, little-endian), the text.
+        if (got < 3 || reply[0] != '\x05')
+            return std::nullopt;
+        const qsizetype length =
+            qMin<qsizetype>(qsizetype(quint8(reply[1])) | qsizetype(quint8(reply[2])) << 8, got - 3);
+        return QByteArray(reply + 3, length);
+    }
+
+    void drop(std::size_t i)
+    {
+        m_refused = m_refused || Sockets::lastWasRefused();
+        m_sockets.erase(m_sockets.begin() + std::ptrdiff_t(i));
+    }
+
+    SocketList m_sockets;
+    const QByteArray m_request;
+    bool m_refused = false;
+};
+
 } // namespace
 
 quint16 SqlBrowserPort()
@@ -98,81 +189,32 @@ int ResolveInstancePort(const QString &host, const QString &instance, const QDea
     addrinfo *found = lookUp(host, SqlBrowserPort(), SOCK_DGRAM);
     if (!found)
         return fail(QStringLiteral("找不到数据库服务器“%1”。").arg(host));
-    // Every address the name gives is asked at once: a name such as localhost gives ::1 first on
-    // most machines, while the browser service may listen on IPv4 only. Each socket is connected,
-    // so that "nobody listens here" comes back as an error instead of silence.
-    std::vector<std::unique_ptr<Sockets::Socket>> sockets;
-    for (const addrinfo *address = found; address; address = address->ai_next) {
-        auto socket = std::make_unique<Sockets::Socket>(address->ai_family, address->ai_socktype, address->ai_protocol);
-        // Never blocking: a socket said to be readable may still have nothing to give (Wine's does,
-        // after a "port unreachable").
-        if (socket->isValid() && ::connect(socket->handle(), address->ai_addr, int(address->ai_addrlen)) == 0 &&
-            socket->setNonBlocking())
-            sockets.push_back(std::move(socket));
-    }
+    BrowserQuestion question(connectedSockets(found), instance);
     ::freeaddrinfo(found);
-    if (sockets.empty())
+    if (!question.anyLeft())
         return fail(QStringLiteral("无法连接数据库服务器“%1”的 SQL Server Browser 服务。").arg(host));
 
-    // CLNT_UCAST_INST: the instance's name, zero-terminated.
-    const QByteArray request = '\x04' + instance.toLocal8Bit() + '\0';
-    const QString silent =
-        QStringLiteral("数据库服务器“%1”的 SQL Server Browser 服务没有在连接超时之内告知实例“%2”的端口。")
-            .arg(host, instance);
-    const QString noService =
-        QStringLiteral("数据库服务器“%1”上没有运行 SQL Server Browser 服务，找不到实例“%2”。").arg(host, instance);
-    bool refused = false;
-    // An address where nobody listens is dropped; the others are asked until the deadline.
-    const auto drop = [&](std::size_t i) {
-        refused = refused || Sockets::lastWasRefused();
-        sockets.erase(sockets.begin() + std::ptrdiff_t(i));
-    };
     // UDP may lose the question or the answer: ask again once a second until the deadline. What
-    // arrives meanwhile that is not the answer is read and ignored; it never hastens the next question.
+    // arrives meanwhile that is not the answer never hastens the next question.
     QDeadlineTimer round(0);
-    while (!deadline.hasExpired() && !sockets.empty()) {
+    while (!deadline.hasExpired() && question.anyLeft()) {
         if (round.hasExpired()) {
             round.setRemainingTime(1000);
-            for (std::size_t i = sockets.size(); i-- > 0;) {
-                if (::send(sockets[i]->handle(), request.constData(), int(request.size()), 0) < 0)
-                    drop(i);
-            }
+            question.ask();
         }
-        std::vector<pollfd> fds;
-        for (const auto &socket : sockets)
-            fds.push_back(pollfd{socket->handle(), POLLIN, 0});
-        if (fds.empty() || !waitFor(fds, deadline, qMax<qint64>(0, round.remainingTime())))
+        const std::optional<QByteArray> reply = question.listen(deadline, qMax<qint64>(0, round.remainingTime()));
+        if (!reply)
             continue;
-        for (std::size_t i = fds.size(); i-- > 0;) {
-            if (fds[i].revents == 0)
-                continue;
-            // "Nobody listens here" comes back as the socket's error.
-            if (fds[i].revents & (POLLERR | POLLHUP)) {
-                refused = refused || Sockets::takeRefusal(fds[i].fd);
-                sockets.erase(sockets.begin() + std::ptrdiff_t(i));
-                continue;
-            }
-            char reply[4096];
-            const auto got = ::recv(fds[i].fd, reply, int(sizeof reply), 0);
-            if (got < 0 && Sockets::lastWasWouldBlock())
-                continue;
-            if (got < 0) {
-                drop(i);
-                continue;
-            }
-            // SVR_RESP: 0x05, the length of the text (two bytes, little-endian), the text.
-            if (got < 3 || reply[0] != '\x05')
-                continue;
-            const qsizetype length =
-                qMin<qsizetype>(qsizetype(quint8(reply[1])) | qsizetype(quint8(reply[2])) << 8, got - 3);
-            const int port = tcpPortOf(QByteArray(reply + 3, length), instance);
-            if (port > 0)
-                return port;
-            return fail(
-                QStringLiteral("数据库服务器“%1”上没有名为“%2”的实例，或它不接受 TCP 连接。").arg(host, instance));
-        }
+        const int port = tcpPortOf(*reply, instance);
+        if (port > 0)
+            return port;
+        return fail(QStringLiteral("数据库服务器“%1”上没有名为“%2”的实例，或它不接受 TCP 连接。").arg(host, instance));
     }
-    return fail(sockets.empty() && refused ? noService : silent);
+    if (!question.anyLeft() && question.refused())
+        return fail(
+            QStringLiteral("数据库服务器“%1”上没有运行 SQL Server Browser 服务，找不到实例“%2”。").arg(host, instance));
+    return fail(QStringLiteral("数据库服务器“%1”的 SQL Server Browser 服务没有在连接超时之内告知实例“%2”的端口。")
+                    .arg(host, instance));
 }
 
 bool ServerOffersNoEncryption(const QString &host, int port, const QDeadlineTimer &deadline)

@@ -1,6 +1,6 @@
 #include "quote/AgencyDetails.h"
 
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QDir>
 #include <QFile>

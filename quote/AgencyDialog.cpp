@@ -111,8 +111,7 @@ void AgencyDialog::accept()
     bool stored = m_newLogo.isEmpty() || CopyAgencyLogo(m_newLogo, m_iniFilePath, &details.logo, &error);
     stored = stored && WriteAgencyDetails(details, m_iniFilePath, &error);
     if (!stored) {
-        Dialogs::message(this, QStringLiteral("报价单抬头没有保存：") + error, QStringLiteral("操作提示"),
-                         Dialogs::Icon::Warning);
+        Dialogs::message(this, QStringLiteral("报价单抬头没有保存：") + error, OperationTitle, Dialogs::Icon::Warning);
         return;
     }
     QDialog::accept();

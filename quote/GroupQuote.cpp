@@ -2,78 +2,16 @@
 
 #include "sheet/CostLine.h"
 
-#include <limits>
-
 namespace {
-
-using Wide = __int128;
-
-Amount fromWide(Wide units)
-{
-    if (units > std::numeric_limits<qint64>::max() || units < std::numeric_limits<qint64>::min())
-        return Amount::overflowed();
-    return Amount::fromUnits(qint64(units));
-}
 
 Amount whole(qint64 number)
 {
-    return fromWide(Wide(number) * Amount::Scale);
-}
-
-// numerator / denominator, halves to the even neighbour.
-Wide divideHalfEven(Wide numerator, Wide denominator)
-{
-    if (denominator < 0) {
-        numerator = -numerator;
-        denominator = -denominator;
-    }
-    Wide quotient = numerator / denominator;
-    Wide remainder = numerator % denominator;
-    if (remainder < 0) { // floor division, so the remainder is never negative
-        quotient -= 1;
-        remainder += denominator;
-    }
-    const Wide twice = remainder * 2;
-    if (twice > denominator || (twice == denominator && quotient % 2 != 0))
-        quotient += 1;
-    return quotient;
-}
-
-// a × b ÷ d, exact until the one rounding to four decimals (halves to even).
-Amount mulDiv(Amount a, Amount b, Amount d)
-{
-    if (!a.isValid() || !b.isValid() || !d.isValid() || d.units() == 0)
-        return Amount::overflowed();
-    return fromWide(divideHalfEven(Wide(a.units()) * b.units(), d.units()));
-}
-
-Amount minus(Amount a, Amount b)
-{
-    if (!a.isValid() || !b.isValid())
-        return Amount::overflowed();
-    return fromWide(Wide(a.units()) - b.units());
-}
-
-Amount times(Amount a, qint64 factor)
-{
-    return a.isValid() ? fromWide(Wide(a.units()) * factor) : Amount::overflowed();
+    return Amount::fromWhole(number);
 }
 
 Amount atLeastZero(Amount a)
 {
     return a.isValid() && a.units() < 0 ? Amount() : a;
-}
-
-// Up to the next multiple of the step (exact); the price itself for a step of 0.
-Amount roundUp(Amount price, Amount step)
-{
-    if (!price.isValid() || step.units() == 0)
-        return price;
-    const Wide units = price.units();
-    Wide multiples = units / step.units();
-    if (units % step.units() > 0)
-        multiples += 1;
-    return fromWide(multiples * step.units());
 }
 
 class Pricing
@@ -87,9 +25,9 @@ public:
         const Amount hundred = whole(100);
         switch (m_settings.rule) {
         case SellingRule::Markup:
-            return mulDiv(costPerHead, hundred + m_settings.ruleValue, hundred);
+            return costPerHead.mulDiv(hundred + m_settings.ruleValue, hundred);
         case SellingRule::Margin:
-            return mulDiv(costPerHead, hundred, minus(hundred, m_settings.ruleValue));
+            return costPerHead.mulDiv(hundred, hundred - m_settings.ruleValue);
         case SellingRule::Profit:
             return ruleOnCostOnly ? costPerHead : costPerHead + m_settings.ruleValue;
         case SellingRule::None:
@@ -105,16 +43,16 @@ public:
         const Amount beforeTax = sell(costPerHead, ruleOnCostOnly);
         const Amount withTax =
             m_settings.taxBase == TaxBase::Price
-                ? mulDiv(beforeTax, hundred + m_settings.taxPercent, hundred)
-                : beforeTax + mulDiv(atLeastZero(minus(beforeTax, costPerHead)), m_settings.taxPercent, hundred);
-        return roundUp(withTax, m_settings.roundStep);
+                ? beforeTax.mulDiv(hundred + m_settings.taxPercent, hundred)
+                : beforeTax + atLeastZero(beforeTax - costPerHead).mulDiv(m_settings.taxPercent, hundred);
+        return withTax.roundUpTo(m_settings.roundStep);
     }
 
     // The tax the price holds.
     Amount taxIn(Amount price, Amount costPerHead) const
     {
-        const Amount base = m_settings.taxBase == TaxBase::Price ? price : atLeastZero(minus(price, costPerHead));
-        return mulDiv(base, m_settings.taxPercent, whole(100) + m_settings.taxPercent);
+        const Amount base = m_settings.taxBase == TaxBase::Price ? price : atLeastZero(price - costPerHead);
+        return base.mulDiv(m_settings.taxPercent, whole(100) + m_settings.taxPercent);
     }
 
 private:
@@ -140,18 +78,17 @@ void priceSize(QuoteBreak &out, const QuoteSettings &settings, Amount cost, Amou
     const Pricing pricing(settings);
     const Amount payingCount = whole(out.paying);
     const Amount one = whole(1);
-    out.costPerHead = mulDiv(out.cost, one, payingCount);
+    out.costPerHead = out.cost.mulDiv(one, payingCount);
     out.price = pricing.price(out.costPerHead);
     out.tax = pricing.taxIn(out.price, out.costPerHead);
-    out.profit = minus(minus(out.price, out.costPerHead), out.tax);
+    out.profit = out.price - out.costPerHead - out.tax;
     if (out.price.isValid() && out.profit.isValid() && out.price.units() != 0) {
-        // Two decimals, halves to even: profit × 100 ÷ price in hundredths of a per cent.
-        const Wide hundredths = divideHalfEven(Wide(out.profit.units()) * 10000, out.price.units());
-        out.margin = fromWide(hundredths * 100);
+        // Two decimals, halves to even: profit × 100 ÷ price.
+        out.margin = out.profit.mulDiv(whole(100), out.price, 2);
     }
-    out.groupPrice = times(out.price, out.paying);
-    out.groupProfit = times(out.profit, out.paying);
-    out.child = pricing.price(mulDiv(minus(out.cost, childExcluded), one, payingCount));
+    out.groupPrice = out.price.times(out.paying);
+    out.groupProfit = out.profit.times(out.paying);
+    out.child = pricing.price((out.cost - childExcluded).mulDiv(one, payingCount));
 }
 
 } // namespace
@@ -183,7 +120,7 @@ GroupQuote ComputeGroupQuote(const QList<CostLine> &rows, const QuoteSettings &s
         priceSize(quote.breaks[i], settings, costs.cost.at(i), costs.childExcluded.at(i));
     // Half the cost of one room for the stay, sold by the markup or margin (a profit per head is
     // not added to a supplement), taxed and rounded up as the prices are.
-    quote.singleSupplement = Pricing(settings).price(mulDiv(costs.oneRoom, whole(1), whole(2)), true);
+    quote.singleSupplement = Pricing(settings).price(costs.oneRoom.mulDiv(whole(1), whole(2)), true);
     quote.flagged = costs.flagged;
     return quote;
 }

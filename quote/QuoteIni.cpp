@@ -1,6 +1,6 @@
 #include "quote/QuoteIni.h"
 
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 
 namespace {
 

@@ -604,7 +604,7 @@ void QuoteWindow::exportDocument(bool pdf)
     if (!m_settingsValid || !MakeCustomerQuote(quote(), m_sheet.rows(), texts, agency,
                                                AgencyLogoPath(agency, m_iniFilePath), &document, &error)) {
         Dialogs::message(this, m_settingsValid ? error : QStringLiteral("报价设置有误，不能生成报价单。"),
-                         QStringLiteral("操作提示"), Dialogs::Icon::Warning);
+                         OperationTitle, Dialogs::Icon::Warning);
         return;
     }
     const QString name =
@@ -620,7 +620,7 @@ void QuoteWindow::exportDocument(bool pdf)
     const bool written =
         pdf ? WriteCustomerQuotePdf(document, path, &error) : WriteCustomerQuoteWorkbook(document, path, &error);
     if (!written) {
-        Dialogs::message(this, error, QStringLiteral("操作提示"), Dialogs::Icon::Critical);
+        Dialogs::message(this, error, OperationTitle, Dialogs::Icon::Critical);
         return;
     }
     // The running number moves on once a document carries it; both documents of one quote share it.

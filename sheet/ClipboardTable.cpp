@@ -183,97 +183,130 @@ QString cellText(const QString &raw)
     return out;
 }
 
+// The first table's rows, read tag by tag.
+class HtmlTableReader
+{
+public:
+    explicit HtmlTableReader(QStringView html) : m_html(html) {}
+
+    QList<RowTexts> read()
+    {
+        const qsizetype n = m_html.size();
+        qsizetype at = 0;
+        while (at < n) {
+            if (m_html[at] == u'<') {
+                if (!readMarkup(at))
+                    break;
+                continue;
+            }
+            if (m_html[at] == u'&' && m_inCell && readEntity(at))
+                continue;
+            if (m_inCell)
+                m_raw += m_html[at];
+            ++at;
+        }
+        endRow();
+        return m_rows;
+    }
+
+private:
+    // A comment, a tag, or a style or script element skipped whole; false at the end of the table
+    // (the first table only) or of the text.
+    bool readMarkup(qsizetype &at)
+    {
+        const qsizetype n = m_html.size();
+        if (m_html.mid(at).startsWith(QLatin1String("<!--"))) {
+            const qsizetype end = m_html.indexOf(QLatin1String("-->"), at + 4);
+            at = end < 0 ? n : end + 3;
+            return true;
+        }
+        const qsizetype close = m_html.indexOf(u'>', at + 1);
+        if (close < 0)
+            return false;
+        const Tag tag = readTag(m_html.mid(at + 1, close - at - 1));
+        at = close + 1;
+        if (!tag.closing && (tag.name == QLatin1String("style") || tag.name == QLatin1String("script"))) {
+            const qsizetype end = m_html.indexOf(QStringLiteral("</") + tag.name, at, Qt::CaseInsensitive);
+            at = end < 0 ? n : end;
+            return true;
+        }
+        return applyTag(tag);
+    }
+
+    bool applyTag(const Tag &tag)
+    {
+        if (tag.name == QLatin1String("table")) {
+            if (tag.closing && m_inTable)
+                return false;
+            m_inTable = true;
+        } else if (!m_inTable) {
+            return true;
+        } else if (tag.name == QLatin1String("tr")) {
+            endRow();
+            m_inRow = !tag.closing;
+        } else if (tag.name == QLatin1String("td") || tag.name == QLatin1String("th")) {
+            endCell();
+            if (!tag.closing) {
+                m_inRow = true;
+                m_inCell = true;
+                m_span = columnSpan(tag.attributes);
+            }
+        } else if (tag.name == QLatin1String("br") && m_inCell) {
+            m_raw += QChar(0x2028);
+        }
+        return true;
+    }
+
+    bool readEntity(qsizetype &at)
+    {
+        // Entities are short; looking further would make a text of many '&' quadratic.
+        const qsizetype semi = m_html.mid(at + 1, 10).indexOf(u';') + at + 1;
+        if (semi <= at)
+            return false;
+        const QString decoded = decodeEntity(m_html.mid(at + 1, semi - at - 1));
+        if (decoded.isEmpty())
+            return false;
+        m_raw += decoded;
+        at = semi + 1;
+        return true;
+    }
+
+    void endCell()
+    {
+        if (!m_inCell)
+            return;
+        setCell(m_row, m_column, cellText(m_raw));
+        // A merged cell takes the positions of the cells it covers; its text goes into the first.
+        m_column = qMin(m_column + m_span, 4);
+        m_raw.clear();
+        m_inCell = false;
+    }
+
+    void endRow()
+    {
+        endCell();
+        if (!m_inRow)
+            return;
+        m_rows.append(std::move(m_row));
+        m_row = RowTexts();
+        m_column = 0;
+        m_inRow = false;
+    }
+
+    QStringView m_html;
+    QList<RowTexts> m_rows;
+    bool m_inTable = false, m_inRow = false, m_inCell = false;
+    RowTexts m_row;
+    int m_column = 0;
+    int m_span = 1;
+    QString m_raw;
+};
+
 } // namespace
 
 QList<RowTexts> ParseHtmlTable(QStringView html)
 {
-    QList<RowTexts> rows;
-    bool inTable = false, inRow = false, inCell = false;
-    RowTexts row;
-    int column = 0;
-    int span = 1;
-    QString raw;
-
-    auto endCell = [&] {
-        if (!inCell)
-            return;
-        setCell(row, column, cellText(raw));
-        // A merged cell takes the positions of the cells it covers; its text goes into the first.
-        column = qMin(column + span, 4);
-        raw.clear();
-        inCell = false;
-    };
-    auto endRow = [&] {
-        endCell();
-        if (!inRow)
-            return;
-        rows.append(std::move(row));
-        row = RowTexts();
-        column = 0;
-        inRow = false;
-    };
-
-    const qsizetype n = html.size();
-    qsizetype at = 0;
-    while (at < n) {
-        const QChar c = html[at];
-        if (c == u'<') {
-            if (html.mid(at).startsWith(QLatin1String("<!--"))) {
-                const qsizetype end = html.indexOf(QLatin1String("-->"), at + 4);
-                at = end < 0 ? n : end + 3;
-                continue;
-            }
-            const qsizetype close = html.indexOf(u'>', at + 1);
-            if (close < 0)
-                break;
-            const Tag tag = readTag(html.mid(at + 1, close - at - 1));
-            at = close + 1;
-            if (!tag.closing && (tag.name == QLatin1String("style") || tag.name == QLatin1String("script"))) {
-                const qsizetype end = html.indexOf(QStringLiteral("</") + tag.name, at, Qt::CaseInsensitive);
-                at = end < 0 ? n : end;
-                continue;
-            }
-            if (tag.name == QLatin1String("table")) {
-                if (tag.closing && inTable) {
-                    endRow();
-                    break; // the first table only
-                }
-                inTable = true;
-            } else if (!inTable) {
-                continue;
-            } else if (tag.name == QLatin1String("tr")) {
-                endRow();
-                inRow = !tag.closing;
-            } else if (tag.name == QLatin1String("td") || tag.name == QLatin1String("th")) {
-                endCell();
-                if (!tag.closing) {
-                    inRow = true;
-                    inCell = true;
-                    span = columnSpan(tag.attributes);
-                }
-            } else if (tag.name == QLatin1String("br") && inCell) {
-                raw += QChar(0x2028);
-            }
-            continue;
-        }
-        if (c == u'&' && inCell) {
-            // Entities are short; looking further would make a text of many '&' quadratic.
-            const qsizetype semi = html.mid(at + 1, 10).indexOf(u';') + at + 1;
-            if (semi > at) {
-                const QString decoded = decodeEntity(html.mid(at + 1, semi - at - 1));
-                if (!decoded.isEmpty()) {
-                    raw += decoded;
-                    at = semi + 1;
-                    continue;
-                }
-            }
-        }
-        if (inCell)
-            raw += c;
-        ++at;
-    }
-    endRow();
-    return rows;
+    return HtmlTableReader(html).read();
 }
 
 namespace {

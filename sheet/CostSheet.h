@@ -10,7 +10,7 @@
 #include <functional>
 
 // The cost sheet: the rows, the bottom-bar texts (Text1 total, Text3 head count, Text4 per head),
-// the current row and the last mouse position over the list.
+// and the current row.
 //
 // Rows are addressed by 1-based position, as the planner sees them. Every change is announced by
 // a signal, so a view can follow without holding data of its own.
@@ -76,13 +76,6 @@ public:
 
     int CurRow() const { return m_curRow; }
     void setCurRow(int position) { m_curRow = position; }
-    float MouseX() const { return m_mouseX; }
-    float MouseY() const { return m_mouseY; }
-    void setMousePosition(float x, float y)
-    {
-        m_mouseX = x;
-        m_mouseY = y;
-    }
 
 signals:
     void rowsAboutToBeInserted(int firstPosition, int lastPosition);
@@ -111,8 +104,6 @@ private:
     QString m_text3;
     QString m_text4;
     int m_curRow = 0;
-    float m_mouseX = 0;
-    float m_mouseY = 0;
 };
 
 // The per-head amount for a total and a head-count text: empty when the head count reads 0.

@@ -220,13 +220,14 @@ void InPlaceEditing::EditCell(int column, int row)
 void InPlaceEditing::recordMouse(const QPoint &viewportPos)
 {
     const QPoint inList = m_list->viewport()->mapTo(m_list, viewportPos);
-    m_sheet.setMousePosition(float(PixelsToTwips(inList.x())), float(PixelsToTwips(inList.y())));
+    m_mouseX = float(PixelsToTwips(inList.x()));
+    m_mouseY = float(PixelsToTwips(inList.y()));
 }
 
 void InPlaceEditing::resolveClick()
 {
-    const int column = resolveColumn(m_sheet.MouseX(), columnSpans());
-    const int row = resolveRow(m_sheet.MouseY(), rowGrid());
+    const int column = resolveColumn(m_mouseX, columnSpans());
+    const int row = resolveRow(m_mouseY, rowGrid());
     m_sheet.setCurRow(qBound(-32768, row, 32767));
     EditCell(column, row);
 }

@@ -49,6 +49,9 @@ private:
     QPointF listOrigin() const; // the list's top-left corner in the window, in twips
 
     CostSheet &m_sheet;
+    // The last mouse position over the list, in twips from its top left: where a click opens an editor.
+    float m_mouseX = 0;
+    float m_mouseY = 0;
     QTreeView *m_list;
     QComboBox *m_category;
     QLineEdit *m_content;

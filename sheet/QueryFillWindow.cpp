@@ -1,9 +1,9 @@
 #include "sheet/QueryFillWindow.h"
 
 #include "common/Dialogs.h"
+#include "common/ProgramExit.h"
 #include "db/Database.h"
 #include "db/OpenConn.h"
-#include "db/ProgramExit.h"
 #include "sheet/QueryFill.h"
 
 bool RunCzTable(CostSheet &sheet, const QString &query, const QString &iniPath, QWidget *parent)

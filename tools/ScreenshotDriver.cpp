@@ -5,11 +5,11 @@
 #include "app/SheetEditCommands.h"
 #include "app/memory/SheetFolder.h"
 #include "common/Dialogs.h"
+#include "common/IniFile.h"
 #include "costline/ControlJsj.h"
 #include "costline/Expression.h"
 #include "db/Database.h"
 #include "db/FrmSJKLj.h"
-#include "db/IniFile.h"
 #include "db/TextScramble.h"
 #include "sheet/InPlaceEditing.h"
 

@@ -4,7 +4,7 @@ worksheet's rows 2 to 501, columns A to D, in the conventions of Quilvar's impor
 their shortest form with at most 15 significant digits, dates and times in ISO form, TRUE/FALSE,
 error texts as shown), or the reason a file is refused.
 
-    /usr/bin/python3 tools/corpus_expectations.py ../shared/corpus/calamine > tests/excel/corpus/expected.txt
+    /usr/bin/python3 tools/corpus_expectations.py ../shared/corpus/calamine > tests/excel/read/corpus/expected.txt
 
 .xlsx/.xlsm are read with openpyxl, .xls with xlrd, .ods with odfpy (Debian's python3-openpyxl,
 python3-xlrd, python3-odf). The output is committed as the corpus test's data; the test never runs

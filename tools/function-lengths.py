@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Lists the functions longer than a limit; exits 1 when there is one.
 
-Usage: tools/function-lengths.py [--limit N] [FOLDER ...]   (defaults: 60 lines, excel/)
+Usage: tools/function-lengths.py [--limit N] [FOLDER ...]   (defaults: 60 lines, every product folder)
 
 A function's length is the number of lines from the line that names it to its closing brace, both
 included (the signature, the body and its comments), as universal-ctags reports its start and end
@@ -20,7 +20,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--limit", type=int, default=60)
-    parser.add_argument("folders", nargs="*", default=["excel"])
+    parser.add_argument("folders", nargs="*", default=["app", "common", "costline", "sheet", "excel", "db", "quote"])
     arguments = parser.parse_args()
     output = subprocess.run(
         ["ctags", "--output-format=json", "--fields=+ne", "--kinds-C++=f", "--languages=C++", "-R", "-f", "-"]

@@ -10,7 +10,7 @@ packages=(
   unixodbc unixodbc-dev tdsodbc odbc-postgresql libsqliteodbc sqlite3
   postgresql
   googletest libgtest-dev libbenchmark-dev
-  clang libclang-rt-14-dev universal-ctags
+  clang clang-format libclang-rt-14-dev universal-ctags
   fonts-wqy-zenhei fonts-noto-cjk xvfb xauth x11-utils imagemagick poppler-utils
   python3 python3-openpyxl python3-xlwt python3-xlrd python3-odf openssl
   locales

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the unit and widget tests (under AddressSanitizer and
-# UndefinedBehaviorSanitizer, with a PostgreSQL server of their own), then each fuzz target for a
-# short, fixed time. The benchmarks are built too. Then the Windows build and its tests under Wine.
+# Sets up, checks the code's shape (layers, function lengths, format: tools/guards.sh, which fails
+# fast, before the long build), builds and runs every test: the unit and widget tests (under
+# AddressSanitizer and UndefinedBehaviorSanitizer, with a PostgreSQL server of their own), then each
+# fuzz target for a short, fixed time. The benchmarks are built too. Then the Windows build and its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
+bash tools/guards.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${QUILVAR_FUZZ_SECONDS:-20}

@@ -1,6 +1,6 @@
 #include "app/batch/BatchPaths.h"
 
-#include "app/batch/BatchRun.h"
+#include "app/batch/BatchOptions.h"
 #include "common/SameFile.h"
 #include "quote/AgencyDetails.h"
 

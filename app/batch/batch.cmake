@@ -1,6 +1,8 @@
 # quilvar-batch: the sheet and workbook rules without a window. The rules live in a library so
 # that the tests can run them without starting a process.
-add_library(quilvar_batch_rules STATIC ${CMAKE_CURRENT_LIST_DIR}/BatchPaths.cpp ${CMAKE_CURRENT_LIST_DIR}/BatchRun.cpp)
+add_library(quilvar_batch_rules STATIC ${CMAKE_CURRENT_LIST_DIR}/BatchOptions.cpp ${CMAKE_CURRENT_LIST_DIR}/BatchPaths.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BatchRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BatchJson.cpp)
 target_link_libraries(quilvar_batch_rules PUBLIC quilvar_excel quilvar_sheet quilvar_sheet_query quilvar_app_rules
   quilvar_quote)
 # The customer's documents need Qt Gui, the system's fonts and some fifty libraries loaded at start:

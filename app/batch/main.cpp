@@ -1,4 +1,5 @@
 #include "app/batch/BatchDocuments.h"
+#include "app/batch/BatchOptions.h"
 #include "app/batch/BatchRun.h"
 #include "common/ConsoleOutput.h"
 #include "common/ProcessArguments.h"
@@ -9,17 +10,6 @@
 #include <QTextStream>
 
 namespace {
-
-bool asksForDocument(const QStringList &arguments)
-{
-    for (const QString &argument : arguments) {
-        for (const QLatin1String option : {QLatin1String("--quote-pdf"), QLatin1String("--quote-xlsx")}) {
-            if (argument == option || argument.startsWith(option + QLatin1Char('=')))
-                return true;
-        }
-    }
-    return false;
-}
 
 // The whole run in quilvar-batch-documents, its output and exit status passed on as they come.
 int runWithDocuments(const QStringList &arguments, QTextStream &err)
@@ -51,8 +41,11 @@ int main(int argc, char *argv[])
     ConsoleOutput errDevice(stderr);
     QTextStream out(&outDevice);
     QTextStream err(&errDevice);
-    // Only a run that writes the customer's documents pays for Qt's graphical side.
-    if (asksForDocument(arguments))
+    // Only a run that writes the customer's documents pays for Qt's graphical side: the options
+    // table says which do, and such a run goes whole to the program that links it.
+    BatchOptions options;
+    QString error;
+    if (ParseBatchArguments(arguments, &options, &error) && BatchNeedsGui(options))
         return runWithDocuments(arguments, err);
     return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath());
 }

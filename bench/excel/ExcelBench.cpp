@@ -199,8 +199,8 @@ ProcessRun runProcess(const QStringList &command)
     if (child > 0 && wait4(child, &status, 0, &usage) == child) {
         run.milliseconds = timer.nsecsElapsed() / 1e6;
         run.peakMegabytes = usage.ru_maxrss / 1024.0;
-        run.processorMilliseconds =
-            (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+        run.processorMilliseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                                    (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     return run;

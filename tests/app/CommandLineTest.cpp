@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ TEST(CommandLine, CutsQueryAndHeadCount)
           C{u"  select x  #-#  12  ", true, u"select x", u"  12  "}, C{u"q#-#5#-#9", true, u"q", u"5"},
           C{u"a#-##-#b", true, u"a", u""}, C{u"q#-#5", true, u"q", u"5"}, C{u"q #-# 5", true, u"q", u" 5"},
           C{u"\"\"q", true, u"\"q", none}, C{u"q#-5", true, u"q#-5", none}, C{u"q#-#人数", true, u"q", u"人数"}}) {
+        SCOPED_TRACE(testing::PrintToString(q(arguments)));
         const CommandLine cut = CutCommandLine(QString::fromUtf16(arguments));
         EXPECT_EQ(cut.hasQuery, hasQuery);
         EXPECT_EQ(cut.query, QString::fromUtf16(query));

@@ -4,9 +4,10 @@
 #include "app/memory/SheetFolder.h"
 #include "common/Dialogs.h"
 #include "common/LeadingNumber.h"
-#include "db/ProgramExit.h"
+#include "common/ProgramExit.h"
 
 #include "../db/TestServer.h"
+#include "tests/common/TestText.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

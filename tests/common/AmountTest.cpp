@@ -1,4 +1,5 @@
 #include "common/Amount.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,10 @@ TEST(Amount, ToTextWritesTheShortestDecimal)
     for (const auto &[units, text] :
          {ToText{0, u"0"}, ToText{12000000, u"1200"}, ToText{125000, u"12.5"}, ToText{3333333, u"333.3333"},
           ToText{5, u"0.0005"}, ToText{-5000, u"-0.5"}, ToText{-12345678, u"-1234.5678"}, ToText{1000100, u"100.01"},
-          ToText{Max, u"922337203685477.5807"}, ToText{Min, u"-922337203685477.5808"}})
+          ToText{Max, u"922337203685477.5807"}, ToText{Min, u"-922337203685477.5808"}}) {
+        SCOPED_TRACE(testing::PrintToString(units));
         EXPECT_EQ(AmountToText(Amount::fromUnits(units)), QString::fromUtf16(text));
+    }
 }
 
 using FromDouble = std::pair<double, qint64>;
@@ -33,6 +36,7 @@ TEST(Amount, FromDoubleRoundsToTenThousandthsHalvesToEven)
           FromDouble{12.34565, 123456}, FromDouble{12.34575, 123458}, FromDouble{123456789.12345, 1234567891234},
           // Near a half but not on it.
           FromDouble{0.000250001, 3}, FromDouble{0.000249999, 2}}) {
+        SCOPED_TRACE(testing::PrintToString(value));
         const Amount amount = Amount::fromDouble(value);
         ASSERT_TRUE(amount.isValid());
         EXPECT_EQ(amount.units(), units) << value;
@@ -71,6 +75,72 @@ TEST(Amount, AdditionIsExactAndTextAndDoubleAgree)
         const Amount a = Amount::fromUnits(units);
         EXPECT_EQ(Amount::fromText(AmountToText(a)).toDouble(), a.toDouble()) << units;
     }
+}
+
+struct MulDivCase
+{
+    const char *name;
+    qint64 a, factor, divisor;
+    int decimals;
+    qint64 units;
+};
+
+TEST(Amount, MulDivIsExactUntilOneRoundingHalvesToEven)
+{
+    // Amounts in ten-thousandths: 10000 is one yuan.
+    const MulDivCase cases[] = {
+        {"a third", 10000000, 10000, 30000, 4, 3333333},
+        {"two thirds round up", 20000000, 10000, 30000, 4, 6666667},
+        {"a half unit to even below", 1, 10000, 20000, 4, 0},
+        {"a half unit to even above", 3, 10000, 20000, 4, 2},
+        {"negative half to even", -3, 10000, 20000, 4, -2},
+        {"just over a half", 10001, 1, 20000, 4, 1},
+        {"negative divisor", 10000, 10000, -30000, 4, -3333},
+        {"markup 15 %", 1234567, 1150000, 1000000, 4, 1419752},
+        {"two decimals, tie to even", 50, 10000, 10000, 2, 0},
+        {"two decimals, tie to even above", 150, 10000, 10000, 2, 200},
+        {"no product overflow before the division", Max, Max, Max, 4, Max},
+    };
+    for (const MulDivCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Amount result =
+            Amount::fromUnits(c.a).mulDiv(Amount::fromUnits(c.factor), Amount::fromUnits(c.divisor), c.decimals);
+        ASSERT_TRUE(result.isValid());
+        EXPECT_EQ(result.units(), c.units);
+    }
+}
+
+struct RoundUpCase
+{
+    const char *name;
+    qint64 units, step, rounded;
+};
+
+TEST(Amount, SubtractionProductsAndRoundingUpStayExact)
+{
+    const RoundUpCase cases[] = {
+        {"on a step", 100000, 50000, 100000},
+        {"just over", 100001, 50000, 150000},
+        {"negative goes toward zero", -70000, 50000, -50000},
+        {"a step of 0 leaves it", 12345, 0, 12345},
+        {"a step of a cent", 12341, 100, 12400},
+    };
+    for (const RoundUpCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Amount::fromUnits(c.units).roundUpTo(Amount::fromUnits(c.step)).units(), c.rounded);
+    }
+    EXPECT_EQ((Amount::fromUnits(5) - Amount::fromUnits(8)).units(), -3);
+    EXPECT_EQ(Amount::fromUnits(-7).times(3).units(), -21);
+    EXPECT_EQ(Amount::fromWhole(100).units(), 1000000);
+
+    // Beyond the range, or from an overflowed amount, the result is overflowed.
+    const Amount over = Amount::overflowed();
+    for (const Amount &result :
+         {Amount::fromUnits(Min) - Amount::fromUnits(1), Amount::fromUnits(Max).times(2), Amount::fromWhole(Max),
+          Amount::fromUnits(1).mulDiv(Amount::fromUnits(1), Amount()),
+          Amount::fromUnits(Max).mulDiv(Amount::fromUnits(Max), Amount::fromUnits(1)), over - Amount(), over.times(0),
+          over.mulDiv(Amount::fromUnits(1), Amount::fromUnits(1)), over.roundUpTo(Amount::fromUnits(100))})
+        EXPECT_FALSE(result.isValid());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "common/CodePage.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ TEST(CodePage, SameBytesBothWaysOnEveryPlatform)
           Case{936, u"\uD55C", nullptr}, Case{936, u"😀", nullptr}, Case{936, u"\xD800", nullptr},
           Case{1252, u"\u00E9\u20AC\u00D7", "e980d7"}, Case{1252, u"房", nullptr}, Case{932, u"房\u00D7", "965b817e"},
           Case{950, u"臺\u00D7", "bb4fa1d1"}, Case{1251, u"\u0416", "c6"}}) {
+        SCOPED_TRACE(testing::PrintToString(codePage) + " " + testing::PrintToString(q(utf16)));
         const QString text = QString::fromUtf16(utf16);
         SCOPED_TRACE(testing::Message() << codePage << " " << text.toStdString());
         ASSERT_TRUE(CodePage::isSupported(codePage));

@@ -1,4 +1,5 @@
 #include "common/NumberText.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "costline/CostLineEditorModel.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 

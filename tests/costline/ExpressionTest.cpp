@@ -36,6 +36,7 @@ TEST(BuildStrBds, BuildsTextAndAmount)
           // Beyond the amount range the amount says so instead of wrapping.
           BuildCase{u"900000000000000", {f(u"2", u"间")}, u"单价: 900000000000000.00 × 2间", u"溢出"},
           BuildCase{u"1e400", {}, u"单价: 1E+309", u"溢出"}}) {
+        SCOPED_TRACE(testing::PrintToString(q(text)));
         const BuiltExpression built = BuildStrBds(q(price), factors);
         EXPECT_EQ(built.text, q(text));
         EXPECT_EQ(AmountToText(built.amount), q(amount));
@@ -67,8 +68,10 @@ TEST(ParseStrBds, ReadsSegmentsInTextOrder)
           ParseCase{u"单价: 5 × 045间 × 2.50天", {price(u"5"), factor(u"45", u"间"), factor(u"2.5", u"天")}},
           ParseCase{u"单价: 5 × 2a × b", {price(u"5"), factor(u"2", u"a"), factor(u"0", u"b")}},
           ParseCase{u"单价: 5 ×  × ", {price(u"5"), factor(u"0", u""), factor(u"0", u"")}},
-          ParseCase{u"单价: 1 × 单价: 2", {price(u"1"), price(u"2")}}})
+          ParseCase{u"单价: 1 × 单价: 2", {price(u"1"), price(u"2")}}}) {
+        SCOPED_TRACE(testing::PrintToString(q(text)));
         EXPECT_EQ(ParseStrBds(q(text)), segments) << q(text).toStdString();
+    }
 }
 
 TEST(SplitStrBds, EmptyPiecesCountAndComparisonIsExact)

@@ -1,7 +1,8 @@
+#include "common/IniFile.h"
 #include "db/ConnectionSettings.h"
-#include "db/IniFile.h"
 #include "db/OdbcConnectionString.h"
 #include "db/TextScramble.h"
+#include "tests/common/TestText.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -98,6 +99,7 @@ const TranslationCase Translations[] = {
 TEST(ConnectionText, CarriesEveryValueAsItIs)
 {
     for (const TranslationCase &c : Translations) {
+        SCOPED_TRACE(testing::PrintToString(c.dataSource) + " " + testing::PrintToString(c.user));
         ConnectionSettings s;
         s.account = c.user ? ConnectionSettings::Account::SqlServer : ConnectionSettings::Account::System;
         s.userName = QString::fromUtf8(c.user ? c.user : "");
@@ -161,6 +163,7 @@ TEST(BuildConnStr, FromTheSettingsFileAndTheWindow)
         {nullptr, nullptr, nullptr, "Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=;Data Source="},
     };
     for (const auto &[dataSource, catalog, accountType, connStr] : cases) {
+        SCOPED_TRACE(testing::PrintToString(dataSource));
         QTemporaryDir dir;
         const QString ini = dir.filePath("default.ini");
         if (dataSource) {

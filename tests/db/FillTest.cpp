@@ -4,6 +4,7 @@
 #include "db/OdbcRecordset.h"
 #include "sheet/CostSheet.h"
 #include "sheet/QueryFill.h"
+#include "tests/sheet/TestRows.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 #include "db/ConnectionSettings.h"
 #include "db/TextScramble.h"
+#include "tests/common/TestText.h"
 
 #include <QDir>
 #include <QFile>
@@ -202,6 +203,7 @@ TEST_F(IniFileTest, OtherLinesKeepTheirBytesInEveryEncoding)
                     74)},
     };
     for (const auto &[before, after] : cases) {
+        SCOPED_TRACE(before.toHex(' ').toStdString());
         writeBytes(before);
         EXPECT_TRUE(WriteIni("ConnServ", "initial catalog", QStringLiteral("库"), path()));
         EXPECT_EQ(readBytes().toHex(' '), after.toHex(' '));

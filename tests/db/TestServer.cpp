@@ -1,6 +1,6 @@
 #include "TestServer.h"
 
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 #include "db/TextScramble.h"
 
 #include <QDir>

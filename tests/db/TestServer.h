@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+
+// A time limit is asserted as the limit plus this margin: room for a sanitizer build on a busy
+// machine, yet less than the fault each such test catches (the limit doubled, or the next longer one).
+constexpr qint64 BusyMachineMarginMs = 3000;
 
 // The servers that the test run started (server_fixture.sh), read from the file named by
 // QUILVAR_PG_ENV and the one beside it. Empty when the tests run without them.

@@ -1,4 +1,5 @@
 #include "db/TextScramble.h"
+#include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 #include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
+#include "tests/sheet/TestRows.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "excel/ExcelCommands.h"
 #include "excel/QuoteExport.h"
+#include "tests/common/TestText.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -3,6 +3,7 @@
 #include "excel/read/CellText.h"
 #include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,7 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         {"blank rows count as data rows, an empty row 501 gives 0", 0, 0, "", 500, 500, "0"},
     };
     for (const auto &[name, dataRows, markerRow, marker, lines, ticked, headCount] : cases) {
+        SCOPED_TRACE(testing::PrintToString(name));
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("项目"));
         for (int r = 2; r < 2 + dataRows; ++r) {

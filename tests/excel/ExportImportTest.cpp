@@ -6,6 +6,7 @@
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookReader.h"
+#include "tests/sheet/TestRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,6 +136,7 @@ TEST_F(ExportImport, LayoutOfTheWrittenFile)
          {}},
     };
     for (const auto &[name, fill, expectedColumn1, merge, expectedNumbers] : cases) {
+        SCOPED_TRACE(testing::PrintToString(name));
         CostSheet sheet;
         fill(sheet);
         const QString file = path("layout.xlsx");
@@ -205,6 +207,7 @@ TEST_F(ExportImport, RefusalsLeaveTheTargetAlone)
         {[](CostSheet &s) { s.setText1(QStringLiteral("溢出")); }, "合计金额溢出"},
     };
     for (const auto &[change, message] : cases) {
+        SCOPED_TRACE(testing::PrintToString(message));
         CostSheet sheet;
         fillSample(sheet);
         change(sheet);

@@ -1,6 +1,7 @@
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookReader.h"
 #include "sheet/CostSheet.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,7 @@ TEST(FixtureImport, ReadsAsStoredAndImportsAmountsAndHeadCount)
         {"gnumeric_errors.xls", errorCells(), "2", "100"},
     };
     for (const auto &[file, rows, headCount, total] : cases) {
+        SCOPED_TRACE(testing::PrintToString(file));
         const QString path = QStringLiteral(QUILVAR_EXCEL_FIXTURES "/") + QString::fromUtf8(file);
         CellGrid grid;
         WorkbookError error;

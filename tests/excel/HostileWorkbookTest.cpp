@@ -3,6 +3,7 @@
 
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookReader.h"
+#include "tests/common/TestText.h"
 
 #include <QFile>
 #include <QTemporaryDir>

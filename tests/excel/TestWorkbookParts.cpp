@@ -2,6 +2,7 @@
 
 #include "excel/read/WorkbookError.h"
 #include "excel/read/ZipArchive.h"
+#include "tests/common/TestText.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

@@ -1,6 +1,6 @@
 #include "quote/CustomerQuote.h"
 
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 #include "sheet/CostLine.h"
 #include "tests/common/TestText.h"
 

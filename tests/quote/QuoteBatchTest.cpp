@@ -87,6 +87,7 @@ TEST(QuoteBatch, UsageErrorsWriteNothing)
           Usage{"--quote 15 --staff -1", u"陪同人数“-1”"}, Usage{"--quote 15 --round 0.00001", u"取整“0.00001”"},
           Usage{"--foc 15", u"选项 --foc 只能与 --quote 一起使用"},
           Usage{"--quote 15 --quote-pdf ", u"选项 --quote-pdf 缺少文件名"}}) {
+        SCOPED_TRACE(testing::PrintToString(given));
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("q.pdf")), xlsx = dir.filePath(QStringLiteral("q.xlsx"));
         QStringList arguments = given.split(u' ');

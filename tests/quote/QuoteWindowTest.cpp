@@ -1,13 +1,14 @@
 #include "tests/app/WindowTests.h"
 
 #include "app/memory/SheetFolder.h"
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/ZipArchive.h"
 #include "quote/QuoteTableModel.h"
 #include "quote/QuoteWindow.h"
 #include "tests/common/TestText.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
@@ -103,6 +104,9 @@ private slots:
     {
         Window w;
         const QuoteView quote = open(w, m_ini);
+        // Every change of the figures below is told to the view as a model must tell it.
+        QAbstractItemModelTester tester(quote.get<QTableView>("TblQuote")->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(quote.window->windowTitle(), q(u"报价单"));
         QVERIFY(!quote.window->isModal());
 

@@ -1,6 +1,6 @@
 #include "sheet/ClipboardTable.h"
 #include "sheet/CostLine.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
@@ -56,8 +56,10 @@ TEST(ClipboardTable, TabTextAndAsOneLine)
         {u"a\rb\nc\x01\x7F", false, u"a b c"},
         {u"x\n", false, u"x "},
     };
-    for (const auto &c : oneLine)
+    for (const auto &c : oneLine) {
+        SCOPED_TRACE(testing::PrintToString(q(c.text)));
         EXPECT_EQ(AsOneLine(q(c.text), c.dropTrailing), q(c.line));
+    }
 }
 
 TEST(ClipboardTable, HtmlTable)

@@ -1,5 +1,5 @@
 #include "sheet/CostSheet.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +58,7 @@ TEST(CostSheet, PerHeadFollowsTheHeadCount)
     } cases[] = {{u"3", u"333.3333"}, {u"4", u"250"},   {u"0", u""},           {u"", u""},      {u"abc", u""},
                  {u"-2", u"-500"},    {u"2.5", u"400"}, {u"3人", u"333.3333"}, {u" 8 ", u"125"}};
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(q(c.headCount)));
         CostSheet sheet;
         tick(sheet, 1, q(u"1000"));
         sheet.setText3(q(c.headCount));

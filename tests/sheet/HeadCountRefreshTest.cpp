@@ -1,7 +1,7 @@
 #include "sheet/HeadCountRefresh.h"
 
 #include "sheet/CostSheet.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +84,7 @@ TEST(RefreshHeadCount, RewritesOneRow)
         {u"1e38", u"单价: 1.00 × 2人", u"单价: 1.00 × 1E+38人", u"溢出"},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(q(c.before)));
         CostSheet sheet;
         sheet.setText3(q(c.headCount));
         line(sheet, 1, q(c.before));

@@ -1,6 +1,6 @@
 #include "sheet/PriceBreaks.h"
 #include "sheet/CostSheet.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "sheet/SheetPaste.h"
 #include "sheet/CostSheet.h"
-#include "tests/common/TestText.h"
+#include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +34,7 @@ TEST(WriteRows, LandFromThePositionDownKeepNumbersTickAppendThenTotals)
         {0, CostSheet::MaxRows - 19, 0},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.first) + " + " + testing::PrintToString(c.count));
         CostSheet sheet;
         sheet.setText3(QStringLiteral("2"));
         sheet.setRow(5, {QStringLiteral("5"), q(u"餐"), q(u"keep"), QString(), QStringLiteral("7"), false});

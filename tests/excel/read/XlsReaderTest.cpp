@@ -1,6 +1,7 @@
 #include "excel/read/WorkbookReader.h"
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
+#include "tests/common/TestText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -286,6 +287,7 @@ TEST(XlsReaderProcess, WorkbooksAreReadThroughTheChild)
          {}}, // read as an empty sheet, the stale cell gone
     };
     for (const auto &[path, limits, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(path));
         CellGrid grid;
         grid.setText(1, 1, QStringLiteral("stale"));
         WorkbookError error;

@@ -1,4 +1,4 @@
-#include "db/IniFile.h"
+#include "common/IniFile.h"
 
 #include "common/CodePage.h"
 

@@ -1,4 +1,5 @@
 #include "excel/read/WorkbookReader.h"
+#include "tests/common/TestText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "db/ProgramExit.h"
+#include "common/ProgramExit.h"
 
 #include <cstdio>
 #include <cstdlib>
