@@ -259,6 +259,9 @@ void setValue(IniText *ini, const QString &section, const QString &key, const QS
 // file alone), the file is rewritten where it is, and so keeps its access list.
 bool rewriteInPlace(const QString &file, const QByteArray &bytes)
 {
+    // A file marked read-only stays as it is, even for an account the system would let write it.
+    if (!QFileInfo(file).isWritable())
+        return false;
     QFile in(file);
     return in.open(QIODevice::ReadWrite) && in.write(bytes) == bytes.size() && in.resize(bytes.size()) && in.flush();
 }

@@ -4,6 +4,8 @@
 
 #include <qt_windows.h>
 
+#include <stdlib.h>
+
 // 宋体 where the program was designed, Microsoft YaHei on a Windows without it; last, the free
 // CJK fonts a user may have installed.
 QStringList PdfFontFamilies()
@@ -22,5 +24,7 @@ void ShowSystemFontsOffscreen()
     if (length == 0 || length > MAX_PATH)
         return;
     const QString fonts = QString::fromWCharArray(windows, int(length)) + QStringLiteral("\\Fonts");
-    SetEnvironmentVariableW(L"QT_QPA_FONTDIR", reinterpret_cast<const wchar_t *>(fonts.utf16()));
+    // Through the C runtime: Qt reads its copy of the environment, which SetEnvironmentVariableW
+    // leaves as it was.
+    _wputenv_s(L"QT_QPA_FONTDIR", reinterpret_cast<const wchar_t *>(fonts.utf16()));
 }

@@ -34,8 +34,8 @@ SheetMemory::SheetMemory(CostSheet &sheet, const QString &folder, QObject *paren
 
 SheetMemory::~SheetMemory()
 {
-    if (m_look.joinable())
-        m_look.join();
+    if (m_look)
+        m_look->wait();
     if (m_gather.isActive())
         handOver();
     m_writer.flush();
@@ -43,9 +43,9 @@ SheetMemory::~SheetMemory()
 
 void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const QStringList &problems, int unclosed)> done)
 {
-    if (m_look.joinable())
-        m_look.join();
-    m_look = std::thread([this, folder = m_folder, own = m_path, markUnclosed, done] {
+    if (m_look)
+        m_look->wait();
+    m_look.reset(QThread::create([this, folder = m_folder, own = m_path, markUnclosed, done] {
         const FolderScan scan = ScanSheetFolder(folder, QDateTime::currentDateTimeUtc(), own);
         const int unclosed = markUnclosed ? MarkUnclosedSheets(scan) : 0;
         // Dropped when this object is gone before the call arrives.
@@ -56,7 +56,8 @@ void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const QStri
                 emit folderLooked();
             },
             Qt::QueuedConnection);
-    });
+    }));
+    m_look->start();
 }
 
 void SheetMemory::start()

@@ -6,11 +6,12 @@
 #include <QLockFile>
 #include <QObject>
 #include <QSet>
+#include <QThread>
 #include <QTimer>
 
+#include <QThread>
 #include <functional>
 #include <memory>
-#include <thread>
 
 class CostSheet;
 
@@ -70,7 +71,7 @@ private:
     QSet<int> m_reported;
     qint64 m_lastWritten = 0;
     bool m_started = false;
-    std::thread m_look;
+    std::unique_ptr<QThread> m_look;
 };
 
 // Puts a kept sheet into the sheet as an import does: every row, then the three boxes as they stood.

@@ -4,7 +4,10 @@
 
 #include <chrono>
 
-SheetWriter::SheetWriter(QObject *parent) : QObject(parent), m_thread([this] { run(); }) {}
+SheetWriter::SheetWriter(QObject *parent) : QObject(parent), m_thread(QThread::create([this] { run(); }))
+{
+    m_thread->start();
+}
 
 SheetWriter::~SheetWriter()
 {
@@ -13,7 +16,7 @@ SheetWriter::~SheetWriter()
         m_stop = true;
     }
     m_wake.notify_all();
-    m_thread.join();
+    m_thread->wait();
 }
 
 void SheetWriter::post(const QString &path, const SheetRecord &record)

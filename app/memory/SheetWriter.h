@@ -3,11 +3,12 @@
 #include "app/memory/SheetRecord.h"
 
 #include <QObject>
+#include <QThread>
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 // Writes records on a thread of its own, so that a large sheet never holds up typing. Only the
 // newest state waiting matters: a state handed over while an older one waits replaces it.
@@ -42,5 +43,6 @@ private:
     std::optional<Job> m_pending;
     bool m_busy = false;
     bool m_stop = false;
-    std::thread m_thread;
+    // A QThread rather than a plain thread: Qt keeps its own record of every thread that emits.
+    std::unique_ptr<QThread> m_thread;
 };

@@ -85,6 +85,11 @@ TEST(SheetMemory, AFolderThatCannotBeUsedIsToldOfOnceAndTypingGoesOn)
     writeFile(dir.filePath(QStringLiteral("file")), "x");
     for (const bool goneLater : {false, true}) {
         SCOPED_TRACE(goneLater ? "the folder taken away after the first write" : "a folder that cannot be made");
+#ifdef _WIN32
+        // Windows takes no folder away while a file in it is open (the sheet's lock file).
+        if (goneLater)
+            continue;
+#endif
         const QString folder = goneLater ? dir.filePath(QStringLiteral("later")) : dir.filePath("file/sheets");
         CostSheet sheet;
         SheetMemory memory(sheet, folder);
@@ -113,6 +118,9 @@ TEST(SheetMemory, AFolderThatCannotBeUsedIsToldOfOnceAndTypingGoesOn)
 // while the sheet goes on changing.
 TEST(SheetMemory, AFullDiskIsToldOfOnce)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "no shell to set a file-size limit";
+#endif
     if (!QFile::exists(QStringLiteral("/bin/sh")))
         GTEST_SKIP() << "no shell to set a file-size limit";
     QTemporaryDir dir;

@@ -43,7 +43,8 @@ cp -n /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$fonts/" 2>/dev/null || true
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
+# The window tests draw offscreen, whose fonts come from one folder: the system's, as on Windows.
+WINEQT_QPA_FONTDIR='C:\windows\Fonts' ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
 
 # What a Windows program under Wine cannot check itself, checked from here: the customer PDF's
 # text (the host's pdftotext), and what the programs' files say of themselves.
