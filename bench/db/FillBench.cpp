@@ -68,16 +68,18 @@ void driverLoop(benchmark::State &state, const Database &db, bool readColumns)
             return;
         }
         int rows = 0;
+        bool failed = false;
         SQLWCHAR buffer[4096];
         SQLLEN indicator = 0;
         while (SQL_SUCCEEDED(SQLFetch(stmt))) {
             ++rows;
             for (SQLUSMALLINT c = 1; readColumns && c <= 4; ++c)
-                SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+                if (!SQL_SUCCEEDED(SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &indicator)))
+                    failed = true;
         }
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        if (rows != CostSheet::MaxRows) {
-            state.SkipWithError("wrong row count");
+        if (rows != CostSheet::MaxRows || failed) {
+            state.SkipWithError(failed ? "SQLGetData failed" : "wrong row count");
             return;
         }
     }
