@@ -5,6 +5,7 @@
 #include "quote/CustomerQuote.h"
 #include "quote/FlaggedLinesModel.h"
 #include "quote/QuoteIni.h"
+#include "quote/QuoteMessages.h"
 #include "quote/QuoteTableModel.h"
 #include "sheet/CostSheet.h"
 
@@ -608,7 +609,7 @@ void QuoteWindow::exportDocument(bool pdf)
         return;
     }
     const QString name =
-        texts.tourName.trimmed() + QStringLiteral("报价单") +
+        texts.tourName.trimmed() + CustomerQuoteText::title() +
         (texts.quoteNumber.trimmed().isEmpty() ? QString() : QLatin1Char('-') + texts.quoteNumber.trimmed()) +
         (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
     const QString path = Dialogs::saveFileName(
@@ -626,7 +627,7 @@ void QuoteWindow::exportDocument(bool pdf)
     // The running number moves on once a document carries it; both documents of one quote share it.
     if (!m_iniFilePath.isEmpty() && texts.quoteNumber.trimmed() != ReadLastQuoteNumber(m_iniFilePath) &&
         !WriteLastQuoteNumber(texts.quoteNumber, m_iniFilePath, &error)) {
-        m_message->setText(QStringLiteral("报价编号没有记下：") + error);
+        m_message->setText(QuoteMessage::quoteNumberNotRecorded(error));
         m_message->show();
     }
 }
