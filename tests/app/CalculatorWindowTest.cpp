@@ -181,8 +181,12 @@ private slots:
         QTRY_VERIFY(w.expression->isVisible());
         QCOMPARE(w.expression->countField(1)->text() + w.expression->unitField(1)->currentText(),
                  QStringLiteral("45间"));
+    }
 
-        // Rows and editors are one height, and the editors stand on their row.
+    // Rows and editors are one height, and the editors stand on their row.
+    void editorsStandOnTheirRowAtItsHeight()
+    {
+        Window w;
         const int row = w.cell(1, 2).height();
         QVERIFY(row >= w.category->minimumSizeHint().height());
         for (int column : {2, 3, 4}) {

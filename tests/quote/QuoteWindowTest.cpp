@@ -147,8 +147,15 @@ private slots:
         QuoteWindow reopened(w.sheet(), m_ini);
         QCOMPARE(reopened.findChild<QLineEdit *>(QStringLiteral("TxtRound"))->text(), QStringLiteral("10"));
         QCOMPARE(AmountToText(reopened.quote().singleSupplement), QStringLiteral("920"));
+    }
 
-        // A setting that does not hold: a message, no figures, no document, nothing stored.
+    // A setting that does not hold: a message, no figures, no document, nothing stored.
+    void aSettingThatDoesNotHoldStoresNothing()
+    {
+        Window w;
+        const QuoteView quote = open(w, m_ini);
+        quote.type("TxtTax", QStringLiteral("6"));
+        QTRY_COMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Tax"), m_ini), QStringLiteral("6"));
         quote.type("TxtTax", QStringLiteral("1x"));
         QTRY_VERIFY(quote.get<QLabel>("LblMessage")->text().contains(q(u"税点“1x”")));
         QCOMPARE(quote.get<QTableView>("TblQuote")->model()->rowCount(), 0);
