@@ -1,6 +1,7 @@
 #include "excel/read/XlsReaderOutput.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -13,8 +14,35 @@ constexpr char KindError = 1;
 
 void appendU32(QByteArray &out, quint32 value)
 {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.append(char((value >> shift) & 0xff));
+    const char bytes[4] = {char(value & 0xff), char((value >> 8) & 0xff), char((value >> 16) & 0xff),
+                           char((value >> 24) & 0xff)};
+    out.append(bytes, 4);
+}
+
+void putU32(char *out, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = char((value >> (8 * i)) & 0xff);
+}
+
+// The cells one after another, each encoded straight into the output (a quote's cells are tens of
+// thousands, so no text is converted on its own first).
+void appendCells(QByteArray &out, const QList<XlsCell> &cells)
+{
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    qsizetype used = out.size();
+    for (const XlsCell &cell : cells) {
+        const qsizetype most = 12 + encoder.requiredSpace(cell.text.size());
+        if (out.size() - used < most)
+            out.resize(std::max(used + most, out.size() * 2));
+        char *at = out.data() + used;
+        putU32(at, quint32(cell.row));
+        putU32(at + 4, quint32(cell.column));
+        char *end = encoder.appendToBuffer(at + 12, cell.text);
+        putU32(at + 8, quint32(end - (at + 12)));
+        used = end - out.data();
+    }
+    out.truncate(used);
 }
 
 void appendText(QByteArray &out, const QByteArray &utf8)
@@ -56,17 +84,18 @@ public:
         quint32 length = 0;
         if (!u32(&length) || qint64(length) > left() || qint64(length) > qint64(maxBytes))
             return false;
-        // A leading byte-order mark is part of the cell's text, not a signature to drop.
-        QStringDecoder decoder(QStringDecoder::Utf8,
-                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        *value = decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
+        *value = m_decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
         m_position += qsizetype(length);
-        return !decoder.hasError();
+        return !m_decoder.hasError(); // once it has met an error it says so to the end, and decoding ends
     }
 
 private:
     const QByteArray &m_bytes;
     qsizetype m_position = 0;
+    // One for all texts: stateless, so that no text carries into the next. A leading byte-order
+    // mark is part of a cell's text, not a signature to drop.
+    QStringDecoder m_decoder{QStringDecoder::Utf8,
+                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };
 
 } // namespace
@@ -93,11 +122,7 @@ QByteArray encode(const XlsReaderResult &result)
     }
     out.append(KindCells);
     appendU32(out, quint32(result.cells.size()));
-    for (const XlsCell &cell : result.cells) {
-        appendU32(out, quint32(cell.row));
-        appendU32(out, quint32(cell.column));
-        appendText(out, cell.text.toUtf8());
-    }
+    appendCells(out, result.cells);
     out.append(char(result.textBeyond ? 1 : 0));
     return out;
 }
