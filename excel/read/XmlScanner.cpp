@@ -185,6 +185,7 @@ bool XmlScanner::fill(qsizetype wanted)
     while (m_end - m_pos < wanted && !m_sourceEnded) {
         if (m_pos > 0) {
             m_linesBefore += lineEnds(m_buffer.data(), m_buffer.data() + m_pos);
+            m_dropped += m_pos;
             std::memmove(m_buffer.data(), m_buffer.data() + m_pos, size_t(m_end - m_pos));
             m_end -= m_pos;
             m_pos = 0;
@@ -550,6 +551,7 @@ bool XmlScanner::isWhitespace() const
 
 void XmlScanner::skipCurrentElement()
 {
+    const qint64 from = m_dropped + m_pos;
     for (int depth = 1; depth > 0;) {
         const Token token = next();
         if (token == StartElement)
@@ -557,8 +559,9 @@ void XmlScanner::skipCurrentElement()
         else if (token == EndElement)
             --depth;
         else if (atEnd())
-            return;
+            break;
     }
+    m_skipped += m_dropped + m_pos - from;
 }
 
 bool XmlScanner::decode(QByteArrayView raw, Normalise mode, QString *out)
