@@ -1,7 +1,7 @@
 #include "excel/read/XlsReaderOutput.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -25,22 +25,41 @@ void putU32(char *out, quint32 value)
         out[i] = char((value >> (8 * i)) & 0xff);
 }
 
-// The cells one after another, each encoded straight into the output (a quote's cells are tens of
-// thousands, so no text is converted on its own first).
+bool isHigh(char16_t u)
+{
+    return u >= 0xd800 && u <= 0xdbff;
+}
+
+bool isLow(char16_t u)
+{
+    return u >= 0xdc00 && u <= 0xdfff;
+}
+
+// The cells one after another, their texts as the reader holds them (UTF-16), so that neither side
+// converts tens of thousands of texts; a surrogate without its other half goes as U+FFFD.
 void appendCells(QByteArray &out, const QList<XlsCell> &cells)
 {
-    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     qsizetype used = out.size();
     for (const XlsCell &cell : cells) {
-        const qsizetype most = 12 + encoder.requiredSpace(cell.text.size());
-        if (out.size() - used < most)
-            out.resize(std::max(used + most, out.size() * 2));
+        const qsizetype units = cell.text.size();
+        if (out.size() - used < 12 + 2 * units)
+            out.resize(std::max(used + 12 + 2 * units, out.size() * 2));
         char *at = out.data() + used;
         putU32(at, quint32(cell.row));
         putU32(at + 4, quint32(cell.column));
-        char *end = encoder.appendToBuffer(at + 12, cell.text);
-        putU32(at + 8, quint32(end - (at + 12)));
-        used = end - out.data();
+        putU32(at + 8, quint32(units));
+        const char16_t *text = reinterpret_cast<const char16_t *>(cell.text.utf16());
+        for (qsizetype i = 0; i < units; ++i) {
+            char16_t u = text[i];
+            if (isHigh(u) && i + 1 < units && isLow(text[i + 1])) {
+                qToLittleEndian(u, at + 12 + 2 * i);
+                u = text[++i];
+            } else if (isHigh(u) || isLow(u)) {
+                u = 0xfffd;
+            }
+            qToLittleEndian(u, at + 12 + 2 * i);
+        }
+        used += 12 + 2 * units;
     }
     out.truncate(used);
 }
@@ -87,6 +106,24 @@ public:
         *value = m_decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
         m_position += qsizetype(length);
         return !m_decoder.hasError(); // once it has met an error it says so to the end, and decoding ends
+    }
+
+    // A cell's text: its length in UTF-16 units, then the units, little-endian; each surrogate paired.
+    bool wideText(QString *value)
+    {
+        quint32 units = 0;
+        if (!u32(&units) || qint64(units) * 2 > left())
+            return false;
+        QString text(qsizetype(units), Qt::Uninitialized);
+        char16_t *out = reinterpret_cast<char16_t *>(text.data());
+        qFromLittleEndian<char16_t>(m_bytes.constData() + m_position, qsizetype(units), out);
+        for (qsizetype i = 0; i < qsizetype(units); ++i) {
+            if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == qsizetype(units) || !isLow(out[++i]))))
+                return false;
+        }
+        m_position += 2 * qsizetype(units);
+        *value = std::move(text);
+        return true;
     }
 
 private:
@@ -162,7 +199,7 @@ bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *
             quint32 column = 0;
             XlsCell cell;
             if (!cursor.u32(&row) || !cursor.u32(&column) || row < 1 || row > maxRows || column < 1 ||
-                column > maxColumns || !cursor.text(cursor.left(), &cell.text))
+                column > maxColumns || !cursor.wideText(&cell.text))
                 return false;
             cell.row = int(row);
             cell.column = int(column);
