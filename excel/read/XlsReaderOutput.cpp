@@ -49,6 +49,11 @@ void appendCells(QByteArray &out, const QList<XlsCell> &cells)
         putU32(at + 4, quint32(cell.column));
         putU32(at + 8, quint32(units));
         const char16_t *text = reinterpret_cast<const char16_t *>(cell.text.utf16());
+        if (std::none_of(text, text + units, [](char16_t u) { return u >= 0xd800 && u <= 0xdfff; })) {
+            qToLittleEndian<char16_t>(text, units, at + 12);
+            used += 12 + 2 * units;
+            continue;
+        }
         for (qsizetype i = 0; i < units; ++i) {
             char16_t u = text[i];
             if (isHigh(u) && i + 1 < units && isLow(text[i + 1])) {

@@ -405,7 +405,12 @@ void Reader::readFormula(QByteArrayView data, StringResult *stringResult)
 
 void Reader::orderCells()
 {
-    std::stable_sort(m_cells.begin(), m_cells.end(), [](const Cell &a, const Cell &b) { return a.key < b.key; });
+    const auto before = [](const Cell &a, const Cell &b) { return a.key < b.key; };
+    // Excel and most writers give each cell once, in row order: nothing to do then.
+    if (std::adjacent_find(m_cells.cbegin(), m_cells.cend(),
+                           [](const Cell &a, const Cell &b) { return a.key >= b.key; }) == m_cells.cend())
+        return;
+    std::stable_sort(m_cells.begin(), m_cells.end(), before);
     // Of the records for one cell the last is kept.
     size_t kept = 0;
     for (size_t i = 0; i < m_cells.size(); ++i) {
@@ -426,7 +431,8 @@ void Reader::resolveShared()
             indexes.push_back(*cell.value.shared);
     if (indexes.empty())
         return;
-    std::sort(indexes.begin(), indexes.end());
+    if (!std::is_sorted(indexes.cbegin(), indexes.cend()))
+        std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     // Only the strings the cells use are kept, beside their sorted indexes; the reading stops after
     // the last of them.
