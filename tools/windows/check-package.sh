@@ -9,7 +9,7 @@ cd "$(dirname "$0")/../.."
 build=$(cd "${1:-build/win64}" && pwd)
 source tools/windows/wine-env.sh
 failures=0
-check() { if "$@"; then echo "  ok: ${*: -1}"; else echo "  FAILED: $*"; failures=$((failures + 1)); fi; }
+check() { if "$@"; then echo "  ok: ${*: -1}"; else echo "  FAILED: $1 … ${*: -1}"; failures=$((failures + 1)); fi; }
 has() { grep -qF -- "$2" <<<"$1"; }
 
 package=$build/package/quilvar

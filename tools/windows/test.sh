@@ -19,8 +19,9 @@ export QT_QPA_PLATFORM=offscreen
 WINEQT_QPA_FONTDIR='C:\windows\Fonts' ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
 
 # What a Windows program under Wine cannot check itself: the package's files and the customer
-# PDF's text, read from the host. With the whole run
+# PDF's text, read from the host; the installer, in a Wine prefix of its own. With the whole run
 # only: a run of chosen tests (ctest's options given) is not about the package.
 if [ "$#" -eq 0 ]; then
     bash tools/windows/check-package.sh "$build"
+    bash tools/windows/check-installer.sh "$build"
 fi
