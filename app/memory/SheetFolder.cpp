@@ -110,11 +110,13 @@ bool WriteRecordFile(const QString &path, const SheetRecord &record, QString *er
 FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QString &ownPath)
 {
     FolderScan scan;
-    const QStringList names =
-        QDir(folder).entryList({QLatin1Char('*') + SheetFolder::Suffix}, QDir::Files | QDir::Hidden);
+    // The names are matched here rather than by a name filter of QDir: that filter is a regular
+    // expression, and one matched on the reading thread left the Windows program unable to end
+    // (it hung in the C++ runtime's unloading after main had returned).
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
         const QString path = QDir(folder).filePath(name);
-        if (path != ownPath)
+        if (name.endsWith(SheetFolder::Suffix) && path != ownPath)
             readRecord(path, &scan);
     }
     std::stable_sort(scan.sheets.begin(), scan.sheets.end(),
