@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 QString &testFolder()
 {
@@ -27,6 +29,12 @@ QString moveAside(const QString &path)
     for (int n = 2; QFile::exists(aside); ++n)
         aside = path + QStringLiteral(".damaged-%1").arg(n);
     return QFile::rename(path, aside) ? aside : QString();
+}
+
+bool sameSheet(const SheetRecord &a, const SheetRecord &b)
+{
+    return a.text1 == b.text1 && a.text3 == b.text3 && a.text4 == b.text4 && a.quoteTexts == b.quoteTexts &&
+           a.rows == b.rows;
 }
 
 void readRecord(const QString &path, FolderScan *scan)
@@ -124,10 +132,16 @@ FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QS
     const QDateTime oldest = now.addDays(-SheetFolder::MaxAgeDays);
     QList<RecentSheet> kept;
     for (const RecentSheet &sheet : std::as_const(scan.sheets)) {
-        if (sheet.openElsewhere || (kept.size() < SheetFolder::MaxKept && sheet.record.changed >= oldest))
-            kept.append(sheet);
-        else
+        if (!sheet.openElsewhere && (kept.size() >= SheetFolder::MaxKept || sheet.record.changed < oldest)) {
             removeRecord(sheet.path);
+            continue;
+        }
+        // A sheet opened again (after a crash, or as a copy) is kept by the calculator that opened it
+        // too: until one of them changes, the older file is the same sheet and is not listed twice.
+        // It is not removed, so that an undone opening loses nothing.
+        const auto same = [&sheet](const RecentSheet &newer) { return sameSheet(newer.record, sheet.record); };
+        if (sheet.openElsewhere || std::none_of(kept.begin(), kept.end(), same))
+            kept.append(sheet);
     }
     scan.sheets = kept;
     return scan;

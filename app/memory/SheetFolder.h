@@ -46,7 +46,8 @@ struct FolderScan
 
 // Reads the folder's records, leaving out `ownPath`: damaged files are moved aside (renamed, never
 // deleted), files of a later version are left alone, and records past the newest MaxKept or
-// unchanged for MaxAgeDays are removed unless a running calculator holds them.
+// unchanged for MaxAgeDays are removed unless a running calculator holds them. A record that holds
+// the same sheet as a newer one (the sheet opened again elsewhere) is left out of the list.
 FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QString &ownPath = QString());
 
 // The records whose calculator ended without its close (a crash, a power cut): each is marked

@@ -105,6 +105,34 @@ private slots:
         delete later;
     }
 
+    // The calculator that opens a kept sheet keeps it too; the list shows the sheet once.
+    void aSheetOpenedAgainIsListedOnce_data()
+    {
+        QTest::addColumn<bool>("crashed");
+        QTest::newRow("restored after a crash") << true;
+        QTest::newRow("opened as a copy, the original closed later") << false;
+    }
+    void aSheetOpenedAgainIsListedOnce()
+    {
+        QFETCH(bool, crashed);
+        auto first = std::make_unique<Window>();
+        first->sheet().setContent(1, QStringLiteral("北京—上海 高铁"));
+        first->window.memory().flush();
+        if (crashed)
+            first.reset();
+        Window again;
+        openRecent(again, 0);
+        QCOMPARE(again.sheet().row(1).Content, QStringLiteral("北京—上海 高铁"));
+        again.window.memory().flush();
+        if (first)
+            first->window.close();
+        Window third;
+        openRecent(third, -1, [](QTreeView *list, QPushButton *) {
+            QCOMPARE(list->model()->rowCount(), 1);
+            QCOMPARE(list->model()->index(0, 5).data().toString(), QStringLiteral("在另一个计算器中打开"));
+        });
+    }
+
     void twoCalculatorsKeepTwoSheets()
     {
         Window one, two;
