@@ -6,6 +6,7 @@
 #include "app/memory/SheetMemory.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -130,6 +131,41 @@ private slots:
         openRecent(third, -1, [](QTreeView *list, QPushButton *) {
             QCOMPARE(list->model()->rowCount(), 1);
             QCOMPARE(list->model()->index(0, 5).data().toString(), QStringLiteral("在另一个计算器中打开"));
+        });
+    }
+
+    // The tests run as root, whom no permission stops: the folder is made unusable by a file.
+    void anUnusableFolderIsToldOfOnceAndTypingGoesOn_data()
+    {
+        QTest::addColumn<QString>("under");
+        QTest::newRow("a file where the folder should be") << QString();
+        QTest::newRow("a folder under a file") << QStringLiteral("/sheets");
+    }
+    void anUnusableFolderIsToldOfOnceAndTypingGoesOn()
+    {
+        QFETCH(QString, under);
+        const QString file = m_folder->filePath(QStringLiteral("file"));
+        QFile blocker(file);
+        QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("x") == 1);
+        blocker.close();
+        SheetFolder::setPathForTests(file + under);
+        auto *started = new CalculatorWindow;
+        QSignalSpy looked(&started->memory(), &SheetMemory::folderLooked);
+        StartCalculator(*started, QString(), QString());
+        Window w(started);
+        QTRY_COMPARE(looked.count(), 1);
+        for (const QString typed : {QStringLiteral("3"), QStringLiteral("1")}) {
+            typeText(w.box("Text3"), typed);
+            w.window.memory().flush();
+            QTRY_VERIFY(!w.window.notice().isHidden());
+        }
+        QCOMPARE(w.box("Text3")->text(), QStringLiteral("31"));
+        QVERIFY(w.window.notice().text().startsWith(QStringLiteral("无法使用保存报价的文件夹")));
+        QCOMPARE(w.window.notice().text().count(u'\n'), 0); // told once
+        QVERIFY(Dialogs::takeShownMessages().isEmpty());    // never a box to answer
+        openRecent(w, -1, [](QTreeView *list, QPushButton *open) {
+            QCOMPARE(list->model()->rowCount(), 0);
+            QVERIFY(!open->isEnabled());
         });
     }
 
