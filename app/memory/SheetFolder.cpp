@@ -16,6 +16,12 @@ QString &testFolder()
     return folder;
 }
 
+std::function<void()> &readHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 void removeRecord(const QString &path)
 {
     QFile::remove(path);
@@ -71,6 +77,11 @@ void SheetFolder::setPathForTests(const QString &folder)
     testFolder() = folder;
 }
 
+void SheetFolder::setReadHookForTests(std::function<void()> hook)
+{
+    readHook() = std::move(hook);
+}
+
 QString SheetFolder::newFileName()
 {
     return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QLatin1Char('-') +
@@ -117,6 +128,8 @@ bool WriteRecordFile(const QString &path, const SheetRecord &record, QString *er
 
 FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QString &ownPath)
 {
+    if (readHook())
+        readHook()();
     FolderScan scan;
     // The names are matched here rather than by a name filter of QDir: that filter is a regular
     // expression, and one matched on the reading thread left the Windows program unable to end

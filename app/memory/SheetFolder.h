@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The folder where every calculator keeps its sheet, one file each (`*.qsheet`), beside a lock file
 // that its calculator holds while it runs.
 namespace SheetFolder {
@@ -13,6 +15,8 @@ namespace SheetFolder {
 // test set.
 QString path();
 void setPathForTests(const QString &folder);
+// Runs at the start of every reading of the folder, on the reading thread (a test holds it there).
+void setReadHookForTests(std::function<void()> hook);
 
 constexpr int MaxKept = 30;
 constexpr int MaxAgeDays = 90;

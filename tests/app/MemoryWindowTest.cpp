@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
 
 namespace {
@@ -29,12 +30,14 @@ QLineEdit *tourName(Window &w)
     return w.window.findChild<QLineEdit *>(QStringLiteral("TxtTourName"));
 }
 
-// Opens 最近的报价 and the entry at `row` (-1: looks only), after `check` has seen the list.
+// Opens 最近的报价 and, once the folder is read, the entry at `row` (-1: looks only), after `check`
+// has seen the list.
 void openRecent(Window &w, int row, std::function<void(QTreeView *, QPushButton *)> check = {})
 {
     answerNextModal([row, check](QWidget *modal) {
         auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
         auto *open = modal->findChild<QPushButton *>(QStringLiteral("CmdOpen"));
+        QTRY_VERIFY(list->isEnabled());
         if (row >= 0)
             list->setCurrentIndex(list->model()->index(row, 0));
         if (check)
@@ -167,6 +170,30 @@ private slots:
             QCOMPARE(list->model()->rowCount(), 0);
             QVERIFY(!open->isEnabled());
         });
+    }
+
+    // The list shows while the folder is still being read (a slow drive), and fills when it is read.
+    void theListFillsWhenTheFolderIsRead()
+    {
+        {
+            Window one;
+            one.sheet().setContent(1, QStringLiteral("一"));
+            one.window.close();
+        }
+        QSemaphore reading;
+        // Bounded only so that a reading on the interface thread fails the test instead of hanging it.
+        SheetFolder::setReadHookForTests([&reading] { reading.tryAcquire(1, 20000); });
+        Window w;
+        answerNextModal([&reading](QWidget *modal) {
+            auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
+            const bool shownWhileReading = !list->isEnabled() && list->model()->rowCount() == 0;
+            reading.release();
+            QVERIFY(shownWhileReading);
+            QTRY_VERIFY(list->isEnabled());
+            QCOMPARE(list->model()->rowCount(), 1);
+        });
+        w.menu("MnuLv_2Recent");
+        SheetFolder::setReadHookForTests({});
     }
 
     void twoCalculatorsKeepTwoSheets()
