@@ -1,6 +1,7 @@
 #include "app/AboutDialog.h"
 
 #include "app/AppIcon.h"
+#include "app/AppTexts.h"
 #include "app/FixedDialog.h"
 #include "app/UiFont.h"
 #include "app/VendorLinks.h"
@@ -66,7 +67,7 @@ QLabel *makeLink(QWidget *dialog)
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmAbout"));
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(AppText::aboutTitle());
     setFont(UiFont());
 
     QHBoxLayout *head = makeHead(this);
@@ -81,7 +82,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
     m_link = makeLink(this);
     m_link->installEventFilter(this);
 
-    auto *close = new QPushButton(QStringLiteral("关闭"), this);
+    auto *close = new QPushButton(AppText::closeButton(), this);
     close->setObjectName(QStringLiteral("Command1"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);

@@ -2,6 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/AppTexts.h"
 #include "app/GapLabel.h"
 #include "app/HelpDialog.h"
 #include "app/LayoutRule.h"
@@ -20,6 +21,7 @@
 #include "sheet/InPlaceEditing.h"
 
 #include "excel/ExcelCommands.h"
+#include "excel/ExcelTexts.h"
 #include "quote/QuoteWindow.h"
 #include "sheet/QueryFillWindow.h"
 
@@ -198,8 +200,8 @@ void CalculatorWindow::buildMenu()
     item("MnuLv_1Del", QStringLiteral("删除选中行"), [this] { deleteSelectedRow(); });
     item("MnuLv_1Add", QStringLiteral("追加一行"), [this] { addRow(); });
     separator("MnuLv_1");
-    item("MnuLv_2OutExcel", QStringLiteral("导出到Excel"), [this] { exportToWorkbook(); });
-    item("MnuLv_2InExcel", QStringLiteral("从Excel导入"), [this] { importFromWorkbook(); });
+    item("MnuLv_2OutExcel", ExcelText::exportTitle(), [this] { exportToWorkbook(); });
+    item("MnuLv_2InExcel", ExcelText::importTitle(), [this] { importFromWorkbook(); });
     item("MnuLv_2Quote", QStringLiteral("报价单(&B)…"), [this] { showQuoteWindow(); });
     item("MnuLv_2Recent", QStringLiteral("最近的报价(&R)…"), [this] { openRecentQuote(); });
     separator("MnuLv_2");
@@ -207,11 +209,11 @@ void CalculatorWindow::buildMenu()
     item("MnuLv_SiteBbs", QStringLiteral("登录Orvane论坛"), [] { VendorLinks::open(VendorLinks::ForumPage()); });
     item("MnuLv_Sitedown", QStringLiteral("Orvane软件下载"), [] { VendorLinks::open(VendorLinks::DownloadPage()); });
     separator("MnuLv_3");
-    item("MnuLv_4help", QStringLiteral("帮助"), [this] {
+    item("MnuLv_4help", AppText::helpTitle(), [this] {
         HelpDialog help(this);
         help.exec();
     });
-    item("MnuLv_4about", QStringLiteral("关于"), [this] {
+    item("MnuLv_4about", AppText::aboutTitle(), [this] {
         AboutDialog about(this);
         about.exec();
     });

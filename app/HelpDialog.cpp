@@ -1,5 +1,6 @@
 #include "app/HelpDialog.h"
 
+#include "app/AppTexts.h"
 #include "app/FixedDialog.h"
 #include "app/UiFont.h"
 #include "costline/Twips.h"
@@ -73,7 +74,7 @@ void HelpDialog::alignToHalfWidthGrid(QPlainTextEdit &box)
 HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmHelp"));
-    setWindowTitle(QStringLiteral("帮助"));
+    setWindowTitle(AppText::helpTitle());
     setFont(UiFont());
 
     auto *text = new QPlainTextEdit(this);
@@ -103,7 +104,7 @@ HelpDialog::HelpDialog(QWidget *parent) : QDialog(parent)
     const int widest = qCeil(text->document()->idealWidth()) + frame + 2;
     text->setGeometry(8, 8, qMax(TwipsToPixels(4575), widest), qMax(TwipsToPixels(2475), tenLines));
 
-    auto *close = new QPushButton(QStringLiteral("关闭"), this);
+    auto *close = new QPushButton(AppText::closeButton(), this);
     close->setObjectName(QStringLiteral("Command1"));
     close->setDefault(true);
     close->resize(TwipsToPixels(1215), TwipsToPixels(375));

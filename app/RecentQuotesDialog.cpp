@@ -1,5 +1,7 @@
 #include "app/RecentQuotesDialog.h"
 
+#include "app/AppTexts.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -48,9 +50,9 @@ RecentQuotesDialog::RecentQuotesDialog(QWidget *parent) : QDialog(parent)
     connect(m_list, &QTreeView::doubleClicked, this, &QDialog::accept);
 
     auto *buttons = new QDialogButtonBox(this);
-    m_open = buttons->addButton(QStringLiteral("打开(&O)"), QDialogButtonBox::AcceptRole);
+    m_open = buttons->addButton(AppText::openButton(), QDialogButtonBox::AcceptRole);
     m_open->setObjectName(QStringLiteral("CmdOpen"));
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(AppText::cancelButton(), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -90,7 +92,7 @@ void RecentQuotesDialog::followSelection()
     const int row = selectedRow();
     m_open->setEnabled(row >= 0);
     const bool copy = row >= 0 && m_sheets.at(row).openElsewhere;
-    m_open->setText(copy ? QStringLiteral("打开副本(&O)") : QStringLiteral("打开(&O)"));
+    m_open->setText(copy ? QStringLiteral("打开副本(&O)") : AppText::openButton());
 }
 
 const RecentSheet *RecentQuotesDialog::chosen() const

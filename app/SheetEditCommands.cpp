@@ -1,5 +1,6 @@
 #include "app/SheetEditCommands.h"
 
+#include "app/AppTexts.h"
 #include "common/Dialogs.h"
 #include "sheet/ClipboardTable.h"
 #include "sheet/CostSheet.h"
@@ -156,7 +157,7 @@ void SheetEditCommands::paste()
         // Enter appends: the safe choice is the one a hurried planner gets.
         const int answer =
             Dialogs::ask(m_window, OverwriteQuestion(int(rows.size()), overwrite), QStringLiteral("粘贴"),
-                         {QStringLiteral("覆盖"), QStringLiteral("插入到末尾"), QStringLiteral("取消")}, Append);
+                         {QStringLiteral("覆盖"), QStringLiteral("插入到末尾"), AppText::cancelButton()}, Append);
         if (answer == Cancel)
             return;
         if (answer == Append)

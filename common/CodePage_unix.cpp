@@ -55,11 +55,4 @@ QByteArray fromUnicode(unsigned codePage, QStringView text, bool *ok)
     return bytes;
 }
 
-bool canEncode(unsigned codePage, QStringView text)
-{
-    bool ok = false;
-    fromUnicode(codePage, text, &ok);
-    return ok;
-}
-
 } // namespace CodePage

@@ -266,6 +266,11 @@ bool rewriteInPlace(const QString &file, const QByteArray &bytes)
     return in.open(QIODevice::ReadWrite) && in.write(bytes) == bytes.size() && in.resize(bytes.size()) && in.flush();
 }
 
+QString cannotWrite(const QString &file, const QString &reason)
+{
+    return QStringLiteral("无法写入设置文件 %1：%2").arg(file, reason);
+}
+
 bool storeBytes(const QString &file, const QByteArray &bytes, bool exists, bool ownerOnly, QString *error)
 {
     // The new text goes into a file beside the old one, which replaces it only once complete.
@@ -273,14 +278,14 @@ bool storeBytes(const QString &file, const QByteArray &bytes, bool exists, bool 
     if (!out.open(QIODevice::WriteOnly)) {
         if (exists && rewriteInPlace(file, bytes))
             return true;
-        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
+        return fail(error, cannotWrite(file, out.errorString()));
     }
     // A new file, or one that is to hold a log-in, is for its owner only from its first byte;
     // otherwise the file keeps the permissions it had.
     if ((ownerOnly || !exists) && !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
         return fail(error, QStringLiteral("无法设置设置文件 %1 的访问权限。").arg(file));
     if (out.write(bytes) != bytes.size() || !out.commit())
-        return fail(error, QStringLiteral("无法写入设置文件 %1：%2").arg(file, out.errorString()));
+        return fail(error, cannotWrite(file, out.errorString()));
     return true;
 }
 

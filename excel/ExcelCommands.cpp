@@ -1,6 +1,7 @@
 #include "excel/ExcelCommands.h"
 
 #include "common/Dialogs.h"
+#include "excel/ExcelTexts.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookError.h"
@@ -29,7 +30,7 @@ QString ImportFileFilters()
 
 bool OutExcel(QWidget *parent, const CostSheet &sheet)
 {
-    const QString title = QStringLiteral("导出到Excel");
+    const QString title = ExcelText::exportTitle();
     const QString path = Dialogs::saveFileName(
         parent, title, SuggestedExportPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),
         QStringLiteral("Excel文件 (*.xlsx)"), QStringLiteral("xlsx"));
@@ -57,7 +58,7 @@ bool InExcelCommand(QWidget *parent, CostSheet &sheet)
     WorkbookError error;
     if (!InExcel(sheet, path, &error)) {
         Dialogs::message(parent, QStringLiteral("无法从“%1”导入：\n%2").arg(QDir::toNativeSeparators(path), error.text),
-                         QStringLiteral("从Excel导入"), Dialogs::Icon::Warning);
+                         ExcelText::importTitle(), Dialogs::Icon::Warning);
         return false;
     }
     sheet.RefreshTotals();

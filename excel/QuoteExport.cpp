@@ -2,6 +2,7 @@
 
 #include "common/Amount.h"
 #include "common/Spaces.h"
+#include "excel/ExcelTexts.h"
 #include "excel/XlsxWriterSupport.h"
 #include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
@@ -86,7 +87,6 @@ QString EscapeForWorkbook(const QString &text)
 QString OversizedTextMessage(const CostSheet &sheet)
 {
     constexpr qsizetype MaxCell = 32767;
-    const char *columns[] = {"项目", "内容", "表达式", "金额"};
     int position = 0;
     for (const CostLine &line : sheet.rows()) {
         ++position;
@@ -97,7 +97,7 @@ QString OversizedTextMessage(const CostSheet &sheet)
             if (texts[c]->size() > MaxCell)
                 return QStringLiteral("第 %1 行的“%2”有 %3 个字符，超过 Excel 单元格的上限 32767 个字符。")
                     .arg(position)
-                    .arg(QString::fromUtf8(columns[c]))
+                    .arg(QString::fromUtf8(ExcelText::ColumnHeaders[c]))
                     .arg(texts[c]->size());
         }
     }
@@ -169,9 +169,8 @@ struct Formats
 lxw_error writeHeader(lxw_worksheet *worksheet, const Formats &formats)
 {
     lxw_error result = LXW_NO_ERROR;
-    const char *headers[] = {"项目", "内容", "表达式", "金额"};
     for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
-        result = worksheet_write_string(worksheet, 0, c, headers[c], formats.header);
+        result = worksheet_write_string(worksheet, 0, c, ExcelText::ColumnHeaders[c], formats.header);
     const double widths[] = {10, 20, 40, 10};
     for (lxw_col_t c = 0; c < 4 && result == LXW_NO_ERROR; ++c)
         result = worksheet_set_column(worksheet, c, c, widths[c], nullptr);
@@ -207,11 +206,11 @@ QString writeWorkbookFile(const CostSheet &sheet, const XlsxScratch &scratch, co
     const CNumericLocale numbersWithPoint;
     XlsxWriterWorkbook workbook(scratch);
     if (!workbook.get())
-        return QStringLiteral("无法创建工作簿。");
+        return ExcelText::cannotCreateWorkbook();
     lxw_worksheet *worksheet = AddA4Worksheet(workbook.get(), "Sheet1");
     const Formats formats{workbook_add_format(workbook.get()), workbook_add_format(workbook.get())};
     if (!worksheet || !formats.header || !formats.cell)
-        return QStringLiteral("内存不足。");
+        return ExcelText::outOfMemory();
     format_set_font_name(formats.header, "黑体");
     format_set_bold(formats.header);
     format_set_border(formats.header, LXW_BORDER_THIN);
@@ -257,7 +256,7 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookErr
     // finished file replaces the target in one step, so a failure never leaves half a file there.
     XlsxScratch scratch;
     if (!scratch.isValid())
-        return fail(WorkbookError::Kind::FileAccess, QStringLiteral("无法创建临时文件夹。"));
+        return fail(WorkbookError::Kind::FileAccess, ExcelText::cannotCreateScratchFolder());
     const QString written = writeWorkbookFile(sheet, scratch, extraSheets);
     if (!written.isEmpty())
         return fail(WorkbookError::Kind::FileAccess, written);

@@ -1,5 +1,6 @@
 #include "excel/XlsxWriterSupport.h"
 
+#include "excel/ExcelTexts.h"
 #include "excel/NarrowPath.h"
 
 #include <QDir>
@@ -12,7 +13,7 @@ QString XlsxWriterMessage(lxw_error code)
 {
     switch (code) {
     case LXW_ERROR_MEMORY_MALLOC_FAILED:
-        return QStringLiteral("内存不足。");
+        return ExcelText::outOfMemory();
     case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
         return QStringLiteral("有单元格的文字超过 32767 个字符，Excel 不能保存。");
     case LXW_ERROR_CREATING_XLSX_FILE:

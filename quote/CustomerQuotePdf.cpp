@@ -3,6 +3,7 @@
 #include "quote/DocumentPages.h"
 #include "quote/PdfFonts.h"
 #include "quote/PdfTextLayer.h"
+#include "quote/QuoteMessages.h"
 
 #include <algorithm>
 
@@ -134,7 +135,7 @@ bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QStr
     const QByteArray bytes = render(quote);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, file.errorString());
+        *error = QuoteMessage::cannotWriteDocument(path, file.errorString());
         return false;
     }
     return true;

@@ -1,7 +1,9 @@
 #include "quote/CustomerQuote.h"
 
+#include "excel/ExcelTexts.h"
 #include "excel/QuoteExport.h"
 #include "excel/XlsxWriterSupport.h"
+#include "quote/QuoteMessages.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -209,7 +211,7 @@ void compose(Writer &out, const Formats &f, const CustomerQuote &quote)
 bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path, QString *error)
 {
     auto fail = [&](const QString &message) {
-        *error = QStringLiteral("无法写入报价单“%1”：%2").arg(path, message);
+        *error = QuoteMessage::cannotWriteDocument(path, message);
         return false;
     };
     const QString heldOpen = HeldOpenMessage(path);
@@ -219,18 +221,18 @@ bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path,
     }
     XlsxScratch scratch;
     if (!scratch.isValid())
-        return fail(QStringLiteral("无法创建临时文件夹。"));
+        return fail(ExcelText::cannotCreateScratchFolder());
     const QString scratchPath = scratch.workbookPath();
     {
         const CNumericLocale numbersWithPoint;
         XlsxWriterWorkbook workbook(scratch);
         lxw_worksheet *sheet = workbook.get() ? AddA4Worksheet(workbook.get(), "报价单") : nullptr;
         if (!sheet)
-            return fail(QStringLiteral("无法创建工作簿。"));
+            return fail(ExcelText::cannotCreateWorkbook());
         Writer out(workbook.get(), sheet);
         const Formats f = formats(out);
         if (!f.valid())
-            return fail(QStringLiteral("内存不足。"));
+            return fail(ExcelText::outOfMemory());
         for (lxw_col_t c = 0; c < 3; ++c)
             worksheet_set_column(sheet, c, c, ColumnWidths[c], nullptr);
         worksheet_fit_to_pages(sheet, 1, 0);

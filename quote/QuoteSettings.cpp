@@ -122,23 +122,10 @@ bool parseRooms(const Texts &texts, int, QuoteSettings *out, QString *error)
            fail(error, QStringLiteral("排房方式“%1”应为 twin 或 fixed。").arg(rooms));
 }
 
-struct RuleName
-{
-    QLatin1String keyword;
-    SellingRule rule;
-    const char16_t *caption; // the name the window gives the rule's value
-};
-const RuleName ruleNames[] = {
-    {QLatin1String("none"), SellingRule::None, u"加价"},
-    {QLatin1String("markup"), SellingRule::Markup, u"成本加价"},
-    {QLatin1String("margin"), SellingRule::Margin, u"毛利率"},
-    {QLatin1String("profit"), SellingRule::Profit, u"每人利润"},
-};
-
 bool parseRule(const Texts &texts, int, QuoteSettings *out, QString *error)
 {
     const QString rule = texts.rule.trimmed();
-    for (const RuleName &name : ruleNames) {
+    for (const SellingRuleName &name : SellingRuleNames) {
         if (rule == name.keyword) {
             out->rule = name.rule;
             return true;
@@ -154,7 +141,7 @@ bool parseRuleValue(const Texts &texts, int, QuoteSettings *out, QString *error)
     if (!parseRule(texts, 0, out, nullptr) || out->rule == SellingRule::None)
         return true; // no value to read; the rule has its own message
     QString caption;
-    for (const RuleName &name : ruleNames) {
+    for (const SellingRuleName &name : SellingRuleNames) {
         if (name.rule == out->rule)
             caption = QString::fromUtf16(name.caption);
     }

@@ -2,6 +2,7 @@
 
 #include "common/Amount.h"
 
+#include <QLatin1String>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,22 @@ enum class SellingRule
     Markup, // a percentage on the cost
     Margin, // a percentage of the price
     Profit  // a fixed amount per head
+};
+
+// The selling rules by their keyword, in the order the window lists them, with the name of their
+// value (the window's choice, and the name a message gives the value) and its unit.
+struct SellingRuleName
+{
+    QLatin1String keyword;
+    SellingRule rule;
+    const char16_t *caption;
+    const char16_t *unit;
+};
+inline const SellingRuleName SellingRuleNames[] = {
+    {QLatin1String("none"), SellingRule::None, u"不加价", u""},
+    {QLatin1String("markup"), SellingRule::Markup, u"成本加价", u"%"},
+    {QLatin1String("margin"), SellingRule::Margin, u"毛利率", u"%"},
+    {QLatin1String("profit"), SellingRule::Profit, u"每人利润", u"元"},
 };
 
 // Where the tax point applies: on the whole price (全额) or on the profit only (差额).

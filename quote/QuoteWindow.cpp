@@ -5,6 +5,8 @@
 #include "quote/CustomerQuote.h"
 #include "quote/FlaggedLinesModel.h"
 #include "quote/QuoteIni.h"
+#include "quote/QuoteMessages.h"
+#include "quote/QuoteSettings.h"
 #include "quote/QuoteTableModel.h"
 #include "sheet/CostSheet.h"
 
@@ -37,19 +39,6 @@ template <typename T> T *named(T *widget, const char *name)
     return widget;
 }
 
-// The selling rules as the combo box lists them, with their keyword and unit.
-struct RuleChoice
-{
-    const char16_t *caption;
-    QLatin1String keyword;
-    const char16_t *unit;
-};
-const RuleChoice ruleChoices[] = {
-    {u"不加价", QLatin1String("none"), u""},
-    {u"成本加价", QLatin1String("markup"), u"%"},
-    {u"毛利率", QLatin1String("margin"), u"%"},
-    {u"每人利润", QLatin1String("profit"), u"元"},
-};
 const QLatin1String taxBases[] = {QLatin1String("price"), QLatin1String("profit")};
 
 QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
@@ -252,12 +241,12 @@ void QuoteWindow::buildPricing(QGridLayout *grid)
     QWidget *box = grid->parentWidget();
     auto text = [box](const QString &caption) { return new QLabel(caption, box); };
     m_rule = named(new QComboBox(box), "CboRule");
-    for (const RuleChoice &choice : ruleChoices)
+    for (const SellingRuleName &choice : SellingRuleNames)
         m_rule->addItem(QString::fromUtf16(choice.caption), choice.keyword);
     m_ruleValue = settingEdit("TxtRuleValue", 80);
     m_ruleUnit = named(new QLabel(box), "LblRuleUnit");
     connect(m_rule, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_ruleUnit->setText(index < 0 ? QString() : QString::fromUtf16(ruleChoices[index].unit));
+        m_ruleUnit->setText(index < 0 ? QString() : QString::fromUtf16(SellingRuleNames[index].unit));
         m_ruleValue->setEnabled(index != 0);
         recompute();
         saveSettings();
@@ -512,7 +501,7 @@ void QuoteWindow::showSettingTexts(const QuoteSettingTexts &t)
     // A keyword the window does not know leaves the choice empty.
     m_rule->setCurrentIndex(m_rule->findData(t.rule.trimmed()));
     const int rule = m_rule->currentIndex();
-    m_ruleUnit->setText(rule < 0 ? QString() : QString::fromUtf16(ruleChoices[rule].unit));
+    m_ruleUnit->setText(rule < 0 ? QString() : QString::fromUtf16(SellingRuleNames[rule].unit));
     m_ruleValue->setEnabled(rule != 0);
     m_ruleValue->setText(t.ruleValue);
     m_tax->setText(t.tax);
@@ -608,7 +597,7 @@ void QuoteWindow::exportDocument(bool pdf)
         return;
     }
     const QString name =
-        texts.tourName.trimmed() + QStringLiteral("报价单") +
+        texts.tourName.trimmed() + CustomerQuoteText::title() +
         (texts.quoteNumber.trimmed().isEmpty() ? QString() : QLatin1Char('-') + texts.quoteNumber.trimmed()) +
         (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xlsx"));
     const QString path = Dialogs::saveFileName(
@@ -626,7 +615,7 @@ void QuoteWindow::exportDocument(bool pdf)
     // The running number moves on once a document carries it; both documents of one quote share it.
     if (!m_iniFilePath.isEmpty() && texts.quoteNumber.trimmed() != ReadLastQuoteNumber(m_iniFilePath) &&
         !WriteLastQuoteNumber(texts.quoteNumber, m_iniFilePath, &error)) {
-        m_message->setText(QStringLiteral("报价编号没有记下：") + error);
+        m_message->setText(QuoteMessage::quoteNumberNotRecorded(error));
         m_message->show();
     }
 }

@@ -9,6 +9,7 @@
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookError.h"
 #include "quote/CustomerQuote.h"
+#include "quote/QuoteMessages.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
 #include "sheet/PriceBreaks.h"
@@ -122,7 +123,7 @@ public:
         // documents.
         if (!m_options.quoteNumber && QFileInfo::exists(iniPath) &&
             !WriteLastQuoteNumber(texts.quoteNumber, iniPath, &error))
-            failed(BatchOk, QStringLiteral("报价编号没有记下：") + error);
+            failed(BatchOk, QuoteMessage::quoteNumberNotRecorded(error));
         return BatchOk;
     }
 

@@ -142,6 +142,9 @@ def main():
     if not os.path.exists(xlsx):
         make_xlsx(xlsx)
     print("load average at the start: %.2f %.2f %.2f" % os.getloadavg())
+    # What any run of quilvar-batch costs before it reads a byte: the start of the process.
+    floor = statistics.median(run([args.batch, "--help"])[0] for _ in range(max(3, args.runs)))
+    print("quilvar-batch --help (the process floor): %.0f ms" % (floor * 1000))
     for kind in ("xlsx", "xls", "ods"):
         path = xlsx if kind == "xlsx" else os.path.join(folder, "quote%d.%s" % (LINES, kind))
         if not os.path.exists(path) and not convert(xlsx, path):

@@ -116,8 +116,12 @@ bool Pieces::characters(quint32 count, bool wide, QString *text)
         if (text) {
             const QByteArrayView bytes = m_pieces.at(m_piece).sliced(m_at, take * (wide ? 2 : 1));
             if (wide) {
+                // Little-endian UTF-16 as the record holds it, taken in one step.
+                const qsizetype had = text->size();
+                text->resize(had + take);
+                char16_t *out = reinterpret_cast<char16_t *>(text->data()) + had;
                 for (qint64 i = 0; i < take; ++i)
-                    text->append(QChar(char16_t(Biff::u16(bytes, 2 * i))));
+                    out[i] = char16_t(Biff::u16(bytes, 2 * i));
             } else {
                 text->append(QString::fromLatin1(bytes));
             }

@@ -1,5 +1,7 @@
 #include "excel/read/CellGrid.h"
 
+#include <algorithm>
+
 QString CellGrid::text(int row, int column) const
 {
     if (row < 1 || row > m_rows.size())
@@ -15,7 +17,10 @@ void CellGrid::setText(int row, int column, const QString &text)
     while (m_rows.size() < row)
         m_rows.append(QStringList());
     QStringList &cells = m_rows[row - 1];
-    while (cells.size() < column)
-        cells.append(QString());
+    if (cells.size() < column) {
+        // Room for the four columns a quote has at once, rather than one more at a time.
+        cells.reserve(std::max(column, 4));
+        cells.resize(column);
+    }
     cells[column - 1] = text;
 }

@@ -8,6 +8,8 @@ namespace CellText {
 
 // A number read from a file ("1.5", "1E-3"); the text itself when it holds no finite number.
 QString fromNumberText(QStringView text);
+// The number a file's text holds, as QString::toDouble reads it; false when it holds none.
+bool toNumber(QStringView text, double *value);
 QString fromNumber(double value);
 QString fromBool(bool value);
 // A date-time serial of the 1900 (or 1904) date system. Only the date when the format shows no

@@ -52,19 +52,22 @@ bool readParagraph(XmlPart &part, QString *text)
         if (token == XmlScanner::EndElement) {
             --depth;
         } else if (token == XmlScanner::Characters) {
-            piece.clear();
             const QString characters = xml.text();
+            // Written in place: no piece is longer than the characters it comes from.
+            piece.resize(characters.size());
+            QChar *out = piece.data();
             for (const QChar c : characters) {
                 if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
                     c == QLatin1Char('\r')) {
                     if (!afterBlank)
-                        piece.append(QLatin1Char(' '));
+                        *out++ = QLatin1Char(' ');
                     afterBlank = true;
                 } else {
-                    piece.append(c);
+                    *out++ = c;
                     afterBlank = false;
                 }
             }
+            piece.truncate(out - piece.constData());
             if (!budget.keep(text, piece))
                 return false;
         } else if (token == XmlScanner::StartElement) {

@@ -6,18 +6,20 @@
 
 ReadBudget::ReadBudget(const ReadLimits &limits)
     : m_inflatedLeft(limits.maxInflatedBytes), m_inflatedLimit(limits.maxInflatedBytes),
-      m_textLeft(limits.maxTextCharacters), m_textLimit(limits.maxTextCharacters), m_maxXmlDepth(limits.maxXmlDepth)
+      m_scannedLeft(std::max(limits.maxScannedBytes, limits.maxInflatedBytes)),
+      m_scannedLimit(std::max(limits.maxScannedBytes, limits.maxInflatedBytes)), m_textLeft(limits.maxTextCharacters),
+      m_textLimit(limits.maxTextCharacters), m_maxXmlDepth(limits.maxXmlDepth)
 {
 }
 
 qint64 ReadBudget::inflatedAllowance(qint64 wanted)
 {
-    if (m_inflatedLeft <= 0) {
+    if (m_inflatedLeft <= 0 || m_scannedLeft <= 0) {
         if (m_exhausted == Nothing)
             m_exhausted = Inflated;
         return 0;
     }
-    return std::min(wanted, m_inflatedLeft);
+    return std::min({wanted, m_inflatedLeft, m_scannedLeft});
 }
 
 bool ReadBudget::spendText(qsizetype characters)
@@ -74,7 +76,8 @@ QString ReadBudget::message() const
 {
     switch (m_exhausted) {
     case Inflated:
-        return QStringLiteral("工作簿过大：读取时解压的数据超过 %1，不予读取。").arg(sizeText(m_inflatedLimit));
+        return QStringLiteral("工作簿过大：读取时解压的数据超过 %1，不予读取。")
+            .arg(sizeText(m_scannedLeft <= 0 ? m_scannedLimit : m_inflatedLimit));
     case Text:
         return QStringLiteral("工作簿的单元格文字过多（超过 %1 个字符），不予读取。").arg(m_textLimit);
     case Nesting:

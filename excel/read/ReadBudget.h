@@ -18,7 +18,13 @@ public:
 
     // How much of wanted may be decompressed now: 0 once the budget has run out.
     qint64 inflatedAllowance(qint64 wanted);
-    void spendInflated(qint64 bytes) { m_inflatedLeft -= bytes; }
+    void spendInflated(qint64 bytes)
+    {
+        m_inflatedLeft -= bytes;
+        m_scannedLeft -= bytes;
+    }
+    // Gives back bytes that were decompressed but passed over unread: only the scanning limit keeps them.
+    void passedOver(qint64 bytes) { m_inflatedLeft += bytes; }
     // Appends piece to a cell's text within what a cell keeps; false once the text budget has run out.
     bool keep(QString *cellText, QStringView piece);
     // The same for a piece of its own: taken over whole when it is all the cell holds.
@@ -49,6 +55,8 @@ private:
     };
     qint64 m_inflatedLeft;
     qint64 m_inflatedLimit;
+    qint64 m_scannedLeft;
+    qint64 m_scannedLimit;
     qint64 m_textLeft;
     qint64 m_textLimit;
     int m_maxXmlDepth;

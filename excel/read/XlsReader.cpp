@@ -2,7 +2,6 @@
 
 #include "excel/read/AddressSanitizer.h"
 #include "excel/read/WorkbookError.h"
-#include "excel/read/XlsChildLimits.h"
 #include "excel/read/XlsReaderOutput.h"
 
 #include "common/ChildProcessLimits.h"
@@ -34,6 +33,9 @@ constexpr qint64 ChildMemory = 0;
 // be gone.
 constexpr int ChildCpuSeconds = 2 * TimeLimitMs / 1000;
 
+// The reader's file name, as the build made it.
+const QString ReaderFileName = QStringLiteral(QUILVAR_XLS_READER_FILE_NAME);
+
 QString &readerOverride()
 {
     static QString path;
@@ -46,8 +48,8 @@ QString readerProgram()
     if (!readerOverride().isEmpty())
         return readerOverride();
     if (!QCoreApplication::instance())
-        return XlsReaderExecutableName();
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + XlsReaderExecutableName();
+        return ReaderFileName;
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + ReaderFileName;
 }
 
 void prepareChild(QProcess &process, ChildProcessLimits &limits)

@@ -1,6 +1,7 @@
 #include "excel/read/XlsReaderOutput.h"
 
 #include <QStringDecoder>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -13,8 +14,59 @@ constexpr char KindError = 1;
 
 void appendU32(QByteArray &out, quint32 value)
 {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.append(char((value >> shift) & 0xff));
+    const char bytes[4] = {char(value & 0xff), char((value >> 8) & 0xff), char((value >> 16) & 0xff),
+                           char((value >> 24) & 0xff)};
+    out.append(bytes, 4);
+}
+
+void putU32(char *out, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = char((value >> (8 * i)) & 0xff);
+}
+
+bool isHigh(char16_t u)
+{
+    return u >= 0xd800 && u <= 0xdbff;
+}
+
+bool isLow(char16_t u)
+{
+    return u >= 0xdc00 && u <= 0xdfff;
+}
+
+// The cells one after another, their texts as the reader holds them (UTF-16), so that neither side
+// converts tens of thousands of texts; a surrogate without its other half goes as U+FFFD.
+void appendCells(QByteArray &out, const QList<XlsCell> &cells)
+{
+    qsizetype used = out.size();
+    for (const XlsCell &cell : cells) {
+        const qsizetype units = cell.text.size();
+        if (out.size() - used < 12 + 2 * units)
+            out.resize(std::max(used + 12 + 2 * units, out.size() * 2));
+        char *at = out.data() + used;
+        putU32(at, quint32(cell.row));
+        putU32(at + 4, quint32(cell.column));
+        putU32(at + 8, quint32(units));
+        const char16_t *text = reinterpret_cast<const char16_t *>(cell.text.utf16());
+        if (std::none_of(text, text + units, [](char16_t u) { return u >= 0xd800 && u <= 0xdfff; })) {
+            qToLittleEndian<char16_t>(text, units, at + 12);
+            used += 12 + 2 * units;
+            continue;
+        }
+        for (qsizetype i = 0; i < units; ++i) {
+            char16_t u = text[i];
+            if (isHigh(u) && i + 1 < units && isLow(text[i + 1])) {
+                qToLittleEndian(u, at + 12 + 2 * i);
+                u = text[++i];
+            } else if (isHigh(u) || isLow(u)) {
+                u = 0xfffd;
+            }
+            qToLittleEndian(u, at + 12 + 2 * i);
+        }
+        used += 12 + 2 * units;
+    }
+    out.truncate(used);
 }
 
 void appendText(QByteArray &out, const QByteArray &utf8)
@@ -56,17 +108,36 @@ public:
         quint32 length = 0;
         if (!u32(&length) || qint64(length) > left() || qint64(length) > qint64(maxBytes))
             return false;
-        // A leading byte-order mark is part of the cell's text, not a signature to drop.
-        QStringDecoder decoder(QStringDecoder::Utf8,
-                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        *value = decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
+        *value = m_decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
         m_position += qsizetype(length);
-        return !decoder.hasError();
+        return !m_decoder.hasError(); // once it has met an error it says so to the end, and decoding ends
+    }
+
+    // A cell's text: its length in UTF-16 units, then the units, little-endian; each surrogate paired.
+    bool wideText(QString *value)
+    {
+        quint32 units = 0;
+        if (!u32(&units) || qint64(units) * 2 > left())
+            return false;
+        QString text(qsizetype(units), Qt::Uninitialized);
+        char16_t *out = reinterpret_cast<char16_t *>(text.data());
+        qFromLittleEndian<char16_t>(m_bytes.constData() + m_position, qsizetype(units), out);
+        for (qsizetype i = 0; i < qsizetype(units); ++i) {
+            if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == qsizetype(units) || !isLow(out[++i]))))
+                return false;
+        }
+        m_position += 2 * qsizetype(units);
+        *value = std::move(text);
+        return true;
     }
 
 private:
     const QByteArray &m_bytes;
     qsizetype m_position = 0;
+    // One for all texts: stateless, so that no text carries into the next. A leading byte-order
+    // mark is part of a cell's text, not a signature to drop.
+    QStringDecoder m_decoder{QStringDecoder::Utf8,
+                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };
 
 } // namespace
@@ -93,11 +164,7 @@ QByteArray encode(const XlsReaderResult &result)
     }
     out.append(KindCells);
     appendU32(out, quint32(result.cells.size()));
-    for (const XlsCell &cell : result.cells) {
-        appendU32(out, quint32(cell.row));
-        appendU32(out, quint32(cell.column));
-        appendText(out, cell.text.toUtf8());
-    }
+    appendCells(out, result.cells);
     out.append(char(result.textBeyond ? 1 : 0));
     return out;
 }
@@ -137,7 +204,7 @@ bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *
             quint32 column = 0;
             XlsCell cell;
             if (!cursor.u32(&row) || !cursor.u32(&column) || row < 1 || row > maxRows || column < 1 ||
-                column > maxColumns || !cursor.text(cursor.left(), &cell.text))
+                column > maxColumns || !cursor.wideText(&cell.text))
                 return false;
             cell.row = int(row);
             cell.column = int(column);

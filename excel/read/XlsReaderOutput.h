@@ -12,8 +12,9 @@
 // output in this format; the program trusts none of it.
 //
 // Binary, integers little-endian:
-//   "QVXL", version (1 byte, 3), kind (1 byte: 0 cells, 1 error)
-//   cells: count (u32), then per cell row (u32, 1-based), column (u32, 1-based), length (u32), UTF-8 text;
+//   "QVXL", version (1 byte, 4), kind (1 byte: 0 cells, 1 error)
+//   cells: count (u32), then per cell row (u32, 1-based), column (u32, 1-based), length in UTF-16
+//          units (u32), the text in UTF-16 (every surrogate paired);
 //          rows and columns within the limits, cells in strictly increasing row-major order; then
 //          1 byte: 1 when a cell below the rows asked for holds something, else 0
 //   error: the error's kind (1 byte, WorkbookError::Kind), length (u32), UTF-8 message of at most
@@ -39,7 +40,7 @@ struct XlsReaderResult
 
 namespace XlsReaderOutput {
 
-constexpr int Version = 3;
+constexpr int Version = 4;
 constexpr qsizetype MaxErrorBytes = 4096;
 
 QByteArray encode(const XlsReaderResult &result);

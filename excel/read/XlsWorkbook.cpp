@@ -10,8 +10,8 @@
 #include <QHash>
 
 #include <algorithm>
-#include <map>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -131,15 +131,30 @@ private:
     void set(quint16 row, quint16 column, const QString &text)
     {
         if (wanted(row, column))
-            m_cells[{row, column}] = Value{text.left(ReadBudget::MaxCellCharacters), std::nullopt};
+            put(row, column, Value{text.left(ReadBudget::MaxCellCharacters), std::nullopt});
     }
+    // Cells come mostly in row order, and a later record for the same cell wins: they are gathered
+    // as they come and put in order at the end (or whenever a file repeats cells past all bounds).
+    struct Cell
+    {
+        quint32 key; // row and column, in row-major order
+        Value value;
+    };
+    void put(quint16 row, quint16 column, Value &&value)
+    {
+        if (m_cells.size() >= m_cellsBeforeOrdering)
+            orderCells();
+        m_cells.push_back({quint32(row) << 16 | column, std::move(value)});
+    }
+    void orderCells();
 
     QByteArrayView m_stream;
     ReadLimits m_limits;
     Globals m_globals;
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
     unsigned m_codePage = 1252;
-    std::map<std::pair<quint16, quint16>, Value> m_cells;
+    std::vector<Cell> m_cells;
+    size_t m_cellsBeforeOrdering = 2 * size_t(std::max(1, m_limits.maxRows)) * size_t(std::max(1, m_limits.maxColumns));
     mutable bool m_textBeyond = false;
 };
 
@@ -332,7 +347,7 @@ void Reader::readCellRecord(const Record &record, Records &records, StringResult
         break;
     case LabelSst:
         if (data.size() >= 10 && wanted(row, column))
-            m_cells[{row, column}] = Value{QString(), u32(data, 6)};
+            put(row, column, Value{QString(), u32(data, 6)});
         break;
     case BoolErr:
         if (data.size() >= 8)
@@ -388,34 +403,56 @@ void Reader::readFormula(QByteArrayView data, StringResult *stringResult)
     }
 }
 
+void Reader::orderCells()
+{
+    const auto before = [](const Cell &a, const Cell &b) { return a.key < b.key; };
+    // Excel and most writers give each cell once, in row order: nothing to do then.
+    if (std::adjacent_find(m_cells.cbegin(), m_cells.cend(),
+                           [](const Cell &a, const Cell &b) { return a.key >= b.key; }) == m_cells.cend())
+        return;
+    std::stable_sort(m_cells.begin(), m_cells.end(), before);
+    // Of the records for one cell the last is kept.
+    size_t kept = 0;
+    for (size_t i = 0; i < m_cells.size(); ++i) {
+        if (i + 1 < m_cells.size() && m_cells[i + 1].key == m_cells[i].key)
+            continue;
+        if (kept != i)
+            m_cells[kept] = std::move(m_cells[i]);
+        ++kept;
+    }
+    m_cells.erase(m_cells.begin() + std::ptrdiff_t(kept), m_cells.end());
+}
+
 void Reader::resolveShared()
 {
-    QList<quint32> indexes;
-    for (const auto &[key, value] : m_cells)
-        if (value.shared)
-            indexes.append(*value.shared);
-    if (indexes.isEmpty())
+    std::vector<quint32> indexes;
+    for (const Cell &cell : m_cells)
+        if (cell.value.shared)
+            indexes.push_back(*cell.value.shared);
+    if (indexes.empty())
         return;
-    std::sort(indexes.begin(), indexes.end());
+    if (!std::is_sorted(indexes.cbegin(), indexes.cend()))
+        std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    // Only the strings the cells use are kept; the reading stops after the last of them.
-    QHash<quint32, QString> strings;
+    // Only the strings the cells use are kept, beside their sorted indexes; the reading stops after
+    // the last of them.
+    std::vector<QString> strings(indexes.size());
     Pieces in(m_globals.sst);
-    qsizetype next = 0;
+    size_t next = 0;
     for (quint32 index = 0; next < indexes.size() && !in.atEnd(); ++index) {
-        const bool keep = indexes.at(next) == index;
-        QString text;
-        if (!unicodeString(in, keep ? &text : nullptr))
+        const bool keep = indexes[next] == index;
+        if (!unicodeString(in, keep ? &strings[next] : nullptr))
             break;
-        if (keep) {
-            strings.insert(index, text);
-            ++next;
-        }
+        next += keep ? 1 : 0;
     }
     // An index past the table leaves its cell empty rather than failing the whole sheet.
-    for (auto &[key, value] : m_cells)
-        if (value.shared)
-            value.text = strings.value(*value.shared).left(ReadBudget::MaxCellCharacters);
+    for (auto &[key, value] : m_cells) {
+        if (!value.shared)
+            continue;
+        const auto found = std::lower_bound(indexes.cbegin(), indexes.cend(), *value.shared);
+        const QString &text = strings[size_t(found - indexes.cbegin())];
+        value.text = text.size() > ReadBudget::MaxCellCharacters ? text.left(ReadBudget::MaxCellCharacters) : text;
+    }
 }
 
 XlsReaderResult Reader::read(bool bookStream)
@@ -429,10 +466,12 @@ XlsReaderResult Reader::read(bool bookStream)
         return result;
     }
     readSheet(position);
+    orderCells();
     resolveShared();
+    result.cells.reserve(qsizetype(m_cells.size()));
     for (const auto &[key, value] : m_cells)
         if (!value.text.isEmpty())
-            result.cells.append({int(key.first) + 1, int(key.second) + 1, value.text});
+            result.cells.append({int(key >> 16) + 1, int(key & 0xffff) + 1, value.text});
     result.textBeyond = m_textBeyond;
     result.ok = true;
     return result;

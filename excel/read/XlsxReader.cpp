@@ -457,11 +457,11 @@ bool XlsxReader::placePending(CellGrid *grid, WorkbookError *error)
             const auto custom = m_formatCodes.constFind(id);
             kind = custom != m_formatCodes.cend() ? CellText::formatCodeKind(*custom) : CellText::builtinFormatKind(id);
         }
-        bool ok = false;
-        const double number = cell.value.toDouble(&ok);
-        if (ok && kind.elapsed)
+        double number = 0;
+        const bool dated = (kind.elapsed || kind.date || kind.time) && CellText::toNumber(cell.value, &number);
+        if (dated && kind.elapsed)
             grid->setText(cell.row, cell.column, CellText::fromElapsed(number));
-        else if (ok && (kind.date || kind.time))
+        else if (dated)
             grid->setText(cell.row, cell.column, CellText::fromSerial(number, m_date1904, kind.date, kind.time));
         else
             grid->setText(cell.row, cell.column, CellText::fromNumberText(cell.value));

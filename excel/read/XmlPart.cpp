@@ -16,6 +16,8 @@ public:
     Source(const Source &) = delete;
     Source &operator=(const Source &) = delete;
 
+    // The scanner that reads this part, whose skipped elements are given back to the budget.
+    void readBy(const XmlScanner *scanner) { m_scanner = scanner; }
     bool damaged() const { return m_damaged; }
     bool badEncoding() const { return m_badEncoding; }
 
@@ -83,6 +85,10 @@ private:
     {
         if (m_ended)
             return 0;
+        if (m_scanner) {
+            m_budget.passedOver(m_scanner->skippedBytes() - m_passedOver);
+            m_passedOver = m_scanner->skippedBytes();
+        }
         const qint64 allowed = m_budget.inflatedAllowance(maxSize);
         // Once the budget is spent (on text as well as on bytes) the part simply ends; the scanner
         // then finds it cut off, and the budget's message says why.
@@ -102,6 +108,8 @@ private:
 
     zip_file *m_entry;
     ReadBudget &m_budget;
+    const XmlScanner *m_scanner = nullptr;
+    qint64 m_passedOver = 0; // what the scanner had skipped when last given back
     QStringDecoder m_decoder;
     QByteArray m_pending; // what the scanner is handed before more is read
     bool m_started = false;
@@ -123,6 +131,7 @@ bool XmlPart::open(const QString &name, WorkbookError *error)
     m_source = std::make_shared<Source>(entry, m_budget);
     m_xml = std::make_unique<XmlScanner>(
         [source = m_source](char *data, qint64 size) { return source->read(data, size); }, m_budget.maxXmlDepth());
+    m_source->readBy(m_xml.get());
     while (!m_xml->atEnd()) {
         if (m_xml->next() == XmlScanner::StartElement)
             return true;

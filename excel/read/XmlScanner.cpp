@@ -139,6 +139,16 @@ bool decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool references,
             if (c == 0)
                 return false;
             put(to, c);
+        } else if (b == '&' && references && end - p >= 4 && p[1] == '#' && p[2] >= '0' && p[2] <= '9') {
+            // A decimal character reference (&#39033;), as some writers store every CJK character.
+            char32_t c = 0;
+            const uchar *q = p + 2;
+            while (q < end && *q >= '0' && *q <= '9' && c <= 0x10FFFF)
+                c = c * 10 + char32_t(*q++ - '0');
+            if (q == end || *q != ';' || q - p > 11 || !isXmlChar(c))
+                return false;
+            put(to, c);
+            p = q + 1;
         } else if (b == '&' && references) {
             const uchar *semicolon = static_cast<const uchar *>(std::memchr(p, ';', size_t(end - p)));
             const char32_t c = semicolon ? referenced(QByteArrayView(p + 1, semicolon - p - 1)) : 0;
@@ -185,6 +195,7 @@ bool XmlScanner::fill(qsizetype wanted)
     while (m_end - m_pos < wanted && !m_sourceEnded) {
         if (m_pos > 0) {
             m_linesBefore += lineEnds(m_buffer.data(), m_buffer.data() + m_pos);
+            m_dropped += m_pos;
             std::memmove(m_buffer.data(), m_buffer.data() + m_pos, size_t(m_end - m_pos));
             m_end -= m_pos;
             m_pos = 0;
@@ -550,6 +561,7 @@ bool XmlScanner::isWhitespace() const
 
 void XmlScanner::skipCurrentElement()
 {
+    const qint64 from = m_dropped + m_pos;
     for (int depth = 1; depth > 0;) {
         const Token token = next();
         if (token == StartElement)
@@ -557,8 +569,9 @@ void XmlScanner::skipCurrentElement()
         else if (token == EndElement)
             --depth;
         else if (atEnd())
-            return;
+            break;
     }
+    m_skipped += m_dropped + m_pos - from;
 }
 
 bool XmlScanner::decode(QByteArrayView raw, Normalise mode, QString *out)

@@ -68,6 +68,8 @@ public:
 
     // Reads to the end of the element just started.
     void skipCurrentElement();
+    // The bytes of the part passed over so far inside skipped elements: what a reader did not want.
+    qint64 skippedBytes() const { return m_skipped; }
 
     // Character data or an attribute value as text; false (out unchanged in part) when it holds an
     // unknown reference or is not UTF-8.
@@ -123,6 +125,8 @@ private:
     bool m_sourceEnded = false;
     bool m_atStart = true;    // a byte-order mark may come first
     qint64 m_linesBefore = 0; // line ends in the bytes already dropped from the buffer
+    qint64 m_dropped = 0;     // bytes already dropped from the buffer
+    qint64 m_skipped = 0;
 
     Token m_token = EndDocument;
     Error m_error = None;

@@ -40,13 +40,23 @@ void checkIndents(QPlainTextEdit *text)
          {Indent{1, 12, 0, 9}, Indent{2, 12, 0, 9}, Indent{7, 6, 6, 3}, Indent{8, 8, 7, 8}, Indent{9, 8, 7, 8}})
         QVERIFY(qAbs(x(line, column) - x(aboveLine, aboveColumn)) <= 1);
 }
+
+// While a dialog is open, a click on the main window (sent through its window, where modal
+// blocking happens) opens no editor.
+void checkMainWindowIsBlocked(Window &w)
+{
+    const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
+    QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
+    QCOMPARE(w.sheet().CurRow(), 0);
+    QVERIFY(!w.category->isVisible());
+}
 } // namespace
 
 class CalculatorWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void startsAsDesignedAndFollowsEveryResize()
+    void startsAsDesigned()
     {
         Window w;
         QCOMPARE(w.window.objectName(), QStringLiteral("计算器"));
@@ -75,8 +85,12 @@ private slots:
             if (width)
                 QCOMPARE(widget->width(), qRound(width / 15.0));
         }
+    }
 
-        // 人 and ＝ are drawn at the two ends of Label3 in whatever font, with Command2 between them.
+    // 人 and ＝ are drawn at the two ends of Label3 in whatever font, with Command2 between them.
+    void headCountLabelLeavesTheRefreshButtonClear()
+    {
+        Window w;
         auto *label = w.bar<QLabel>("Label3");
         const QRect button = w.bar<QPushButton>("Command2")->geometry();
         const QImage image = label->grab().toImage();
@@ -90,7 +104,11 @@ private slots:
                     ++(inFrame < button.left() ? inkLeftOfButton : inkRightOfButton);
                 }
         QVERIFY(inkLeftOfButton > 0 && inkRightOfButton > 0);
+    }
 
+    void followsEveryResize()
+    {
+        Window w;
         auto check = [&](int width, int height) {
             QCOMPARE(w.list->width(), width - 8); // 120 twips
             QCOMPARE(w.list->header()->sectionSize(ContentColumn), qRound(((width * 15 - 120) - 2800) / 2.0 / 15));
@@ -163,8 +181,12 @@ private slots:
         QTRY_VERIFY(w.expression->isVisible());
         QCOMPARE(w.expression->countField(1)->text() + w.expression->unitField(1)->currentText(),
                  QStringLiteral("45间"));
+    }
 
-        // Rows and editors are one height, and the editors stand on their row.
+    // Rows and editors are one height, and the editors stand on their row.
+    void editorsStandOnTheirRowAtItsHeight()
+    {
+        Window w;
         const int row = w.cell(1, 2).height();
         QVERIFY(row >= w.category->minimumSizeHint().height());
         for (int column : {2, 3, 4}) {
@@ -423,7 +445,7 @@ private slots:
         QCOMPARE(w.category->currentText(), QStringLiteral("y房 如家 餐 午餐"));
     }
 
-    void menuItemsThroughTheShownMenu()
+    void menuItemsAsDesigned()
     {
         Window w;
         // Each item by name and caption; an empty caption is a separator.
@@ -439,8 +461,12 @@ private slots:
                                 "MnuLv_2Recent 最近的报价(&R)…|MnuLv_2|"
                                 "MnuLv_SiteWeb 登录Orvane网站|MnuLv_SiteBbs 登录Orvane论坛|"
                                 "MnuLv_Sitedown Orvane软件下载|MnuLv_3|MnuLv_4help 帮助|MnuLv_4about 关于"));
+    }
 
-        // The row commands.
+    // The row commands.
+    void rowCommandsThroughTheMenu()
+    {
+        Window w;
         w.sheet().setRow(3, {"3", {}, {}, {}, "50", true});
         w.sheet().setRow(4, {"4", {}, {}, {}, "7", true});
         w.click(3, 5); // selects row 3 in the list
@@ -454,8 +480,12 @@ private slots:
         w.list->selectionModel()->clear(); // nothing selected: nothing deleted
         w.choose("MnuLv_1Del");
         QCOMPARE(w.sheet().rowCount(), 20);
+    }
 
-        // The vendor pages and the About window's link go to the browser, without a message.
+    // The vendor pages and the About window's link go to the browser, without a message.
+    void vendorPagesGoToTheBrowser()
+    {
+        Window w;
         UrlRecorder recorder;
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
         for (const char *item : {"MnuLv_SiteWeb", "MnuLv_SiteBbs", "MnuLv_Sitedown"})
@@ -469,8 +499,12 @@ private slots:
         QCOMPARE(recorder.opened, (QList<QUrl>{home, QUrl(QStringLiteral("https://bbs.orvane.example/")),
                                                QUrl(QStringLiteral("https://www.orvane.example/download")), home}));
         QVERIFY(Dialogs::takeShownMessages().isEmpty());
+    }
 
-        // A right press opens the menu at the pointer, over the rows and below them.
+    // A right press opens the menu at the pointer, over the rows and below them.
+    void menuOpensAtThePointerAndOverCommand1()
+    {
+        Window w;
         QMenu *menu = w.window.popupMenu();
         const QPoint overRows = w.cell(3, 3).center();
         const QPoint belowRows(150, w.list->viewport()->height() - 3);
@@ -512,7 +546,7 @@ private slots:
         QCOMPARE(w.list->indexAt(QPoint(5, 5)).row(), 0);
     }
 
-    void qtTextsAndDialogsAreChineseAndModal()
+    void qtTextsAreChinese()
     {
         QVERIFY(LoadQtChineseTranslations(*qApp));
         QMessageBox message;
@@ -528,16 +562,11 @@ private slots:
         HelpDialog::alignToHalfWidthGrid(box);
         box.resize(640, 400);
         checkIndents(&box);
+    }
 
+    void aboutIsModalAndAsDesigned()
+    {
         Window w;
-        // While a dialog is open, a click on the main window (sent through its window, where modal
-        // blocking happens) opens no editor.
-        auto mainWindowIsBlocked = [&w] {
-            const QPoint cell = w.list->viewport()->mapTo(&w.window, w.cell(2, 2).center());
-            QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, cell);
-            QCOMPARE(w.sheet().CurRow(), 0);
-            QVERIFY(!w.category->isVisible());
-        };
         QString seen;
         answerNextModal([&](QWidget *modal) {
             seen = modal->objectName();
@@ -559,12 +588,17 @@ private slots:
             QCOMPARE(label("Label7")->text(), QStringLiteral("技术支持："));
             QVERIFY(label("Label5")->font().underline());
             QVERIFY(!label("Image1")->pixmap().isNull());
-            mainWindowIsBlocked();
+            checkMainWindowIsBlocked(w);
         });
         w.choose("MnuLv_4about");
         QCOMPARE(seen, QStringLiteral("FrmAbout"));
+    }
 
-        // Help, twice: whatever was typed into its box is gone at the next opening.
+    // Help, twice: whatever was typed into its box is gone at the next opening.
+    void helpIsModalAndForgetsWhatWasTyped()
+    {
+        Window w;
+        QString seen;
         QCOMPARE(HelpDialog::HelpText(),
                  QString(HelpText).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         for (int opening = 0; opening < 2; ++opening) {
@@ -582,7 +616,7 @@ private slots:
                 QVERIFY(text->cursorRect(end).bottom() < text->viewport()->height()); // no line cut off
                 text->setPlainText(QStringLiteral("涂改"));
                 QCOMPARE(modal->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("关闭"));
-                mainWindowIsBlocked();
+                checkMainWindowIsBlocked(w);
             });
             w.choose("MnuLv_4help");
             QCOMPARE(seen, QStringLiteral("FrmHelp"));

@@ -52,6 +52,78 @@ void typeIntoBox(Window &w, const char *box, const QString &keys)
     typeClosingSteps(w, w.box(box), keys);
 }
 
+struct Change
+{
+    const char *what;
+    std::function<void(Window &)> change;
+};
+
+const Change changes[] = {
+    {"add row", [](Window &w) { w.menu("MnuLv_1Add"); }},
+    {"delete row",
+     [](Window &w) {
+         w.select(1);
+         w.menu("MnuLv_1Del");
+     }},
+    {"category", [](Window &w) { w.edit(2, 2, QStringLiteral("X")); }},
+    {"content", [](Window &w) { w.edit(1, 3, QStringLiteral("汉庭")); }},
+    {"expression, one editing",
+     [](Window &w) {
+         w.click(2, 4); // opening ticks the row and recomputes it
+         QTRY_VERIFY(w.expression->isVisible());
+         QTRY_COMPARE(w.history().undoCount(), 1);
+         // Each key closes a step of its own, which the editing takes into its one step.
+         typeClosingSteps(w, w.expression->unitPriceField(), QStringLiteral("4"));
+         typeText(w.expression->unitPriceField(), QStringLiteral("5"));
+         w.select(5); // leaves the editor before the last key's step has closed
+         QTRY_VERIFY(!w.expression->isVisible());
+     }},
+    {"tick",
+     [](Window &w) {
+         w.tick(2);
+         QTRY_VERIFY(w.sheet().row(2).Included);
+     }},
+    {"head count, typed key by key", [](Window &w) { typeIntoBox(w, "Text3", QStringLiteral("25")); }},
+    {"total box, typed key by key", [](Window &w) { typeIntoBox(w, "Text1", QStringLiteral("25")); }},
+    {"head-count refresh",
+     [](Window &w) {
+         QTest::mouseClick(w.window.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+         QTRY_COMPARE(w.sheet().row(1).AmountText, QStringLiteral("1200"));
+     }},
+    {"import",
+     [](Window &w) {
+         QTemporaryDir dir;
+         CostSheet other;
+         other.setRow(1, {"1", "车", {}, {}, "77", true});
+         const QString path = dir.filePath(QStringLiteral("q.xlsx"));
+         QVERIFY(WriteQuoteWorkbook(other, path, nullptr));
+         Dialogs::setNextFileName(path);
+         w.menu("MnuLv_2InExcel");
+         QCOMPARE(w.sheet().row(1).Category, QStringLiteral("车"));
+     }},
+    {"paste of the HTML table alone, past the end",
+     [](Window &w) {
+         auto *mime = new QMimeData;
+         mime->setHtml("<table><tr><td>车</td><td>大巴</td></tr><tr><td>导游</td><td>金牌</td></tr></table>");
+         QGuiApplication::clipboard()->setMimeData(mime);
+         QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
+         w.select(20);
+         w.key(Qt::Key_V);
+         QCOMPARE(w.sheet().rowCount(), 21);
+         QCOMPARE(w.sheet().row(21), (CostLine{"21", "导游", "金牌", {}, {}, true}));
+     }},
+    {"copy of a row, pasted over another",
+     [](Window &w) {
+         w.select(1);
+         w.key(Qt::Key_C);
+         QTRY_VERIFY(QGuiApplication::clipboard()->text().endsWith(u'\n'));
+         w.select(7);
+         w.key(Qt::Key_V);
+         QCOMPARE(w.sheet().row(7), (CostLine{"7", "房", "如家", "单价: 200 × 2间 × 3人", "1000", true}));
+         QCOMPARE(w.sheet().rowCount(), 20);
+     }},
+};
+
 } // namespace
 
 class SheetEditCommandsTest : public QObject
@@ -120,96 +192,35 @@ private slots:
         }
     }
 
+    // Each change is one step: undone, redone, and undone again and redone with the other key.
+    void undoesAndRedoesEveryChange_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(changes)); ++i)
+            QTest::newRow(changes[i].what) << i;
+    }
+
     void undoesAndRedoesEveryChange()
     {
-        const struct
-        {
-            const char *what;
-            std::function<void(Window &)> change;
-        } cases[] = {
-            {"add row", [](Window &w) { w.menu("MnuLv_1Add"); }},
-            {"delete row",
-             [](Window &w) {
-                 w.select(1);
-                 w.menu("MnuLv_1Del");
-             }},
-            {"category", [](Window &w) { w.edit(2, 2, QStringLiteral("X")); }},
-            {"content", [](Window &w) { w.edit(1, 3, QStringLiteral("汉庭")); }},
-            {"expression, one editing",
-             [](Window &w) {
-                 w.click(2, 4); // opening ticks the row and recomputes it
-                 QTRY_VERIFY(w.expression->isVisible());
-                 QTRY_COMPARE(w.history().undoCount(), 1);
-                 // Each key closes a step of its own, which the editing takes into its one step.
-                 typeClosingSteps(w, w.expression->unitPriceField(), QStringLiteral("4"));
-                 typeText(w.expression->unitPriceField(), QStringLiteral("5"));
-                 w.select(5); // leaves the editor before the last key's step has closed
-                 QTRY_VERIFY(!w.expression->isVisible());
-             }},
-            {"tick",
-             [](Window &w) {
-                 w.tick(2);
-                 QTRY_VERIFY(w.sheet().row(2).Included);
-             }},
-            {"head count, typed key by key", [](Window &w) { typeIntoBox(w, "Text3", QStringLiteral("25")); }},
-            {"total box, typed key by key", [](Window &w) { typeIntoBox(w, "Text1", QStringLiteral("25")); }},
-            {"head-count refresh",
-             [](Window &w) {
-                 QTest::mouseClick(w.window.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
-                 QTRY_COMPARE(w.sheet().row(1).AmountText, QStringLiteral("1200"));
-             }},
-            {"import",
-             [](Window &w) {
-                 QTemporaryDir dir;
-                 CostSheet other;
-                 other.setRow(1, {"1", "车", {}, {}, "77", true});
-                 const QString path = dir.filePath(QStringLiteral("q.xlsx"));
-                 QVERIFY(WriteQuoteWorkbook(other, path, nullptr));
-                 Dialogs::setNextFileName(path);
-                 w.menu("MnuLv_2InExcel");
-                 QCOMPARE(w.sheet().row(1).Category, QStringLiteral("车"));
-             }},
-            {"paste of the HTML table alone, past the end",
-             [](Window &w) {
-                 auto *mime = new QMimeData;
-                 mime->setHtml("<table><tr><td>车</td><td>大巴</td></tr><tr><td>导游</td><td>金牌</td></tr></table>");
-                 QGuiApplication::clipboard()->setMimeData(mime);
-                 QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
-                 w.select(20);
-                 w.key(Qt::Key_V);
-                 QCOMPARE(w.sheet().rowCount(), 21);
-                 QCOMPARE(w.sheet().row(21), (CostLine{"21", "导游", "金牌", {}, {}, true}));
-             }},
-            {"copy of a row, pasted over another",
-             [](Window &w) {
-                 w.select(1);
-                 w.key(Qt::Key_C);
-                 QTRY_VERIFY(QGuiApplication::clipboard()->text().endsWith(u'\n'));
-                 w.select(7);
-                 w.key(Qt::Key_V);
-                 QCOMPARE(w.sheet().row(7), (CostLine{"7", "房", "如家", "单价: 200 × 2间 × 3人", "1000", true}));
-                 QCOMPARE(w.sheet().rowCount(), 20);
-             }},
-        };
-        for (const auto &c : cases) {
-            Window w;
-            prepare(w);
-            const State before = stateOf(w);
-            c.change(w);
-            w.select(1); // an open editor closes
-            const State after = stateOf(w);
-            QVERIFY2(Dialogs::takeShownMessages().isEmpty(), c.what);
-            QVERIFY2(!(after == before), c.what);
-            QTRY_VERIFY2(w.history().undoCount() == 1, c.what);
-            w.key(Qt::Key_Z);
-            QVERIFY2(stateOf(w) == before, c.what);
-            w.key(Qt::Key_Y);
-            QVERIFY2(stateOf(w) == after, c.what);
-            w.key(Qt::Key_Z);
-            w.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-            QVERIFY2(stateOf(w) == after, c.what);
-            QVERIFY2(w.history().undoCount() == 1 && !w.history().canRedo(), c.what);
-        }
+        QFETCH(int, index);
+        const Change &c = changes[index];
+        Window w;
+        prepare(w);
+        const State before = stateOf(w);
+        c.change(w);
+        w.select(1); // an open editor closes
+        const State after = stateOf(w);
+        QVERIFY2(Dialogs::takeShownMessages().isEmpty(), c.what);
+        QVERIFY2(!(after == before), c.what);
+        QTRY_VERIFY2(w.history().undoCount() == 1, c.what);
+        w.key(Qt::Key_Z);
+        QVERIFY2(stateOf(w) == before, c.what);
+        w.key(Qt::Key_Y);
+        QVERIFY2(stateOf(w) == after, c.what);
+        w.key(Qt::Key_Z);
+        w.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY2(stateOf(w) == after, c.what);
+        QVERIFY2(w.history().undoCount() == 1 && !w.history().canRedo(), c.what);
     }
 
     void typedHeadCountAndAKeyboardRefreshAreTwoSteps()

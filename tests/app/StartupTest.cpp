@@ -49,7 +49,7 @@ TEST_F(StartupTest, HostQueryFillsTheSheetThenTheHeadCount)
                     m_ini);
     EXPECT_FALSE(m_ended.has_value());
     EXPECT_TRUE(Dialogs::takeShownMessages().isEmpty());
-    // The rows themselves are the fill tests' (tests/db, the same query).
+    // The rows themselves are the fill tests' (tests/sheet, the same query).
     const CostSheet &sheet = window.sheet();
     EXPECT_EQ(sheet.rowCount(), 20);
     EXPECT_TRUE(sheet.row(3).Included && !sheet.row(4).Included);

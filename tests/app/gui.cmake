@@ -1,10 +1,4 @@
 # The window's tests, included from tests/app/CMakeLists.txt with the GUI.
-# Rules of the window that need no window: cell resolution, the expression editor's sideways move, sheet model.
-add_executable(quilvar_app_rules_gui_tests CellEditingTest.cpp)
-target_link_libraries(quilvar_app_rules_gui_tests PRIVATE quilvar_sheet_view quilvar_app_gui Qt6::Test)
-add_test(NAME app_view_rules COMMAND quilvar_app_rules_gui_tests)
-set_tests_properties(app_view_rules PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
-
 # The calculator window driven as a planner drives it, with paste, copy, undo and redo over the list.
 add_executable(quilvar_app_window_tests CalculatorWindowTest.cpp ControlJsjTest.cpp MemoryWindowTest.cpp SheetEditCommandsTest.cpp
   WindowTestMain.cpp WindowTests.h)

@@ -5,9 +5,12 @@
 #include "tests/common/TestText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -190,6 +193,47 @@ TEST(BuildConnStr, FromTheSettingsFileAndTheWindow)
     s.account = ConnectionSettings::Account::System;
     s.dataSource.clear();
     EXPECT_EQ(ComposeConnStr(s), "Provider=SQLOLEDB.1;Integrated Security=SSPI;;Initial Catalog=db;Data Source=");
+}
+
+// The settings as the settings window stores them: these bytes on every build, so that a file
+// written on Windows reads on Linux and the other way round, the scrambled log-in included.
+TEST(ConnectionSettingsFile, TheSettingsWindowsFileIsTheSameOnEveryBuild)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("default.ini"));
+    const QByteArray bytes = "[ConnServ]\r\nDATA SOURCE=\xB7\xFE\xCE\xF1\xC6\xF7\\SQLEXPRESS\r\n"
+                             "initial catalog=\xC2\xC3\xD3\xCE\r\n[ConnUserType]\r\nSQLUser=SQL User\r\n"
+                             "[ConnUser]\r\nUserName=\xC8\xFD\xD5\xC5G\r\nPassWd=6C2\xC2\xEB\xC3\xDC\r\n";
+    ASSERT_TRUE(WriteIniValues({{"ConnServ", "DATA SOURCE", QStringLiteral("服务器\\SQLEXPRESS")},
+                                {"ConnServ", "initial catalog", QStringLiteral("旅游")},
+                                {"ConnUserType", "SQLUser", "SQL User"},
+                                {"ConnUser", "UserName", EncodeText(QStringLiteral("s张三"))},
+                                {"ConnUser", "PassWd", EncodeText(QStringLiteral("密码246"))}},
+                               path, true));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    EXPECT_EQ(file.readAll().toHex(' ').toStdString(), bytes.toHex(' ').toStdString());
+    // Read back from exactly these bytes, whatever the writing gave.
+    ASSERT_TRUE(file.resize(0) && file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    const ConnectionSettings read = ReadConnectionSettings(path);
+    EXPECT_EQ(QStringList({read.dataSource, read.initialCatalog, read.userName, read.password}).join(u'|'),
+              QStringLiteral("服务器\\SQLEXPRESS|旅游|s张三|密码246"));
+}
+
+// A FIFO, which would block the program for ever, or a folder, is a missing settings file.
+TEST(ConnectionSettingsFile, WhatIsNoRegularFileIsAMissingFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("default.ini"));
+#ifdef _WIN32
+    ASSERT_TRUE(QDir().mkdir(path)); // no FIFOs here: a folder is the other thing that is not a file
+#else
+    ASSERT_EQ(mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+#endif
+    int missing = 0;
+    BuildConnStr(path, [&] { ++missing; });
+    EXPECT_EQ(missing, 1);
 }
 
 } // namespace

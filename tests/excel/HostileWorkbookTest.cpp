@@ -244,3 +244,90 @@ TEST(HostileWorkbook, ImportsWithinBoundsOrIsRefusedByName)
         }
     }
 }
+
+namespace {
+
+// Two thousand quote rows, each with a long note right of the columns the import reads: 2 MB of
+// text it passes over, as a planner's workbook with remarks beside the quote has.
+const QByteArray Note = QByteArray("备注").repeated(340);
+
+QByteArray wideXlsxRows()
+{
+    QByteArray rows;
+    for (int r = 2; r <= 2001; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += inlineRow(r, "房", n).chopped(6) + "<c r=\"E" + n + "\" t=\"inlineStr\"><is><t>" + Note +
+                "</t></is></c></row>";
+    }
+    return rows;
+}
+
+// The same with shared strings: the notes are strings no wanted cell uses.
+Entries wideSharedStrings()
+{
+    QByteArray rows, strings;
+    for (int r = 2; r <= 2001; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"s\"><v>" + QByteArray::number(2 * r) +
+                "</v></c><c r=\"D" + n + "\"><v>" + n + "</v></c><c r=\"E" + n + "\" t=\"s\"><v>" +
+                QByteArray::number(2 * r + 1) + "</v></c></row>";
+    }
+    for (int i = 0; i <= 4003; ++i)
+        strings += "<si><t>" + (i % 2 ? Note : QByteArray("房")) + "</t></si>";
+    return xlsx(rows, strings);
+}
+
+QByteArray wideOdsRows()
+{
+    QByteArray rows = odsRow("项目");
+    for (int r = 2; r <= 2001; ++r)
+        rows += odsRow("房", QByteArray::number(r)).chopped(18) + "<table:table-cell><text:p>" + Note +
+                "</text:p></table:table-cell></table:table-row>";
+    return rows;
+}
+
+struct BudgetCase
+{
+    const char *name;
+    std::function<Entries()> workbook;
+    qint64 maxScannedBytes;
+    const char *refusal; // none when it reads
+};
+
+} // namespace
+
+// The budgets count what the reading keeps: cells right of the columns wanted and strings no wanted
+// cell uses cost neither decompressed bytes nor text, up to the limit that bounds the time any file
+// takes.
+TEST(HostileWorkbook, BudgetsCountWhatTheReadingKeeps)
+{
+    const BudgetCase cases[] = {
+        {"notes beside the quote.xlsx", [] { return xlsx(wideXlsxRows()); }, 8 << 20, nullptr},
+        {"notes among the shared strings.xlsx", wideSharedStrings, 8 << 20, nullptr},
+        {"notes beside the quote.ods", [] { return ods(wideOdsRows()); }, 8 << 20, nullptr},
+        {"notes past the scanning limit.xlsx", [] { return xlsx(wideXlsxRows()); }, 3 << 19, "过大"},
+    };
+    for (const BudgetCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString::fromUtf8(c.name));
+        ASSERT_TRUE(writeZipForTest(path, c.workbook()));
+        ReadLimits limits;
+        limits.maxRows = 3000;
+        limits.firstRow = 2;
+        limits.maxInflatedBytes = 1 << 20;
+        limits.maxScannedBytes = c.maxScannedBytes;
+        limits.maxTextCharacters = 64 * 1024;
+        CellGrid grid;
+        WorkbookError error;
+        const bool read = ReadFirstWorksheet(path, limits, &grid, &error);
+        if (c.refusal) {
+            EXPECT_FALSE(read);
+            EXPECT_TRUE(error.text.contains(QString::fromUtf8(c.refusal))) << error.text.toStdString();
+            continue;
+        }
+        EXPECT_TRUE(read) << error.text.toStdString();
+        EXPECT_EQ(grid.text(2001, 1), QStringLiteral("房"));
+        EXPECT_EQ(grid.text(2001, 4), QStringLiteral("2001"));
+    }
+}

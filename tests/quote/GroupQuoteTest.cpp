@@ -53,6 +53,13 @@ struct Case
     const char16_t *expected;
 };
 
+// A case by its name and settings, not the bytes of the struct, in ctest's list and in a failure.
+void PrintTo(const Case &c, std::ostream *out)
+{
+    *out << c.name << ' ';
+    PrintTo(QString::fromUtf16(c.settings), out);
+}
+
 const char16_t *const workedSettings = u"Sizes=15,20|FreeEvery=15|Staff=1|Rule=markup|RuleValue=15|Tax=6|Round=10";
 const std::vector<Row> workedRows{
     {u"房", u"单价: 300.00 × 10间 × 5晚", u"15000"}, {u"餐", u"单价: 50.00 × 20人 × 9餐", u"9000"},

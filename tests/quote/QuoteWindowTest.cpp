@@ -147,8 +147,15 @@ private slots:
         QuoteWindow reopened(w.sheet(), m_ini);
         QCOMPARE(reopened.findChild<QLineEdit *>(QStringLiteral("TxtRound"))->text(), QStringLiteral("10"));
         QCOMPARE(AmountToText(reopened.quote().singleSupplement), QStringLiteral("920"));
+    }
 
-        // A setting that does not hold: a message, no figures, no document, nothing stored.
+    // A setting that does not hold: a message, no figures, no document, nothing stored.
+    void aSettingThatDoesNotHoldStoresNothing()
+    {
+        Window w;
+        const QuoteView quote = open(w, m_ini);
+        quote.type("TxtTax", QStringLiteral("6"));
+        QTRY_COMPARE(ReadIni(QStringLiteral("Quote"), QStringLiteral("Tax"), m_ini), QStringLiteral("6"));
         quote.type("TxtTax", QStringLiteral("1x"));
         QTRY_VERIFY(quote.get<QLabel>("LblMessage")->text().contains(q(u"税点“1x”")));
         QCOMPARE(quote.get<QTableView>("TblQuote")->model()->rowCount(), 0);
@@ -264,12 +271,6 @@ private slots:
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("agency-logo.png"))));
         QCOMPARE(ReadIni(QStringLiteral("ConnServ"), QStringLiteral("DATA SOURCE"), m_ini), QStringLiteral("db1"));
 
-        // Without a rounding step the documents' prices go up to the fen, and the window says so.
-        quote.type("TxtRound", QStringLiteral("0"));
-        QTRY_VERIFY(quote.get<QLabel>("LblRoundNote")->isVisible());
-        quote.type("TxtRound", QStringLiteral("10"));
-        QTRY_VERIFY(!quote.get<QLabel>("LblRoundNote")->isVisible());
-
         // 费用包含 follows the ticked rows until the planner writes in it.
         auto *includes = quote.get<QPlainTextEdit>("TxtIncludes");
         QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n景点门票"));
@@ -295,8 +296,24 @@ private slots:
         // Refilled from the sheet on request.
         QTest::mouseClick(quote.get<QPushButton>("CmdRefillIncludes"), Qt::LeftButton);
         QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n景点门票"));
+    }
 
-        // The texts kept with a sheet come back whole, keys of later versions carried along.
+    // Without a rounding step the documents' prices go up to the fen, and the window says so.
+    void roundingNoteWithoutAStep()
+    {
+        Window w;
+        const QuoteView quote = open(w, m_ini);
+        quote.type("TxtRound", QStringLiteral("0"));
+        QTRY_VERIFY(quote.get<QLabel>("LblRoundNote")->isVisible());
+        quote.type("TxtRound", QStringLiteral("10"));
+        QTRY_VERIFY(!quote.get<QLabel>("LblRoundNote")->isVisible());
+    }
+
+    // The texts kept with a sheet come back whole, keys of later versions carried along.
+    void keptTextsComeBackWhole()
+    {
+        Window w;
+        const QuoteView quote = open(w, m_ini);
         auto *window = qobject_cast<QuoteWindow *>(quote.window);
         QJsonObject kept = window->perTourTexts();
         kept.insert(QStringLiteral("later"), 1);

@@ -155,9 +155,9 @@ QByteArray header(char kind, char version = XlsReaderOutput::Version)
     return QByteArray("QVXL") + version + kind;
 }
 
-QByteArray cell(quint32 row, quint32 column, const QByteArray &utf8)
+QByteArray cell(quint32 row, quint32 column, const QString &text)
 {
-    return u32(row) + u32(column) + u32(quint32(utf8.size())) + utf8;
+    return u32(row) + u32(column) + u32(quint32(text.size())) + wide(text);
 }
 
 } // namespace
@@ -330,7 +330,7 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
 
     // What a broken or subverted child might write; none of it may pass as a result.
     const QByteArray good = XlsReaderOutput::encode(cells);
-    const QByteArray goodCell = cell(1, 1, "a");
+    const QByteArray goodCell = cell(1, 1, QStringLiteral("a"));
 
     QList<QPair<const char *, QByteArray>> cases = {
         {"nothing", QByteArray()},
@@ -341,15 +341,16 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
         {"unknown kind", header(2) + u32(0)},
         {"count beyond the bytes", header(0) + u32(2) + goodCell},
         {"count beyond the limits", header(0) + u32(0xffffffffu) + goodCell},
-        {"length beyond the bytes", header(0) + u32(1) + u32(1) + u32(1) + u32(0xffffffffu) + "abc"},
-        {"row 0", header(0) + u32(1) + cell(0, 1, "a")},
-        {"row past the limit", header(0) + u32(1) + cell(502, 1, "a")},
-        {"column 0", header(0) + u32(1) + cell(1, 0, "a")},
-        {"column past the limit", header(0) + u32(1) + cell(1, 5, "a")},
+        {"length beyond the bytes", header(0) + u32(1) + u32(1) + u32(1) + u32(0x7fffffffu) + "abcd"},
+        {"row 0", header(0) + u32(1) + cell(0, 1, QStringLiteral("a"))},
+        {"row past the limit", header(0) + u32(1) + cell(502, 1, QStringLiteral("a"))},
+        {"column 0", header(0) + u32(1) + cell(1, 0, QStringLiteral("a"))},
+        {"column past the limit", header(0) + u32(1) + cell(1, 5, QStringLiteral("a"))},
         {"same cell twice", header(0) + u32(2) + goodCell + goodCell},
-        {"cells out of order", header(0) + u32(2) + cell(2, 1, "a") + cell(1, 4, "b")},
-        {"invalid UTF-8", header(0) + u32(1) + cell(1, 1, "\xff")},
-        {"cut UTF-8 sequence", header(0) + u32(1) + cell(1, 1, "\xe9\xa1")},
+        {"cells out of order", header(0) + u32(2) + cell(2, 1, QStringLiteral("a")) + cell(1, 4, QStringLiteral("b"))},
+        {"lone high surrogate", header(0) + u32(1) + cell(1, 1, QString(QChar(0xd840))) + '\0'},
+        {"lone low surrogate", header(0) + u32(1) + cell(1, 1, QChar(0xdc0b) + QStringLiteral("a")) + '\0'},
+        {"surrogates swapped", header(0) + u32(1) + cell(1, 1, QString(QChar(0xdc0b)) + QChar(0xd840)) + '\0'},
         {"empty message", header(1) + '\x06' + u32(0)},
         {"message too long", header(1) + '\x06' + u32(5000) + QByteArray(5000, 'x')},
         {"error without a kind", header(1) + '\x00' + u32(1) + "x"},

@@ -1,9 +1,8 @@
-#include "TestServer.h"
-
+#include "sheet/QueryFill.h"
 #include "db/Database.h"
 #include "db/OdbcRecordset.h"
 #include "sheet/CostSheet.h"
-#include "sheet/QueryFill.h"
+#include "tests/db/TestServer.h"
 #include "tests/sheet/TestRows.h"
 
 #include <QDir>

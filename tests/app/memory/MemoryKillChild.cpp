@@ -1,7 +1,7 @@
 // A calculator's memory without its window, changing its sheet as fast as it can until it is killed.
 // Usage: memory_kill_child FOLDER SEED. After every state written it prints "written N".
 #include "app/memory/SheetMemory.h"
-#include "tests/app/MemoryChanges.h"
+#include "tests/app/memory/MemoryChanges.h"
 
 #include <QCoreApplication>
 #include <QTimer>

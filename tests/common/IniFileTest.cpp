@@ -1,6 +1,4 @@
 #include "common/IniFile.h"
-#include "db/ConnectionSettings.h"
-#include "db/TextScramble.h"
 #include "tests/common/TestText.h"
 
 #include <QDir>
@@ -64,26 +62,6 @@ TEST_F(IniFileTest, Reads)
         writeBytes(file);
         EXPECT_EQ(ReadIni(section, key, path()), QString::fromUtf16(value)) << section << '/' << key;
     }
-}
-
-// The settings as the settings window stores them: these bytes on every build, so that a file
-// written on Windows reads on Linux and the other way round, the scrambled log-in included.
-TEST_F(IniFileTest, TheSettingsWindowsFileIsTheSameOnEveryBuild)
-{
-    const QByteArray bytes = "[ConnServ]\r\nDATA SOURCE=\xB7\xFE\xCE\xF1\xC6\xF7\\SQLEXPRESS\r\n"
-                             "initial catalog=\xC2\xC3\xD3\xCE\r\n[ConnUserType]\r\nSQLUser=SQL User\r\n"
-                             "[ConnUser]\r\nUserName=\xC8\xFD\xD5\xC5G\r\nPassWd=6C2\xC2\xEB\xC3\xDC\r\n";
-    ASSERT_TRUE(WriteIniValues({{"ConnServ", "DATA SOURCE", QStringLiteral("服务器\\SQLEXPRESS")},
-                                {"ConnServ", "initial catalog", QStringLiteral("旅游")},
-                                {"ConnUserType", "SQLUser", "SQL User"},
-                                {"ConnUser", "UserName", EncodeText(QStringLiteral("s张三"))},
-                                {"ConnUser", "PassWd", EncodeText(QStringLiteral("密码246"))}},
-                               path(), true));
-    EXPECT_EQ(readBytes().toHex(' ').toStdString(), bytes.toHex(' ').toStdString());
-    writeBytes(bytes);
-    const ConnectionSettings read = ReadConnectionSettings(path());
-    EXPECT_EQ(QStringList({read.dataSource, read.initialCatalog, read.userName, read.password}).join(u'|'),
-              QStringLiteral("服务器\\SQLEXPRESS|旅游|s张三|密码246"));
 }
 
 TEST_F(IniFileTest, WriteKeepsOtherLinesTheirOrderAndCrlf)
@@ -183,9 +161,6 @@ TEST_F(IniFileTest, WhatIsNoRegularFileIsNeitherReadNorWritten)
     EXPECT_EQ(ReadIni("ConnServ", "DATA SOURCE", path()), "");
     EXPECT_FALSE(WriteIni("ConnServ", "DATA SOURCE", "x", path(), &error));
     EXPECT_TRUE(error.contains(path())) << error.toStdString();
-    int missing = 0;
-    BuildConnStr(path(), [&] { ++missing; });
-    EXPECT_EQ(missing, 1);
 }
 
 // Every line the program does not change keeps its bytes, even where they are not valid in the

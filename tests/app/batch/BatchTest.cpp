@@ -1,12 +1,11 @@
-#include "TestWorkbookParts.h"
-#include "TestZip.h"
-
 #include "app/batch/BatchRun.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookError.h"
 #include "sheet/CostSheet.h"
 #include "sheet/HeadCountRefresh.h"
+#include "tests/excel/TestWorkbookParts.h"
+#include "tests/excel/TestZip.h"
 #include "tests/sheet/TestRows.h"
 
 #include <QCoreApplication>
@@ -76,7 +75,7 @@ TEST(Batch, ExitStatuses)
         {{"--query", Query, "--ini", dir.filePath("none.ini"), "--json"}, false, 3, "保存设置信息的文件没有找到"},
         {{"--query", "SELECT a, b, c, d FROM no_such_table", "--ini", SampleIni}, false, 3, "no_such_table"},
         {{"--import", dir.filePath("missing.xlsx"), "--json"}, false, 4, "找不到文件"},
-        {{"--import", Fixtures + "/../BatchTest.cpp", "--json"}, true, 4, "工作簿"},
+        {{"--import", Fixtures + "/../TestZip.cpp", "--json"}, true, 4, "工作簿"},
         {{"--export", dir.filePath("no folder/x.xlsx")}, false, 4, "无法写入"},
         {{"--headcount", "0", "--refresh", "--json"}, true, 2, "大于 0 的人数"},
         {{"--refresh", "--json"}, false, 2, "大于 0 的人数"},

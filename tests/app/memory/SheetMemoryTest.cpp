@@ -1,6 +1,6 @@
 #include "app/memory/SheetMemory.h"
 #include "app/memory/SheetFolder.h"
-#include "tests/app/MemoryChanges.h"
+#include "tests/app/memory/MemoryChanges.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,0 @@
-#include "excel/read/XlsChildLimits.h"
-
-QString XlsReaderExecutableName()
-{
-    return QStringLiteral("quilvar-xls-reader");
-}
