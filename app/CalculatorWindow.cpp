@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -263,8 +264,8 @@ void CalculatorWindow::showQuoteWindow()
 
 void CalculatorWindow::noteLastEnd(bool tellOfCrash)
 {
-    m_memory->lookAtFolder(tellOfCrash, [this](const QStringList &problems, int unclosed) {
-        tell(problems);
+    m_memory->lookAtFolder(tellOfCrash, [this](const FolderScan &scan, int unclosed) {
+        tell(scan.problems);
         if (unclosed > 0)
             tell({QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。")});
     });
@@ -283,9 +284,14 @@ void CalculatorWindow::tell(const QStringList &problems)
 
 void CalculatorWindow::openRecentQuote()
 {
-    const FolderScan scan = ScanSheetFolder(SheetFolder::path(), QDateTime::currentDateTimeUtc(), m_memory->path());
-    tell(scan.problems);
-    RecentQuotesDialog dialog(scan.sheets, this);
+    RecentQuotesDialog dialog(this);
+    // The list shows at once and fills when the folder is read: a slow drive never freezes the window.
+    QPointer<RecentQuotesDialog> open(&dialog);
+    m_memory->lookAtFolder(false, [this, open](const FolderScan &scan, int) {
+        tell(scan.problems);
+        if (open)
+            open->showSheets(scan.sheets);
+    });
     if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
         return;
     const SheetRecord record = dialog.chosen()->record;

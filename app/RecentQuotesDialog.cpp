@@ -30,8 +30,7 @@ QList<QStandardItem *> rowFor(const RecentSheet &sheet)
 }
 } // namespace
 
-RecentQuotesDialog::RecentQuotesDialog(const QList<RecentSheet> &sheets, QWidget *parent)
-    : QDialog(parent), m_sheets(sheets)
+RecentQuotesDialog::RecentQuotesDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmRecent"));
     setWindowTitle(QStringLiteral("最近的报价"));
@@ -39,8 +38,6 @@ RecentQuotesDialog::RecentQuotesDialog(const QList<RecentSheet> &sheets, QWidget
     m_model->setHorizontalHeaderLabels({QStringLiteral("修改时间"), QStringLiteral("团名 / 内容"),
                                         QStringLiteral("行数"), QStringLiteral("合计"), QStringLiteral("人数"),
                                         QStringLiteral("状态")});
-    for (const RecentSheet &sheet : m_sheets)
-        m_model->appendRow(rowFor(sheet));
 
     m_list = new QTreeView(this);
     m_list->setObjectName(QStringLiteral("LvRecent"));
@@ -60,17 +57,28 @@ RecentQuotesDialog::RecentQuotesDialog(const QList<RecentSheet> &sheets, QWidget
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    auto *empty = new QLabel(QStringLiteral("还没有保存的报价：改动过的表格会自动保存在这里。"), this);
-    empty->setVisible(m_sheets.isEmpty());
-    layout->addWidget(empty);
+    m_state = new QLabel(QStringLiteral("正在读取保存的报价…"), this);
+    layout->addWidget(m_state);
     layout->addWidget(m_list, 1);
     layout->addWidget(buttons);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &RecentQuotesDialog::followSelection);
+    m_list->setEnabled(false);
+    followSelection();
+    resize(760, 420);
+}
+
+void RecentQuotesDialog::showSheets(const QList<RecentSheet> &sheets)
+{
+    m_sheets = sheets;
+    for (const RecentSheet &sheet : m_sheets)
+        m_model->appendRow(rowFor(sheet));
+    m_state->setText(QStringLiteral("还没有保存的报价：改动过的表格会自动保存在这里。"));
+    m_state->setVisible(m_sheets.isEmpty());
+    m_list->setEnabled(true);
     if (!m_sheets.isEmpty())
         m_list->setCurrentIndex(m_model->index(0, 0));
     followSelection();
-    resize(760, 420);
 }
 
 int RecentQuotesDialog::selectedRow() const

@@ -7,11 +7,19 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 QString &testFolder()
 {
     static QString folder;
     return folder;
+}
+
+std::function<void()> &readHook()
+{
+    static std::function<void()> hook;
+    return hook;
 }
 
 void removeRecord(const QString &path)
@@ -27,6 +35,12 @@ QString moveAside(const QString &path)
     for (int n = 2; QFile::exists(aside); ++n)
         aside = path + QStringLiteral(".damaged-%1").arg(n);
     return QFile::rename(path, aside) ? aside : QString();
+}
+
+bool sameSheet(const SheetRecord &a, const SheetRecord &b)
+{
+    return a.text1 == b.text1 && a.text3 == b.text3 && a.text4 == b.text4 && a.quoteTexts == b.quoteTexts &&
+           a.rows == b.rows;
 }
 
 void readRecord(const QString &path, FolderScan *scan)
@@ -61,6 +75,11 @@ QString SheetFolder::path()
 void SheetFolder::setPathForTests(const QString &folder)
 {
     testFolder() = folder;
+}
+
+void SheetFolder::setReadHookForTests(std::function<void()> hook)
+{
+    readHook() = std::move(hook);
 }
 
 QString SheetFolder::newFileName()
@@ -109,12 +128,16 @@ bool WriteRecordFile(const QString &path, const SheetRecord &record, QString *er
 
 FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QString &ownPath)
 {
+    if (readHook())
+        readHook()();
     FolderScan scan;
-    const QStringList names =
-        QDir(folder).entryList({QLatin1Char('*') + SheetFolder::Suffix}, QDir::Files | QDir::Hidden);
+    // The names are matched here rather than by a name filter of QDir: that filter is a regular
+    // expression, and one matched on the reading thread left the Windows program unable to end
+    // (it hung in the C++ runtime's unloading after main had returned).
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
         const QString path = QDir(folder).filePath(name);
-        if (path != ownPath)
+        if (name.endsWith(SheetFolder::Suffix) && path != ownPath)
             readRecord(path, &scan);
     }
     std::stable_sort(scan.sheets.begin(), scan.sheets.end(),
@@ -122,10 +145,16 @@ FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QS
     const QDateTime oldest = now.addDays(-SheetFolder::MaxAgeDays);
     QList<RecentSheet> kept;
     for (const RecentSheet &sheet : std::as_const(scan.sheets)) {
-        if (sheet.openElsewhere || (kept.size() < SheetFolder::MaxKept && sheet.record.changed >= oldest))
-            kept.append(sheet);
-        else
+        if (!sheet.openElsewhere && (kept.size() >= SheetFolder::MaxKept || sheet.record.changed < oldest)) {
             removeRecord(sheet.path);
+            continue;
+        }
+        // A sheet opened again (after a crash, or as a copy) is kept by the calculator that opened it
+        // too: until one of them changes, the older file is the same sheet and is not listed twice.
+        // It is not removed, so that an undone opening loses nothing.
+        const auto same = [&sheet](const RecentSheet &newer) { return sameSheet(newer.record, sheet.record); };
+        if (sheet.openElsewhere || std::none_of(kept.begin(), kept.end(), same))
+            kept.append(sheet);
     }
     scan.sheets = kept;
     return scan;

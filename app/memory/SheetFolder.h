@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The folder where every calculator keeps its sheet, one file each (`*.qsheet`), beside a lock file
 // that its calculator holds while it runs.
 namespace SheetFolder {
@@ -13,6 +15,8 @@ namespace SheetFolder {
 // test set.
 QString path();
 void setPathForTests(const QString &folder);
+// Runs at the start of every reading of the folder, on the reading thread (a test holds it there).
+void setReadHookForTests(std::function<void()> hook);
 
 constexpr int MaxKept = 30;
 constexpr int MaxAgeDays = 90;
@@ -46,7 +50,8 @@ struct FolderScan
 
 // Reads the folder's records, leaving out `ownPath`: damaged files are moved aside (renamed, never
 // deleted), files of a later version are left alone, and records past the newest MaxKept or
-// unchanged for MaxAgeDays are removed unless a running calculator holds them.
+// unchanged for MaxAgeDays are removed unless a running calculator holds them. A record that holds
+// the same sheet as a newer one (the sheet opened again elsewhere) is left out of the list.
 FolderScan ScanSheetFolder(const QString &folder, const QDateTime &now, const QString &ownPath = QString());
 
 // The records whose calculator ended without its close (a crash, a power cut): each is marked

@@ -41,7 +41,7 @@ SheetMemory::~SheetMemory()
     m_writer.flush();
 }
 
-void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const QStringList &problems, int unclosed)> done)
+void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const FolderScan &scan, int unclosed)> done)
 {
     if (m_look)
         m_look->wait();
@@ -51,8 +51,8 @@ void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const QStri
         // Dropped when this object is gone before the call arrives.
         QMetaObject::invokeMethod(
             this,
-            [this, done, problems = scan.problems, unclosed] {
-                done(problems, unclosed);
+            [this, done, scan, unclosed] {
+                done(scan, unclosed);
                 emit folderLooked();
             },
             Qt::QueuedConnection);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/memory/SheetFolder.h"
 #include "app/memory/SheetRecord.h"
 #include "app/memory/SheetWriter.h"
 
@@ -9,7 +10,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <QThread>
 #include <functional>
 #include <memory>
 
@@ -42,10 +42,10 @@ public:
     // Hands the sheet as it stands to the writer at once, as the end of a gathering does.
     void handOver();
 
-    // Reads the folder on a thread of its own, so that many large kept sheets never slow the start:
-    // prunes it, moves damaged files aside and, with `markUnclosed`, marks the sheets whose
-    // calculator ended without its close. `done` runs on this object's thread.
-    void lookAtFolder(bool markUnclosed, std::function<void(const QStringList &problems, int unclosed)> done);
+    // Reads the folder on a thread of its own, so that many large kept sheets on a slow or network
+    // drive never hold up the window: prunes it, moves damaged files aside and, with `markUnclosed`,
+    // marks the sheets whose calculator ended without its close. `done` runs on this object's thread.
+    void lookAtFolder(bool markUnclosed, std::function<void(const FolderScan &scan, int unclosed)> done);
 
     QString path() const { return m_path; }
     qint64 lastWritten() const { return m_lastWritten; }

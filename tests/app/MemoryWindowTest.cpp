@@ -6,6 +6,8 @@
 #include "app/memory/SheetMemory.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
 
 namespace {
@@ -28,12 +30,14 @@ QLineEdit *tourName(Window &w)
     return w.window.findChild<QLineEdit *>(QStringLiteral("TxtTourName"));
 }
 
-// Opens 最近的报价 and the entry at `row` (-1: looks only), after `check` has seen the list.
+// Opens 最近的报价 and, once the folder is read, the entry at `row` (-1: looks only), after `check`
+// has seen the list.
 void openRecent(Window &w, int row, std::function<void(QTreeView *, QPushButton *)> check = {})
 {
     answerNextModal([row, check](QWidget *modal) {
         auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
         auto *open = modal->findChild<QPushButton *>(QStringLiteral("CmdOpen"));
+        QTRY_VERIFY(list->isEnabled());
         if (row >= 0)
             list->setCurrentIndex(list->model()->index(row, 0));
         if (check)
@@ -103,6 +107,93 @@ private slots:
         QTRY_COMPARE(looked.count(), 1);
         QVERIFY(later->notice().isHidden());
         delete later;
+    }
+
+    // The calculator that opens a kept sheet keeps it too; the list shows the sheet once.
+    void aSheetOpenedAgainIsListedOnce_data()
+    {
+        QTest::addColumn<bool>("crashed");
+        QTest::newRow("restored after a crash") << true;
+        QTest::newRow("opened as a copy, the original closed later") << false;
+    }
+    void aSheetOpenedAgainIsListedOnce()
+    {
+        QFETCH(bool, crashed);
+        auto first = std::make_unique<Window>();
+        first->sheet().setContent(1, QStringLiteral("北京—上海 高铁"));
+        first->window.memory().flush();
+        if (crashed)
+            first.reset();
+        Window again;
+        openRecent(again, 0);
+        QCOMPARE(again.sheet().row(1).Content, QStringLiteral("北京—上海 高铁"));
+        again.window.memory().flush();
+        if (first)
+            first->window.close();
+        Window third;
+        openRecent(third, -1, [](QTreeView *list, QPushButton *) {
+            QCOMPARE(list->model()->rowCount(), 1);
+            QCOMPARE(list->model()->index(0, 5).data().toString(), QStringLiteral("在另一个计算器中打开"));
+        });
+    }
+
+    // The tests run as root, whom no permission stops: the folder is made unusable by a file.
+    void anUnusableFolderIsToldOfOnceAndTypingGoesOn_data()
+    {
+        QTest::addColumn<QString>("under");
+        QTest::newRow("a file where the folder should be") << QString();
+        QTest::newRow("a folder under a file") << QStringLiteral("/sheets");
+    }
+    void anUnusableFolderIsToldOfOnceAndTypingGoesOn()
+    {
+        QFETCH(QString, under);
+        const QString file = m_folder->filePath(QStringLiteral("file"));
+        QFile blocker(file);
+        QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("x") == 1);
+        blocker.close();
+        SheetFolder::setPathForTests(file + under);
+        auto *started = new CalculatorWindow;
+        QSignalSpy looked(&started->memory(), &SheetMemory::folderLooked);
+        StartCalculator(*started, QString(), QString());
+        Window w(started);
+        QTRY_COMPARE(looked.count(), 1);
+        for (const QString typed : {QStringLiteral("3"), QStringLiteral("1")}) {
+            typeText(w.box("Text3"), typed);
+            w.window.memory().flush();
+            QTRY_VERIFY(!w.window.notice().isHidden());
+        }
+        QCOMPARE(w.box("Text3")->text(), QStringLiteral("31"));
+        QVERIFY(w.window.notice().text().startsWith(QStringLiteral("无法使用保存报价的文件夹")));
+        QCOMPARE(w.window.notice().text().count(u'\n'), 0); // told once
+        QVERIFY(Dialogs::takeShownMessages().isEmpty());    // never a box to answer
+        openRecent(w, -1, [](QTreeView *list, QPushButton *open) {
+            QCOMPARE(list->model()->rowCount(), 0);
+            QVERIFY(!open->isEnabled());
+        });
+    }
+
+    // The list shows while the folder is still being read (a slow drive), and fills when it is read.
+    void theListFillsWhenTheFolderIsRead()
+    {
+        {
+            Window one;
+            one.sheet().setContent(1, QStringLiteral("一"));
+            one.window.close();
+        }
+        QSemaphore reading;
+        // Bounded only so that a reading on the interface thread fails the test instead of hanging it.
+        SheetFolder::setReadHookForTests([&reading] { reading.tryAcquire(1, 20000); });
+        Window w;
+        answerNextModal([&reading](QWidget *modal) {
+            auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
+            const bool shownWhileReading = !list->isEnabled() && list->model()->rowCount() == 0;
+            reading.release();
+            QVERIFY(shownWhileReading);
+            QTRY_VERIFY(list->isEnabled());
+            QCOMPARE(list->model()->rowCount(), 1);
+        });
+        w.menu("MnuLv_2Recent");
+        SheetFolder::setReadHookForTests({});
     }
 
     void twoCalculatorsKeepTwoSheets()
