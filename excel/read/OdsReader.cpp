@@ -1,6 +1,7 @@
 #include "excel/read/OdsReader.h"
 
 #include "excel/read/CellText.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/XmlPart.h"
 #include "excel/read/ZipArchive.h"
@@ -214,8 +215,7 @@ bool OdsReader::readContent(CellGrid *grid, WorkbookError *error)
             return part.finish(error);
         }
     }
-    return part.finish(error) &&
-           WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。"));
+    return part.finish(error) && WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, ReadText::noWorksheet());
 }
 
 // The rows of the table, in row groups nested to any depth: walked without recursion, so that no

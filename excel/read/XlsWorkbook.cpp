@@ -6,6 +6,7 @@
 #include "excel/read/CellText.h"
 #include "excel/read/CompoundFile.h"
 #include "excel/read/ReadBudget.h"
+#include "excel/read/ReadTexts.h"
 
 #include <QHash>
 
@@ -462,7 +463,7 @@ XlsReaderResult Reader::read(bool bookStream)
         return result;
     qsizetype position = 0;
     if (!firstWorksheet(&position)) {
-        result.error = {Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。")};
+        result.error = {Kind::NoWorksheet, ReadText::noWorksheet()};
         return result;
     }
     readSheet(position);
