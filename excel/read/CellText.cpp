@@ -40,8 +40,44 @@ bool plainNumber(QStringView text, double *value)
 }
 } // namespace
 
+namespace {
+// Whether the text is already what fromNumber would make of it: a plain decimal of at most 15
+// significant digits, no leading or trailing zeros, no exponent, inside the range written without
+// one (1E-04 up to below 1E+15). Fifteen digits survive the way through a double unchanged, so
+// such a text, what the formats hold for nearly every number, is kept as it is.
+bool isGeneralForm(QStringView text)
+{
+    qsizetype i = !text.isEmpty() && text.front() == u'-' ? 1 : 0;
+    const qsizetype integerFrom = i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        ++i;
+    const qsizetype integerLength = i - integerFrom;
+    const bool zeroInteger = integerLength == 1 && text[integerFrom] == u'0';
+    if (integerLength == 0 || integerLength > 15 || (text[integerFrom] == u'0' && !zeroInteger))
+        return false;
+    if (i == text.size())
+        return !(zeroInteger && integerFrom == 1); // "-0" is written "0"
+    if (text[i] != u'.')
+        return false;
+    const qsizetype fractionFrom = ++i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        ++i;
+    const qsizetype fractionLength = i - fractionFrom;
+    if (i != text.size() || fractionLength == 0 || text.back() == u'0')
+        return false;
+    if (!zeroInteger)
+        return integerLength + fractionLength <= 15;
+    qsizetype zeros = 0;
+    while (text[fractionFrom + zeros] == u'0')
+        ++zeros;
+    return zeros <= 3 && fractionLength - zeros <= 15;
+}
+} // namespace
+
 QString fromNumberText(QStringView text)
 {
+    if (isGeneralForm(text))
+        return text.toString();
     double value = 0;
     if (plainNumber(text, &value))
         return fromNumber(value);

@@ -189,8 +189,7 @@ XmlScanner::Token XmlScanner::fail(Error error)
     return m_token;
 }
 
-// Has at least wanted bytes from m_pos held, reading more as needed; false when the part ends first.
-bool XmlScanner::fill(qsizetype wanted)
+bool XmlScanner::fillMore(qsizetype wanted)
 {
     while (m_end - m_pos < wanted && !m_sourceEnded) {
         if (m_pos > 0) {
@@ -434,10 +433,11 @@ bool XmlScanner::parseAttributes(QByteArrayView tag)
         Attribute attribute{{}, {}, tag.sliced(i + 1, close - i - 1)};
         splitName(qualified, &attribute.prefix, &attribute.local);
         i = close + 1;
-        if (qualified == "xmlns" || attribute.prefix == "xmlns") {
+        const bool isDefault = same(qualified, "xmlns");
+        if (isDefault || same(attribute.prefix, "xmlns")) {
             ++m_generation;
-            m_bindings.push_back({depth, (qualified == "xmlns" ? QByteArrayView() : attribute.local).toByteArray(),
-                                  attribute.value.toByteArray()});
+            m_bindings.push_back(
+                {depth, (isDefault ? QByteArrayView() : attribute.local).toByteArray(), attribute.value.toByteArray()});
             continue;
         }
         m_attributes.push_back(attribute);
