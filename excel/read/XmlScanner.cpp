@@ -379,9 +379,25 @@ XmlScanner::Token XmlScanner::scanBang()
 
 XmlScanner::Token XmlScanner::scanStartTag()
 {
+    // Nearly every tag ends at the first '>' held, with no '<' before it: the attributes read from
+    // that span are the tag's. When they do not read (the '>' stands inside a quoted value), or no
+    // '>' is held yet, the tag is walked quote by quote, reading on as needed.
+    const qsizetype first = indexOf(view(m_pos, m_end), '>', 1);
+    if (first > 0 && indexOf(view(m_pos + 1, m_pos + first), '<') < 0) {
+        const Token quick = openElement(first, true);
+        if (quick != EndDocument)
+            return quick;
+    }
     qsizetype gt = 0;
     if (!findTagEnd(&gt))
         return fail(Malformed);
+    return openElement(gt, false);
+}
+
+// The element whose start tag ends at the '>' at m_pos + gt. EndDocument, with nothing kept, when
+// tentative and its attributes do not read.
+XmlScanner::Token XmlScanner::openElement(qsizetype gt, bool tentative)
+{
     const bool empty = m_buffer[size_t(m_pos + gt - 1)] == '/';
     const QByteArrayView tag = view(m_pos + 1, m_pos + gt - (empty ? 1 : 0));
     qsizetype nameEnd = 0;
@@ -394,9 +410,16 @@ XmlScanner::Token XmlScanner::scanStartTag()
         return fail(TooDeep);
     m_nameStarts.push_back(qsizetype(m_openNames.size()));
     m_openNames.append(qualified.data(), size_t(qualified.size()));
+    const bool wasStarted = m_started;
     m_started = true;
-    if (!parseAttributes(tag.sliced(nameEnd)))
-        return fail(Malformed);
+    if (!parseAttributes(tag.sliced(nameEnd))) {
+        if (!tentative)
+            return fail(Malformed);
+        m_attributes.clear();
+        popElement(); // and the namespaces it declared
+        m_started = wasStarted;
+        return EndDocument;
+    }
     splitName(qualified, &m_prefix, &m_name);
     m_pos += gt + 1;
     m_pendingEnd = empty;

@@ -112,6 +112,7 @@ private:
     Token scanText();
     Token scanMarkup();
     Token scanStartTag();
+    Token openElement(qsizetype gt, bool tentative);
     Token scanEndTag();
     Token scanBang();
     Token endOfInput();
