@@ -6,15 +6,55 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
 namespace CellText {
 
+namespace {
+// A value of at most four decimals that is the double nearest to them (108.5, -0.25, 3.1416), the
+// common case, written straight from its digits: a decimal of at most 15 significant digits reads
+// back from its double unchanged, so this is the general form's text, found without it.
+bool fewDecimals(double value, QString *text)
+{
+    static const double scales[] = {1e1, 1e2, 1e3, 1e4};
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-4 && magnitude < 1e11) || magnitude == std::floor(magnitude))
+        return false; // whole numbers and the rest go the general way
+    for (int decimals = 1; decimals <= 4; ++decimals) {
+        const double scaled = magnitude * scales[decimals - 1];
+        if (scaled != std::floor(scaled) || scaled >= 1e15 || scaled / scales[decimals - 1] != magnitude)
+            continue;
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(scaled));
+        int count = int(written.ptr - digits);
+        int kept = decimals;
+        while (kept > 0 && digits[count - 1] == '0') {
+            --count;
+            --kept;
+        }
+        const int whole = count - kept; // digits before the point; none for a fraction
+        char out[48];
+        char *at = out;
+        if (value < 0)
+            *at++ = '-';
+        at = whole > 0 ? std::copy(digits, digits + whole, at) : std::fill_n(at, 1, '0');
+        *at++ = '.';
+        at = std::fill_n(at, std::max(0, kept - count), '0');
+        at = std::copy(digits + std::max(whole, 0), digits + count, at);
+        *text = QString::fromLatin1(out, at - out);
+        return true;
+    }
+    return false;
+}
+} // namespace
+
 QString fromNumber(double value)
 {
-    return NumberText(value);
+    QString text;
+    return fewDecimals(value, &text) ? text : NumberText(value);
 }
 
 namespace {
