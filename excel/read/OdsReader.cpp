@@ -127,10 +127,10 @@ bool readCellParagraphs(XmlPart &part, QString *text)
 bool readCell(XmlPart &part, QString *text)
 {
     XmlScanner &xml = part.xml();
-    // Held apart from the scanner's buffer, which moves on as the cell is read.
-    const QByteArray calcType = xml.attribute(CalcExtNs, "value-type").toByteArray();
-    const QByteArray type =
-        xml.hasAttribute(OfficeNs, "value-type") ? xml.attribute(OfficeNs, "value-type").toByteArray() : calcType;
+    // Views into the scanner's buffer: only looked at before the scanner moves on.
+    const QByteArrayView calcType = xml.attribute(CalcExtNs, "value-type");
+    const QByteArrayView type =
+        xml.hasAttribute(OfficeNs, "value-type") ? xml.attribute(OfficeNs, "value-type") : calcType;
     // An error (#DIV/0!, #N/A, Err:502) is shown by its text, whatever value the file gives with it.
     if (calcType == "error")
         return readCellParagraphs(part, text);
