@@ -18,9 +18,11 @@ inline SQLWCHAR *toSqlWChar(const QString &text)
     return reinterpret_cast<SQLWCHAR *>(const_cast<char16_t *>(reinterpret_cast<const char16_t *>(text.utf16())));
 }
 
+// Copied as it is: QString::fromUtf16 would take a leading U+FEFF for a byte-order mark and drop
+// it, from a text and from every piece of a long one, and it costs a codec's pass besides.
 inline QString fromSqlWChar(const SQLWCHAR *text, qsizetype length)
 {
-    return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
+    return QString(reinterpret_cast<const QChar *>(text), length);
 }
 
 // Fills the error from the handle's diagnostic records: the native number of the first record

@@ -150,7 +150,11 @@ bool readText(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &c
         const qsizetype capacity = qsizetype(std::size(buffer)) - 1;
         const bool more = indicator == SQL_NO_TOTAL || indicator / qsizetype(sizeof(SQLWCHAR)) > capacity;
         const qsizetype units = more ? capacity : indicator / qsizetype(sizeof(SQLWCHAR));
-        text += fromSqlWChar(buffer, units);
+        if (text.isEmpty() && (rc == SQL_SUCCESS || !more)) {
+            cell = fromSqlWChar(buffer, units); // the whole text at once, as nearly every one comes
+            return true;
+        }
+        text.append(reinterpret_cast<const QChar *>(buffer), units);
         if (rc == SQL_SUCCESS || !more)
             break;
     }

@@ -52,9 +52,9 @@ bool CostSheet::writeRows(int firstPosition, const QList<RowTexts> &rows, QStrin
     return true;
 }
 
-bool CostSheet::writeRow(int position, const RowTexts &texts, QString *error)
+bool CostSheet::writeRowsKeepingTotals(int firstPosition, const QList<RowTexts> &rows, QString *error)
 {
-    return putRows(position, {texts}, error);
+    return putRows(firstPosition, rows, error);
 }
 
 bool CostSheet::putRows(int firstPosition, const QList<RowTexts> &rows, QString *error)

@@ -39,8 +39,12 @@ public:
     // its number and is ticked, rows past the end are appended numbered by their position; then
     // RefreshTotals. Rows that would pass MaxRows refuse the whole write: false, nothing changed.
     bool writeRows(int firstPosition, const QList<RowTexts> &rows, QString *error = nullptr);
-    // One step of writeRows for a caller that streams its rows and leaves the totals for its end.
-    bool writeRow(int position, const RowTexts &texts, QString *error = nullptr);
+    // writeRows without the totals, for a caller that stops part-way and leaves them as they were.
+    bool writeRowsKeepingTotals(int firstPosition, const QList<RowTexts> &rows, QString *error = nullptr);
+    bool writeRow(int position, const RowTexts &texts, QString *error = nullptr)
+    {
+        return writeRowsKeepingTotals(position, {texts}, error);
+    }
     // Removes the row at position (the list's selection) and recomputes the totals.
     // A position that names no row changes nothing.
     void DeleteRow(int position);

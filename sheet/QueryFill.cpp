@@ -23,28 +23,33 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
                                      .arg(records.columnCount()));
         return false;
     }
-    int n = 0;
+    // The rows are gathered and written in one step, so that a view follows the whole fill as one
+    // insertion; a failure further down still writes the rows before it.
+    QList<RowTexts> rows;
+    const auto stop = [&] {
+        sheet.writeRowsKeepingTotals(1, rows);
+        return false;
+    };
     while (!records.eof()) {
-        if (n >= CostSheet::MaxRows) {
+        if (rows.size() >= CostSheet::MaxRows) {
             if (error)
                 *error = DbError::of(
                     DbError::Kind::Overflow,
                     QStringLiteral("溢出：查询返回的行数超过了报价单的 %1 行上限。").arg(CostSheet::MaxRows));
-            return false;
+            return stop();
         }
-        ++n;
-        RowTexts texts;
+        RowTexts &texts = rows.emplace_back();
         QString *fields[] = {&texts.Category, &texts.Content, &texts.Expression, &texts.AmountText};
         for (int column = 0; column < 4; ++column) {
-            if (!records.value(column, fields[column], error))
-                return false;
+            if (!records.value(column, fields[column], error)) {
+                rows.removeLast();
+                return stop();
+            }
         }
-        // Each row lands at once: a failure further down leaves the rows before it filled.
-        sheet.writeRow(n, texts);
         if (!records.moveNext(error))
-            return false;
+            return stop();
     }
-    sheet.RefreshTotals();
+    sheet.writeRows(1, rows);
     return true;
 }
 

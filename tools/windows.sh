@@ -21,7 +21,7 @@ bash tools/setup.sh
 
 # --- packages -----------------------------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          fonts-wine dpkg-dev zip unzip xvfb xauth nsis osslsigncode poppler-utils)
+          fonts-wine dpkg-dev zip unzip xvfb xauth nsis osslsigncode poppler-utils procps)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -62,6 +62,9 @@ prefix=$cache/$key
 $SUDO mkdir -p "$cache"
 # Run by a normal user (sudo only for the installs), the cache must be theirs to write.
 [ -w "$cache" ] || $SUDO chown "$(id -u):$(id -g)" "$cache"
+# The lock is taken through a descriptor open for reading: a lock file another user (root) made
+# is readable by all, writable only by them.
+[ -e "$cache/.lock" ] || : >"$cache/.lock"
 (
     flock 9
     if [ ! -f "$prefix/.complete" ]; then
@@ -72,7 +75,20 @@ $SUDO mkdir -p "$cache"
             "$libzip_version" "$xlsxwriter_version"
         rm -rf "$cache/work-$key"
     fi
-) 9>"$cache/.lock"
+    # Old entries go: the libraries of other versions that no build has used for 30 days (other
+    # clones and branches may still use a recent one), and the work folders of a build that was
+    # stopped (none is running while the lock is held).
+    touch "$prefix/.last-used" 2>/dev/null || $SUDO touch "$prefix/.last-used"
+    for entry in "$cache"/*; do
+        [ -d "$entry" ] && [ "$entry" != "$prefix" ] || continue
+        case ${entry##*/} in
+            work-*) ;;
+            *) [ -z "$(find "$entry" -maxdepth 1 \( -name .last-used -o -name .complete \) -mtime -30)" ] || continue ;;
+        esac
+        echo "Removing the old Windows library cache entry $entry"
+        rm -rf "$entry" 2>/dev/null || $SUDO rm -rf "$entry"
+    done
+) 9<"$cache/.lock"
 
 # Qt's own Chinese texts (dialog buttons, the line edit's menu) are the host's: the same Qt version,
 # and the files are the same on every platform.

@@ -18,7 +18,8 @@ const BatchOption batchOptions[] = {
      .value = &O::iniPath,
      .step = Step::Source,
      .isFile = true,
-     .usage = u"  --ini 文件         设置文件（数据库连接、报价单抬头），默认为程序所在目录的 default.ini\n"},
+     .usage = u"  --ini 文件         设置文件（数据库连接、报价单抬头），默认与计算器相同：\n"
+              u"                     程序所在目录的 default.ini，安装版为 %ProgramData%\\Quilvar\\default.ini\n"},
     {.name = QLatin1String("--import"),
      .value = &O::importPath,
      .step = Step::Source,

@@ -24,8 +24,8 @@ namespace {
 class Run
 {
 public:
-    Run(const BatchOptions &options, QTextStream &out, QTextStream &err, const QString &defaultIniDir)
-        : m_options(options), m_out(out), m_err(err), m_defaultIniDir(defaultIniDir)
+    Run(const BatchOptions &options, QTextStream &out, QTextStream &err, const QString &iniPath)
+        : m_options(options), m_out(out), m_err(err), m_iniPath(iniPath)
     {
     }
 
@@ -35,9 +35,8 @@ public:
     int fill()
     {
         if (m_options.query) {
-            const QString iniPath = m_options.iniPath.value_or(SettingsFileFor(m_defaultIniDir));
             QString message;
-            if (FillSheetHeadless(m_sheet, iniPath, *m_options.query, &message) != 0)
+            if (FillSheetHeadless(m_sheet, m_iniPath, *m_options.query, &message) != 0)
                 return failed(BatchDatabaseFailed, message);
         }
         if (m_options.importPath) {
@@ -98,7 +97,7 @@ public:
     {
         if (!m_quote || (!m_options.quotePdf && !m_options.quoteXlsx))
             return BatchOk;
-        const QString iniPath = m_options.iniPath.value_or(IniFilePathFor(m_defaultIniDir));
+        const QString &iniPath = m_iniPath;
         QuoteTexts texts;
         texts.tourName = m_options.tourName.value_or(QString());
         texts.tourDate = m_options.tourDate.value_or(QString());
@@ -147,7 +146,7 @@ private:
     const BatchOptions &m_options;
     QTextStream &m_out;
     QTextStream &m_err;
-    const QString m_defaultIniDir;
+    const QString m_iniPath;
     CostSheet m_sheet;
     QList<PriceBreak> m_breaks;
     QList<ExtraWorksheet> m_extraSheets;
@@ -183,12 +182,28 @@ void RecalcRows(CostSheet &sheet)
         sheet.RefreshTotals();
 }
 
+namespace {
+
+// The settings file of a run: --ini, else the one the window uses (an installed program's is in the
+// shared folder, not beside it), looked up only for a run that reads it, since the look-up tries to
+// create a file beside the program.
+QString RunSettingsFile(const BatchOptions &options, const QString &defaultIniDir)
+{
+    if (options.iniPath)
+        return *options.iniPath;
+    const bool readsSettings = options.query || options.quotePdf || options.quoteXlsx;
+    return readsSettings ? SettingsFileFor(defaultIniDir) : IniFilePathFor(defaultIniDir);
+}
+
+} // namespace
+
 int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &defaultIniDir)
 {
     BatchOptions options;
     QString error;
-    if (!ParseBatchArguments(arguments, &options, &error) ||
-        !CheckBatchPaths(options, IniFilePathFor(defaultIniDir), &error)) {
+    const bool parsed = ParseBatchArguments(arguments, &options, &error);
+    const QString iniPath = parsed ? RunSettingsFile(options, defaultIniDir) : QString();
+    if (!parsed || !CheckBatchPaths(options, iniPath, &error)) {
         err << "quilvar-batch：" << error << "\n\n" << BatchUsage();
         err.flush();
         return BatchBadArguments;
@@ -198,7 +213,7 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
         out.flush();
         return BatchOk;
     }
-    Run run(options, out, err, defaultIniDir);
+    Run run(options, out, err, iniPath);
     using Step = int (Run::*)();
     for (const Step step : {&Run::fill, &Run::recalcAndRefresh, &Run::priceBreaks, &Run::exportWorkbook,
                             &Run::groupQuote, &Run::customerDocuments, &Run::json}) {

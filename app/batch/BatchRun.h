@@ -25,6 +25,7 @@ enum BatchExitCode
 void RecalcRows(CostSheet &sheet);
 
 // Runs the steps; returns the exit status. Output goes to out, messages to err. Without --ini the
-// settings file is default.ini in defaultIniDir (the executable's directory).
+// settings file is the one the window uses for an executable in defaultIniDir: default.ini there,
+// or an installed program's in the shared settings folder.
 int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err,
              const QString &defaultIniDir = QString());

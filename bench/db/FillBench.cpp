@@ -1,64 +1,104 @@
+// The fill of a full sheet (32,766 rows) from SQLite, PostgreSQL and the tests' SQL Server
+// (through FreeTDS), beside what the driver alone needs for the same query on the same connection:
+// a bare loop of SQLFetch, and the same loop reading the four columns as text with SQLGetData.
+// Processor time of the whole process (the servers run in processes of their own, so for those
+// it is the driver's and Quilvar's share alone); the summary says how much of the fill is
+// Quilvar's own (the fill less the bare SQLFetch loop) against the driver's.
 #include "db/OdbcConnection.h"
 #include "db/OdbcConnectionString.h"
+#include "db/OdbcDiagnostics.h"
 #include "db/OdbcRecordset.h"
 #include "sheet/CostSheet.h"
 #include "sheet/QueryFill.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
-QString g_pgOdbc;
-QString g_sqliteOdbc;
-QString g_sqlServerOdbc;
+struct Database
+{
+    const char *name;
+    QString odbc;
+    QString query;
+    OdbcConnection *connection = nullptr; // opened once: the fill and the loops share it
+};
 
 const QString FullSheetQuery = QStringLiteral(
     "SELECT '房', '第' || n || '项 北京饭店 标准间（含早）', '单价: 580.00 × 15间 × 5晚', '43500.50' FROM %1");
 
-void fill(benchmark::State &state, const QString &odbc, const QString &query)
+void fillSheet(benchmark::State &state, const Database &db)
 {
-    if (odbc.isEmpty()) {
-        state.SkipWithError("no database");
-        return;
-    }
     for (auto _ : state) {
         CostSheet sheet;
         DbError error;
-        if (!FillSheetOnOwnConnection(sheet, odbc, query, &error)) {
+        if (!FillSheetFromQuery(sheet, *db.connection, db.query, &error)) {
             state.SkipWithError(error.description.toStdString().c_str());
             return;
         }
-        if (sheet.rowCount() != CostSheet::MaxRows)
+        if (sheet.rowCount() != CostSheet::MaxRows) {
             state.SkipWithError("wrong row count");
+            return;
+        }
     }
-    state.counters["rows"] = CostSheet::MaxRows;
 }
 
-void BM_FillFromPostgreSql(benchmark::State &state)
+// The driver alone: the query run and every row fetched; with readColumns, each row's four columns
+// also read as UTF-16 text, the form every reader of the rows needs them in.
+void driverLoop(benchmark::State &state, const Database &db, bool readColumns)
 {
-    fill(state, g_pgOdbc, FullSheetQuery.arg(QStringLiteral("generate_series(1, 32766) AS n")));
+    const auto dbc = static_cast<SQLHDBC>(db.connection->handle());
+    for (auto _ : state) {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, toSqlWChar(db.query), SQL_NTS))) {
+            SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+            state.SkipWithError("the query failed");
+            return;
+        }
+        int rows = 0;
+        bool failed = false;
+        SQLWCHAR buffer[4096];
+        SQLLEN indicator = 0;
+        while (SQL_SUCCEEDED(SQLFetch(stmt))) {
+            ++rows;
+            for (SQLUSMALLINT c = 1; readColumns && c <= 4; ++c)
+                if (!SQL_SUCCEEDED(SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &indicator)))
+                    failed = true;
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        if (rows != CostSheet::MaxRows || failed) {
+            state.SkipWithError(failed ? "SQLGetData failed" : "wrong row count");
+            return;
+        }
+    }
 }
-BENCHMARK(BM_FillFromPostgreSql)->Unit(benchmark::kMillisecond)->MinTime(3);
 
-void BM_FillFromSqlite(benchmark::State &state)
+// Keeps each benchmark's processor time per iteration, by name, for the summary.
+class Collector : public benchmark::ConsoleReporter
 {
-    fill(state, g_sqliteOdbc, FullSheetQuery.arg(QStringLiteral("numbers")));
-}
-BENCHMARK(BM_FillFromSqlite)->Unit(benchmark::kMillisecond)->MinTime(3);
-
-// Through FreeTDS from the tests' own SQL Server: the log-in encrypted, the rows as SQL Server
-// sends them by default, each fill with its own connection as the host launch opens it.
-void BM_FillFromSqlServer(benchmark::State &state)
-{
-    fill(state, g_sqlServerOdbc, QStringLiteral("SELECT rows 32766"));
-}
-BENCHMARK(BM_FillFromSqlServer)->Unit(benchmark::kMillisecond)->MinTime(3);
+public:
+    Collector() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (!run.error_occurred)
+                cpuMs[run.run_name.function_name] = run.GetAdjustedCPUTime();
+    }
+    std::map<std::string, double> cpuMs;
+};
 
 QMap<QString, QString> readEnvFile(const QString &envFile)
 {
@@ -74,6 +114,7 @@ QMap<QString, QString> readEnvFile(const QString &envFile)
     return values;
 }
 
+// The log-in encrypted, the rows as SQL Server sends them by default.
 QString readSqlServerOdbc(const QString &envFile)
 {
     const QString port = readEnvFile(envFile).value(QStringLiteral("login"));
@@ -96,16 +137,64 @@ QString readPgOdbc(const QString &envFile)
         .arg(values["PGHOST"], values["PGPORT"], values["PGDATABASE"], values["PGUSER"], values["PGPASSWORD"]);
 }
 
+// The statements return no rows, which a record set refuses: they are run on the bare handle.
 bool makeSqliteDatabase(const QString &file)
 {
     OdbcConnection connection;
     if (!connection.open(QStringLiteral("DRIVER={SQLite3};DATABASE=%1").arg(file)))
         return false;
-    OdbcRecordset create(connection);
-    OdbcRecordset insert(connection);
-    return create.open(QStringLiteral("CREATE TABLE numbers (n INTEGER PRIMARY KEY)")) &&
-           insert.open(QStringLiteral("WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < "
-                                      "32766) INSERT INTO numbers SELECT n FROM s"));
+    const QString statements[] = {
+        QStringLiteral("CREATE TABLE numbers (n INTEGER PRIMARY KEY)"),
+        QStringLiteral("WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 32766) "
+                       "INSERT INTO numbers SELECT n FROM s"),
+    };
+    for (const QString &statement : statements) {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(connection.handle()), &stmt);
+        const bool done = SQL_SUCCEEDED(SQLExecDirectW(stmt, toSqlWChar(statement), SQL_NTS));
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        if (!done)
+            return false;
+    }
+    return true;
+}
+
+void registerBenchmarks(Database &db)
+{
+    const std::string name = db.name;
+    const auto add = [&](const std::string &what, auto run) {
+        benchmark::RegisterBenchmark((what + "/" + name).c_str(), run)
+            ->Unit(benchmark::kMillisecond)
+            ->MeasureProcessCPUTime()
+            ->MinTime(2);
+    };
+    add("Fill", [&db](benchmark::State &state) { fillSheet(state, db); });
+    add("SQLFetch", [&db](benchmark::State &state) { driverLoop(state, db, false); });
+    add("SQLFetchGetData", [&db](benchmark::State &state) { driverLoop(state, db, true); });
+}
+
+void printSummary(const std::vector<Database> &databases, const Collector &collector)
+{
+    double load[3] = {-1, -1, -1};
+    getloadavg(load, 3);
+    std::printf("\n%d rows, processor time per fill (load average %.2f %.2f %.2f):\n", CostSheet::MaxRows, load[0],
+                load[1], load[2]);
+    for (const Database &db : databases) {
+        const auto find = [&](const char *what) {
+            const auto it = collector.cpuMs.find(std::string(what) + "/" + db.name);
+            return it == collector.cpuMs.end() ? -1.0 : it->second;
+        };
+        const double fill = find("Fill"), fetch = find("SQLFetch"), getData = find("SQLFetchGetData");
+        if (fill < 0 || fetch < 0 || getData < 0) {
+            std::printf("  %-10s not measured\n", db.name);
+            continue;
+        }
+        std::printf("  %-10s fill %6.1f ms; SQLFetch alone %6.1f ms; with SQLGetData of the 4 columns %6.1f ms\n",
+                    db.name, fill, fetch, getData);
+        std::printf("  %-10s Quilvar's own share beyond SQLFetch alone %6.1f ms = %.2f of it (target at most 1); "
+                    "beyond SQLFetch + SQLGetData %6.1f ms = %.2f of it\n",
+                    "", fill - fetch, (fill - fetch) / fetch, fill - getData, (fill - getData) / getData);
+    }
 }
 
 } // namespace
@@ -120,19 +209,37 @@ int main(int argc, char **argv)
         if (QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "pg", "start", envFile}) != 0)
             std::fprintf(stderr, "PostgreSQL could not be started; its benchmark is skipped\n");
     }
-    g_pgOdbc = readPgOdbc(envFile);
     const QString tdsEnvFile = dir.filePath("tds.env");
     if (QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "tds", "start", tdsEnvFile}) != 0)
         std::fprintf(stderr, "the test SQL Server could not be started; its benchmark is skipped\n");
-    g_sqlServerOdbc = readSqlServerOdbc(tdsEnvFile);
     const QString sqliteFile = dir.filePath("numbers.sqlite");
-    if (makeSqliteDatabase(sqliteFile))
-        g_sqliteOdbc = QStringLiteral("DRIVER={SQLite3};DATABASE=%1;NoCreat=1").arg(sqliteFile);
+    std::vector<Database> databases = {
+        {"SQLite",
+         makeSqliteDatabase(sqliteFile) ? QStringLiteral("DRIVER={SQLite3};DATABASE=%1;NoCreat=1").arg(sqliteFile)
+                                        : QString(),
+         FullSheetQuery.arg(QStringLiteral("numbers"))},
+        {"PostgreSQL", readPgOdbc(envFile), FullSheetQuery.arg(QStringLiteral("generate_series(1, 32766) AS n"))},
+        {"SQLServer", readSqlServerOdbc(tdsEnvFile), QStringLiteral("SELECT rows 32766")},
+    };
+    std::vector<std::unique_ptr<OdbcConnection>> connections;
+    for (Database &db : databases) {
+        connections.push_back(std::make_unique<OdbcConnection>());
+        DbError error;
+        if (db.odbc.isEmpty() || !connections.back()->open(db.odbc, &error)) {
+            std::fprintf(stderr, "%s: no connection %s\n", db.name, qPrintable(error.description));
+            continue;
+        }
+        db.connection = connections.back().get();
+        registerBenchmarks(db);
+    }
 
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
+    printSummary(databases, collector);
 
+    connections.clear();
     if (ownServer)
         QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "pg", "stop", envFile});
     QProcess::execute("bash", {QStringLiteral(QUILVAR_SERVER_FIXTURE), "tds", "stop", tdsEnvFile});

@@ -67,6 +67,9 @@ QUERIES = {
     "select narrow_one": (four_texts("a", "b", "c"), [("a", "b", "c")]),
     "select null_row": (four_texts(), [("交通", None, "1", "2")]),
     "select stall": (four_texts(), [("a", "b", "c", "d")] * 100),
+    # A full sheet, for the fill's benchmark (bench/db).
+    "select rows 32766": (four_texts(), [("房", "北京饭店 标准间（含早）", "单价: 580.00 × 15间 × 5晚", "43500.50")]
+                          * 32766),
     "select missing": (208, "对象名 'missing' 无效。"),
 }
 

@@ -111,6 +111,18 @@ TEST_F(PgFill, NumbersDatesAndNullsInTheirShortestForm)
     }
 }
 
+// A text comes over whole, U+FEFF included: at its start, and at the start of a piece past the
+// reader's buffer (4,095 characters).
+TEST_F(PgFill, TextsKeepALeadingByteOrderMark)
+{
+    CostSheet sheet;
+    DbError error;
+    ASSERT_TRUE(fill(sheet, "SELECT chr(65279) || '房', repeat('x', 4095) || chr(65279) || 'y', '', '1'", &error))
+        << error.description.toStdString();
+    EXPECT_EQ(sheet.row(1).Category, QStringLiteral("\uFEFF房"));
+    EXPECT_EQ(sheet.row(1).Content, QString(4095, u'x') + QStringLiteral("\uFEFFy"));
+}
+
 // Each failure gives a number and a description; the rows filled before it stay, and the totals are not recomputed.
 TEST_F(PgFill, FailuresGiveANumberAndADescription)
 {

@@ -23,6 +23,9 @@ SetCompressor /SOLID lzma
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Quilvar"
+; An upgrade goes where the installed version is (IT may have chosen another folder with /D=),
+; not beside it into a second copy.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey /LANG=2052 "ProductName" "${PRODUCT}"
@@ -35,7 +38,10 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "Orvane旅游软件系列 免费软�
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\quilvar.exe"
+; The installer runs as an administrator: a calculator started straight from it would run elevated
+; too (mapped drives hidden, drag and drop refused). Explorer starts it as the signed-in user.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\使用说明.txt"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -59,6 +65,10 @@ Function .onInit
     ${EndIf}
     SetRegView 64
     SetShellVarContext all
+FunctionEnd
+
+Function StartAsUser
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\quilvar.exe"'
 FunctionEnd
 
 Function un.onInit
@@ -124,14 +134,15 @@ Section "Uninstall"
     RMDir /r "$INSTDIR\translations"
     RMDir /r "$INSTDIR\第三方软件许可"
     RMDir "$INSTDIR"
-    ; The agency's connection settings stay for a later install unless asked otherwise.
+    ; The agency's settings (the connection, the letterhead and its logo, the quote number) stay for
+    ; a later install unless asked otherwise.
     ${GetParameters} $0
     ClearErrors
     ${GetOptions} $0 "/REMOVESETTINGS" $1
     ${IfNot} ${Errors}
         RMDir /r "$APPDATA\Quilvar"
     ${ElseIfNot} ${Silent}
-        MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "是否同时删除数据库连接设置（$APPDATA\Quilvar\default.ini）？$\r$\n保留它，以后重新安装时不必再次设置。" IDNO keep
+        MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "是否同时删除本机的设置（数据库连接、报价单抬头和编号，在 $APPDATA\Quilvar 文件夹中）？$\r$\n保留它们，以后重新安装时不必再次设置。" IDNO keep
         RMDir /r "$APPDATA\Quilvar"
         keep:
     ${EndIf}
