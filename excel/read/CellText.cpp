@@ -6,15 +6,55 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
 namespace CellText {
 
+namespace {
+// A value of at most four decimals that is the double nearest to them (108.5, -0.25, 3.1416), the
+// common case, written straight from its digits: a decimal of at most 15 significant digits reads
+// back from its double unchanged, so this is the general form's text, found without it.
+bool fewDecimals(double value, QString *text)
+{
+    static const double scales[] = {1e1, 1e2, 1e3, 1e4};
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-4 && magnitude < 1e11) || magnitude == std::floor(magnitude))
+        return false; // whole numbers and the rest go the general way
+    for (int decimals = 1; decimals <= 4; ++decimals) {
+        const double scaled = magnitude * scales[decimals - 1];
+        if (scaled != std::floor(scaled) || scaled >= 1e15 || scaled / scales[decimals - 1] != magnitude)
+            continue;
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(scaled));
+        int count = int(written.ptr - digits);
+        int kept = decimals;
+        while (kept > 0 && digits[count - 1] == '0') {
+            --count;
+            --kept;
+        }
+        const int whole = count - kept; // digits before the point; none for a fraction
+        char out[48];
+        char *at = out;
+        if (value < 0)
+            *at++ = '-';
+        at = whole > 0 ? std::copy(digits, digits + whole, at) : std::fill_n(at, 1, '0');
+        *at++ = '.';
+        at = std::fill_n(at, std::max(0, kept - count), '0');
+        at = std::copy(digits + std::max(whole, 0), digits + count, at);
+        *text = QString::fromLatin1(out, at - out);
+        return true;
+    }
+    return false;
+}
+} // namespace
+
 QString fromNumber(double value)
 {
-    return NumberText(value);
+    QString text;
+    return fewDecimals(value, &text) ? text : NumberText(value);
 }
 
 namespace {
@@ -40,8 +80,44 @@ bool plainNumber(QStringView text, double *value)
 }
 } // namespace
 
+namespace {
+// Whether the text is already what fromNumber would make of it: a plain decimal of at most 15
+// significant digits, no leading or trailing zeros, no exponent, inside the range written without
+// one (1E-04 up to below 1E+15). Fifteen digits survive the way through a double unchanged, so
+// such a text, what the formats hold for nearly every number, is kept as it is.
+bool isGeneralForm(QStringView text)
+{
+    qsizetype i = !text.isEmpty() && text.front() == u'-' ? 1 : 0;
+    const qsizetype integerFrom = i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        ++i;
+    const qsizetype integerLength = i - integerFrom;
+    const bool zeroInteger = integerLength == 1 && text[integerFrom] == u'0';
+    if (integerLength == 0 || integerLength > 15 || (text[integerFrom] == u'0' && !zeroInteger))
+        return false;
+    if (i == text.size())
+        return !(zeroInteger && integerFrom == 1); // "-0" is written "0"
+    if (text[i] != u'.')
+        return false;
+    const qsizetype fractionFrom = ++i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        ++i;
+    const qsizetype fractionLength = i - fractionFrom;
+    if (i != text.size() || fractionLength == 0 || text.back() == u'0')
+        return false;
+    if (!zeroInteger)
+        return integerLength + fractionLength <= 15;
+    qsizetype zeros = 0;
+    while (text[fractionFrom + zeros] == u'0')
+        ++zeros;
+    return zeros <= 3 && fractionLength - zeros <= 15;
+}
+} // namespace
+
 QString fromNumberText(QStringView text)
 {
+    if (isGeneralForm(text))
+        return text.toString();
     double value = 0;
     if (plainNumber(text, &value))
         return fromNumber(value);

@@ -1,6 +1,7 @@
 #include "excel/read/CompoundFile.h"
 
 #include "excel/read/LittleEndian.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 
 #include <QSet>
@@ -96,12 +97,12 @@ bool CompoundFile::open(QByteArrayView data, WorkbookError *error)
 const char *CompoundFile::readHeader(QByteArrayView data)
 {
     if (data.size() < HeaderSize || !looksLikeCompoundFile(data))
-        return "文件头无效";
+        return ReadText::BadHeader;
     m_data = data;
     m_header = data.first(HeaderSize);
     const quint16 shift = u16(m_header, 30);
     if (u16(m_header, 28) != 0xfffe || (shift != 9 && shift != 12) || u16(m_header, 32) != 6)
-        return "文件头无效";
+        return ReadText::BadHeader;
     m_sectorSize = 1u << shift;
     m_miniCutoff = u32(m_header, 56);
     // No table can name more sectors than the file holds.
@@ -124,7 +125,7 @@ const char *CompoundFile::readAllocationTable()
     for (qint64 seen = 0; next <= MaxRegularSector; ++seen) {
         QByteArrayView bytes;
         if (seen >= m_sectorsInFile || !sector(next, &bytes) || bytes.size() < qsizetype(m_sectorSize))
-            return "扇区分配表有误";
+            return ReadText::BadAllocationTable;
         for (quint32 i = 0; i + 1 < perSector; ++i)
             addFatSector(u32(bytes, 4 * i));
         next = u32(bytes, 4 * (perSector - 1));
@@ -133,7 +134,7 @@ const char *CompoundFile::readAllocationTable()
     for (quint32 number : std::as_const(fatSectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
-            return "扇区分配表有误";
+            return ReadText::BadAllocationTable;
         for (qsizetype i = 0; i + 4 <= bytes.size() && m_fat.size() < m_sectorsInFile; i += 4)
             m_fat.append(u32(bytes, i));
     }
@@ -153,10 +154,10 @@ const char *CompoundFile::readDirectory()
 {
     QByteArray directory;
     if (!readSectors(u32(m_header, 48), &directory))
-        return "目录有误";
+        return ReadText::BadDirectory;
     const qsizetype entryCount = directory.size() / EntrySize;
     if (entryCount < 1 || quint8(directory.at(66)) != 5)
-        return "目录有误";
+        return ReadText::BadDirectory;
     auto entryAt = [&](qsizetype index) { return QByteArrayView(directory).sliced(index * EntrySize, EntrySize); };
     const QByteArrayView root = entryAt(0);
     QList<quint32> pending{u32(root, 76)};
@@ -166,7 +167,7 @@ const char *CompoundFile::readDirectory()
         if (index == NoStream)
             continue;
         if (index >= quint32(entryCount) || visited.contains(index))
-            return "目录有误";
+            return ReadText::BadDirectory;
         visited.insert(index);
         const QByteArrayView entry = entryAt(index);
         pending.append(u32(entry, 68)); // left sibling
@@ -181,7 +182,7 @@ const char *CompoundFile::readDirectory()
         m_streams.append({name, u32(entry, 116), entrySize(entry)});
     }
     // The small streams live in the root's stream, 64 bytes a sector, chained through the mini table.
-    return readChain(u32(root, 116), entrySize(root), &m_miniStream) ? nullptr : "目录有误";
+    return readChain(u32(root, 116), entrySize(root), &m_miniStream) ? nullptr : ReadText::BadDirectory;
 }
 
 const char *CompoundFile::readMiniTable()
@@ -189,11 +190,11 @@ const char *CompoundFile::readMiniTable()
     const quint32 start = u32(m_header, 60);
     QList<quint32> sectors;
     if (start != EndOfChain && start != FreeSector && !chain(m_fat, start, &sectors))
-        return "扇区分配表有误";
+        return ReadText::BadAllocationTable;
     for (quint32 number : std::as_const(sectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
-            return "扇区分配表有误";
+            return ReadText::BadAllocationTable;
         for (qsizetype i = 0; i + 4 <= bytes.size(); i += 4)
             m_miniFat.append(u32(bytes, i));
     }

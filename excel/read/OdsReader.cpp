@@ -1,6 +1,7 @@
 #include "excel/read/OdsReader.h"
 
 #include "excel/read/CellText.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/XmlPart.h"
 #include "excel/read/ZipArchive.h"
@@ -126,10 +127,10 @@ bool readCellParagraphs(XmlPart &part, QString *text)
 bool readCell(XmlPart &part, QString *text)
 {
     XmlScanner &xml = part.xml();
-    // Held apart from the scanner's buffer, which moves on as the cell is read.
-    const QByteArray calcType = xml.attribute(CalcExtNs, "value-type").toByteArray();
-    const QByteArray type =
-        xml.hasAttribute(OfficeNs, "value-type") ? xml.attribute(OfficeNs, "value-type").toByteArray() : calcType;
+    // Views into the scanner's buffer: only looked at before the scanner moves on.
+    const QByteArrayView calcType = xml.attribute(CalcExtNs, "value-type");
+    const QByteArrayView type =
+        xml.hasAttribute(OfficeNs, "value-type") ? xml.attribute(OfficeNs, "value-type") : calcType;
     // An error (#DIV/0!, #N/A, Err:502) is shown by its text, whatever value the file gives with it.
     if (calcType == "error")
         return readCellParagraphs(part, text);
@@ -214,8 +215,7 @@ bool OdsReader::readContent(CellGrid *grid, WorkbookError *error)
             return part.finish(error);
         }
     }
-    return part.finish(error) &&
-           WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。"));
+    return part.finish(error) && WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, ReadText::noWorksheet());
 }
 
 // The rows of the table, in row groups nested to any depth: walked without recursion, so that no

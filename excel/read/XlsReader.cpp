@@ -1,6 +1,7 @@
 #include "excel/read/XlsReader.h"
 
 #include "excel/read/AddressSanitizer.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/XlsReaderOutput.h"
 
@@ -111,7 +112,7 @@ ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline)
 bool interpret(const QProcess &process, const ChildOutput &output, const ReadLimits &limits, CellGrid *grid,
                WorkbookError *error)
 {
-    const QString damaged = QStringLiteral("工作簿已损坏，无法读取。");
+    const QString damaged = ReadText::damaged();
     if (output.timedOut)
         return WorkbookError::fail(
             error, Kind::ReaderFailed,

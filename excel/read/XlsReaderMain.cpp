@@ -3,6 +3,7 @@
 // read, to standard output (excel/read/XlsReaderOutput.h). The reading runs here, apart from the program
 // and under the limits the program sets, so that whatever a hostile file does ends only this process.
 #include "excel/read/ReadBudget.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
 
@@ -70,7 +71,7 @@ int main(int argc, char **argv)
     // code page, which has no room for most names).
     XlsReaderResult result = readFile(ProcessArguments(argc, argv).value(0), limits);
     if (!result.ok && result.error.text.isEmpty())
-        result.error = {WorkbookError::Kind::Damaged, QStringLiteral("工作簿已损坏，无法读取。")};
+        result.error = {WorkbookError::Kind::Damaged, ReadText::damaged()};
     // Written only once the reading is over: a crash on the way leaves no output that could pass as a result.
     const QByteArray output = XlsReaderOutput::encode(result);
     if (std::fwrite(output.constData(), 1, size_t(output.size()), stdout) != size_t(output.size()) ||

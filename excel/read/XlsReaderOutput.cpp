@@ -95,11 +95,8 @@ public:
     {
         if (left() < 4)
             return false;
-        quint32 result = 0;
-        for (int i = 0; i < 4; ++i)
-            result |= quint32(quint8(m_bytes.at(m_position + i))) << (8 * i);
+        *value = qFromLittleEndian<quint32>(m_bytes.constData() + m_position);
         m_position += 4;
-        *value = result;
         return true;
     }
 
@@ -122,7 +119,9 @@ public:
         QString text(qsizetype(units), Qt::Uninitialized);
         char16_t *out = reinterpret_cast<char16_t *>(text.data());
         qFromLittleEndian<char16_t>(m_bytes.constData() + m_position, qsizetype(units), out);
-        for (qsizetype i = 0; i < qsizetype(units); ++i) {
+        // Surrogates are rare: looked for first, paired only when there are any.
+        const bool anySurrogate = std::any_of(out, out + units, [](char16_t u) { return (u & 0xf800) == 0xd800; });
+        for (qsizetype i = 0; anySurrogate && i < qsizetype(units); ++i) {
             if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == qsizetype(units) || !isLow(out[++i]))))
                 return false;
         }
@@ -213,7 +212,7 @@ bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *
                 if (cell.row < previous.row || (cell.row == previous.row && cell.column <= previous.column))
                     return false;
             }
-            read.cells.append(cell);
+            read.cells.append(std::move(cell));
         }
         char beyond = 0;
         if (!cursor.byte(&beyond) || (beyond != 0 && beyond != 1))
@@ -225,7 +224,7 @@ bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *
     }
     if (cursor.left() != 0)
         return false;
-    *result = read;
+    *result = std::move(read);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "excel/read/CellText.h"
 #include "excel/read/CompoundFile.h"
 #include "excel/read/ReadBudget.h"
+#include "excel/read/ReadTexts.h"
 
 #include <QHash>
 
@@ -116,6 +117,7 @@ private:
     void readSheet(qsizetype position);
     void readCellRecord(const Record &record, Records &records, StringResult *stringResult);
     void readFormula(QByteArrayView data, StringResult *stringResult);
+    std::vector<quint32> usedStrings(std::vector<quint32> *slotOf) const;
     void resolveShared();
 
     QString byteString(QByteArrayView bytes) const;
@@ -423,17 +425,43 @@ void Reader::orderCells()
     m_cells.erase(m_cells.begin() + std::ptrdiff_t(kept), m_cells.end());
 }
 
-void Reader::resolveShared()
+// The string indexes the cells use, ascending and each once, and where each index stands among
+// them (slotOf, when the indexes are few enough to be marked in a table rather than sorted: the
+// cells of a quote use a few strings over and over, in no order).
+std::vector<quint32> Reader::usedStrings(std::vector<quint32> *slotOf) const
 {
     std::vector<quint32> indexes;
     for (const Cell &cell : m_cells)
         if (cell.value.shared)
             indexes.push_back(*cell.value.shared);
     if (indexes.empty())
-        return;
-    if (!std::is_sorted(indexes.cbegin(), indexes.cend()))
+        return indexes;
+    const quint32 last = *std::max_element(indexes.cbegin(), indexes.cend());
+    if (last >= 8 * indexes.size() + 1024) {
         std::sort(indexes.begin(), indexes.end());
-    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+        indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+        return indexes;
+    }
+    std::vector<bool> used(size_t(last) + 1);
+    for (const quint32 index : indexes)
+        used[index] = true;
+    indexes.clear();
+    slotOf->assign(size_t(last) + 1, 0);
+    for (quint32 index = 0; index <= last; ++index) {
+        if (used[index]) {
+            (*slotOf)[index] = quint32(indexes.size());
+            indexes.push_back(index);
+        }
+    }
+    return indexes;
+}
+
+void Reader::resolveShared()
+{
+    std::vector<quint32> slotOf;
+    const std::vector<quint32> indexes = usedStrings(&slotOf);
+    if (indexes.empty())
+        return;
     // Only the strings the cells use are kept, beside their sorted indexes; the reading stops after
     // the last of them.
     std::vector<QString> strings(indexes.size());
@@ -449,8 +477,11 @@ void Reader::resolveShared()
     for (auto &[key, value] : m_cells) {
         if (!value.shared)
             continue;
-        const auto found = std::lower_bound(indexes.cbegin(), indexes.cend(), *value.shared);
-        const QString &text = strings[size_t(found - indexes.cbegin())];
+        const size_t slot =
+            !slotOf.empty()
+                ? slotOf[*value.shared]
+                : size_t(std::lower_bound(indexes.cbegin(), indexes.cend(), *value.shared) - indexes.cbegin());
+        const QString &text = strings[slot];
         value.text = text.size() > ReadBudget::MaxCellCharacters ? text.left(ReadBudget::MaxCellCharacters) : text;
     }
 }
@@ -462,7 +493,7 @@ XlsReaderResult Reader::read(bool bookStream)
         return result;
     qsizetype position = 0;
     if (!firstWorksheet(&position)) {
-        result.error = {Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。")};
+        result.error = {Kind::NoWorksheet, ReadText::noWorksheet()};
         return result;
     }
     readSheet(position);

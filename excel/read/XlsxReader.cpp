@@ -1,6 +1,7 @@
 #include "excel/read/XlsxReader.h"
 
 #include "excel/read/CellText.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/XmlPart.h"
 #include "excel/read/ZipArchive.h"
@@ -267,7 +268,7 @@ bool XlsxReader::findFirstWorksheet(WorkbookError *error)
             return true;
         }
     }
-    return WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, QStringLiteral("工作簿中没有工作表。"));
+    return WorkbookError::fail(error, WorkbookError::Kind::NoWorksheet, ReadText::noWorksheet());
 }
 
 // The sheet's cells inside the limits, read while the part decompresses; shared strings and date

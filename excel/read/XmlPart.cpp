@@ -1,5 +1,6 @@
 #include "excel/read/XmlPart.h"
 
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 
 #include <QStringDecoder>
@@ -151,8 +152,7 @@ bool XmlPart::finish(WorkbookError *error) const
     if (m_budget.exhausted())
         return WorkbookError::fail(error, Kind::OverBudget, m_budget.message());
     if (m_source && m_source->damaged())
-        return WorkbookError::fail(error, Kind::Damaged,
-                                   QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(m_name));
+        return WorkbookError::fail(error, Kind::Damaged, ReadText::cannotInflatePart(m_name));
     if (m_xml && (m_xml->hasError() || m_source->badEncoding()))
         return WorkbookError::fail(
             error, Kind::Damaged,

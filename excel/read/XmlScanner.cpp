@@ -189,8 +189,7 @@ XmlScanner::Token XmlScanner::fail(Error error)
     return m_token;
 }
 
-// Has at least wanted bytes from m_pos held, reading more as needed; false when the part ends first.
-bool XmlScanner::fill(qsizetype wanted)
+bool XmlScanner::fillMore(qsizetype wanted)
 {
     while (m_end - m_pos < wanted && !m_sourceEnded) {
         if (m_pos > 0) {
@@ -380,9 +379,25 @@ XmlScanner::Token XmlScanner::scanBang()
 
 XmlScanner::Token XmlScanner::scanStartTag()
 {
+    // Nearly every tag ends at the first '>' held, with no '<' before it: the attributes read from
+    // that span are the tag's. When they do not read (the '>' stands inside a quoted value), or no
+    // '>' is held yet, the tag is walked quote by quote, reading on as needed.
+    const qsizetype first = indexOf(view(m_pos, m_end), '>', 1);
+    if (first > 0 && indexOf(view(m_pos + 1, m_pos + first), '<') < 0) {
+        const Token quick = openElement(first, true);
+        if (quick != EndDocument)
+            return quick;
+    }
     qsizetype gt = 0;
     if (!findTagEnd(&gt))
         return fail(Malformed);
+    return openElement(gt, false);
+}
+
+// The element whose start tag ends at the '>' at m_pos + gt. EndDocument, with nothing kept, when
+// tentative and its attributes do not read.
+XmlScanner::Token XmlScanner::openElement(qsizetype gt, bool tentative)
+{
     const bool empty = m_buffer[size_t(m_pos + gt - 1)] == '/';
     const QByteArrayView tag = view(m_pos + 1, m_pos + gt - (empty ? 1 : 0));
     qsizetype nameEnd = 0;
@@ -395,9 +410,16 @@ XmlScanner::Token XmlScanner::scanStartTag()
         return fail(TooDeep);
     m_nameStarts.push_back(qsizetype(m_openNames.size()));
     m_openNames.append(qualified.data(), size_t(qualified.size()));
+    const bool wasStarted = m_started;
     m_started = true;
-    if (!parseAttributes(tag.sliced(nameEnd)))
-        return fail(Malformed);
+    if (!parseAttributes(tag.sliced(nameEnd))) {
+        if (!tentative)
+            return fail(Malformed);
+        m_attributes.clear();
+        popElement(); // and the namespaces it declared
+        m_started = wasStarted;
+        return EndDocument;
+    }
     splitName(qualified, &m_prefix, &m_name);
     m_pos += gt + 1;
     m_pendingEnd = empty;
@@ -434,10 +456,11 @@ bool XmlScanner::parseAttributes(QByteArrayView tag)
         Attribute attribute{{}, {}, tag.sliced(i + 1, close - i - 1)};
         splitName(qualified, &attribute.prefix, &attribute.local);
         i = close + 1;
-        if (qualified == "xmlns" || attribute.prefix == "xmlns") {
+        const bool isDefault = same(qualified, "xmlns");
+        if (isDefault || same(attribute.prefix, "xmlns")) {
             ++m_generation;
-            m_bindings.push_back({depth, (qualified == "xmlns" ? QByteArrayView() : attribute.local).toByteArray(),
-                                  attribute.value.toByteArray()});
+            m_bindings.push_back(
+                {depth, (isDefault ? QByteArrayView() : attribute.local).toByteArray(), attribute.value.toByteArray()});
             continue;
         }
         m_attributes.push_back(attribute);

@@ -103,12 +103,16 @@ private:
 
     Token fail(Error error);
     QString decoded(QByteArrayView raw, Normalise mode);
-    bool fill(qsizetype wanted);
+    // Has at least wanted bytes from m_pos held, reading more as needed; false when the part ends
+    // first. Asked before every token, nearly always of bytes already held.
+    bool fill(qsizetype wanted) { return m_end - m_pos >= wanted || fillMore(wanted); }
+    bool fillMore(qsizetype wanted);
     bool find(QByteArrayView needle, qsizetype from, qsizetype *at);
     bool findTagEnd(qsizetype *at);
     Token scanText();
     Token scanMarkup();
     Token scanStartTag();
+    Token openElement(qsizetype gt, bool tentative);
     Token scanEndTag();
     Token scanBang();
     Token endOfInput();

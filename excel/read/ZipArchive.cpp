@@ -3,6 +3,7 @@
 #include "excel/read/ZipPath.h"
 
 #include "excel/read/ReadBudget.h"
+#include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 
 #include <QFile>
@@ -32,8 +33,7 @@ bool ZipArchive::open(const QByteArray &data, WorkbookError *error)
     }
     zip_error_fini(&zipError);
     if (!m_archive)
-        return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
-                                   QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged, ReadText::incompleteZip());
     return true;
 }
 
@@ -45,8 +45,7 @@ bool ZipArchive::openFile(const QString &path, WorkbookError *error)
         return WorkbookError::fail(error, WorkbookError::Kind::FileAccess,
                                    QStringLiteral("无法打开文件“%1”。").arg(path));
     if (!m_archive)
-        return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
-                                   QStringLiteral("工作簿已损坏：文件不是完整的压缩包。"));
+        return WorkbookError::fail(error, WorkbookError::Kind::Damaged, ReadText::incompleteZip());
     return true;
 }
 
@@ -82,8 +81,7 @@ zip_file *ZipArchive::openEntry(const QString &name, WorkbookError *error) const
         if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP)
             WorkbookError::fail(error, WorkbookError::Kind::Encrypted, WorkbookError::encryptedText());
         else
-            WorkbookError::fail(error, WorkbookError::Kind::Damaged,
-                                QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name));
+            WorkbookError::fail(error, WorkbookError::Kind::Damaged, ReadText::cannotInflatePart(name));
     }
     return file;
 }
@@ -120,8 +118,7 @@ bool ZipArchive::readEntry(const QString &name, qint64 limit, QByteArray *conten
         if (got < 0) {
             zip_fclose(file);
             content->clear();
-            return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
-                                       QStringLiteral("工作簿已损坏：部件“%1”无法解压。").arg(name));
+            return WorkbookError::fail(error, WorkbookError::Kind::Damaged, ReadText::cannotInflatePart(name));
         }
         if (got == 0)
             break;

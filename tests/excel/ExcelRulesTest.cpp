@@ -1,3 +1,4 @@
+#include "common/NumberText.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "excel/read/CellText.h"
@@ -6,6 +7,10 @@
 #include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
+
+#include <iomanip>
+#include <random>
+#include <vector>
 
 TEST(ExcelRules, PlainDecimalAmountsBecomeNumberCellsOnTickedLinesWithAnAmount)
 {
@@ -98,12 +103,30 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
     }
 }
 
+// A number of few decimals is written from its digits; the text must be the general form's.
+TEST(ExcelRules, FewDecimalsWrittenAsTheGeneralForm)
+{
+    std::vector<double> values = {108.5, -0.25,     0.0001,      0.00015, 99999999999.9999, 0.1 + 0.2, 1e-5,
+                                  2.675, 1234.5678, -1e10 - 0.5, 5e-324,  1e11 + 0.5,       0.3,       100.05};
+    std::mt19937_64 random(26);
+    for (int i = 0; i < 20000; ++i) {
+        const double scale[] = {1, 10, 100, 1000, 10000, 100000};
+        values.push_back(double(std::int64_t(random() % 2000000000000000) - 1000000000000000) / scale[i % 6]);
+        values.push_back(double(random() % 100000) / scale[i % 6]);
+    }
+    for (const double value : values)
+        ASSERT_EQ(CellText::fromNumber(value), NumberText(value)) << std::setprecision(17) << value;
+}
+
 // Each cell value as text; serial 60 is the leap day Excel counts in 1900.
 TEST(ExcelRules, CellTexts)
 {
     const std::pair<QString (*)(QStringView), QStringList> readers[] = {
         {CellText::fromNumberText,
-         {"3600|3600", "0.30000000000000004|0.3", "-0|0", "nan|nan", "1e999|1e999", "abc|abc"}},
+         {"3600|3600", "0.30000000000000004|0.3", "-0|0", "nan|nan", "1e999|1e999", "abc|abc", "108.5|108.5",
+          "100.50|100.5", "007|7", "-0.0|0", "0.0001|0.0001", "0.00001|1E-05", "999999999999999|999999999999999",
+          "1000000000000000|1E+15", "12345678901234.56|12345678901234.6", "0.1234567890123456|0.123456789012346",
+          "-.5|-0.5", "1.|1"}},
         {CellText::fromIsoDateTime,
          {"2024-05-01|2024-05-01", "2024-05-01T08:30:00.250|2024-05-01 08:30:00", "2024-05-01T00:00:00|2024-05-01",
           "2024-13-01|2024-13-01"}},

@@ -179,6 +179,14 @@ TEST(XlsParser, RecordsAsRowOneReads)
     for (quint16 column = 0; column < 4; ++column)
         labels += record(0x00fd, at(0, column) + u32(column));
     labels += record(0x00fd, at(1, 0) + u32(99)); // past the table: empty, not a failure
+    // Used out of order and more than once; with an index far past the table, or near it.
+    const auto shuffled = [&](quint32 pastTable) {
+        QByteArray cells;
+        const quint32 order[] = {3, 1, 3, 0};
+        for (quint16 column = 0; column < 4; ++column)
+            cells += record(0x00fd, at(0, column) + u32(order[column]));
+        return worksheet(cells + record(0x00fd, at(1, 0) + u32(pastTable)));
+    };
 
     // Numbers show as dates and times by the number format of their XF record, as the other readers do.
     auto xf = [](quint16 format) { return record(0x00e0, u16(0) + u16(format) + QByteArray(16, '\0')); };
@@ -194,6 +202,8 @@ TEST(XlsParser, RecordsAsRowOneReads)
     const QByteArray one = record(0x0203, at(0, 0) + f64(1));
     const std::tuple<const char *, QByteArray, QList<Sheet>, std::string> cases[] = {
         {"shared strings across CONTINUE records", sst, worksheet(labels), "项目|ABC合计|房|ok"},
+        {"shared strings out of order", sst, shuffled(7), "ok|ABC合计|ok|项目"},
+        {"shared strings out of order, one far past the table", sst, shuffled(4000000000u), "ok|ABC合计|ok|项目"},
         {"1900 date system", formats, worksheet(dated), "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
         {"1904 date system", record(0x0022, u16(1)) + formats, worksheet(dated),
          "255:10:10|2028-05-02|1904-01-02|2028-05-02 12:00:00"},

@@ -80,6 +80,8 @@ const Case cases[] = {
     {"text outside the root", "<r/>x", "<r></r>!malformed"},
     {"unquoted attribute", "<r a=1/>", "!malformed"},
     {"'<' in an attribute", "<r a=\"<\"/>", "!malformed"},
+    {"'>' in attributes, the root's first", "<r a=\"x>y\" b='/>'><c a='>'/></r>", "<r a=x>y><c a=>></c></r>"},
+    {"'<' in an attribute after a '>'", "<r><c a=\">\" b=\"<\"/></r>", "<r>!malformed"},
     {"empty part", "", "!malformed"},
 };
 
