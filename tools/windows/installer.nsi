@@ -38,7 +38,10 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "Orvane旅游软件系列 免费软�
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\quilvar.exe"
+; The installer runs as an administrator: a calculator started straight from it would run elevated
+; too (mapped drives hidden, drag and drop refused). Explorer starts it as the signed-in user.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\使用说明.txt"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -62,6 +65,10 @@ Function .onInit
     ${EndIf}
     SetRegView 64
     SetShellVarContext all
+FunctionEnd
+
+Function StartAsUser
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\quilvar.exe"'
 FunctionEnd
 
 Function un.onInit
