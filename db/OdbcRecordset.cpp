@@ -8,6 +8,7 @@
 #include <QByteArray>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -70,65 +71,65 @@ QString shortestDecimal(QString text)
     return digits;
 }
 
-// Each reads one column of the current row into its cell, which stays empty for NULL; false when the
-// driver fails.
-bool readDecimal(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+// The C type and buffer size each column is read with; a buffer size of 0 for a text.
+struct Binding
 {
-    SQLLEN indicator = 0;
-    char buffer[128];
-    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_CHAR, buffer, sizeof buffer, &indicator)))
-        return false;
-    if (indicator != SQL_NULL_DATA) {
-        const qsizetype length = indicator >= 0 ? qMin<qsizetype>(indicator, sizeof buffer - 1) : qstrlen(buffer);
-        cell = shortestDecimal(QString::fromLatin1(buffer, length));
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLLEN bytes = 0;
+};
+
+Binding fixedBinding(short sqlType)
+{
+    switch (sqlType) {
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+        return {SQL_C_CHAR, 128};
+    case SQL_BIT:
+        return {SQL_C_BIT, 1};
+    case SQL_REAL:
+        return {SQL_C_FLOAT, sizeof(float)};
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return {SQL_C_DOUBLE, sizeof(double)};
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+        // All three arrive as a timestamp (a time with today's date, a date at midnight).
+        return {SQL_C_TYPE_TIMESTAMP, sizeof(SQL_TIMESTAMP_STRUCT)};
+    default:
+        return {};
     }
-    return true;
 }
 
-bool readBit(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
+// A value other than a text, as the driver wrote it into the buffer, into its cell (empty for NULL).
+void fixedCell(short sqlType, SQLSMALLINT cType, const char *buffer, SQLLEN bytes, SQLLEN indicator,
+               std::optional<QString> &cell)
 {
-    // The text form a boolean has on the planners' platform.
-    SQLLEN indicator = 0;
-    unsigned char value = 0;
-    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_BIT, &value, sizeof value, &indicator)))
-        return false;
-    if (indicator != SQL_NULL_DATA)
-        cell = value ? QStringLiteral("True") : QStringLiteral("False");
-    return true;
-}
-
-bool readReal(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
-{
-    SQLLEN indicator = 0;
-    float value = 0;
-    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_FLOAT, &value, 0, &indicator)))
-        return false;
-    if (indicator != SQL_NULL_DATA)
+    if (indicator == SQL_NULL_DATA)
+        return;
+    if (cType == SQL_C_CHAR) {
+        const qsizetype length = indicator >= 0 ? qMin<qsizetype>(indicator, bytes - 1) : qstrnlen(buffer, bytes);
+        cell = shortestDecimal(QString::fromLatin1(buffer, length));
+    } else if (cType == SQL_C_BIT) {
+        // The text form a boolean has on the planners' platform.
+        cell = buffer[0] ? QStringLiteral("True") : QStringLiteral("False");
+    } else if (cType == SQL_C_FLOAT) {
+        float value = 0;
+        std::memcpy(&value, buffer, sizeof value);
         cell = NumberTextSingle(value);
-    return true;
-}
-
-bool readDouble(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &cell)
-{
-    SQLLEN indicator = 0;
-    double value = 0;
-    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_DOUBLE, &value, 0, &indicator)))
-        return false;
-    if (indicator != SQL_NULL_DATA)
+    } else if (cType == SQL_C_DOUBLE) {
+        double value = 0;
+        std::memcpy(&value, buffer, sizeof value);
         cell = NumberText(value);
-    return true;
-}
-
-bool readTemporal(SQLHSTMT statement, SQLUSMALLINT number, short sqlType, std::optional<QString> &cell)
-{
-    // All three arrive as a timestamp (a time with today's date, a date at midnight).
-    SQLLEN indicator = 0;
-    SQL_TIMESTAMP_STRUCT value = {};
-    if (!SQL_SUCCEEDED(SQLGetData(statement, number, SQL_C_TYPE_TIMESTAMP, &value, sizeof value, &indicator)))
-        return false;
-    if (indicator != SQL_NULL_DATA)
+    } else {
+        SQL_TIMESTAMP_STRUCT value = {};
+        std::memcpy(&value, buffer, sizeof value);
         cell = temporalText(sqlType, value);
-    return true;
+    }
 }
 
 // Everything else as text, in pieces as long as it is.
@@ -162,33 +163,48 @@ bool readText(SQLHSTMT statement, SQLUSMALLINT number, std::optional<QString> &c
     return true;
 }
 
+// Reads one column of the current row into its cell, which stays empty for NULL; false when the
+// driver fails.
 bool readCell(SQLHSTMT statement, SQLUSMALLINT number, short sqlType, std::optional<QString> &cell)
 {
-    switch (sqlType) {
-    case SQL_DECIMAL:
-    case SQL_NUMERIC:
-    case SQL_INTEGER:
-    case SQL_SMALLINT:
-    case SQL_TINYINT:
-    case SQL_BIGINT:
-        return readDecimal(statement, number, cell);
-    case SQL_BIT:
-        return readBit(statement, number, cell);
-    case SQL_REAL:
-        return readReal(statement, number, cell);
-    case SQL_FLOAT:
-    case SQL_DOUBLE:
-        return readDouble(statement, number, cell);
-    case SQL_TYPE_DATE:
-    case SQL_TYPE_TIME:
-    case SQL_TYPE_TIMESTAMP:
-        return readTemporal(statement, number, sqlType, cell);
-    default:
+    const Binding binding = fixedBinding(sqlType);
+    if (!binding.bytes)
         return readText(statement, number, cell);
-    }
+    SQLLEN indicator = 0;
+    alignas(8) char buffer[128] = {};
+    if (!SQL_SUCCEEDED(SQLGetData(statement, number, binding.cType, buffer, binding.bytes, &indicator)))
+        return false;
+    fixedCell(sqlType, binding.cType, buffer, binding.bytes, indicator, cell);
+    return true;
+}
+
+// A bound text's buffer: its declared size twice over in UTF-16 units (a character may take two),
+// never more than this; a text without a declared size, or a larger one, is not bound.
+constexpr SQLULEN MaxBoundTextSize = 8000;
+// Where SQLGetData reads a bound column whole again, a longer text is read that way, and the
+// buffer need only hold the usual ones.
+constexpr SQLULEN RereadableTextUnits = 1024;
+
+Binding bindingOf(short sqlType, SQLULEN size, bool reread)
+{
+    Binding binding = fixedBinding(sqlType);
+    if (binding.bytes)
+        return binding;
+    SQLULEN units = size > 0 && size <= MaxBoundTextSize ? 2 * size + 1 : 0;
+    if (reread)
+        units = units ? qMin(units, RereadableTextUnits) : RereadableTextUnits;
+    binding.bytes = SQLLEN(units * sizeof(SQLWCHAR));
+    return binding;
 }
 
 } // namespace
+
+struct OdbcRecordset::Bound
+{
+    std::vector<char> buffer;
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLLEN indicator = 0;
+};
 
 OdbcRecordset::OdbcRecordset(OdbcConnection &connection) : m_connection(connection) {}
 
@@ -202,6 +218,7 @@ void OdbcRecordset::close()
     if (m_statement)
         SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
     m_statement = nullptr;
+    m_bound.clear(); // only once the driver no longer holds the buffers
     m_eof = true;
     m_columns.clear();
     m_row.clear();
@@ -229,6 +246,7 @@ bool OdbcRecordset::open(const QString &query, DbError *error)
         close();
         return false;
     }
+    bindLeadingColumns();
     return fetch(error);
 }
 
@@ -287,7 +305,7 @@ bool OdbcRecordset::executeToFirstColumns(const QString &query, DbError *error)
         SQLSMALLINT nameLength = 0;
         SQLWCHAR name[2];
         SQLDescribeColW(stmt, SQLUSMALLINT(c), name, 1, &nameLength, &type, &size, &digits, &nullable);
-        m_columns.append(Column{type});
+        m_columns.append(Column{type, size});
     }
     return true;
 }
@@ -346,9 +364,61 @@ bool OdbcRecordset::value(int column, QString *text, DbError *error, bool *isNul
     return true;
 }
 
+// The wanted leading columns, up to the first text whose size does not allow it, each bound with
+// the type it is read with otherwise. A driver that refuses leaves every column read as before.
+void OdbcRecordset::bindLeadingColumns()
+{
+    SQLUINTEGER extensions = 0;
+    if (!SQL_SUCCEEDED(
+            SQLGetInfoW(m_connection.handle(), SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr)))
+        extensions = 0;
+    m_rereadBound = extensions & SQL_GD_BOUND;
+    std::vector<Binding> bindings;
+    for (int c = 0; c < qMin(m_boundWanted, int(m_columns.size())); ++c) {
+        const Binding binding = bindingOf(m_columns.at(c).sqlType, m_columns.at(c).size, m_rereadBound);
+        if (!binding.bytes)
+            break;
+        bindings.push_back(binding);
+    }
+    m_bound.resize(bindings.size()); // the buffers' addresses stay put from here on
+    for (size_t c = 0; c < bindings.size(); ++c) {
+        Bound &bound = m_bound[c];
+        bound.buffer.resize(size_t(bindings[c].bytes));
+        bound.cType = bindings[c].cType;
+        if (!SQL_SUCCEEDED(SQLBindCol(m_statement, SQLUSMALLINT(c + 1), bound.cType, bound.buffer.data(),
+                                      bindings[c].bytes, &bound.indicator))) {
+            SQLFreeStmt(m_statement, SQL_UNBIND);
+            m_bound.clear();
+            return;
+        }
+    }
+}
+
+// A bound column's value; a text longer than its buffer is read whole again, or, where the driver
+// cannot, fails rather than comes cut.
+bool OdbcRecordset::readBound(int column)
+{
+    const Bound &bound = m_bound[size_t(column)];
+    std::optional<QString> &cell = m_row[column];
+    if (bound.cType != SQL_C_WCHAR) {
+        fixedCell(m_columns.at(column).sqlType, bound.cType, bound.buffer.data(), SQLLEN(bound.buffer.size()),
+                  bound.indicator, cell);
+        return true;
+    }
+    if (bound.indicator == SQL_NULL_DATA)
+        return true;
+    if (bound.indicator == SQL_NO_TOTAL || bound.indicator < 0 || bound.indicator >= SQLLEN(bound.buffer.size()))
+        return m_rereadBound && readText(m_statement, SQLUSMALLINT(column + 1), cell);
+    cell = fromSqlWChar(reinterpret_cast<const SQLWCHAR *>(bound.buffer.data()),
+                        bound.indicator / qsizetype(sizeof(SQLWCHAR)));
+    return true;
+}
+
 bool OdbcRecordset::readColumn(int column, DbError *error)
 {
-    if (readCell(m_statement, SQLUSMALLINT(column + 1), m_columns.at(column).sqlType, m_row[column]))
+    if (size_t(column) < m_bound.size()
+            ? readBound(column)
+            : readCell(m_statement, SQLUSMALLINT(column + 1), m_columns.at(column).sqlType, m_row[column]))
         return true;
     ReadOdbcDiagnostics(SQL_HANDLE_STMT, m_statement, QStringLiteral("读取第 %1 列失败。").arg(column + 1), error);
     return false;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class OdbcConnection;
 
@@ -30,6 +31,10 @@ public:
 
     // Seconds a query may run before the driver cancels it.
     void setQueryTimeout(int seconds) { m_queryTimeout = seconds; }
+    // The leading columns (at most this many) that the driver converts within its fetch rather
+    // than when each value is asked for: for a reader that reads these columns of every row.
+    // Values read the same either way. Set before open.
+    void setBoundColumns(int count) { m_boundWanted = count; }
 
     // Runs the query and moves to the first row of its first result that has columns (or to the
     // end when that has no rows). A query that returns no such result fails (ADO's 3704).
@@ -45,15 +50,25 @@ private:
     struct Column
     {
         short sqlType = 0;
+        unsigned long long size = 0; // the declared size (SQLULEN)
     };
     bool allocateStatement(DbError *error);
     bool executeToFirstColumns(const QString &query, DbError *error);
     bool fetch(DbError *error);
     bool readColumn(int column, DbError *error);
+    void bindLeadingColumns();
+    bool readBound(int column);
 
     OdbcConnection &m_connection;
     void *m_statement = nullptr;
     int m_queryTimeout = 30;
+    int m_boundWanted = 0;
+    // The buffers of the bound leading columns, allocated once per query: the driver holds their
+    // addresses until the statement is freed.
+    struct Bound;
+    std::vector<Bound> m_bound;
+    // Whether SQLGetData reads a bound column (a text longer than its buffer) whole again.
+    bool m_rereadBound = false;
     bool m_eof = true;
     QList<Column> m_columns;
     // Values read from the current row so far; drivers hand columns over in order only.

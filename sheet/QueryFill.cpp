@@ -12,6 +12,7 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
 {
     OdbcRecordset records(connection);
     records.setQueryTimeout(QueryTimeout);
+    records.setBoundColumns(4);
     if (!records.open(query, error))
         return false;
     // Too few columns only fail once a row is read: a result without rows fills nothing, and the

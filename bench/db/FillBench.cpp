@@ -1,6 +1,7 @@
 // The fill of a full sheet (32,766 rows) from SQLite, PostgreSQL and the tests' SQL Server
 // (through FreeTDS), beside what the driver alone needs for the same query on the same connection:
-// a bare loop of SQLFetch, and the same loop reading the four columns as text with SQLGetData.
+// a bare loop of SQLFetch, the same loop reading the four columns as text with SQLGetData, and with
+// the four columns bound as text instead (one row per fetch, and 256 rows per fetch).
 // Processor time of the whole process (the servers run in processes of their own, so for those
 // it is the driver's and Quilvar's share alone); the summary says how much of the fill is
 // Quilvar's own (the fill less the bare SQLFetch loop) against the driver's.
@@ -54,31 +55,70 @@ void fillSheet(benchmark::State &state, const Database &db)
     }
 }
 
-// The driver alone: the query run and every row fetched; with readColumns, each row's four columns
-// also read as UTF-16 text, the form every reader of the rows needs them in.
-void driverLoop(benchmark::State &state, const Database &db, bool readColumns)
+// How the driver loops read the four columns.
+enum class Reading
+{
+    None,    // SQLFetch alone
+    GetData, // each row's four columns as UTF-16 text through SQLGetData
+    Bound,   // the four columns bound as UTF-16 text, one row per SQLFetch
+    Array,   // the same, 256 rows per SQLFetch (row-wise binding)
+};
+
+constexpr SQLULEN ArrayRows = 256;
+constexpr SQLLEN BoundUnits = 256;
+
+struct BoundRow
+{
+    SQLWCHAR text[4][BoundUnits];
+    SQLLEN indicator[4];
+};
+
+// Binds the four columns to rows[0] (and the rows after it, row-wise, for an array); false when the
+// driver refuses.
+bool bindColumns(SQLHSTMT stmt, std::vector<BoundRow> &rows, SQLULEN *fetched)
+{
+    if (rows.size() > 1) {
+        if (!SQL_SUCCEEDED(
+                SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(sizeof(BoundRow)), 0)) ||
+            !SQL_SUCCEEDED(
+                SQLSetStmtAttrW(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows.size()), 0)) ||
+            !SQL_SUCCEEDED(SQLSetStmtAttrW(stmt, SQL_ATTR_ROWS_FETCHED_PTR, fetched, 0)))
+            return false;
+    }
+    for (SQLUSMALLINT c = 1; c <= 4; ++c)
+        if (!SQL_SUCCEEDED(SQLBindCol(stmt, c, SQL_C_WCHAR, rows[0].text[c - 1], sizeof rows[0].text[c - 1],
+                                      &rows[0].indicator[c - 1])))
+            return false;
+    return true;
+}
+
+// The driver alone: the query run and every row fetched, its columns read as the reading says.
+void driverLoop(benchmark::State &state, const Database &db, Reading reading)
 {
     const auto dbc = static_cast<SQLHDBC>(db.connection->handle());
     for (auto _ : state) {
         SQLHSTMT stmt = SQL_NULL_HSTMT;
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-        if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, toSqlWChar(db.query), SQL_NTS))) {
+        std::vector<BoundRow> bound(reading == Reading::Array ? ArrayRows : 1);
+        SQLULEN fetched = 1;
+        if ((reading >= Reading::Bound && !bindColumns(stmt, bound, &fetched)) ||
+            !SQL_SUCCEEDED(SQLExecDirectW(stmt, toSqlWChar(db.query), SQL_NTS))) {
             SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-            state.SkipWithError("the query failed");
+            state.SkipWithError("the query or the binding failed");
             return;
         }
-        int rows = 0;
+        SQLULEN rows = 0;
         bool failed = false;
         SQLWCHAR buffer[4096];
         SQLLEN indicator = 0;
         while (SQL_SUCCEEDED(SQLFetch(stmt))) {
-            ++rows;
-            for (SQLUSMALLINT c = 1; readColumns && c <= 4; ++c)
+            rows += fetched;
+            for (SQLUSMALLINT c = 1; reading == Reading::GetData && c <= 4; ++c)
                 if (!SQL_SUCCEEDED(SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &indicator)))
                     failed = true;
         }
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        if (rows != CostSheet::MaxRows || failed) {
+        if (rows != SQLULEN(CostSheet::MaxRows) || failed) {
             state.SkipWithError(failed ? "SQLGetData failed" : "wrong row count");
             return;
         }
@@ -169,8 +209,10 @@ void registerBenchmarks(Database &db)
             ->MinTime(2);
     };
     add("Fill", [&db](benchmark::State &state) { fillSheet(state, db); });
-    add("SQLFetch", [&db](benchmark::State &state) { driverLoop(state, db, false); });
-    add("SQLFetchGetData", [&db](benchmark::State &state) { driverLoop(state, db, true); });
+    add("SQLFetch", [&db](benchmark::State &state) { driverLoop(state, db, Reading::None); });
+    add("SQLFetchGetData", [&db](benchmark::State &state) { driverLoop(state, db, Reading::GetData); });
+    add("SQLBindCol", [&db](benchmark::State &state) { driverLoop(state, db, Reading::Bound); });
+    add("SQLBindColArray", [&db](benchmark::State &state) { driverLoop(state, db, Reading::Array); });
 }
 
 void printSummary(const std::vector<Database> &databases, const Collector &collector)

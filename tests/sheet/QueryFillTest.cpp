@@ -213,6 +213,11 @@ TEST(SqliteFill, TheBundledSampleDatabase)
     CostSheet copy;
     EXPECT_EQ(FillSheetHeadless(copy, ini, "SELECT 1, 2, 3, 4", &message), 0) << message.toStdString();
     EXPECT_EQ(copy.Text1(), "4");
+    // A text far longer than the size the driver gives an expression comes over whole.
+    EXPECT_EQ(FillSheetHeadless(copy, ini, "SELECT 1, hex(zeroblob(3000)), NULL, 4", &message), 0)
+        << message.toStdString();
+    EXPECT_EQ(copy.row(1).Content, QString(6000, u'0'));
+    EXPECT_EQ(copy.row(1).Expression, QString());
     EXPECT_EQ(FillSheetHeadless(copy, ini, "DELETE FROM tour_cost WHERE 0", &message), 3);
     EXPECT_TRUE(message.contains("3704")) << message.toStdString();
 }
