@@ -21,6 +21,8 @@ wine=/usr/lib/wine/wine64
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX"
 "$wine" wineboot --init >/dev/null 2>&1
+# The prefix is whole only when wineboot's processes have ended: a winecfg started earlier fails.
+/usr/lib/wine/wineserver -w
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 drive_c=$WINEPREFIX/drive_c
 # The Chinese font of a Windows machine's font folder, for the customer PDF.
@@ -29,6 +31,7 @@ cp /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$drive_c/windows/Fonts/"
 version=$(sed -n 's/^project(Quilvar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 failures=0
 check() { if "$@"; then echo "  ok: ${*: -1}"; else echo "  FAILED: $1 … ${*: -1}"; failures=$((failures + 1)); fi; }
+quiet() { "$@" >/dev/null 2>&1; }
 has() { grep -qiF -- "$2" <<<"$1"; }
 lacks() { ! grep -qiF -- "$2" <<<"$1"; }
 # A key's values as reg export writes them (UTF-16, which reg query's output to a pipe is not),
@@ -55,13 +58,14 @@ shared_ini=$drive_c/ProgramData/Quilvar/default.ini
 program_files=$drive_c/Program\ Files/Quilvar
 
 echo "== refused on a Windows older than 10 1809 (this Wine says 7 until told otherwise)"
-"$wine" winecfg -v win7 >/dev/null 2>&1
+windows_version() { check quiet "$wine" winecfg -v "$1"; }
+windows_version win7
 check test "$(run_setup)" -eq 2 # NSIS: stopped by the installer itself
 check test ! -e "$program_files"
 check test -z "$(reg_query 'Uninstall\Quilvar')"
 
 echo "== silent install"
-"$wine" winecfg -v win10 >/dev/null 2>&1
+windows_version win10
 check test "$(run_setup)" -eq 0
 check test -f "$program_files/quilvar.exe"
 check test -f "$program_files/quilvar-batch-documents.exe"
