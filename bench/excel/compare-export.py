@@ -27,6 +27,7 @@ import tempfile
 import importlib
 
 # The same 32,766-line quote as the readers' comparison writes.
+sys.dont_write_bytecode = True  # no cache folder left in the source tree
 make_xlsx = importlib.import_module("compare-readers").make_xlsx
 
 OPENPYXL_WRITE = r"""
