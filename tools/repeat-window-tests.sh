@@ -9,7 +9,7 @@ runs=${1:-30}
 
 [ -f build/test/build.ninja ] || cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILVAR_SANITIZE=ON
 cmake --build build/test -j "$(nproc 2>/dev/null || echo 2)" \
-    --target quilvar_app_window_tests sheet_view_tests quilvar_startup_tests
+    --target quilvar_app_window_tests sheet_view_tests quilvar_startup_tests test_quote_window
 
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
@@ -18,7 +18,7 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 passed=0
 for run in $(seq 1 "$runs"); do
-    if ctest --test-dir build/test -R '^(app_window|sheet_view_rules|app_startup)$' --output-on-failure >"$log" 2>&1; then
+    if ctest --test-dir build/test -R '^(app_window|sheet_view_rules|app_startup|quote_window)$' --output-on-failure >"$log" 2>&1; then
         passed=$((passed + 1))
         echo "run $run: passed"
     else

@@ -38,8 +38,7 @@ int main(int argc, char *argv[])
     QTemporaryDir sheets;
     SheetFolder::setPathForTests(sheets.path());
     int status = 0;
-    for (auto run : {runControlJsjTests, runCalculatorWindowTests, runSheetEditCommandsTests})
+    for (auto run : {runControlJsjTests, runCalculatorWindowTests, runSheetEditCommandsTests, runMemoryWindowTests})
         status |= run(argc, argv);
-    status |= runMemoryWindowTests(argc, argv);
     return status;
 }

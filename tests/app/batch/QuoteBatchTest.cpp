@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -133,6 +134,7 @@ TEST(QuoteBatch, NoFileOverwrittenByTheRunsOwnOutputs)
     };
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path());
+    const auto restore = qScopeGuard([&before] { QDir::setCurrent(before); });
     for (const auto &[name, given, same] : cases) {
         SCOPED_TRACE(name);
         QString out, err;
@@ -145,7 +147,6 @@ TEST(QuoteBatch, NoFileOverwrittenByTheRunsOwnOutputs)
         EXPECT_EQ(file.readAll(), costBytes);
         EXPECT_EQ(QFile::exists(QStringLiteral("q.out")) || QFile::exists(QStringLiteral("e.xlsx")), false);
     }
-    QDir::setCurrent(before);
 }
 
 struct BatchResult
