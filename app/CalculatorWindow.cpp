@@ -264,8 +264,10 @@ void CalculatorWindow::showQuoteWindow()
 
 void CalculatorWindow::noteLastEnd(bool tellOfCrash)
 {
-    m_memory->lookAtFolder(tellOfCrash, [this](const FolderScan &scan, int unclosed) {
-        tell(scan.problems);
+    // A host's launch is never interrupted by notes about earlier calculators.
+    m_memory->lookAtFolder(tellOfCrash, [this, tellOfCrash](const FolderScan &scan, int unclosed) {
+        if (tellOfCrash)
+            tell(scan.problems);
         if (unclosed > 0)
             tell({QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。")});
     });
@@ -295,6 +297,7 @@ void CalculatorWindow::openRecentQuote()
     if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
         return;
     const SheetRecord record = dialog.chosen()->record;
+    m_memory->startAnew(record.query);
     RestoreRecord(m_sheet, record);
     m_memory->setQuoteTexts(record.quoteTexts);
     if (m_quoteWindow)

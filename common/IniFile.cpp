@@ -257,13 +257,18 @@ void setValue(IniText *ini, const QString &section, const QString &key, const QS
 
 // Where the folder takes no new file but the file may be written (an administrator's grant on the
 // file alone), the file is rewritten where it is, and so keeps its access list.
-bool rewriteInPlace(const QString &file, const QByteArray &bytes)
+bool rewriteInPlace(const QString &file, const QByteArray &bytes, bool ownerOnly)
 {
     // A file marked read-only stays as it is, even for an account the system would let write it.
     if (!QFileInfo(file).isWritable())
         return false;
     QFile in(file);
-    return in.open(QIODevice::ReadWrite) && in.write(bytes) == bytes.size() && in.resize(bytes.size()) && in.flush();
+    if (!in.open(QIODevice::ReadWrite))
+        return false;
+    // A log-in is never written into a file others may read.
+    if (ownerOnly && !in.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        return false;
+    return in.write(bytes) == bytes.size() && in.resize(bytes.size()) && in.flush();
 }
 
 QString cannotWrite(const QString &file, const QString &reason)
@@ -276,7 +281,7 @@ bool storeBytes(const QString &file, const QByteArray &bytes, bool exists, bool 
     // The new text goes into a file beside the old one, which replaces it only once complete.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) {
-        if (exists && rewriteInPlace(file, bytes))
+        if (exists && rewriteInPlace(file, bytes, ownerOnly))
             return true;
         return fail(error, cannotWrite(file, out.errorString()));
     }

@@ -1,5 +1,7 @@
 #include "excel/NarrowPath.h"
 
+#include "common/CodePage.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -9,18 +11,11 @@
 
 QByteArray NarrowPath(const QString &path)
 {
-    const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
-    if (wide.empty())
-        return {};
-    BOOL lossy = FALSE;
-    const int size =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return {};
-    QByteArray narrow(size, Qt::Uninitialized);
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), narrow.data(), size, nullptr,
-                        &lossy);
-    return lossy ? QByteArray() : narrow;
+    // Through the code-page layer, which refuses a lossy conversion and also takes a system whose
+    // ANSI code page is UTF-8 (where the no-best-fit check of the plain call fails every path).
+    bool ok = false;
+    const QByteArray narrow = CodePage::fromUnicode(GetACP(), QDir::toNativeSeparators(path), &ok);
+    return ok ? narrow : QByteArray();
 }
 
 namespace {

@@ -131,6 +131,19 @@ void SheetMemory::closeNormally()
     m_lock.reset();
 }
 
+void SheetMemory::startAnew(const QString &query)
+{
+    // The sheet kept so far stays in the list as it was; what replaces it is kept in a file of its
+    // own, or opening a saved quote would write over the one this calculator held.
+    closeNormally();
+    m_path.clear();
+    const QJsonObject texts = m_record.quoteTexts;
+    m_record = SheetRecord();
+    m_record.started = QDateTime::currentDateTimeUtc();
+    m_record.query = query;
+    m_record.quoteTexts = texts;
+}
+
 void SheetMemory::report(int kind, const QString &text)
 {
     if (m_reported.contains(kind))

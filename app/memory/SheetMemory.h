@@ -37,6 +37,8 @@ public:
     void setQuoteTexts(const QJsonObject &texts);
     // The calculator's normal end: the last state, marked closed, written before this returns.
     void closeNormally();
+    // Keeps what follows apart from the sheet kept so far, which stays as it is (a saved quote opened).
+    void startAnew(const QString &query);
     // Waits until every change made so far is written.
     void flush();
     // Hands the sheet as it stands to the writer at once, as the end of a gathering does.

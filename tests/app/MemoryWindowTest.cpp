@@ -34,7 +34,9 @@ QLineEdit *tourName(Window &w)
 // has seen the list.
 void openRecent(Window &w, int row, std::function<void(QTreeView *, QPushButton *)> check = {})
 {
-    answerNextModal([row, check](QWidget *modal) {
+    bool ran = false; // a list that stopped opening as a dialog would skip every check
+    answerNextModal([row, check, &ran](QWidget *modal) {
+        ran = true;
         auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
         auto *open = modal->findChild<QPushButton *>(QStringLiteral("CmdOpen"));
         QTRY_VERIFY(list->isEnabled());
@@ -46,6 +48,7 @@ void openRecent(Window &w, int row, std::function<void(QTreeView *, QPushButton 
             open->click();
     });
     w.menu("MnuLv_2Recent");
+    QVERIFY(ran);
 }
 
 } // namespace
@@ -137,6 +140,31 @@ private slots:
         });
     }
 
+    void openingASavedQuoteKeepsTheSheetItReplaces()
+    {
+        {
+            Window first;
+            first.sheet().setContent(1, QStringLiteral("一"));
+            first.window.close();
+        }
+        {
+            Window w;
+            w.sheet().setContent(1, QStringLiteral("二"));
+            w.window.memory().flush();
+            openRecent(w, 0);
+            QCOMPARE(w.sheet().row(1).Content, QStringLiteral("一"));
+            w.window.close();
+        }
+        Window third;
+        openRecent(third, -1, [](QTreeView *list, QPushButton *) {
+            QStringList titles;
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                titles << list->model()->index(row, 1).data().toString();
+            titles.sort();
+            QCOMPARE(titles, QStringList({QStringLiteral("一"), QStringLiteral("二")}));
+        });
+    }
+
     // The tests run as root, whom no permission stops: the folder is made unusable by a file.
     void anUnusableFolderIsToldOfOnceAndTypingGoesOn_data()
     {
@@ -184,7 +212,9 @@ private slots:
         // Bounded only so that a reading on the interface thread fails the test instead of hanging it.
         SheetFolder::setReadHookForTests([&reading] { reading.tryAcquire(1, 20000); });
         Window w;
-        answerNextModal([&reading](QWidget *modal) {
+        bool ran = false;
+        answerNextModal([&reading, &ran](QWidget *modal) {
+            ran = true;
             auto *list = modal->findChild<QTreeView *>(QStringLiteral("LvRecent"));
             const bool shownWhileReading = !list->isEnabled() && list->model()->rowCount() == 0;
             reading.release();
@@ -194,6 +224,7 @@ private slots:
         });
         w.menu("MnuLv_2Recent");
         SheetFolder::setReadHookForTests({});
+        QVERIFY(ran);
     }
 
     void twoCalculatorsKeepTwoSheets()
