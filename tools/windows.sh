@@ -188,8 +188,15 @@ echo "Windows package: $build/quilvar-win64.zip ($(du -h "$build/quilvar-win64.z
 
 # The installer, from the same folder.
 version=$(sed -n 's/^project(Quilvar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# The uninstaller removes what the package holds, by name, and nothing else of the folder.
+installed_list=$PWD/$build/installed-files.nsh
+for entry in "$package"/*; do
+    name=$(basename "$entry")
+    [ "$name" != default.ini ] || continue
+    if [ -d "$entry" ]; then echo "RMDir /r \"\$INSTDIR\\$name\""; else echo "Delete \"\$INSTDIR\\$name\""; fi
+done >"$installed_list"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DPACKAGE="$PWD/$package" -DICON="$PWD/data/quilvar.ico" \
-    -DOUTFILE="$PWD/$build/quilvar-setup.exe" tools/windows/installer.nsi
+    -DINSTALLED_LIST="$installed_list" -DOUTFILE="$PWD/$build/quilvar-setup.exe" tools/windows/installer.nsi
 sign "$build/quilvar-setup.exe"
 echo "Windows installer: $build/quilvar-setup.exe ($(du -h "$build/quilvar-setup.exe" | cut -f1))"
 

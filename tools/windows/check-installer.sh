@@ -128,15 +128,20 @@ check test -z "$(reg_query 'App Paths\quilvar-batch.exe')"
 check test -z "$(reg_query 'Uninstall\Quilvar')"
 check has "$(gbk "$shared_ini")" 昆明山水旅行社
 
-echo "== a folder of IT's choosing (/D=), which an upgrade follows; the settings removed when asked"
+echo "== a folder of IT's choosing (/D=), shared with another program, which an upgrade follows; its"
+echo "   uninstall leaves the other program's files; the settings removed when asked"
 chosen='C:\其它 软件\Quilvar'
 check test "$(run_setup "/D=$chosen")" -eq 0
 check test "$(run_setup)" -eq 0
 check test -f "$drive_c/其它 软件/Quilvar/quilvar.exe"
 check test ! -e "$program_files"
 check has "$(reg_query 'App Paths\quilvar.exe')" "$chosen\\quilvar.exe"
+for other in host.exe host.dll; do echo other >"$drive_c/其它 软件/Quilvar/$other"; done
 uninstall "$chosen" /REMOVESETTINGS
-check test ! -e "$drive_c/其它 软件/Quilvar"
+check test ! -e "$drive_c/其它 软件/Quilvar/quilvar.exe"
+check test ! -e "$drive_c/其它 软件/Quilvar/platforms"
+check test -f "$drive_c/其它 软件/Quilvar/host.exe"
+check test -f "$drive_c/其它 软件/Quilvar/host.dll"
 check test ! -e "$drive_c/ProgramData/Quilvar"
 
 [ "$failures" -eq 0 ] || { echo "$failures installer check(s) failed"; exit 1; }

@@ -122,17 +122,10 @@ Section "Uninstall"
     DeleteRegKey HKLM "${APP_PATHS}\quilvar.exe"
     DeleteRegKey HKLM "${APP_PATHS}\quilvar-batch.exe"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
-    ; What was installed, by name: a folder chosen with /D= may hold other files (or be a drive's
-    ; root), which stay.
-    Delete "$INSTDIR\*.exe"
-    Delete "$INSTDIR\*.dll"
-    Delete "$INSTDIR\qt.conf"
-    Delete "$INSTDIR\使用说明.txt"
-    RMDir /r "$INSTDIR\platforms"
-    RMDir /r "$INSTDIR\styles"
-    RMDir /r "$INSTDIR\imageformats"
-    RMDir /r "$INSTDIR\translations"
-    RMDir /r "$INSTDIR\第三方软件许可"
+    ; What was installed, by name (the list is written from the package): a folder chosen with /D=
+    ; may hold other programs' files (or be a drive's root), which stay.
+    !include "${INSTALLED_LIST}"
+    Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     ; The agency's settings (the connection, the letterhead and its logo, the quote number) stay for
     ; a later install unless asked otherwise.
