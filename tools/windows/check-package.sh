@@ -46,8 +46,11 @@ echo "== the customer PDF written by the packaged quilvar-batch.exe"
 out=$build/check
 rm -rf "$out"
 mkdir -p "$out"
+# From a copy: the batch saves the quote's running number into the settings file beside it, which
+# must not change the package the installer is made from.
+cp -r "$package" "$out/package"
 status=0
-WINEPATH= "$PWD/tools/windows/wine.sh" "$package/quilvar-batch.exe" --import tests/excel/fixtures/lo_quote.xlsx \
+WINEPATH= "$PWD/tools/windows/wine.sh" "$out/package/quilvar-batch.exe" --import tests/excel/fixtures/lo_quote.xlsx \
     --tour-name 云南八日游 --quote 15,20 --quote-pdf "$out/报价单.pdf" >"$out/batch.log" 2>&1 || status=$?
 check test "$status" -eq 0
 # The Chinese font is embedded (a PDF without it shows black boxes wherever it is opened).
