@@ -16,7 +16,10 @@ trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
 export QT_QPA_PLATFORM=offscreen
 # The window tests draw offscreen, whose fonts come from one folder: the system's, as on Windows.
-WINEQT_QPA_FONTDIR='C:\windows\Fonts' ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
+# Now and then Wine fails to start a program at all (it ends at once, before the program's first
+# line of output); such a test is run once more. A test that fails twice fails the run.
+WINEQT_QPA_FONTDIR='C:\windows\Fonts' ctest --test-dir "$build" --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" \
+    --repeat until-pass:2 "$@"
 
 # What a Windows program under Wine cannot check itself: the package's files and the customer
 # PDF's text, read from the host; the installer, in a Wine prefix of its own. With the whole run
