@@ -166,7 +166,8 @@ sign() {
     local timestamp=()
     [ -z "${QUILVAR_SIGN_TIMESTAMP:-}" ] || timestamp=(-ts "$QUILVAR_SIGN_TIMESTAMP")
     for file in "$@"; do
-        osslsigncode sign -pkcs12 "$QUILVAR_SIGN_CERT" -pass "${QUILVAR_SIGN_PASSWORD:-}" -h sha256 \
+        # The password through standard input: on the command line every user's `ps` would show it.
+        printf %s "${QUILVAR_SIGN_PASSWORD:-}" | osslsigncode sign -pkcs12 "$QUILVAR_SIGN_CERT" -readpass - -h sha256 \
             -n "Quilvar 旅游报价计算器" -i "https://www.orvane.example/" "${timestamp[@]}" \
             -in "$file" -out "$file.signed" >/dev/null
         mv "$file.signed" "$file"

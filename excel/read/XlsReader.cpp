@@ -49,7 +49,7 @@ QString readerProgram()
     if (!readerOverride().isEmpty())
         return readerOverride();
     if (!QCoreApplication::instance())
-        return ReaderFileName;
+        return QString(); // no program folder known: the start fails and is told as a failure
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + ReaderFileName;
 }
 
