@@ -11,6 +11,7 @@ set -euo pipefail
 
 library=$1 prefix=$2 work=$3 version=$4
 shift 4
+script=$(cd "$(dirname "$0")" && pwd)/deps/$library.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 toolchain=$prefix/toolchain.cmake
 if [ "$#" -gt 0 ]; then
@@ -41,5 +42,5 @@ fetch() { # package version: unpacks the Debian source once and prints its folde
 }
 
 # shellcheck source=/dev/null
-source "$(dirname "$0")/deps/$library.sh"
+source "$script"
 touch "$prefix/.complete"
