@@ -90,7 +90,7 @@ $SUDO mkdir -p "$cache"
         dependency=${depends[$library]:-}
         bash tools/windows/deps.sh "$library" "$prefix" "$cache/work-${prefix##*/}" "${library_version[$library]}" \
             ${dependency:+"${entry[$dependency]}"}
-        rm -rf "$cache/work-${prefix##*/}"
+        rm -rf "$cache/work-${prefix##*/}" 2>/dev/null || $SUDO rm -rf "$cache/work-${prefix##*/}"
     done
     # Old entries go: those that no build has used for 30 days (other clones and branches may still
     # use a recent one; this run's are never removed), the folders of earlier versions of this script
