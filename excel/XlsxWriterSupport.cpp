@@ -47,12 +47,22 @@ XlsxWriterWorkbook::XlsxWriterWorkbook(const XlsxScratch &scratch)
     m_workbook = workbook_new_opt(file.constData(), &options);
 }
 
+namespace {
+
+// The one failure the planner mends by closing a window, in the same words wherever it is found;
+// `quotedName` is empty where the message names the file already.
+QString heldOpenText(const QString &quotedName)
+{
+    return QStringLiteral("文件%1正被其它程序（如 Excel、WPS）打开，请关闭后再导出。").arg(quotedName);
+}
+
+} // namespace
+
 QString HeldOpenMessage(const QString &path)
 {
     if (!IsHeldOpenElsewhere(path))
         return {};
-    return QStringLiteral("文件“%1”正被其它程序（如 Excel、WPS）打开，请关闭后再导出。")
-        .arg(QDir::toNativeSeparators(path));
+    return heldOpenText(QStringLiteral("“%1”").arg(QDir::toNativeSeparators(path)));
 }
 
 QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
@@ -67,7 +77,7 @@ QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
     if (target.isDir())
         return QStringLiteral("这是一个文件夹的名字。");
     if (IsHeldOpenElsewhere(path))
-        return QStringLiteral("文件正被其它程序（如 Excel、WPS）打开，请关闭后再导出。");
+        return heldOpenText(QString());
     if (target.exists() && !target.isWritable())
         return QStringLiteral("文件是只读的，或没有写入它的权限。");
     if (!folder.isWritable())
