@@ -39,10 +39,7 @@ struct QuoteView
         QLineEdit *edit = get(name);
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
-        for (const QChar c : text) { // Chinese and full-width characters too
-            QTest::sendKeyEvent(QTest::Press, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-            QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
+        typeText(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
     }
     QString cell(int row, int column) const
@@ -50,15 +47,6 @@ struct QuoteView
         return get<QTableView>("TblQuote")->model()->index(row, column).data().toString();
     }
 };
-
-// Chinese text typed key by key (QTest::keyClicks takes Latin-1 only).
-void typeInto(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 // The shared strings of a workbook.
 QString workbookStrings(const QString &path)
@@ -263,8 +251,8 @@ private slots:
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog && dialog->objectName() == QLatin1String("FrmAgency"));
             QCOMPARE(dialog->windowTitle(), q(u"报价单抬头"));
-            typeInto(dialog->findChild<QLineEdit *>(QStringLiteral("TxtAgencyName")), q(u"山水旅行社"));
-            typeInto(dialog->findChild<QPlainTextEdit *>(QStringLiteral("TxtAgencyFooter")), q(u"订金 30%"));
+            typeText(dialog->findChild<QLineEdit *>(QStringLiteral("TxtAgencyName")), q(u"山水旅行社"));
+            typeText(dialog->findChild<QPlainTextEdit *>(QStringLiteral("TxtAgencyFooter")), q(u"订金 30%"));
             Dialogs::setNextFileName(logo);
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CmdAgencyLogo")), Qt::LeftButton);
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CmdOk")), Qt::LeftButton);
@@ -281,7 +269,7 @@ private slots:
         QTRY_COMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游"));
         includes->moveCursor(QTextCursor::End);
         QTest::keyClick(includes, Qt::Key_Return);
-        typeInto(includes, q(u"机场接送"));
+        typeText(includes, q(u"机场接送"));
         w.tick(5);
         QTRY_COMPARE(quote.cell(0, QuoteTableModel::CostPerHeadColumn), QStringLiteral("1970"));
         QCOMPARE(includes->toPlainText(), q(u"房\n餐\n车\n导游\n机场接送"));
