@@ -86,8 +86,16 @@ ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline)
 {
     ChildOutput output;
     auto collect = [&] {
-        // Only what is there: read(n) would first set aside n bytes.
-        output.bytes += process.read(std::min(process.bytesAvailable(), MaxOutputBytes + 1 - output.bytes.size()));
+        // Only what is there, straight to the end of what came before (room grows by doubling).
+        const qsizetype used = output.bytes.size();
+        const qint64 wanted = std::min(process.bytesAvailable(), MaxOutputBytes + 1 - used);
+        if (wanted <= 0)
+            return;
+        if (output.bytes.capacity() < used + wanted)
+            output.bytes.reserve(std::max<qsizetype>(2 * output.bytes.capacity(), used + qsizetype(wanted)));
+        output.bytes.resize(used + qsizetype(wanted));
+        const qint64 got = process.read(output.bytes.data() + used, wanted);
+        output.bytes.resize(used + qsizetype(std::max<qint64>(0, got)));
         output.tooLarge = output.bytes.size() > MaxOutputBytes;
     };
     while (process.state() != QProcess::NotRunning && !output.tooLarge) {
@@ -123,13 +131,11 @@ bool interpret(const QProcess &process, const ChildOutput &output, const ReadLim
         return WorkbookError::fail(error, Kind::Damaged, damaged);
     XlsReaderResult result;
     const int exitCode = process.exitCode();
-    if ((exitCode != 0 && exitCode != 1) || !XlsReaderOutput::decode(output.bytes, limits, &result) ||
+    if ((exitCode != 0 && exitCode != 1) || !XlsReaderOutput::decode(output.bytes, limits, &result, grid) ||
         result.ok != (exitCode == 0))
         return WorkbookError::fail(error, Kind::Damaged, damaged);
     if (!result.ok)
         return WorkbookError::fail(error, result.error.kind, result.error.text);
-    for (const XlsCell &cell : std::as_const(result.cells))
-        grid->setText(cell.row, cell.column, cell.text);
     if (result.textBeyond)
         grid->markTextBeyond();
     return true;
@@ -164,6 +170,6 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
     CellGrid read;
     if (!interpret(process, output, limits, &read, error))
         return false;
-    *grid = read;
+    *grid = std::move(read);
     return true;
 }

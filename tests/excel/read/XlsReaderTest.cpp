@@ -157,7 +157,7 @@ QByteArray header(char kind, char version = XlsReaderOutput::Version)
 
 QByteArray cell(quint32 row, quint32 column, const QString &text)
 {
-    return u32(row) + u32(column) + u32(quint32(text.size())) + wide(text);
+    return u32(row) + u32(column) + u32(XlsReaderOutput::WideBit | quint32(text.size())) + wide(text);
 }
 
 } // namespace
@@ -314,9 +314,14 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
     const ReadLimits limits{501, 4};
     XlsReaderResult cells;
     cells.ok = true;
+    const QString room = QChar(0xfeff) + QStringLiteral("房"); // a leading byte-order mark is text too
     cells.cells = {{1, 1, QStringLiteral("项目")},
                    {1, 4, QStringLiteral("金额")},
-                   {2, 1, QChar(0xfeff) + QStringLiteral("房")}, // a leading byte-order mark is text too
+                   {2, 1, room},
+                   {2, 4, QStringLiteral("1234.5 \u00e9")}, // Latin-1 alone: one byte a character
+                   {3, 1, room},                            // one text shared by cells goes once, then by its number
+                   {3, 2, QStringLiteral("金额")},
+                   {3, 4, room},
                    {501, 1, QStringLiteral("合计：𠀋")}};
     XlsReaderResult failure;
     failure.error = {WorkbookError::Kind::Encrypted, QStringLiteral("工作簿有密码保护，无法读取。")};
@@ -358,6 +363,10 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
         {"column past the limit", header(0) + u32(1) + cell(1, 5, QStringLiteral("a"))},
         {"same cell twice", header(0) + u32(2) + goodCell + goodCell},
         {"cells out of order", header(0) + u32(2) + cell(2, 1, QStringLiteral("a")) + cell(1, 4, QStringLiteral("b"))},
+        {"repeat of nothing kept", header(0) + u32(1) + u32(1) + u32(1) + u32(XlsReaderOutput::RepeatBit) + '\0'},
+        {"repeat of a text not kept", header(0) + u32(2) + u32(1) + u32(1) + u32(1) + "a" + u32(1) + u32(2) +
+                                          u32(XlsReaderOutput::RepeatBit) + '\0'},
+        {"Latin-1 beyond the bytes", header(0) + u32(1) + u32(1) + u32(1) + u32(5) + "abcd"},
         {"lone high surrogate", header(0) + u32(1) + cell(1, 1, QString(QChar(0xd840))) + '\0'},
         {"lone low surrogate", header(0) + u32(1) + cell(1, 1, QChar(0xdc0b) + QStringLiteral("a")) + '\0'},
         {"surrogates swapped", header(0) + u32(1) + cell(1, 1, QString(QChar(0xdc0b)) + QChar(0xd840)) + '\0'},
