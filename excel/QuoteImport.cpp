@@ -29,10 +29,10 @@ constexpr int LastReadRow = CostSheet::MaxRows + 2;
 int lastRowWithText(const CellGrid &grid)
 {
     for (int row = grid.rowCount(); row >= 2; --row) {
-        for (int column = 1; column <= 4; ++column) {
-            if (!grid.text(row, column).isEmpty())
-                return row;
-        }
+        const QStringList &cells = grid.row(row);
+        if (std::any_of(cells.cbegin(), cells.cbegin() + std::min<qsizetype>(cells.size(), 4),
+                        [](const QString &text) { return !text.isEmpty(); }))
+            return row;
     }
     return 0;
 }
@@ -47,7 +47,8 @@ int lastDataRow(const CellGrid &grid, int *totalsRow, WorkbookError *error)
 {
     *totalsRow = 0;
     for (int row = 2; row <= std::min(grid.rowCount(), LastReadRow) && *totalsRow == 0; ++row) {
-        if (grid.text(row, 1).startsWith(QStringLiteral("合计")))
+        const QStringList &cells = grid.row(row);
+        if (!cells.isEmpty() && cells.constFirst().startsWith(QStringLiteral("合计")))
             *totalsRow = row;
     }
     if (*totalsRow != 0)

@@ -34,6 +34,15 @@ void CellGrid::setText(int row, int column, QString &&text)
         *at = std::move(text);
 }
 
+void CellGrid::setRow(int row, QStringList &&texts)
+{
+    if (row < 1)
+        return;
+    if (m_rows.size() < row)
+        m_rows.resize(row);
+    m_rows[row - 1] = std::move(texts);
+}
+
 QString *CellGrid::cell(int row, int column)
 {
     if (row < 1 || column < 1)

@@ -14,6 +14,8 @@ public:
     QString text(int row, int column) const;
     void setText(int row, int column, const QString &text);
     void setText(int row, int column, QString &&text);
+    // The whole of a row at once, its texts from column 1 on (for readers that have them a row at a time).
+    void setRow(int row, QStringList &&texts);
     int rowCount() const { return int(m_rows.size()); }
     // The texts of a row, from column 1 to its last cell set (none outside what was read); taken,
     // the row is left empty.

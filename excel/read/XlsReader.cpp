@@ -74,30 +74,34 @@ void prepareChild(QProcess &process, ChildProcessLimits &limits)
     limits.prepare(process);
 }
 
-// What the child wrote, until it ends, the time runs out or it says more than any quote holds.
+// What the child wrote, decoded as it comes (into the grid), until the child ends, the time runs out
+// or it says more than any quote holds.
 struct ChildOutput
 {
-    QByteArray bytes;
+    qint64 size = 0;
+    bool malformed = false; // the bytes can be no result: the rest is not decoded
     bool tooLarge = false;
     bool timedOut = false;
 };
 
-ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline)
+void collect(QProcess &process, XlsReaderOutput::Decoder &decoder, ChildOutput &output)
+{
+    static constexpr qint64 PieceSize = 64 * 1024;
+    QByteArray piece(PieceSize, Qt::Uninitialized);
+    while (!output.tooLarge && process.bytesAvailable() > 0) {
+        const qint64 got = process.read(piece.data(), std::min(PieceSize, MaxOutputBytes + 1 - output.size));
+        if (got <= 0)
+            break;
+        output.size += got;
+        output.tooLarge = output.size > MaxOutputBytes;
+        if (!output.malformed && !output.tooLarge)
+            output.malformed = !decoder.feed(QByteArrayView(piece).first(got));
+    }
+}
+
+ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline, XlsReaderOutput::Decoder &decoder)
 {
     ChildOutput output;
-    auto collect = [&] {
-        // Only what is there, straight to the end of what came before (room grows by doubling).
-        const qsizetype used = output.bytes.size();
-        const qint64 wanted = std::min(process.bytesAvailable(), MaxOutputBytes + 1 - used);
-        if (wanted <= 0)
-            return;
-        if (output.bytes.capacity() < used + wanted)
-            output.bytes.reserve(std::max<qsizetype>(2 * output.bytes.capacity(), used + qsizetype(wanted)));
-        output.bytes.resize(used + qsizetype(wanted));
-        const qint64 got = process.read(output.bytes.data() + used, wanted);
-        output.bytes.resize(used + qsizetype(std::max<qint64>(0, got)));
-        output.tooLarge = output.bytes.size() > MaxOutputBytes;
-    };
     while (process.state() != QProcess::NotRunning && !output.tooLarge) {
         if (deadline.hasExpired()) {
             output.timedOut = true;
@@ -106,18 +110,18 @@ ChildOutput collectOutput(QProcess &process, QDeadlineTimer deadline)
         const int wait = int(std::max<qint64>(1, deadline.remainingTime()));
         if (!process.waitForReadyRead(wait) && process.state() != QProcess::NotRunning)
             process.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())));
-        collect();
+        collect(process, decoder, output);
     }
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(5000);
     } else if (!output.tooLarge) {
-        collect();
+        collect(process, decoder, output);
     }
     return output;
 }
 
-bool interpret(const QProcess &process, const ChildOutput &output, const ReadLimits &limits, CellGrid *grid,
+bool interpret(const QProcess &process, const ChildOutput &output, XlsReaderOutput::Decoder &decoder, CellGrid *grid,
                WorkbookError *error)
 {
     const QString damaged = ReadText::damaged();
@@ -131,7 +135,7 @@ bool interpret(const QProcess &process, const ChildOutput &output, const ReadLim
         return WorkbookError::fail(error, Kind::Damaged, damaged);
     XlsReaderResult result;
     const int exitCode = process.exitCode();
-    if ((exitCode != 0 && exitCode != 1) || !XlsReaderOutput::decode(output.bytes, limits, &result, grid) ||
+    if ((exitCode != 0 && exitCode != 1) || output.malformed || !decoder.finish(&result) ||
         result.ok != (exitCode == 0))
         return WorkbookError::fail(error, Kind::Damaged, damaged);
     if (!result.ok)
@@ -166,9 +170,10 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
             error, Kind::ReaderFailed,
             QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：请重新安装本程序。").arg(program));
     }
-    const ChildOutput output = collectOutput(process, deadline);
     CellGrid read;
-    if (!interpret(process, output, limits, &read, error))
+    XlsReaderOutput::Decoder decoder(limits, &read);
+    const ChildOutput output = collectOutput(process, deadline, decoder);
+    if (!interpret(process, output, decoder, &read, error))
         return false;
     *grid = std::move(read);
     return true;

@@ -7,6 +7,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -73,10 +75,10 @@ private:
 
 // A text in UTF-16 as the reader holds it, so that neither side converts it through UTF-8; a
 // surrogate without its other half goes as U+FFFD.
-void putWide(Writer &out, const char16_t *text, qsizetype units)
+void putWide(Writer &out, const char16_t *text, qsizetype units, bool anySurrogate)
 {
     char *at = out.grow(2 * units);
-    if (std::none_of(text, text + units, [](char16_t u) { return u >= 0xd800 && u <= 0xdfff; })) {
+    if (!anySurrogate) {
         qToLittleEndian<char16_t>(text, units, at);
         return;
     }
@@ -110,10 +112,17 @@ void putText(Writer &out, const QString &text, SentTexts &sent)
         keep = KeepBit;
         sent.insert(key, quint32(sent.size()));
     }
-    const char16_t *wide = reinterpret_cast<const char16_t *>(text.utf16());
-    if (std::any_of(wide, wide + units, [](char16_t u) { return u > 0xff; })) {
+    const char16_t *wide = reinterpret_cast<const char16_t *>(text.constData());
+    // One pass without branches over the units, which the compiler can do many at a time.
+    bool beyondLatin1 = false;
+    bool anySurrogate = false;
+    for (qsizetype i = 0; i < units; ++i) {
+        beyondLatin1 |= wide[i] > 0xff;
+        anySurrogate |= (wide[i] & 0xf800) == 0xd800;
+    }
+    if (beyondLatin1) {
         out.u32(keep | WideBit | quint32(units));
-        putWide(out, wide, units);
+        putWide(out, wide, units, anySurrogate);
         return;
     }
     out.u32(keep | quint32(units));
@@ -239,38 +248,49 @@ bool decodeError(Cursor &cursor, XlsReaderResult *read)
     return true;
 }
 
-// The cells into grid when there is one, else into read->cells.
-bool decodeCells(Cursor &cursor, const ReadLimits &limits, XlsReaderResult *read, CellGrid *grid)
+// Where decoded cells go: into grid a row at a time when there is one, else into cells.
+class CellSink
 {
-    const quint32 maxRows = quint32(std::max(0, limits.maxRows));
-    const quint32 maxColumns = quint32(std::max(0, limits.maxColumns));
-    quint32 count = 0;
-    // Each cell takes at least 12 bytes, so a count beyond what is left is a lie.
-    if (!cursor.u32(&count) || qint64(count) > qint64(maxRows) * maxColumns || qint64(count) * 12 > cursor.left())
-        return false;
-    if (!grid)
-        read->cells.reserve(qsizetype(count));
-    QList<QString> kept;
-    quint64 previous = 0; // row and column of the cell before, row-major
-    for (quint32 i = 0; i < count; ++i) {
-        quint32 row = 0;
-        quint32 column = 0;
-        QString text;
-        if (!cursor.u32(&row) || !cursor.u32(&column) || row < 1 || row > maxRows || column < 1 ||
-            column > maxColumns || (quint64(row) << 32 | column) <= previous || !cursor.cellText(kept, &text))
-            return false;
-        previous = quint64(row) << 32 | column;
-        if (grid)
-            grid->setText(int(row), int(column), std::move(text));
-        else
-            read->cells.append({int(row), int(column), std::move(text)});
+public:
+    CellSink(QList<XlsCell> *cells, CellGrid *grid) : m_cells(cells), m_grid(grid) {}
+
+    void put(int row, int column, QString &&text)
+    {
+        if (!m_grid) {
+            m_cells->append({row, column, std::move(text)});
+            return;
+        }
+        if (row != m_row) {
+            finish();
+            m_row = row;
+            m_line.reserve(std::max(column, 4));
+        }
+        if (m_line.size() < column)
+            m_line.resize(column);
+        m_line[column - 1] = std::move(text);
     }
-    char beyond = 0;
-    if (!cursor.byte(&beyond) || (beyond != 0 && beyond != 1))
-        return false;
-    read->textBeyond = beyond == 1;
-    read->ok = true;
-    return true;
+    void finish()
+    {
+        if (m_grid && m_row > 0)
+            m_grid->setRow(m_row, std::exchange(m_line, QStringList()));
+    }
+
+private:
+    QList<XlsCell> *m_cells;
+    CellGrid *m_grid;
+    int m_row = 0; // the row m_line holds
+    QStringList m_line;
+};
+
+// The bytes the cell at the start of rest takes, or 0 while they have not all come (whether they
+// make a good cell is judged once they have).
+qsizetype wholeCell(QByteArrayView rest)
+{
+    if (rest.size() < 12)
+        return 0;
+    const quint32 tag = qFromLittleEndian<quint32>(rest.data() + 8);
+    const qint64 text = (tag & RepeatBit) ? 0 : qint64(tag & LengthMask) * ((tag & WideBit) ? 2 : 1);
+    return rest.size() - 12 >= text ? qsizetype(12 + text) : 0;
 }
 
 } // namespace
@@ -314,27 +334,148 @@ QByteArray encode(const XlsReaderResult &result)
     return out;
 }
 
-bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid)
+struct Decoder::Private
 {
-    *result = XlsReaderResult();
-    if (!bytes.startsWith(QByteArrayView(Magic, MagicSize)))
-        return false;
-    Cursor cursor(bytes.sliced(MagicSize));
+    enum class Stage
+    {
+        Head,   // magic, version, kind
+        Count,  // the number of cells
+        Cells,  // the cells, one after another
+        Beyond, // the byte after them
+        Error,  // an error's kind and message, to the end
+        Done,   // nothing more may come
+        Failed
+    };
+
+    Private(const ReadLimits &limits, CellGrid *grid)
+        : maxRows(quint32(std::max(0, limits.maxRows))), maxColumns(quint32(std::max(0, limits.maxColumns))),
+          grid(grid), sink(&result.cells, grid)
+    {
+    }
+
+    // Takes what it can from the front of the bytes not yet taken; false when they cannot be right.
+    bool step();
+    bool head(Cursor &in);
+    bool cell(QByteArrayView bytes);
+
+    const quint32 maxRows;
+    const quint32 maxColumns;
+    CellGrid *grid;
+    Stage stage = Stage::Head;
+    QByteArray pending; // bytes come but not taken
+    quint32 count = 0;
+    quint32 taken = 0;
+    quint64 previous = 0; // row and column of the cell before, row-major
+    QList<QString> kept;
+    XlsReaderResult result;
+    CellSink sink;
+};
+
+bool Decoder::Private::head(Cursor &in)
+{
     char version = 0;
     char kind = 0;
-    if (!cursor.byte(&version) || version != Version || !cursor.byte(&kind))
+    QByteArray magic(MagicSize, '\0');
+    for (char &c : magic)
+        in.byte(&c);
+    if (magic != QByteArrayView(Magic, MagicSize) || !in.byte(&version) || version != Version || !in.byte(&kind))
         return false;
-    XlsReaderResult read;
-    if (kind == KindError) {
-        if (!decodeError(cursor, &read))
-            return false;
-    } else if (kind != KindCells || !decodeCells(cursor, limits, &read, grid)) {
+    stage = kind == KindCells ? Stage::Count : kind == KindError ? Stage::Error : Stage::Failed;
+    return stage != Stage::Failed;
+}
+
+bool Decoder::Private::cell(QByteArrayView bytes)
+{
+    Cursor in(bytes);
+    quint32 row = 0;
+    quint32 column = 0;
+    QString text;
+    if (!in.u32(&row) || !in.u32(&column) || row < 1 || row > maxRows || column < 1 || column > maxColumns ||
+        (quint64(row) << 32 | column) <= previous || !in.cellText(kept, &text) || in.left() != 0)
         return false;
-    }
-    if (cursor.left() != 0)
-        return false;
-    *result = std::move(read);
+    previous = quint64(row) << 32 | column;
+    sink.put(int(row), int(column), std::move(text));
+    ++taken;
     return true;
+}
+
+bool Decoder::Private::step()
+{
+    qsizetype at = 0;
+    auto rest = [&] { return QByteArrayView(pending).sliced(at); };
+    bool ok = true;
+    while (ok) {
+        if (stage == Stage::Head && rest().size() >= MagicSize + 2) {
+            Cursor in(rest().first(MagicSize + 2));
+            ok = head(in);
+            at += MagicSize + 2;
+        } else if (stage == Stage::Count && rest().size() >= 4) {
+            Cursor(rest()).u32(&count);
+            at += 4;
+            ok = qint64(count) <= qint64(maxRows) * maxColumns;
+            stage = count > 0 ? Stage::Cells : Stage::Beyond;
+        } else if (stage == Stage::Cells && wholeCell(rest()) > 0) {
+            const qsizetype size = wholeCell(rest());
+            ok = cell(rest().first(size));
+            at += size;
+            stage = taken < count ? Stage::Cells : Stage::Beyond;
+        } else if (stage == Stage::Beyond && !rest().isEmpty()) {
+            const char beyond = rest().front();
+            ++at;
+            ok = beyond == 0 || beyond == 1;
+            result.textBeyond = beyond == 1;
+            result.ok = true;
+            stage = Stage::Done;
+        } else {
+            break;
+        }
+    }
+    pending.remove(0, at);
+    // An error's message is read at the end; nothing may come after a result.
+    return ok && !(stage == Stage::Done && !pending.isEmpty()) &&
+           !(stage == Stage::Error && pending.size() > 1 + 4 + MaxErrorBytes);
+}
+
+Decoder::Decoder(const ReadLimits &limits, CellGrid *grid) : d(std::make_unique<Private>(limits, grid)) {}
+
+Decoder::~Decoder() = default;
+
+bool Decoder::feed(QByteArrayView bytes)
+{
+    if (d->stage == Private::Stage::Failed)
+        return false;
+    d->pending.append(bytes);
+    if (!d->step())
+        d->stage = Private::Stage::Failed;
+    return d->stage != Private::Stage::Failed;
+}
+
+bool Decoder::finish(XlsReaderResult *result)
+{
+    *result = XlsReaderResult();
+    if (d->stage == Private::Stage::Error) {
+        Cursor in(d->pending);
+        XlsReaderResult read;
+        if (!decodeError(in, &read) || in.left() != 0)
+            return false;
+        *result = std::move(read);
+        return true;
+    }
+    if (d->stage != Private::Stage::Done || !d->pending.isEmpty())
+        return false;
+    d->sink.finish();
+    *result = std::move(d->result);
+    d->stage = Private::Stage::Failed; // a result is handed over once
+    return true;
+}
+
+bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid)
+{
+    Decoder decoder(limits, grid);
+    if (decoder.feed(bytes))
+        return decoder.finish(result);
+    *result = XlsReaderResult();
+    return false;
 }
 
 bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 // Legacy .xls workbooks are read in a separate process, quilvar-xls-reader, under limits of time and
 // memory, so that no hostile file can take the program down with it. The child writes what it read to its standard
@@ -65,5 +66,25 @@ bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *res
 // The same, with the cells put straight into grid rather than result->cells (on false the grid
 // holds whatever came before the fault, to be thrown away).
 bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid);
+
+// decode, fed the bytes in pieces as they come, so that the whole output is never held at once:
+// the same verdict and result, whatever the pieces.
+class Decoder
+{
+public:
+    explicit Decoder(const ReadLimits &limits, CellGrid *grid = nullptr);
+    ~Decoder();
+    Decoder(const Decoder &) = delete;
+    Decoder &operator=(const Decoder &) = delete;
+
+    // False once the bytes so far can be the start of no well-formed result.
+    bool feed(QByteArrayView bytes);
+    // True when the bytes fed make exactly one well-formed result, then in result.
+    bool finish(XlsReaderResult *result);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
 
 } // namespace XlsReaderOutput

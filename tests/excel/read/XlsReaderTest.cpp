@@ -1,3 +1,4 @@
+#include "excel/read/CellGrid.h"
 #include "excel/read/WorkbookReader.h"
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
@@ -329,14 +330,29 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
     empty.ok = true;
     empty.textBeyond = true;
     for (const XlsReaderResult &sent : {cells, failure, empty}) {
-        XlsReaderResult got;
-        ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(sent), limits, &got));
-        EXPECT_EQ(got.ok, sent.ok);
-        EXPECT_EQ(got.cells, sent.cells);
-        EXPECT_EQ(got.textBeyond, sent.textBeyond);
-        EXPECT_EQ(got.error.text, sent.error.text);
-        EXPECT_EQ(got.error.kind, sent.error.kind);
+        const QByteArray bytes = XlsReaderOutput::encode(sent);
+        // Whole, and in pieces as a pipe hands them over, cut anywhere.
+        for (const qsizetype piece : {bytes.size(), qsizetype(1), qsizetype(5), qsizetype(13)}) {
+            SCOPED_TRACE(piece);
+            XlsReaderOutput::Decoder decoder(limits);
+            for (qsizetype at = 0; at < bytes.size(); at += piece)
+                ASSERT_TRUE(decoder.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at))));
+            XlsReaderResult got;
+            ASSERT_TRUE(decoder.finish(&got));
+            EXPECT_EQ(got.ok, sent.ok);
+            EXPECT_EQ(got.cells, sent.cells);
+            EXPECT_EQ(got.textBeyond, sent.textBeyond);
+            EXPECT_EQ(got.error.text, sent.error.text);
+            EXPECT_EQ(got.error.kind, sent.error.kind);
+        }
     }
+    // Into a grid, a row at a time.
+    CellGrid grid;
+    XlsReaderResult intoGrid;
+    ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(cells), limits, &intoGrid, &grid));
+    for (const XlsCell &cell : std::as_const(cells.cells))
+        EXPECT_EQ(grid.text(cell.row, cell.column), cell.text) << cell.row << "," << cell.column;
+    EXPECT_EQ(grid.text(2, 2), QString());
     // An overlong message is cut, never sent as something the program would refuse.
     failure.error.text = QString(5000, QChar(0x4e2d));
     XlsReaderResult cut;
