@@ -175,9 +175,12 @@ public:
         quint32 length = 0;
         if (!u32(&length) || qint64(length) > left() || qint64(length) > qint64(maxBytes))
             return false;
-        *value = m_decoder(m_bytes.sliced(m_position, qsizetype(length)));
+        // A leading byte-order mark is part of the text, not a signature to drop.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        *value = decoder(m_bytes.sliced(m_position, qsizetype(length)));
         m_position += qsizetype(length);
-        return !m_decoder.hasError(); // once it has met an error it says so to the end, and decoding ends
+        return !decoder.hasError();
     }
 
     // A cell's text: a repeat of a text kept before, or the text itself (see the header).
@@ -231,10 +234,6 @@ private:
 
     QByteArrayView m_bytes;
     qsizetype m_position = 0;
-    // One for all texts: stateless, so that no text carries into the next. A leading byte-order
-    // mark is part of a cell's text, not a signature to drop.
-    QStringDecoder m_decoder{QStringDecoder::Utf8,
-                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };
 
 bool decodeError(Cursor &cursor, XlsReaderResult *read)
