@@ -86,6 +86,7 @@ void prepareChild(QProcess &process, ChildProcessLimits &limits)
 // or it says more than any quote holds.
 struct ChildOutput
 {
+    QByteArray piece = QByteArray(64 * 1024, Qt::Uninitialized); // what each read takes, one for all
     qint64 size = 0;
     bool malformed = false; // the bytes can be no result: the rest is not decoded
     bool tooLarge = false;
@@ -94,10 +95,9 @@ struct ChildOutput
 
 void collect(QProcess &process, XlsReaderOutput::Decoder &decoder, ChildOutput &output)
 {
-    static constexpr qint64 PieceSize = 64 * 1024;
-    QByteArray piece(PieceSize, Qt::Uninitialized);
+    QByteArray &piece = output.piece;
     while (!output.tooLarge && process.bytesAvailable() > 0) {
-        const qint64 got = process.read(piece.data(), std::min(PieceSize, MaxOutputBytes + 1 - output.size));
+        const qint64 got = process.read(piece.data(), std::min<qint64>(piece.size(), MaxOutputBytes + 1 - output.size));
         if (got <= 0)
             break;
         output.size += got;
