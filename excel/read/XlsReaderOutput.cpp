@@ -262,10 +262,11 @@ public:
         if (row != m_row) {
             finish();
             m_row = row;
-            m_line.reserve(std::max(column, 4));
-        }
-        if (m_line.size() < column)
+            // The four columns a quote has at once, rather than one more at a time.
+            m_line.resize(std::max(column, 4));
+        } else if (m_line.size() < column) {
             m_line.resize(column);
+        }
         m_line[column - 1] = std::move(text);
     }
     void finish()
@@ -413,8 +414,7 @@ bool Decoder::Private::step()
             at += 4;
             ok = qint64(count) <= qint64(maxRows) * maxColumns;
             stage = count > 0 ? Stage::Cells : Stage::Beyond;
-        } else if (stage == Stage::Cells && wholeCell(rest()) > 0) {
-            const qsizetype size = wholeCell(rest());
+        } else if (const qsizetype size = stage == Stage::Cells ? wholeCell(rest()) : 0; size > 0) {
             ok = cell(rest().first(size));
             at += size;
             stage = taken < count ? Stage::Cells : Stage::Beyond;
