@@ -83,7 +83,7 @@ void Pieces::bytes(qint64 count, QByteArray *out)
     }
 }
 
-bool Pieces::byte(quint8 *value)
+bool Pieces::nextPieceByte(quint8 *value)
 {
     if (atEnd())
         return false;
