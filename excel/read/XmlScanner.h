@@ -141,7 +141,7 @@ private:
     QByteArrayView m_prefix;
     QByteArrayView m_text;
     bool m_cdata = false;
-    QString m_scratch; // where text is decoded
+    std::vector<char16_t> m_scratch; // where text is decoded
     std::vector<Attribute> m_attributes;
     std::vector<Binding> m_bindings;
     // The last prefixes resolved, while the bindings stay as they are: a part's elements use a
