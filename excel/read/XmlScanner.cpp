@@ -21,9 +21,18 @@ qsizetype indexOf(QByteArrayView in, char c, qsizetype from = 0)
     return at ? static_cast<const char *>(at) - in.data() : -1;
 }
 
+// Names and prefixes are a few bytes: compared in place, memcmp only for the long (namespaces).
 bool same(QByteArrayView a, QByteArrayView b)
 {
-    return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
+    if (a.size() != b.size())
+        return false;
+    if (a.size() > 16)
+        return std::memcmp(a.data(), b.data(), size_t(a.size())) == 0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.data()[i] != b.data()[i])
+            return false;
+    }
+    return true;
 }
 
 qint64 lineEnds(const char *from, const char *to)
@@ -36,22 +45,43 @@ qint64 lineEnds(const char *from, const char *to)
     return count;
 }
 
+// What each byte is to the markup, looked up rather than compared: names are scanned byte by byte.
+enum : uchar
+{
+    Blank = 1,
+    EndsName = 2 // what may not appear in a name; the parts' names are otherwise taken as written
+};
+struct ByteClasses
+{
+    uchar of[256] = {};
+    constexpr ByteClasses()
+    {
+        for (const char c : {' ', '\t', '\n', '\r'})
+            of[uchar(c)] = Blank | EndsName;
+        for (const char c : {'/', '>', '=', '<', '"', '\''})
+            of[uchar(c)] = EndsName;
+    }
+};
+constexpr ByteClasses byteClasses;
+
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    return byteClasses.of[uchar(c)] & Blank;
 }
 
-// What may not appear in a name; the parts' names are otherwise taken as written.
 bool endsName(char c)
 {
-    return isBlank(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"' || c == '\'';
+    return byteClasses.of[uchar(c)] & EndsName;
 }
 
 void splitName(QByteArrayView qualified, QByteArrayView *prefix, QByteArrayView *local)
 {
-    const qsizetype colon = indexOf(qualified, ':');
-    *prefix = colon < 0 ? QByteArrayView() : qualified.first(colon);
-    *local = colon < 0 ? qualified : qualified.sliced(colon + 1);
+    qsizetype colon = 0;
+    while (colon < qualified.size() && qualified.data()[colon] != ':')
+        ++colon;
+    const bool prefixed = colon < qualified.size();
+    *prefix = prefixed ? qualified.first(colon) : QByteArrayView();
+    *local = prefixed ? qualified.sliced(colon + 1) : qualified;
 }
 
 bool isXmlChar(char32_t c)
@@ -428,8 +458,72 @@ XmlScanner::Token XmlScanner::scanBang()
     return fail(head.startsWith("<!DOCTYPE") ? DocumentType : Malformed);
 }
 
+// The start tag at m_pos when it is held whole and plain: its name, attributes in double or single
+// quotes set apart by single blanks or more, no namespace declared. False, with nothing kept, for
+// anything else, which the walk below reads (or refuses) as ever.
+bool XmlScanner::quickStartTag()
+{
+    const char *const s = m_buffer.data() + m_pos;
+    const qsizetype held = m_end - m_pos;
+    qsizetype i = 1;
+    while (i < held && !endsName(s[i]))
+        ++i;
+    const qsizetype nameEnd = i;
+    for (;;) {
+        if (i >= held || nameEnd == 1)
+            return false;
+        if (s[i] == '>' || (s[i] == '/' && i + 1 < held && s[i + 1] == '>'))
+            break;
+        if (!isBlank(s[i]))
+            return false;
+        while (i < held && isBlank(s[i]))
+            ++i;
+        if (i < held && (s[i] == '>' || s[i] == '/'))
+            continue;
+        if (!quickAttribute(s, held, &i))
+            return false;
+    }
+    if ((m_started && m_nameStarts.empty()) || int(m_nameStarts.size()) >= m_maxDepth)
+        return false;
+    const QByteArrayView qualified(s + 1, nameEnd - 1);
+    m_nameStarts.push_back(qsizetype(m_openNames.size()));
+    m_openNames.append(qualified.data(), size_t(qualified.size()));
+    m_started = true;
+    splitName(qualified, &m_prefix, &m_name);
+    m_pendingEnd = s[i] == '/';
+    m_pos += i + (m_pendingEnd ? 2 : 1);
+    m_token = StartElement;
+    return true;
+}
+
+// One attribute at s + *i, name="value" with no '<' in the value, kept; *i moved past it.
+bool XmlScanner::quickAttribute(const char *s, qsizetype held, qsizetype *i)
+{
+    qsizetype at = *i;
+    while (at < held && !endsName(s[at]))
+        ++at;
+    const QByteArrayView qualified(s + *i, at - *i);
+    if (qualified.isEmpty() || at + 1 >= held || s[at] != '=' || (s[at + 1] != '"' && s[at + 1] != '\''))
+        return false;
+    const char quote = s[at + 1];
+    const qsizetype valueFrom = at + 2;
+    at = valueFrom;
+    while (at < held && s[at] != quote && s[at] != '<')
+        ++at;
+    if (at >= held || s[at] != quote || qualified.startsWith("xmlns"))
+        return false;
+    Attribute attribute{{}, {}, QByteArrayView(s + valueFrom, at - valueFrom)};
+    splitName(qualified, &attribute.prefix, &attribute.local);
+    m_attributes.push_back(attribute);
+    *i = at + 1;
+    return true;
+}
+
 XmlScanner::Token XmlScanner::scanStartTag()
 {
+    if (quickStartTag())
+        return m_token;
+    m_attributes.clear();
     // Nearly every tag ends at the first '>' held, with no '<' before it: the attributes read from
     // that span are the tag's. When they do not read (the '>' stands inside a quoted value), or no
     // '>' is held yet, the tag is walked quote by quote, reading on as needed.
@@ -520,6 +614,18 @@ bool XmlScanner::parseAttributes(QByteArrayView tag)
 
 XmlScanner::Token XmlScanner::scanEndTag()
 {
+    // Nearly always the open element's name and '>', held whole.
+    if (!m_nameStarts.empty()) {
+        const qsizetype from = m_nameStarts.back();
+        const QByteArrayView open(m_openNames.data() + from, qsizetype(m_openNames.size()) - from);
+        const qsizetype gt = open.size() + 2;
+        if (m_end - m_pos > gt && m_buffer[size_t(m_pos + gt)] == '>' && same(view(m_pos + 2, m_pos + gt), open)) {
+            splitName(view(m_pos + 2, m_pos + gt), &m_prefix, &m_name);
+            m_pos += gt + 1;
+            m_popPending = true;
+            return m_token = EndElement;
+        }
+    }
     qsizetype gt = 0;
     if (!find(">", 2, &gt))
         return fail(Malformed);

@@ -112,6 +112,8 @@ private:
     Token scanText();
     Token scanMarkup();
     Token scanStartTag();
+    bool quickStartTag();
+    bool quickAttribute(const char *s, qsizetype held, qsizetype *i);
     Token openElement(qsizetype gt, bool tentative);
     Token scanEndTag();
     Token scanBang();
