@@ -137,6 +137,7 @@ QString readStringItem(XmlPart &part)
 {
     XmlScanner &xml = part.xml();
     QString text;
+    part.quickText("t", &text); // the plain string as nearly every writer stores it
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
         const XmlScanner::Token token = xml.next();
@@ -330,6 +331,7 @@ void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
     const int style = parseIndex(xml.attribute("s"), 1 << 20);
     QString value;
     QString inlineText;
+    part.quickText("v", &value); // a number, as nearly every cell holds it
     while (!xml.atEnd()) {
         const XmlScanner::Token inner = xml.next();
         if (inner == XmlScanner::EndElement)

@@ -49,7 +49,8 @@ qint64 lineEnds(const char *from, const char *to)
 enum : uchar
 {
     Blank = 1,
-    EndsName = 2 // what may not appear in a name; the parts' names are otherwise taken as written
+    EndsName = 2, // what may not appear in a name; the parts' names are otherwise taken as written
+    EndsValue = 4 // a quote or '<'
 };
 struct ByteClasses
 {
@@ -60,6 +61,8 @@ struct ByteClasses
             of[uchar(c)] = Blank | EndsName;
         for (const char c : {'/', '>', '=', '<', '"', '\''})
             of[uchar(c)] = EndsName;
+        for (const char c : {'<', '"', '\''})
+            of[uchar(c)] |= EndsValue;
     }
 };
 constexpr ByteClasses byteClasses;
@@ -507,15 +510,41 @@ bool XmlScanner::quickAttribute(const char *s, qsizetype held, qsizetype *i)
         return false;
     const char quote = s[at + 1];
     const qsizetype valueFrom = at + 2;
-    at = valueFrom;
+    for (at = valueFrom; at < held && !(byteClasses.of[uchar(s[at])] & EndsValue); ++at) {
+    }
     while (at < held && s[at] != quote && s[at] != '<')
-        ++at;
+        ++at; // past the other quote
     if (at >= held || s[at] != quote || qualified.startsWith("xmlns"))
         return false;
     Attribute attribute{{}, {}, QByteArrayView(s + valueFrom, at - valueFrom)};
     splitName(qualified, &attribute.prefix, &attribute.local);
     m_attributes.push_back(attribute);
     *i = at + 1;
+    return true;
+}
+
+bool XmlScanner::quickTextElement(QByteArrayView name)
+{
+    if (m_token != StartElement || m_pendingEnd || int(m_nameStarts.size()) >= m_maxDepth)
+        return false;
+    const char *const s = m_buffer.data() + m_pos;
+    const qsizetype held = m_end - m_pos;
+    const qsizetype textFrom = name.size() + 2;
+    if (held <= textFrom || s[0] != '<' || s[textFrom - 1] != '>' || !same(QByteArrayView(s + 1, name.size()), name))
+        return false;
+    const void *const lt = std::memchr(s + textFrom, '<', size_t(held - textFrom));
+    const qsizetype textTo = lt ? static_cast<const char *>(lt) - s : held;
+    const qsizetype end = textTo + name.size() + 3; // past "</name>"
+    if (end > held || s[textTo + 1] != '/' || s[end - 1] != '>' ||
+        !same(QByteArrayView(s + textTo + 2, name.size()), name))
+        return false;
+    m_text = view(m_pos + textFrom, m_pos + textTo);
+    m_cdata = false;
+    m_name = view(m_pos + 1, m_pos + 1 + name.size());
+    m_prefix = QByteArrayView();
+    m_attributes.clear();
+    m_pos += end;
+    m_token = EndElement;
     return true;
 }
 
