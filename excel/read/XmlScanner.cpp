@@ -523,27 +523,37 @@ bool XmlScanner::quickAttribute(const char *s, qsizetype held, qsizetype *i)
     return true;
 }
 
-bool XmlScanner::quickTextElement(QByteArrayView name)
+bool XmlScanner::quickTextElement(QByteArrayView name, QByteArrayView outer)
 {
-    if (m_token != StartElement || m_pendingEnd || int(m_nameStarts.size()) >= m_maxDepth)
+    const int levels = outer.isEmpty() ? 1 : 2;
+    if (m_token != StartElement || m_pendingEnd || int(m_nameStarts.size()) + levels > m_maxDepth)
         return false;
     const char *const s = m_buffer.data() + m_pos;
     const qsizetype held = m_end - m_pos;
-    const qsizetype textFrom = name.size() + 2;
-    if (held <= textFrom || s[0] != '<' || s[textFrom - 1] != '>' || !same(QByteArrayView(s + 1, name.size()), name))
+    qsizetype at = 0;
+    // <tag> or </tag> at s + at, stepped over.
+    const auto step = [&](QByteArrayView tag, bool end) {
+        const qsizetype from = at + (end ? 2 : 1);
+        if (from + tag.size() >= held || s[at] != '<' || (end && s[at + 1] != '/') || s[from + tag.size()] != '>' ||
+            !same(QByteArrayView(s + from, tag.size()), tag))
+            return false;
+        at = from + tag.size() + 1;
+        return true;
+    };
+    if ((levels == 2 && !step(outer, false)) || !step(name, false))
         return false;
-    const void *const lt = std::memchr(s + textFrom, '<', size_t(held - textFrom));
-    const qsizetype textTo = lt ? static_cast<const char *>(lt) - s : held;
-    const qsizetype end = textTo + name.size() + 3; // past "</name>"
-    if (end > held || s[textTo + 1] != '/' || s[end - 1] != '>' ||
-        !same(QByteArrayView(s + textTo + 2, name.size()), name))
+    const qsizetype textFrom = at;
+    const void *const lt = std::memchr(s + at, '<', size_t(held - at));
+    at = lt ? static_cast<const char *>(lt) - s : held;
+    const qsizetype textTo = at;
+    if (!step(name, true) || (levels == 2 && !step(outer, true)))
         return false;
     m_text = view(m_pos + textFrom, m_pos + textTo);
     m_cdata = false;
-    m_name = view(m_pos + 1, m_pos + 1 + name.size());
+    m_name = view(m_pos + 1, m_pos + 1 + (levels == 2 ? outer : name).size());
     m_prefix = QByteArrayView();
     m_attributes.clear();
-    m_pos += end;
+    m_pos += at;
     m_token = EndElement;
     return true;
 }

@@ -66,11 +66,12 @@ public:
     QString text();
     bool isWhitespace() const;
 
-    // Right after a start tag: when the bytes held go on with <name>text</name>, the text without
-    // markup, reads them whole as their tokens would be read one by one: text() is then that text
-    // and the token the end of name. False, with nothing read, otherwise (nearly always because it
-    // is something else, or the part goes on past what is held).
-    bool quickTextElement(QByteArrayView name);
+    // Right after a start tag: when the bytes held go on with <name>text</name>, or with
+    // <outer><name>text</name></outer>, the text without markup, reads them whole as their tokens
+    // would be read one by one: text() is then that text and the token the end of name (or outer).
+    // False, with nothing read, otherwise (nearly always because it is something else, or the part
+    // goes on past what is held).
+    bool quickTextElement(QByteArrayView name, QByteArrayView outer = {});
     QByteArrayView rawText() const { return m_text; }
 
     // Reads to the end of the element just started.

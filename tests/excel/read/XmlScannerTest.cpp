@@ -31,7 +31,10 @@ std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8, boo
             if (!xml.attribute("a").isEmpty())
                 out += " a=" + xml.attributeText("a").toStdString();
             out += ">";
-            if (quick && xml.quickTextElement("t")) {
+            if (quick && xml.quickTextElement("t", "is")) {
+                out += "<is><t>" + xml.text().toStdString();
+                out += xml.hasError() ? "" : "</t></is>";
+            } else if (quick && xml.quickTextElement("t")) {
                 out += "<t>" + xml.text().toStdString();
                 out += xml.hasError() ? "" : "</t>";
             }
@@ -94,6 +97,10 @@ const Case cases[] = {
     {"text elements", "<r><t>a&amp;b</t><t></t><c/><t>x</t></r>", "<r><t>a&b</t><t></t><c></c><t>x</t></r>"},
     {"text element with a bad reference", "<r><t>&e;</t></r>", "<r><t>!malformed"},
     {"text element ended by another", "<r><t>x</u></r>", "<r><t>x!malformed"},
+    {"inline strings", "<r><is><t>x</t></is><is><t>y</t><t>z</t></is><is><t>v</t></c></r>",
+     "<r><is><t>x</t></is><is><t>y</t><t>z</t></is><is><t>v</t>!malformed"},
+    {"inline string past the nesting limit", QByteArray("<a>").repeated(7) + "<is><t>x</t></is>",
+     "<a><a><a><a><a><a><a><is>!deep"},
     {"text element past the nesting limit", QByteArray("<a>").repeated(8) + "<t>x</t>" + QByteArray("</a>").repeated(8),
      "<a><a><a><a><a><a><a><a>!deep"},
 };
