@@ -96,7 +96,7 @@ bool isXmlChar(char32_t c)
 // &#NNNNN; in eight bytes read as a little-endian number: its character, 0 when they are not that
 // (every CJK character written as a reference takes five decimal digits). The digits are checked
 // and summed eight bytes at a time.
-char32_t fiveDigitReference(quint64 x)
+Q_ALWAYS_INLINE char32_t fiveDigitReference(quint64 x)
 {
     constexpr quint64 Fixed = 0xFF0000000000FFFF;  // '&', '#' and ';'
     constexpr quint64 Digits = 0x00FFFFFFFFFF0000; // the five digits
@@ -233,9 +233,14 @@ qsizetype decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool refere
     const uchar *const end = p + raw.size();
     while (p < end) {
         const uchar b = *p;
+        const char32_t fast =
+            b == '&' && references && end - p >= 8 ? fiveDigitReference(qFromLittleEndian<quint64>(p)) : 0;
         if (plain[b]) {
             *to++ = char16_t(b);
             ++p;
+        } else if (fast != 0) {
+            *to++ = char16_t(fast); // below U+10000
+            p += 8;
         } else if (b >= 0x80 || (b == '&' && references)) {
             const char32_t c = b >= 0x80 ? utf8Sequence(p, end) : reference(p, end);
             if (c == 0)
@@ -514,7 +519,7 @@ bool XmlScanner::quickAttribute(const char *s, qsizetype held, qsizetype *i)
     }
     while (at < held && s[at] != quote && s[at] != '<')
         ++at; // past the other quote
-    if (at >= held || s[at] != quote || qualified.startsWith("xmlns"))
+    if (at >= held || s[at] != quote || (qualified.size() >= 5 && std::memcmp(qualified.data(), "xmlns", 5) == 0))
         return false;
     Attribute attribute{{}, {}, QByteArrayView(s + valueFrom, at - valueFrom)};
     splitName(qualified, &attribute.prefix, &attribute.local);
@@ -710,15 +715,6 @@ QByteArrayView XmlScanner::namespaceUri() const
 bool XmlScanner::isElement(QByteArrayView ns, QByteArrayView localName) const
 {
     return same(m_name, localName) && same(resolve(m_prefix), ns);
-}
-
-QByteArrayView XmlScanner::attribute(QByteArrayView localName) const
-{
-    for (const Attribute &a : m_attributes) {
-        if (a.prefix.isEmpty() && same(a.local, localName))
-            return a.value;
-    }
-    return {};
 }
 
 QByteArrayView XmlScanner::attribute(QByteArrayView ns, QByteArrayView localName) const

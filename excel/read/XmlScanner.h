@@ -53,7 +53,15 @@ public:
 
     // An attribute of the current start element as written (references not replaced): without a
     // namespace, by namespace, or any prefixed one by its local name (r:id whatever the prefix).
-    QByteArrayView attribute(QByteArrayView localName) const;
+    QByteArrayView attribute(QByteArrayView localName) const
+    {
+        for (const Attribute &a : m_attributes) {
+            if (a.local.size() == localName.size() && a.prefix.isEmpty() &&
+                std::memcmp(a.local.data(), localName.data(), size_t(localName.size())) == 0)
+                return a.value;
+        }
+        return {};
+    }
     QByteArrayView attribute(QByteArrayView ns, QByteArrayView localName) const;
     QByteArrayView prefixedAttribute(QByteArrayView localName) const;
     bool hasAttribute(QByteArrayView ns, QByteArrayView localName) const;
