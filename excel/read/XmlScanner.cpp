@@ -233,15 +233,19 @@ qsizetype decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool refere
     const uchar *const end = p + raw.size();
     while (p < end) {
         const uchar b = *p;
-        const char32_t fast =
-            b == '&' && references && end - p >= 8 ? fiveDigitReference(qFromLittleEndian<quint64>(p)) : 0;
         if (plain[b]) {
             *to++ = char16_t(b);
             ++p;
-        } else if (fast != 0) {
-            *to++ = char16_t(fast); // below U+10000
-            p += 8;
-        } else if (b >= 0x80 || (b == '&' && references)) {
+            continue;
+        }
+        if (b == '&' && references) {
+            // A run of five-digit references, as whole CJK texts are written; each below U+10000.
+            for (char32_t c = 0; end - p >= 8 && (c = fiveDigitReference(qFromLittleEndian<quint64>(p))) != 0; p += 8)
+                *to++ = char16_t(c);
+            if (p == end || *p != '&')
+                continue;
+        }
+        if (b >= 0x80 || (b == '&' && references)) {
             const char32_t c = b >= 0x80 ? utf8Sequence(p, end) : reference(p, end);
             if (c == 0)
                 return -1;
