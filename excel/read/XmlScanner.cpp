@@ -794,12 +794,3 @@ void XmlScanner::skipCurrentElement()
     }
     m_skipped += m_dropped + m_pos - from;
 }
-
-bool XmlScanner::decode(QByteArrayView raw, Normalise mode, QString *out)
-{
-    const qsizetype start = out->size();
-    out->resize(start + raw.size());
-    const qsizetype units = decodeInto(raw, mode, true, reinterpret_cast<char16_t *>(out->data()) + start);
-    out->truncate(start + std::max<qsizetype>(units, 0));
-    return units >= 0;
-}

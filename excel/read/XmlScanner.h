@@ -87,14 +87,12 @@ public:
     // The bytes of the part passed over so far inside skipped elements: what a reader did not want.
     qint64 skippedBytes() const { return m_skipped; }
 
-    // Character data or an attribute value as text; false (out unchanged in part) when it holds an
-    // unknown reference or is not UTF-8.
+    // How character data or an attribute value is decoded: line ends, or all blanks, normalised.
     enum class Normalise
     {
         LineEnds,
         AttributeBlanks
     };
-    static bool decode(QByteArrayView raw, Normalise mode, QString *out);
 
 private:
     enum Error
