@@ -20,6 +20,13 @@ std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8, boo
             const qint64 n = std::min<qint64>({size, piece, document.size() - at});
             std::memcpy(buffer, document.constData() + at, size_t(n));
             at += n;
+            // The room not filled holds what a reader past the bytes held would wrongly take in: the
+            // rest of a tag, or a text element.
+            static const char *const poisons[] = {"<t>!</t></r>/>", "/><t>!</t></r>", "><t>!</t></r>/",
+                                                  "r><t>!</t></r>"};
+            const char *const poison = poisons[at % 4];
+            for (qint64 k = n; k < size; ++k)
+                buffer[k] = poison[(k - n) % 14];
             return n;
         },
         maxDepth);
@@ -114,6 +121,7 @@ TEST(XmlScanner, TokensAndRefusalsInAnyPieces)
         EXPECT_EQ(scan(c.document, 1 << 20), c.tokens);
         EXPECT_EQ(scan(c.document, 1), c.tokens); // one byte at a time
         EXPECT_EQ(scan(c.document, 1 << 20, 8, true), c.tokens);
+        EXPECT_EQ(scan(c.document, 1, 8, true), c.tokens); // only what is held may be read whole
     }
 }
 
