@@ -137,6 +137,7 @@ QString readStringItem(XmlPart &part)
 {
     XmlScanner &xml = part.xml();
     QString text;
+    part.quickText("t", &text); // the plain string as nearly every writer stores it
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
         const XmlScanner::Token token = xml.next();
@@ -326,10 +327,14 @@ void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
 {
     XmlScanner &xml = part.xml();
     // Held apart from the scanner's buffer, which moves on; std::string keeps a short one in place.
-    const std::string type(xml.attribute("t").data(), size_t(xml.attribute("t").size()));
+    const QByteArrayView typeAttribute = xml.attribute("t");
+    const std::string type(typeAttribute.data(), size_t(typeAttribute.size()));
     const int style = parseIndex(xml.attribute("s"), 1 << 20);
     QString value;
     QString inlineText;
+    // A number, or an inline string, as nearly every cell holds it.
+    if (!part.quickText("v", &value) && part.quickText("t", &inlineText, "is"))
+        inlineText = CellText::decodeOoxmlEscapes(inlineText);
     while (!xml.atEnd()) {
         const XmlScanner::Token inner = xml.next();
         if (inner == XmlScanner::EndElement)

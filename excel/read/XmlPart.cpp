@@ -187,3 +187,12 @@ void XmlPart::appendText(QString *text)
         }
     }
 }
+
+bool XmlPart::quickText(QByteArrayView name, QString *text, QByteArrayView outer)
+{
+    if (!m_xml->quickTextElement(name, outer))
+        return false;
+    if (!m_xml->rawText().isEmpty())
+        m_budget.keep(text, m_xml->text());
+    return true;
+}

@@ -32,6 +32,10 @@ public:
     QString readText();
     // The same, appended to text.
     void appendText(QString *text);
+    // Right after a start tag: a child element <name>text</name> (in outer, when given) read whole,
+    // its text appended to text as appendText would; false, with nothing read, when what comes is
+    // not that plainly.
+    bool quickText(QByteArrayView name, QString *text, QByteArrayView outer = {});
 
     class Source;
 

@@ -1,5 +1,7 @@
 #include "excel/read/XmlScanner.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 
@@ -19,9 +21,18 @@ qsizetype indexOf(QByteArrayView in, char c, qsizetype from = 0)
     return at ? static_cast<const char *>(at) - in.data() : -1;
 }
 
+// Names and prefixes are a few bytes: compared in place, memcmp only for the long (namespaces).
 bool same(QByteArrayView a, QByteArrayView b)
 {
-    return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
+    if (a.size() != b.size())
+        return false;
+    if (a.size() > 16)
+        return std::memcmp(a.data(), b.data(), size_t(a.size())) == 0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.data()[i] != b.data()[i])
+            return false;
+    }
+    return true;
 }
 
 qint64 lineEnds(const char *from, const char *to)
@@ -34,60 +45,134 @@ qint64 lineEnds(const char *from, const char *to)
     return count;
 }
 
+// What each byte is to the markup, looked up rather than compared: names are scanned byte by byte.
+enum : uchar
+{
+    Blank = 1,
+    EndsName = 2, // what may not appear in a name; the parts' names are otherwise taken as written
+    EndsValue = 4 // a quote or '<'
+};
+struct ByteClasses
+{
+    uchar of[256] = {};
+    constexpr ByteClasses()
+    {
+        for (const char c : {' ', '\t', '\n', '\r'})
+            of[uchar(c)] = Blank | EndsName;
+        for (const char c : {'/', '>', '=', '<', '"', '\''})
+            of[uchar(c)] = EndsName;
+        for (const char c : {'<', '"', '\''})
+            of[uchar(c)] |= EndsValue;
+    }
+};
+constexpr ByteClasses byteClasses;
+
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    return byteClasses.of[uchar(c)] & Blank;
 }
 
-// What may not appear in a name; the parts' names are otherwise taken as written.
 bool endsName(char c)
 {
-    return isBlank(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"' || c == '\'';
+    return byteClasses.of[uchar(c)] & EndsName;
 }
 
 void splitName(QByteArrayView qualified, QByteArrayView *prefix, QByteArrayView *local)
 {
-    const qsizetype colon = indexOf(qualified, ':');
-    *prefix = colon < 0 ? QByteArrayView() : qualified.first(colon);
-    *local = colon < 0 ? qualified : qualified.sliced(colon + 1);
+    qsizetype colon = 0;
+    while (colon < qualified.size() && qualified.data()[colon] != ':')
+        ++colon;
+    const bool prefixed = colon < qualified.size();
+    *prefix = prefixed ? qualified.first(colon) : QByteArrayView();
+    *local = prefixed ? qualified.sliced(colon + 1) : qualified;
 }
 
 bool isXmlChar(char32_t c)
 {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+    return (c >= 0x20 && c <= 0xD7FF) || c == 0x9 || c == 0xA || c == 0xD || (c >= 0xE000 && c <= 0xFFFD) ||
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// The character a reference stands for (its text without '&' and ';'); 0 when it is none.
-char32_t referenced(QByteArrayView name)
+// &#NNNNN; in eight bytes read as a little-endian number: its character, 0 when they are not that
+// (every CJK character written as a reference takes five decimal digits). The digits are checked
+// and summed eight bytes at a time.
+Q_ALWAYS_INLINE char32_t fiveDigitReference(quint64 x)
 {
-    if (name == "amp")
-        return '&';
-    if (name == "lt")
-        return '<';
-    if (name == "gt")
-        return '>';
-    if (name == "quot")
-        return '"';
-    if (name == "apos")
-        return '\'';
-    if (name.size() < 2 || name.size() > 10 || name.front() != '#')
+    constexpr quint64 Fixed = 0xFF0000000000FFFF;  // '&', '#' and ';'
+    constexpr quint64 Digits = 0x00FFFFFFFFFF0000; // the five digits
+    constexpr quint64 Zeros = 0x0030303030300000;
+    constexpr quint64 High = 0x00F0F0F0F0F00000;
+    const quint64 digits = x & Digits;
+    if ((x & Fixed) != 0x3B00000000002326 || (digits & High) != Zeros ||
+        ((digits + 0x0006060606060000) & High) != Zeros)
         return 0;
-    const bool hex = name.at(1) == 'x';
-    const QByteArrayView digits = name.sliced(hex ? 2 : 1);
-    char32_t value = 0;
-    for (const char c : digits) {
-        const int digit = c >= '0' && c <= '9'          ? c - '0'
-                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                        : -1;
-        if (digit < 0)
-            return 0;
-        value = value * (hex ? 16 : 10) + char32_t(digit);
-        if (value > 0x10FFFF)
-            return 0;
+    // As the digits of "000NNNNN": pairs, then fours, then all eight summed.
+    quint64 value = (digits << 8) & 0x0F0F0F0F0F0F0F0F;
+    value = (value * 2561) >> 8;
+    value = ((value & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    value = ((value & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+    const char32_t c = char32_t(value);
+    return isXmlChar(c) ? c : 0;
+}
+
+// The digits of a character reference from q on, as far as limit, into c; where they end.
+const uchar *decimalDigits(const uchar *q, const uchar *limit, char32_t *c)
+{
+    for (unsigned digit = 0; q < limit && (digit = unsigned(*q) - '0') <= 9; ++q)
+        *c = *c * 10 + digit;
+    return q;
+}
+
+const uchar *hexDigits(const uchar *q, const uchar *limit, char32_t *c)
+{
+    for (; q < limit; ++q) {
+        const unsigned digit = unsigned(*q) - '0';
+        const unsigned letter = unsigned(*q | 0x20) - 'a';
+        if (digit > 9 && letter > 5)
+            break;
+        *c = *c * 16 + (digit <= 9 ? digit : letter + 10);
     }
-    return !digits.isEmpty() && isXmlChar(value) ? value : 0;
+    return q;
+}
+
+// The character the reference at p ('&') stands for, p moved past its ';'; 0 (p unmoved) when it
+// is none: a decimal or hexadecimal character reference (some writers store every CJK character
+// as &#39033;) or one of the five predefined entities, its name at most ten characters.
+char32_t reference(const uchar *&p, const uchar *end)
+{
+    if (end - p >= 8) {
+        const char32_t c = fiveDigitReference(qFromLittleEndian<quint64>(p));
+        if (c != 0) {
+            p += 8;
+            return c;
+        }
+    }
+    const uchar *q = p + 1;
+    if (q < end && *q == '#') {
+        const bool hex = ++q < end && *q == 'x';
+        q += hex ? 1 : 0;
+        // At most ten characters between '&' and ';': nine digits at most, so no value overflows.
+        const uchar *const limit = end - p > 11 ? p + 11 : end;
+        char32_t c = 0;
+        const uchar *const last = hex ? hexDigits(q, limit, &c) : decimalDigits(q, limit, &c);
+        if (last == q || last == end || *last != ';' || !isXmlChar(c))
+            return 0;
+        p = last + 1;
+        return c;
+    }
+    static constexpr struct
+    {
+        const char *name; // with its ';'
+        qsizetype size;
+        char32_t c;
+    } entities[] = {{"amp;", 4, '&'}, {"lt;", 3, '<'}, {"gt;", 3, '>'}, {"quot;", 5, '"'}, {"apos;", 5, '\''}};
+    for (const auto &entity : entities) {
+        if (end - q >= entity.size && std::memcmp(q, entity.name, size_t(entity.size)) == 0) {
+            p = q + entity.size;
+            return entity.c;
+        }
+    }
+    return 0;
 }
 
 // One UTF-8 sequence of more than one byte at p: its code point, or 0 when it is malformed (cut
@@ -121,51 +206,59 @@ void put(char16_t *&to, char32_t c)
     }
 }
 
-// Character data or an attribute value into UTF-16 in one pass: references replaced (unless it is
-// CDATA), line ends (in an attribute, all blanks) normalised as the XML rules ask.
-bool decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool references, QString *out)
+// The bytes copied as they are: in character data all of ASCII but '&' and '\r', in an attribute
+// value blanks other than ' ' as well (they become spaces).
+struct PlainBytes
 {
-    const qsizetype start = out->size();
-    out->resize(start + raw.size()); // never more UTF-16 units than there are UTF-8 bytes
-    char16_t *const begin = reinterpret_cast<char16_t *>(out->data());
-    char16_t *to = begin + start;
+    bool text[256] = {};
+    bool attribute[256] = {};
+    constexpr PlainBytes()
+    {
+        for (int b = 0; b < 0x80; ++b)
+            text[b] = attribute[b] = b != '&' && b != '\r';
+        attribute['\n'] = attribute['\t'] = false;
+    }
+};
+constexpr PlainBytes plainBytes;
+
+// Character data or an attribute value into UTF-16 at to, which has room for raw.size() units (never
+// fewer are needed): references replaced (unless it is CDATA), line ends (in an attribute, all
+// blanks) normalised as the XML rules ask. The units written, -1 when it does not read.
+qsizetype decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool references, char16_t *const begin)
+{
+    const bool attribute = mode == XmlScanner::Normalise::AttributeBlanks;
+    const bool *const plain = attribute ? plainBytes.attribute : plainBytes.text;
+    char16_t *to = begin;
     const uchar *p = reinterpret_cast<const uchar *>(raw.data());
     const uchar *const end = p + raw.size();
-    const bool attribute = mode == XmlScanner::Normalise::AttributeBlanks;
     while (p < end) {
         const uchar b = *p;
-        if (b >= 0x80) {
-            const char32_t c = utf8Sequence(p, end);
+        if (plain[b]) {
+            *to++ = char16_t(b);
+            ++p;
+            continue;
+        }
+        if (b == '&' && references) {
+            // A run of five-digit references, as whole CJK texts are written; each below U+10000.
+            for (char32_t c = 0; end - p >= 8 && (c = fiveDigitReference(qFromLittleEndian<quint64>(p))) != 0; p += 8)
+                *to++ = char16_t(c);
+            if (p == end || *p != '&')
+                continue;
+        }
+        if (b >= 0x80 || (b == '&' && references)) {
+            const char32_t c = b >= 0x80 ? utf8Sequence(p, end) : reference(p, end);
             if (c == 0)
-                return false;
+                return -1;
             put(to, c);
-        } else if (b == '&' && references && end - p >= 4 && p[1] == '#' && p[2] >= '0' && p[2] <= '9') {
-            // A decimal character reference (&#39033;), as some writers store every CJK character.
-            char32_t c = 0;
-            const uchar *q = p + 2;
-            while (q < end && *q >= '0' && *q <= '9' && c <= 0x10FFFF)
-                c = c * 10 + char32_t(*q++ - '0');
-            if (q == end || *q != ';' || q - p > 11 || !isXmlChar(c))
-                return false;
-            put(to, c);
-            p = q + 1;
-        } else if (b == '&' && references) {
-            const uchar *semicolon = static_cast<const uchar *>(std::memchr(p, ';', size_t(end - p)));
-            const char32_t c = semicolon ? referenced(QByteArrayView(p + 1, semicolon - p - 1)) : 0;
-            if (c == 0)
-                return false;
-            put(to, c);
-            p = semicolon + 1;
         } else if (b == '\r') {
             *to++ = attribute ? u' ' : u'\n';
             p += p + 1 < end && p[1] == '\n' ? 2 : 1;
         } else {
-            *to++ = attribute && (b == '\n' || b == '\t') ? u' ' : char16_t(b);
+            *to++ = b == '&' ? u'&' : u' '; // '&' in CDATA; '\n' or '\t' in an attribute
             ++p;
         }
     }
-    out->truncate(to - begin);
-    return true;
+    return to - begin;
 }
 
 } // namespace
@@ -377,8 +470,108 @@ XmlScanner::Token XmlScanner::scanBang()
     return fail(head.startsWith("<!DOCTYPE") ? DocumentType : Malformed);
 }
 
+// The start tag at m_pos when it is held whole and plain: its name, attributes in double or single
+// quotes set apart by single blanks or more, no namespace declared. False, with nothing kept, for
+// anything else, which the walk below reads (or refuses) as ever.
+bool XmlScanner::quickStartTag()
+{
+    const char *const s = m_buffer.data() + m_pos;
+    const qsizetype held = m_end - m_pos;
+    qsizetype i = 1;
+    while (i < held && !endsName(s[i]))
+        ++i;
+    const qsizetype nameEnd = i;
+    for (;;) {
+        if (i >= held || nameEnd == 1)
+            return false;
+        if (s[i] == '>' || (s[i] == '/' && i + 1 < held && s[i + 1] == '>'))
+            break;
+        if (!isBlank(s[i]))
+            return false;
+        while (i < held && isBlank(s[i]))
+            ++i;
+        if (i < held && (s[i] == '>' || s[i] == '/'))
+            continue;
+        if (!quickAttribute(s, held, &i))
+            return false;
+    }
+    if ((m_started && m_nameStarts.empty()) || int(m_nameStarts.size()) >= m_maxDepth)
+        return false;
+    const QByteArrayView qualified(s + 1, nameEnd - 1);
+    m_nameStarts.push_back(qsizetype(m_openNames.size()));
+    m_openNames.append(qualified.data(), size_t(qualified.size()));
+    m_started = true;
+    splitName(qualified, &m_prefix, &m_name);
+    m_pendingEnd = s[i] == '/';
+    m_pos += i + (m_pendingEnd ? 2 : 1);
+    m_token = StartElement;
+    return true;
+}
+
+// One attribute at s + *i, name="value" with no '<' in the value, kept; *i moved past it.
+bool XmlScanner::quickAttribute(const char *s, qsizetype held, qsizetype *i)
+{
+    qsizetype at = *i;
+    while (at < held && !endsName(s[at]))
+        ++at;
+    const QByteArrayView qualified(s + *i, at - *i);
+    if (qualified.isEmpty() || at + 1 >= held || s[at] != '=' || (s[at + 1] != '"' && s[at + 1] != '\''))
+        return false;
+    const char quote = s[at + 1];
+    const qsizetype valueFrom = at + 2;
+    for (at = valueFrom; at < held && !(byteClasses.of[uchar(s[at])] & EndsValue); ++at) {
+    }
+    while (at < held && s[at] != quote && s[at] != '<')
+        ++at; // past the other quote
+    if (at >= held || s[at] != quote || (qualified.size() >= 5 && std::memcmp(qualified.data(), "xmlns", 5) == 0))
+        return false;
+    Attribute attribute{{}, {}, QByteArrayView(s + valueFrom, at - valueFrom)};
+    splitName(qualified, &attribute.prefix, &attribute.local);
+    m_attributes.push_back(attribute);
+    *i = at + 1;
+    return true;
+}
+
+bool XmlScanner::quickTextElement(QByteArrayView name, QByteArrayView outer)
+{
+    const int levels = outer.isEmpty() ? 1 : 2;
+    if (m_token != StartElement || m_pendingEnd || int(m_nameStarts.size()) + levels > m_maxDepth)
+        return false;
+    const char *const s = m_buffer.data() + m_pos;
+    const qsizetype held = m_end - m_pos;
+    qsizetype at = 0;
+    // <tag> or </tag> at s + at, stepped over.
+    const auto step = [&](QByteArrayView tag, bool end) {
+        const qsizetype from = at + (end ? 2 : 1);
+        if (from + tag.size() >= held || s[at] != '<' || (end && s[at + 1] != '/') || s[from + tag.size()] != '>' ||
+            !same(QByteArrayView(s + from, tag.size()), tag))
+            return false;
+        at = from + tag.size() + 1;
+        return true;
+    };
+    if ((levels == 2 && !step(outer, false)) || !step(name, false))
+        return false;
+    const qsizetype textFrom = at;
+    const void *const lt = std::memchr(s + at, '<', size_t(held - at));
+    at = lt ? static_cast<const char *>(lt) - s : held;
+    const qsizetype textTo = at;
+    if (!step(name, true) || (levels == 2 && !step(outer, true)))
+        return false;
+    m_text = view(m_pos + textFrom, m_pos + textTo);
+    m_cdata = false;
+    m_name = view(m_pos + 1, m_pos + 1 + (levels == 2 ? outer : name).size());
+    m_prefix = QByteArrayView();
+    m_attributes.clear();
+    m_pos += at;
+    m_token = EndElement;
+    return true;
+}
+
 XmlScanner::Token XmlScanner::scanStartTag()
 {
+    if (quickStartTag())
+        return m_token;
+    m_attributes.clear();
     // Nearly every tag ends at the first '>' held, with no '<' before it: the attributes read from
     // that span are the tag's. When they do not read (the '>' stands inside a quoted value), or no
     // '>' is held yet, the tag is walked quote by quote, reading on as needed.
@@ -469,6 +662,18 @@ bool XmlScanner::parseAttributes(QByteArrayView tag)
 
 XmlScanner::Token XmlScanner::scanEndTag()
 {
+    // Nearly always the open element's name and '>', held whole.
+    if (!m_nameStarts.empty()) {
+        const qsizetype from = m_nameStarts.back();
+        const QByteArrayView open(m_openNames.data() + from, qsizetype(m_openNames.size()) - from);
+        const qsizetype gt = open.size() + 2;
+        if (m_end - m_pos > gt && m_buffer[size_t(m_pos + gt)] == '>' && same(view(m_pos + 2, m_pos + gt), open)) {
+            splitName(view(m_pos + 2, m_pos + gt), &m_prefix, &m_name);
+            m_pos += gt + 1;
+            m_popPending = true;
+            return m_token = EndElement;
+        }
+    }
     qsizetype gt = 0;
     if (!find(">", 2, &gt))
         return fail(Malformed);
@@ -516,15 +721,6 @@ bool XmlScanner::isElement(QByteArrayView ns, QByteArrayView localName) const
     return same(m_name, localName) && same(resolve(m_prefix), ns);
 }
 
-QByteArrayView XmlScanner::attribute(QByteArrayView localName) const
-{
-    for (const Attribute &a : m_attributes) {
-        if (a.prefix.isEmpty() && same(a.local, localName))
-            return a.value;
-    }
-    return {};
-}
-
 QByteArrayView XmlScanner::attribute(QByteArrayView ns, QByteArrayView localName) const
 {
     for (const Attribute &a : m_attributes) {
@@ -554,12 +750,14 @@ QString XmlScanner::decoded(QByteArrayView raw, Normalise mode)
 {
     // Decoded into a buffer that is kept, then copied at its size: a text of character references
     // (&#20013;) decodes to an eighth of its bytes, and the cell should not carry the rest as room.
-    m_scratch.resize(0);
-    if (!decodeInto(raw, mode, !(m_cdata && m_token == Characters), &m_scratch)) {
+    if (m_scratch.size() < size_t(raw.size()))
+        m_scratch.resize(size_t(raw.size()));
+    const qsizetype units = decodeInto(raw, mode, !(m_cdata && m_token == Characters), m_scratch.data());
+    if (units < 0) {
         fail(Malformed);
         return QString();
     }
-    return QString(m_scratch.constData(), m_scratch.size());
+    return QString(reinterpret_cast<const QChar *>(m_scratch.data()), units);
 }
 
 QString XmlScanner::attributeText(QByteArrayView localName)
@@ -595,9 +793,4 @@ void XmlScanner::skipCurrentElement()
             break;
     }
     m_skipped += m_dropped + m_pos - from;
-}
-
-bool XmlScanner::decode(QByteArrayView raw, Normalise mode, QString *out)
-{
-    return decodeInto(raw, mode, true, out);
 }

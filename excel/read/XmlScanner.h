@@ -53,7 +53,15 @@ public:
 
     // An attribute of the current start element as written (references not replaced): without a
     // namespace, by namespace, or any prefixed one by its local name (r:id whatever the prefix).
-    QByteArrayView attribute(QByteArrayView localName) const;
+    QByteArrayView attribute(QByteArrayView localName) const
+    {
+        for (const Attribute &a : m_attributes) {
+            if (a.local.size() == localName.size() && a.prefix.isEmpty() &&
+                std::memcmp(a.local.data(), localName.data(), size_t(localName.size())) == 0)
+                return a.value;
+        }
+        return {};
+    }
     QByteArrayView attribute(QByteArrayView ns, QByteArrayView localName) const;
     QByteArrayView prefixedAttribute(QByteArrayView localName) const;
     bool hasAttribute(QByteArrayView ns, QByteArrayView localName) const;
@@ -66,19 +74,25 @@ public:
     QString text();
     bool isWhitespace() const;
 
+    // Right after a start tag: when the bytes held go on with <name>text</name>, or with
+    // <outer><name>text</name></outer>, the text without markup, reads them whole as their tokens
+    // would be read one by one: text() is then that text and the token the end of name (or outer).
+    // False, with nothing read, otherwise (nearly always because it is something else, or the part
+    // goes on past what is held).
+    bool quickTextElement(QByteArrayView name, QByteArrayView outer = {});
+    QByteArrayView rawText() const { return m_text; }
+
     // Reads to the end of the element just started.
     void skipCurrentElement();
     // The bytes of the part passed over so far inside skipped elements: what a reader did not want.
     qint64 skippedBytes() const { return m_skipped; }
 
-    // Character data or an attribute value as text; false (out unchanged in part) when it holds an
-    // unknown reference or is not UTF-8.
+    // How character data or an attribute value is decoded: line ends, or all blanks, normalised.
     enum class Normalise
     {
         LineEnds,
         AttributeBlanks
     };
-    static bool decode(QByteArrayView raw, Normalise mode, QString *out);
 
 private:
     enum Error
@@ -112,6 +126,8 @@ private:
     Token scanText();
     Token scanMarkup();
     Token scanStartTag();
+    bool quickStartTag();
+    bool quickAttribute(const char *s, qsizetype held, qsizetype *i);
     Token openElement(qsizetype gt, bool tentative);
     Token scanEndTag();
     Token scanBang();
@@ -141,7 +157,7 @@ private:
     QByteArrayView m_prefix;
     QByteArrayView m_text;
     bool m_cdata = false;
-    QString m_scratch; // where text is decoded
+    std::vector<char16_t> m_scratch; // where text is decoded
     std::vector<Attribute> m_attributes;
     std::vector<Binding> m_bindings;
     // The last prefixes resolved, while the bindings stay as they are: a part's elements use a

@@ -10,8 +10,9 @@
 namespace {
 
 // The tokens as text: <name> for a start (with its attribute a, when given), text between them,
-// </name> for an end; "!malformed", "!dtd" or "!deep" where the scanner stopped.
-std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8)
+// </name> for an end; "!malformed", "!dtd" or "!deep" where the scanner stopped. With quick, a
+// <t> element after every start is read whole where the scanner can, which must change nothing.
+std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8, bool quick = false)
 {
     qsizetype at = 0;
     XmlScanner xml(
@@ -19,6 +20,13 @@ std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8)
             const qint64 n = std::min<qint64>({size, piece, document.size() - at});
             std::memcpy(buffer, document.constData() + at, size_t(n));
             at += n;
+            // The room not filled holds what a reader past the bytes held would wrongly take in: the
+            // rest of a tag, or a text element.
+            static const char *const poisons[] = {"<t>!</t></r>/>", "/><t>!</t></r>", "><t>!</t></r>/",
+                                                  "r><t>!</t></r>"};
+            const char *const poison = poisons[at % 4];
+            for (qint64 k = n; k < size; ++k)
+                buffer[k] = poison[(k - n) % 14];
             return n;
         },
         maxDepth);
@@ -30,6 +38,13 @@ std::string scan(const QByteArray &document, qint64 piece, int maxDepth = 8)
             if (!xml.attribute("a").isEmpty())
                 out += " a=" + xml.attributeText("a").toStdString();
             out += ">";
+            if (quick && xml.quickTextElement("t", "is")) {
+                out += "<is><t>" + xml.text().toStdString();
+                out += xml.hasError() ? "" : "</t></is>";
+            } else if (quick && xml.quickTextElement("t")) {
+                out += "<t>" + xml.text().toStdString();
+                out += xml.hasError() ? "" : "</t>";
+            }
             break;
         case XmlScanner::EndElement:
             out += "</" + xml.name().toByteArray().toStdString() + ">";
@@ -72,6 +87,9 @@ const Case cases[] = {
     {"character reference past the last character", "<r>&#1114112;</r>", "<r>!malformed"},
     {"character reference too long", "<r>&#0000000065;</r>", "<r>!malformed"},
     {"character reference with a letter", "<r>&#65a;</r>", "<r>!malformed"},
+    {"five-digit reference with a byte past '9'", "<r>&#2599:;</r>", "<r>!malformed"},
+    {"five-digit reference to a surrogate", "<r>&#55296;</r>", "<r>!malformed"},
+    {"hexadecimal references in either case", "<r>&#x4e2d;&#x4E2D;</r>", "<r>\xE4\xB8\xAD\xE4\xB8\xAD</r>"},
     {"malformed UTF-8 in the text", "<r>\xC3\x28</r>", "<r>!malformed"},
     {"document type", "<!DOCTYPE r [<!ENTITY e \"x\">]><r>&e;</r>", "!dtd"},
     {"nesting past the limit", QByteArray("<a>").repeated(9) + QByteArray("</a>").repeated(9),
@@ -83,6 +101,15 @@ const Case cases[] = {
     {"'>' in attributes, the root's first", "<r a=\"x>y\" b='/>'><c a='>'/></r>", "<r a=x>y><c a=>></c></r>"},
     {"'<' in an attribute after a '>'", "<r><c a=\">\" b=\"<\"/></r>", "<r>!malformed"},
     {"empty part", "", "!malformed"},
+    {"text elements", "<r><t>a&amp;b</t><t></t><c/><t>x</t></r>", "<r><t>a&b</t><t></t><c></c><t>x</t></r>"},
+    {"text element with a bad reference", "<r><t>&e;</t></r>", "<r><t>!malformed"},
+    {"text element ended by another", "<r><t>x</u></r>", "<r><t>x!malformed"},
+    {"inline strings", "<r><is><t>x</t></is><is><t>y</t><t>z</t></is><is><t>v</t></c></r>",
+     "<r><is><t>x</t></is><is><t>y</t><t>z</t></is><is><t>v</t>!malformed"},
+    {"inline string past the nesting limit", QByteArray("<a>").repeated(7) + "<is><t>x</t></is>",
+     "<a><a><a><a><a><a><a><is>!deep"},
+    {"text element past the nesting limit", QByteArray("<a>").repeated(8) + "<t>x</t>" + QByteArray("</a>").repeated(8),
+     "<a><a><a><a><a><a><a><a>!deep"},
 };
 
 } // namespace
@@ -93,6 +120,8 @@ TEST(XmlScanner, TokensAndRefusalsInAnyPieces)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(scan(c.document, 1 << 20), c.tokens);
         EXPECT_EQ(scan(c.document, 1), c.tokens); // one byte at a time
+        EXPECT_EQ(scan(c.document, 1 << 20, 8, true), c.tokens);
+        EXPECT_EQ(scan(c.document, 1, 8, true), c.tokens); // only what is held may be read whole
     }
 }
 
