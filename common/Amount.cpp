@@ -86,6 +86,48 @@ Amount roundDecimalText(double value)
     return Amount::fromUnits(negative ? qint64(quint64(0) - units) : qint64(units));
 }
 
+// The amounts the sheet holds are nearly all plain decimals ("43500.5"): an optional "-", digits,
+// and an optional "." with at most four more. Such a text of at most fifteen significant digits is
+// exactly its count of ten-thousandths, which is also what reading it as a double and converting
+// that gives: the double lies within 2^-52 of the decimal, so the product with 10000 lies within
+// 0.23 of the count and rounds to it; where that product is large enough for the tie check to look
+// at the decimal text, the shortest text of the double is the decimal itself (two decimals of at
+// most fifteen digits never share a double). Anything else is left to the general reading.
+bool readPlainDecimal(QStringView text, qint64 &units)
+{
+    constexpr qint64 Limit = 1000000000000000; // fifteen digits
+    qint64 count = 0;
+    // Refuses before the count could pass the limit tenfold, so it never overflows.
+    const auto shift = [&count](int digit) {
+        if (count >= Limit)
+            return false;
+        count = count * 10 + digit;
+        return true;
+    };
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    const bool negative = p != end && *p == u'-';
+    p += negative ? 1 : 0;
+    const char16_t *const integer = p;
+    for (; p != end && *p >= u'0' && *p <= u'9'; ++p)
+        if (!shift(*p - u'0'))
+            return false;
+    if (p == integer)
+        return false;
+    int decimals = 0;
+    if (p != end && *p == u'.')
+        for (++p; p != end && *p >= u'0' && *p <= u'9' && decimals < 4; ++p, ++decimals)
+            if (!shift(*p - u'0'))
+                return false;
+    for (; decimals < 4; ++decimals)
+        if (!shift(0))
+            return false;
+    if (p != end || count >= Limit)
+        return false;
+    units = negative ? -count : count;
+    return true;
+}
+
 } // namespace
 
 Amount Amount::fromDouble(double value)
@@ -113,6 +155,9 @@ Amount Amount::fromWhole(qint64 yuan)
 
 Amount Amount::fromText(const QString &text)
 {
+    qint64 units = 0;
+    if (readPlainDecimal(text, units))
+        return fromUnits(units);
     if (QStringView(text).trimmed() == OverflowText())
         return overflowed();
     return fromDouble(LeadingNumber(text));

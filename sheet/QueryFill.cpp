@@ -28,7 +28,7 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
     // insertion; a failure further down still writes the rows before it.
     QList<RowTexts> rows;
     const auto stop = [&] {
-        sheet.writeRowsKeepingTotals(1, rows);
+        sheet.writeRowsKeepingTotals(1, std::move(rows));
         return false;
     };
     while (!records.eof()) {
@@ -50,7 +50,7 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
         if (!records.moveNext(error))
             return stop();
     }
-    sheet.writeRows(1, rows);
+    sheet.writeRows(1, std::move(rows));
     return true;
 }
 
