@@ -95,34 +95,26 @@ Amount roundDecimalText(double value)
 // most fifteen digits never share a double). Anything else is left to the general reading.
 bool readPlainDecimal(QStringView text, qint64 &units)
 {
-    constexpr qint64 Limit = 1000000000000000; // fifteen digits
-    qint64 count = 0;
-    // Refuses before the count could pass the limit tenfold, so it never overflows.
-    const auto shift = [&count](int digit) {
-        if (count >= Limit)
-            return false;
-        count = count * 10 + digit;
-        return true;
-    };
     const char16_t *p = text.utf16();
     const char16_t *const end = p + text.size();
     const bool negative = p != end && *p == u'-';
     p += negative ? 1 : 0;
+    // Fourteen integer digits at most (with four decimals the count then stays below 10^18, so it
+    // cannot overflow); more can only pass fifteen digits, or are leading zeros, left to the rule.
     const char16_t *const integer = p;
-    for (; p != end && *p >= u'0' && *p <= u'9'; ++p)
-        if (!shift(*p - u'0'))
-            return false;
+    const char16_t *const integerEnd = end - p > 14 ? p + 14 : end;
+    qint64 count = 0;
+    for (; p != integerEnd && char16_t(*p - u'0') < 10; ++p)
+        count = count * 10 + (*p - u'0');
     if (p == integer)
         return false;
     int decimals = 0;
     if (p != end && *p == u'.')
-        for (++p; p != end && *p >= u'0' && *p <= u'9' && decimals < 4; ++p, ++decimals)
-            if (!shift(*p - u'0'))
-                return false;
-    for (; decimals < 4; ++decimals)
-        if (!shift(0))
-            return false;
-    if (p != end || count >= Limit)
+        for (++p; p != end && char16_t(*p - u'0') < 10 && decimals < 4; ++p, ++decimals)
+            count = count * 10 + (*p - u'0');
+    static constexpr qint64 Scales[] = {10000, 1000, 100, 10, 1};
+    count *= Scales[decimals];
+    if (p != end || count >= 1000000000000000) // fifteen digits
         return false;
     units = negative ? -count : count;
     return true;
