@@ -19,6 +19,23 @@ OdbcConnection &MainConn()
     return connection;
 }
 
+QString LegacyDriverRefusedMessage(const QString &setting)
+{
+    const QString refused = QStringLiteral("它不能保证登录密码加密传送，程序拒绝用它登录。\r\n");
+    const QString optional = QStringLiteral("或者只在可信的网络中，在 default.ini 的 [ConnServ] 节中加入一行"
+                                            "“Encryption=optional”，允许不加密登录。");
+    if (setting.isEmpty())
+        return QStringLiteral("本机只有 Windows 自带的“SQL Server”驱动程序，") + refused +
+               QStringLiteral("请安装微软的“ODBC Driver 18 for SQL Server”（免费）；") + optional;
+    return QStringLiteral("default.ini 的 [ConnServ] 节中的“ODBC Driver=%1”指定了 Windows 自带的“SQL Server”驱动程序，")
+               .arg(setting) +
+           refused +
+           QStringLiteral(
+               "请删去这一行，由程序选用本机最新的 SQL Server 驱动程序（没有时请安装微软的“ODBC Driver 18 for "
+               "SQL Server”，免费）；") +
+           optional;
+}
+
 bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &settings, const QString &iniPath,
                       int timeoutSeconds, DbError *error)
 {
@@ -29,7 +46,8 @@ bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &sett
         return false;
     };
     connection.close();
-    const OdbcDriver driver = FindOdbcDriver(OdbcDriverSetting(iniPath));
+    const QString driverSetting = OdbcDriverSetting(iniPath);
+    const OdbcDriver driver = FindOdbcDriver(driverSetting);
     const QString unpassable = UnpassableValueError(settings, driver.kind);
     if (!unpassable.isEmpty())
         return fail(DbError::Kind::UnpassableValue, unpassable);
@@ -44,7 +62,7 @@ bool OpenWithSettings(OdbcConnection &connection, const ConnectionSettings &sett
     // Windows authentication sends no password.
     if (driver.kind == OdbcDriverKind::MicrosoftLegacy && options.requireEncryption &&
         settings.account != ConnectionSettings::Account::System)
-        return fail(DbError::Kind::PlainLoginRefused, LegacyDriverRefusedMessage);
+        return fail(DbError::Kind::PlainLoginRefused, LegacyDriverRefusedMessage(driverSetting));
     const SqlServerAddress address = FreeTdsServerAddress(settings.dataSource);
     int port = address.port;
     if (freeTds && !address.instance.isEmpty() && port == 0) {

@@ -40,10 +40,9 @@ bool ReopenMainConn(const ConnectionSettings &settings, const QString &iniPath, 
 inline const QString ConnectErrorMessage =
     QStringLiteral("数据库连接错误！请检查数据库连接设置，\r\n如果问题依然存在，请检查网络连接！");
 inline const QString ConnectErrorTitle = QStringLiteral("数据库连接错误");
-inline const QString LegacyDriverRefusedMessage =
-    QStringLiteral("本机只有 Windows 自带的“SQL Server”驱动程序，它不能保证登录密码加密传送，程序拒绝用它登录。\r\n"
-                   "请安装微软的“ODBC Driver 18 for SQL Server”（免费）；或者只在可信的网络中，在 default.ini 的 "
-                   "[ConnServ] 节中加入一行“Encryption=optional”，允许不加密登录。");
+// Why Windows' own "SQL Server" driver is not handed a password, and the way out: `setting` is the
+// settings' "ODBC Driver" value that named it, empty when it was taken as the only one installed.
+QString LegacyDriverRefusedMessage(const QString &setting);
 inline const QString PlainLoginRefusedMessage =
     QStringLiteral("数据库服务器不支持加密连接。为了不让登录密码以明文在网络上传送，程序拒绝连接。"
                    "如确需连接不能加密的旧服务器，请在 default.ini 的 [ConnServ] 节中加入一行“Encryption=optional”。");

@@ -200,15 +200,11 @@ lxw_error writeQuoteRows(lxw_worksheet *worksheet, const CostSheet &sheet, const
     return worksheet_merge_range(worksheet, row, 0, row, 3, totals.constData(), formats.cell);
 }
 
-// The whole workbook into a file of its own; empty, or why it could not be written.
-QString writeWorkbookFile(const CostSheet &sheet, const XlsxScratch &scratch, const QList<ExtraWorksheet> &extraSheets)
+// The whole workbook; empty, or why it could not be written.
+QString writeWorkbook(lxw_workbook *workbook, const CostSheet &sheet, const QList<ExtraWorksheet> &extraSheets)
 {
-    const CNumericLocale numbersWithPoint;
-    XlsxWriterWorkbook workbook(scratch);
-    if (!workbook.get())
-        return ExcelText::cannotCreateWorkbook();
-    lxw_worksheet *worksheet = AddA4Worksheet(workbook.get(), "Sheet1");
-    const Formats formats{workbook_add_format(workbook.get()), workbook_add_format(workbook.get())};
+    lxw_worksheet *worksheet = AddA4Worksheet(workbook, "Sheet1");
+    const Formats formats{workbook_add_format(workbook), workbook_add_format(workbook)};
     if (!worksheet || !formats.header || !formats.cell)
         return ExcelText::outOfMemory();
     format_set_font_name(formats.header, "黑体");
@@ -221,10 +217,8 @@ QString writeWorkbookFile(const CostSheet &sheet, const XlsxScratch &scratch, co
     for (const ExtraWorksheet &extra : extraSheets) {
         if (result != LXW_NO_ERROR)
             break;
-        result = writeExtraWorksheet(workbook.get(), extra, formats.header, formats.cell);
+        result = writeExtraWorksheet(workbook, extra, formats.header, formats.cell);
     }
-    if (result == LXW_NO_ERROR)
-        result = workbook.close();
     return result == LXW_NO_ERROR ? QString() : XlsxWriterMessage(result);
 }
 
@@ -247,22 +241,12 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookErr
     if (!overflow.isEmpty())
         return fail(WorkbookError::Kind::Refused, overflow);
 
-    // Said first, whole: the one failure the planner mends by closing a window.
-    const QString heldOpen = HeldOpenMessage(path);
-    if (!heldOpen.isEmpty())
-        return WorkbookError::fail(error, WorkbookError::Kind::FileAccess, heldOpen);
-
-    // The writer takes a narrow path and writes in place; it works in a private folder, and the
-    // finished file replaces the target in one step, so a failure never leaves half a file there.
-    XlsxScratch scratch;
-    if (!scratch.isValid())
-        return fail(WorkbookError::Kind::FileAccess, ExcelText::cannotCreateScratchFolder());
-    const QString written = writeWorkbookFile(sheet, scratch, extraSheets);
-    if (!written.isEmpty())
-        return fail(WorkbookError::Kind::FileAccess, written);
-
-    QString replaceError;
-    if (!ReplaceWithWrittenFile(scratch.workbookPath(), path, &replaceError))
-        return fail(WorkbookError::Kind::FileAccess, replaceError);
-    return true;
+    bool heldOpen = false;
+    const QString failure = WriteXlsxInPlace(
+        path, [&](lxw_workbook *workbook) { return writeWorkbook(workbook, sheet, extraSheets); }, &heldOpen);
+    if (failure.isEmpty())
+        return true;
+    // The held-open message is said whole: the one failure the planner mends by closing a window.
+    return heldOpen ? WorkbookError::fail(error, WorkbookError::Kind::FileAccess, failure)
+                    : fail(WorkbookError::Kind::FileAccess, failure);
 }

@@ -1,5 +1,6 @@
 #include "excel/XlsxWriterSupport.h"
 
+#include "excel/CNumericLocale.h"
 #include "excel/ExcelTexts.h"
 #include "excel/NarrowPath.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStorageInfo>
+#include <QTemporaryDir>
 
 QString XlsxWriterMessage(lxw_error code)
 {
@@ -34,28 +36,72 @@ lxw_worksheet *AddA4Worksheet(lxw_workbook *workbook, const char *name)
     return sheet;
 }
 
-XlsxScratch::XlsxScratch() : m_dir(NarrowScratchBase() + QStringLiteral("/quilvar-XXXXXX")) {}
+namespace {
 
-XlsxWriterWorkbook::XlsxWriterWorkbook(const XlsxScratch &scratch)
+// A private folder for the writer's file and its scratch files, in a place whose name the writer's
+// narrow file calls can open on every system (excel/NarrowPath.h); removed with everything in it.
+class XlsxScratch
 {
-    const QByteArray file = NarrowPath(scratch.workbookPath());
-    QByteArray folder = NarrowPath(scratch.path());
-    if (file.isEmpty() || folder.isEmpty())
-        return;
-    lxw_workbook_options options{};
-    options.tmpdir = folder.data(); // copied by the writer
-    m_workbook = workbook_new_opt(file.constData(), &options);
+public:
+    XlsxScratch() : m_dir(NarrowScratchBase() + QStringLiteral("/quilvar-XXXXXX")) {}
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString workbookPath() const { return m_dir.filePath(QStringLiteral("quote.xlsx")); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The writer's workbook, written to the scratch folder's file with its scratch files beside it;
+// closed (and so thrown away) when a failure leaves it before close(). Null when the writer cannot
+// start.
+class XlsxWriterWorkbook
+{
+public:
+    explicit XlsxWriterWorkbook(const XlsxScratch &scratch)
+    {
+        const QByteArray file = NarrowPath(scratch.workbookPath());
+        QByteArray folder = NarrowPath(scratch.path());
+        if (file.isEmpty() || folder.isEmpty())
+            return;
+        lxw_workbook_options options{};
+        options.tmpdir = folder.data(); // copied by the writer
+        m_workbook = workbook_new_opt(file.constData(), &options);
+    }
+    ~XlsxWriterWorkbook()
+    {
+        if (m_workbook)
+            workbook_close(m_workbook); // only after a failure: the half-written file is thrown away
+    }
+    lxw_workbook *get() const { return m_workbook; }
+    lxw_error close()
+    {
+        lxw_workbook *workbook = m_workbook;
+        m_workbook = nullptr;
+        return workbook_close(workbook);
+    }
+
+private:
+    lxw_workbook *m_workbook = nullptr;
+};
+
+// The one failure the planner mends by closing a window, in the same words wherever it is found;
+// `quotedName` is empty where the message names the file already.
+QString heldOpenText(const QString &quotedName)
+{
+    return QStringLiteral("文件%1正被其它程序（如 Excel、WPS）打开，请关闭后再导出。").arg(quotedName);
 }
 
-QString HeldOpenMessage(const QString &path)
+// The message for a target that another program holds open, empty when none does.
+QString heldOpenMessage(const QString &path)
 {
     if (!IsHeldOpenElsewhere(path))
         return {};
-    return QStringLiteral("文件“%1”正被其它程序（如 Excel、WPS）打开，请关闭后再导出。")
-        .arg(QDir::toNativeSeparators(path));
+    return heldOpenText(QStringLiteral("“%1”").arg(QDir::toNativeSeparators(path)));
 }
 
-QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
+// Why path could not be written, in Chinese, from what can be seen of it and its folder.
+QString writeFailureReason(const QString &path, QFileDevice::FileError error)
 {
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
@@ -67,7 +113,7 @@ QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
     if (target.isDir())
         return QStringLiteral("这是一个文件夹的名字。");
     if (IsHeldOpenElsewhere(path))
-        return QStringLiteral("文件正被其它程序（如 Excel、WPS）打开，请关闭后再导出。");
+        return heldOpenText(QString());
     if (target.exists() && !target.isWritable())
         return QStringLiteral("文件是只读的，或没有写入它的权限。");
     if (!folder.isWritable())
@@ -87,7 +133,9 @@ QString WriteFailureReason(const QString &path, QFileDevice::FileError error)
     }
 }
 
-bool ReplaceWithWrittenFile(const QString &scratchPath, const QString &path, QString *error)
+// Puts the file the writer finished at scratchPath in place of path in one step. False with the
+// reason otherwise.
+bool replaceWithWrittenFile(const QString &scratchPath, const QString &path, QString *error)
 {
     QFile written(scratchPath);
     if (!written.open(QIODevice::ReadOnly)) {
@@ -97,8 +145,35 @@ bool ReplaceWithWrittenFile(const QString &scratchPath, const QString &path, QSt
     const QByteArray bytes = written.readAll();
     QSaveFile target(path);
     if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit()) {
-        *error = WriteFailureReason(path, target.error());
+        *error = writeFailureReason(path, target.error());
         return false;
     }
     return true;
+}
+
+} // namespace
+
+QString WriteXlsxInPlace(const QString &path, const std::function<QString(lxw_workbook *)> &fill, bool *heldOpen)
+{
+    const QString held = heldOpenMessage(path);
+    *heldOpen = !held.isEmpty();
+    if (*heldOpen)
+        return held;
+    const XlsxScratch scratch;
+    if (!scratch.isValid())
+        return ExcelText::cannotCreateScratchFolder();
+    {
+        const CNumericLocale numbersWithPoint;
+        XlsxWriterWorkbook workbook(scratch);
+        if (!workbook.get())
+            return ExcelText::cannotCreateWorkbook();
+        const QString filled = fill(workbook.get());
+        if (!filled.isEmpty())
+            return filled;
+        const lxw_error closed = workbook.close();
+        if (closed != LXW_NO_ERROR)
+            return XlsxWriterMessage(closed);
+    }
+    QString replaceError;
+    return replaceWithWrittenFile(scratch.workbookPath(), path, &replaceError) ? QString() : replaceError;
 }

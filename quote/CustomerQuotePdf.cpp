@@ -128,8 +128,8 @@ bool WriteCustomerQuotePdf(const CustomerQuote &quote, const QString &path, QStr
     const QStringList installed = QFontDatabase::families();
     const QStringList families = PdfFontFamilies();
     if (std::none_of(families.begin(), families.end(), [&](const QString &f) { return installed.contains(f); })) {
-        *error = QStringLiteral("无法写出报价单“%1”：本机没有可用的中文字体（需要 %2 之一）。")
-                     .arg(path, families.join(QStringLiteral("、")));
+        *error = QuoteMessage::cannotWriteDocument(
+            path, QStringLiteral("本机没有可用的中文字体（需要 %1 之一）。").arg(families.join(QStringLiteral("、"))));
         return false;
     }
     const QByteArray bytes = render(quote);

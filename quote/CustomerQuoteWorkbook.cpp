@@ -206,48 +206,35 @@ void compose(Writer &out, const Formats &f, const CustomerQuote &quote)
     section(out, f, T::terms(), quote.agency.footer);
 }
 
+// The quote on one sheet, printed a page wide; empty, or why it could not be written.
+QString writeWorkbook(lxw_workbook *workbook, const CustomerQuote &quote)
+{
+    lxw_worksheet *sheet = AddA4Worksheet(workbook, "报价单");
+    if (!sheet)
+        return ExcelText::cannotCreateWorkbook();
+    Writer out(workbook, sheet);
+    const Formats f = formats(out);
+    if (!f.valid())
+        return ExcelText::outOfMemory();
+    for (lxw_col_t c = 0; c < 3; ++c)
+        worksheet_set_column(sheet, c, c, ColumnWidths[c], nullptr);
+    worksheet_fit_to_pages(sheet, 1, 0);
+    worksheet_set_margins(sheet, 0.6, 0.6, 0.7, 0.7);
+    worksheet_set_footer(sheet, "&C第 &P 页，共 &N 页");
+    compose(out, f, quote);
+    out.nextRow();
+    return out.result() == LXW_NO_ERROR ? QString() : XlsxWriterMessage(out.result());
+}
+
 } // namespace
 
 bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path, QString *error)
 {
-    auto fail = [&](const QString &message) {
-        *error = QuoteMessage::cannotWriteDocument(path, message);
-        return false;
-    };
-    const QString heldOpen = HeldOpenMessage(path);
-    if (!heldOpen.isEmpty()) {
-        *error = heldOpen;
-        return false;
-    }
-    XlsxScratch scratch;
-    if (!scratch.isValid())
-        return fail(ExcelText::cannotCreateScratchFolder());
-    const QString scratchPath = scratch.workbookPath();
-    {
-        const CNumericLocale numbersWithPoint;
-        XlsxWriterWorkbook workbook(scratch);
-        lxw_worksheet *sheet = workbook.get() ? AddA4Worksheet(workbook.get(), "报价单") : nullptr;
-        if (!sheet)
-            return fail(ExcelText::cannotCreateWorkbook());
-        Writer out(workbook.get(), sheet);
-        const Formats f = formats(out);
-        if (!f.valid())
-            return fail(ExcelText::outOfMemory());
-        for (lxw_col_t c = 0; c < 3; ++c)
-            worksheet_set_column(sheet, c, c, ColumnWidths[c], nullptr);
-        worksheet_fit_to_pages(sheet, 1, 0);
-        worksheet_set_margins(sheet, 0.6, 0.6, 0.7, 0.7);
-        worksheet_set_footer(sheet, "&C第 &P 页，共 &N 页");
-        compose(out, f, quote);
-        out.nextRow();
-        if (out.result() != LXW_NO_ERROR)
-            return fail(XlsxWriterMessage(out.result()));
-        const lxw_error closed = workbook.close();
-        if (closed != LXW_NO_ERROR)
-            return fail(XlsxWriterMessage(closed));
-    }
-    QString replaceError;
-    if (!ReplaceWithWrittenFile(scratchPath, path, &replaceError))
-        return fail(replaceError);
-    return true;
+    bool heldOpen = false;
+    const QString failure = WriteXlsxInPlace(
+        path, [&](lxw_workbook *workbook) { return writeWorkbook(workbook, quote); }, &heldOpen);
+    if (failure.isEmpty())
+        return true;
+    *error = heldOpen ? failure : QuoteMessage::cannotWriteDocument(path, failure);
+    return false;
 }

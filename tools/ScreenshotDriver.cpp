@@ -85,18 +85,24 @@ void shoot(const QString &file)
         stay.exec();
     }
 }
-// Calls act on the modal window of type T once it is open: dialogs take their time to appear.
-template <typename T, typename Act> void whenModal(Act act)
+// Calls act once condition holds: dialogs take their time to appear, lists to fill.
+template <typename Condition, typename Act> void whenTrue(Condition condition, Act act)
 {
     auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
+    QObject::connect(poll, &QTimer::timeout, [poll, condition, act] {
+        if (condition()) {
             poll->deleteLater();
             poll->stop();
-            act(modal);
+            act();
         }
     });
     poll->start(100);
+}
+// Calls act on the modal window of type T once it is open.
+template <typename T, typename Act> void whenModal(Act act)
+{
+    whenTrue([] { return qobject_cast<T *>(QApplication::activeModalWidget()) != nullptr; },
+             [act] { act(qobject_cast<T *>(QApplication::activeModalWidget())); });
 }
 
 // The workbook commands through their real dialogs: the open dialog's formats, an export refused
@@ -170,17 +176,26 @@ void keepEarlierSheets(CalculatorWindow &window, QLockFile &stillOpen)
 void memoryScene(QApplication &app, CalculatorWindow &window, const QString &scene, const QString &file)
 {
     auto shootAndQuit = [&app, file] {
-        QTimer::singleShot(600, [&app, file] {
-            shoot(file);
-            if (QWidget *modal = QApplication::activeModalWidget())
-                modal->close();
-            app.quit();
-        });
+        shoot(file);
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+        app.quit();
     };
-    shootAndQuit();
     if (scene == QLatin1String("recent")) {
+        // Photographed once the folder is read and the list filled, however long the reading takes.
+        whenModal<QDialog>([shootAndQuit](QDialog *dialog) {
+            auto *list = dialog->findChild<QTreeView *>(QStringLiteral("LvRecent"));
+            whenTrue([list] { return list->isEnabled(); },
+                     [dialog, shootAndQuit] {
+                         dialog->repaint();
+                         shootAndQuit();
+                     });
+        });
         window.popupMenu()->findChild<QAction *>(QStringLiteral("MnuLv_2Recent"))->trigger();
-    } else if (scene == QLatin1String("paste")) {
+        return;
+    }
+    QTimer::singleShot(600, shootAndQuit);
+    if (scene == QLatin1String("paste")) {
         QGuiApplication::clipboard()->setText(QStringLiteral("车\t大巴\n导游\t金牌\n其它\t水\n"));
         auto *list = window.findChild<QTreeView *>(QStringLiteral("Lv1"));
         list->setCurrentIndex(list->model()->index(1, 0));

@@ -41,18 +41,34 @@ SheetMemory::~SheetMemory()
     m_writer.flush();
 }
 
-void SheetMemory::lookAtFolder(bool markUnclosed, std::function<void(const FolderScan &scan, int unclosed)> done)
+void SheetMemory::lookAtFolder(bool markUnclosed, LookDone done)
+{
+    if (m_looks.isEmpty() || (m_looks.size() == 1 && markUnclosed && !m_looks.first().markUnclosed)) {
+        m_looks.append({markUnclosed, {done}});
+        if (m_looks.size() == 1)
+            startLook();
+        return;
+    }
+    m_looks.last().markUnclosed |= markUnclosed;
+    m_looks.last().done.append(done);
+}
+
+void SheetMemory::startLook()
 {
     if (m_look)
-        m_look->wait();
-    m_look.reset(QThread::create([this, folder = m_folder, own = m_path, markUnclosed, done] {
+        m_look->wait(); // it has ended: handing its result over was the last thing it did
+    m_look.reset(QThread::create([this, folder = m_folder, own = m_path, mark = m_looks.first().markUnclosed] {
         const FolderScan scan = ScanSheetFolder(folder, QDateTime::currentDateTimeUtc(), own);
-        const int unclosed = markUnclosed ? MarkUnclosedSheets(scan) : 0;
+        const int unclosed = mark ? MarkUnclosedSheets(scan) : 0;
         // Dropped when this object is gone before the call arrives.
         QMetaObject::invokeMethod(
             this,
-            [this, done, scan, unclosed] {
-                done(scan, unclosed);
+            [this, scan, unclosed] {
+                const Look look = m_looks.takeFirst();
+                if (!m_looks.isEmpty())
+                    startLook();
+                for (const LookDone &done : look.done)
+                    done(scan, unclosed);
                 emit folderLooked();
             },
             Qt::QueuedConnection);
@@ -120,12 +136,16 @@ void SheetMemory::flush()
 
 void SheetMemory::closeNormally()
 {
-    // Only a sheet that is kept is marked; one never changed leaves no file.
-    flush();
-    if (m_path.isEmpty())
+    // Only a sheet that is kept is marked; one never changed leaves no file. A change still
+    // gathering goes into the same, one write.
+    const bool gathering = m_gather.isActive();
+    if (m_path.isEmpty() && !gathering)
         return;
     m_record.closed = true;
-    m_writer.post(m_path, m_record);
+    if (gathering)
+        handOver();
+    else
+        m_writer.post(m_path, m_record);
     m_writer.flush();
     // The sheet is no longer open here: another calculator may open it as it is.
     m_lock.reset();

@@ -44,10 +44,13 @@ public:
     // Hands the sheet as it stands to the writer at once, as the end of a gathering does.
     void handOver();
 
+    using LookDone = std::function<void(const FolderScan &scan, int unclosed)>;
     // Reads the folder on a thread of its own, so that many large kept sheets on a slow or network
     // drive never hold up the window: prunes it, moves damaged files aside and, with `markUnclosed`,
     // marks the sheets whose calculator ended without its close. `done` runs on this object's thread.
-    void lookAtFolder(bool markUnclosed, std::function<void(const FolderScan &scan, int unclosed)> done);
+    // Never waits: asked while a reading runs, it is answered by that reading (one that marks answers
+    // one that does not), or else by the next one, started when that reading ends.
+    void lookAtFolder(bool markUnclosed, LookDone done);
 
     QString path() const { return m_path; }
     qint64 lastWritten() const { return m_lastWritten; }
@@ -55,10 +58,16 @@ public:
 signals:
     // A failure of the memory, once per kind: the planner's work goes on unsaved.
     void problem(const QString &text);
-    // lookAtFolder is done, its `done` called.
+    // A reading of the folder is done, the `done` of every look it answered called.
     void folderLooked();
 
 private:
+    struct Look
+    {
+        bool markUnclosed = false;
+        QList<LookDone> done;
+    };
+    void startLook();
     void changed();
     bool prepareFile();
     void report(int kind, const QString &text);
@@ -74,6 +83,7 @@ private:
     qint64 m_lastWritten = 0;
     bool m_started = false;
     std::unique_ptr<QThread> m_look;
+    QList<Look> m_looks; // the reading under way first, then at most one to follow it
 };
 
 // Puts a kept sheet into the sheet as an import does: every row, then the three boxes as they stood.

@@ -105,12 +105,9 @@ private slots:
 private:
     static void checkMarks(QLineEdit *field, const char *box)
     {
+        // The readings themselves are LeadingNumber's; here a mark is shown, then taken away.
         using Typed = std::pair<const char16_t *, const char16_t *>;
-        for (const auto &[typed, tip] :
-             {Typed{u"1,900", u"只读到 1：“,” 之后的文字不算数"}, Typed{u"￥1900", u"读作 0：“￥” 不是数字"},
-              Typed{u"三十", u"读作 0：“三”是中文数字，请用阿拉伯数字"},
-              Typed{u"３０", u"读作 0：“３”是全角数字，请用半角数字"},
-              Typed{u"30.5.1", u"只读到 30.5：“.” 之后的文字不算数"}, Typed{u"1900", u""}, Typed{u"30人", u""}}) {
+        for (const auto &[typed, tip] : {Typed{u"1,900", u"只读到 1：“,” 之后的文字不算数"}, Typed{u"1900", u""}}) {
             const QString what = QStringLiteral("%1 %2").arg(QString::fromLatin1(box), QString::fromUtf16(typed));
             field->setFocus();
             field->selectAll();

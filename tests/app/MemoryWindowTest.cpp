@@ -200,7 +200,8 @@ private slots:
         });
     }
 
-    // The list shows while the folder is still being read (a slow drive), and fills when it is read.
+    // The list shows while the folder is still being read (a slow drive, the start-up's reading),
+    // and fills when it is read.
     void theListFillsWhenTheFolderIsRead()
     {
         {
@@ -209,9 +210,12 @@ private slots:
             one.window.close();
         }
         QSemaphore reading;
-        // Bounded only so that a reading on the interface thread fails the test instead of hanging it.
-        SheetFolder::setReadHookForTests([&reading] { reading.tryAcquire(1, 20000); });
+        // Bounded only so that a wait for the reading on the interface thread fails the test
+        // instead of hanging it.
+        std::atomic<bool> waitedFor = false;
+        SheetFolder::setReadHookForTests([&] { waitedFor = waitedFor || !reading.tryAcquire(1, 20000); });
         Window w;
+        w.window.noteLastEnd(true); // the start-up reading, still under way when the list opens
         bool ran = false;
         answerNextModal([&reading, &ran](QWidget *modal) {
             ran = true;
@@ -225,6 +229,7 @@ private slots:
         w.menu("MnuLv_2Recent");
         SheetFolder::setReadHookForTests({});
         QVERIFY(ran);
+        QVERIFY(!waitedFor);
     }
 
     void twoCalculatorsKeepTwoSheets()

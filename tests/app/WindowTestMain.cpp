@@ -5,15 +5,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        const Qt::Key key = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue()) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), Qt::NoModifier);
-    }
-}
-
 void answerNextModal(std::function<void(QWidget *)> check)
 {
     auto *timer = new QTimer;

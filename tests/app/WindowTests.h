@@ -26,7 +26,14 @@
 #include <memory>
 
 // Types the text key by key, Chinese characters too (QTest::keyClicks takes Latin-1 only).
-void typeText(QWidget *widget, const QString &text);
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        const Qt::Key key = c.isDigit() ? Qt::Key(Qt::Key_0 + c.digitValue()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), Qt::NoModifier);
+    }
+}
 
 // Runs `check` on the modal dialog that the next action opens, then closes it.
 void answerNextModal(std::function<void(QWidget *)> check);

@@ -19,15 +19,20 @@ struct Row
     bool ticked = true;
 };
 
-// The settings from their defaults, with "Key=value" pairs (the keys of default.ini) separated by "|".
+// The settings from their defaults, with "Key=value" pairs (the keys of default.ini) separated by "|";
+// a key misspelt in a case fails it rather than leave the setting at its default.
 QuoteSettingTexts texts(const char16_t *pairs)
 {
     QuoteSettingTexts out;
     for (const QString &pair : q(pairs).split(u'|', Qt::SkipEmptyParts)) {
+        bool known = false;
         for (const QuoteSettingField &field : QuoteSettingFields()) {
-            if (pair.section(u'=', 0, 0) == field.key)
+            if (pair.section(u'=', 0, 0) == field.key) {
                 out.*field.text = pair.section(u'=', 1);
+                known = true;
+            }
         }
+        EXPECT_TRUE(known) << "no setting " << pair.toStdString();
     }
     return out;
 }

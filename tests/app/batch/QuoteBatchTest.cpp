@@ -358,7 +358,8 @@ TEST(QuoteBatch, NoChineseFontMakesNoPdf)
     const BatchResult run = runBatch(QStringList{"--import", workedExample(dir), "--quote-pdf", pdf} + workedSettings,
                                      fontConfigWithout(dir, QStringLiteral("*")), noFonts);
     EXPECT_EQ(run.status, BatchWorkbookFailed);
-    EXPECT_TRUE(run.err.contains(q(u"没有可用的中文字体"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(q(u"无法写入报价单")) && run.err.contains(q(u"没有可用的中文字体")))
+        << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
