@@ -3,8 +3,9 @@
 #   tools/windows.sh          the libraries (once, cached), the programs, the tests and the zip
 #   tools/windows.sh --test   the same, then every test under Wine (tools/windows/test.sh)
 # The Windows libraries (Qt from Debian's qt6-base source, zlib, libzip, libxlsxwriter, GoogleTest)
-# are built once into QUILVAR_WIN_CACHE (default /var/cache/quilvar-win64), in a folder named after
-# their versions and the scripts that build them, so that later runs and other clones reuse them.
+# are built once into QUILVAR_WIN_CACHE (default /var/cache/quilvar-win64), each in a folder of its
+# own named after its version and what builds it, so that later runs and other clones reuse them
+# and a change to one library rebuilds that one only.
 # Run as root (or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,16 +50,27 @@ fi
 # --- the cached Windows libraries ---------------------------------------------------------------
 # The same source versions as the host's packages: the cross-built Qt must match the host's moc.
 source_version() { dpkg-query -W -f='${source:Version}' "$1"; }
-qt_version=$(source_version qt6-base-dev)
-zlib_version=$(source_version zlib1g-dev)
-libzip_version=$(source_version libzip-dev)
-xlsxwriter_version=$(source_version libxlsxwriter-dev)
-gtest_version=$(source_version googletest)
+libraries=(qt zlib libzip libxlsxwriter googletest)
+declare -A library_version=(
+    [qt]=$(source_version qt6-base-dev) [zlib]=$(source_version zlib1g-dev)
+    [libzip]=$(source_version libzip-dev) [libxlsxwriter]=$(source_version libxlsxwriter-dev)
+    [googletest]=$(source_version googletest))
+# What links what: libzip and libxlsxwriter take zlib in; Qt has its own.
+declare -A depends=([libzip]=zlib [libxlsxwriter]=zlib)
 mingw_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
-key=$( { echo "$qt_version $zlib_version $libzip_version $xlsxwriter_version $gtest_version $mingw_version"
-         cat tools/windows/deps.sh tools/windows/toolchain.cmake; } | sha256sum | cut -c1-16)
 cache=${QUILVAR_WIN_CACHE:-/var/cache/quilvar-win64}
-prefix=$cache/$key
+# One folder per library, named after what builds it: its version, the compiler's, the toolchain
+# file, the shared part of the build script and its own part, and the folders of what it links.
+# A new GoogleTest (an hour's work less) then leaves Qt where it is.
+declare -A entry
+for library in "${libraries[@]}"; do
+    dependency=${depends[$library]:-}
+    key=$( { echo "$library ${library_version[$library]} $mingw_version ${dependency:+${entry[$dependency]##*/}}"
+             cat tools/windows/toolchain.cmake tools/windows/deps.sh "tools/windows/deps/$library.sh"; } \
+           | sha256sum | cut -c1-16)
+    entry[$library]=$cache/$library-$key
+done
+qt_prefix=${entry[qt]}
 $SUDO mkdir -p "$cache"
 # Run by a normal user (sudo only for the installs), the cache must be theirs to write.
 [ -w "$cache" ] || $SUDO chown "$(id -u):$(id -g)" "$cache"
@@ -67,44 +79,71 @@ $SUDO mkdir -p "$cache"
 [ -e "$cache/.lock" ] || : >"$cache/.lock"
 (
     flock 9
-    if [ ! -f "$prefix/.complete" ]; then
-        echo "Building the Windows libraries into $prefix (once; Qt takes about 20 minutes)"
+    source tools/windows/adopt-qt.sh
+    for library in "${libraries[@]}"; do
+        prefix=${entry[$library]}
+        [ ! -f "$prefix/.complete" ] || continue
+        if [ "$library" = qt ] && adopt_qt "$prefix"; then continue; fi
+        echo "Building $library for Windows into $prefix (once)"
         mkdir -p "$prefix"
         cp tools/windows/toolchain.cmake "$prefix/toolchain.cmake"
-        bash tools/windows/deps.sh "$prefix" "$cache/work-$key" "$qt_version" "$zlib_version" \
-            "$libzip_version" "$xlsxwriter_version"
-        rm -rf "$cache/work-$key"
-    fi
-    # Old entries go: the libraries of other versions that no build has used for 30 days (other
-    # clones and branches may still use a recent one), and the work folders of a build that was
-    # stopped (none is running while the lock is held).
-    touch "$prefix/.last-used" 2>/dev/null || $SUDO touch "$prefix/.last-used"
-    for entry in "$cache"/*; do
-        [ -d "$entry" ] && [ "$entry" != "$prefix" ] || continue
-        case ${entry##*/} in
+        dependency=${depends[$library]:-}
+        bash tools/windows/deps.sh "$library" "$prefix" "$cache/work-${prefix##*/}" "${library_version[$library]}" \
+            ${dependency:+"${entry[$dependency]}"}
+        rm -rf "$cache/work-${prefix##*/}" 2>/dev/null || $SUDO rm -rf "$cache/work-${prefix##*/}"
+    done
+    # Old entries go: those that no build has used for 30 days (other clones and branches may still
+    # use a recent one; this run's are never removed), the folders of earlier versions of this script
+    # (all libraries in one) among them, and the work folders of a build that was stopped (none is
+    # running while the lock is held).
+    for library in "${libraries[@]}"; do
+        touch "${entry[$library]}/.last-used" 2>/dev/null || $SUDO touch "${entry[$library]}/.last-used"
+    done
+    for old in "$cache"/*; do
+        [ -d "$old" ] || continue
+        for library in "${libraries[@]}"; do [ "$old" != "${entry[$library]}" ] || continue 2; done
+        case ${old##*/} in
             work-*) ;;
-            *) [ -z "$(find "$entry" -maxdepth 1 \( -name .last-used -o -name .complete \) -mtime -30)" ] || continue ;;
+            *) [ -z "$(find "$old" -maxdepth 1 \( -name .last-used -o -name .complete \) -mtime -30)" ] || continue ;;
         esac
-        echo "Removing the old Windows library cache entry $entry"
-        rm -rf "$entry" 2>/dev/null || $SUDO rm -rf "$entry"
+        echo "Removing the old Windows library cache entry $old"
+        rm -rf "$old" 2>/dev/null || $SUDO rm -rf "$old"
     done
 ) 9<"$cache/.lock"
-
-# Qt's own Chinese texts (dialog buttons, the line edit's menu) are the host's: the same Qt version,
-# and the files are the same on every platform.
 qt_chinese=/usr/share/qt6/translations/qtbase_zh_CN.qm
-[ -f "$prefix/translations/qtbase_zh_CN.qm" ] || { $SUDO mkdir -p "$prefix/translations" && $SUDO cp "$qt_chinese" "$prefix/translations/"; }
 
 # --- the programs and the tests -----------------------------------------------------------------
-export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH= PKG_CONFIG_SYSROOT_DIR=
 build=build/win64
 mkdir -p "$build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$prefix/toolchain.cmake" \
-    -DCMAKE_PREFIX_PATH="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+prefixes=()
+for library in "${libraries[@]}"; do prefixes+=("${entry[$library]}"); done
+# The toolchain, finding things in every library's folder (cross-compiling, CMake looks only below
+# the toolchain's roots), at one place that stays, rewritten only when the folders change.
+toolchain=$PWD/$build/toolchain.cmake
+{
+    echo "# Made by tools/windows.sh: the cross toolchain and the cached Windows libraries' folders."
+    echo "include(\"$source_dir/tools/windows/toolchain.cmake\")"
+    printf 'list(PREPEND CMAKE_FIND_ROOT_PATH'; printf ' "%s"' "${prefixes[@]}"; echo ')'
+} >"$toolchain.new"
+if cmp -s "$toolchain.new" "$toolchain"; then rm "$toolchain.new"; else mv "$toolchain.new" "$toolchain"; fi
+# A build folder configured with other library folders (another version, or one folder for all,
+# as earlier versions of this script made) keeps their paths in its cache: it is configured afresh.
+fresh=()
+if [ -f "$build/CMakeCache.txt" ] \
+   && [ "$(cat "$build/windows-libraries" 2>/dev/null)" != "$(printf '%s\n' "${prefixes[@]}")" ]; then
+    echo "The Windows libraries' folders changed: configuring $build afresh"
+    fresh=(--fresh)
+fi
+pkg_config_dirs=$(printf '%s/lib/pkgconfig:' "${prefixes[@]}")
+export PKG_CONFIG_LIBDIR=${pkg_config_dirs%:} PKG_CONFIG_PATH= PKG_CONFIG_SYSROOT_DIR=
+cmake "${fresh[@]}" -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_PREFIX_PATH="$(IFS=';'; echo "${prefixes[*]}")" -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$source_dir/tools/windows/wine.sh" -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
     >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
+# The library folders the tests load DLLs from (tools/windows/wine-env.sh), one a line.
+printf '%s\n' "${prefixes[@]}" >"$build/windows-libraries"
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
-echo "$prefix" >"$build/windows-libraries"
 
 # --- the zip: one folder with the programs and everything they load -----------------------------
 mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
@@ -115,13 +154,13 @@ cp "$build/app/quilvar.exe" "$build/app/quilvar-batch.exe" "$build/app/quilvar-b
   "$build/app/quilvar-xls-reader.exe" "$package/"
 for plugin in platforms/qwindows.dll platforms/qoffscreen.dll platforms/qminimal.dll \
               styles/qwindowsvistastyle.dll imageformats/qico.dll imageformats/qgif.dll imageformats/qjpeg.dll; do
-    [ -f "$prefix/plugins/$plugin" ] || continue
+    [ -f "$qt_prefix/plugins/$plugin" ] || continue
     mkdir -p "$package/$(dirname "$plugin")"
-    cp "$prefix/plugins/$plugin" "$package/$plugin"
+    cp "$qt_prefix/plugins/$plugin" "$package/$plugin"
 done
 # Every DLL the programs and plugins load that Windows itself does not have, found by following
 # their imports.
-dll_dirs=("$prefix/bin" "${mingw_runtime[@]}")
+dll_dirs=("${prefixes[@]/%//bin}" "${mingw_runtime[@]}")
 pending=$(find "$package" -name '*.exe' -o -name '*.dll')
 while [ -n "$pending" ]; do
     next=

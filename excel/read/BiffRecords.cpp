@@ -2,6 +2,8 @@
 
 #include "common/CodePage.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 
 namespace Biff {
@@ -81,7 +83,7 @@ void Pieces::bytes(qint64 count, QByteArray *out)
     }
 }
 
-bool Pieces::byte(quint8 *value)
+bool Pieces::nextPieceByte(quint8 *value)
 {
     if (atEnd())
         return false;
@@ -119,9 +121,7 @@ bool Pieces::characters(quint32 count, bool wide, QString *text)
                 // Little-endian UTF-16 as the record holds it, taken in one step.
                 const qsizetype had = text->size();
                 text->resize(had + take);
-                char16_t *out = reinterpret_cast<char16_t *>(text->data()) + had;
-                for (qint64 i = 0; i < take; ++i)
-                    out[i] = char16_t(Biff::u16(bytes, 2 * i));
+                qFromLittleEndian<char16_t>(bytes.data(), take, reinterpret_cast<char16_t *>(text->data()) + had);
             } else {
                 text->append(QString::fromLatin1(bytes));
             }

@@ -62,13 +62,22 @@ public:
     bool skip(qint64 count);
     // Up to count bytes, fewer where the pieces end.
     void bytes(qint64 count, QByteArray *out);
-    bool byte(quint8 *value);
+    bool byte(quint8 *value)
+    {
+        // Within the current piece, as nearly every byte is.
+        if (m_piece < m_pieces.size() && m_at < m_pieces.at(m_piece).size()) {
+            *value = quint8(m_pieces.at(m_piece)[m_at++]);
+            return true;
+        }
+        return nextPieceByte(value);
+    }
     bool u16(quint16 *value);
     bool u32(quint32 *value);
     // count characters, one or two bytes each; appended to text unless it is null.
     bool characters(quint32 count, bool wide, QString *text);
 
 private:
+    bool nextPieceByte(quint8 *value);
     qint64 left() const { return m_pieces.at(m_piece).size() - m_at; }
 
     QList<QByteArrayView> m_pieces;

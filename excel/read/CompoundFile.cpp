@@ -55,9 +55,10 @@ bool CompoundFile::chain(const QList<quint32> &table, quint32 start, QList<quint
     return true;
 }
 
-bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
+bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out, QByteArrayView *view) const
 {
     out->clear();
+    *view = QByteArrayView();
     // A stream is never longer than the file; version 4 files have room for any 64-bit size.
     size = std::min<quint64>(size, quint64(m_data.size()));
     if (size == 0)
@@ -65,7 +66,19 @@ bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
     QList<quint32> sectors;
     if (!chain(m_fat, start, &sectors))
         return false;
-    out->reserve(qsizetype(std::min<quint64>(size, quint64(sectors.size()) * m_sectorSize)));
+    if (sectors.isEmpty())
+        return true;
+    // Most writers put a stream's sectors one after another: then it is read where it lies.
+    const qint64 first = (qint64(sectors.constFirst()) + 1) * m_sectorSize;
+    const qint64 length = std::min<qint64>(qint64(size), qint64(sectors.size()) * m_sectorSize);
+    bool inOrder = first + length <= m_data.size();
+    for (qsizetype i = 1; inOrder && i < sectors.size(); ++i)
+        inOrder = sectors.at(i) == sectors.at(i - 1) + 1;
+    if (inOrder) {
+        *view = m_data.sliced(first, length);
+        return true;
+    }
+    out->reserve(qsizetype(length));
     for (quint32 number : std::as_const(sectors)) {
         QByteArrayView bytes;
         if (!sector(number, &bytes))
@@ -74,6 +87,7 @@ bool CompoundFile::readChain(quint32 start, quint64 size, QByteArray *out) const
         if (quint64(out->size()) >= size)
             break;
     }
+    *view = *out;
     return true;
 }
 
@@ -182,7 +196,12 @@ const char *CompoundFile::readDirectory()
         m_streams.append({name, u32(entry, 116), entrySize(entry)});
     }
     // The small streams live in the root's stream, 64 bytes a sector, chained through the mini table.
-    return readChain(u32(root, 116), entrySize(root), &m_miniStream) ? nullptr : ReadText::BadDirectory;
+    QByteArrayView miniStream;
+    if (!readChain(u32(root, 116), entrySize(root), &m_miniStream, &miniStream))
+        return ReadText::BadDirectory;
+    if (m_miniStream.isEmpty() && !miniStream.isEmpty())
+        m_miniStream = miniStream.toByteArray();
+    return nullptr;
 }
 
 const char *CompoundFile::readMiniTable()
@@ -231,29 +250,32 @@ bool CompoundFile::hasStream(QStringView name) const
     return find(name) != nullptr;
 }
 
-bool CompoundFile::readStream(QStringView name, QByteArray *stream, WorkbookError *error) const
+bool CompoundFile::readStream(QStringView name, QByteArray *storage, QByteArrayView *stream, WorkbookError *error) const
 {
-    stream->clear();
+    storage->clear();
+    *stream = QByteArrayView();
     const Entry *entry = find(name);
     bool ok = entry != nullptr;
     if (ok && entry->size >= m_miniCutoff) {
-        ok = readChain(entry->start, entry->size, stream);
+        ok = readChain(entry->start, entry->size, storage, stream);
     } else if (ok && entry->size > 0) {
         QList<quint32> sectors;
         ok = chain(m_miniFat, entry->start, &sectors);
-        for (qsizetype i = 0; ok && i < sectors.size() && quint64(stream->size()) < entry->size; ++i) {
+        for (qsizetype i = 0; ok && i < sectors.size() && quint64(storage->size()) < entry->size; ++i) {
             const qint64 offset = qint64(sectors.at(i)) * MiniSectorSize;
             ok = offset < m_miniStream.size();
             if (ok)
-                stream->append(QByteArrayView(m_miniStream)
-                                   .sliced(offset)
-                                   .first(std::min<qint64>({MiniSectorSize, m_miniStream.size() - offset,
-                                                            qint64(entry->size) - stream->size()})));
+                storage->append(QByteArrayView(m_miniStream)
+                                    .sliced(offset)
+                                    .first(std::min<qint64>({MiniSectorSize, m_miniStream.size() - offset,
+                                                             qint64(entry->size) - storage->size()})));
         }
+        *stream = *storage;
     }
     if (ok)
         return true;
-    stream->clear();
+    storage->clear();
+    *stream = QByteArrayView();
     return WorkbookError::fail(error, WorkbookError::Kind::Damaged,
                                QStringLiteral("工作簿文件已损坏（数据流无法读取），无法读取。"));
 }

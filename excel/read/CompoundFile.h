@@ -20,8 +20,10 @@ public:
     bool open(QByteArrayView data, WorkbookError *error);
     // Whether the root storage holds a stream of that name (names compare without regard to case).
     bool hasStream(QStringView name) const;
-    // The whole stream, or false and a message when its sectors cannot be followed.
-    bool readStream(QStringView name, QByteArray *stream, WorkbookError *error) const;
+    // The whole stream, or false and a message when its sectors cannot be followed: a view of the
+    // file's data where the stream's sectors lie one after another, else of storage, which holds
+    // the sectors gathered.
+    bool readStream(QStringView name, QByteArray *storage, QByteArrayView *stream, WorkbookError *error) const;
 
 private:
     struct Entry
@@ -41,7 +43,7 @@ private:
     bool readSectors(quint32 start, QByteArray *out) const;
     bool sector(quint32 number, QByteArrayView *bytes) const;
     bool chain(const QList<quint32> &table, quint32 start, QList<quint32> *sectors) const;
-    bool readChain(quint32 start, quint64 size, QByteArray *out) const;
+    bool readChain(quint32 start, quint64 size, QByteArray *out, QByteArrayView *view) const;
     const Entry *find(QStringView name) const;
 
     QByteArrayView m_data;

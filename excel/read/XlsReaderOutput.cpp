@@ -1,9 +1,14 @@
 #include "excel/read/XlsReaderOutput.h"
 
+#include "excel/read/CellGrid.h"
+
+#include <QHash>
 #include <QStringDecoder>
 #include <QtEndian>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -12,12 +17,9 @@ constexpr qsizetype MagicSize = 4;
 constexpr char KindCells = 0;
 constexpr char KindError = 1;
 
-void appendU32(QByteArray &out, quint32 value)
-{
-    const char bytes[4] = {char(value & 0xff), char((value >> 8) & 0xff), char((value >> 16) & 0xff),
-                           char((value >> 24) & 0xff)};
-    out.append(bytes, 4);
-}
+using namespace XlsReaderOutput;
+
+constexpr quint32 LengthMask = WideBit - 1;
 
 void putU32(char *out, quint32 value)
 {
@@ -35,51 +37,119 @@ bool isLow(char16_t u)
     return u >= 0xdc00 && u <= 0xdfff;
 }
 
-// The cells one after another, their texts as the reader holds them (UTF-16), so that neither side
-// converts tens of thousands of texts; a surrogate without its other half goes as U+FFFD.
-void appendCells(QByteArray &out, const QList<XlsCell> &cells)
+// Gathers what is written and hands it on a block at a time, so that no whole copy of the output
+// is ever held.
+class Writer
 {
-    qsizetype used = out.size();
-    for (const XlsCell &cell : cells) {
-        const qsizetype units = cell.text.size();
-        if (out.size() - used < 12 + 2 * units)
-            out.resize(std::max(used + 12 + 2 * units, out.size() * 2));
-        char *at = out.data() + used;
-        putU32(at, quint32(cell.row));
-        putU32(at + 4, quint32(cell.column));
-        putU32(at + 8, quint32(units));
-        const char16_t *text = reinterpret_cast<const char16_t *>(cell.text.utf16());
-        if (std::none_of(text, text + units, [](char16_t u) { return u >= 0xd800 && u <= 0xdfff; })) {
-            qToLittleEndian<char16_t>(text, units, at + 12);
-            used += 12 + 2 * units;
-            continue;
-        }
-        for (qsizetype i = 0; i < units; ++i) {
-            char16_t u = text[i];
-            if (isHigh(u) && i + 1 < units && isLow(text[i + 1])) {
-                qToLittleEndian(u, at + 12 + 2 * i);
-                u = text[++i];
-            } else if (isHigh(u) || isLow(u)) {
-                u = 0xfffd;
-            }
-            qToLittleEndian(u, at + 12 + 2 * i);
-        }
-        used += 12 + 2 * units;
+public:
+    explicit Writer(const std::function<bool(QByteArrayView)> &write) : m_write(write), m_buffer(BlockSize, '\0') {}
+
+    // n more bytes at the end, to be filled now.
+    char *grow(qsizetype n)
+    {
+        if (m_used + n > m_buffer.size())
+            m_buffer.resize(std::max(2 * m_buffer.size(), m_used + n));
+        char *at = m_buffer.data() + m_used;
+        m_used += n;
+        return at;
     }
-    out.truncate(used);
+    void byte(char value) { *grow(1) = value; }
+    void u32(quint32 value) { putU32(grow(4), value); }
+    void bytes(QByteArrayView value) { std::copy(value.begin(), value.end(), grow(value.size())); }
+    bool flush(bool all)
+    {
+        if (m_ok && m_used > 0 && (all || m_used >= BlockSize)) {
+            m_ok = m_write(QByteArrayView(m_buffer).first(m_used));
+            m_used = 0;
+        }
+        return m_ok;
+    }
+
+private:
+    static constexpr qsizetype BlockSize = 256 * 1024;
+    const std::function<bool(QByteArrayView)> &m_write;
+    QByteArray m_buffer;
+    qsizetype m_used = 0;
+    bool m_ok = true;
+};
+
+// A text in UTF-16 as the reader holds it, so that neither side converts it through UTF-8; a
+// surrogate without its other half goes as U+FFFD.
+void putWide(Writer &out, const char16_t *text, qsizetype units, bool anySurrogate)
+{
+    char *at = out.grow(2 * units);
+    if (!anySurrogate) {
+        qToLittleEndian<char16_t>(text, units, at);
+        return;
+    }
+    for (qsizetype i = 0; i < units; ++i) {
+        char16_t u = text[i];
+        if (isHigh(u) && i + 1 < units && isLow(text[i + 1])) {
+            qToLittleEndian(u, at + 2 * i);
+            u = text[++i];
+        } else if (isHigh(u) || isLow(u)) {
+            u = 0xfffd;
+        }
+        qToLittleEndian(u, at + 2 * i);
+    }
 }
 
-void appendText(QByteArray &out, const QByteArray &utf8)
+// The texts sent in full that later cells may repeat, by where their characters lie: a text the
+// reader shares between cells (a shared string, used down a column) is one QString's data.
+using SentTexts = QHash<std::pair<const QChar *, qsizetype>, quint32>;
+
+void putText(Writer &out, const QString &text, SentTexts &sent)
 {
-    appendU32(out, quint32(utf8.size()));
-    out.append(utf8);
+    const qsizetype units = std::min<qsizetype>(text.size(), LengthMask);
+    quint32 keep = 0;
+    if (units > 0 && !text.isDetached()) {
+        const auto key = std::make_pair(text.constData(), text.size());
+        const auto found = sent.constFind(key);
+        if (found != sent.cend()) {
+            out.u32(RepeatBit | *found);
+            return;
+        }
+        keep = KeepBit;
+        sent.insert(key, quint32(sent.size()));
+    }
+    const char16_t *wide = reinterpret_cast<const char16_t *>(text.constData());
+    // One pass without branches over the units, which the compiler can do many at a time.
+    bool beyondLatin1 = false;
+    bool anySurrogate = false;
+    for (qsizetype i = 0; i < units; ++i) {
+        beyondLatin1 |= wide[i] > 0xff;
+        anySurrogate |= (wide[i] & 0xf800) == 0xd800;
+    }
+    if (beyondLatin1) {
+        out.u32(keep | WideBit | quint32(units));
+        putWide(out, wide, units, anySurrogate);
+        return;
+    }
+    out.u32(keep | quint32(units));
+    char *at = out.grow(units);
+    for (qsizetype i = 0; i < units; ++i)
+        at[i] = char(wide[i]);
+}
+
+bool putCells(Writer &out, const QList<XlsCell> &cells)
+{
+    out.u32(quint32(cells.size()));
+    SentTexts sent;
+    for (const XlsCell &cell : cells) {
+        out.u32(quint32(cell.row));
+        out.u32(quint32(cell.column));
+        putText(out, cell.text, sent);
+        if (!out.flush(false))
+            return false;
+    }
+    return true;
 }
 
 // Reads from untrusted bytes; every read checks what is left first.
 class Cursor
 {
 public:
-    explicit Cursor(const QByteArray &bytes) : m_bytes(bytes) {}
+    explicit Cursor(QByteArrayView bytes) : m_bytes(bytes) {}
 
     qsizetype left() const { return m_bytes.size() - m_position; }
 
@@ -95,7 +165,7 @@ public:
     {
         if (left() < 4)
             return false;
-        *value = qFromLittleEndian<quint32>(m_bytes.constData() + m_position);
+        *value = qFromLittleEndian<quint32>(m_bytes.data() + m_position);
         m_position += 4;
         return true;
     }
@@ -105,51 +175,136 @@ public:
         quint32 length = 0;
         if (!u32(&length) || qint64(length) > left() || qint64(length) > qint64(maxBytes))
             return false;
-        *value = m_decoder(QByteArrayView(m_bytes).sliced(m_position, qsizetype(length)));
+        // A leading byte-order mark is part of the text, not a signature to drop.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        *value = decoder(m_bytes.sliced(m_position, qsizetype(length)));
         m_position += qsizetype(length);
-        return !m_decoder.hasError(); // once it has met an error it says so to the end, and decoding ends
+        return !decoder.hasError();
     }
 
-    // A cell's text: its length in UTF-16 units, then the units, little-endian; each surrogate paired.
-    bool wideText(QString *value)
+    // A cell's text: a repeat of a text kept before, or the text itself (see the header).
+    bool cellText(QList<QString> &kept, QString *value)
     {
-        quint32 units = 0;
-        if (!u32(&units) || qint64(units) * 2 > left())
+        quint32 tag = 0;
+        if (!u32(&tag))
             return false;
-        QString text(qsizetype(units), Qt::Uninitialized);
-        char16_t *out = reinterpret_cast<char16_t *>(text.data());
-        qFromLittleEndian<char16_t>(m_bytes.constData() + m_position, qsizetype(units), out);
-        // Surrogates are rare: looked for first, paired only when there are any.
-        const bool anySurrogate = std::any_of(out, out + units, [](char16_t u) { return (u & 0xf800) == 0xd800; });
-        for (qsizetype i = 0; anySurrogate && i < qsizetype(units); ++i) {
-            if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == qsizetype(units) || !isLow(out[++i]))))
+        if (tag & RepeatBit) {
+            if ((tag & ~RepeatBit) >= quint32(kept.size()))
                 return false;
+            *value = kept.at(qsizetype(tag & ~RepeatBit));
+            return true;
         }
-        m_position += 2 * qsizetype(units);
-        *value = std::move(text);
+        const qsizetype length = qsizetype(tag & LengthMask);
+        if (!((tag & WideBit) ? wideText(length, value) : narrowText(length, value)))
+            return false;
+        if (tag & KeepBit)
+            kept.append(*value);
         return true;
     }
 
 private:
-    const QByteArray &m_bytes;
+    bool narrowText(qsizetype length, QString *value)
+    {
+        if (length > left())
+            return false;
+        *value = QString::fromLatin1(m_bytes.sliced(m_position, length));
+        m_position += length;
+        return true;
+    }
+
+    // Little-endian UTF-16 units; each surrogate paired.
+    bool wideText(qsizetype units, QString *value)
+    {
+        if (units * 2 > left())
+            return false;
+        QString text(units, Qt::Uninitialized);
+        char16_t *out = reinterpret_cast<char16_t *>(text.data());
+        qFromLittleEndian<char16_t>(m_bytes.data() + m_position, units, out);
+        // Surrogates are rare: looked for first, paired only when there are any.
+        const bool anySurrogate = std::any_of(out, out + units, [](char16_t u) { return (u & 0xf800) == 0xd800; });
+        for (qsizetype i = 0; anySurrogate && i < units; ++i) {
+            if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == units || !isLow(out[++i]))))
+                return false;
+        }
+        m_position += 2 * units;
+        *value = std::move(text);
+        return true;
+    }
+
+    QByteArrayView m_bytes;
     qsizetype m_position = 0;
-    // One for all texts: stateless, so that no text carries into the next. A leading byte-order
-    // mark is part of a cell's text, not a signature to drop.
-    QStringDecoder m_decoder{QStringDecoder::Utf8,
-                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };
+
+bool decodeError(Cursor &cursor, XlsReaderResult *read)
+{
+    char errorKind = 0;
+    if (!cursor.byte(&errorKind) || errorKind <= char(WorkbookError::Kind::None) ||
+        errorKind > char(WorkbookError::Kind::Refused) || !cursor.text(MaxErrorBytes, &read->error.text) ||
+        read->error.text.trimmed().isEmpty())
+        return false;
+    read->error.kind = WorkbookError::Kind(errorKind);
+    return true;
+}
+
+// Where decoded cells go: into grid a row at a time when there is one, else into cells.
+class CellSink
+{
+public:
+    CellSink(QList<XlsCell> *cells, CellGrid *grid) : m_cells(cells), m_grid(grid) {}
+
+    void put(int row, int column, QString &&text)
+    {
+        if (!m_grid) {
+            m_cells->append({row, column, std::move(text)});
+            return;
+        }
+        if (row != m_row) {
+            finish();
+            m_row = row;
+            // The four columns a quote has at once, rather than one more at a time.
+            m_line.resize(std::max(column, 4));
+        } else if (m_line.size() < column) {
+            m_line.resize(column);
+        }
+        m_line[column - 1] = std::move(text);
+    }
+    void finish()
+    {
+        if (m_grid && m_row > 0)
+            m_grid->setRow(m_row, std::exchange(m_line, QStringList()));
+    }
+
+private:
+    QList<XlsCell> *m_cells;
+    CellGrid *m_grid;
+    int m_row = 0; // the row m_line holds
+    QStringList m_line;
+};
+
+// The bytes the cell at the start of rest takes, or 0 while they have not all come (whether they
+// make a good cell is judged once they have).
+qsizetype wholeCell(QByteArrayView rest)
+{
+    if (rest.size() < 12)
+        return 0;
+    const quint32 tag = qFromLittleEndian<quint32>(rest.data() + 8);
+    const qint64 text = (tag & RepeatBit) ? 0 : qint64(tag & LengthMask) * ((tag & WideBit) ? 2 : 1);
+    return rest.size() - 12 >= text ? qsizetype(12 + text) : 0;
+}
 
 } // namespace
 
 namespace XlsReaderOutput {
 
-QByteArray encode(const XlsReaderResult &result)
+bool encode(const XlsReaderResult &result, const std::function<bool(QByteArrayView)> &write)
 {
-    QByteArray out(Magic, MagicSize);
-    out.append(char(Version));
+    Writer out(write);
+    out.bytes(QByteArrayView(Magic, MagicSize));
+    out.byte(char(Version));
     if (!result.ok) {
-        out.append(KindError);
-        out.append(char(result.error.kind));
+        out.byte(KindError);
+        out.byte(char(result.error.kind));
         QByteArray message = result.error.text.toUtf8();
         if (message.size() > MaxErrorBytes) {
             // Cut before the character that does not fit whole, so that the rest stays UTF-8.
@@ -158,74 +313,173 @@ QByteArray encode(const XlsReaderResult &result)
                 --end;
             message.truncate(end);
         }
-        appendText(out, message);
-        return out;
+        out.u32(quint32(message.size()));
+        out.bytes(message);
+        return out.flush(true);
     }
-    out.append(KindCells);
-    appendU32(out, quint32(result.cells.size()));
-    appendCells(out, result.cells);
-    out.append(char(result.textBeyond ? 1 : 0));
+    out.byte(KindCells);
+    if (!putCells(out, result.cells))
+        return false;
+    out.byte(char(result.textBeyond ? 1 : 0));
+    return out.flush(true);
+}
+
+QByteArray encode(const XlsReaderResult &result)
+{
+    QByteArray out;
+    encode(result, [&out](QByteArrayView piece) {
+        out.append(piece);
+        return true;
+    });
     return out;
 }
 
-bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *result)
+struct Decoder::Private
 {
-    *result = XlsReaderResult();
-    if (!bytes.startsWith(QByteArrayView(Magic, MagicSize)))
-        return false;
-    Cursor cursor(bytes);
-    char skipped = 0;
-    for (qsizetype i = 0; i < MagicSize; ++i)
-        cursor.byte(&skipped);
+    enum class Stage
+    {
+        Head,   // magic, version, kind
+        Count,  // the number of cells
+        Cells,  // the cells, one after another
+        Beyond, // the byte after them
+        Error,  // an error's kind and message, to the end
+        Done,   // nothing more may come
+        Failed
+    };
+
+    Private(const ReadLimits &limits, CellGrid *grid)
+        : maxRows(quint32(std::max(0, limits.maxRows))), maxColumns(quint32(std::max(0, limits.maxColumns))),
+          grid(grid), sink(&result.cells, grid)
+    {
+    }
+
+    // Takes what it can from the front of the bytes not yet taken; false when they cannot be right.
+    bool step();
+    bool head(Cursor &in);
+    bool cell(QByteArrayView bytes);
+
+    const quint32 maxRows;
+    const quint32 maxColumns;
+    CellGrid *grid;
+    Stage stage = Stage::Head;
+    QByteArray pending; // bytes come but not taken
+    quint32 count = 0;
+    quint32 taken = 0;
+    quint64 previous = 0; // row and column of the cell before, row-major
+    QList<QString> kept;
+    XlsReaderResult result;
+    CellSink sink;
+};
+
+bool Decoder::Private::head(Cursor &in)
+{
     char version = 0;
     char kind = 0;
-    if (!cursor.byte(&version) || version != Version || !cursor.byte(&kind))
+    QByteArray magic(MagicSize, '\0');
+    for (char &c : magic)
+        in.byte(&c);
+    if (magic != QByteArrayView(Magic, MagicSize) || !in.byte(&version) || version != Version || !in.byte(&kind))
         return false;
+    stage = kind == KindCells ? Stage::Count : kind == KindError ? Stage::Error : Stage::Failed;
+    return stage != Stage::Failed;
+}
 
-    XlsReaderResult read;
-    if (kind == KindError) {
-        char errorKind = 0;
-        if (!cursor.byte(&errorKind) || errorKind <= char(WorkbookError::Kind::None) ||
-            errorKind > char(WorkbookError::Kind::Refused) || !cursor.text(MaxErrorBytes, &read.error.text) ||
-            read.error.text.trimmed().isEmpty())
-            return false;
-        read.error.kind = WorkbookError::Kind(errorKind);
-    } else if (kind == KindCells) {
-        const quint32 maxRows = quint32(std::max(0, limits.maxRows));
-        const quint32 maxColumns = quint32(std::max(0, limits.maxColumns));
-        quint32 count = 0;
-        // Each cell takes at least 12 bytes, so a count beyond what is left is a lie.
-        if (!cursor.u32(&count) || qint64(count) > qint64(maxRows) * maxColumns || qint64(count) * 12 > cursor.left())
-            return false;
-        read.cells.reserve(qsizetype(count));
-        for (quint32 i = 0; i < count; ++i) {
-            quint32 row = 0;
-            quint32 column = 0;
-            XlsCell cell;
-            if (!cursor.u32(&row) || !cursor.u32(&column) || row < 1 || row > maxRows || column < 1 ||
-                column > maxColumns || !cursor.wideText(&cell.text))
-                return false;
-            cell.row = int(row);
-            cell.column = int(column);
-            if (!read.cells.isEmpty()) {
-                const XlsCell &previous = read.cells.constLast();
-                if (cell.row < previous.row || (cell.row == previous.row && cell.column <= previous.column))
-                    return false;
-            }
-            read.cells.append(std::move(cell));
-        }
-        char beyond = 0;
-        if (!cursor.byte(&beyond) || (beyond != 0 && beyond != 1))
-            return false;
-        read.textBeyond = beyond == 1;
-        read.ok = true;
-    } else {
+bool Decoder::Private::cell(QByteArrayView bytes)
+{
+    Cursor in(bytes);
+    quint32 row = 0;
+    quint32 column = 0;
+    QString text;
+    if (!in.u32(&row) || !in.u32(&column) || row < 1 || row > maxRows || column < 1 || column > maxColumns ||
+        (quint64(row) << 32 | column) <= previous || !in.cellText(kept, &text) || in.left() != 0)
         return false;
-    }
-    if (cursor.left() != 0)
-        return false;
-    *result = std::move(read);
+    previous = quint64(row) << 32 | column;
+    sink.put(int(row), int(column), std::move(text));
+    ++taken;
     return true;
+}
+
+bool Decoder::Private::step()
+{
+    qsizetype at = 0;
+    auto rest = [&] { return QByteArrayView(pending).sliced(at); };
+    bool ok = true;
+    while (ok) {
+        if (stage == Stage::Head && rest().size() >= MagicSize + 2) {
+            Cursor in(rest().first(MagicSize + 2));
+            ok = head(in);
+            at += MagicSize + 2;
+        } else if (stage == Stage::Count && rest().size() >= 4) {
+            Cursor(rest()).u32(&count);
+            at += 4;
+            ok = qint64(count) <= qint64(maxRows) * maxColumns;
+            stage = count > 0 ? Stage::Cells : Stage::Beyond;
+        } else if (const qsizetype size = stage == Stage::Cells ? wholeCell(rest()) : 0; size > 0) {
+            ok = cell(rest().first(size));
+            at += size;
+            stage = taken < count ? Stage::Cells : Stage::Beyond;
+        } else if (stage == Stage::Beyond && !rest().isEmpty()) {
+            const char beyond = rest().front();
+            ++at;
+            ok = beyond == 0 || beyond == 1;
+            result.textBeyond = beyond == 1;
+            result.ok = true;
+            stage = Stage::Done;
+        } else {
+            break;
+        }
+    }
+    pending.remove(0, at);
+    // An error's message is read at the end; nothing may come after a result.
+    return ok && !(stage == Stage::Done && !pending.isEmpty()) &&
+           !(stage == Stage::Error && pending.size() > 1 + 4 + MaxErrorBytes);
+}
+
+Decoder::Decoder(const ReadLimits &limits, CellGrid *grid) : d(std::make_unique<Private>(limits, grid)) {}
+
+Decoder::~Decoder() = default;
+
+bool Decoder::feed(QByteArrayView bytes)
+{
+    if (d->stage == Private::Stage::Failed)
+        return false;
+    d->pending.append(bytes);
+    if (!d->step())
+        d->stage = Private::Stage::Failed;
+    return d->stage != Private::Stage::Failed;
+}
+
+bool Decoder::finish(XlsReaderResult *result)
+{
+    *result = XlsReaderResult();
+    if (d->stage == Private::Stage::Error) {
+        Cursor in(d->pending);
+        XlsReaderResult read;
+        if (!decodeError(in, &read) || in.left() != 0)
+            return false;
+        *result = std::move(read);
+        return true;
+    }
+    if (d->stage != Private::Stage::Done || !d->pending.isEmpty())
+        return false;
+    d->sink.finish();
+    *result = std::move(d->result);
+    d->stage = Private::Stage::Failed; // a result is handed over once
+    return true;
+}
+
+bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid)
+{
+    Decoder decoder(limits, grid);
+    if (decoder.feed(bytes))
+        return decoder.finish(result);
+    *result = XlsReaderResult();
+    return false;
+}
+
+bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result)
+{
+    return decode(bytes, limits, result, nullptr);
 }
 
 } // namespace XlsReaderOutput

@@ -7,19 +7,29 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 // Legacy .xls workbooks are read in a separate process, quilvar-xls-reader, under limits of time and
 // memory, so that no hostile file can take the program down with it. The child writes what it read to its standard
 // output in this format; the program trusts none of it.
 //
 // Binary, integers little-endian:
-//   "QVXL", version (1 byte, 4), kind (1 byte: 0 cells, 1 error)
-//   cells: count (u32), then per cell row (u32, 1-based), column (u32, 1-based), length in UTF-16
-//          units (u32), the text in UTF-16 (every surrogate paired);
+//   "QVXL", version (1 byte, 5), kind (1 byte: 0 cells, 1 error)
+//   cells: count (u32), then per cell row (u32, 1-based), column (u32, 1-based) and its text: a tag
+//          (u32) that is either RepeatBit | n, the same text as the n-th text sent before with
+//          KeepBit (0-based), or a length (below WideBit) with KeepBit and WideBit set or not, then
+//          the text: without WideBit that many bytes of Latin-1, with it that many UTF-16 units
+//          (every surrogate paired);
 //          rows and columns within the limits, cells in strictly increasing row-major order; then
 //          1 byte: 1 when a cell below the rows asked for holds something, else 0
 //   error: the error's kind (1 byte, WorkbookError::Kind), length (u32), UTF-8 message of at most
 //          MaxErrorBytes bytes
 // and nothing after. The child exits with 0 after cells, with 1 after an error.
+// A text many cells share (a category down a column) goes once; texts of Latin-1 alone (numbers,
+// dates) go one byte a character.
+
+class CellGrid;
 
 struct XlsCell
 {
@@ -29,6 +39,7 @@ struct XlsCell
 
     bool operator==(const XlsCell &other) const = default;
 };
+Q_DECLARE_TYPEINFO(XlsCell, Q_RELOCATABLE_TYPE);
 
 struct XlsReaderResult
 {
@@ -40,11 +51,40 @@ struct XlsReaderResult
 
 namespace XlsReaderOutput {
 
-constexpr int Version = 4;
+constexpr int Version = 5;
 constexpr qsizetype MaxErrorBytes = 4096;
+constexpr quint32 RepeatBit = 0x80000000u;
+constexpr quint32 KeepBit = 0x40000000u;
+constexpr quint32 WideBit = 0x20000000u;
 
 QByteArray encode(const XlsReaderResult &result);
+// The same bytes, handed to write in pieces of a few hundred kilobytes as they are made; false as
+// soon as write is.
+bool encode(const XlsReaderResult &result, const std::function<bool(QByteArrayView)> &write);
 // False for anything that is not exactly one well-formed result inside the limits.
-bool decode(const QByteArray &bytes, const ReadLimits &limits, XlsReaderResult *result);
+bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result);
+// The same, with the cells put straight into grid rather than result->cells (on false the grid
+// holds whatever came before the fault, to be thrown away).
+bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid);
+
+// decode, fed the bytes in pieces as they come, so that the whole output is never held at once:
+// the same verdict and result, whatever the pieces.
+class Decoder
+{
+public:
+    explicit Decoder(const ReadLimits &limits, CellGrid *grid = nullptr);
+    ~Decoder();
+    Decoder(const Decoder &) = delete;
+    Decoder &operator=(const Decoder &) = delete;
+
+    // False once the bytes so far can be the start of no well-formed result.
+    bool feed(QByteArrayView bytes);
+    // True when the bytes fed make exactly one well-formed result, then in result.
+    bool finish(XlsReaderResult *result);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
 
 } // namespace XlsReaderOutput

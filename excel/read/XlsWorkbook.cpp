@@ -11,7 +11,7 @@
 #include <QHash>
 
 #include <algorithm>
-#include <optional>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -88,12 +88,8 @@ struct Globals
     QList<SheetRef> sheets;
 };
 
-// A cell's value before the shared strings are looked up.
-struct Value
-{
-    QString text;
-    std::optional<quint32> shared; // an index into the shared-string table
-};
+// Beside a cell that names no shared string.
+constexpr quint32 NoShared = 0xffffffff;
 
 class Reader
 {
@@ -130,24 +126,25 @@ private:
         m_textBeyond = m_textBeyond || (row >= m_limits.maxRows && column < m_limits.maxColumns);
         return row + 1 >= m_limits.firstRow && row < m_limits.maxRows && column < m_limits.maxColumns;
     }
-    void set(quint16 row, quint16 column, const QString &text)
+    void set(quint16 row, quint16 column, QString &&text)
     {
-        if (wanted(row, column))
-            put(row, column, Value{text.left(ReadBudget::MaxCellCharacters), std::nullopt});
+        if (!wanted(row, column))
+            return;
+        if (text.size() > ReadBudget::MaxCellCharacters)
+            text.truncate(ReadBudget::MaxCellCharacters);
+        put(row, column, std::move(text), NoShared);
     }
     // Cells come mostly in row order, and a later record for the same cell wins: they are gathered
-    // as they come and put in order at the end (or whenever a file repeats cells past all bounds).
-    struct Cell
+    // as they come, each with the shared string it names beside it (the text is looked up at the
+    // end), and put in order at the end (or whenever a file repeats cells past all bounds).
+    void put(quint16 row, quint16 column, QString &&text, quint32 shared)
     {
-        quint32 key; // row and column, in row-major order
-        Value value;
-    };
-    void put(quint16 row, quint16 column, Value &&value)
-    {
-        if (m_cells.size() >= m_cellsBeforeOrdering)
+        if (size_t(m_cells.size()) >= m_cellsBeforeOrdering)
             orderCells();
-        m_cells.push_back({quint32(row) << 16 | column, std::move(value)});
+        m_cells.append({int(row) + 1, int(column) + 1, std::move(text)});
+        m_shared.push_back(shared);
     }
+    void reserveCells();
     void orderCells();
 
     QByteArrayView m_stream;
@@ -155,7 +152,8 @@ private:
     Globals m_globals;
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
     unsigned m_codePage = 1252;
-    std::vector<Cell> m_cells;
+    QList<XlsCell> m_cells;
+    std::vector<quint32> m_shared; // beside each cell: the shared string it names, or NoShared
     size_t m_cellsBeforeOrdering = 2 * size_t(std::max(1, m_limits.maxRows)) * size_t(std::max(1, m_limits.maxColumns));
     mutable bool m_textBeyond = false;
 };
@@ -349,7 +347,7 @@ void Reader::readCellRecord(const Record &record, Records &records, StringResult
         break;
     case LabelSst:
         if (data.size() >= 10 && wanted(row, column))
-            put(row, column, Value{QString(), u32(data, 6)});
+            put(row, column, QString(), u32(data, 6));
         break;
     case BoolErr:
         if (data.size() >= 8)
@@ -405,24 +403,39 @@ void Reader::readFormula(QByteArrayView data, StringResult *stringResult)
     }
 }
 
+// Room for the cells the limits let through, as far as the stream could hold them (a cell record
+// takes at least 6 bytes), so that they are not moved as they come.
+void Reader::reserveCells()
+{
+    const qsizetype cells =
+        qsizetype(std::min<size_t>({m_cellsBeforeOrdering / 2, size_t(m_stream.size() / 6) + 1, size_t(1) << 20}));
+    m_cells.reserve(cells);
+    m_shared.reserve(size_t(cells));
+}
+
 void Reader::orderCells()
 {
-    const auto before = [](const Cell &a, const Cell &b) { return a.key < b.key; };
+    const auto key = [this](qsizetype i) { return quint64(m_cells.at(i).row) << 32 | quint32(m_cells.at(i).column); };
     // Excel and most writers give each cell once, in row order: nothing to do then.
-    if (std::adjacent_find(m_cells.cbegin(), m_cells.cend(),
-                           [](const Cell &a, const Cell &b) { return a.key >= b.key; }) == m_cells.cend())
+    qsizetype i = 1;
+    while (i < m_cells.size() && key(i - 1) < key(i))
+        ++i;
+    if (i >= m_cells.size())
         return;
-    std::stable_sort(m_cells.begin(), m_cells.end(), before);
+    std::vector<qsizetype> order(size_t(m_cells.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return key(a) < key(b); });
     // Of the records for one cell the last is kept.
-    size_t kept = 0;
-    for (size_t i = 0; i < m_cells.size(); ++i) {
-        if (i + 1 < m_cells.size() && m_cells[i + 1].key == m_cells[i].key)
+    QList<XlsCell> cells;
+    std::vector<quint32> shared;
+    for (size_t at = 0; at < order.size(); ++at) {
+        if (at + 1 < order.size() && key(order[at + 1]) == key(order[at]))
             continue;
-        if (kept != i)
-            m_cells[kept] = std::move(m_cells[i]);
-        ++kept;
+        cells.append(std::move(m_cells[order[at]]));
+        shared.push_back(m_shared[size_t(order[at])]);
     }
-    m_cells.erase(m_cells.begin() + std::ptrdiff_t(kept), m_cells.end());
+    m_cells = std::move(cells);
+    m_shared = std::move(shared);
 }
 
 // The string indexes the cells use, ascending and each once, and where each index stands among
@@ -431,9 +444,9 @@ void Reader::orderCells()
 std::vector<quint32> Reader::usedStrings(std::vector<quint32> *slotOf) const
 {
     std::vector<quint32> indexes;
-    for (const Cell &cell : m_cells)
-        if (cell.value.shared)
-            indexes.push_back(*cell.value.shared);
+    for (const quint32 shared : m_shared)
+        if (shared != NoShared)
+            indexes.push_back(shared);
     if (indexes.empty())
         return indexes;
     const quint32 last = *std::max_element(indexes.cbegin(), indexes.cend());
@@ -474,15 +487,17 @@ void Reader::resolveShared()
         next += keep ? 1 : 0;
     }
     // An index past the table leaves its cell empty rather than failing the whole sheet.
-    for (auto &[key, value] : m_cells) {
-        if (!value.shared)
+    for (size_t i = 0; i < m_shared.size(); ++i) {
+        const quint32 shared = m_shared[i];
+        if (shared == NoShared)
             continue;
-        const size_t slot =
-            !slotOf.empty()
-                ? slotOf[*value.shared]
-                : size_t(std::lower_bound(indexes.cbegin(), indexes.cend(), *value.shared) - indexes.cbegin());
-        const QString &text = strings[slot];
-        value.text = text.size() > ReadBudget::MaxCellCharacters ? text.left(ReadBudget::MaxCellCharacters) : text;
+        const size_t slot = !slotOf.empty()
+                                ? slotOf[shared]
+                                : size_t(std::lower_bound(indexes.cbegin(), indexes.cend(), shared) - indexes.cbegin());
+        QString &text = strings[slot];
+        if (text.size() > ReadBudget::MaxCellCharacters)
+            text.truncate(ReadBudget::MaxCellCharacters);
+        m_cells[qsizetype(i)].text = text;
     }
 }
 
@@ -496,13 +511,12 @@ XlsReaderResult Reader::read(bool bookStream)
         result.error = {Kind::NoWorksheet, ReadText::noWorksheet()};
         return result;
     }
+    reserveCells();
     readSheet(position);
     orderCells();
     resolveShared();
-    result.cells.reserve(qsizetype(m_cells.size()));
-    for (const auto &[key, value] : m_cells)
-        if (!value.text.isEmpty())
-            result.cells.append({int(key >> 16) + 1, int(key & 0xffff) + 1, value.text});
+    m_cells.removeIf([](const XlsCell &cell) { return cell.text.isEmpty(); });
+    result.cells = std::move(m_cells);
     result.textBeyond = m_textBeyond;
     result.ok = true;
     return result;
@@ -543,8 +557,9 @@ XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits)
         result.error = {Kind::NotWorkbook, QStringLiteral("文件中没有 Excel 工作簿（可能是 Word 等其它程序的文档）。")};
         return result;
     }
-    QByteArray stream;
-    if (!container.readStream(book ? u"Book" : u"Workbook", &stream, &result.error))
+    QByteArray storage;
+    QByteArrayView stream;
+    if (!container.readStream(book ? u"Book" : u"Workbook", &storage, &stream, &result.error))
         return result;
     return Reader(stream, limits).read(book);
 }

@@ -1,13 +1,14 @@
 # The Wine settings under which the Windows build's programs are tested, sourced by
 # tools/windows/test.sh and tools/windows/check-package.sh with $build set to the build folder:
 # the build's own Wine prefix, made on first use, with the fonts a Windows machine has.
-prefix=$(cat "$build/windows-libraries")
+# The cached Windows libraries' folders (tools/windows.sh writes them, one a line): their DLLs.
+mapfile -t library_dirs <"$build/windows-libraries"
 
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine hands a Windows program its own environment: QT_ and other settings travel with a WINE prefix.
 export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
 to_windows() { echo "Z:${1//\//\\}"; }
-winepath_dirs=("$prefix/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
+winepath_dirs=("${library_dirs[@]/%//bin}" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
 WINEPATH=
 for dir in "${winepath_dirs[@]}"; do WINEPATH="$WINEPATH${WINEPATH:+;}$(to_windows "$dir")"; done
 export WINEPATH

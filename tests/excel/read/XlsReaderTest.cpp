@@ -1,3 +1,4 @@
+#include "excel/read/CellGrid.h"
 #include "excel/read/WorkbookReader.h"
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
@@ -157,7 +158,7 @@ QByteArray header(char kind, char version = XlsReaderOutput::Version)
 
 QByteArray cell(quint32 row, quint32 column, const QString &text)
 {
-    return u32(row) + u32(column) + u32(quint32(text.size())) + wide(text);
+    return u32(row) + u32(column) + u32(XlsReaderOutput::WideBit | quint32(text.size())) + wide(text);
 }
 
 } // namespace
@@ -314,9 +315,14 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
     const ReadLimits limits{501, 4};
     XlsReaderResult cells;
     cells.ok = true;
+    const QString room = QChar(0xfeff) + QStringLiteral("房"); // a leading byte-order mark is text too
     cells.cells = {{1, 1, QStringLiteral("项目")},
                    {1, 4, QStringLiteral("金额")},
-                   {2, 1, QChar(0xfeff) + QStringLiteral("房")}, // a leading byte-order mark is text too
+                   {2, 1, room},
+                   {2, 4, QStringLiteral("1234.5 \u00e9")}, // Latin-1 alone: one byte a character
+                   {3, 1, room},                            // one text shared by cells goes once, then by its number
+                   {3, 2, QStringLiteral("金额")},
+                   {3, 4, room},
                    {501, 1, QStringLiteral("合计：𠀋")}};
     XlsReaderResult failure;
     failure.error = {WorkbookError::Kind::Encrypted, QStringLiteral("工作簿有密码保护，无法读取。")};
@@ -324,14 +330,29 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
     empty.ok = true;
     empty.textBeyond = true;
     for (const XlsReaderResult &sent : {cells, failure, empty}) {
-        XlsReaderResult got;
-        ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(sent), limits, &got));
-        EXPECT_EQ(got.ok, sent.ok);
-        EXPECT_EQ(got.cells, sent.cells);
-        EXPECT_EQ(got.textBeyond, sent.textBeyond);
-        EXPECT_EQ(got.error.text, sent.error.text);
-        EXPECT_EQ(got.error.kind, sent.error.kind);
+        const QByteArray bytes = XlsReaderOutput::encode(sent);
+        // Whole, and in pieces as a pipe hands them over, cut anywhere.
+        for (const qsizetype piece : {bytes.size(), qsizetype(1), qsizetype(5), qsizetype(13)}) {
+            SCOPED_TRACE(piece);
+            XlsReaderOutput::Decoder decoder(limits);
+            for (qsizetype at = 0; at < bytes.size(); at += piece)
+                ASSERT_TRUE(decoder.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at))));
+            XlsReaderResult got;
+            ASSERT_TRUE(decoder.finish(&got));
+            EXPECT_EQ(got.ok, sent.ok);
+            EXPECT_EQ(got.cells, sent.cells);
+            EXPECT_EQ(got.textBeyond, sent.textBeyond);
+            EXPECT_EQ(got.error.text, sent.error.text);
+            EXPECT_EQ(got.error.kind, sent.error.kind);
+        }
     }
+    // Into a grid, a row at a time.
+    CellGrid grid;
+    XlsReaderResult intoGrid;
+    ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(cells), limits, &intoGrid, &grid));
+    for (const XlsCell &cell : std::as_const(cells.cells))
+        EXPECT_EQ(grid.text(cell.row, cell.column), cell.text) << cell.row << "," << cell.column;
+    EXPECT_EQ(grid.text(2, 2), QString());
     // An overlong message is cut, never sent as something the program would refuse.
     failure.error.text = QString(5000, QChar(0x4e2d));
     XlsReaderResult cut;
@@ -358,6 +379,10 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
         {"column past the limit", header(0) + u32(1) + cell(1, 5, QStringLiteral("a"))},
         {"same cell twice", header(0) + u32(2) + goodCell + goodCell},
         {"cells out of order", header(0) + u32(2) + cell(2, 1, QStringLiteral("a")) + cell(1, 4, QStringLiteral("b"))},
+        {"repeat of nothing kept", header(0) + u32(1) + u32(1) + u32(1) + u32(XlsReaderOutput::RepeatBit) + '\0'},
+        {"repeat of a text not kept", header(0) + u32(2) + u32(1) + u32(1) + u32(1) + "a" + u32(1) + u32(2) +
+                                          u32(XlsReaderOutput::RepeatBit) + '\0'},
+        {"Latin-1 beyond the bytes", header(0) + u32(1) + u32(1) + u32(1) + u32(5) + "abcd"},
         {"lone high surrogate", header(0) + u32(1) + cell(1, 1, QString(QChar(0xd840))) + '\0'},
         {"lone low surrogate", header(0) + u32(1) + cell(1, 1, QChar(0xdc0b) + QStringLiteral("a")) + '\0'},
         {"surrogates swapped", header(0) + u32(1) + cell(1, 1, QString(QChar(0xdc0b)) + QChar(0xd840)) + '\0'},
