@@ -364,7 +364,10 @@ bool OdbcRecordset::value(int column, QString *text, DbError *error, bool *isNul
     const std::optional<QString> &stored = m_row.at(column);
     if (isNull)
         *isNull = !stored.has_value();
-    *text = stored.value_or(QString());
+    if (stored)
+        *text = *stored;
+    else
+        text->clear();
     return true;
 }
 
@@ -418,7 +421,7 @@ bool OdbcRecordset::readBound(int column)
         return m_rereadBound && readText(m_statement, SQLUSMALLINT(column + 1), cell);
     const auto *text = reinterpret_cast<const SQLWCHAR *>(bound.buffer.data());
     const qsizetype length = bound.indicator / qsizetype(sizeof(SQLWCHAR));
-    if (!cell || cell->size() != length || std::memcmp(cell->utf16(), text, size_t(length) * sizeof(SQLWCHAR)) != 0)
+    if (!cell || cell->size() != length || std::memcmp(cell->constData(), text, size_t(length) * sizeof(SQLWCHAR)) != 0)
         cell = fromSqlWChar(text, length);
     return true;
 }
