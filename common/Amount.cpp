@@ -86,6 +86,40 @@ Amount roundDecimalText(double value)
     return Amount::fromUnits(negative ? qint64(quint64(0) - units) : qint64(units));
 }
 
+// The amounts the sheet holds are nearly all plain decimals ("43500.5"): an optional "-", digits,
+// and an optional "." with at most four more. Such a text of at most fifteen significant digits is
+// exactly its count of ten-thousandths, which is also what reading it as a double and converting
+// that gives: the double lies within 2^-52 of the decimal, so the product with 10000 lies within
+// 0.23 of the count and rounds to it; where that product is large enough for the tie check to look
+// at the decimal text, the shortest text of the double is the decimal itself (two decimals of at
+// most fifteen digits never share a double). Anything else is left to the general reading.
+bool readPlainDecimal(QStringView text, qint64 &units)
+{
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    const bool negative = p != end && *p == u'-';
+    p += negative ? 1 : 0;
+    // Fourteen integer digits at most (with four decimals the count then stays below 10^18, so it
+    // cannot overflow); more can only pass fifteen digits, or are leading zeros, left to the rule.
+    const char16_t *const integer = p;
+    const char16_t *const integerEnd = end - p > 14 ? p + 14 : end;
+    qint64 count = 0;
+    for (; p != integerEnd && char16_t(*p - u'0') < 10; ++p)
+        count = count * 10 + (*p - u'0');
+    if (p == integer)
+        return false;
+    int decimals = 0;
+    if (p != end && *p == u'.')
+        for (++p; p != end && char16_t(*p - u'0') < 10 && decimals < 4; ++p, ++decimals)
+            count = count * 10 + (*p - u'0');
+    static constexpr qint64 Scales[] = {10000, 1000, 100, 10, 1};
+    count *= Scales[decimals];
+    if (p != end || count >= 1000000000000000) // fifteen digits
+        return false;
+    units = negative ? -count : count;
+    return true;
+}
+
 } // namespace
 
 Amount Amount::fromDouble(double value)
@@ -113,6 +147,9 @@ Amount Amount::fromWhole(qint64 yuan)
 
 Amount Amount::fromText(const QString &text)
 {
+    qint64 units = 0;
+    if (readPlainDecimal(text, units))
+        return fromUnits(units);
     if (QStringView(text).trimmed() == OverflowText())
         return overflowed();
     return fromDouble(LeadingNumber(text));

@@ -322,7 +322,11 @@ bool OdbcRecordset::moveNext(DbError *error)
 
 bool OdbcRecordset::fetch(DbError *error)
 {
-    m_row.fill(std::nullopt, m_columns.size());
+    // A bound column keeps the value of the row before until it is read again, so that a value
+    // that repeats (a category, a price) is shared rather than copied once more.
+    m_row.resize(m_columns.size());
+    for (qsizetype c = qsizetype(m_bound.size()); c < m_row.size(); ++c)
+        m_row[c].reset();
     m_readColumns = 0;
     const SQLRETURN rc = SQLFetch(m_statement);
     if (rc == SQL_NO_DATA) {
@@ -360,7 +364,10 @@ bool OdbcRecordset::value(int column, QString *text, DbError *error, bool *isNul
     const std::optional<QString> &stored = m_row.at(column);
     if (isNull)
         *isNull = !stored.has_value();
-    *text = stored.value_or(QString());
+    if (stored)
+        *text = *stored;
+    else
+        text->clear();
     return true;
 }
 
@@ -399,18 +406,23 @@ void OdbcRecordset::bindLeadingColumns()
 bool OdbcRecordset::readBound(int column)
 {
     const Bound &bound = m_bound[size_t(column)];
-    std::optional<QString> &cell = m_row[column];
+    std::optional<QString> &cell = m_row[column]; // still the row before's
     if (bound.cType != SQL_C_WCHAR) {
+        cell.reset();
         fixedCell(m_columns.at(column).sqlType, bound.cType, bound.buffer.data(), SQLLEN(bound.buffer.size()),
                   bound.indicator, cell);
         return true;
     }
-    if (bound.indicator == SQL_NULL_DATA)
+    if (bound.indicator == SQL_NULL_DATA) {
+        cell.reset();
         return true;
+    }
     if (bound.indicator == SQL_NO_TOTAL || bound.indicator < 0 || bound.indicator >= SQLLEN(bound.buffer.size()))
         return m_rereadBound && readText(m_statement, SQLUSMALLINT(column + 1), cell);
-    cell = fromSqlWChar(reinterpret_cast<const SQLWCHAR *>(bound.buffer.data()),
-                        bound.indicator / qsizetype(sizeof(SQLWCHAR)));
+    const auto *text = reinterpret_cast<const SQLWCHAR *>(bound.buffer.data());
+    const qsizetype length = bound.indicator / qsizetype(sizeof(SQLWCHAR));
+    if (!cell || cell->size() != length || std::memcmp(cell->constData(), text, size_t(length) * sizeof(SQLWCHAR)) != 0)
+        cell = fromSqlWChar(text, length);
     return true;
 }
 

@@ -26,6 +26,10 @@ struct CostLine : RowTexts
           Number(std::move(number)), Included(included)
     {
     }
+    CostLine(QString number, RowTexts texts, bool included)
+        : RowTexts(std::move(texts)), Number(std::move(number)), Included(included)
+    {
+    }
 
     bool operator==(const CostLine &other) const = default;
 };

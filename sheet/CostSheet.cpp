@@ -2,16 +2,31 @@
 
 #include "common/LeadingNumber.h"
 
+#include <iterator>
+
 namespace {
 QString tooManyRowsMessage()
 {
     return QStringLiteral("表格最多只能有 %1 行，不能再追加。").arg(CostSheet::MaxRows);
 }
 
+// A row's label, as QString::number writes a position, without its trip through the locale: the
+// fill and the import label every row they append.
+QString positionText(int position)
+{
+    char16_t digits[12];
+    qsizetype at = std::size(digits);
+    do {
+        digits[--at] = char16_t(u'0' + position % 10);
+        position /= 10;
+    } while (position > 0);
+    return QString(reinterpret_cast<const QChar *>(digits + at), qsizetype(std::size(digits)) - at);
+}
+
 CostLine emptyLine(int number)
 {
     CostLine line;
-    line.Number = QString::number(number);
+    line.Number = positionText(number);
     return line;
 }
 } // namespace
@@ -44,7 +59,7 @@ bool CostSheet::AddRow(QString *error)
     return true;
 }
 
-bool CostSheet::writeRows(int firstPosition, const QList<RowTexts> &rows, QString *error)
+bool CostSheet::writeRows(int firstPosition, QList<RowTexts> rows, QString *error)
 {
     if (!putRows(firstPosition, rows, error))
         return false;
@@ -52,12 +67,12 @@ bool CostSheet::writeRows(int firstPosition, const QList<RowTexts> &rows, QStrin
     return true;
 }
 
-bool CostSheet::writeRowsKeepingTotals(int firstPosition, const QList<RowTexts> &rows, QString *error)
+bool CostSheet::writeRowsKeepingTotals(int firstPosition, QList<RowTexts> rows, QString *error)
 {
     return putRows(firstPosition, rows, error);
 }
 
-bool CostSheet::putRows(int firstPosition, const QList<RowTexts> &rows, QString *error)
+bool CostSheet::putRows(int firstPosition, QList<RowTexts> &rows, QString *error)
 {
     const int first = hasRow(firstPosition) ? firstPosition : rowCount() + 1;
     if (rows.size() > MaxRows - first + 1) {
@@ -65,23 +80,25 @@ bool CostSheet::putRows(int firstPosition, const QList<RowTexts> &rows, QString 
             *error = tooManyRowsMessage();
         return false;
     }
+    // The texts are moved out of the list: one the caller still holds is copied first (rows[] detaches
+    // it), which only shares the texts; one handed over with std::move gives them away.
+    const auto texts = [&rows](qsizetype k) { return std::move(rows[k]); };
     const int overwritten = int(qMin<qsizetype>(rows.size(), rowCount() - first + 1));
     for (int k = 0; k < overwritten; ++k) {
         CostLine &line = mutableRow(first + k);
-        static_cast<RowTexts &>(line) = rows.at(k);
+        static_cast<RowTexts &>(line) = texts(k);
         line.Included = true;
     }
     if (overwritten > 0)
         emit rowsChanged(first, first + overwritten - 1);
+    if (rows.size() == overwritten)
+        return true;
     // The rest arrive as one insertion, so that a view follows a long paste in one step.
-    QList<CostLine> appended;
-    appended.reserve(rows.size() - overwritten);
-    for (qsizetype k = overwritten; k < rows.size(); ++k) {
-        const RowTexts &texts = rows.at(k);
-        appended.append({QString::number(rowCount() + appended.size() + 1), texts.Category, texts.Content,
-                         texts.Expression, texts.AmountText, true});
-    }
-    appendUnchecked(appended);
+    emit rowsAboutToBeInserted(rowCount() + 1, rowCount() + int(rows.size() - overwritten));
+    m_rows.reserve(m_rows.size() + rows.size() - overwritten);
+    for (qsizetype k = overwritten; k < rows.size(); ++k)
+        m_rows.emplace_back(positionText(rowCount() + 1), texts(k), true);
+    emit rowsInserted();
     return true;
 }
 

@@ -38,13 +38,10 @@ public:
     // firstPosition down (0, or a position past the last row: after the last row), each row keeps
     // its number and is ticked, rows past the end are appended numbered by their position; then
     // RefreshTotals. Rows that would pass MaxRows refuse the whole write: false, nothing changed.
-    bool writeRows(int firstPosition, const QList<RowTexts> &rows, QString *error = nullptr);
+    // A list handed over with std::move gives its texts to the rows instead of sharing them.
+    bool writeRows(int firstPosition, QList<RowTexts> rows, QString *error = nullptr);
     // writeRows without the totals, for a caller that stops part-way and leaves them as they were.
-    bool writeRowsKeepingTotals(int firstPosition, const QList<RowTexts> &rows, QString *error = nullptr);
-    bool writeRow(int position, const RowTexts &texts, QString *error = nullptr)
-    {
-        return writeRowsKeepingTotals(position, {texts}, error);
-    }
+    bool writeRowsKeepingTotals(int firstPosition, QList<RowTexts> rows, QString *error = nullptr);
     // Removes the row at position (the list's selection) and recomputes the totals.
     // A position that names no row changes nothing.
     void DeleteRow(int position);
@@ -99,7 +96,7 @@ signals:
 private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }
     void setField(int position, QString CostLine::*field, const QString &text);
-    bool putRows(int firstPosition, const QList<RowTexts> &rows, QString *error);
+    bool putRows(int firstPosition, QList<RowTexts> &rows, QString *error);
     void appendUnchecked(const QList<CostLine> &lines);
     void headCountChanged();
 

@@ -27,8 +27,11 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
     // The rows are gathered and written in one step, so that a view follows the whole fill as one
     // insertion; a failure further down still writes the rows before it.
     QList<RowTexts> rows;
+    // Room for the most a fill can hold, so the list never moves while it grows: a small result
+    // only takes address space that is never touched.
+    rows.reserve(CostSheet::MaxRows);
     const auto stop = [&] {
-        sheet.writeRowsKeepingTotals(1, rows);
+        sheet.writeRowsKeepingTotals(1, std::move(rows));
         return false;
     };
     while (!records.eof()) {
@@ -50,7 +53,7 @@ bool FillSheetFromQuery(CostSheet &sheet, OdbcConnection &connection, const QStr
         if (!records.moveNext(error))
             return stop();
     }
-    sheet.writeRows(1, rows);
+    sheet.writeRows(1, std::move(rows));
     return true;
 }
 

@@ -202,11 +202,16 @@ bool makeSqliteDatabase(const QString &file)
 void registerBenchmarks(Database &db)
 {
     const std::string name = db.name;
+    // QUILVAR_BENCH_ITERATIONS=1 runs each once, for counting instructions under callgrind.
+    const int iterations = qEnvironmentVariableIntValue("QUILVAR_BENCH_ITERATIONS");
     const auto add = [&](const std::string &what, auto run) {
-        benchmark::RegisterBenchmark((what + "/" + name).c_str(), run)
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime()
-            ->MinTime(2);
+        auto *bench = benchmark::RegisterBenchmark((what + "/" + name).c_str(), run)
+                          ->Unit(benchmark::kMillisecond)
+                          ->MeasureProcessCPUTime();
+        if (iterations > 0)
+            bench->Iterations(iterations);
+        else
+            bench->MinTime(2);
     };
     add("Fill", [&db](benchmark::State &state) { fillSheet(state, db); });
     add("SQLFetch", [&db](benchmark::State &state) { driverLoop(state, db, Reading::None); });

@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 
 // A full sheet: every row ticked, priced per room, night and person.
@@ -55,5 +57,28 @@ void BM_RefreshHeadCount(benchmark::State &state)
     state.counters["rows"] = sheet.rowCount();
 }
 BENCHMARK(BM_RefreshHeadCount)->Unit(benchmark::kMillisecond);
+
+// The rows an import or a fill hands over: a full sheet written into a fresh one, then its totals.
+void BM_WriteRows(benchmark::State &state)
+{
+    QList<RowTexts> rows;
+    rows.reserve(CostSheet::MaxRows);
+    for (int i = 1; i <= CostSheet::MaxRows; ++i)
+        rows.append({QStringLiteral("房"), QStringLiteral("第%1项 北京饭店 标准间（含早）").arg(i),
+                     QStringLiteral("单价: 580.00 × 15间 × 5晚"), QStringLiteral("%1.5").arg(i * 7)});
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto sheet = std::make_unique<CostSheet>();
+        sheet->setText3(QStringLiteral("25"));
+        state.ResumeTiming();
+        sheet->writeRows(1, rows);
+        benchmark::DoNotOptimize(sheet->Text4());
+        state.PauseTiming();
+        sheet.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = double(rows.size());
+}
+BENCHMARK(BM_WriteRows)->Unit(benchmark::kMillisecond);
 
 } // namespace

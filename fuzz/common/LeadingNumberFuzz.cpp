@@ -28,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     NumberTextSingle(float(std::fmax(std::fmin(value, 1e38), -1e38)));
     Fixed2Text(value);
+    // An amount's text reads as its number does (plain decimals take a shorter way).
+    if (QStringView(text).trimmed() != OverflowText() && !(Amount::fromText(text) == Amount::fromDouble(value)))
+        std::abort();
     const Amount amount = Amount::fromDouble(value);
     if (amount.isValid() != (Amount::fromText(AmountToText(amount)).isValid()))
         std::abort();

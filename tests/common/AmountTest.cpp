@@ -1,4 +1,5 @@
 #include "common/Amount.h"
+#include "common/LeadingNumber.h"
 #include "tests/common/TestText.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,28 @@ TEST(Amount, OverflowIsStickyAndNeverWraps)
     EXPECT_EQ(AmountToText(over), QStringLiteral("溢出"));
     EXPECT_FALSE(Amount::fromText(QStringLiteral(" 溢出 ")).isValid());
     EXPECT_FALSE(Amount::fromText(QStringLiteral("1e400")).isValid());
+}
+
+using Read = std::pair<const char16_t *, qint64>;
+
+// Plain decimals, which fill the sheet, are read without going through a double; every text must
+// still read as LeadingNumber and fromDouble read it, the ones just past the short way included.
+TEST(Amount, FromTextReadsAsTheNumberRuleThenFromDouble)
+{
+    for (const auto &[text, units] :
+         {Read{u"43500.5", 435005000}, Read{u"-0.0001", -1}, Read{u"5.", 50000}, Read{u"-0", 0}, Read{u"007", 70000},
+          // Fifteen significant digits, the most a decimal is sure to keep through a double.
+          Read{u"99999999999.9999", 999999999999999}, Read{u"-99999999999.9999", -999999999999999},
+          // Seventeen: the double decides.
+          Read{u"1234567890123.4567", 12345678901234568},
+          // A fifth decimal rounds, halves to even; an exponent, a unit or a blank is read by the rule.
+          Read{u"1.00015", 10002}, Read{u"1e3", 10000000}, Read{u"12.5元", 125000}, Read{u"1 000", 10000000},
+          Read{u"+3", 30000}, Read{u".5", 5000}}) {
+        SCOPED_TRACE(QString::fromUtf16(text).toStdString());
+        const Amount read = Amount::fromText(QString::fromUtf16(text));
+        EXPECT_EQ(read, Amount::fromDouble(LeadingNumber(text)));
+        EXPECT_EQ(read.units(), units);
+    }
 }
 
 TEST(Amount, AdditionIsExactAndTextAndDoubleAgree)

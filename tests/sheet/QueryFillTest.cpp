@@ -123,6 +123,27 @@ TEST_F(PgFill, TextsKeepALeadingByteOrderMark)
     EXPECT_EQ(sheet.row(1).Content, QString(4095, u'x') + QStringLiteral("\uFEFFy"));
 }
 
+// A text that repeats the row before is shared with it; each of these must still read as itself: one
+// of the same length that differs, a null after a text, a text after a null.
+TEST_F(PgFill, EachRowReadsItsOwnTexts)
+{
+    CostSheet sheet;
+    DbError error;
+    ASSERT_TRUE(fill(sheet,
+                     "SELECT c::varchar(8), d::varchar(8), e::varchar(8), f::varchar(8) FROM (VALUES "
+                     "(1, '房', 'ab', 'x', '1'), (2, '房', 'ac', 'x', '1'), (3, '餐', NULL, 'x', '1'), "
+                     "(4, NULL, 'ac', 'x', '1')) AS t(n, c, d, e, f) ORDER BY n",
+                     &error))
+        << error.description.toStdString();
+    const char16_t *expected[] = {u"房|ab|x|1", u"房|ac|x|1", u"餐||x|1", u"|ac|x|1"};
+    for (int k = 1; k <= 4; ++k) {
+        const CostLine &row = sheet.row(k);
+        EXPECT_EQ(row.Category + '|' + row.Content + '|' + row.Expression + '|' + row.AmountText,
+                  QString::fromUtf16(expected[k - 1]))
+            << k;
+    }
+}
+
 // Each failure gives a number and a description; the rows filled before it stay, and the totals are not recomputed.
 TEST_F(PgFill, FailuresGiveANumberAndADescription)
 {
