@@ -118,14 +118,14 @@ bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
     ImportedQuote quote;
     if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(std::move(grid), &quote, error))
         return false;
-    LoadQuote(sheet, quote);
+    LoadQuote(sheet, std::move(quote));
     return true;
 }
 
-void LoadQuote(CostSheet &sheet, const ImportedQuote &quote)
+void LoadQuote(CostSheet &sheet, ImportedQuote quote)
 {
     sheet.replaceRows({});
-    sheet.writeRows(1, quote.rows);
+    sheet.writeRows(1, std::move(quote.rows));
     while (sheet.rowCount() < CostSheet::InitialRows)
         sheet.AddRow();
     sheet.setText3(quote.headCountText);

@@ -34,4 +34,4 @@ QString HeadCountFromTotals(const QString &totalsText);
 bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error);
 // Every row replaced by the quote's (written from row 1, ticked, then blank rows up to twenty, and
 // the totals), then the head count set.
-void LoadQuote(CostSheet &sheet, const ImportedQuote &quote);
+void LoadQuote(CostSheet &sheet, ImportedQuote quote);
