@@ -55,6 +55,9 @@ declare -A library_version=(
     [qt]=$(source_version qt6-base-dev) [zlib]=$(source_version zlib1g-dev)
     [libzip]=$(source_version libzip-dev) [libxlsxwriter]=$(source_version libxlsxwriter-dev)
     [googletest]=$(source_version googletest))
+for library in "${libraries[@]}"; do # a failed look-up inside the list above does not stop the script
+    [ -n "${library_version[$library]}" ] || { echo "No Debian package gives the version of $library" >&2; exit 1; }
+done
 # What links what: libzip and libxlsxwriter take zlib in; Qt has its own.
 declare -A depends=([libzip]=zlib [libxlsxwriter]=zlib)
 mingw_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
@@ -83,9 +86,15 @@ $SUDO mkdir -p "$cache"
     for library in "${libraries[@]}"; do
         prefix=${entry[$library]}
         [ ! -f "$prefix/.complete" ] || continue
-        if [ "$library" = qt ] && adopt_qt "$prefix"; then continue; fi
+        if [ "$library" = qt ] && earlier=$(adoptable_qt); then
+            adopt_qt "$prefix" "$earlier"
+            continue
+        fi
         echo "Building $library for Windows into $prefix (once)"
-        mkdir -p "$prefix"
+        mkdir -p "$prefix" "$cache/work-${prefix##*/}"
+        # A build that was stopped goes on from its work folder on a later run, unless that run
+        # comes 30 days later.
+        touch "$cache/work-${prefix##*/}/.last-used"
         cp tools/windows/toolchain.cmake "$prefix/toolchain.cmake"
         dependency=${depends[$library]:-}
         bash tools/windows/deps.sh "$library" "$prefix" "$cache/work-${prefix##*/}" "${library_version[$library]}" \
@@ -94,18 +103,15 @@ $SUDO mkdir -p "$cache"
     done
     # Old entries go: those that no build has used for 30 days (other clones and branches may still
     # use a recent one; this run's are never removed), the folders of earlier versions of this script
-    # (all libraries in one) among them, and the work folders of a build that was stopped (none is
-    # running while the lock is held).
+    # (all libraries in one) among them, and the work folders of a build stopped as long ago (none
+    # is running while the lock is held).
     for library in "${libraries[@]}"; do
         touch "${entry[$library]}/.last-used" 2>/dev/null || $SUDO touch "${entry[$library]}/.last-used"
     done
     for old in "$cache"/*; do
         [ -d "$old" ] || continue
         for library in "${libraries[@]}"; do [ "$old" != "${entry[$library]}" ] || continue 2; done
-        case ${old##*/} in
-            work-*) ;;
-            *) [ -z "$(find "$old" -maxdepth 1 \( -name .last-used -o -name .complete \) -mtime -30)" ] || continue ;;
-        esac
+        [ -z "$(find "$old" -maxdepth 1 \( -name .last-used -o -name .complete \) -mtime -30)" ] || continue
         echo "Removing the old Windows library cache entry $old"
         rm -rf "$old" 2>/dev/null || $SUDO rm -rf "$old"
     done
@@ -190,9 +196,9 @@ sed 's/$/\r/' tools/windows/default.ini | iconv -f UTF-8 -t GBK >"$package/defau
 # same sources state them.
 licences="$package/第三方软件许可"
 mkdir -p "$licences"
-for entry in "Qt=qt6-base-dev" "libzip=libzip-dev" "libxlsxwriter=libxlsxwriter-dev" "zlib=zlib1g-dev" \
+for licence in "Qt=qt6-base-dev" "libzip=libzip-dev" "libxlsxwriter=libxlsxwriter-dev" "zlib=zlib1g-dev" \
              "MinGW-w64=mingw-w64-common" "GCC运行库=gcc-mingw-w64-x86-64-posix-runtime"; do
-    sed 's/$/\r/' "/usr/share/doc/${entry#*=}/copyright" >"$licences/${entry%%=*}.txt"
+    sed 's/$/\r/' "/usr/share/doc/${licence#*=}/copyright" >"$licences/${licence%%=*}.txt"
 done
 for text in LGPL-3 GPL-3 LGPL-2.1; do sed 's/$/\r/' "/usr/share/common-licenses/$text" >"$licences/$text.txt"; done
 x86_64-w64-mingw32-strip "$package"/*.exe "$package"/*.dll "$package"/*/*.dll
@@ -230,10 +236,10 @@ echo "Windows package: $build/quilvar-win64.zip ($(du -h "$build/quilvar-win64.z
 version=$(sed -n 's/^project(Quilvar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 # The uninstaller removes what the package holds, by name, and nothing else of the folder.
 installed_list=$PWD/$build/installed-files.nsh
-for entry in "$package"/*; do
-    name=$(basename "$entry")
+for item in "$package"/*; do
+    name=$(basename "$item")
     [ "$name" != default.ini ] || continue
-    if [ -d "$entry" ]; then echo "RMDir /r \"\$INSTDIR\\$name\""; else echo "Delete \"\$INSTDIR\\$name\""; fi
+    if [ -d "$item" ]; then echo "RMDir /r \"\$INSTDIR\\$name\""; else echo "Delete \"\$INSTDIR\\$name\""; fi
 done >"$installed_list"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DPACKAGE="$PWD/$package" -DICON="$PWD/data/quilvar.ico" \
     -DINSTALLED_LIST="$installed_list" -DOUTFILE="$PWD/$build/quilvar-setup.exe" tools/windows/installer.nsi

@@ -16,10 +16,9 @@ qt_upstream_version() {
     echo "${v%%[+~]*}"
 }
 
-# adopt_qt TARGET: fills TARGET (Qt's folder) from an earlier combined folder; fails when none fits.
-adopt_qt() {
-    local target=$1 old="" candidate stamp built_in work
-    local qt_version gcc_major
+# adoptable_qt: prints the earlier combined folder whose Qt fits; fails when none does.
+adoptable_qt() {
+    local old="" candidate stamp qt_version gcc_major
     qt_version=$(qt_upstream_version)
     gcc_major=$(x86_64-w64-mingw32-g++-posix -dumpversion)
     gcc_major=${gcc_major%%[!0-9]*}
@@ -38,7 +37,13 @@ adopt_qt() {
                  echo "$stamp $candidate"
              done | sort -rn)
     [ -n "$old" ] || return 1
+    echo "$old"
+}
 
+# adopt_qt TARGET OLD: fills TARGET (Qt's folder) from OLD. Called as a command of its own, so that
+# any step that fails ends the script rather than leaving a half-made folder marked complete.
+adopt_qt() {
+    local target=$1 old=$2 built_in work
     echo "Taking Qt ${library_version[qt]} for Windows from $old (built by an earlier version of this script) into $target: no Qt build"
     work=$cache/work-adopt-${target##*/}
     rm -rf "$work" 2>/dev/null || $SUDO rm -rf "$work"
@@ -63,7 +68,7 @@ adopt_qt() {
         local from to
         from=$(printf '%s' "$built_in" | sed 's/[][\.*^$|]/\\&/g')
         to=$(printf '%s' "$target" | sed 's/[\&|]/\\&/g')
-        grep -rlIF -- "$built_in" "$work" | while read -r file; do sed -i "s|$from|$to|g" "$file"; done
+        { grep -rlIF -- "$built_in" "$work" || [ $? -eq 1 ]; } | while read -r file; do sed -i "s|$from|$to|g" "$file"; done
     fi
     mkdir -p "$work/translations"
     [ -f "$work/translations/qtbase_zh_CN.qm" ] || cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$work/translations/"
@@ -72,4 +77,7 @@ adopt_qt() {
     # Whole or not at all: a Qt build that was stopped half-way in TARGET gives way.
     rm -rf "$target" 2>/dev/null || $SUDO rm -rf "$target"
     mv "$work" "$target"
+    # Branches still on the earlier script keep their folder for 30 days from now: it never had a
+    # mark of its last use, so it would age from when it was built.
+    touch "$old/.last-used" 2>/dev/null || $SUDO touch "$old/.last-used"
 }

@@ -51,7 +51,8 @@ uninstall() {
     local folder=$drive_c/${1#C:\\}
     folder=${folder//\\//}
     for _ in $(seq 1 60); do [ -e "$folder/uninstall.exe" ] || break; sleep 0.5; done
-    sleep 1 # the key and folder removals that follow the files'
+    # the key and folder removals that follow the files': done when the prefix's processes are
+    timeout 60 /usr/lib/wine/wineserver -w || true
 }
 gbk() { iconv -f GBK -t UTF-8 "$1" 2>/dev/null || true; }
 shared_ini=$drive_c/ProgramData/Quilvar/default.ini
