@@ -133,7 +133,7 @@ bool interpret(const QProcess &process, const ChildOutput &output, XlsReaderOutp
         return WorkbookError::fail(
             error, Kind::ReaderFailed,
             QStringLiteral("读取工作簿超过 %1 秒仍未完成，工作簿可能已损坏。").arg(TimeLimitMs / 1000));
-    if (output.tooLarge)
+    if (output.tooLarge || decoder.overBudget())
         return WorkbookError::fail(error, Kind::OverBudget, QStringLiteral("工作簿中的文字过多，无法读取。"));
     if (process.exitStatus() != QProcess::NormalExit)
         return WorkbookError::fail(error, Kind::Damaged, damaged);

@@ -45,16 +45,18 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
     }
     // The whole workbook stream is held in memory here, so the file's size is bounded first.
     constexpr qint64 MaxFileSize = 100 * 1024 * 1024;
-    if (file.size() > MaxFileSize) {
+    // Asked once: the mapping and the view of it must agree even if the file grows meanwhile.
+    const qint64 size = file.size();
+    if (size > MaxFileSize) {
         result.error = {
             WorkbookError::Kind::OverBudget,
             QStringLiteral("文件过大（超过 %1），不像是报价单工作簿。").arg(ReadBudget::sizeText(MaxFileSize))};
         return result;
     }
     // Mapped rather than read: the pages come from the file cache as the reading reaches them.
-    if (const uchar *mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr)
-        return ReadXlsWorkbook(QByteArrayView(mapped, file.size()), limits);
-    return ReadXlsWorkbook(file.readAll(), limits);
+    if (const uchar *mapped = size > 0 ? file.map(0, size) : nullptr)
+        return ReadXlsWorkbook(QByteArrayView(mapped, size), limits);
+    return ReadXlsWorkbook(file.read(size), limits);
 }
 
 } // namespace

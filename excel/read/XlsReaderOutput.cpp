@@ -1,6 +1,7 @@
 #include "excel/read/XlsReaderOutput.h"
 
 #include "excel/read/CellGrid.h"
+#include "excel/read/ReadBudget.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -349,7 +350,7 @@ struct Decoder::Private
 
     Private(const ReadLimits &limits, CellGrid *grid)
         : maxRows(quint32(std::max(0, limits.maxRows))), maxColumns(quint32(std::max(0, limits.maxColumns))),
-          grid(grid), sink(&result.cells, grid)
+          textLeft(limits.maxTextCharacters), grid(grid), sink(&result.cells, grid)
     {
     }
 
@@ -360,6 +361,8 @@ struct Decoder::Private
 
     const quint32 maxRows;
     const quint32 maxColumns;
+    qint64 textLeft; // characters the cells may still land
+    bool overBudget = false;
     CellGrid *grid;
     Stage stage = Stage::Head;
     QByteArray pending; // bytes come but not taken
@@ -394,6 +397,11 @@ bool Decoder::Private::cell(QByteArrayView bytes)
         (quint64(row) << 32 | column) <= previous || !in.cellText(kept, &text) || in.left() != 0)
         return false;
     previous = quint64(row) << 32 | column;
+    textLeft -= text.size();
+    if (text.size() > ReadBudget::MaxCellCharacters || textLeft < 0) {
+        overBudget = true;
+        return false;
+    }
     sink.put(int(row), int(column), std::move(text));
     ++taken;
     return true;
@@ -447,6 +455,11 @@ bool Decoder::feed(QByteArrayView bytes)
     if (!d->step())
         d->stage = Private::Stage::Failed;
     return d->stage != Private::Stage::Failed;
+}
+
+bool Decoder::overBudget() const
+{
+    return d->overBudget;
 }
 
 bool Decoder::finish(XlsReaderResult *result)

@@ -81,6 +81,9 @@ public:
     bool feed(QByteArrayView bytes);
     // True when the bytes fed make exactly one well-formed result, then in result.
     bool finish(XlsReaderResult *result);
+    // Whether the bytes were refused for holding more text than the limits let a reading keep (a
+    // text sent once can be landed in any number of cells: each landing counts).
+    bool overBudget() const;
 
 private:
     struct Private;

@@ -399,4 +399,14 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
         EXPECT_FALSE(got.ok) << name;
         EXPECT_TRUE(got.cells.isEmpty()) << name;
     }
+
+    // A text sent once and landed in many cells counts in each: the reading's text budget holds.
+    ReadLimits small = limits;
+    small.maxTextCharacters = 8;
+    XlsReaderResult repeated;
+    repeated.ok = true;
+    repeated.cells = {{1, 1, QStringLiteral("abc")}, {2, 1, QStringLiteral("abc")}, {3, 1, QStringLiteral("abc")}};
+    XlsReaderOutput::Decoder decoder(small);
+    EXPECT_FALSE(decoder.feed(XlsReaderOutput::encode(repeated)));
+    EXPECT_TRUE(decoder.overBudget());
 }
