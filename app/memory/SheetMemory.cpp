@@ -63,7 +63,10 @@ void SheetMemory::startLook()
         // Dropped when this object is gone before the call arrives.
         QMetaObject::invokeMethod(
             this,
-            [this, scan, unclosed] {
+            [this, read = scan, unclosed] {
+                // This calculator's own file may have been made while the reading ran.
+                FolderScan scan = read;
+                scan.sheets.removeIf([this](const RecentSheet &sheet) { return sheet.path == m_path; });
                 const Look look = m_looks.takeFirst();
                 if (!m_looks.isEmpty())
                     startLook();
@@ -157,11 +160,9 @@ void SheetMemory::startAnew(const QString &query)
     // own, or opening a saved quote would write over the one this calculator held.
     closeNormally();
     m_path.clear();
-    const QJsonObject texts = m_record.quoteTexts;
     m_record = SheetRecord();
     m_record.started = QDateTime::currentDateTimeUtc();
     m_record.query = query;
-    m_record.quoteTexts = texts;
 }
 
 void SheetMemory::report(int kind, const QString &text)

@@ -216,6 +216,9 @@ private slots:
         SheetFolder::setReadHookForTests([&] { waitedFor = waitedFor || !reading.tryAcquire(1, 20000); });
         Window w;
         w.window.noteLastEnd(true); // the start-up reading, still under way when the list opens
+        // This calculator's own sheet, kept while the reading waits: never listed as another's.
+        w.sheet().setContent(1, QStringLiteral("二"));
+        w.window.memory().flush();
         bool ran = false;
         answerNextModal([&reading, &ran](QWidget *modal) {
             ran = true;
@@ -225,6 +228,7 @@ private slots:
             QVERIFY(shownWhileReading);
             QTRY_VERIFY(list->isEnabled());
             QCOMPARE(list->model()->rowCount(), 1);
+            QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("一"));
         });
         w.menu("MnuLv_2Recent");
         SheetFolder::setReadHookForTests({});
