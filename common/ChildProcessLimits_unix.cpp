@@ -18,17 +18,6 @@ ChildProcessLimits::~ChildProcessLimits() = default;
 
 void ChildProcessLimits::prepare(QProcess &process)
 {
-    // A child makes a hundred thousand small texts and then ends: glibc then takes its memory in
-    // 2 MB pages, a fault each rather than one every 4 KB, which cuts a quarter of a large read's
-    // processor time. Added to what the environment already tunes; other C libraries ignore it.
-    QProcessEnvironment environment = process.processEnvironment();
-    if (environment.isEmpty())
-        environment = QProcessEnvironment::systemEnvironment();
-    const QString tunables = environment.value(QStringLiteral("GLIBC_TUNABLES"));
-    const QString hugePages = QStringLiteral("glibc.malloc.hugetlb=1");
-    environment.insert(QStringLiteral("GLIBC_TUNABLES"),
-                       tunables.isEmpty() ? hugePages : tunables + QLatin1Char(':') + hugePages);
-    process.setProcessEnvironment(environment);
     const Limits limits = m_limits;
     process.setChildProcessModifier([limits] {
         // Only async-signal-safe calls between fork and exec.

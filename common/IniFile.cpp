@@ -257,7 +257,7 @@ void setValue(IniText *ini, const QString &section, const QString &key, const QS
 
 // Where the folder takes no new file but the file may be written (an administrator's grant on the
 // file alone), the file is rewritten where it is, and so keeps its access list.
-bool rewriteInPlace(const QString &file, const QByteArray &bytes, bool ownerOnly)
+bool rewriteInPlace(const QString &file, const QByteArray &bytes, bool ownerOnly, QString *refusal)
 {
     // A file marked read-only stays as it is, even for an account the system would let write it.
     if (!QFileInfo(file).isWritable())
@@ -265,9 +265,14 @@ bool rewriteInPlace(const QString &file, const QByteArray &bytes, bool ownerOnly
     QFile in(file);
     if (!in.open(QIODevice::ReadWrite))
         return false;
-    // A log-in is never written into a file others may read.
-    if (ownerOnly && !in.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+    // A log-in is never written into a file others may read; one they cannot read takes it as it
+    // is (only its owner could change its permissions, and the account writing may not be that).
+    const bool readByOthers = QFileInfo(file).permissions() & (QFile::ReadGroup | QFile::ReadOther);
+    if (ownerOnly && readByOthers && !in.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
+        *refusal =
+            QStringLiteral("其他用户也能读取这个文件，而它的访问权限无法改为只有所有者可读写，登录信息不予保存。");
         return false;
+    }
     return in.write(bytes) == bytes.size() && in.resize(bytes.size()) && in.flush();
 }
 
@@ -281,9 +286,10 @@ bool storeBytes(const QString &file, const QByteArray &bytes, bool exists, bool 
     // The new text goes into a file beside the old one, which replaces it only once complete.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) {
-        if (exists && rewriteInPlace(file, bytes, ownerOnly))
+        QString refusal;
+        if (exists && rewriteInPlace(file, bytes, ownerOnly, &refusal))
             return true;
-        return fail(error, cannotWrite(file, out.errorString()));
+        return fail(error, cannotWrite(file, refusal.isEmpty() ? out.errorString() : refusal));
     }
     // A new file, or one that is to hold a log-in, is for its owner only from its first byte;
     // otherwise the file keeps the permissions it had.
