@@ -239,9 +239,10 @@ qsizetype decodeInto(QByteArrayView raw, XmlScanner::Normalise mode, bool refere
             continue;
         }
         if (b == '&' && references) {
-            // A run of five-digit references, as whole CJK texts are written; each below U+10000.
+            // A run of five-digit references, as whole CJK texts are written (up to U+1869F: eight
+            // bytes give room for the two units of a character past U+FFFF).
             for (char32_t c = 0; end - p >= 8 && (c = fiveDigitReference(qFromLittleEndian<quint64>(p))) != 0; p += 8)
-                *to++ = char16_t(c);
+                put(to, c);
             if (p == end || *p != '&')
                 continue;
         }

@@ -89,6 +89,7 @@ const Case cases[] = {
     {"character reference with a letter", "<r>&#65a;</r>", "<r>!malformed"},
     {"five-digit reference with a byte past '9'", "<r>&#2599:;</r>", "<r>!malformed"},
     {"five-digit reference to a surrogate", "<r>&#55296;</r>", "<r>!malformed"},
+    {"five-digit reference past U+FFFF", "<r>&#70000;</r>", "<r>\xF0\x91\x85\xB0</r>"},
     {"hexadecimal references in either case", "<r>&#x4e2d;&#x4E2D;</r>", "<r>\xE4\xB8\xAD\xE4\xB8\xAD</r>"},
     {"malformed UTF-8 in the text", "<r>\xC3\x28</r>", "<r>!malformed"},
     {"document type", "<!DOCTYPE r [<!ENTITY e \"x\">]><r>&e;</r>", "!dtd"},
