@@ -2,6 +2,7 @@
 #include "app/batch/BatchOptions.h"
 #include "app/batch/BatchRun.h"
 #include "common/ConsoleOutput.h"
+#include "common/OneJobHeap.h"
 #include "common/ProcessArguments.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,7 @@ int runWithDocuments(const QStringList &arguments, QTextStream &err)
 
 int main(int argc, char *argv[])
 {
+    PrepareHeapForOneJob();
     // The arguments are the host's, every one of them: Qt is handed none (it would take "-reverse"
     // or "-platform" out of a tour name). On Windows they come from the wide command line, so that
     // Chinese file names arrive whole whatever the system's code page.

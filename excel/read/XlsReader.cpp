@@ -53,32 +53,22 @@ QString readerProgram()
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + ReaderFileName;
 }
 
-// A value added to a variable of the child's environment that holds a list separated by colons.
-void addToList(QProcessEnvironment &environment, const QString &name, const QString &value)
-{
-    const QString before = environment.value(name);
-    environment.insert(name, before.isEmpty() ? value : before + QLatin1Char(':') + value);
-}
-
 void prepareChild(QProcess &process, ChildProcessLimits &limits)
 {
     process.setStandardInputFile(QProcess::nullDevice());
     // Whatever the child says on failure (a sanitizer's report) is of no use to the planner.
     process.setStandardErrorFile(QProcess::nullDevice());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The child makes a hundred thousand texts and then ends: glibc then takes its memory in 2 MB
-    // pages, a fault each rather than one every 4 KB, which cuts a quarter of its processor time on a
-    // large workbook. Other C libraries ignore the variable.
-    addToList(environment, QStringLiteral("GLIBC_TUNABLES"), QStringLiteral("glibc.malloc.hugetlb=1"));
 #ifdef QUILVAR_ADDRESS_SANITIZER
     // Allocations are bounded here the way the address-space limit bounds them in an ordinary build.
     // The child's reports go nowhere, so they are not symbolized (that would take longer than the
     // reading); a leak still ends it with a failure, which the tests see as a damaged workbook.
-    addToList(environment, QStringLiteral("ASAN_OPTIONS"),
-              QStringLiteral("allocator_may_return_null=1:max_allocation_size_mb=1024:"
-                             "hard_rss_limit_mb=2048:symbolize=0"));
-#endif
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString options = QStringLiteral("allocator_may_return_null=1:max_allocation_size_mb=1024:"
+                                           "hard_rss_limit_mb=2048:symbolize=0");
+    const QString before = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), before.isEmpty() ? options : before + QLatin1Char(':') + options);
     process.setProcessEnvironment(environment);
+#endif
     limits.prepare(process);
 }
 

@@ -8,6 +8,7 @@
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
 
+#include "common/OneJobHeap.h"
 #include "common/ProcessArguments.h"
 
 #include <QByteArray>
@@ -66,6 +67,7 @@ int main(int argc, char **argv)
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    PrepareHeapForOneJob();
     ReadLimits limits;
     if (argc < 4 || argc > 5 || !parseLimit(argv[2], 1 << 20, &limits.maxRows) ||
         !parseLimit(argv[3], 1 << 16, &limits.maxColumns) ||

@@ -1,0 +1,6 @@
+#include "common/OneJobHeap.h"
+
+// The Windows heap keeps what it takes for small blocks and has no setting worth changing here.
+void PrepareHeapForOneJob()
+{
+}
