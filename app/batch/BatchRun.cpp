@@ -197,7 +197,8 @@ QString RunSettingsFile(const BatchOptions &options, const QString &defaultIniDi
 
 } // namespace
 
-int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &defaultIniDir)
+int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &defaultIniDir,
+             const std::function<void(int)> &finished)
 {
     BatchOptions options;
     QString error;
@@ -215,10 +216,13 @@ int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, c
     }
     Run run(options, out, err, iniPath);
     using Step = int (Run::*)();
+    int status = BatchOk;
     for (const Step step : {&Run::fill, &Run::recalcAndRefresh, &Run::priceBreaks, &Run::exportWorkbook,
                             &Run::groupQuote, &Run::customerDocuments, &Run::json}) {
-        if (const int status = (run.*step)(); status != BatchOk)
-            return status;
+        if ((status = (run.*step)()) != BatchOk)
+            break;
     }
-    return BatchOk;
+    if (finished)
+        finished(status);
+    return status;
 }

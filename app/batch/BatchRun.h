@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class CostSheet;
 
 class QTextStream;
@@ -26,6 +28,8 @@ void RecalcRows(CostSheet &sheet);
 
 // Runs the steps; returns the exit status. Output goes to out, messages to err. Without --ini the
 // settings file is the one the window uses for an executable in defaultIniDir: default.ini there,
-// or an installed program's in the shared settings folder.
-int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err,
-             const QString &defaultIniDir = QString());
+// or an installed program's in the shared settings folder. When the steps are over, finished (if
+// given) is told the status while the sheet is still whole: a program may end there, leaving its
+// memory to the system rather than taking a full sheet's hundred thousand texts apart.
+int RunBatch(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &defaultIniDir = QString(),
+             const std::function<void(int)> &finished = {});

@@ -26,8 +26,10 @@ void BM_ChangeAlone(benchmark::State &state)
     CostSheet sheet;
     fill(sheet, int(state.range(0)));
     int i = 0;
-    for (auto _ : state)
-        sheet.setContent(1 + (++i % sheet.rowCount()), QString::number(i));
+    for (auto _ : state) {
+        ++i;
+        sheet.setContent(1 + i % sheet.rowCount(), QString::number(i));
+    }
 }
 BENCHMARK(BM_ChangeAlone)->Arg(500)->Arg(CostSheet::MaxRows)->Unit(benchmark::kMillisecond);
 
@@ -40,7 +42,8 @@ void BM_ChangeKept(benchmark::State &state)
     memory.start();
     int i = 0;
     for (auto _ : state) {
-        sheet.setContent(1 + (++i % sheet.rowCount()), QString::number(i));
+        ++i;
+        sheet.setContent(1 + i % sheet.rowCount(), QString::number(i));
         memory.handOver();
         state.PauseTiming();
         memory.flush(); // the writer's time is its own thread's, not the interface's

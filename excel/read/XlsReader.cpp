@@ -66,7 +66,8 @@ void prepareChild(QProcess &process, ChildProcessLimits &limits)
     const QString options = QStringLiteral("allocator_may_return_null=1:max_allocation_size_mb=1024:"
                                            "hard_rss_limit_mb=2048:symbolize=0");
     const QString before = environment.value(QStringLiteral("ASAN_OPTIONS"));
-    environment.insert(QStringLiteral("ASAN_OPTIONS"), before.isEmpty() ? options : before + QLatin1Char(':') + options);
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       before.isEmpty() ? options : before + QLatin1Char(':') + options);
     process.setProcessEnvironment(environment);
 #endif
     limits.prepare(process);

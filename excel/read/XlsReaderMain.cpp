@@ -8,6 +8,7 @@
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
 
+#include "common/BulkOutput.h"
 #include "common/OneJobHeap.h"
 #include "common/ProcessArguments.h"
 
@@ -16,11 +17,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -64,9 +60,7 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
 
 int main(int argc, char **argv)
 {
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    PrepareBulkOutput(stdout);
     PrepareHeapForOneJob();
     ReadLimits limits;
     if (argc < 4 || argc > 5 || !parseLimit(argv[2], 1 << 20, &limits.maxRows) ||
