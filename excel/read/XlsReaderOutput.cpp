@@ -114,13 +114,16 @@ void putText(Writer &out, const QString &text, SentTexts &sent)
         sent.insert(key, quint32(sent.size()));
     }
     const char16_t *wide = reinterpret_cast<const char16_t *>(text.constData());
-    // One pass without branches over the units, which the compiler can do many at a time.
-    bool beyondLatin1 = false;
-    bool anySurrogate = false;
+    // One pass without branches over the units, which the compiler does many units at a time: every
+    // unit's bits gathered (any above the eighth: beyond Latin-1), and a mark for any surrogate.
+    char16_t allBits = 0;
+    char16_t surrogates = 0;
     for (qsizetype i = 0; i < units; ++i) {
-        beyondLatin1 |= wide[i] > 0xff;
-        anySurrogate |= (wide[i] & 0xf800) == 0xd800;
+        allBits |= wide[i];
+        surrogates |= char16_t((wide[i] & 0xf800) == 0xd800);
     }
+    const bool beyondLatin1 = allBits > 0xff;
+    const bool anySurrogate = surrogates != 0;
     if (beyondLatin1) {
         out.u32(keep | WideBit | quint32(units));
         putWide(out, wide, units, anySurrogate);
@@ -222,8 +225,12 @@ private:
         QString text(units, Qt::Uninitialized);
         char16_t *out = reinterpret_cast<char16_t *>(text.data());
         qFromLittleEndian<char16_t>(m_bytes.data() + m_position, units, out);
-        // Surrogates are rare: looked for first, paired only when there are any.
-        const bool anySurrogate = std::any_of(out, out + units, [](char16_t u) { return (u & 0xf800) == 0xd800; });
+        // Surrogates are rare: looked for first (without branches, many units at a time), paired only
+        // when there are any.
+        char16_t surrogates = 0;
+        for (qsizetype i = 0; i < units; ++i)
+            surrogates |= char16_t((out[i] & 0xf800) == 0xd800);
+        const bool anySurrogate = surrogates != 0;
         for (qsizetype i = 0; anySurrogate && i < units; ++i) {
             if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == units || !isLow(out[++i]))))
                 return false;
