@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 #include <utility>
 
 QString HeadCountFromTotals(const QString &totalsText)
@@ -28,18 +27,14 @@ constexpr int LastReadRow = CostSheet::MaxRows + 2;
 
 int lastRowWithText(const CellGrid &grid)
 {
+    const int columns = std::min(grid.columnCount(), 4);
     for (int row = grid.rowCount(); row >= 2; --row) {
-        const QStringList &cells = grid.row(row);
-        if (std::any_of(cells.cbegin(), cells.cbegin() + std::min<qsizetype>(cells.size(), 4),
-                        [](const QString &text) { return !text.isEmpty(); }))
-            return row;
+        for (int column = 1; column <= columns; ++column)
+            if (!grid.text(row, column).isEmpty())
+                return row;
     }
     return 0;
 }
-
-} // namespace
-
-namespace {
 
 // The last data row, whose next row (or itself, without a totals row) gives the head count; 0 with
 // a message when the data passes what a sheet holds. totalsRow: the row of "合计", else 0.
@@ -47,8 +42,7 @@ int lastDataRow(const CellGrid &grid, int *totalsRow, WorkbookError *error)
 {
     *totalsRow = 0;
     for (int row = 2; row <= std::min(grid.rowCount(), LastReadRow) && *totalsRow == 0; ++row) {
-        const QStringList &cells = grid.row(row);
-        if (!cells.isEmpty() && cells.constFirst().startsWith(QStringLiteral("合计")))
+        if (grid.text(row, 1).startsWith(QStringLiteral("合计")))
             *totalsRow = row;
     }
     if (*totalsRow != 0)
@@ -63,21 +57,9 @@ int lastDataRow(const CellGrid &grid, int *totalsRow, WorkbookError *error)
     return last;
 }
 
-// A row's first four texts, copied from the grid's row or moved out of it.
-template <typename Cells> RowTexts rowTexts(Cells &&cells)
-{
-    RowTexts row;
-    QString *fields[] = {&row.Category, &row.Content, &row.Expression, &row.AmountText};
-    for (qsizetype column = 0; column < std::min<qsizetype>(cells.size(), 4); ++column) {
-        if constexpr (std::is_const_v<std::remove_reference_t<Cells>>)
-            *fields[column] = cells.at(column);
-        else
-            *fields[column] = std::move(cells[column]);
-    }
-    return row;
-}
+} // namespace
 
-template <typename Grid> bool quoteFromGrid(Grid &&grid, ImportedQuote *quote, WorkbookError *error)
+bool QuoteFromGrid(CellGrid &grid, ImportedQuote *quote, WorkbookError *error)
 {
     int totalsRow = 0;
     const int lastRow = lastDataRow(grid, &totalsRow, error);
@@ -86,26 +68,10 @@ template <typename Grid> bool quoteFromGrid(Grid &&grid, ImportedQuote *quote, W
     ImportedQuote read;
     read.headCountText = HeadCountFromTotals(grid.text(totalsRow == 0 ? lastRow : totalsRow, 1));
     read.rows.reserve(std::max(0, lastRow - 1));
-    for (int row = 2; row <= lastRow; ++row) {
-        if constexpr (std::is_const_v<std::remove_reference_t<Grid>>)
-            read.rows.append(rowTexts(grid.row(row)));
-        else
-            read.rows.append(rowTexts(grid.takeRow(row)));
-    }
+    for (int row = 2; row <= lastRow; ++row)
+        read.rows.append({grid.takeText(row, 1), grid.takeText(row, 2), grid.takeText(row, 3), grid.takeText(row, 4)});
     *quote = std::move(read);
     return true;
-}
-
-} // namespace
-
-bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *error)
-{
-    return quoteFromGrid(grid, quote, error);
-}
-
-bool QuoteFromGrid(CellGrid &&grid, ImportedQuote *quote, WorkbookError *error)
-{
-    return quoteFromGrid(grid, quote, error);
 }
 
 bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
@@ -116,7 +82,7 @@ bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
     limits.maxColumns = 4;
     limits.firstRow = 2; // the header row is never read, so nothing in it can fail the import
     ImportedQuote quote;
-    if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(std::move(grid), &quote, error))
+    if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(grid, &quote, error))
         return false;
     LoadQuote(sheet, std::move(quote));
     return true;

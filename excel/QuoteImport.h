@@ -21,11 +21,9 @@ struct ImportedQuote
 // A workbook whose data fits in rows 2 to 501 imports as one of 500 rows always did.
 constexpr int ClassicImportedRows = 500;
 
-// False with a message, changing nothing, when the data passes what a sheet holds.
-bool QuoteFromGrid(const CellGrid &grid, ImportedQuote *quote, WorkbookError *error);
-// The same, the texts moved out of the grid rather than shared with it (the grid's rows are left
-// empty).
-bool QuoteFromGrid(CellGrid &&grid, ImportedQuote *quote, WorkbookError *error);
+// The texts are moved out of the grid, their cells left empty; false with a message, changing
+// nothing, when the data passes what a sheet holds.
+bool QuoteFromGrid(CellGrid &grid, ImportedQuote *quote, WorkbookError *error);
 // The head count of a totals text: at most four characters after "元/", read by LeadingNumber.
 QString HeadCountFromTotals(const QString &totalsText);
 

@@ -3,23 +3,14 @@
 #include <algorithm>
 #include <utility>
 
-QString CellGrid::text(int row, int column) const
-{
-    if (row < 1 || row > m_rows.size())
-        return QString();
-    const QStringList &cells = m_rows.at(row - 1);
-    return column >= 1 && column <= cells.size() ? cells.at(column - 1) : QString();
-}
+CellGrid::CellGrid(int columns) : m_columns(std::max(0, columns)) {}
 
-const QStringList &CellGrid::row(int row) const
+const QString &CellGrid::text(int row, int column) const
 {
-    static const QStringList none;
-    return row >= 1 && row <= m_rows.size() ? m_rows.at(row - 1) : none;
-}
-
-QStringList CellGrid::takeRow(int row)
-{
-    return row >= 1 && row <= m_rows.size() ? std::exchange(m_rows[row - 1], QStringList()) : QStringList();
+    static const QString none;
+    if (row < 1 || row > rowCount() || column < 1 || column > m_columns)
+        return none;
+    return m_cells.at(qsizetype(row - 1) * m_columns + column - 1);
 }
 
 void CellGrid::setText(int row, int column, const QString &text)
@@ -34,26 +25,19 @@ void CellGrid::setText(int row, int column, QString &&text)
         *at = std::move(text);
 }
 
-void CellGrid::setRow(int row, QStringList &&texts)
+QString CellGrid::takeText(int row, int column)
 {
-    if (row < 1)
-        return;
-    if (m_rows.size() < row)
-        m_rows.resize(row);
-    m_rows[row - 1] = std::move(texts);
+    if (row < 1 || row > rowCount() || column < 1 || column > m_columns)
+        return QString();
+    return std::exchange(m_cells[qsizetype(row - 1) * m_columns + column - 1], QString());
 }
 
 QString *CellGrid::cell(int row, int column)
 {
-    if (row < 1 || column < 1)
+    if (row < 1 || column < 1 || column > m_columns)
         return nullptr;
-    if (m_rows.size() < row)
-        m_rows.resize(row);
-    QStringList &cells = m_rows[row - 1];
-    if (cells.size() < column) {
-        // Room for the four columns a quote has at once, rather than one more at a time.
-        cells.reserve(std::max(column, 4));
-        cells.resize(column);
-    }
-    return &cells[column - 1];
+    const qsizetype at = qsizetype(row - 1) * m_columns + column - 1;
+    if (m_cells.size() <= at)
+        m_cells.resize(qsizetype(row) * m_columns);
+    return &m_cells[at];
 }

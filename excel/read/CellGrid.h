@@ -2,25 +2,27 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 
-// The cell texts of a worksheet's top-left corner. Numbers are in their shortest decimal form (at
-// most 15 significant digits), dates and times in ISO form (2024-05-01, 2024-05-01 08:30:00,
-// 08:30:00), logical values TRUE or FALSE, empty cells empty.
+// The cell texts of a worksheet's top-left corner: the rows read, each of the few columns asked for.
+// Numbers are in their shortest decimal form (at most 15 significant digits), dates and times in
+// ISO form (2024-05-01, 2024-05-01 08:30:00, 08:30:00), logical values TRUE or FALSE, empty cells
+// empty.
 class CellGrid
 {
 public:
+    // Every row holds this many cells, one after another in one list (a quote's four columns: no
+    // list of its own per row).
+    explicit CellGrid(int columns = 4);
+
     // 1-based; a cell outside what was read is empty.
-    QString text(int row, int column) const;
+    const QString &text(int row, int column) const;
+    // A cell outside the columns is not kept.
     void setText(int row, int column, const QString &text);
     void setText(int row, int column, QString &&text);
-    // The whole of a row at once, its texts from column 1 on (for readers that have them a row at a time).
-    void setRow(int row, QStringList &&texts);
-    int rowCount() const { return int(m_rows.size()); }
-    // The texts of a row, from column 1 to its last cell set (none outside what was read); taken,
-    // the row is left empty.
-    const QStringList &row(int row) const;
-    QStringList takeRow(int row);
+    // The cell's text moved out, the cell left empty.
+    QString takeText(int row, int column);
+    int rowCount() const { return m_columns > 0 ? int(m_cells.size() / m_columns) : 0; }
+    int columnCount() const { return m_columns; }
     // Whether the reader met a cell with text below the rows it was asked for (within the columns).
     bool textBeyond() const { return m_textBeyond; }
     void markTextBeyond() { m_textBeyond = true; }
@@ -28,6 +30,7 @@ public:
 private:
     QString *cell(int row, int column);
 
-    QList<QStringList> m_rows;
+    int m_columns;
+    QList<QString> m_cells; // row by row
     bool m_textBeyond = false;
 };

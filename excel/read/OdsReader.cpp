@@ -178,7 +178,7 @@ OdsReader::OdsReader(const ZipArchive &archive, const ReadLimits &limits)
 
 bool OdsReader::read(CellGrid *grid, WorkbookError *error)
 {
-    *grid = CellGrid();
+    *grid = CellGrid(m_limits.maxColumns);
     return checkMimeType(error) && refuseEncrypted(error) && readContent(grid, error);
 }
 

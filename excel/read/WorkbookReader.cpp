@@ -31,7 +31,7 @@ bool readZipped(const QString &path, const ReadLimits &limits, CellGrid *grid, W
 
 bool ReadFirstWorksheet(const QString &path, const ReadLimits &limits, CellGrid *grid, WorkbookError *error)
 {
-    *grid = CellGrid();
+    *grid = CellGrid(limits.maxColumns);
     if (!QFileInfo(path).isFile())
         return WorkbookError::fail(error, Kind::FileMissing, QStringLiteral("找不到文件“%1”。").arg(path));
     QFile file(path);

@@ -153,7 +153,7 @@ void UseXlsReaderProgram(const QString &path)
 
 bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, WorkbookError *error)
 {
-    *grid = CellGrid();
+    *grid = CellGrid(limits.maxColumns);
     const QString program = readerProgram();
     QProcess process;
     ChildProcessLimits childLimits({ChildMemory, ChildCpuSeconds});
@@ -169,7 +169,7 @@ bool ReadXlsFile(const QString &path, const ReadLimits &limits, CellGrid *grid, 
             error, Kind::ReaderFailed,
             QStringLiteral("无法启动读取 .xls 工作簿的程序“%1”：请重新安装本程序。").arg(program));
     }
-    CellGrid read;
+    CellGrid read(limits.maxColumns);
     XlsReaderOutput::Decoder decoder(limits, &read);
     const ChildOutput output = collectOutput(process, deadline, decoder);
     if (!interpret(process, output, decoder, &read, error))

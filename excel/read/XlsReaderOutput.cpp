@@ -255,41 +255,6 @@ bool decodeError(Cursor &cursor, XlsReaderResult *read)
     return true;
 }
 
-// Where decoded cells go: into grid a row at a time when there is one, else into cells.
-class CellSink
-{
-public:
-    CellSink(QList<XlsCell> *cells, CellGrid *grid) : m_cells(cells), m_grid(grid) {}
-
-    void put(int row, int column, QString &&text)
-    {
-        if (!m_grid) {
-            m_cells->append({row, column, std::move(text)});
-            return;
-        }
-        if (row != m_row) {
-            finish();
-            m_row = row;
-            // The four columns a quote has at once, rather than one more at a time.
-            m_line.resize(std::max(column, 4));
-        } else if (m_line.size() < column) {
-            m_line.resize(column);
-        }
-        m_line[column - 1] = std::move(text);
-    }
-    void finish()
-    {
-        if (m_grid && m_row > 0)
-            m_grid->setRow(m_row, std::exchange(m_line, QStringList()));
-    }
-
-private:
-    QList<XlsCell> *m_cells;
-    CellGrid *m_grid;
-    int m_row = 0; // the row m_line holds
-    QStringList m_line;
-};
-
 // The bytes the cell at the start of rest takes, or 0 while they have not all come (whether they
 // make a good cell is judged once they have).
 qsizetype wholeCell(QByteArrayView rest)
@@ -357,7 +322,7 @@ struct Decoder::Private
 
     Private(const ReadLimits &limits, CellGrid *grid)
         : maxRows(quint32(std::max(0, limits.maxRows))), maxColumns(quint32(std::max(0, limits.maxColumns))),
-          textLeft(limits.maxTextCharacters), grid(grid), sink(&result.cells, grid)
+          textLeft(limits.maxTextCharacters), grid(grid)
     {
     }
 
@@ -377,8 +342,7 @@ struct Decoder::Private
     quint32 taken = 0;
     quint64 previous = 0; // row and column of the cell before, row-major
     QList<QString> kept;
-    XlsReaderResult result;
-    CellSink sink;
+    XlsReaderResult result; // its cells, when there is no grid to take them
 };
 
 bool Decoder::Private::head(Cursor &in)
@@ -409,7 +373,10 @@ bool Decoder::Private::cell(QByteArrayView bytes)
         overBudget = true;
         return false;
     }
-    sink.put(int(row), int(column), std::move(text));
+    if (grid)
+        grid->setText(int(row), int(column), std::move(text));
+    else
+        result.cells.append({int(row), int(column), std::move(text)});
     ++taken;
     return true;
 }
@@ -482,7 +449,6 @@ bool Decoder::finish(XlsReaderResult *result)
     }
     if (d->stage != Private::Stage::Done || !d->pending.isEmpty())
         return false;
-    d->sink.finish();
     *result = std::move(d->result);
     d->stage = Private::Stage::Failed; // a result is handed over once
     return true;

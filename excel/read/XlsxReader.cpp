@@ -193,7 +193,7 @@ XlsxReader::XlsxReader(const ZipArchive &archive, const ReadLimits &limits)
 
 bool XlsxReader::read(CellGrid *grid, WorkbookError *error)
 {
-    *grid = CellGrid();
+    *grid = CellGrid(m_limits.maxColumns);
     return findWorkbook(error) && readWorkbook(error) && findFirstWorksheet(error) && readSheet(grid, error) &&
            readSharedStrings(error) && readStyles(error) && placePending(grid, error);
 }
