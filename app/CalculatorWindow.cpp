@@ -37,6 +37,8 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <utility>
+
 namespace {
 constexpr int ListMargin = 60;
 constexpr int FrameWidth = 9135, FrameHeight = 675;
@@ -264,10 +266,13 @@ void CalculatorWindow::showQuoteWindow()
 
 void CalculatorWindow::noteLastEnd(bool tellOfCrash)
 {
-    // A host's launch is never interrupted by notes about earlier calculators.
+    // A host's launch is never interrupted by notes about earlier calculators; what its reading
+    // found (a damaged file renamed aside is not found again) waits for the planner to open the list.
     m_memory->lookAtFolder(tellOfCrash, [this, tellOfCrash](const FolderScan &scan, int unclosed) {
         if (tellOfCrash)
             tell(scan.problems);
+        else
+            m_heldBack = scan.problems;
         if (unclosed > 0)
             tell({QStringLiteral("上次没有正常关闭，可以在“最近的报价”中找回。")});
     });
@@ -290,7 +295,7 @@ void CalculatorWindow::openRecentQuote()
     // The list shows at once and fills when the folder is read: a slow drive never freezes the window.
     QPointer<RecentQuotesDialog> open(&dialog);
     m_memory->lookAtFolder(false, [this, open](const FolderScan &scan, int) {
-        tell(scan.problems);
+        tell(std::exchange(m_heldBack, {}) + scan.problems);
         if (open)
             open->showSheets(scan.sheets);
     });

@@ -97,6 +97,7 @@ private:
     SheetMemory *m_memory = nullptr;
     NoticeBar *m_notice = nullptr;
     QStringList m_told;
+    QStringList m_heldBack; // what the reading at a host's launch found, told when the planner looks
     bool m_fittingStartSize = true;
     QSize m_fittedSize;
 };

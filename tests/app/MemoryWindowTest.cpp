@@ -200,6 +200,23 @@ private slots:
         });
     }
 
+    // A host's launch tells nothing of the folder; a damaged sheet its reading renamed aside (and so
+    // never found again) is told when the planner opens the list.
+    void aDamagedSheetFoundAtAHostsLaunchIsToldWithTheList()
+    {
+        QFile damaged(m_folder->filePath(QStringLiteral("damaged") + SheetFolder::Suffix));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{\"not\": ") > 0);
+        damaged.close();
+        Window w;
+        QSignalSpy looked(&w.window.memory(), &SheetMemory::folderLooked);
+        w.window.noteLastEnd(false);
+        QTRY_COMPARE(looked.count(), 1);
+        QVERIFY(!damaged.exists());
+        QVERIFY(w.window.notice().isHidden());
+        openRecent(w, -1);
+        QTRY_VERIFY(w.window.notice().text().contains(QStringLiteral("已损坏，已改名为")));
+    }
+
     // The list shows while the folder is still being read (a slow drive, the start-up's reading),
     // and fills when it is read.
     void theListFillsWhenTheFolderIsRead()
