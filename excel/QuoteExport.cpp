@@ -242,7 +242,7 @@ bool WriteQuoteWorkbook(const CostSheet &sheet, const QString &path, WorkbookErr
         return fail(WorkbookError::Kind::Refused, overflow);
 
     bool heldOpen = false;
-    const QString failure = WriteXlsxInPlace(
+    const QString failure = WriteXlsxReplacing(
         path, [&](lxw_workbook *workbook) { return writeWorkbook(workbook, sheet, extraSheets); }, &heldOpen);
     if (failure.isEmpty())
         return true;

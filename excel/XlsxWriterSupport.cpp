@@ -153,7 +153,7 @@ bool replaceWithWrittenFile(const QString &scratchPath, const QString &path, QSt
 
 } // namespace
 
-QString WriteXlsxInPlace(const QString &path, const std::function<QString(lxw_workbook *)> &fill, bool *heldOpen)
+QString WriteXlsxReplacing(const QString &path, const std::function<QString(lxw_workbook *)> &fill, bool *heldOpen)
 {
     const QString held = heldOpenMessage(path);
     *heldOpen = !held.isEmpty();

@@ -15,8 +15,8 @@ lxw_worksheet *AddA4Worksheet(lxw_workbook *workbook, const char *name);
 
 // Writes a workbook to path, `fill` adding its sheets (it returns why it could not, or nothing).
 // A target another program holds open is refused first, with its message whole (`*heldOpen`
-// set), since closing a window mends it. The writer takes a narrow path and writes in place: it
-// works in a private folder, and the finished file replaces the target in one step, so a failure
-// never leaves half a file there. Numbers go in with "." whatever the locale. Empty when the file
-// is in place; otherwise why not, in Chinese.
-QString WriteXlsxInPlace(const QString &path, const std::function<QString(lxw_workbook *)> &fill, bool *heldOpen);
+// set), since closing a window mends it. The writer never writes at the target: it works in a
+// private folder (under a narrow path it can open), and the finished file replaces the target in
+// one step, so a failure never leaves half a file there. Numbers go in with "." whatever the locale. Empty when the
+// file is in place; otherwise why not, in Chinese.
+QString WriteXlsxReplacing(const QString &path, const std::function<QString(lxw_workbook *)> &fill, bool *heldOpen);

@@ -231,7 +231,7 @@ QString writeWorkbook(lxw_workbook *workbook, const CustomerQuote &quote)
 bool WriteCustomerQuoteWorkbook(const CustomerQuote &quote, const QString &path, QString *error)
 {
     bool heldOpen = false;
-    const QString failure = WriteXlsxInPlace(
+    const QString failure = WriteXlsxReplacing(
         path, [&](lxw_workbook *workbook) { return writeWorkbook(workbook, quote); }, &heldOpen);
     if (failure.isEmpty())
         return true;

@@ -22,22 +22,6 @@ using namespace XlsReaderOutput;
 
 constexpr quint32 LengthMask = WideBit - 1;
 
-void putU32(char *out, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = char((value >> (8 * i)) & 0xff);
-}
-
-bool isHigh(char16_t u)
-{
-    return u >= 0xd800 && u <= 0xdbff;
-}
-
-bool isLow(char16_t u)
-{
-    return u >= 0xdc00 && u <= 0xdfff;
-}
-
 // Gathers what is written and hands it on a block at a time, so that no whole copy of the output
 // is ever held.
 class Writer
@@ -55,7 +39,7 @@ public:
         return at;
     }
     void byte(char value) { *grow(1) = value; }
-    void u32(quint32 value) { putU32(grow(4), value); }
+    void u32(quint32 value) { qToLittleEndian(value, grow(4)); }
     void bytes(QByteArrayView value) { std::copy(value.begin(), value.end(), grow(value.size())); }
     bool flush(bool all)
     {
@@ -85,10 +69,10 @@ void putWide(Writer &out, const char16_t *text, qsizetype units, bool anySurroga
     }
     for (qsizetype i = 0; i < units; ++i) {
         char16_t u = text[i];
-        if (isHigh(u) && i + 1 < units && isLow(text[i + 1])) {
+        if (QChar::isHighSurrogate(u) && i + 1 < units && QChar::isLowSurrogate(text[i + 1])) {
             qToLittleEndian(u, at + 2 * i);
             u = text[++i];
-        } else if (isHigh(u) || isLow(u)) {
+        } else if (QChar::isHighSurrogate(u) || QChar::isLowSurrogate(u)) {
             u = 0xfffd;
         }
         qToLittleEndian(u, at + 2 * i);
@@ -232,7 +216,8 @@ private:
             surrogates |= char16_t((out[i] & 0xf800) == 0xd800);
         const bool anySurrogate = surrogates != 0;
         for (qsizetype i = 0; anySurrogate && i < units; ++i) {
-            if (isLow(out[i]) || (isHigh(out[i]) && (i + 1 == units || !isLow(out[++i]))))
+            if (QChar::isLowSurrogate(out[i]) ||
+                (QChar::isHighSurrogate(out[i]) && (i + 1 == units || !QChar::isLowSurrogate(out[++i]))))
                 return false;
         }
         m_position += 2 * units;
@@ -454,18 +439,13 @@ bool Decoder::finish(XlsReaderResult *result)
     return true;
 }
 
-bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid)
+bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result)
 {
-    Decoder decoder(limits, grid);
+    Decoder decoder(limits);
     if (decoder.feed(bytes))
         return decoder.finish(result);
     *result = XlsReaderResult();
     return false;
-}
-
-bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result)
-{
-    return decode(bytes, limits, result, nullptr);
 }
 
 } // namespace XlsReaderOutput

@@ -63,12 +63,10 @@ QByteArray encode(const XlsReaderResult &result);
 bool encode(const XlsReaderResult &result, const std::function<bool(QByteArrayView)> &write);
 // False for anything that is not exactly one well-formed result inside the limits.
 bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result);
-// The same, with the cells put straight into grid rather than result->cells (on false the grid
-// holds whatever came before the fault, to be thrown away).
-bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result, CellGrid *grid);
 
 // decode, fed the bytes in pieces as they come, so that the whole output is never held at once:
-// the same verdict and result, whatever the pieces.
+// the same verdict and result, whatever the pieces. Given a grid, the cells go straight into it
+// rather than into the result (on a fault it holds whatever came before, to be thrown away).
 class Decoder
 {
 public:

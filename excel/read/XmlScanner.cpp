@@ -572,25 +572,17 @@ XmlScanner::Token XmlScanner::scanStartTag()
 {
     if (quickStartTag())
         return m_token;
+    // Anything else (a tag not yet held whole, a namespace declared, a reference in a value): the tag
+    // is walked quote by quote, reading on as needed.
     m_attributes.clear();
-    // Nearly every tag ends at the first '>' held, with no '<' before it: the attributes read from
-    // that span are the tag's. When they do not read (the '>' stands inside a quoted value), or no
-    // '>' is held yet, the tag is walked quote by quote, reading on as needed.
-    const qsizetype first = indexOf(view(m_pos, m_end), '>', 1);
-    if (first > 0 && indexOf(view(m_pos + 1, m_pos + first), '<') < 0) {
-        const Token quick = openElement(first, true);
-        if (quick != EndDocument)
-            return quick;
-    }
     qsizetype gt = 0;
     if (!findTagEnd(&gt))
         return fail(Malformed);
-    return openElement(gt, false);
+    return openElement(gt);
 }
 
-// The element whose start tag ends at the '>' at m_pos + gt. EndDocument, with nothing kept, when
-// tentative and its attributes do not read.
-XmlScanner::Token XmlScanner::openElement(qsizetype gt, bool tentative)
+// The element whose start tag ends at the '>' at m_pos + gt.
+XmlScanner::Token XmlScanner::openElement(qsizetype gt)
 {
     const bool empty = m_buffer[size_t(m_pos + gt - 1)] == '/';
     const QByteArrayView tag = view(m_pos + 1, m_pos + gt - (empty ? 1 : 0));
@@ -604,16 +596,9 @@ XmlScanner::Token XmlScanner::openElement(qsizetype gt, bool tentative)
         return fail(TooDeep);
     m_nameStarts.push_back(qsizetype(m_openNames.size()));
     m_openNames.append(qualified.data(), size_t(qualified.size()));
-    const bool wasStarted = m_started;
     m_started = true;
-    if (!parseAttributes(tag.sliced(nameEnd))) {
-        if (!tentative)
-            return fail(Malformed);
-        m_attributes.clear();
-        popElement(); // and the namespaces it declared
-        m_started = wasStarted;
-        return EndDocument;
-    }
+    if (!parseAttributes(tag.sliced(nameEnd)))
+        return fail(Malformed);
     splitName(qualified, &m_prefix, &m_name);
     m_pos += gt + 1;
     m_pendingEnd = empty;

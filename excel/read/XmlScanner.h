@@ -128,7 +128,7 @@ private:
     Token scanStartTag();
     bool quickStartTag();
     bool quickAttribute(const char *s, qsizetype held, qsizetype *i);
-    Token openElement(qsizetype gt, bool tentative);
+    Token openElement(qsizetype gt);
     Token scanEndTag();
     Token scanBang();
     Token endOfInput();

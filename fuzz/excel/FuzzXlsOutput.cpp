@@ -20,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         again.error.text != result.error.text || again.error.kind != result.error.kind)
         __builtin_trap();
     CellGrid grid;
+    XlsReaderOutput::Decoder decoder(ReadLimits{}, &grid);
     XlsReaderResult intoGrid;
-    if (!XlsReaderOutput::decode(bytes, ReadLimits{}, &intoGrid, &grid) || !intoGrid.cells.isEmpty())
+    if (!decoder.feed(bytes) || !decoder.finish(&intoGrid) || !intoGrid.cells.isEmpty())
         __builtin_trap();
     for (const XlsCell &cell : std::as_const(result.cells))
         if (grid.text(cell.row, cell.column) != cell.text)

@@ -346,10 +346,11 @@ TEST(XlsReaderOutput, WellFormedResultsComeBackWholeAndNothingElsePasses)
             EXPECT_EQ(got.error.kind, sent.error.kind);
         }
     }
-    // Into a grid, a row at a time.
+    // Into a grid.
     CellGrid grid;
+    XlsReaderOutput::Decoder intoGridDecoder(limits, &grid);
     XlsReaderResult intoGrid;
-    ASSERT_TRUE(XlsReaderOutput::decode(XlsReaderOutput::encode(cells), limits, &intoGrid, &grid));
+    ASSERT_TRUE(intoGridDecoder.feed(XlsReaderOutput::encode(cells)) && intoGridDecoder.finish(&intoGrid));
     for (const XlsCell &cell : std::as_const(cells.cells))
         EXPECT_EQ(grid.text(cell.row, cell.column), cell.text) << cell.row << "," << cell.column;
     EXPECT_EQ(grid.text(2, 2), QString());
