@@ -97,6 +97,36 @@ char *writeDecimalForm(char *p, const Digits &d)
 // General form with the given number of significant digits: plain decimal for magnitudes from
 // 1E-04 up to below 10^digits, exponent form (as the planner's older tools write it: 1E+15,
 // 1.5E-05) outside that range.
+// A magnitude of at most four decimals that is the double nearest to them (108.5, 0.25, 3.1416), the
+// common case in a quote, written straight from its digits; null for any other. A decimal of fewer
+// significant digits than digitLimit has reads back from its double unchanged, so this is the text
+// the general way would find, found without it.
+char *writeFewDecimals(char *p, double magnitude, double digitLimit)
+{
+    static const double scales[] = {1e1, 1e2, 1e3, 1e4};
+    if (!(magnitude >= 1e-4 && magnitude < 1e11) || magnitude == std::floor(magnitude))
+        return nullptr;
+    for (int decimals = 1; decimals <= 4; ++decimals) {
+        const double scaled = magnitude * scales[decimals - 1];
+        if (scaled != std::floor(scaled) || scaled >= digitLimit || scaled / scales[decimals - 1] != magnitude)
+            continue;
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(scaled));
+        int count = int(written.ptr - digits);
+        int kept = decimals;
+        while (kept > 0 && digits[count - 1] == '0') {
+            --count;
+            --kept;
+        }
+        const int whole = count - kept; // digits before the point; none for a fraction
+        p = whole > 0 ? std::copy(digits, digits + whole, p) : std::fill_n(p, 1, '0');
+        *p++ = '.';
+        p = std::fill_n(p, std::max(0, kept - count), '0');
+        return std::copy(digits + std::max(whole, 0), digits + count, p);
+    }
+    return nullptr;
+}
+
 // Writes the text into out (64 characters are always enough) and returns its end.
 char *writeGeneralForm(char *out, double value, int significantDigits, int maxExponent)
 {
@@ -117,6 +147,8 @@ char *writeGeneralForm(char *out, double value, int significantDigits, int maxEx
                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (magnitude < limits[significantDigits] && magnitude == std::floor(magnitude))
         return writeInteger(p, static_cast<unsigned long long>(magnitude));
+    if (char *end = writeFewDecimals(p, magnitude, limits[significantDigits]))
+        return end;
 
     const Digits digits = significant(magnitude, significantDigits);
     if (digits.exponent >= significantDigits || digits.exponent < -4)

@@ -14,50 +14,6 @@
 namespace CellText {
 
 namespace {
-// A value of at most four decimals that is the double nearest to them (108.5, -0.25, 3.1416), the
-// common case, written straight from its digits: a decimal of at most 15 significant digits reads
-// back from its double unchanged, so this is the general form's text, found without it.
-bool fewDecimals(double value, QString *text)
-{
-    static const double scales[] = {1e1, 1e2, 1e3, 1e4};
-    const double magnitude = std::fabs(value);
-    if (!(magnitude >= 1e-4 && magnitude < 1e11) || magnitude == std::floor(magnitude))
-        return false; // whole numbers and the rest go the general way
-    for (int decimals = 1; decimals <= 4; ++decimals) {
-        const double scaled = magnitude * scales[decimals - 1];
-        if (scaled != std::floor(scaled) || scaled >= 1e15 || scaled / scales[decimals - 1] != magnitude)
-            continue;
-        char digits[24];
-        const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(scaled));
-        int count = int(written.ptr - digits);
-        int kept = decimals;
-        while (kept > 0 && digits[count - 1] == '0') {
-            --count;
-            --kept;
-        }
-        const int whole = count - kept; // digits before the point; none for a fraction
-        char out[48];
-        char *at = out;
-        if (value < 0)
-            *at++ = '-';
-        at = whole > 0 ? std::copy(digits, digits + whole, at) : std::fill_n(at, 1, '0');
-        *at++ = '.';
-        at = std::fill_n(at, std::max(0, kept - count), '0');
-        at = std::copy(digits + std::max(whole, 0), digits + count, at);
-        *text = QString::fromLatin1(out, at - out);
-        return true;
-    }
-    return false;
-}
-} // namespace
-
-QString fromNumber(double value)
-{
-    QString text;
-    return fewDecimals(value, &text) ? text : NumberText(value);
-}
-
-namespace {
 // The plain decimal form the formats store numbers in ("-12.5", "1E-3"), without Qt's locale
 // machinery, which costs a hundred times more; anything else is left to QString::toDouble.
 bool plainNumber(QStringView text, double *value)
@@ -120,12 +76,12 @@ QString fromNumberText(QStringView text)
         return text.toString();
     double value = 0;
     if (plainNumber(text, &value))
-        return fromNumber(value);
+        return NumberText(value);
     bool ok = false;
     value = text.toString().toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return text.toString();
-    return fromNumber(value);
+    return NumberText(value);
 }
 
 bool toNumber(QStringView text, double *value)
@@ -161,7 +117,7 @@ QString fromSerial(double serial, bool date1904, bool formatHasDate, bool format
 {
     // The largest serial is 9999-12-31 in both date systems (less in 1904, where the epoch is later).
     if (!std::isfinite(serial) || serial < 0 || serial >= 2958466)
-        return fromNumber(serial);
+        return NumberText(serial);
     const qint64 totalSeconds = std::llround(serial * 86400.0);
     const qint64 days = totalSeconds / 86400;
     const qint64 seconds = totalSeconds % 86400;
@@ -249,7 +205,7 @@ DateKind formatCodeKind(const QString &code)
 QString fromElapsed(double days)
 {
     if (!std::isfinite(days) || std::abs(days) >= 1e7)
-        return fromNumber(days);
+        return NumberText(days);
     const QString clock = timeText(std::llround(std::abs(days) * 86400.0));
     return days < 0 ? QLatin1Char('-') + clock : clock;
 }

@@ -10,7 +10,6 @@ namespace CellText {
 QString fromNumberText(QStringView text);
 // The number a file's text holds, as QString::toDouble reads it; false when it holds none.
 bool toNumber(QStringView text, double *value);
-QString fromNumber(double value);
 QString fromBool(bool value);
 // A date-time serial of the 1900 (or 1904) date system. Only the date when the format shows no
 // time of day and the serial has no fraction; only the time when the format shows no date.

@@ -1,6 +1,7 @@
 #include "excel/read/XlsWorkbook.h"
 
 #include "common/CodePage.h"
+#include "common/NumberText.h"
 
 #include "excel/read/BiffRecords.h"
 #include "excel/read/CellText.h"
@@ -189,7 +190,7 @@ QString Reader::numberText(quint16 xf, double value) const
         if (kind.date || kind.time)
             return CellText::fromSerial(value, m_globals.date1904, kind.date, kind.time);
     }
-    return CellText::fromNumber(value);
+    return NumberText(value);
 }
 
 bool Reader::readGlobals(bool bookStream, WorkbookError *error)

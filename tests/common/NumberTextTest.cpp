@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <iomanip>
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -49,6 +53,29 @@ TEST(NumberTextSingle, SevenSignificantDigits)
                {Case{12345678.0f, u"1.234568E+07"}, Case{25, u"25"}, Case{2.5f, u"2.5"}, Case{0.1f, u"0.1"},
                 Case{45, u"45"}, Case{0, u"0"}, Case{1, u"1"}, Case{1234567, u"1234567"}, Case{10000000, u"1E+07"},
                 Case{1.0f / 3, u"0.3333333"}, Case{-2, u"-2"}, Case{std::numeric_limits<float>::infinity(), u"1E+39"}});
+}
+
+// A number of few decimals is written straight from its digits, not the general way; the text must
+// be the general form's, which Qt's own writing at the same precision gives where neither form
+// takes an exponent (random values of up to five decimals).
+TEST(NumberText, FewDecimalsAsTheGeneralFormWritesThem)
+{
+    std::vector<double> values = {108.5, -0.25,  0.0001,    0.00015,     99999999999.9999, 0.1 + 0.2, 2.675,
+                                  0.3,   100.05, 1234.5678, -1e10 - 0.5, 1e11 + 0.5,       123456.75};
+    std::mt19937_64 random(26);
+    const double scales[] = {1, 10, 100, 1000, 10000, 100000};
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(double(std::int64_t(random() % 20000000000000) - 10000000000000) / scales[i % 6]);
+        values.push_back(double(random() % 100000) / scales[i % 6]);
+    }
+    for (const double value : values) {
+        if (std::fabs(value) >= 1e-4 && std::fabs(value) < 1e14)
+            ASSERT_EQ(NumberText(value), QString::number(value, 'g', 15)) << std::setprecision(17) << value;
+    }
+    // In single precision a few decimals are seven digits at most (123456.75 has eight).
+    expectForm([](double value) { return NumberTextSingle(float(value)); },
+               {Case{108.5, u"108.5"}, Case{-0.25, u"-0.25"}, Case{1234.5, u"1234.5"}, Case{0.0625, u"0.0625"},
+                Case{12345.25, u"12345.25"}, Case{123456.75, u"123456.8"}, Case{99999.5, u"99999.5"}});
 }
 
 } // namespace

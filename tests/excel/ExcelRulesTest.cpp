@@ -1,4 +1,3 @@
-#include "common/NumberText.h"
 #include "excel/QuoteExport.h"
 #include "excel/QuoteImport.h"
 #include "excel/read/CellText.h"
@@ -7,10 +6,6 @@
 #include "tests/sheet/TestRows.h"
 
 #include <gtest/gtest.h>
-
-#include <iomanip>
-#include <random>
-#include <vector>
 
 TEST(ExcelRules, PlainDecimalAmountsBecomeNumberCellsOnTickedLinesWithAnAmount)
 {
@@ -101,21 +96,6 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
         EXPECT_TRUE(QuoteFromGrid(grid, &quote, &error)); // a totals row ends the data whatever follows
         EXPECT_EQ(quote.rows.size(), CostSheet::MaxRows);
     }
-}
-
-// A number of few decimals is written from its digits; the text must be the general form's.
-TEST(ExcelRules, FewDecimalsWrittenAsTheGeneralForm)
-{
-    std::vector<double> values = {108.5, -0.25,     0.0001,      0.00015, 99999999999.9999, 0.1 + 0.2, 1e-5,
-                                  2.675, 1234.5678, -1e10 - 0.5, 5e-324,  1e11 + 0.5,       0.3,       100.05};
-    std::mt19937_64 random(26);
-    for (int i = 0; i < 20000; ++i) {
-        const double scale[] = {1, 10, 100, 1000, 10000, 100000};
-        values.push_back(double(std::int64_t(random() % 2000000000000000) - 1000000000000000) / scale[i % 6]);
-        values.push_back(double(random() % 100000) / scale[i % 6]);
-    }
-    for (const double value : values)
-        ASSERT_EQ(CellText::fromNumber(value), NumberText(value)) << std::setprecision(17) << value;
 }
 
 // Each cell value as text; serial 60 is the leap day Excel counts in 1900.
