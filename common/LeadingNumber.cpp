@@ -25,7 +25,8 @@ public:
             ++m_p;
         skipBlanks();
     }
-    Cursor lookahead() const { return *this; }
+    // Past the last character taken and the blanks after it.
+    const QChar *position() const { return m_p; }
 
 private:
     void skipBlanks()
@@ -52,16 +53,6 @@ int digitValue(char16_t c, int base)
     else if (c >= u'A' && c <= u'F')
         value = c - u'A' + 10;
     return value < base ? value : -1;
-}
-
-double readRadixInteger(Cursor cursor, int base)
-{
-    double value = 0;
-    for (int d = digitValue(cursor.peek(), base); d >= 0; d = digitValue(cursor.peek(), base)) {
-        value = value * base + d;
-        cursor.next();
-    }
-    return value;
 }
 
 // A small buffer on the stack for the usual short numbers, the heap only for long ones.
@@ -101,17 +92,22 @@ struct NumberScan
     long long exponent = 0; // saturated
 };
 
-// &H1F, &O17: an integer in base 16 or 8; anything else after the & is 0.
-double readRadixLiteral(Cursor cursor)
+// &H1F, &O17: an integer in base 16 or 8; anything else after the & is 0 and no number read.
+double readRadixLiteral(Cursor cursor, const QChar **end)
 {
     cursor.next();
-    const char16_t kind = cursor.peek();
+    const char16_t kind = cursor.peek() | 0x20;
     cursor.next();
-    if (kind == u'H' || kind == u'h')
-        return readRadixInteger(cursor, 16);
-    if (kind == u'O' || kind == u'o')
-        return readRadixInteger(cursor, 8);
-    return 0;
+    const int base = kind == u'h' ? 16 : kind == u'o' ? 8 : 0;
+    if (base == 0 || digitValue(cursor.peek(), base) < 0)
+        return 0;
+    double value = 0;
+    for (int d = digitValue(cursor.peek(), base); d >= 0; d = digitValue(cursor.peek(), base)) {
+        value = value * base + d;
+        cursor.next();
+    }
+    *end = cursor.position();
+    return value;
 }
 
 // The sign, the integer digits and the fraction.
@@ -151,9 +147,11 @@ void readMantissa(Cursor &cursor, NumberScan &scan)
     }
 }
 
-// E or D, an optional sign and at least one digit; without a digit the letter is not part of it.
-void readExponent(Cursor after, NumberScan &scan)
+// E or D, an optional sign and at least one digit; without a digit the letter is not part of it
+// (and the cursor stays).
+void readExponent(Cursor &cursor, NumberScan &scan)
 {
+    Cursor after = cursor;
     const char16_t e = after.peek();
     if (e != u'E' && e != u'e' && e != u'D' && e != u'd')
         return;
@@ -177,6 +175,7 @@ void readExponent(Cursor after, NumberScan &scan)
     }
     if (negativeExponent)
         scan.exponent = -scan.exponent;
+    cursor = after;
 }
 
 double convert(const NumberScan &scan)
@@ -200,15 +199,23 @@ double convert(const NumberScan &scan)
 
 } // namespace
 
-double LeadingNumber(QStringView text)
+double LeadingNumber(QStringView text, qsizetype *length)
 {
+    const QChar *end = text.begin(); // nothing read yet
+    double value = 0;
     Cursor cursor(text);
-    if (cursor.peek() == u'&')
-        return readRadixLiteral(cursor);
-    NumberScan scan;
-    readMantissa(cursor, scan);
-    if (!scan.anyDigit)
-        return 0;
-    readExponent(cursor, scan);
-    return convert(scan);
+    if (cursor.peek() == u'&') {
+        value = readRadixLiteral(cursor, &end);
+    } else {
+        NumberScan scan;
+        readMantissa(cursor, scan);
+        if (scan.anyDigit) {
+            readExponent(cursor, scan);
+            value = convert(scan);
+            end = cursor.position();
+        }
+    }
+    if (length)
+        *length = end - text.begin();
+    return value;
 }

@@ -10,47 +10,6 @@ bool isBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\n';
 }
 
-bool isDigitIn(char16_t c, int base)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0' < base;
-    const char16_t lower = c | 0x20;
-    return base == 16 && lower >= u'a' && lower <= u'f';
-}
-
-// Steps through the text as LeadingNumber does, blanks skipped wherever they stand.
-struct Scan
-{
-    QStringView text;
-    qsizetype at = 0;
-
-    char16_t peek()
-    {
-        while (at < text.size() && isBlank(text[at].unicode()))
-            ++at;
-        return at < text.size() ? text[at].unicode() : 0;
-    }
-    qsizetype digits(int base)
-    {
-        qsizetype count = 0;
-        while (isDigitIn(peek(), base)) {
-            ++at;
-            ++count;
-        }
-        return count;
-    }
-};
-
-qsizetype radixLength(Scan scan)
-{
-    ++scan.at; // the "&"
-    const char16_t kind = scan.peek() | 0x20;
-    if (kind != u'h' && kind != u'o')
-        return 0;
-    ++scan.at;
-    return scan.digits(kind == u'h' ? 16 : 8) ? scan.at : 0;
-}
-
 // Chinese numerals read as no number at all: 「三十」 gives 0, 「12万」 gives 12.
 bool isChineseNumeral(QChar c)
 {
@@ -85,40 +44,14 @@ QString why(QStringView stop, bool anyRead)
 
 } // namespace
 
-qsizetype LeadingNumberLength(QStringView text)
-{
-    Scan scan{text};
-    if (scan.peek() == u'&')
-        return radixLength(scan);
-    if (scan.peek() == u'+' || scan.peek() == u'-')
-        ++scan.at;
-    qsizetype digits = scan.digits(10);
-    if (scan.peek() == u'.') {
-        ++scan.at;
-        digits += scan.digits(10);
-    }
-    if (!digits)
-        return 0;
-    const qsizetype mantissaEnd = scan.at;
-    const char16_t e = scan.peek() | 0x20;
-    if (e == u'e' || e == u'd') {
-        ++scan.at;
-        if (scan.peek() == u'+' || scan.peek() == u'-')
-            ++scan.at;
-        if (scan.digits(10))
-            return scan.at;
-    }
-    return mantissaEnd;
-}
-
 NumberReading ExplainReading(QStringView text)
 {
     NumberReading reading;
-    reading.value = LeadingNumber(text);
-    const qsizetype length = LeadingNumberLength(text);
-    Scan rest{text, length};
-    rest.peek();
-    const QStringView tail = text.mid(rest.at);
+    qsizetype length = 0;
+    reading.value = LeadingNumber(text, &length);
+    QStringView tail = text.mid(length);
+    while (!tail.isEmpty() && isBlank(tail.front().unicode()))
+        tail = tail.mid(1);
     if (tail.isEmpty() || (length > 0 && isUnitWord(tail)))
         return reading;
     reading.whole = false;

@@ -16,7 +16,3 @@ struct NumberReading
 };
 
 NumberReading ExplainReading(QStringView text);
-
-// How many characters of the text LeadingNumber reads (blanks inside and before it included);
-// 0 when it reads no number.
-qsizetype LeadingNumberLength(QStringView text);

@@ -11,12 +11,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = FuzzText(data, size);
-    const double value = LeadingNumber(text);
-    if (std::isnan(value))
+    qsizetype length = 0;
+    const double value = LeadingNumber(text, &length);
+    if (std::isnan(value) || length < 0 || length > text.size())
         std::abort(); // a text never reads as "not a number"
 
     // The part that explains a reading reads as the whole text does.
-    const double readPart = LeadingNumber(QStringView(text).left(LeadingNumberLength(text)));
+    const double readPart = LeadingNumber(QStringView(text).left(length));
     if (!(readPart == value || (readPart == 0 && value == 0)))
         std::abort();
     ExplainReading(text);
