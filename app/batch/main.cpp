@@ -49,7 +49,7 @@ void endAtOnce(QTextStream &out, QTextStream &err, int status)
 
 int main(int argc, char *argv[])
 {
-    PrepareHeapForOneJob();
+    PrepareHeapForOneJob(HeapPages::Small);
     // The arguments are the host's, every one of them: Qt is handed none (it would take "-reverse"
     // or "-platform" out of a tour name). On Windows they come from the wide command line, so that
     // Chinese file names arrive whole whatever the system's code page.
