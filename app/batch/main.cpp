@@ -31,8 +31,9 @@ int runWithDocuments(const QStringList &arguments, QTextStream &err)
 }
 
 // The run is over and said: the process ends here, its output out, without taking the sheet apart
-// text by text (an eighth of a full sheet's import). Under the sanitizer it ends as usual, so that
-// a leak still shows.
+// text by text (an eighth of a full sheet's import). A database connection still open goes with
+// the process's sockets, as when any client ends (each statement is committed as it runs, ODBC's
+// default: nothing is left half done). Under the sanitizer it ends as usual, so that a leak shows.
 void endAtOnce(QTextStream &out, QTextStream &err, int status)
 {
     out.flush();
