@@ -23,6 +23,10 @@ public:
         m_inflatedLeft -= bytes;
         m_scannedLeft -= bytes;
     }
+    // A part in another encoding than UTF-8 counts against the scanning limit as decompressed, and
+    // against the other as turned into UTF-8: the form the scanner reads, and gives back in.
+    void spendScanned(qint64 bytes) { m_scannedLeft -= bytes; }
+    void spendConverted(qint64 bytes) { m_inflatedLeft -= bytes; }
     // Gives back bytes that were decompressed but passed over unread: only the scanning limit keeps them.
     void passedOver(qint64 bytes) { m_inflatedLeft += bytes; }
     // Appends piece to a cell's text within what a cell keeps; false once the text budget has run out.

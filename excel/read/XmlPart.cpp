@@ -33,6 +33,7 @@ public:
             const qint64 got = inflate(raw.data(), raw.size());
             raw.truncate(std::max<qint64>(got, 0));
             m_pending = QString(m_decoder.decode(raw)).toUtf8();
+            m_budget.spendConverted(m_pending.size());
         }
         return serve(data, size);
     }
@@ -68,10 +69,13 @@ private:
             return;
         m_decoder = QStringDecoder(encoding.constData());
         m_badEncoding = !m_decoder.isValid();
-        if (m_decoder.isValid())
+        if (m_decoder.isValid()) {
             m_pending = QString(m_decoder.decode(head)).toUtf8();
-        else
+            // The head was counted as it came; from here on the part counts as UTF-8.
+            m_budget.spendConverted(m_pending.size() - head.size());
+        } else {
             m_ended = true;
+        }
     }
 
     qint64 serve(char *data, qint64 size)
@@ -103,7 +107,10 @@ private:
             m_ended = true;
             return 0;
         }
-        m_budget.spendInflated(got);
+        if (m_decoder.isValid())
+            m_budget.spendScanned(got); // and as UTF-8 once turned into it
+        else
+            m_budget.spendInflated(got);
         return got;
     }
 

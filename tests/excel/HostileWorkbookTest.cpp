@@ -277,6 +277,34 @@ Entries wideSharedStrings()
     return xlsx(rows, strings);
 }
 
+// Each row's kept cell carries a long attribute (markup the reading keeps, no text) and the row two
+// notes: in UTF-16 the notes passed over are smaller decompressed than read as UTF-8.
+QByteArray keptMarkupXlsxRows()
+{
+    const QByteArray padding = " x=\"" + QByteArray(700, 'x') + "\"";
+    QByteArray rows;
+    for (int r = 2; r <= 2001; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"" + padding + "><is><t>房</t></is></c>";
+        for (const QByteArray &column : {QByteArray("E"), QByteArray("F")})
+            rows += "<c r=\"" + column + n + "\" t=\"inlineStr\"><is><t>" + Note + "</t></is></c>";
+        rows += "</row>";
+    }
+    return rows;
+}
+
+// The workbook with its sheet written in UTF-16, byte-order mark first, as a few programs write XML.
+Entries inUtf16(Entries entries)
+{
+    for (auto &[name, content] : entries) {
+        if (!name.endsWith(QStringLiteral("sheet1.xml")))
+            continue;
+        const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + QString::fromUtf8(content);
+        content = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    }
+    return entries;
+}
+
 QByteArray wideOdsRows()
 {
     QByteArray rows = odsRow("项目");
@@ -306,6 +334,10 @@ TEST(HostileWorkbook, BudgetsCountWhatTheReadingKeeps)
         {"notes among the shared strings.xlsx", wideSharedStrings, 8 << 20, nullptr},
         {"notes beside the quote.ods", [] { return ods(wideOdsRows()); }, 8 << 20, nullptr},
         {"notes past the scanning limit.xlsx", [] { return xlsx(wideXlsxRows()); }, 3 << 19, "过大"},
+        {"notes beside the quote, in UTF-16.xlsx", [] { return inUtf16(xlsx(wideXlsxRows())); }, 8 << 20, nullptr},
+        // 1.4 MB of markup kept: more than the budget however it is counted, passed over or not.
+        {"kept markup beside notes, in UTF-16.xlsx", [] { return inUtf16(xlsx(keptMarkupXlsxRows())); }, 16 << 20,
+         "过大"},
     };
     for (const BudgetCase &c : cases) {
         SCOPED_TRACE(c.name);
