@@ -94,9 +94,6 @@ char *writeDecimalForm(char *p, const Digits &d)
     return p;
 }
 
-// General form with the given number of significant digits: plain decimal for magnitudes from
-// 1E-04 up to below 10^digits, exponent form (as the planner's older tools write it: 1E+15,
-// 1.5E-05) outside that range.
 // A magnitude of at most four decimals that is the double nearest to them (108.5, 0.25, 3.1416), the
 // common case in a quote, written straight from its digits; null for any other. A decimal of fewer
 // significant digits than digitLimit has reads back from its double unchanged, so this is the text
@@ -127,6 +124,9 @@ char *writeFewDecimals(char *p, double magnitude, double digitLimit)
     return nullptr;
 }
 
+// General form with the given number of significant digits: plain decimal for magnitudes from
+// 1E-04 up to below 10^digits, exponent form (as the planner's older tools write it: 1E+15,
+// 1.5E-05) outside that range.
 // Writes the text into out (64 characters are always enough) and returns its end.
 char *writeGeneralForm(char *out, double value, int significantDigits, int maxExponent)
 {

@@ -2,31 +2,16 @@
 
 #include "common/LeadingNumber.h"
 
-#include <iterator>
-
 namespace {
 QString tooManyRowsMessage()
 {
     return QStringLiteral("表格最多只能有 %1 行，不能再追加。").arg(CostSheet::MaxRows);
 }
 
-// A row's label, as QString::number writes a position, without its trip through the locale: the
-// fill and the import label every row they append.
-QString positionText(int position)
-{
-    char16_t digits[12];
-    qsizetype at = std::size(digits);
-    do {
-        digits[--at] = char16_t(u'0' + position % 10);
-        position /= 10;
-    } while (position > 0);
-    return QString(reinterpret_cast<const QChar *>(digits + at), qsizetype(std::size(digits)) - at);
-}
-
 CostLine emptyLine(int number)
 {
     CostLine line;
-    line.Number = positionText(number);
+    line.Number = QString::number(number);
     return line;
 }
 } // namespace
@@ -94,21 +79,21 @@ bool CostSheet::putRows(int firstPosition, QList<RowTexts> &rows, QString *error
     if (rows.size() == overwritten)
         return true;
     // The rest arrive as one insertion, so that a view follows a long paste in one step.
-    emit rowsAboutToBeInserted(rowCount() + 1, rowCount() + int(rows.size() - overwritten));
-    m_rows.reserve(m_rows.size() + rows.size() - overwritten);
+    QList<CostLine> appended;
+    appended.reserve(rows.size() - overwritten);
     for (qsizetype k = overwritten; k < rows.size(); ++k)
-        m_rows.emplace_back(positionText(rowCount() + 1), texts(k), true);
-    emit rowsInserted();
+        appended.emplace_back(QString::number(rowCount() + appended.size() + 1), texts(k), true);
+    appendUnchecked(std::move(appended));
     return true;
 }
 
-void CostSheet::appendUnchecked(const QList<CostLine> &lines)
+void CostSheet::appendUnchecked(QList<CostLine> lines)
 {
     if (lines.isEmpty())
         return;
     const int first = rowCount() + 1;
     emit rowsAboutToBeInserted(first, first + int(lines.size()) - 1);
-    m_rows.append(lines);
+    m_rows.append(std::move(lines));
     emit rowsInserted();
 }
 

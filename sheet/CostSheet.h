@@ -97,7 +97,7 @@ private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }
     void setField(int position, QString CostLine::*field, const QString &text);
     bool putRows(int firstPosition, QList<RowTexts> &rows, QString *error);
-    void appendUnchecked(const QList<CostLine> &lines);
+    void appendUnchecked(QList<CostLine> lines);
     void headCountChanged();
 
     QList<CostLine> m_rows;

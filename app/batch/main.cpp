@@ -2,16 +2,13 @@
 #include "app/batch/BatchOptions.h"
 #include "app/batch/BatchRun.h"
 #include "common/ConsoleOutput.h"
-#include "common/OneJobHeap.h"
+#include "common/OneJob.h"
 #include "common/ProcessArguments.h"
-#include "excel/read/AddressSanitizer.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QTextStream>
-
-#include <cstdlib>
 
 namespace {
 
@@ -28,22 +25,6 @@ int runWithDocuments(const QStringList &arguments, QTextStream &err)
         return BatchWorkbookFailed;
     }
     return child.exitCode();
-}
-
-// The run is over and said: the process ends here, its output out, without taking the sheet apart
-// text by text (an eighth of a full sheet's import). A database connection still open goes with
-// the process's sockets, as when any client ends (each statement is committed as it runs, ODBC's
-// default: nothing is left half done). Under the sanitizer it ends as usual, so that a leak shows.
-void endAtOnce(QTextStream &out, QTextStream &err, int status)
-{
-    out.flush();
-    err.flush();
-#ifndef QUILVAR_ADDRESS_SANITIZER
-    std::fflush(nullptr);
-    std::_Exit(status);
-#else
-    (void)status;
-#endif
 }
 
 } // namespace
@@ -68,6 +49,11 @@ int main(int argc, char *argv[])
     QString error;
     if (ParseBatchArguments(arguments, &options, &error) && BatchNeedsGui(options))
         return runWithDocuments(arguments, err);
-    return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath(),
-                    [&](int status) { endAtOnce(out, err, status); });
+    return RunBatch(arguments, out, err, QCoreApplication::applicationDirPath(), [&](int status) {
+        // The sheet goes with the process. A database connection still open closes with its sockets,
+        // as when any client ends: each statement was committed as it ran (ODBC's default).
+        out.flush();
+        err.flush();
+        EndOneJob(status);
+    });
 }

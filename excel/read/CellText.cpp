@@ -6,8 +6,6 @@
 #include <QDateTime>
 #include <QTime>
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "excel/read/XlsReader.h"
 
-#include "excel/read/AddressSanitizer.h"
+#include "common/AddressSanitizer.h"
 #include "excel/read/ReadTexts.h"
 #include "excel/read/WorkbookError.h"
 #include "excel/read/XlsReaderOutput.h"

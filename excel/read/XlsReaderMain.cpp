@@ -2,21 +2,19 @@
 // Reads the first worksheet of a legacy .xls workbook and writes the cells, or why they could not be
 // read, to standard output (excel/read/XlsReaderOutput.h). The reading runs here, apart from the program
 // and under the limits the program sets, so that whatever a hostile file does ends only this process.
-#include "excel/read/AddressSanitizer.h"
 #include "excel/read/ReadBudget.h"
 #include "excel/read/ReadTexts.h"
 #include "excel/read/XlsReaderOutput.h"
 #include "excel/read/XlsWorkbook.h"
 
 #include "common/BulkOutput.h"
-#include "common/OneJobHeap.h"
+#include "common/OneJob.h"
 #include "common/ProcessArguments.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -83,11 +81,6 @@ int main(int argc, char **argv)
     });
     if (!written || std::fflush(stdout) != 0)
         return 3;
-#ifndef QUILVAR_ADDRESS_SANITIZER
-    // The output is out: the hundred thousand texts go with the process rather than one by one (a
-    // tenth of the reading's instructions). Under the sanitizer the process ends as usual, so that a
-    // leak still shows.
-    std::_Exit(result.ok ? 0 : 1);
-#endif
+    EndOneJob(result.ok ? 0 : 1); // the texts go with the process
     return result.ok ? 0 : 1;
 }

@@ -185,7 +185,7 @@ private slots:
         StartCalculator(*started, QString(), QString());
         Window w(started);
         QTRY_COMPARE(looked.count(), 1);
-        for (const QString typed : {QStringLiteral("3"), QStringLiteral("1")}) {
+        for (const QString &typed : {QStringLiteral("3"), QStringLiteral("1")}) {
             typeText(w.box("Text3"), typed);
             w.window.memory().flush();
             QTRY_VERIFY(!w.window.notice().isHidden());

@@ -1,16 +1,18 @@
-#include "common/OneJobHeap.h"
+#include "common/OneJob.h"
+
+#include "common/AddressSanitizer.h"
 
 #include <cstdint>
 #include <cstdlib> // says whether the C library is glibc
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__GLIBC__) && !defined(QUILVAR_ADDRESS_SANITIZER)
 #include <malloc.h>
 #include <sys/mman.h>
 #endif
 
 void PrepareHeapForOneJob(HeapPages pages)
 {
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__GLIBC__) && !defined(QUILVAR_ADDRESS_SANITIZER)
     constexpr int MiB = 1024 * 1024;
     // Large blocks (a row list of a full sheet, a read buffer) come from the heap too rather than
     // from mappings of their own that are unmapped and faulted in again as they grow; the heap is
