@@ -2,6 +2,7 @@
 // `import`. Run it under Xvfb through tools/screenshots.sh.
 #include "app/CalculatorWindow.h"
 #include "app/QtTranslations.h"
+#include "app/RecentQuotesDialog.h"
 #include "app/SheetEditCommands.h"
 #include "app/memory/SheetFolder.h"
 #include "common/Dialogs.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -89,11 +91,17 @@ void shoot(const QString &file)
 template <typename Condition, typename Act> void whenTrue(Condition condition, Act act)
 {
     auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, condition, act] {
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(poll, &QTimer::timeout, [poll, condition, act, waited] {
         if (condition()) {
             poll->deleteLater();
             poll->stop();
             act();
+        } else if (waited.hasExpired(30000)) {
+            // A scene that never comes would hang the screenshot script: it fails instead.
+            std::fputs("screenshot driver: the scene did not come within 30 s\n", stderr);
+            QCoreApplication::exit(1);
         }
     });
     poll->start(100);
@@ -183,7 +191,7 @@ void memoryScene(QApplication &app, CalculatorWindow &window, const QString &sce
     };
     if (scene == QLatin1String("recent")) {
         // Photographed once the folder is read and the list filled, however long the reading takes.
-        whenModal<QDialog>([shootAndQuit](QDialog *dialog) {
+        whenModal<RecentQuotesDialog>([shootAndQuit](RecentQuotesDialog *dialog) {
             auto *list = dialog->findChild<QTreeView *>(QStringLiteral("LvRecent"));
             whenTrue([list] { return list->isEnabled(); },
                      [dialog, shootAndQuit] {

@@ -27,6 +27,7 @@ cmake --build build/bench -j "$jobs"
 # The tests ran the sanitized batch tool; the release one also tunes its heap and ends without taking
 # the sheet apart. Both must say the same of the same workbooks, read and written.
 scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 build/bench/app/quilvar-batch --import bench/excel/quote500.xls --export "$scratch/quote500.xlsx"
 for workbook in bench/excel/quote500.xls "$scratch/quote500.xlsx"; do
     build/test/app/quilvar-batch --import "$workbook" --json >"$scratch/tested.json"
@@ -34,7 +35,6 @@ for workbook in bench/excel/quote500.xls "$scratch/quote500.xlsx"; do
     cmp "$scratch/tested.json" "$scratch/release.json"
     [ "$(wc -c <"$scratch/release.json")" -gt 10000 ]
 done
-rm -rf "$scratch"
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILVAR_FUZZ=ON -DQUILVAR_TESTS=OFF -DQUILVAR_GUI=OFF

@@ -19,6 +19,10 @@ qt_upstream_version() {
 # adoptable_qt: prints the earlier combined folder whose Qt fits; fails when none does.
 adoptable_qt() {
     local old="" candidate stamp qt_version gcc_major
+    # Only while Qt's recipe (the shared build script and Qt's part) is the one that rebuilt the
+    # earlier script's Qt byte for byte: once it changes, Qt is built afresh under its new key
+    # rather than filled with the old build.
+    [ "$(cat tools/windows/deps.sh tools/windows/deps/qt.sh | sha256sum | cut -c1-16)" = d2d7b20ec8a0b944 ] || return 1
     qt_version=$(qt_upstream_version)
     gcc_major=$(x86_64-w64-mingw32-g++-posix -dumpversion)
     gcc_major=${gcc_major%%[!0-9]*}

@@ -51,8 +51,8 @@ uninstall() {
     local folder=$drive_c/${1#C:\\}
     folder=${folder//\\//}
     for _ in $(seq 1 60); do [ -e "$folder/uninstall.exe" ] || break; sleep 0.5; done
-    # the key and folder removals that follow the files': done when the prefix's processes are
-    timeout 60 /usr/lib/wine/wineserver -w || true
+    # the key and folder removals that follow the files': done when the prefix's processes have ended
+    timeout 60 /usr/lib/wine/wineserver -w || echo "  warning: Wine's processes still running after 60 s" >&2
 }
 gbk() { iconv -f GBK -t UTF-8 "$1" 2>/dev/null || true; }
 shared_ini=$drive_c/ProgramData/Quilvar/default.ini
