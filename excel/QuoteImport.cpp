@@ -74,15 +74,25 @@ bool QuoteFromGrid(CellGrid &grid, ImportedQuote *quote, WorkbookError *error)
     return true;
 }
 
-bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
+namespace {
+
+bool readQuote(const QString &path, ImportedQuote *quote, WorkbookError *error)
 {
     CellGrid grid;
     ReadLimits limits;
     limits.maxRows = LastReadRow;
     limits.maxColumns = 4;
     limits.firstRow = 2; // the header row is never read, so nothing in it can fail the import
+    return ReadFirstWorksheet(path, limits, &grid, error) && QuoteFromGrid(grid, quote, error);
+}
+
+} // namespace
+
+bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
+{
+    // The grid, emptied by the quote, is gone before the sheet's lines are made.
     ImportedQuote quote;
-    if (!ReadFirstWorksheet(path, limits, &grid, error) || !QuoteFromGrid(grid, &quote, error))
+    if (!readQuote(path, &quote, error))
         return false;
     LoadQuote(sheet, std::move(quote));
     return true;

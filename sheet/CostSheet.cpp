@@ -40,7 +40,8 @@ bool CostSheet::AddRow(QString *error)
             *error = tooManyRowsMessage();
         return false;
     }
-    appendUnchecked({emptyLine(rowCount() + 1)});
+    appendUnchecked(
+        1, [](qsizetype) { return RowTexts(); }, false);
     return true;
 }
 
@@ -79,21 +80,23 @@ bool CostSheet::putRows(int firstPosition, QList<RowTexts> &rows, QString *error
     if (rows.size() == overwritten)
         return true;
     // The rest arrive as one insertion, so that a view follows a long paste in one step.
-    QList<CostLine> appended;
-    appended.reserve(rows.size() - overwritten);
-    for (qsizetype k = overwritten; k < rows.size(); ++k)
-        appended.emplace_back(QString::number(rowCount() + appended.size() + 1), texts(k), true);
-    appendUnchecked(std::move(appended));
+    appendUnchecked(
+        rows.size() - overwritten, [&](qsizetype k) { return texts(overwritten + k); }, true);
     return true;
 }
 
-void CostSheet::appendUnchecked(QList<CostLine> lines)
+void CostSheet::appendUnchecked(qsizetype count, const std::function<RowTexts(qsizetype)> &texts, bool included)
 {
-    if (lines.isEmpty())
+    if (count <= 0)
         return;
     const int first = rowCount() + 1;
-    emit rowsAboutToBeInserted(first, first + int(lines.size()) - 1);
-    m_rows.append(std::move(lines));
+    emit rowsAboutToBeInserted(first, first + int(count) - 1);
+    // Room for them all at once, the lines built where they stay: a full sheet's lines are never
+    // held twice, nor moved as the list grows. One line grows the list as usual.
+    if (count > 1)
+        m_rows.reserve(m_rows.size() + count);
+    for (qsizetype k = 0; k < count; ++k)
+        m_rows.emplace_back(QString::number(m_rows.size() + 1), texts(k), included);
     emit rowsInserted();
 }
 

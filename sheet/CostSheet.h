@@ -97,7 +97,9 @@ private:
     CostLine &mutableRow(int position) { return m_rows[position - 1]; }
     void setField(int position, QString CostLine::*field, const QString &text);
     bool putRows(int firstPosition, QList<RowTexts> &rows, QString *error);
-    void appendUnchecked(QList<CostLine> lines);
+    // Appends count lines labelled by their positions, the k-th (from 0) with texts(k), announced
+    // as one insertion.
+    void appendUnchecked(qsizetype count, const std::function<RowTexts(qsizetype)> &texts, bool included);
     void headCountChanged();
 
     QList<CostLine> m_rows;
