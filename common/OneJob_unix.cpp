@@ -10,7 +10,7 @@
 #include <sys/mman.h>
 #endif
 
-void PrepareHeapForOneJob(HeapPages pages)
+void PrepareHeapForOneJob()
 {
 #if defined(__GLIBC__) && !defined(QUILVAR_ADDRESS_SANITIZER)
     constexpr int MiB = 1024 * 1024;
@@ -20,8 +20,6 @@ void PrepareHeapForOneJob(HeapPages pages)
     mallopt(M_MMAP_THRESHOLD, 64 * MiB);
     mallopt(M_TRIM_THRESHOLD, 256 * MiB);
     mallopt(M_TOP_PAD, 16 * MiB);
-    if (pages != HeapPages::Large)
-        return;
     // A first stretch of the heap, taken now and given back to it at once, marked for large pages
     // while none of it has been touched (only its aligned middle: a large page must lie whole
     // inside). Where the system gives no large pages the advice is refused and changes nothing.
@@ -34,7 +32,5 @@ void PrepareHeapForOneJob(HeapPages pages)
             madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
         std::free(block);
     }
-#else
-    (void)pages;
 #endif
 }

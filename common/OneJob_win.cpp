@@ -1,4 +1,4 @@
 #include "common/OneJob.h"
 
 // The Windows heap keeps what it takes for small blocks and has no setting worth changing here.
-void PrepareHeapForOneJob(HeapPages) {}
+void PrepareHeapForOneJob() {}

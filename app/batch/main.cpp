@@ -31,7 +31,7 @@ int runWithDocuments(const QStringList &arguments, QTextStream &err)
 
 int main(int argc, char *argv[])
 {
-    PrepareHeapForOneJob(HeapPages::Small);
+    PrepareHeapForOneJob();
     // The arguments are the host's, every one of them: Qt is handed none (it would take "-reverse"
     // or "-platform" out of a tour name). On Windows they come from the wide command line, so that
     // Chinese file names arrive whole whatever the system's code page.

@@ -59,7 +59,7 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
 int main(int argc, char **argv)
 {
     PrepareBulkOutput(stdout);
-    PrepareHeapForOneJob(HeapPages::Large);
+    PrepareHeapForOneJob();
     ReadLimits limits;
     if (argc < 4 || argc > 5 || !parseLimit(argv[2], 1 << 20, &limits.maxRows) ||
         !parseLimit(argv[3], 1 << 16, &limits.maxColumns) ||
