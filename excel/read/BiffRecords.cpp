@@ -118,9 +118,14 @@ bool Pieces::characters(quint32 count, bool wide, QString *text)
         if (text) {
             const QByteArrayView bytes = m_pieces.at(m_piece).sliced(m_at, take * (wide ? 2 : 1));
             if (wide) {
-                // Little-endian UTF-16 as the record holds it, taken in one step.
+                // Little-endian UTF-16 as the record holds it, taken in one step. A text begun here
+                // is made at its size: growing an empty one would round its room up to a power of
+                // two, a third more memory for a workbook's shared strings.
                 const qsizetype had = text->size();
-                text->resize(had + take);
+                if (had == 0)
+                    *text = QString(qsizetype(take), Qt::Uninitialized);
+                else
+                    text->resize(had + take);
                 qFromLittleEndian<char16_t>(bytes.data(), take, reinterpret_cast<char16_t *>(text->data()) + had);
             } else {
                 text->append(QString::fromLatin1(bytes));
