@@ -2,6 +2,8 @@
 
 #include "common/LeadingNumber.h"
 
+#include <algorithm>
+
 namespace {
 QString tooManyRowsMessage()
 {
@@ -92,9 +94,11 @@ void CostSheet::appendUnchecked(qsizetype count, const std::function<RowTexts(qs
     const int first = rowCount() + 1;
     emit rowsAboutToBeInserted(first, first + int(count) - 1);
     // Room for them all at once, the lines built where they stay: a full sheet's lines are never
-    // held twice, nor moved as the list grows. One line grows the list as usual.
-    if (count > 1)
-        m_rows.reserve(m_rows.size() + count);
+    // held twice, nor moved as the list grows. Room is still added by half again at least (up to
+    // what a sheet holds), so that small pastes one after another at the end of a long sheet do not
+    // move it every time.
+    if (const qsizetype needed = m_rows.size() + count; needed > m_rows.capacity())
+        m_rows.reserve(std::max(needed, std::min<qsizetype>(MaxRows, m_rows.size() + m_rows.size() / 2)));
     for (qsizetype k = 0; k < count; ++k)
         m_rows.emplace_back(QString::number(m_rows.size() + 1), texts(k), included);
     emit rowsInserted();
