@@ -10,19 +10,15 @@ QString tooManyRowsMessage()
     return QStringLiteral("表格最多只能有 %1 行，不能再追加。").arg(CostSheet::MaxRows);
 }
 
-CostLine emptyLine(int number)
+RowTexts blankTexts(qsizetype)
 {
-    CostLine line;
-    line.Number = QString::number(number);
-    return line;
+    return {};
 }
 } // namespace
 
 CostSheet::CostSheet(QObject *parent) : QObject(parent)
 {
-    m_rows.reserve(InitialRows);
-    for (int k = 1; k <= InitialRows; ++k)
-        m_rows.append(emptyLine(k));
+    appendUnchecked(InitialRows, blankTexts, false);
 }
 
 const QStringList &CostSheet::Categories()
@@ -42,8 +38,7 @@ bool CostSheet::AddRow(QString *error)
             *error = tooManyRowsMessage();
         return false;
     }
-    appendUnchecked(
-        1, [](qsizetype) { return RowTexts(); }, false);
+    appendUnchecked(1, blankTexts, false);
     return true;
 }
 
