@@ -68,17 +68,17 @@ bool isGeneralForm(QStringView text)
 }
 } // namespace
 
-QString fromNumberText(QStringView text)
+QString fromNumberText(const QString &text)
 {
     if (isGeneralForm(text))
-        return text.toString();
+        return text; // shared, not copied
     double value = 0;
     if (plainNumber(text, &value))
         return NumberText(value);
     bool ok = false;
-    value = text.toString().toDouble(&ok);
+    value = text.toDouble(&ok);
     if (!ok || !std::isfinite(value))
-        return text.toString();
+        return text;
     return NumberText(value);
 }
 

@@ -7,7 +7,7 @@
 namespace CellText {
 
 // A number read from a file ("1.5", "1E-3"); the text itself when it holds no finite number.
-QString fromNumberText(QStringView text);
+QString fromNumberText(const QString &text);
 // The number a file's text holds, as QString::toDouble reads it; false when it holds none.
 bool toNumber(QStringView text, double *value);
 QString fromBool(bool value);

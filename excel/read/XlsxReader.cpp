@@ -194,8 +194,19 @@ XlsxReader::XlsxReader(const ZipArchive &archive, const ReadLimits &limits)
 bool XlsxReader::read(CellGrid *grid, WorkbookError *error)
 {
     *grid = CellGrid(m_limits.maxColumns);
-    return findWorkbook(error) && readWorkbook(error) && findFirstWorksheet(error) && readSheet(grid, error) &&
-           readSharedStrings(error) && readStyles(error) && placePending(grid, error);
+    if (!(findWorkbook(error) && readWorkbook(error) && findFirstWorksheet(error)))
+        return false;
+    // The number formats come first, so that a number is placed as soon as it is read; a workbook
+    // whose formats cannot be read fails only if a styled number needs them.
+    readStyles(&m_stylesError);
+    if (!readSheet(grid, error))
+        return false;
+    if (m_stylesNeeded) {
+        if (error)
+            *error = m_stylesError;
+        return false;
+    }
+    return readSharedStrings(error) && placeShared(grid, error);
 }
 
 bool XlsxReader::readRelationships(const QString &sourcePart, Relationships *relationships, WorkbookError *error)
@@ -350,8 +361,12 @@ void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
     }
     if (type == "s") {
         // A shared-string cell without an index is an empty cell, as spreadsheet programs show it.
-        if (!value.trimmed().isEmpty())
-            m_pending.append({row, column, true, value.trimmed()});
+        const QString index = value.trimmed();
+        if (!index.isEmpty()) {
+            bool ok = false;
+            const qint64 number = index.toLongLong(&ok);
+            m_shared.append({row, column, ok && number >= 0 ? number : -1});
+        }
     } else if (type == "inlineStr") {
         grid->setText(row, column, inlineText);
     } else if (type == "str") {
@@ -366,8 +381,25 @@ void XlsxReader::readCell(XmlPart &part, int row, int column, CellGrid *grid)
     } else if (type == "d") {
         grid->setText(row, column, CellText::fromIsoDateTime(value));
     } else if (!value.isEmpty()) {
-        m_pending.append({row, column, false, value, style});
+        grid->setText(row, column, numberText(value, style));
     }
+}
+
+// A number as its style shows it: a date, a time or a duration, else the number itself. A cell
+// without a style has style 0, whose format is the first of the workbook's cell formats.
+QString XlsxReader::numberText(const QString &value, int style)
+{
+    if (m_stylesError.kind != WorkbookError::Kind::None && style > 0)
+        m_stylesNeeded = true;
+    const CellText::DateKind kind =
+        style >= 0 && style < m_styleKinds.size() ? m_styleKinds.at(style) : CellText::DateKind();
+    double number = 0;
+    const bool dated = (kind.elapsed || kind.date || kind.time) && CellText::toNumber(value, &number);
+    if (dated && kind.elapsed)
+        return CellText::fromElapsed(number);
+    if (dated)
+        return CellText::fromSerial(number, m_date1904, kind.date, kind.time);
+    return CellText::fromNumberText(value);
 }
 
 // Shared strings: only those the cells use are kept, and the reading stops after the last of them.
@@ -375,15 +407,11 @@ bool XlsxReader::readSharedStrings(WorkbookError *error)
 {
     QSet<qint64> wanted;
     qint64 lastWanted = -1;
-    for (const PendingCell &cell : std::as_const(m_pending)) {
-        if (!cell.shared)
-            continue;
-        bool ok = false;
-        const qint64 index = cell.value.toLongLong(&ok);
-        if (!ok || index < 0)
+    for (const SharedCell &cell : std::as_const(m_shared)) {
+        if (cell.index < 0)
             return missingSharedString(error);
-        wanted.insert(index);
-        lastWanted = std::max(lastWanted, index);
+        wanted.insert(cell.index);
+        lastWanted = std::max(lastWanted, cell.index);
     }
     if (wanted.isEmpty())
         return true;
@@ -408,18 +436,18 @@ bool XlsxReader::readSharedStrings(WorkbookError *error)
     return part.finish(error);
 }
 
-// The number formats by style, read only when a number cell has a style that may make it a date.
+// What each style's number format shows of a number: a date, a time, a duration or the number.
 bool XlsxReader::readStyles(WorkbookError *error)
 {
-    const bool anyStyled = std::any_of(m_pending.cbegin(), m_pending.cend(),
-                                       [](const PendingCell &cell) { return !cell.shared && cell.style > 0; });
-    const QString name = anyStyled ? findByType(m_workbookRelationships, QLatin1String("/styles")) : QString();
+    const QString name = findByType(m_workbookRelationships, QLatin1String("/styles"));
     if (name.isEmpty() || !m_archive.contains(name))
         return true;
     XmlPart part(m_archive, m_budget);
     if (!part.open(name, error))
         return false;
     XmlScanner &xml = part.xml();
+    QHash<int, QString> formatCodes; // the workbook's own number formats by id
+    QList<int> cellFormats;          // number format id by style index
     bool inCellXfs = false;
     while (!xml.atEnd()) {
         const XmlScanner::Token token = xml.next();
@@ -428,49 +456,39 @@ bool XlsxReader::readStyles(WorkbookError *error)
         if (token != XmlScanner::StartElement)
             continue;
         if (xml.nameIs("numFmt")) {
-            m_formatCodes.insert(parseInt(xml.attribute("numFmtId")), xml.attributeText("formatCode"));
+            formatCodes.insert(parseInt(xml.attribute("numFmtId")), xml.attributeText("formatCode"));
         } else if (xml.nameIs("cellXfs")) {
             inCellXfs = true;
         } else if (xml.nameIs("xf") && inCellXfs) {
-            m_cellFormats.append(parseInt(xml.attribute("numFmtId")));
-            if (m_cellFormats.size() > 65536)
+            cellFormats.append(parseInt(xml.attribute("numFmtId")));
+            if (cellFormats.size() > 65536)
                 break; // beyond what Excel allows; the rest is of no use
         }
     }
-    return part.finish(error);
+    if (!part.finish(error))
+        return false;
+    m_styleKinds.reserve(cellFormats.size());
+    for (const int id : std::as_const(cellFormats)) {
+        const auto custom = formatCodes.constFind(id);
+        m_styleKinds.append(custom != formatCodes.cend() ? CellText::formatCodeKind(*custom)
+                                                         : CellText::builtinFormatKind(id));
+    }
+    return true;
 }
 
-bool XlsxReader::placePending(CellGrid *grid, WorkbookError *error)
+bool XlsxReader::placeShared(CellGrid *grid, WorkbookError *error)
 {
     // A shared string was paid for once when read; every further cell it lands in is paid again,
     // as that is where the text costs.
     QSet<qint64> landed;
-    for (const PendingCell &cell : std::as_const(m_pending)) {
-        if (cell.shared) {
-            const qint64 index = cell.value.toLongLong();
-            const auto it = m_strings.constFind(index);
-            if (it == m_strings.cend())
-                return missingSharedString(error);
-            if (landed.contains(index) && !m_budget.spendText(it->size()))
-                return WorkbookError::fail(error, WorkbookError::Kind::OverBudget, m_budget.message());
-            landed.insert(index);
-            grid->setText(cell.row, cell.column, *it);
-            continue;
-        }
-        CellText::DateKind kind;
-        if (cell.style >= 0 && cell.style < m_cellFormats.size()) {
-            const int id = m_cellFormats.at(cell.style);
-            const auto custom = m_formatCodes.constFind(id);
-            kind = custom != m_formatCodes.cend() ? CellText::formatCodeKind(*custom) : CellText::builtinFormatKind(id);
-        }
-        double number = 0;
-        const bool dated = (kind.elapsed || kind.date || kind.time) && CellText::toNumber(cell.value, &number);
-        if (dated && kind.elapsed)
-            grid->setText(cell.row, cell.column, CellText::fromElapsed(number));
-        else if (dated)
-            grid->setText(cell.row, cell.column, CellText::fromSerial(number, m_date1904, kind.date, kind.time));
-        else
-            grid->setText(cell.row, cell.column, CellText::fromNumberText(cell.value));
+    for (const SharedCell &cell : std::as_const(m_shared)) {
+        const auto it = m_strings.constFind(cell.index);
+        if (it == m_strings.cend())
+            return missingSharedString(error);
+        if (landed.contains(cell.index) && !m_budget.spendText(it->size()))
+            return WorkbookError::fail(error, WorkbookError::Kind::OverBudget, m_budget.message());
+        landed.insert(cell.index);
+        grid->setText(cell.row, cell.column, *it);
     }
     return true;
 }

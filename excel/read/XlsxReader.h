@@ -1,8 +1,10 @@
 #pragma once
 
 #include "excel/read/CellGrid.h"
+#include "excel/read/CellText.h"
 #include "excel/read/ReadBudget.h"
 #include "excel/read/ReadLimits.h"
+#include "excel/read/WorkbookError.h"
 
 #include <QHash>
 #include <QList>
@@ -11,11 +13,10 @@
 
 class ZipArchive;
 class XmlPart;
-struct WorkbookError;
 
 // Reads the first worksheet of an Office Open XML workbook (.xlsx) while its parts decompress: the
-// package's relationships lead to the workbook, the workbook to its first worksheet; the sheet's
-// cells inside the limits are kept, and only then the shared strings and number formats they use
+// package's relationships lead to the workbook, the workbook to its first worksheet and its number
+// formats; the sheet's cells inside the limits are kept, and only then the shared strings they use
 // are read. Nothing a file says about sizes or counts is trusted.
 class XlsxReader
 {
@@ -31,14 +32,12 @@ public:
     using Relationships = QHash<QString, Relationship>;
 
 private:
-    // A cell whose text needs a later part: a shared string, or a number that may be a date.
-    struct PendingCell
+    // A cell whose text is in the shared strings, read after the sheet.
+    struct SharedCell
     {
         int row;
         int column;
-        bool shared;
-        QString value;
-        int style = 0;
+        qint64 index; // -1: not an index
     };
 
     bool findWorkbook(WorkbookError *error);
@@ -46,9 +45,10 @@ private:
     bool findFirstWorksheet(WorkbookError *error);
     bool readSheet(CellGrid *grid, WorkbookError *error);
     void readCell(XmlPart &part, int row, int column, CellGrid *grid);
+    QString numberText(const QString &value, int style);
     bool readSharedStrings(WorkbookError *error);
     bool readStyles(WorkbookError *error);
-    bool placePending(CellGrid *grid, WorkbookError *error);
+    bool placeShared(CellGrid *grid, WorkbookError *error);
     bool readRelationships(const QString &sourcePart, Relationships *relationships, WorkbookError *error);
 
     const ZipArchive &m_archive;
@@ -59,8 +59,10 @@ private:
     bool m_date1904 = false;
     QStringList m_sheetIds;
     QString m_sheetPart;
-    QList<PendingCell> m_pending;
+    QList<SharedCell> m_shared;
     QHash<qint64, QString> m_strings;
-    QHash<int, QString> m_formatCodes; // custom number formats by id
-    QList<int> m_cellFormats;          // number format id by style index
+    QList<CellText::DateKind> m_styleKinds; // what each style's number format shows, by style index
+    // Number formats that could not be read fail the import only once a styled number needs them.
+    WorkbookError m_stylesError;
+    bool m_stylesNeeded = false;
 };

@@ -102,7 +102,7 @@ TEST(ExcelRules, ImportReadsTheRowsUpToTheTotalsRow)
 TEST(ExcelRules, CellTexts)
 {
     const std::pair<QString (*)(QStringView), QStringList> readers[] = {
-        {CellText::fromNumberText,
+        {[](QStringView text) { return CellText::fromNumberText(text.toString()); },
          {"3600|3600", "0.30000000000000004|0.3", "-0|0", "nan|nan", "1e999|1e999", "abc|abc", "108.5|108.5",
           "100.50|100.5", "007|7", "-0.0|0", "0.0001|0.0001", "0.00001|1E-05", "999999999999999|999999999999999",
           "1000000000000000|1E+15", "12345678901234.56|12345678901234.6", "0.1234567890123456|0.123456789012346",

@@ -70,6 +70,18 @@ Entries bigValidWorkbook()
     return xlsx(data);
 }
 
+// The workbook with a styles part holding the cell formats given (numFmtId of each xf).
+Entries styled(Entries entries, const QByteArray &styles)
+{
+    for (auto &[name, content] : entries)
+        if (name == QLatin1String("xl/_rels/workbook.xml.rels"))
+            content.replace("</Relationships>", "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/"
+                                                "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
+                                                "</Relationships>");
+    entries.append({"xl/styles.xml", styles});
+    return entries;
+}
+
 struct Case
 {
     const char *name;
@@ -117,6 +129,26 @@ const Case cases[] = {
                             "<si><t>餐</t></si><si><t>未用</t></si>"));
      },
      nullptr, "餐", "", "4"},
+    // A cell without a style has the first cell format, as in Excel, whether or not another cell has
+    // a style; number formats that cannot be read matter only to a number with a style.
+    {"a first cell format that shows a date.xlsx",
+     [] {
+         return zipped(styled(xlsx(inlineRow(2, "房", "45413") + inlineRow(3, "合计：0元/3人＝0元")),
+                              "<styleSheet><cellXfs><xf numFmtId=\"14\"/></cellXfs></styleSheet>"));
+     },
+     nullptr, "房", "2024-05-01", "3"},
+    {"damaged number formats and unstyled numbers.xlsx",
+     [] {
+         return zipped(styled(xlsx(inlineRow(2, "房", "3600") + inlineRow(3, "合计：0元/3人＝0元")),
+                              "<styleSheet><cellXfs><xf numFmtId=\"14\"></cellXfs>"));
+     },
+     nullptr, "房", "3600", "3"},
+    {"damaged number formats and a styled number.xlsx",
+     [] {
+         return zipped(styled(xlsx("<row r=\"2\"><c r=\"D2\" s=\"1\"><v>3600</v></c></row>"),
+                              "<styleSheet><cellXfs><xf numFmtId=\"14\"></cellXfs>"));
+     },
+     "不是有效的 XML"},
     {"bad shared string in a data row.xlsx",
      [] { return zipped(xlsx("<row r=\"2\"><c r=\"A2\" t=\"s\"><v>99</v></c></row>", "<si><t>餐</t></si>")); },
      "共享字符串"},
