@@ -197,8 +197,10 @@ bool XlsxReader::read(CellGrid *grid, WorkbookError *error)
     if (!(findWorkbook(error) && readWorkbook(error) && findFirstWorksheet(error)))
         return false;
     // The number formats come first, so that a number is placed as soon as it is read; a workbook
-    // whose formats cannot be read fails only if a styled number needs them.
-    readStyles(&m_stylesError);
+    // whose formats cannot be read fails only if a styled number needs them. They are read within a
+    // budget of their own: however bloated, they never cost the sheet its reading.
+    ReadBudget stylesBudget(m_limits);
+    readStyles(stylesBudget, &m_stylesError);
     if (!readSheet(grid, error))
         return false;
     if (m_stylesNeeded) {
@@ -437,12 +439,12 @@ bool XlsxReader::readSharedStrings(WorkbookError *error)
 }
 
 // What each style's number format shows of a number: a date, a time, a duration or the number.
-bool XlsxReader::readStyles(WorkbookError *error)
+bool XlsxReader::readStyles(ReadBudget &budget, WorkbookError *error)
 {
     const QString name = findByType(m_workbookRelationships, QLatin1String("/styles"));
     if (name.isEmpty() || !m_archive.contains(name))
         return true;
-    XmlPart part(m_archive, m_budget);
+    XmlPart part(m_archive, budget);
     if (!part.open(name, error))
         return false;
     XmlScanner &xml = part.xml();

@@ -47,7 +47,7 @@ private:
     void readCell(XmlPart &part, int row, int column, CellGrid *grid);
     QString numberText(const QString &value, int style);
     bool readSharedStrings(WorkbookError *error);
-    bool readStyles(WorkbookError *error);
+    bool readStyles(ReadBudget &budget, WorkbookError *error);
     bool placeShared(CellGrid *grid, WorkbookError *error);
     bool readRelationships(const QString &sourcePart, Relationships *relationships, WorkbookError *error);
 

@@ -365,6 +365,13 @@ TEST(HostileWorkbook, BudgetsCountWhatTheReadingKeeps)
         {"notes beside the quote.xlsx", [] { return xlsx(wideXlsxRows()); }, 8 << 20, nullptr},
         {"notes among the shared strings.xlsx", wideSharedStrings, 8 << 20, nullptr},
         {"notes beside the quote.ods", [] { return ods(wideOdsRows()); }, 8 << 20, nullptr},
+        // More number formats than a whole workbook's budget, none of them needed by the quote.
+        {"bloated number formats beside the quote.xlsx",
+         [] {
+             return styled(xlsx(wideXlsxRows()), "<styleSheet><fonts>" + QByteArray("<font/>").repeated(300000) +
+                                                     "</fonts><cellXfs><xf numFmtId=\"14\"/></cellXfs></styleSheet>");
+         },
+         8 << 20, nullptr},
         {"notes past the scanning limit.xlsx", [] { return xlsx(wideXlsxRows()); }, 3 << 19, "过大"},
         {"notes beside the quote, in UTF-16.xlsx", [] { return inUtf16(xlsx(wideXlsxRows())); }, 8 << 20, nullptr},
         // 1.4 MB of markup kept: more than the budget however it is counted, passed over or not.
