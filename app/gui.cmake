@@ -30,18 +30,28 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/quilvar.svg
 
 # Drives the window into the states that tools/screenshots.sh photographs.
 add_executable(quilvar-screenshot-driver ${PROJECT_SOURCE_DIR}/tools/ScreenshotDriver.cpp)
-target_link_libraries(quilvar-screenshot-driver PRIVATE quilvar_app_gui)
+target_link_libraries(quilvar-screenshot-driver PRIVATE quilvar_app_gui PkgConfig::XLSXWRITER) # it writes a workbook to import
 
 # `cpack -G DEB` in the build tree makes a Debian package of what is installed above. The windows
 # are drawn with Noto Sans CJK SC or WenQuanYi Zen Hei (UiFont.cpp); the package depends on them,
 # so that the package manager brings in a CJK font where the desktop has none, on Qt's platform
-# plugins, which the library packages only recommend, and on Qt's own Chinese texts.
+# plugins, which the library packages only recommend, on Qt's own Chinese texts, and on the
+# libraries opened when first needed.
 set(CPACK_PACKAGE_NAME quilvar)
 set(CPACK_PACKAGE_VENDOR Orvane)
 set(CPACK_PACKAGE_CONTACT "Orvane <support@orvane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tour price calculator")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-zenhei, qt6-qpa-plugins, qt6-translations-l10n")
+# libzip and libxlsxwriter are opened when first needed, not linked, so the automatic dependencies
+# miss them: named here the way Debian names a library's package after its SONAME (libzip.so.4 is
+# in libzip4).
+set(QUILVAR_LAZY_PACKAGES)
+foreach(soname IN ITEMS ${QUILVAR_LIBZIP_FILE_NAME} ${QUILVAR_LIBXLSXWRITER_FILE_NAME})
+  string(REGEX REPLACE "^(.*)\\.so\\.([0-9]+)$" "\\1\\2" package ${soname})
+  string(APPEND QUILVAR_LAZY_PACKAGES ", ${package}")
+endforeach()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-noto-cjk | fonts-wqy-zenhei, qt6-qpa-plugins, qt6-translations-l10n${QUILVAR_LAZY_PACKAGES}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)
