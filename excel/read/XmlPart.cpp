@@ -12,7 +12,7 @@
 class XmlPart::Source
 {
 public:
-    Source(zip_file *entry, ReadBudget &budget) : m_entry(entry), m_budget(budget) {}
+    Source(ZipEntry *entry, ReadBudget &budget) : m_entry(entry), m_budget(budget) {}
     ~Source() { ZipArchive::closeEntry(m_entry); }
     Source(const Source &) = delete;
     Source &operator=(const Source &) = delete;
@@ -114,7 +114,7 @@ private:
         return got;
     }
 
-    zip_file *m_entry;
+    ZipEntry *m_entry;
     ReadBudget &m_budget;
     const XmlScanner *m_scanner = nullptr;
     qint64 m_passedOver = 0; // what the scanner had skipped when last given back
@@ -133,7 +133,7 @@ XmlPart::~XmlPart() = default;
 bool XmlPart::open(const QString &name, WorkbookError *error)
 {
     m_name = name;
-    zip_file *entry = m_archive.openEntry(name, error);
+    ZipEntry *entry = m_archive.openEntry(name, error);
     if (!entry)
         return false;
     m_source = std::make_shared<Source>(entry, m_budget);

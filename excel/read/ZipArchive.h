@@ -6,7 +6,7 @@
 struct WorkbookError;
 
 struct zip;
-struct zip_file;
+class ZipEntry;
 
 // A read-only zip archive, held in memory or read from its file. Entries are read within a limit
 // on what they decompress to, so that a small hostile archive cannot make a reader decompress
@@ -31,10 +31,11 @@ public:
     bool readEntry(const QString &name, qint64 limit, QByteArray *content, WorkbookError *error) const;
 
     // An entry read piece by piece as it decompresses; close it with closeEntry.
-    zip_file *openEntry(const QString &name, WorkbookError *error) const;
-    // Decompresses at most size bytes into buffer: the count, 0 at the end, -1 when damaged.
-    static qint64 readSome(zip_file *entry, char *buffer, qint64 size);
-    static void closeEntry(zip_file *entry);
+    ZipEntry *openEntry(const QString &name, WorkbookError *error) const;
+    // Decompresses at most size bytes into buffer: the count, 0 at the end (the entry whole, its
+    // size and CRC as the archive's directory gives them), -1 when damaged.
+    static qint64 readSome(ZipEntry *entry, char *buffer, qint64 size);
+    static void closeEntry(ZipEntry *entry);
 
 private:
     qint64 locate(const QString &name) const;

@@ -29,4 +29,8 @@ QUILVAR_LAZY_FUNCTION(libzip, zip_source_t *, zip_source_buffer_create,
                       (const void *data, zip_uint64_t size, int freeWhenDone, zip_error_t *error),
                       (data, size, freeWhenDone, error))
 QUILVAR_LAZY_FUNCTION(libzip, void, zip_source_free, (zip_source_t * source), (source))
+QUILVAR_LAZY_FUNCTION(libzip, int, zip_stat_index,
+                      (zip_t * archive, zip_uint64_t index, zip_flags_t flags, zip_stat_t *stat),
+                      (archive, index, flags, stat))
+QUILVAR_LAZY_FUNCTION(libzip, void, zip_stat_init, (zip_stat_t * stat), (stat))
 }

@@ -3,14 +3,17 @@
 
 #include "excel/QuoteImport.h"
 #include "excel/read/WorkbookReader.h"
+#include "excel/read/ZipArchive.h"
 #include "tests/common/TestText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 // Files that are no workbook, damaged ones, workbooks made to hurt a reader, and valid ones that used
 // to be refused: each imports within bounded work or is refused with a message that names the reason,
@@ -43,6 +46,23 @@ QByteArray flipped(QByteArray bytes)
     for (qsizetype i = bytes.size() * 2 / 5; i < bytes.size() / 2; ++i)
         bytes[i] = char(bytes[i] ^ 0x5a);
     return bytes;
+}
+
+// The zip with one 32-bit field of the named entry changed alike in its local header and in the
+// central directory (so that the two still agree): at fieldOffset of the local header, which the
+// central directory's entry holds two bytes further on.
+QByteArray withEntryField(QByteArray zip, const QByteArray &name, int fieldOffset, qint64 added)
+{
+    for (const auto &[signature, nameAt, shift] :
+         {std::tuple{QByteArray("PK\x03\x04"), 30, 0}, std::tuple{QByteArray("PK\x01\x02"), 46, 2}}) {
+        for (qsizetype at = zip.indexOf(signature); at >= 0; at = zip.indexOf(signature, at + 1)) {
+            if (zip.mid(at + nameAt, name.size()) != name)
+                continue;
+            char *field = zip.data() + at + fieldOffset + shift;
+            qToLittleEndian(quint32(qFromLittleEndian<quint32>(field) + added), field);
+        }
+    }
+    return zip;
 }
 
 // A worksheet of Excel 2.x to 4.0, kept as bare records without the container: its BOF record, then a
@@ -400,5 +420,32 @@ TEST(HostileWorkbook, BudgetsCountWhatTheReadingKeeps)
         EXPECT_TRUE(read) << error.text.toStdString();
         EXPECT_EQ(grid.text(2001, 1), QStringLiteral("房"));
         EXPECT_EQ(grid.text(2001, 4), QStringLiteral("2001"));
+    }
+}
+
+// An entry read to its end is checked against the archive's directory: its size and its CRC.
+TEST(HostileWorkbook, EntriesReadWholeAgreeWithTheDirectory)
+{
+    const QByteArray quote = zipped(xlsx(inlineRow(2, "房", "3600")));
+    const QByteArray name = "xl/worksheets/sheet1.xml";
+    const struct
+    {
+        const char *what;
+        QByteArray zip;
+        bool read;
+    } cases[] = {{"as written", quote, true},
+                 {"CRC changed", withEntryField(quote, name, 14, 1), false},
+                 {"a byte longer than the directory says", withEntryField(quote, name, 22, -1), false},
+                 {"a byte shorter than the directory says", withEntryField(quote, name, 22, 1), false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ZipArchive archive;
+        WorkbookError error;
+        ASSERT_TRUE(archive.open(c.zip, &error));
+        QByteArray content;
+        EXPECT_EQ(archive.readEntry(QString::fromLatin1(name), 1 << 20, &content, &error), c.read);
+        EXPECT_EQ(content.contains("3600"), c.read);
+        if (!c.read)
+            EXPECT_TRUE(error.text.contains(QStringLiteral("无法解压"))) << error.text.toStdString();
     }
 }
