@@ -47,11 +47,9 @@ public:
 
     qint64 read(char *buffer, qint64 size)
     {
-        if (!m_raw) {
-            const zip_int64_t got = zip_fread(m_file, buffer, zip_uint64_t(size));
-            return got < 0 ? -1 : qint64(got);
-        }
-        const qint64 got = m_deflated ? inflated(buffer, size) : stored(buffer, size);
+        if (!m_raw)
+            return fromLibzip(buffer, size);
+        const qint64 got = m_deflated ? inflated(buffer, size) : fromLibzip(buffer, size);
         if (got > 0) {
             m_read += quint64(got);
             m_running = Crc32(m_running, buffer, got);
@@ -63,7 +61,8 @@ public:
 private:
     static constexpr qint64 InputSize = 65536;
 
-    qint64 stored(char *buffer, qint64 size)
+    // What libzip gives: the entry as it decompresses, or a raw one's bytes; -1 when it fails.
+    qint64 fromLibzip(char *buffer, qint64 size)
     {
         const zip_int64_t got = zip_fread(m_file, buffer, zip_uint64_t(size));
         return got < 0 ? -1 : qint64(got);
@@ -79,7 +78,7 @@ private:
         const uInt room = m_stream.avail_out;
         for (;;) {
             if (m_stream.avail_in == 0 && !m_inputEnded) {
-                const zip_int64_t got = zip_fread(m_file, m_input.get(), zip_uint64_t(InputSize));
+                const qint64 got = fromLibzip(m_input.get(), InputSize);
                 if (got < 0)
                     return -1;
                 m_inputEnded = got == 0;
