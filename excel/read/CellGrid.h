@@ -19,6 +19,9 @@ public:
     // A cell outside the columns is not kept.
     void setText(int row, int column, const QString &text);
     void setText(int row, int column, QString &&text);
+    // Room for this many cells (a reader that knows how many are coming), so that the grid is not
+    // moved as it grows.
+    void reserveCells(qsizetype cells) { m_cells.reserve(cells); }
     // The cell's text moved out, the cell left empty.
     QString takeText(int row, int column);
     int rowCount() const { return m_columns > 0 ? int(m_cells.size() / m_columns) : 0; }

@@ -311,8 +311,11 @@ struct Decoder::Private
     {
     }
 
-    // Takes what it can from the front of the bytes not yet taken; false when they cannot be right.
-    bool step();
+    // Takes the whole items at the front of data: how many bytes they took, or -1 when the bytes
+    // cannot be right.
+    qsizetype take(QByteArrayView data);
+    // How many more bytes the item begun in pending needs, as far as pending tells (at least 1).
+    qsizetype lacking() const;
     bool head(Cursor &in);
     bool cell(QByteArrayView bytes);
 
@@ -322,7 +325,7 @@ struct Decoder::Private
     bool overBudget = false;
     CellGrid *grid;
     Stage stage = Stage::Head;
-    QByteArray pending; // bytes come but not taken
+    QByteArray pending; // an item cut between pieces, or an error's message
     quint32 count = 0;
     quint32 taken = 0;
     quint64 previous = 0; // row and column of the cell before, row-major
@@ -366,10 +369,10 @@ bool Decoder::Private::cell(QByteArrayView bytes)
     return true;
 }
 
-bool Decoder::Private::step()
+qsizetype Decoder::Private::take(QByteArrayView data)
 {
     qsizetype at = 0;
-    auto rest = [&] { return QByteArrayView(pending).sliced(at); };
+    auto rest = [&] { return data.sliced(at); };
     bool ok = true;
     while (ok) {
         if (stage == Stage::Head && rest().size() >= MagicSize + 2) {
@@ -381,6 +384,10 @@ bool Decoder::Private::step()
             at += 4;
             ok = qint64(count) <= qint64(maxRows) * maxColumns;
             stage = count > 0 ? Stage::Cells : Stage::Beyond;
+            // As many as the limits let through: the rows they fill, at most, when no row is
+            // missing a cell (a quote's four columns are all there).
+            if (ok && grid)
+                grid->reserveCells(qsizetype(count));
         } else if (const qsizetype size = stage == Stage::Cells ? wholeCell(rest()) : 0; size > 0) {
             ok = cell(rest().first(size));
             at += size;
@@ -396,10 +403,27 @@ bool Decoder::Private::step()
             break;
         }
     }
-    pending.remove(0, at);
-    // An error's message is read at the end; nothing may come after a result.
-    return ok && !(stage == Stage::Done && !pending.isEmpty()) &&
-           !(stage == Stage::Error && pending.size() > 1 + 4 + MaxErrorBytes);
+    return ok ? at : -1;
+}
+
+qsizetype Decoder::Private::lacking() const
+{
+    const qsizetype have = pending.size();
+    switch (stage) {
+    case Stage::Head:
+        return std::max<qsizetype>(1, MagicSize + 2 - have);
+    case Stage::Count:
+        return std::max<qsizetype>(1, 4 - have);
+    case Stage::Cells: {
+        if (have < 12)
+            return 12 - have;
+        const quint32 tag = qFromLittleEndian<quint32>(pending.constData() + 8);
+        const qint64 text = (tag & RepeatBit) ? 0 : qint64(tag & LengthMask) * ((tag & WideBit) ? 2 : 1);
+        return qsizetype(std::max<qint64>(1, 12 + text - have));
+    }
+    default:
+        return 1;
+    }
 }
 
 Decoder::Decoder(const ReadLimits &limits, CellGrid *grid) : d(std::make_unique<Private>(limits, grid)) {}
@@ -408,12 +432,36 @@ Decoder::~Decoder() = default;
 
 bool Decoder::feed(QByteArrayView bytes)
 {
-    if (d->stage == Private::Stage::Failed)
-        return false;
-    d->pending.append(bytes);
-    if (!d->step())
-        d->stage = Private::Stage::Failed;
-    return d->stage != Private::Stage::Failed;
+    Private &p = *d;
+    // The items are taken straight from the bytes as they come; only one cut between pieces is
+    // held, and made whole from the next piece. An error's message is held to the end.
+    while (p.stage != Private::Stage::Failed && !bytes.isEmpty()) {
+        if (p.stage == Private::Stage::Error || p.stage == Private::Stage::Done) {
+            p.pending.append(bytes);
+            break;
+        }
+        qsizetype used = 0;
+        if (p.pending.isEmpty()) {
+            used = p.take(bytes);
+            if (used >= 0)
+                p.pending = bytes.sliced(used).toByteArray();
+            bytes = {};
+        } else {
+            const qsizetype more = std::min(p.lacking(), bytes.size());
+            p.pending.append(bytes.first(more));
+            bytes = bytes.sliced(more);
+            used = p.take(p.pending);
+            if (used > 0)
+                p.pending.remove(0, used);
+        }
+        if (used < 0)
+            p.stage = Private::Stage::Failed;
+    }
+    // Nothing may come after a result; an error's message is bounded.
+    if ((p.stage == Private::Stage::Done && !p.pending.isEmpty()) ||
+        (p.stage == Private::Stage::Error && p.pending.size() > 1 + 4 + MaxErrorBytes))
+        p.stage = Private::Stage::Failed;
+    return p.stage != Private::Stage::Failed;
 }
 
 bool Decoder::overBudget() const
