@@ -119,16 +119,18 @@ bool Pieces::characters(quint32 count, bool wide, QString *text)
             const QByteArrayView bytes = m_pieces.at(m_piece).sliced(m_at, take * (wide ? 2 : 1));
             if (wide) {
                 // Little-endian UTF-16 as the record holds it, taken in one step. A text begun here
-                // is made at its size: growing an empty one would round its room up to a power of
-                // two, a third more memory for a workbook's shared strings.
+                // is made at its size (growing an empty one would round its room up to a power of
+                // two), unless it has the room already (one text read into again and again).
                 const qsizetype had = text->size();
-                if (had == 0)
+                if (had == 0 && text->capacity() < take)
                     *text = QString(qsizetype(take), Qt::Uninitialized);
                 else
                     text->resize(had + take);
                 qFromLittleEndian<char16_t>(bytes.data(), take, reinterpret_cast<char16_t *>(text->data()) + had);
+            } else if (text->isEmpty() && text->capacity() < take) {
+                *text = QString::fromLatin1(bytes);
             } else {
-                text->append(QString::fromLatin1(bytes));
+                text->append(QLatin1StringView(bytes));
             }
         }
         m_at += take * (wide ? 2 : 1);

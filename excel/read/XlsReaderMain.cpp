@@ -29,7 +29,7 @@ bool parseLimit(const char *argument, int max, int *value)
     return true;
 }
 
-XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
+XlsReaderResult readFile(const QString &path, const ReadLimits &limits, const XlsCellSink &sink)
 {
     XlsReaderResult result;
     QFile file(path);
@@ -50,8 +50,8 @@ XlsReaderResult readFile(const QString &path, const ReadLimits &limits)
     }
     // Mapped rather than read: the pages come from the file cache as the reading reaches them.
     if (const uchar *mapped = size > 0 ? file.map(0, size) : nullptr)
-        return ReadXlsWorkbook(QByteArrayView(mapped, size), limits);
-    return ReadXlsWorkbook(file.read(size), limits);
+        return ReadXlsWorkbook(QByteArrayView(mapped, size), limits, sink);
+    return ReadXlsWorkbook(file.read(size), limits, sink);
 }
 
 } // namespace
@@ -68,17 +68,22 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    // The path as the program passed it, whatever its script (argv on Windows holds it in the ANSI
-    // code page, which has no room for most names).
-    XlsReaderResult result = readFile(ProcessArguments(argc, argv).value(0), limits);
-    if (!result.ok && result.error.text.isEmpty())
-        result.error = {WorkbookError::Kind::Damaged, ReadText::damaged()};
-    // Written only once the reading is over: a crash on the way leaves no output that could pass as a
-    // result. The pieces go straight out (no buffering of our own), the program reading as they come.
+    // The cells are written only once the reading is over, as the reading hands them over: a crash on
+    // the way leaves no output that could pass as a result. The pieces go straight out (no
+    // buffering of our own), the program reading as they come.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const bool written = XlsReaderOutput::encode(result, [](QByteArrayView piece) {
+    XlsReaderOutput::Encoder out([](QByteArrayView piece) {
         return std::fwrite(piece.data(), 1, size_t(piece.size()), stdout) == size_t(piece.size());
     });
+    const XlsCellSink sink{
+        [&out](qsizetype count) { out.begin(count); },
+        [&out](int row, int column, QStringView text, bool shared) { out.cell(row, column, text, shared); }};
+    // The path as the program passed it, whatever its script (argv on Windows holds it in the ANSI
+    // code page, which has no room for most names).
+    XlsReaderResult result = readFile(ProcessArguments(argc, argv).value(0), limits, sink);
+    if (!result.ok && result.error.text.isEmpty())
+        result.error = {WorkbookError::Kind::Damaged, ReadText::damaged()};
+    const bool written = result.ok ? out.end(result.textBeyond) : out.fail(result.error);
     if (!written || std::fflush(stdout) != 0)
         return 3;
     EndOneJob(result.ok ? 0 : 1); // the texts go with the process

@@ -27,15 +27,21 @@ constexpr quint32 LengthMask = WideBit - 1;
 class Writer
 {
 public:
-    explicit Writer(const std::function<bool(QByteArrayView)> &write) : m_write(write), m_buffer(BlockSize, '\0') {}
+    explicit Writer(std::function<bool(QByteArrayView)> write) : m_write(std::move(write)), m_buffer(BlockSize, '\0') {}
 
-    // n more bytes at the end, to be filled now.
-    char *grow(qsizetype n)
+    // Room for up to n more bytes at the end, to be filled and then kept.
+    char *room(qsizetype n)
     {
         if (m_used + n > m_buffer.size())
             m_buffer.resize(std::max(2 * m_buffer.size(), m_used + n));
-        char *at = m_buffer.data() + m_used;
-        m_used += n;
+        return m_buffer.data() + m_used;
+    }
+    void keep(qsizetype n) { m_used += n; }
+    // n more bytes at the end, to be filled now.
+    char *grow(qsizetype n)
+    {
+        char *at = room(n);
+        keep(n);
         return at;
     }
     void byte(char value) { *grow(1) = value; }
@@ -52,7 +58,7 @@ public:
 
 private:
     static constexpr qsizetype BlockSize = 256 * 1024;
-    const std::function<bool(QByteArrayView)> &m_write;
+    std::function<bool(QByteArrayView)> m_write;
     QByteArray m_buffer;
     qsizetype m_used = 0;
     bool m_ok = true;
@@ -60,9 +66,8 @@ private:
 
 // A text in UTF-16 as the reader holds it, so that neither side converts it through UTF-8; a
 // surrogate without its other half goes as U+FFFD.
-void putWide(Writer &out, const char16_t *text, qsizetype units, bool anySurrogate)
+void putWide(char *at, const char16_t *text, qsizetype units, bool anySurrogate)
 {
-    char *at = out.grow(2 * units);
     if (!anySurrogate) {
         qToLittleEndian<char16_t>(text, units, at);
         return;
@@ -83,21 +88,26 @@ void putWide(Writer &out, const char16_t *text, qsizetype units, bool anySurroga
 // reader shares between cells (a shared string, used down a column) is one QString's data.
 using SentTexts = QHash<std::pair<const QChar *, qsizetype>, quint32>;
 
-void putText(Writer &out, const QString &text, SentTexts &sent)
+void putCell(Writer &out, int row, int column, QStringView text, bool shared, SentTexts &sent)
 {
     const qsizetype units = std::min<qsizetype>(text.size(), LengthMask);
+    // At most the address, the tag and two bytes a unit: room for that at once.
+    char *const at = out.room(12 + 2 * units);
+    qToLittleEndian(quint32(row), at);
+    qToLittleEndian(quint32(column), at + 4);
     quint32 keep = 0;
-    if (units > 0 && !text.isDetached()) {
-        const auto key = std::make_pair(text.constData(), text.size());
+    if (units > 0 && shared) {
+        const auto key = std::make_pair(text.data(), text.size());
         const auto found = sent.constFind(key);
         if (found != sent.cend()) {
-            out.u32(RepeatBit | *found);
+            qToLittleEndian(RepeatBit | *found, at + 8);
+            out.keep(12);
             return;
         }
         keep = KeepBit;
         sent.insert(key, quint32(sent.size()));
     }
-    const char16_t *wide = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *wide = text.utf16();
     // One pass without branches over the units, which the compiler does many units at a time: every
     // unit's bits gathered (any above the eighth: beyond Latin-1), and a mark for any surrogate.
     char16_t allBits = 0;
@@ -106,31 +116,16 @@ void putText(Writer &out, const QString &text, SentTexts &sent)
         allBits |= wide[i];
         surrogates |= char16_t((wide[i] & 0xf800) == 0xd800);
     }
-    const bool beyondLatin1 = allBits > 0xff;
-    const bool anySurrogate = surrogates != 0;
-    if (beyondLatin1) {
-        out.u32(keep | WideBit | quint32(units));
-        putWide(out, wide, units, anySurrogate);
+    if (allBits > 0xff) {
+        qToLittleEndian(keep | WideBit | quint32(units), at + 8);
+        putWide(at + 12, wide, units, surrogates != 0);
+        out.keep(12 + 2 * units);
         return;
     }
-    out.u32(keep | quint32(units));
-    char *at = out.grow(units);
+    qToLittleEndian(keep | quint32(units), at + 8);
     for (qsizetype i = 0; i < units; ++i)
-        at[i] = char(wide[i]);
-}
-
-bool putCells(Writer &out, const QList<XlsCell> &cells)
-{
-    out.u32(quint32(cells.size()));
-    SentTexts sent;
-    for (const XlsCell &cell : cells) {
-        out.u32(quint32(cell.row));
-        out.u32(quint32(cell.column));
-        putText(out, cell.text, sent);
-        if (!out.flush(false))
-            return false;
-    }
-    return true;
+        at[12 + i] = char(wide[i]);
+    out.keep(12 + units);
 }
 
 // Reads from untrusted bytes; every read checks what is left first.
@@ -255,41 +250,76 @@ qsizetype wholeCell(QByteArrayView rest)
 
 namespace XlsReaderOutput {
 
-bool encode(const XlsReaderResult &result, const std::function<bool(QByteArrayView)> &write)
+struct Encoder::Private
 {
-    Writer out(write);
-    out.bytes(QByteArrayView(Magic, MagicSize));
-    out.byte(char(Version));
-    if (!result.ok) {
-        out.byte(KindError);
-        out.byte(char(result.error.kind));
-        QByteArray message = result.error.text.toUtf8();
-        if (message.size() > MaxErrorBytes) {
-            // Cut before the character that does not fit whole, so that the rest stays UTF-8.
-            qsizetype end = MaxErrorBytes;
-            while (end > 0 && (quint8(message.at(end)) & 0xc0) == 0x80)
-                --end;
-            message.truncate(end);
-        }
-        out.u32(quint32(message.size()));
-        out.bytes(message);
-        return out.flush(true);
+    explicit Private(std::function<bool(QByteArrayView)> write) : out(std::move(write)) {}
+
+    void head(char kind)
+    {
+        out.bytes(QByteArrayView(Magic, MagicSize));
+        out.byte(char(Version));
+        out.byte(kind);
     }
-    out.byte(KindCells);
-    if (!putCells(out, result.cells))
-        return false;
-    out.byte(char(result.textBeyond ? 1 : 0));
-    return out.flush(true);
+
+    Writer out;
+    SentTexts sent;
+};
+
+Encoder::Encoder(std::function<bool(QByteArrayView)> write) : d(std::make_unique<Private>(std::move(write))) {}
+
+Encoder::~Encoder() = default;
+
+void Encoder::begin(qsizetype count)
+{
+    d->head(KindCells);
+    d->out.u32(quint32(count));
+}
+
+void Encoder::cell(int row, int column, QStringView text, bool shared)
+{
+    putCell(d->out, row, column, text, shared, d->sent);
+    d->out.flush(false);
+}
+
+bool Encoder::end(bool textBeyond)
+{
+    d->out.byte(char(textBeyond ? 1 : 0));
+    return d->out.flush(true);
+}
+
+bool Encoder::fail(const WorkbookError &error)
+{
+    d->head(KindError);
+    d->out.byte(char(error.kind));
+    QByteArray message = error.text.toUtf8();
+    if (message.size() > MaxErrorBytes) {
+        // Cut before the character that does not fit whole, so that the rest stays UTF-8.
+        qsizetype end = MaxErrorBytes;
+        while (end > 0 && (quint8(message.at(end)) & 0xc0) == 0x80)
+            --end;
+        message.truncate(end);
+    }
+    d->out.u32(quint32(message.size()));
+    d->out.bytes(message);
+    return d->out.flush(true);
 }
 
 QByteArray encode(const XlsReaderResult &result)
 {
-    QByteArray out;
-    encode(result, [&out](QByteArrayView piece) {
-        out.append(piece);
+    QByteArray bytes;
+    Encoder out([&bytes](QByteArrayView piece) {
+        bytes.append(piece);
         return true;
     });
-    return out;
+    if (!result.ok) {
+        out.fail(result.error);
+        return bytes;
+    }
+    out.begin(result.cells.size());
+    for (const XlsCell &cell : result.cells)
+        out.cell(cell.row, cell.column, cell.text, !cell.text.isDetached()); // held by other cells too
+    out.end(result.textBeyond);
+    return bytes;
 }
 
 struct Decoder::Private

@@ -57,10 +57,31 @@ constexpr quint32 RepeatBit = 0x80000000u;
 constexpr quint32 KeepBit = 0x40000000u;
 constexpr quint32 WideBit = 0x20000000u;
 
+// Writes a result, handing write pieces of a few hundred kilobytes as they are made: either how
+// many cells there are, each cell, then the end; or why the reading failed.
+class Encoder
+{
+public:
+    explicit Encoder(std::function<bool(QByteArrayView)> write);
+    ~Encoder();
+    Encoder(const Encoder &) = delete;
+    Encoder &operator=(const Encoder &) = delete;
+
+    void begin(qsizetype count);
+    // The next cell, after the one before in row-major order, with text. A shared text may come
+    // again for other cells with its characters at the same place: it goes once, then by number.
+    void cell(int row, int column, QStringView text, bool shared);
+    // False when write ever was.
+    bool end(bool textBeyond);
+    bool fail(const WorkbookError &error);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// A whole result's bytes at once.
 QByteArray encode(const XlsReaderResult &result);
-// The same bytes, handed to write in pieces of a few hundred kilobytes as they are made; false as
-// soon as write is.
-bool encode(const XlsReaderResult &result, const std::function<bool(QByteArrayView)> &write);
 // False for anything that is not exactly one well-formed result inside the limits.
 bool decode(QByteArrayView bytes, const ReadLimits &limits, XlsReaderResult *result);
 

@@ -95,7 +95,10 @@ constexpr quint32 NoShared = 0xffffffff;
 class Reader
 {
 public:
-    Reader(QByteArrayView stream, const ReadLimits &limits) : m_stream(stream), m_limits(limits) {}
+    Reader(QByteArrayView stream, const ReadLimits &limits, const XlsCellSink &sink)
+        : m_stream(stream), m_limits(limits), m_sink(sink)
+    {
+    }
 
     XlsReaderResult read(bool bookStream);
 
@@ -114,13 +117,15 @@ private:
     void readSheet(qsizetype position);
     void readCellRecord(const Record &record, Records &records, StringResult *stringResult);
     void readFormula(QByteArrayView data, StringResult *stringResult);
-    std::vector<quint32> usedStrings(std::vector<quint32> *slotOf) const;
-    void resolveShared();
+    void readSharedStrings();
+    size_t sharedSlot(quint32 index) const;
+    void deliver();
 
     QString byteString(QByteArrayView bytes) const;
     // The text of a LABEL, RSTRING or STRING record after its cell address, if any.
     QString labelText(Pieces &in) const;
-    QString numberText(quint16 xf, double value) const;
+    // The text of a number whose format shows a date, a time or a duration; empty for any other.
+    QString dateText(quint16 xf, double value) const;
     bool wanted(quint16 row, quint16 column) const
     {
         // A cell below the rows wanted tells the caller that the sheet goes on.
@@ -133,17 +138,35 @@ private:
             return;
         if (text.size() > ReadBudget::MaxCellCharacters)
             text.truncate(ReadBudget::MaxCellCharacters);
-        put(row, column, std::move(text), NoShared);
+        put(row, column, std::move(text), {});
     }
+    // A number as its format shows it: a date or a time as text, any other kept as the value, its
+    // text written only as the cell goes out.
+    void setNumber(quint16 row, quint16 column, quint16 xf, double value)
+    {
+        if (!wanted(row, column))
+            return;
+        if (QString date = dateText(xf, value); !date.isEmpty())
+            put(row, column, std::move(date), {});
+        else
+            put(row, column, QString(), {NoShared, true, value});
+    }
+    // Where a cell's text comes from, when not from the cell's own: a shared string, or a number.
+    struct Source
+    {
+        quint32 shared = NoShared;
+        bool number = false;
+        double value = 0;
+    };
     // Cells come mostly in row order, and a later record for the same cell wins: they are gathered
-    // as they come, each with the shared string it names beside it (the text is looked up at the
-    // end), and put in order at the end (or whenever a file repeats cells past all bounds).
-    void put(quint16 row, quint16 column, QString &&text, quint32 shared)
+    // as they come, each with the source of its text beside it (a shared string is looked up at
+    // the end), and put in order at the end (or whenever a file repeats cells past all bounds).
+    void put(quint16 row, quint16 column, QString &&text, Source source)
     {
         if (size_t(m_cells.size()) >= m_cellsBeforeOrdering)
             orderCells();
         m_cells.append({int(row) + 1, int(column) + 1, std::move(text)});
-        m_shared.push_back(shared);
+        m_sources.push_back(source);
     }
     void reserveCells();
     void orderCells();
@@ -153,8 +176,22 @@ private:
     Globals m_globals;
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
     unsigned m_codePage = 1252;
+    const XlsCellSink &m_sink;
     QList<XlsCell> m_cells;
-    std::vector<quint32> m_shared; // beside each cell: the shared string it names, or NoShared
+    std::vector<Source> m_sources; // beside each cell
+    // The shared strings the cells name, by slot: slotOf[index] when the indexes were few enough to
+    // be marked in a table, else where the index stands in m_sharedIndexes. Their characters are
+    // kept one after another, in one block rather than a text each.
+    struct SharedString
+    {
+        size_t start = 0;
+        qsizetype size = 0;
+        quint32 uses = 0; // how many cells name it
+    };
+    std::vector<quint32> m_sharedIndexes;
+    std::vector<quint32> m_slotOf;
+    std::vector<SharedString> m_strings;
+    std::vector<char16_t> m_stringCharacters;
     size_t m_cellsBeforeOrdering = 2 * size_t(std::max(1, m_limits.maxRows)) * size_t(std::max(1, m_limits.maxColumns));
     mutable bool m_textBeyond = false;
 };
@@ -178,7 +215,7 @@ QString Reader::labelText(Pieces &in) const
     return byteString(bytes);
 }
 
-QString Reader::numberText(quint16 xf, double value) const
+QString Reader::dateText(quint16 xf, double value) const
 {
     if (xf < m_globals.cellFormats.size()) {
         const quint16 format = m_globals.cellFormats.at(xf);
@@ -190,7 +227,7 @@ QString Reader::numberText(quint16 xf, double value) const
         if (kind.date || kind.time)
             return CellText::fromSerial(value, m_globals.date1904, kind.date, kind.time);
     }
-    return NumberText(value);
+    return QString();
 }
 
 bool Reader::readGlobals(bool bookStream, WorkbookError *error)
@@ -327,17 +364,17 @@ void Reader::readCellRecord(const Record &record, Records &records, StringResult
     switch (record.type) {
     case Number:
         if (data.size() >= 14 && wanted(row, column))
-            set(row, column, numberText(xf, f64(data, 6)));
+            setNumber(row, column, xf, f64(data, 6));
         break;
     case Rk:
         if (data.size() >= 10 && wanted(row, column))
-            set(row, column, numberText(xf, rkValue(u32(data, 6))));
+            setNumber(row, column, xf, rkValue(u32(data, 6)));
         break;
     case MulRk:
         // row, first column, then an XF and a number for each column, then the last column.
         for (qsizetype at = 4, c = cell ? column : 0; cell && at + 6 <= data.size() - 2; at += 6, ++c)
             if (c <= 0xffff && wanted(row, quint16(c)))
-                set(row, quint16(c), numberText(u16(data, at), rkValue(u32(data, at + 2))));
+                setNumber(row, quint16(c), u16(data, at), rkValue(u32(data, at + 2)));
         break;
     case Label:
     case RString:
@@ -348,7 +385,7 @@ void Reader::readCellRecord(const Record &record, Records &records, StringResult
         break;
     case LabelSst:
         if (data.size() >= 10 && wanted(row, column))
-            put(row, column, QString(), u32(data, 6));
+            put(row, column, QString(), {u32(data, 6)});
         break;
     case BoolErr:
         if (data.size() >= 8)
@@ -384,7 +421,7 @@ void Reader::readFormula(QByteArrayView data, StringResult *stringResult)
     const quint16 row = u16(data, 0);
     const quint16 column = u16(data, 2);
     if (u16(data, 12) != 0xffff) {
-        set(row, column, numberText(u16(data, 4), f64(data, 6)));
+        setNumber(row, column, u16(data, 4), f64(data, 6));
         return;
     }
     switch (quint8(data[6])) {
@@ -411,7 +448,7 @@ void Reader::reserveCells()
     const qsizetype cells =
         qsizetype(std::min<size_t>({m_cellsBeforeOrdering / 2, size_t(m_stream.size() / 6) + 1, size_t(1) << 20}));
     m_cells.reserve(cells);
-    m_shared.reserve(size_t(cells));
+    m_sources.reserve(size_t(cells));
 }
 
 void Reader::orderCells()
@@ -428,77 +465,114 @@ void Reader::orderCells()
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return key(a) < key(b); });
     // Of the records for one cell the last is kept.
     QList<XlsCell> cells;
-    std::vector<quint32> shared;
+    std::vector<Source> sources;
     for (size_t at = 0; at < order.size(); ++at) {
         if (at + 1 < order.size() && key(order[at + 1]) == key(order[at]))
             continue;
         cells.append(std::move(m_cells[order[at]]));
-        shared.push_back(m_shared[size_t(order[at])]);
+        sources.push_back(m_sources[size_t(order[at])]);
     }
     m_cells = std::move(cells);
-    m_shared = std::move(shared);
+    m_sources = std::move(sources);
 }
 
-// The string indexes the cells use, ascending and each once, and where each index stands among
-// them (slotOf, when the indexes are few enough to be marked in a table rather than sorted: the
-// cells of a quote use a few strings over and over, in no order).
-std::vector<quint32> Reader::usedStrings(std::vector<quint32> *slotOf) const
+// The shared strings the cells name, each read once: the strings no cell names are not kept, and
+// the reading stops after the last that one does.
+void Reader::readSharedStrings()
 {
-    std::vector<quint32> indexes;
-    for (const quint32 shared : m_shared)
-        if (shared != NoShared)
-            indexes.push_back(shared);
+    std::vector<quint32> &indexes = m_sharedIndexes;
+    for (const Source &source : m_sources)
+        if (source.shared != NoShared)
+            indexes.push_back(source.shared);
     if (indexes.empty())
-        return indexes;
+        return;
     const quint32 last = *std::max_element(indexes.cbegin(), indexes.cend());
     if (last >= 8 * indexes.size() + 1024) {
         std::sort(indexes.begin(), indexes.end());
         indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-        return indexes;
-    }
-    std::vector<bool> used(size_t(last) + 1);
-    for (const quint32 index : indexes)
-        used[index] = true;
-    indexes.clear();
-    slotOf->assign(size_t(last) + 1, 0);
-    for (quint32 index = 0; index <= last; ++index) {
-        if (used[index]) {
-            (*slotOf)[index] = quint32(indexes.size());
-            indexes.push_back(index);
+    } else {
+        // The cells of a quote name a few strings over and over, in no order: marked in a table.
+        std::vector<bool> used(size_t(last) + 1);
+        for (const quint32 index : indexes)
+            used[index] = true;
+        indexes.clear();
+        m_slotOf.assign(size_t(last) + 1, 0);
+        for (quint32 index = 0; index <= last; ++index) {
+            if (used[index]) {
+                m_slotOf[index] = quint32(indexes.size());
+                indexes.push_back(index);
+            }
         }
     }
-    return indexes;
-}
-
-void Reader::resolveShared()
-{
-    std::vector<quint32> slotOf;
-    const std::vector<quint32> indexes = usedStrings(&slotOf);
-    if (indexes.empty())
-        return;
-    // Only the strings the cells use are kept, beside their sorted indexes; the reading stops after
-    // the last of them.
-    std::vector<QString> strings(indexes.size());
+    m_strings.assign(indexes.size(), SharedString());
+    for (const Source &source : m_sources)
+        if (source.shared != NoShared)
+            ++m_strings[sharedSlot(source.shared)].uses;
+    // Room for the characters at once: Chinese text takes two bytes a character in the table, so half
+    // its bytes is room for most workbooks' strings (more grows the block; room taken for every byte
+    // was measured to touch 3 MB more of a full sheet's).
+    qsizetype bytes = 0;
+    for (const QByteArrayView piece : std::as_const(m_globals.sst))
+        bytes += piece.size();
+    m_stringCharacters.reserve(size_t(bytes) / 2 + 1024);
     Pieces in(m_globals.sst);
     size_t next = 0;
+    QString text; // one for all: the reading appends, and the room stays for the next
     for (quint32 index = 0; next < indexes.size() && !in.atEnd(); ++index) {
         const bool keep = indexes[next] == index;
-        if (!unicodeString(in, keep ? &strings[next] : nullptr))
+        text.resize(0);
+        if (!unicodeString(in, keep ? &text : nullptr))
             break;
-        next += keep ? 1 : 0;
+        if (keep) {
+            const qsizetype size = std::min<qsizetype>(text.size(), ReadBudget::MaxCellCharacters);
+            const char16_t *characters = reinterpret_cast<const char16_t *>(text.constData());
+            m_strings[next] = {m_stringCharacters.size(), size, m_strings[next].uses};
+            m_stringCharacters.insert(m_stringCharacters.end(), characters, characters + size);
+            ++next;
+        }
     }
-    // An index past the table leaves its cell empty rather than failing the whole sheet.
-    for (size_t i = 0; i < m_shared.size(); ++i) {
-        const quint32 shared = m_shared[i];
-        if (shared == NoShared)
-            continue;
-        const size_t slot = !slotOf.empty()
-                                ? slotOf[shared]
-                                : size_t(std::lower_bound(indexes.cbegin(), indexes.cend(), shared) - indexes.cbegin());
-        QString &text = strings[slot];
-        if (text.size() > ReadBudget::MaxCellCharacters)
-            text.truncate(ReadBudget::MaxCellCharacters);
-        m_cells[qsizetype(i)].text = text;
+}
+
+// An index past the table leaves its cell empty rather than failing the whole sheet.
+size_t Reader::sharedSlot(quint32 index) const
+{
+    return !m_slotOf.empty() ? m_slotOf[index]
+                             : size_t(std::lower_bound(m_sharedIndexes.cbegin(), m_sharedIndexes.cend(), index) -
+                                      m_sharedIndexes.cbegin());
+}
+
+// The cells that hold text, to the sink: how many, then each. A number's text is written as it goes
+// (into one text for all), a shared string's taken from where it is kept.
+void Reader::deliver()
+{
+    const auto sharedText = [this](const Source &source, bool *shared) {
+        const SharedString &string = m_strings[sharedSlot(source.shared)];
+        *shared = string.uses > 1;
+        return QStringView(m_stringCharacters.data() + string.start, string.size);
+    };
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < m_cells.size(); ++i) {
+        const Source &source = m_sources[size_t(i)];
+        bool shared = false;
+        count += source.number ||
+                 !(source.shared != NoShared ? sharedText(source, &shared).isEmpty() : m_cells.at(i).text.isEmpty());
+    }
+    m_sink.begin(count);
+    QString number;
+    for (qsizetype i = 0; i < m_cells.size(); ++i) {
+        const XlsCell &cell = m_cells.at(i);
+        const Source &source = m_sources[size_t(i)];
+        bool shared = false;
+        QStringView text = cell.text;
+        if (source.number) {
+            number.resize(0);
+            AppendNumberText(number, source.value);
+            text = number;
+        } else if (source.shared != NoShared) {
+            text = sharedText(source, &shared);
+        }
+        if (!text.isEmpty())
+            m_sink.cell(cell.row, cell.column, text, shared);
     }
 }
 
@@ -515,9 +589,8 @@ XlsReaderResult Reader::read(bool bookStream)
     reserveCells();
     readSheet(position);
     orderCells();
-    resolveShared();
-    m_cells.removeIf([](const XlsCell &cell) { return cell.text.isEmpty(); });
-    result.cells = std::move(m_cells);
+    readSharedStrings();
+    deliver();
     result.textBeyond = m_textBeyond;
     result.ok = true;
     return result;
@@ -543,6 +616,18 @@ QString OlderExcelRefusal(QByteArrayView head)
 
 XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits)
 {
+    QList<XlsCell> cells;
+    XlsReaderResult result = ReadXlsWorkbook(data, limits,
+                                             {[&cells](qsizetype count) { cells.reserve(count); },
+                                              [&cells](int row, int column, QStringView text, bool) {
+                                                  cells.append({row, column, text.toString()});
+                                              }});
+    result.cells = std::move(cells);
+    return result;
+}
+
+XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits, const XlsCellSink &sink)
+{
     XlsReaderResult result;
     CompoundFile container;
     if (!container.open(data, &result.error))
@@ -562,5 +647,5 @@ XlsReaderResult ReadXlsWorkbook(QByteArrayView data, const ReadLimits &limits)
     QByteArrayView stream;
     if (!container.readStream(book ? u"Book" : u"Workbook", &storage, &stream, &result.error))
         return result;
-    return Reader(stream, limits).read(book);
+    return Reader(stream, limits, sink).read(book);
 }

@@ -205,6 +205,12 @@ TEST(XlsParser, RecordsAsRowOneReads)
         {"shared strings across CONTINUE records", sst, worksheet(labels), "项目|ABC合计|房|ok"},
         {"shared strings out of order", sst, shuffled(7), "ok|ABC合计|ok|项目"},
         {"shared strings out of order, one far past the table", sst, shuffled(4000000000u), "ok|ABC合计|ok|项目"},
+        // Most writers give each cell once, in order; where one does not, the last record for a cell wins.
+        {"cells out of order, one given twice", sst,
+         worksheet(record(0x0203, at(0, 2) + f64(3)) + record(0x00fd, at(0, 0) + u32(3)) +
+                   record(0x0203, at(0, 2) + f64(4)) + record(0x0204, at(0, 1) + u16(1) + '\0' + "b") +
+                   record(0x00fd, at(1, 0) + u32(0))),
+         "ok|b|4|"},
         {"1900 date system", formats, worksheet(dated), "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
         {"1904 date system", record(0x0022, u16(1)) + formats, worksheet(dated),
          "255:10:10|2028-05-02|1904-01-02|2028-05-02 12:00:00"},
