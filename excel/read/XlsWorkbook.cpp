@@ -89,9 +89,6 @@ struct Globals
     QList<SheetRef> sheets;
 };
 
-// Beside a cell that names no shared string.
-constexpr quint32 NoShared = 0xffffffff;
-
 class Reader
 {
 public:
@@ -138,7 +135,7 @@ private:
             return;
         if (text.size() > ReadBudget::MaxCellCharacters)
             text.truncate(ReadBudget::MaxCellCharacters);
-        put(row, column, std::move(text), {});
+        putText(row, column, std::move(text));
     }
     // A number as its format shows it: a date or a time as text, any other kept as the value, its
     // text written only as the cell goes out.
@@ -146,27 +143,48 @@ private:
     {
         if (!wanted(row, column))
             return;
-        if (QString date = dateText(xf, value); !date.isEmpty())
-            put(row, column, std::move(date), {});
-        else
-            put(row, column, QString(), {NoShared, true, value});
+        if (QString date = dateText(xf, value); !date.isEmpty()) {
+            putText(row, column, std::move(date));
+        } else {
+            put(row, column, NumberKind | quint32(m_numbers.size()));
+            m_numbers.push_back(value);
+        }
     }
-    // Where a cell's text comes from, when not from the cell's own: a shared string, or a number.
-    struct Source
+    void putText(quint16 row, quint16 column, QString &&text)
     {
-        quint32 shared = NoShared;
-        bool number = false;
-        double value = 0;
+        put(row, column, TextKind | quint32(m_texts.size()));
+        m_texts.append(std::move(text));
+    }
+    // A shared string's index; one past any table a file can hold stands for every such index (the
+    // cell is left empty all the same).
+    void putShared(quint16 row, quint16 column, quint32 index)
+    {
+        put(row, column, SharedKind | std::min(index, IndexMask));
+    }
+    // A cell as read, in eight bytes (a full sheet's cells are held until the reading is over): where
+    // it is, and where its text is, by kind (the top two bits) and index: a shared string's, or a
+    // number's in m_numbers, or a text's in m_texts.
+    struct Cell
+    {
+        quint16 row = 0;
+        quint16 column = 0;
+        quint32 source = 0;
+
+        quint32 key() const { return quint32(row) << 16 | column; }
     };
+    static constexpr quint32 KindMask = 3u << 30;
+    static constexpr quint32 IndexMask = ~KindMask;
+    static constexpr quint32 SharedKind = 0;
+    static constexpr quint32 NumberKind = 1u << 30;
+    static constexpr quint32 TextKind = 2u << 30;
     // Cells come mostly in row order, and a later record for the same cell wins: they are gathered
-    // as they come, each with the source of its text beside it (a shared string is looked up at
-    // the end), and put in order at the end (or whenever a file repeats cells past all bounds).
-    void put(quint16 row, quint16 column, QString &&text, Source source)
+    // as they come (a shared string is looked up at the end), and put in order at the end (or
+    // whenever a file repeats cells past all bounds).
+    void put(quint16 row, quint16 column, quint32 source)
     {
-        if (size_t(m_cells.size()) >= m_cellsBeforeOrdering)
+        if (m_cells.size() >= m_cellsBeforeOrdering)
             orderCells();
-        m_cells.append({int(row) + 1, int(column) + 1, std::move(text)});
-        m_sources.push_back(source);
+        m_cells.push_back({row, column, source});
     }
     void reserveCells();
     void orderCells();
@@ -177,8 +195,9 @@ private:
     // For the 8-bit texts of BIFF5: the code page the workbook names, Western European without one.
     unsigned m_codePage = 1252;
     const XlsCellSink &m_sink;
-    QList<XlsCell> m_cells;
-    std::vector<Source> m_sources; // beside each cell
+    std::vector<Cell> m_cells;
+    std::vector<double> m_numbers;
+    QList<QString> m_texts;
     // The shared strings the cells name, by slot: slotOf[index] when the indexes were few enough to
     // be marked in a table, else where the index stands in m_sharedIndexes. Their characters are
     // kept one after another, in one block rather than a text each.
@@ -385,7 +404,7 @@ void Reader::readCellRecord(const Record &record, Records &records, StringResult
         break;
     case LabelSst:
         if (data.size() >= 10 && wanted(row, column))
-            put(row, column, QString(), {u32(data, 6)});
+            putShared(row, column, u32(data, 6));
         break;
     case BoolErr:
         if (data.size() >= 8)
@@ -447,33 +466,38 @@ void Reader::reserveCells()
 {
     const qsizetype cells =
         qsizetype(std::min<size_t>({m_cellsBeforeOrdering / 2, size_t(m_stream.size() / 6) + 1, size_t(1) << 20}));
-    m_cells.reserve(cells);
-    m_sources.reserve(size_t(cells));
+    m_cells.reserve(size_t(cells));
 }
 
 void Reader::orderCells()
 {
-    const auto key = [this](qsizetype i) { return quint64(m_cells.at(i).row) << 32 | quint32(m_cells.at(i).column); };
+    const auto before = [](const Cell &a, const Cell &b) { return a.key() < b.key(); };
     // Excel and most writers give each cell once, in row order: nothing to do then.
-    qsizetype i = 1;
-    while (i < m_cells.size() && key(i - 1) < key(i))
-        ++i;
-    if (i >= m_cells.size())
+    if (std::adjacent_find(m_cells.cbegin(), m_cells.cend(),
+                           [&](const Cell &a, const Cell &b) { return !before(a, b); }) == m_cells.cend())
         return;
-    std::vector<qsizetype> order(size_t(m_cells.size()));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return key(a) < key(b); });
-    // Of the records for one cell the last is kept.
-    QList<XlsCell> cells;
-    std::vector<Source> sources;
-    for (size_t at = 0; at < order.size(); ++at) {
-        if (at + 1 < order.size() && key(order[at + 1]) == key(order[at]))
+    std::stable_sort(m_cells.begin(), m_cells.end(), before);
+    // Of the records for one cell the last is kept, and only the numbers and texts of those kept.
+    std::vector<Cell> cells;
+    std::vector<double> numbers;
+    QList<QString> texts;
+    for (size_t at = 0; at < m_cells.size(); ++at) {
+        if (at + 1 < m_cells.size() && m_cells[at + 1].key() == m_cells[at].key())
             continue;
-        cells.append(std::move(m_cells[order[at]]));
-        sources.push_back(m_sources[size_t(order[at])]);
+        Cell cell = m_cells[at];
+        const quint32 index = cell.source & IndexMask;
+        if ((cell.source & KindMask) == NumberKind) {
+            cell.source = NumberKind | quint32(numbers.size());
+            numbers.push_back(m_numbers[index]);
+        } else if ((cell.source & KindMask) == TextKind) {
+            cell.source = TextKind | quint32(texts.size());
+            texts.append(std::move(m_texts[index]));
+        }
+        cells.push_back(cell);
     }
     m_cells = std::move(cells);
-    m_sources = std::move(sources);
+    m_numbers = std::move(numbers);
+    m_texts = std::move(texts);
 }
 
 // The shared strings the cells name, each read once: the strings no cell names are not kept, and
@@ -481,9 +505,9 @@ void Reader::orderCells()
 void Reader::readSharedStrings()
 {
     std::vector<quint32> &indexes = m_sharedIndexes;
-    for (const Source &source : m_sources)
-        if (source.shared != NoShared)
-            indexes.push_back(source.shared);
+    for (const Cell &cell : m_cells)
+        if ((cell.source & KindMask) == SharedKind)
+            indexes.push_back(cell.source);
     if (indexes.empty())
         return;
     const quint32 last = *std::max_element(indexes.cbegin(), indexes.cend());
@@ -505,9 +529,9 @@ void Reader::readSharedStrings()
         }
     }
     m_strings.assign(indexes.size(), SharedString());
-    for (const Source &source : m_sources)
-        if (source.shared != NoShared)
-            ++m_strings[sharedSlot(source.shared)].uses;
+    for (const Cell &cell : m_cells)
+        if ((cell.source & KindMask) == SharedKind)
+            ++m_strings[sharedSlot(cell.source)].uses;
     // Room for the characters at once: Chinese text takes two bytes a character in the table, so half
     // its bytes is room for most workbooks' strings (more grows the block; room taken for every byte
     // was measured to touch 3 MB more of a full sheet's).
@@ -545,35 +569,32 @@ size_t Reader::sharedSlot(quint32 index) const
 // (into one text for all), a shared string's taken from where it is kept.
 void Reader::deliver()
 {
-    const auto sharedText = [this](const Source &source, bool *shared) {
-        const SharedString &string = m_strings[sharedSlot(source.shared)];
-        *shared = string.uses > 1;
-        return QStringView(m_stringCharacters.data() + string.start, string.size);
-    };
-    qsizetype count = 0;
-    for (qsizetype i = 0; i < m_cells.size(); ++i) {
-        const Source &source = m_sources[size_t(i)];
-        bool shared = false;
-        count += source.number ||
-                 !(source.shared != NoShared ? sharedText(source, &shared).isEmpty() : m_cells.at(i).text.isEmpty());
-    }
-    m_sink.begin(count);
+    // The cell's text, and whether other cells have it at the same place.
     QString number;
-    for (qsizetype i = 0; i < m_cells.size(); ++i) {
-        const XlsCell &cell = m_cells.at(i);
-        const Source &source = m_sources[size_t(i)];
-        bool shared = false;
-        QStringView text = cell.text;
-        if (source.number) {
-            number.resize(0);
-            AppendNumberText(number, source.value);
-            text = number;
-        } else if (source.shared != NoShared) {
-            text = sharedText(source, &shared);
+    const auto text = [&](const Cell &cell, bool *shared) {
+        const quint32 index = cell.source & IndexMask;
+        *shared = false;
+        switch (cell.source & KindMask) {
+        case SharedKind: {
+            const SharedString &string = m_strings[sharedSlot(index)];
+            *shared = string.uses > 1;
+            return QStringView(m_stringCharacters.data() + string.start, string.size);
         }
-        if (!text.isEmpty())
-            m_sink.cell(cell.row, cell.column, text, shared);
-    }
+        case NumberKind:
+            number.resize(0);
+            AppendNumberText(number, m_numbers[index]);
+            return QStringView(number);
+        default:
+            return QStringView(m_texts.at(index));
+        }
+    };
+    bool shared = false;
+    m_sink.begin(std::count_if(m_cells.cbegin(), m_cells.cend(), [&](const Cell &cell) {
+        return (cell.source & KindMask) == NumberKind || !text(cell, &shared).isEmpty();
+    }));
+    for (const Cell &cell : m_cells)
+        if (const QStringView view = text(cell, &shared); !view.isEmpty())
+            m_sink.cell(int(cell.row) + 1, int(cell.column) + 1, view, shared);
 }
 
 XlsReaderResult Reader::read(bool bookStream)
