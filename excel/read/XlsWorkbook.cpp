@@ -145,21 +145,24 @@ private:
             return;
         if (QString date = dateText(xf, value); !date.isEmpty()) {
             putText(row, column, std::move(date));
-        } else {
-            put(row, column, NumberKind | quint32(m_numbers.size()));
+        } else if (makeRoom(); m_numbers.size() < IndexMask) {
+            m_cells.push_back({row, column, NumberKind | quint32(m_numbers.size())});
             m_numbers.push_back(value);
         }
     }
     void putText(quint16 row, quint16 column, QString &&text)
     {
-        put(row, column, TextKind | quint32(m_texts.size()));
-        m_texts.append(std::move(text));
+        if (makeRoom(); size_t(m_texts.size()) < IndexMask) {
+            m_cells.push_back({row, column, TextKind | quint32(m_texts.size())});
+            m_texts.append(std::move(text));
+        }
     }
     // A shared string's index; one past any table a file can hold stands for every such index (the
     // cell is left empty all the same).
     void putShared(quint16 row, quint16 column, quint32 index)
     {
-        put(row, column, SharedKind | std::min(index, IndexMask));
+        makeRoom();
+        m_cells.push_back({row, column, SharedKind | std::min(index, IndexMask)});
     }
     // A cell as read, in eight bytes (a full sheet's cells are held until the reading is over): where
     // it is, and where its text is, by kind (the top two bits) and index: a shared string's, or a
@@ -178,13 +181,15 @@ private:
     static constexpr quint32 NumberKind = 1u << 30;
     static constexpr quint32 TextKind = 2u << 30;
     // Cells come mostly in row order, and a later record for the same cell wins: they are gathered
-    // as they come (a shared string is looked up at the end), and put in order at the end (or
-    // whenever a file repeats cells past all bounds).
-    void put(quint16 row, quint16 column, quint32 source)
+    // as they come (a shared string is looked up at the end), and put in order at the end, or
+    // whenever a file repeats cells past all bounds: before the next cell's number or text is given
+    // its index, as the ordering keeps only those of the cells kept and indexes them anew. (An index
+    // that would not fit beside the kind drops its cell; no file within the reader's size limit comes
+    // near one.)
+    void makeRoom()
     {
         if (m_cells.size() >= m_cellsBeforeOrdering)
             orderCells();
-        m_cells.push_back({row, column, source});
     }
     void reserveCells();
     void orderCells();

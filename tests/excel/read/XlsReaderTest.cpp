@@ -198,6 +198,13 @@ TEST(XlsParser, RecordsAsRowOneReads)
                              record(0x027e, at(0, 1, 2) + u32(45413u << 2 | 2)) + record(0x0203, at(0, 2, 3) + f64(1)) +
                              record(0x0006, at(0, 3, 4) + f64(45413.5) + u16(0) + u32(0) + u16(0));
 
+    // More records than twice the cells the limits let through, for the same two cells over and over:
+    // put in order whenever there are that many (the last record coming just then), the last of each kept.
+    QByteArray repeated;
+    for (quint32 i = 0; i < 2004; ++i)
+        repeated +=
+            record(0x027e, at(0, 1) + u32(i << 2 | 2)) + record(0x0204, at(0, 0) + u16(1) + '\0' + char('a' + i % 26));
+    repeated += record(0x027e, at(0, 1) + u32(2004u << 2 | 2));
     const QByteArray chart = bof(0x20) + record(0x0203, at(0, 0) + f64(7)) + eof();
     const QByteArray nine = record(0x0203, at(0, 0) + f64(9));
     const QByteArray one = record(0x0203, at(0, 0) + f64(1));
@@ -211,6 +218,7 @@ TEST(XlsParser, RecordsAsRowOneReads)
                    record(0x0203, at(0, 2) + f64(4)) + record(0x0204, at(0, 1) + u16(1) + '\0' + "b") +
                    record(0x00fd, at(1, 0) + u32(0))),
          "ok|b|4|"},
+        {"the same cells given again and again", QByteArray(), worksheet(repeated), "b|2004||"},
         {"1900 date system", formats, worksheet(dated), "255:10:10|2024-05-01|1900-01-01|2024-05-01 12:00:00"},
         {"1904 date system", record(0x0022, u16(1)) + formats, worksheet(dated),
          "255:10:10|2028-05-02|1904-01-02|2028-05-02 12:00:00"},
