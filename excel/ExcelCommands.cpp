@@ -61,6 +61,5 @@ bool InExcelCommand(QWidget *parent, CostSheet &sheet)
                          ExcelText::importTitle(), Dialogs::Icon::Warning);
         return false;
     }
-    sheet.RefreshTotals();
     return true;
 }

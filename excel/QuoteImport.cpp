@@ -101,8 +101,11 @@ bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error)
 void LoadQuote(CostSheet &sheet, ImportedQuote quote)
 {
     sheet.replaceRows({});
-    sheet.writeRows(1, std::move(quote.rows));
+    // The totals once, at the end, over the new head count: summing a full sheet costs as much as
+    // reading its amounts.
+    sheet.writeRowsKeepingTotals(1, std::move(quote.rows));
     while (sheet.rowCount() < CostSheet::InitialRows)
         sheet.AddRow();
     sheet.setText3(quote.headCountText);
+    sheet.RefreshTotals();
 }

@@ -30,6 +30,6 @@ QString HeadCountFromTotals(const QString &totalsText);
 // Reads the whole first worksheet of the workbook at path; only then is the quote loaded. A failure
 // changes nothing.
 bool InExcel(CostSheet &sheet, const QString &path, WorkbookError *error);
-// Every row replaced by the quote's (written from row 1, ticked, then blank rows up to twenty, and
-// the totals), then the head count set.
+// Every row replaced by the quote's (written from row 1, ticked, then blank rows up to twenty), the
+// head count set, then the totals.
 void LoadQuote(CostSheet &sheet, ImportedQuote quote);

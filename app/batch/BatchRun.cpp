@@ -44,7 +44,6 @@ public:
             if (!InExcel(m_sheet, *m_options.importPath, &workbookError))
                 return failed(BatchWorkbookFailed,
                               QStringLiteral("无法导入“%1”：%2").arg(*m_options.importPath, workbookError.text));
-            m_sheet.RefreshTotals();
         }
         return BatchOk;
     }
