@@ -6,6 +6,8 @@
 #include "excel/read/XmlPart.h"
 #include "excel/read/ZipArchive.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace {
