@@ -109,7 +109,7 @@ bool Pieces::u32(quint32 *value)
     return true;
 }
 
-bool Pieces::characters(quint32 count, bool wide, QString *text)
+bool Pieces::characters(quint32 count, bool wide, std::vector<char16_t> *text)
 {
     while (count > 0) {
         if (m_piece >= m_pieces.size())
@@ -117,21 +117,13 @@ bool Pieces::characters(quint32 count, bool wide, QString *text)
         const qint64 take = std::min<qint64>(count, left() / (wide ? 2 : 1));
         if (text) {
             const QByteArrayView bytes = m_pieces.at(m_piece).sliced(m_at, take * (wide ? 2 : 1));
-            if (wide) {
-                // Little-endian UTF-16 as the record holds it, taken in one step. A text begun here
-                // is made at its size (growing an empty one would round its room up to a power of
-                // two), unless it has the room already (one text read into again and again).
-                const qsizetype had = text->size();
-                if (had == 0 && text->capacity() < take)
-                    *text = QString(qsizetype(take), Qt::Uninitialized);
-                else
-                    text->resize(had + take);
-                qFromLittleEndian<char16_t>(bytes.data(), take, reinterpret_cast<char16_t *>(text->data()) + had);
-            } else if (text->isEmpty() && text->capacity() < take) {
-                *text = QString::fromLatin1(bytes);
-            } else {
-                text->append(QLatin1StringView(bytes));
-            }
+            const size_t had = text->size();
+            text->resize(had + size_t(take));
+            if (wide) // little-endian UTF-16 as the record holds it, taken in one step
+                qFromLittleEndian<char16_t>(bytes.data(), take, text->data() + had);
+            else
+                std::transform(bytes.begin(), bytes.end(), text->begin() + qsizetype(had),
+                               [](char c) { return char16_t(quint8(c)); });
         }
         m_at += take * (wide ? 2 : 1);
         count -= quint32(take);
@@ -147,7 +139,7 @@ bool Pieces::characters(quint32 count, bool wide, QString *text)
     return true;
 }
 
-bool unicodeString(Pieces &in, QString *text)
+bool unicodeString(Pieces &in, std::vector<char16_t> *text)
 {
     quint16 length = 0;
     quint8 options = 0;
@@ -164,6 +156,15 @@ bool unicodeString(Pieces &in, QString *text)
     // Formatting runs and phonetic data of a string at the very end of its record may be left out.
     in.skip(qint64(runs) * 4 + extra);
     return true;
+}
+
+bool unicodeString(Pieces &in, QString *text)
+{
+    std::vector<char16_t> units;
+    const bool read = unicodeString(in, text ? &units : nullptr);
+    if (text)
+        text->append(QStringView(units.data(), qsizetype(units.size())));
+    return read;
 }
 
 unsigned textCodePage(quint16 codePage)

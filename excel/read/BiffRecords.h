@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 // The records of a BIFF5 to BIFF8 workbook stream and the values inside them. Every read checks
 // what is left first: the bytes come from any file at all.
 namespace Biff {
@@ -73,8 +75,8 @@ public:
     }
     bool u16(quint16 *value);
     bool u32(quint32 *value);
-    // count characters, one or two bytes each; appended to text unless it is null.
-    bool characters(quint32 count, bool wide, QString *text);
+    // count characters, one or two bytes each, appended to text as UTF-16 units unless it is null.
+    bool characters(quint32 count, bool wide, std::vector<char16_t> *text);
 
 private:
     bool nextPieceByte(quint8 *value);
@@ -86,7 +88,8 @@ private:
 };
 
 // A BIFF8 string: its length, an option byte, the characters and the formatting that follows them.
-// Into text unless that is null.
+// Appended to text unless that is null: a workbook's table of shared strings is read into one block.
+bool unicodeString(Pieces &in, std::vector<char16_t> *text);
 bool unicodeString(Pieces &in, QString *text);
 
 } // namespace Biff

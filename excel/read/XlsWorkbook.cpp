@@ -546,17 +546,17 @@ void Reader::readSharedStrings()
     m_stringCharacters.reserve(size_t(bytes) / 2 + 1024);
     Pieces in(m_globals.sst);
     size_t next = 0;
-    QString text; // one for all: the reading appends, and the room stays for the next
     for (quint32 index = 0; next < indexes.size() && !in.atEnd(); ++index) {
         const bool keep = indexes[next] == index;
-        text.resize(0);
-        if (!unicodeString(in, keep ? &text : nullptr))
+        const size_t start = m_stringCharacters.size();
+        if (!unicodeString(in, keep ? &m_stringCharacters : nullptr)) {
+            m_stringCharacters.resize(start);
             break;
+        }
         if (keep) {
-            const qsizetype size = std::min<qsizetype>(text.size(), ReadBudget::MaxCellCharacters);
-            const char16_t *characters = reinterpret_cast<const char16_t *>(text.constData());
-            m_strings[next] = {m_stringCharacters.size(), size, m_strings[next].uses};
-            m_stringCharacters.insert(m_stringCharacters.end(), characters, characters + size);
+            const size_t size = std::min<size_t>(m_stringCharacters.size() - start, ReadBudget::MaxCellCharacters);
+            m_stringCharacters.resize(start + size);
+            m_strings[next] = {start, qsizetype(size), m_strings[next].uses};
             ++next;
         }
     }
