@@ -115,7 +115,8 @@ bool Pieces::characters(quint32 count, bool wide, std::vector<char16_t> *text)
         if (m_piece >= m_pieces.size())
             return false;
         const qint64 take = std::min<qint64>(count, left() / (wide ? 2 : 1));
-        if (text) {
+        // None in this record: nothing to copy, and an empty text has nowhere to copy to.
+        if (text && take > 0) {
             const QByteArrayView bytes = m_pieces.at(m_piece).sliced(m_at, take * (wide ? 2 : 1));
             const size_t had = text->size();
             text->resize(had + size_t(take));

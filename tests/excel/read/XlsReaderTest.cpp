@@ -245,6 +245,8 @@ TEST(XlsParser, RecordsAsRowOneReads)
         {"a chart inside the sheet is no part of it", QByteArray(),
          worksheet(chart + record(0x0203, at(0, 1) + f64(2.5))), "|2.5||"},
         {"cells past column D are left out", QByteArray(), worksheet(record(0x0203, at(0, 4) + f64(1))), "|||"},
+        {"a number format whose characters its record lacks", record(0x041e, u16(164) + u16(3) + '\x01'),
+         worksheet(one), "1|||"},
         // No cell keeps more than Excel can hold, however long the record says its text is.
         {"a text beyond what a cell holds", QByteArray(),
          worksheet(record(0x0204, at(0, 0) + u16(40000) + '\0' + QByteArray(40000, 'a'))),
