@@ -94,6 +94,13 @@ char *writeDecimalForm(char *p, const Digits &d)
     return p;
 }
 
+// Whether a non-negative value below 1E15 is whole, without a call to floor (which the baseline x86-64
+// processor has no instruction for): below that bound truncation to an integer is exact.
+bool isWhole(double magnitude)
+{
+    return double(static_cast<long long>(magnitude)) == magnitude;
+}
+
 // A magnitude of at most four decimals that is the double nearest to them (108.5, 0.25, 3.1416), the
 // common case in a quote, written straight from its digits; null for any other. A decimal of fewer
 // significant digits than digitLimit has reads back from its double unchanged, so this is the text
@@ -101,11 +108,11 @@ char *writeDecimalForm(char *p, const Digits &d)
 char *writeFewDecimals(char *p, double magnitude, double digitLimit)
 {
     static const double scales[] = {1e1, 1e2, 1e3, 1e4};
-    if (!(magnitude >= 1e-4 && magnitude < 1e11) || magnitude == std::floor(magnitude))
+    if (!(magnitude >= 1e-4 && magnitude < 1e11) || isWhole(magnitude))
         return nullptr;
     for (int decimals = 1; decimals <= 4; ++decimals) {
         const double scaled = magnitude * scales[decimals - 1];
-        if (scaled != std::floor(scaled) || scaled >= digitLimit || scaled / scales[decimals - 1] != magnitude)
+        if (scaled >= digitLimit || !isWhole(scaled) || scaled / scales[decimals - 1] != magnitude)
             continue;
         char digits[24];
         const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(scaled));
@@ -145,7 +152,7 @@ char *writeGeneralForm(char *out, double value, int significantDigits, int maxEx
     // Whole counts are by far the most common: write them directly.
     static const double limits[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    if (magnitude < limits[significantDigits] && magnitude == std::floor(magnitude))
+    if (magnitude < limits[significantDigits] && isWhole(magnitude))
         return writeInteger(p, static_cast<unsigned long long>(magnitude));
     if (char *end = writeFewDecimals(p, magnitude, limits[significantDigits]))
         return end;
