@@ -216,6 +216,8 @@ private:
     std::vector<quint32> m_slotOf;
     std::vector<SharedString> m_strings;
     std::vector<char16_t> m_stringCharacters;
+    // By XF index, what its number format shows once known: 1, and 2 a date, 4 a time, 8 a duration.
+    mutable std::vector<quint8> m_xfKinds;
     size_t m_cellsBeforeOrdering = 2 * size_t(std::max(1, m_limits.maxRows)) * size_t(std::max(1, m_limits.maxColumns));
     mutable bool m_textBeyond = false;
 };
@@ -241,16 +243,24 @@ QString Reader::labelText(Pieces &in) const
 
 QString Reader::dateText(quint16 xf, double value) const
 {
-    if (xf < m_globals.cellFormats.size()) {
+    if (xf >= m_globals.cellFormats.size())
+        return QString();
+    // What each cell format shows is found the first time a number uses it: a custom format's code
+    // is read once rather than for every number of a column (a sheet's XFs are at most 65,536).
+    if (m_xfKinds.empty())
+        m_xfKinds.assign(size_t(m_globals.cellFormats.size()), 0);
+    quint8 &known = m_xfKinds[xf];
+    if (known == 0) {
         const quint16 format = m_globals.cellFormats.at(xf);
         const auto custom = m_globals.formats.constFind(format);
         const CellText::DateKind kind = custom != m_globals.formats.cend() ? CellText::formatCodeKind(*custom)
                                                                            : CellText::builtinFormatKind(format);
-        if (kind.elapsed)
-            return CellText::fromElapsed(value);
-        if (kind.date || kind.time)
-            return CellText::fromSerial(value, m_globals.date1904, kind.date, kind.time);
+        known = quint8(1 | kind.date << 1 | kind.time << 2 | kind.elapsed << 3);
     }
+    if (known & 8)
+        return CellText::fromElapsed(value);
+    if (known & 6)
+        return CellText::fromSerial(value, m_globals.date1904, known & 2, known & 4);
     return QString();
 }
 
